@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include "common/StringGridModel.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class SearchPathList;
+
+enum class SizeRange { LargerOrEqual, SmallerOrEqual, Between };
+
+// The user's choices for one scan.
+struct DupScanCriteria {
+    bool dupMode = true;  // true: duplicates; false: file hogs
+    SizeRange range = SizeRange::LargerOrEqual;
+    std::int64_t limit1K = 250;  // first size limit in K (1 K = 1024 bytes)
+    std::int64_t limit2K = 250;  // second size limit in K ("In between" only)
+    QString pattern = QStringLiteral("*.*"); // wildcard pattern(s), ";"-separated
+};
+
+// The duplicate and file-hog scan. The window (or the command-line tool) calls begin(), then
+// scanDrive() once per chosen root, then finish(); the results are then read by index in result
+// order, or shown in a grid through the GridRowSource interface (key = result index).
+class DupScanEngine : public GridRowSource {
+public:
+    static constexpr std::size_t DefaultCapacity = 100'000'000;
+
+    // capacity: the number of candidate lines the list takes before it refuses one (the resource
+    // warning is shown and the scan stops as aborted).
+    explicit DupScanEngine(std::size_t capacity = DefaultCapacity);
+    ~DupScanEngine() override;
+
+    // Called after each directory entry (except the first of a listing); the window runs its event
+    // loop here at most every ~15 ms. None by default.
+    void setYieldHook(std::function<void()> hook);
+    // Called with the folder text being walked (for the status panel). None by default.
+    void setStatusHook(std::function<void(const QString&)> hook);
+    // The search-path folders to flag; SearchPathList::global() by default.
+    void setSearchPath(const SearchPathList* list);
+
+    // scan step 1: clears the candidate and result lists and the abort flag, takes the criteria.
+    void begin(const DupScanCriteria& criteria);
+    // scan_dir from a drive root (mount point or folder), staying on its filesystem. Returns false
+    // when the root itself cannot be opened ("Can't open drive "); the caller reports that.
+    bool scanDrive(const std::string& rootPath);
+    // addDups(exact) in duplicates mode, reSort in file-hog mode; fills the result list.
+    void finish(bool exact);
+
+    void abort();                // btAbortClick: the walk unwinds at its next test
+    bool aborted() const;
+    const DupScanCriteria& criteria() const;
+
+    // Progress while walking.
+    std::int64_t filesSeen() const;
+    std::int64_t foldersSeen() const;
+
+    // Results, in result order (the grid's scan order and the clipboard order).
+    std::size_t resultCount() const;
+    QString resultLine(std::size_t index) const;      // the record line (tab-separated fields)
+    std::string resultPath(std::size_t index) const;  // exact bytes of the file's path
+    std::int64_t resultSize(std::size_t index) const; // bytes
+    std::vector<std::uint32_t> resultKeys() const;    // 0 .. resultCount()-1, for the grid
+    QStringList resultLines() const;                  // every record line, for the clipboard
+
+    // GridRowSource: field column+1 of the result line of key.
+    QString cellText(std::uint32_t key, int column) const override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
