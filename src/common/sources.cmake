@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-target_sources(vantorel_core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/MessageService.cpp
-)
+include(${CMAKE_CURRENT_LIST_DIR}/texts.cmake)     # number, size, date and name texts, search path
+include(${CMAKE_CURRENT_LIST_DIR}/grid.cmake)      # message service, grid model, sorts, report texts
+include(${CMAKE_CURRENT_LIST_DIR}/ui/services.cmake) # message boxes, printing, clipboard, result grid view
+include(${CMAKE_CURRENT_LIST_DIR}/ui/scope.cmake)  # drive boxes, wildcard combo and picker
