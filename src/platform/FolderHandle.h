@@ -2,7 +2,9 @@
 #pragma once
 #include "platform/FsEntry.h"
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 #include <vector>
 
@@ -18,11 +20,17 @@ public:
     FolderHandle(const FolderHandle&) = delete;
     FolderHandle& operator=(const FolderHandle&) = delete;
 
-    // Opens a folder by full path (a link as the last part is not followed). On failure the handle
-    // is invalid and error() holds errno.
+    // Opens a folder by full path (a link as the last part is not followed). A relative path is taken
+    // from the process's working folder; the path text is made absolute, repeated "/" and "." parts
+    // dropped. On failure the handle is invalid and error() holds errno.
     static FolderHandle open(const std::string& path);
     // Opens the child folder name of parent, never following a link.
     static FolderHandle openChild(const FolderHandle& parent, const std::string& name);
+    // Opens the parent of child through "..", and checks that it is still the folder expected
+    // (device and inode); on a mismatch the handle is invalid with error ESTALE. The path text is given,
+    // since ".." has none. Lets a very deep walk close its upper handles and come back to them.
+    static FolderHandle reopenParent(const FolderHandle& child, const std::string& parentPath, dev_t device,
+                                     ino_t inode);
 
     bool valid() const { return m_fd >= 0; }
     int fd() const { return m_fd; }
@@ -32,7 +40,9 @@ public:
     ino_t inode() const { return m_inode; }
 
     // The path of a child: path() + "/" + name (one "/" also at the root).
-    std::string childPath(const std::string& name) const;
+    std::string childPath(std::string_view name) const;
+    // Closes the handle but keeps path, device and inode (error() becomes 0).
+    void close();
 
 private:
     int m_fd = -1;
@@ -42,10 +52,38 @@ private:
     ino_t m_inode = 0;
 };
 
+// The names of a folder as the file system lists them, without statistics: names in one byte arena
+// and a small record per entry, so a listing costs no allocation per name.
+struct FolderListing {
+    enum Type : std::uint8_t { Unknown, File, Folder, Other };
+    struct Item {
+        std::uint32_t offset;  // into names
+        std::uint16_t length;
+        Type type;             // from the listing's type hint; Unknown when the file system gives none
+    };
+    std::string names;
+    std::vector<Item> items;
+
+    std::size_t size() const { return items.size(); }
+    std::string_view name(std::size_t i) const { return {names.data() + items[i].offset, items[i].length}; }
+    void clear() {
+        names.clear();
+        items.clear();
+    }
+};
+
+// Reads the whole listing (no "." and "..") in the order the file system returns it. Returns false
+// with errno in *error when the folder cannot be read; the handle stays open either way.
+bool ReadFolderNames(const FolderHandle& folder, FolderListing& listing, int* error = nullptr);
+
+// The statistics of one entry of folder with a single statx (fstatat where statx is missing), links
+// not followed. Fills every field of entry but name. Returns 0 or the errno (ENOENT when it vanished).
+int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry);
+
 // Reads the whole listing of an open folder in the order the file system returns it, without
 // "." and "..", each entry with one fstatat (links not followed). An entry that vanished before its
 // statistics were read is left out. Returns false with errno in *error when the folder cannot be read.
 bool ReadFolder(const FolderHandle& folder, std::vector<FsEntry>& entries, int* error = nullptr);
 
 // The attributes of an entry from its name and stat mode (see FileAttribute).
-std::uint32_t AttributesOf(const std::string& name, mode_t mode);
+std::uint32_t AttributesOf(std::string_view name, mode_t mode);

@@ -1,1 +1,4 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
+target_sources(vantorel_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/FolderHandle.cpp
+)
