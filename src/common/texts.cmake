@@ -1,1 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
+target_sources(vantorel_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/DisplayText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/NumberTexts.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RecordField.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DosDateTime.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SearchPathList.cpp
+)

@@ -1,1 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
+vantorel_add_test(test_texts
+  ${CMAKE_CURRENT_LIST_DIR}/DisplayTextTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/NumberTextsTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DosDateTimeTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SearchPathListTest.cpp
+)

@@ -1,0 +1,119 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/DisplayText.h"
+
+namespace {
+
+bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+// How the bytes need to be shown: plain ASCII, valid UTF-8, or with something to replace.
+enum class Shape { Ascii, Utf8, NeedsCare };
+
+Shape ShapeOf(std::string_view bytes) {
+    bool ascii = true;
+    const std::size_t n = bytes.size();
+    for (std::size_t i = 0; i < n;) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            if (IsControl(c))
+                return Shape::NeedsCare;
+            ++i;
+            continue;
+        }
+        ascii = false;
+        const std::size_t len = Utf8SequenceLength(bytes, i);
+        if (len == 0)
+            return Shape::NeedsCare;
+        i += len;
+    }
+    return ascii ? Shape::Ascii : Shape::Utf8;
+}
+
+} // namespace
+
+std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t pos) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + pos;
+    const std::size_t left = bytes.size() - pos;
+    const unsigned char c = p[0];
+    if (c < 0x80)
+        return 1;
+    auto cont = [&](std::size_t k) { return k < left && (p[k] & 0xC0) == 0x80; };
+    if (c >= 0xC2 && c <= 0xDF)
+        return cont(1) ? 2 : 0;
+    if (c >= 0xE0 && c <= 0xEF) {
+        if (!cont(1) || !cont(2))
+            return 0;
+        if (c == 0xE0 && p[1] < 0xA0)
+            return 0; // overlong
+        if (c == 0xED && p[1] >= 0xA0)
+            return 0; // UTF-16 surrogate
+        return 3;
+    }
+    if (c >= 0xF0 && c <= 0xF4) {
+        if (!cont(1) || !cont(2) || !cont(3))
+            return 0;
+        if (c == 0xF0 && p[1] < 0x90)
+            return 0; // overlong
+        if (c == 0xF4 && p[1] >= 0x90)
+            return 0; // beyond U+10FFFF
+        return 4;
+    }
+    return 0;
+}
+
+QString DisplayText(std::string_view bytes) {
+    const auto size = static_cast<qsizetype>(bytes.size());
+    switch (ShapeOf(bytes)) {
+    case Shape::Ascii:
+        return QString::fromLatin1(bytes.data(), size);
+    case Shape::Utf8:
+        return QString::fromUtf8(bytes.data(), size);
+    case Shape::NeedsCare:
+        break;
+    }
+    // Decoded by hand so that every bad byte becomes exactly one U+FFFD, whatever the decoder's
+    // own policy for bad sequences is.
+    QString out;
+    out.reserve(size);
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            out.append(IsControl(c) ? QChar(u'?') : QChar(c));
+            ++i;
+            continue;
+        }
+        const std::size_t len = Utf8SequenceLength(bytes, i);
+        if (len == 0) {
+            out.append(QChar(QChar::ReplacementCharacter));
+            ++i;
+        } else {
+            char32_t cp = c & (0xFF >> (len + 1));
+            for (std::size_t k = 1; k < len; ++k)
+                cp = (cp << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
+            out.append(QChar::fromUcs4(cp));
+            i += len;
+        }
+    }
+    return out;
+}
+
+bool IsCleanName(std::string_view bytes) { return ShapeOf(bytes) != Shape::NeedsCare; }
+
+std::string FoldAscii(std::string_view bytes) {
+    std::string out(bytes);
+    for (char& c : out)
+        c = FoldAsciiChar(c);
+    return out;
+}
+
+int CompareFolded(std::string_view a, std::string_view b) {
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(FoldAsciiChar(a[i]));
+        const auto y = static_cast<unsigned char>(FoldAsciiChar(b[i]));
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    if (a.size() == b.size())
+        return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
