@@ -1,1 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
+target_sources(vantorel_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/Trash.h
+  ${CMAKE_CURRENT_LIST_DIR}/Trash.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ProfileFile.h
+  ${CMAKE_CURRENT_LIST_DIR}/ProfileFile.cpp
+)

@@ -1,1 +1,11 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
+vantorel_add_test(test_delete
+  ${CMAKE_CURRENT_LIST_DIR}/DeleteTestSupport.h
+  ${CMAKE_CURRENT_LIST_DIR}/DeletionTotalsTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TrashTest.cpp
+)
+vantorel_add_test(test_delete_ui
+  ${CMAKE_CURRENT_LIST_DIR}/DeleteTestSupport.h
+  ${CMAKE_CURRENT_LIST_DIR}/TfrmReallyDeleteTest.cpp
+)
+target_compile_definitions(test_delete_ui PRIVATE VANTOREL_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")

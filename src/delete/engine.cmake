@@ -1,0 +1,7 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+target_sources(vantorel_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/DeletionTotals.h
+  ${CMAKE_CURRENT_LIST_DIR}/DeletionTotals.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DeleteTexts.h
+  ${CMAKE_CURRENT_LIST_DIR}/DeleteTexts.cpp
+)

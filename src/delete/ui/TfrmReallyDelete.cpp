@@ -1,0 +1,216 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "delete/ui/TfrmReallyDelete.h"
+
+#include "common/MessageService.h"
+#include "delete/DeleteTexts.h"
+#include "delete/DeletionTotals.h"
+#include "delete/ui/DeleteWindowLayout.h"
+#include "platform/Trash.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStyle>
+
+#include <algorithm>
+#include <cmath>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// ASCII letters fold to lower case; every other byte compares as itself.
+bool lessIgnoringAsciiCase(const std::string& a, const std::string& b) {
+    auto fold = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; };
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const int fa = fold(static_cast<unsigned char>(a[i]));
+        const int fb = fold(static_cast<unsigned char>(b[i]));
+        if (fa != fb)
+            return fa < fb;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b; // a fixed order for names that differ only in case
+}
+
+// Size of a file before it goes, without following a link (the link itself is what goes).
+std::int64_t sizeBeforeRemoval(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : 0;
+}
+} // namespace
+
+QString recycleWarningText() {
+    return QStringLiteral("Note that the recycle bin may be full or that you may have the \"Immediately Remove "
+                          "Files On Delete\" option turned on in the recycle bin. If either is true, then you "
+                          "will not be able to recover the deleted files from the recycle bin. ") +
+           QStringLiteral("\n\nSend to the recycle bin anyway?");
+}
+
+TfrmReallyDelete::TfrmReallyDelete(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmReallyDelete"));
+    setWindowTitle(QStringLiteral("Delete/rename the following files:"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setDeleteWindowFont(this, 8, true);
+    const DpiScale s(this);
+    setFixedSize(s(622), s(400));
+
+    auto* Panel2 = new QFrame(this);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setGeometry(0, 0, s(622), s(321));
+
+    lblDelete = makeLabel(Panel2, "lblDelete", QStringLiteral("The following files will be deleted:"));
+    lblDelete->move(s(6), s(7));
+    Label3 = makeLabel(Panel2, "Label3", QStringLiteral("Potential savings of "));
+    Label3->move(s(327), s(7));
+    lblSavings = makeLabel(Panel2, "lblSavings", QStringLiteral("9,999,999,999 bytes"));
+    lblSavings->move(s(477), s(7));
+
+    lb1 = new QListWidget(Panel2);
+    lb1->setObjectName(QStringLiteral("lb1"));
+    lb1->setGeometry(s(7), s(32), s(606), s(241));
+    lb1->setSelectionMode(QAbstractItemView::SingleSelection);
+    lb1->setFocusPolicy(Qt::NoFocus);
+    lb1->setUniformItemSizes(true);
+    QPalette listPalette = lb1->palette();
+    listPalette.setColor(QPalette::Base, listPalette.color(QPalette::Button));
+    lb1->setPalette(listPalette);
+
+    btDelete = makeButton(Panel2, "btDelete", QStringLiteral("&Delete all files"),
+                          QStringLiteral("Delete the files shown above permanently.  Cannot be undeleted."));
+    btDelete->setGeometry(s(206), s(282), s(195), s(30));
+    btRecycle = makeButton(Panel2, "btRecycle", QStringLiteral("&Send to recycle bin"),
+                           QStringLiteral("Send to recycle bin.  Recycle bin can be emptied later."));
+    btRecycle->setGeometry(s(418), s(282), s(195), s(30));
+
+    Label2 = makeLabel(this, "Label2",
+                       QStringLiteral("WARNING: The file(s) that you selected to delete may belong to working "
+                                      "applications.  Vantorel cannot determine if they are needed for proper "
+                                      "operation of other applications.  If in doubt do not delete these files. "));
+    Label2->setWordWrap(true);
+    // Wider fonts than the original's need a third line; the space above the bar allows it.
+    Label2->setGeometry(s(5), s(327), s(614), std::clamp(Label2->heightForWidth(s(614)), s(32), s(41)));
+    Label2->setStyleSheet(QStringLiteral("color: blue;"));
+
+    bar = new QProgressBar(this);
+    bar->setObjectName(QStringLiteral("bar"));
+    bar->setGeometry(s(8), s(369), s(433), s(20));
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    bar->setToolTip(QStringLiteral("Progress bar"));
+
+    btClose = makeButton(this, "btClose", QStringLiteral("Cancel"),
+                         QStringLiteral("Cancel and close.  Do not rename or delete "));
+    btClose->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    btClose->setGeometry(s(482), s(365), s(129), s(28));
+
+    connect(btDelete, &QPushButton::clicked, this, &TfrmReallyDelete::btDeleteAllClick);
+    connect(btRecycle, &QPushButton::clicked, this, &TfrmReallyDelete::btRecycleClick);
+    connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TfrmReallyDelete::setFileList(const std::vector<std::string>& paths) {
+    m_paths = paths;
+    std::stable_sort(m_paths.begin(), m_paths.end(), lessIgnoringAsciiCase);
+    lb1->clear();
+    const int itemHeight = std::max(DpiScale(this)(13), lb1->fontMetrics().height());
+    for (const std::string& path : m_paths) {
+        auto* item = new QListWidgetItem(shownPath(path), lb1);
+        item->setSizeHint(QSize(0, itemHeight));
+    }
+}
+
+void TfrmReallyDelete::setSavings(double bytes) { m_savings = bytes; }
+
+void TfrmReallyDelete::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        centreOnScreen(this);
+        FormShow();
+    }
+}
+
+void TfrmReallyDelete::FormShow() {
+    lblSavings->setText(thousandsText(static_cast<std::int64_t>(std::trunc(m_savings))) + QStringLiteral(" bytes"));
+    lblSavings->adjustSize();
+    UpdateHeaders();
+}
+
+void TfrmReallyDelete::UpdateHeaders() {
+    lblDelete->setText(QStringLiteral("The following ") + QString::number(m_paths.size()) +
+                       QStringLiteral(" files will be deleted."));
+    lblDelete->adjustSize();
+}
+
+void TfrmReallyDelete::clearList() {
+    m_paths.clear();
+    lb1->clear();
+}
+
+void TfrmReallyDelete::btDeleteAllClick() {
+    if (m_paths.empty()) {
+        ShowWarningMessage(QStringLiteral("There are no files to delete"));
+        return;
+    }
+    if (AskYesNo(QStringLiteral("Really delete?")) != MessageAnswer::Yes) {
+        ShowInfoMessage(QStringLiteral("Files not deleted"));
+        return;
+    }
+    std::int64_t files = 0;
+    std::int64_t bytes = 0;
+    {
+        BusyCursorGuard busy;
+        bar->setRange(0, static_cast<int>(m_paths.size()) - 1);
+        for (std::size_t i = 0; i < m_paths.size(); ++i) {
+            bar->setValue(static_cast<int>(i));
+            const std::string& path = m_paths[i];
+            const std::int64_t size = sizeBeforeRemoval(path);
+            if (::unlink(path.c_str()) == 0) {
+                ++files;
+                bytes += size;
+            } else {
+                ShowErrorMessage(QStringLiteral("Couldn't delete file - ") + shownPath(path));
+            }
+        }
+    }
+    // Only what really left the disk is recorded; a throw here leaves the window open.
+    DeletionTotals::addDeletionTotals(files, bytes, 0, 0);
+    clearList();
+    UpdateHeaders();
+    accept();
+}
+
+void TfrmReallyDelete::btRecycleClick() {
+    if (AskYesNo(recycleWarningText()) != MessageAnswer::Yes) {
+        ShowInfoMessage(QStringLiteral("Files not deleted"));
+        return;
+    }
+    std::int64_t files = 0;
+    std::int64_t bytes = 0;
+    {
+        BusyCursorGuard busy;
+        bar->setRange(0, static_cast<int>(m_paths.size()) - 1);
+        for (std::size_t i = 0; i < m_paths.size(); ++i) {
+            bar->setValue(static_cast<int>(i));
+            const std::string& path = m_paths[i];
+            const std::int64_t size = sizeBeforeRemoval(path);
+            if (!sendToRecycleBin(path)) {
+                ShowErrorMessage(QStringLiteral("An error occurred sending files to the recycle bin.  The bin may be full."));
+                break;
+            }
+            ++files;
+            bytes += size;
+        }
+        // Only the files that really went to the trash are recorded.
+        DeletionTotals::addDeletionTotals(0, 0, files, bytes);
+    }
+    clearList();
+    UpdateHeaders();
+    accept();
+}
+
+bool TfrmReallyDelete::sendToRecycleBin(const std::string& path) { return Trash::moveToTrash(path); }

@@ -1,0 +1,7 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+target_sources(vantorel_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/DeleteWindowLayout.h
+  ${CMAKE_CURRENT_LIST_DIR}/DeleteWindowLayout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TfrmReallyDelete.h
+  ${CMAKE_CURRENT_LIST_DIR}/TfrmReallyDelete.cpp
+)

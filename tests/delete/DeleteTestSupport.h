@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <string>
+
+#include <sys/stat.h>
+
+// Points the settings folder at a folder of the test's own for its lifetime, so the totals file
+// starts absent in every test even when one process runs them all.
+class ScopedConfigHome {
+public:
+    explicit ScopedConfigHome(const std::string& folder) : m_old(qgetenv("XDG_CONFIG_HOME")) {
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(folder));
+    }
+    ~ScopedConfigHome() { qputenv("XDG_CONFIG_HOME", m_old); }
+
+private:
+    QByteArray m_old;
+};
+
+inline QString trashFolder() { return qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash"); }
+
+inline bool inTrash(const QString& name) { return QFile::exists(trashFolder() + QStringLiteral("/files/") + name); }
+
+// The .trashinfo text of a trashed name; empty when there is none.
+inline QString trashInfo(const QString& name) {
+    QFile file(trashFolder() + QStringLiteral("/info/") + name + QStringLiteral(".trashinfo"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+inline bool exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
