@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include "platform/FolderHandle.h"
+#include "platform/FsEntry.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+// ClassifyEntry: 1 for "." and "..", 0 for a sub-folder, 2 for anything else.
+int ClassifyEntry(std::string_view name, std::uint32_t attributes);
+
+// What a walk hands to the engine that drives it. Every hook has an empty default, so an engine
+// overrides only what it needs. Folders are given as their open handle (path(), fd() for statx).
+class FolderVisitor {
+public:
+    virtual ~FolderVisitor() = default;
+
+    // Tested before every entry; true unwinds the whole walk at once (no further hooks but none).
+    virtual bool shouldStop() { return false; }
+    // The walk entered folder and is about to list it.
+    virtual void enterFolder(const FolderHandle& folder) { (void)folder; }
+    // Folder pass: each listed entry that is neither hidden nor system, in listing order; a folder
+    // is given before it is walked.
+    virtual void folderEntry(const FolderHandle& folder, std::string_view name, bool isFolder) {
+        (void)folder, (void)name, (void)isFolder;
+    }
+    // After each listed entry but the first of a listing, in both passes: where a window lets its
+    // event loop run.
+    virtual void yield() {}
+    // File pass, after every sub-folder of folder was walked.
+    virtual void beginFiles(const FolderHandle& folder) { (void)folder; }
+    // Asked for each file (neither hidden, system nor folder) before its statistics are read;
+    // false leaves it out at no cost.
+    virtual bool wantsFile(std::string_view name) {
+        (void)name;
+        return true;
+    }
+    // A wanted file with its statistics (one statx).
+    virtual void file(const FolderHandle& folder, const FsEntry& entry) { (void)folder, (void)entry; }
+    // The folder's file pass is over.
+    virtual void leaveFolder(const FolderHandle& folder) { (void)folder; }
+    // A folder that was listed but is not walked: errno of the failure to open or read it, EXDEV
+    // when it lies on another filesystem (a mount point), ESTALE when it moved during the walk.
+    virtual void folderSkipped(const std::string& path, int error) { (void)path, (void)error; }
+};
+
+// The one folder walker. A folder's listing is read completely, then each sub-folder is walked in
+// listing order, then the folder's own files go to the file pass. Hidden and system entries are
+// never entered nor handed out; links are never followed; a folder on another filesystem than the
+// root is not entered; each folder (device, inode) is walked at most once until reset(), so roots
+// that overlap (the same folder twice, one inside another, a bind mount) give every file once.
+// Children are opened relative to their parent and the working folder is never changed; above a
+// depth limit the upper handles are closed and reopened through ".." (checked by device and inode),
+// so any depth costs a bounded number of open handles.
+class FolderWalker {
+public:
+    FolderWalker();
+    ~FolderWalker();
+
+    // Walks root (a drive root or any folder). False when root itself cannot be opened or read
+    // (folderSkipped was called with the errno); true otherwise, also when it was walked before.
+    bool walk(const std::string& root, FolderVisitor& visitor);
+    // Forgets the folders already walked (a new scan).
+    void reset();
+
+    // Open handles kept along the current path before upper ones are closed (at least 2).
+    void setOpenHandleLimit(std::size_t limit);
+
+private:
+    struct Level;
+    struct FolderKey {
+        dev_t device;
+        ino_t inode;
+        bool operator==(const FolderKey&) const = default;
+    };
+    struct FolderKeyHash {
+        std::size_t operator()(const FolderKey& k) const noexcept {
+            return std::hash<std::uint64_t>()(std::uint64_t(k.inode) * 0x9E3779B97F4A7C15ull ^ std::uint64_t(k.device));
+        }
+    };
+
+    bool push(FolderHandle handle, FolderVisitor& visitor);
+    void pop(FolderVisitor& visitor);
+    void filePass(Level& level, FolderVisitor& visitor);
+    void afterEntry(Level& level, FolderVisitor& visitor);
+
+    std::vector<std::unique_ptr<Level>> m_levels; // reused between folders to keep their buffers
+    std::size_t m_depth = 0;
+    std::size_t m_openLimit = 128;
+    dev_t m_rootDevice = 0;
+    std::unordered_set<FolderKey, FolderKeyHash> m_visited;
+    FsEntry m_entry; // reused for every file, so its name keeps its buffer
+};
