@@ -50,7 +50,8 @@ public:
     void setMarked(int gridRow, bool marked);
 
     // Rebuilds grid rows first..last: row first+i receives the former row order[i] (texts, key and mark).
-    // Used by the sorts; order must be a permutation of first..last.
+    // Used by the sorts; order must be a permutation of first..last (std::invalid_argument otherwise).
+    // Emits one layout change; selections and the current cell follow their rows.
     void reorderRows(int first, int last, const std::vector<int>& order);
 
     // QAbstractItemModel
@@ -65,8 +66,12 @@ private:
         std::int32_t textIndex = -1; // index into m_texts, or -1 for a key row
         bool marked = false;
     };
+    const Row* dataRow(int gridRow) const; // nullptr unless 1 <= gridRow < gridRowCount()
+
     QStringList m_titles;
     const GridRowSource* m_source = nullptr;
     std::vector<Row> m_rows;
     std::vector<QStringList> m_texts;
+    // A key row costs this much, so a million rows stay cheap.
+    static_assert(sizeof(Row) <= 12);
 };
