@@ -1,8 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <QApplication>
+#include "app/TfrmMain.h"
+#include "app/VantorelApplication.h"
+#include "common/MessageService.h"
+#include "common/ui/MessageBoxService.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vantorel '95"));
-    return 0;
+    VantorelApplication app(argc, argv);
+    const QString title = QStringLiteral("Vantorel '95");
+    QApplication::setApplicationName(title);
+    QApplication::setApplicationDisplayName(title);
+
+    MessageBoxService boxes;
+    MessageService::install(&boxes);
+
+    // The main window fills the search-path list and applies the hint settings as it is created.
+    TfrmMain frmMain;
+    // The long-lived statistics window and the viewer's shared find dialog are created here,
+    // after the main window and in that order, once those tools are part of the program.
+
+    // Other windows (the statistics window stays open beside this one) must not keep the program
+    // running once the main window is closed.
+    QObject::connect(&frmMain, &TfrmMain::closed, &app, &QCoreApplication::quit);
+    frmMain.show();
+    const int code = VantorelApplication::exec();
+    MessageService::install(nullptr);
+    return code;
 }

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+
+class QTextBrowser;
+class QPushButton;
+
+// folder + name, with exactly one "/" between them when the folder does not already end in one.
+QString JoinPath(const QString& folder, const QString& name);
+
+// The program's help viewer: the HTML help file shown in a browser window that does not block the
+// other windows. There is at most one; asking again shows the requested topic in the same window.
+class THelpWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    // The help file of the application, "vantorel.hlp" beside the program unless set otherwise.
+    static QString helpFile();
+    static void setHelpFile(const QString& path);
+
+    // Opens the help file at topic number topic (anchor "topic-<n>"; topic 1 is the contents).
+    // A help file that cannot be read gives an error box and returns nullptr.
+    static THelpWindow* showTopic(int topic, QWidget* parent = nullptr);
+    // The open help window, or nullptr.
+    static THelpWindow* current();
+
+    QTextBrowser* browser() const { return m_browser; }
+
+private:
+    explicit THelpWindow(QWidget* parent);
+
+    QTextBrowser* m_browser = nullptr;
+    QPushButton* m_btBack = nullptr;
+    QPushButton* m_btContents = nullptr;
+    QPushButton* m_btClose = nullptr;
+    static QPointer<THelpWindow> s_instance;
+    static QString s_helpFile;
+};

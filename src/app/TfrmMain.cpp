@@ -1,0 +1,193 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/TfrmMain.h"
+
+#include "app/HintSettings.h"
+#include "app/TGradientBack.h"
+#include "app/THelpWindow.h"
+#include "app/TfrmAbout.h"
+#include "common/SearchPathList.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+namespace {
+// Design geometry at 96 pixels per inch.
+constexpr int ClientWidth = 552;
+constexpr int ClientHeight = 372;
+constexpr int PanelLeft = 25;
+constexpr int PanelWidth = 502;
+constexpr int PanelHeight = 40;
+constexpr int ToolButtonLeft = 7;
+constexpr int ToolButtonTop = 6;
+constexpr int ToolButtonWidth = 185;
+constexpr int ButtonHeight = 28;
+constexpr int LabelLeft = 216;
+constexpr int LabelRightMargin = 4;
+constexpr int BottomButtonTop = 334;
+constexpr int BottomButtonWidth = 111;
+
+QFont toolButtonFont() {
+    QFont font(QStringLiteral("Sans Serif"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+QFont descriptionFont() {
+    QFont font(QStringLiteral("Arial"), 10, QFont::Bold);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+} // namespace
+
+TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Vantorel '95"));
+    setFixedSize(scaled(ClientWidth), scaled(ClientHeight));
+
+    m_back = new TGradientBack(this);
+    m_back->setObjectName(QStringLiteral("GradientBack"));
+    m_back->setIsAllBlue(true);
+    m_back->setGeometry(rect());
+    m_back->lower();
+
+    auto* btDuplicate = addToolRow(9, "btDuplicate", QStringLiteral("&Duplicate files"), "lblDuplicate",
+                                   QStringLiteral("Locate and view duplicate files"));
+    auto* btFileHog = addToolRow(63, "btFileHog", QStringLiteral("&File hogs"), "lblFileHog",
+                                 QStringLiteral("Locate and view file hogs (large files)"));
+    auto* btFiles = addToolRow(116, "btFiles", QStringLiteral("Files &accessed"), "lblFiles",
+                               QStringLiteral("Files accessed within a range of dates"));
+    auto* btDirHogs = addToolRow(170, "btDirHogs", QStringLiteral("Folder &hogs"), "lblDirHogs",
+                                 QStringLiteral("Displays large folders"));
+    auto* btStatistic = addToolRow(223, "btStatistic", QStringLiteral("&Statistics"), "lblStatistic",
+                                   QStringLiteral("File/disk statistics"));
+    auto* btBrowse = addToolRow(277, "btBrowse", QStringLiteral("&Browse"), "lblBrowse",
+                                QStringLiteral("Browse through files and folders"));
+    fitLabelFont();
+
+    auto* btReach = addBottomButton(155, "btReach", QStringLiteral("Ab&out"));
+    auto* btHelp = addBottomButton(285, "btHelp", QStringLiteral("H&elp"));
+    btHelp->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    auto* btClose = addBottomButton(418, "btClose", QStringLiteral("E&xit"));
+    btClose->setToolTip(QStringLiteral("Quit and close "));
+
+    connect(btDuplicate, &QPushButton::clicked, this, &TfrmMain::btDuplicateClick);
+    connect(btFileHog, &QPushButton::clicked, this, &TfrmMain::btFileHogClick);
+    connect(btFiles, &QPushButton::clicked, this, &TfrmMain::btFilesClick);
+    connect(btDirHogs, &QPushButton::clicked, this, &TfrmMain::btDirHogsClick);
+    connect(btStatistic, &QPushButton::clicked, this, &TfrmMain::btStatisticClick);
+    connect(btBrowse, &QPushButton::clicked, this, &TfrmMain::btBrowseClick);
+    connect(btReach, &QPushButton::clicked, this, &TfrmMain::btReachClick);
+    connect(btHelp, &QPushButton::clicked, this, &TfrmMain::btHelpClick);
+    connect(btClose, &QPushButton::clicked, this, &TfrmMain::btCloseClick);
+
+    // Tools whose windows are not part of this build yet stay visible but cannot be pressed.
+    for (QPushButton* pending : {btDuplicate, btFileHog, btFiles, btDirHogs, btStatistic, btBrowse})
+        pending->setEnabled(false);
+
+    FormCreate();
+}
+
+int TfrmMain::scaled(int designPixels) const { return qRound(designPixels * logicalDpiX() / 96.0); }
+
+QPushButton* TfrmMain::addToolRow(int top, const char* buttonName, const QString& caption,
+                                  const char* labelName, const QString& description) {
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QString::fromLatin1(buttonName).replace(0, 2, QStringLiteral("pnl")));
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setLineWidth(1);
+    panel->setAutoFillBackground(true);
+    panel->setGeometry(scaled(PanelLeft), scaled(top), scaled(PanelWidth), scaled(PanelHeight));
+
+    auto* button = new QPushButton(caption, panel);
+    button->setObjectName(QString::fromLatin1(buttonName));
+    button->setFont(toolButtonFont());
+    button->setGeometry(scaled(ToolButtonLeft), scaled(ToolButtonTop), scaled(ToolButtonWidth),
+                        scaled(ButtonHeight));
+
+    auto* label = new QLabel(description, panel);
+    label->setObjectName(QString::fromLatin1(labelName));
+    label->setFont(descriptionFont());
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Qt::black);
+    label->setPalette(palette);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label->setGeometry(scaled(LabelLeft), 0, scaled(PanelWidth - LabelLeft - LabelRightMargin), scaled(PanelHeight));
+    m_labels.append(label);
+    return button;
+}
+
+QPushButton* TfrmMain::addBottomButton(int left, const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(scaled(left), scaled(BottomButtonTop), scaled(BottomButtonWidth), scaled(ButtonHeight));
+    return button;
+}
+
+void TfrmMain::fitLabelFont() {
+    // Where Arial is missing its stand-in may be wider; a description that would be cut off
+    // takes a condensed face first and a smaller size only after that.
+    QFont font = descriptionFont();
+    auto fits = [this](const QFont& candidate) {
+        const QFontMetrics metrics(candidate, this);
+        for (const QLabel* label : std::as_const(m_labels))
+            if (metrics.horizontalAdvance(label->text()) > label->width())
+                return false;
+        return true;
+    };
+    if (!fits(font))
+        font.setStretch(QFont::Condensed);
+    while (!fits(font) && font.pointSizeF() > 7.0)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    for (QLabel* label : std::as_const(m_labels))
+        label->setFont(font);
+}
+
+void TfrmMain::FormCreate() {
+    SearchPathList::global().GetSearchPath();
+    ApplyHintSettings();
+}
+
+void TfrmMain::FormShow() {
+    THelpWindow::setHelpFile(JoinPath(QCoreApplication::applicationDirPath(), QStringLiteral("vantorel.hlp")));
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        Q_EMIT closed();
+}
+
+void TfrmMain::btDuplicateClick() { DupMode = true; }
+
+void TfrmMain::btFileHogClick() { DupMode = false; }
+
+// The date-range finder, folder hogs, statistics and browser windows come later; until then
+// their buttons are disabled and these handlers have nothing to open.
+void TfrmMain::btFilesClick() {}
+void TfrmMain::btDirHogsClick() {}
+void TfrmMain::btStatisticClick() {}
+void TfrmMain::btBrowseClick() {}
+
+void TfrmMain::btReachClick() {
+    TfrmAbout about(this);
+    about.exec();
+}
+
+void TfrmMain::btHelpClick() {
+    THelpWindow::setHelpFile(JoinPath(QCoreApplication::applicationDirPath(), QStringLiteral("vantorel.hlp")));
+    THelpWindow::showTopic(1, this);
+}
+
+void TfrmMain::btCloseClick() { close(); }
