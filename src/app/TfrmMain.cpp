@@ -13,7 +13,9 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 
 namespace {
 // Design geometry at 96 pixels per inch.
@@ -41,6 +43,23 @@ QFont descriptionFont() {
     QFont font(QStringLiteral("Arial"), 10, QFont::Bold);
     font.setStyleHint(QFont::SansSerif);
     return font;
+}
+// The help button's glyph, drawn here because icon themes are not found on every desktop.
+QIcon helpGlyph() {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 0, 160));
+    painter.drawEllipse(QRectF(1, 1, 14, 14));
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setPixelSize(12);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("?"));
+    return QIcon(pixmap);
 }
 } // namespace
 
@@ -71,7 +90,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
 
     auto* btReach = addBottomButton(155, "btReach", QStringLiteral("Ab&out"));
     auto* btHelp = addBottomButton(285, "btHelp", QStringLiteral("H&elp"));
-    btHelp->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    btHelp->setIcon(helpGlyph());
     auto* btClose = addBottomButton(418, "btClose", QStringLiteral("E&xit"));
     btClose->setToolTip(QStringLiteral("Quit and close "));
 

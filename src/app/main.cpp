@@ -1,17 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/TfrmMain.h"
 #include "app/VantorelApplication.h"
-#include "common/MessageService.h"
-#include "common/ui/MessageBoxService.h"
 
 int main(int argc, char** argv) {
     VantorelApplication app(argc, argv);
     const QString title = QStringLiteral("Vantorel '95");
     QApplication::setApplicationName(title);
     QApplication::setApplicationDisplayName(title);
-
-    MessageBoxService boxes;
-    MessageService::install(&boxes);
 
     // The main window fills the search-path list and applies the hint settings as it is created.
     TfrmMain frmMain;
@@ -22,7 +17,5 @@ int main(int argc, char** argv) {
     // running once the main window is closed.
     QObject::connect(&frmMain, &TfrmMain::closed, &app, &QCoreApplication::quit);
     frmMain.show();
-    const int code = VantorelApplication::exec();
-    MessageService::install(nullptr);
-    return code;
+    return VantorelApplication::exec();
 }
