@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/GridSorts.h"
 
+#include "common/DosDateTime.h"
 #include "common/StringGridModel.h"
 
 #include <QDate>
@@ -131,39 +132,8 @@ double NumberKey(const QString& text, const QLocale& locale) {
     return ok && !std::isnan(value) ? value : 0.0;
 }
 
-} // namespace
-
-QString FourDigitYearShortDateFormat(const QLocale& locale) {
-    const QString format = locale.dateFormat(QLocale::ShortFormat);
-    QString widened;
-    bool quoted = false;
-    for (qsizetype i = 0; i < format.size();) {
-        const QChar c = format.at(i);
-        if (c == QLatin1Char('\'')) {
-            quoted = !quoted;
-            widened += c;
-            ++i;
-            continue;
-        }
-        if (!quoted && c == QLatin1Char('y')) {
-            qsizetype run = 0;
-            while (i + run < format.size() && format.at(i + run) == QLatin1Char('y'))
-                ++run;
-            widened += QStringLiteral("yyyy");
-            i += run;
-            continue;
-        }
-        widened += c;
-        ++i;
-    }
-    return widened;
-}
-
-namespace {
-
 class DateKeys {
 public:
-    DateKeys() : m_format(FourDigitYearShortDateFormat(m_locale)) {}
 
     std::int64_t key(const QString& text) {
         // Date columns repeat the same few texts many times; parse each once.
@@ -173,7 +143,7 @@ public:
         std::int64_t day = s_unreadable;
         const QString trimmed = text.trimmed();
         if (!trimmed.isEmpty()) {
-            const QDate date = m_locale.toDate(trimmed, m_format);
+            const QDate date = ParseFileDateText(trimmed);
             if (date.isValid())
                 day = date.toJulianDay();
         }
@@ -183,8 +153,6 @@ public:
 
 private:
     static inline const std::int64_t s_unreadable = QDate(1900, 1, 1).toJulianDay();
-    QLocale m_locale;
-    QString m_format;
     QHash<QString, std::int64_t> m_cache;
 };
 

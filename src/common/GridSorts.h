@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-class QLocale;
-class QString;
 class StringGridModel;
 
 // The grid sorts of every result window. Rows are grid rows (row 0 = titles, never sorted): callers
@@ -20,8 +18,8 @@ void SortGridByText(StringGridModel& grid, int firstRow, int lastRow, bool desce
 // separator, read as a decimal number with the locale's decimal separator; unreadable text counts as 0.
 void SortGridByNumber(StringGridModel& grid, int firstRow, int lastRow, bool descending, int column);
 
-// Key: the text read as a date in the locale's short date format with a four-digit year (the format of
-// the file date texts); an empty or unreadable text counts as 1 January 1900.
+// Key: the text read back as a file date text (ParseFileDateText: the locale's short date format with a
+// four-digit year); an empty or unreadable text counts as 1 January 1900.
 void SortGridByDate(StringGridModel& grid, int firstRow, int lastRow, bool descending, int column);
 
 // "Sort by Size" of the file-hog list: largest first, and right for sizes of 100,000 K and more, where
@@ -35,6 +33,3 @@ void SortGridByDate(StringGridModel& grid, int firstRow, int lastRow, bool desce
 // included, where SortGridByText(..., descending = true, ...) would.
 void SortGridBySizeK(StringGridModel& grid, int firstRow, int lastRow, int column);
 
-// The locale's short date format with every year field widened to four digits ("M/d/yy" gives
-// "M/d/yyyy"), the format in which the date texts are written and the date sort reads them back.
-QString FourDigitYearShortDateFormat(const QLocale& locale);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/ReportText.h"
 
-#include "common/GridSorts.h"
+#include "common/DosDateTime.h"
 #include "common/StringGridModel.h"
 
 #include <QLocale>
@@ -37,25 +37,8 @@ QStringList ReportLines(const StringGridModel& grid, const std::vector<int>& col
     return lines;
 }
 
-namespace {
-// The long time format without its time-zone field ("h:mm:ss AP t" gives "h:mm:ss AP").
-QString LongTimeFormatWithoutZone(const QLocale& locale) {
-    const QString format = locale.timeFormat(QLocale::LongFormat);
-    QString result;
-    bool quoted = false;
-    for (const QChar c : format) {
-        if (c == QLatin1Char('\''))
-            quoted = !quoted;
-        if (!quoted && c == QLatin1Char('t'))
-            continue;
-        result += c;
-    }
-    return result.trimmed();
-}
-} // namespace
-
 QString PrintedLine(const QDateTime& now) {
     const QLocale locale;
-    return QStringLiteral("Printed : ") + locale.toString(now.date(), FourDigitYearShortDateFormat(locale)) +
-           QStringLiteral("  ") + locale.toString(now.time(), LongTimeFormatWithoutZone(locale));
+    return QStringLiteral("Printed : ") + locale.toString(now.date(), FileDateFormat()) + QStringLiteral("  ") +
+           locale.toString(now.time(), FileTimeFormat());
 }

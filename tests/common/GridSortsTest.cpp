@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/DosDateTime.h"
 #include "common/GridSorts.h"
 #include "common/StringGridModel.h"
 
@@ -86,7 +87,7 @@ double Number(const QString& s) {
     return ok ? v : 0;
 }
 QDate Date(const QString& s) {
-    const QDate d = QLocale().toDate(s, FourDigitYearShortDateFormat(QLocale()));
+    const QDate d = QLocale().toDate(s, FileDateFormat());
     return d.isValid() ? d : QDate(1900, 1, 1);
 }
 
@@ -142,7 +143,7 @@ TEST(GridSorts, NumberSortReadsSeparatorsAndCountsUnreadableTextAsZero) {
 }
 
 TEST(GridSorts, DateSortPutsEmptyAndUnreadableDatesAtFirstOfJanuary1900) {
-    const QString format = FourDigitYearShortDateFormat(QLocale());
+    const QString format = FileDateFormat();
     EXPECT_EQ(format, "M/d/yyyy");
     auto text = [&format](int y, int m, int d) { return QLocale().toString(QDate(y, m, d), format); };
     StringGridModel grid;

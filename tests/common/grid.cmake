@@ -3,4 +3,5 @@ vantorel_add_test(test_grid
   ${CMAKE_CURRENT_LIST_DIR}/MessageServiceTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StringGridModelTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GridSortsTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ReportTextTest.cpp
 )
