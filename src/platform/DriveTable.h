@@ -3,8 +3,10 @@
 #include <QChar>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A drive: a letter mapped to a mount point. C: is "/", then D:, E: ... the other real mounted
@@ -15,7 +17,7 @@ struct Drive {
     std::string mountPoint;  // the drive's root folder (exact bytes, no trailing "/" except "/")
     QString label;           // volume label or filesystem name, may be empty
 
-    // The combo item: "C: [label] /".
+    // The combo item: "C: [label] /", or "C: /" when the drive has no label.
     QString itemText() const;
     // The box caption: "C:".
     QString caption() const;
@@ -35,6 +37,17 @@ public:
     static int indexOfPath(const std::vector<Drive>& drives, const std::string& path);
     // The drive of a letter in the current table; nullopt when no such drive.
     static std::optional<Drive> find(QChar letter);
+
+    // The table of a mountinfo text (the format of /proc/self/mountinfo): "/" as C:, then every
+    // other real filesystem mounted on a folder (isFolder), one per device, in mount-point order.
+    // labelOf gives the volume label of a mount source ("/dev/sda1"); empty when it has none.
+    static std::vector<Drive> fromMountInfo(std::string_view mountInfo,
+                                            const std::function<bool(const std::string&)>& isFolder,
+                                            const std::function<QString(const std::string&)>& labelOf);
+    // The table of a VANTOREL_DRIVES value ("C=/some/folder;D=/other"): letters as given (a-z taken
+    // as A-Z), sorted by letter; pieces without a letter, "=" and a path are skipped, and a letter
+    // given twice keeps its first folder.
+    static std::vector<Drive> fromOverride(std::string_view value);
 };
 
 // True when the drive's mount point answers statvfs. A letter outside A-Z (after upper-casing a-z)
