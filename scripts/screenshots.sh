@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Renders the main window and the finder with results offscreen into docs/screenshots/.
+# The finder scans a small tree that the test generates and names as drive C: itself.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake --preset dev >/dev/null
+cmake --build --preset dev --target test_app
+mkdir -p docs/screenshots
+QT_QPA_PLATFORM=offscreen VANTOREL_SCREENSHOT_DIR="$PWD/docs/screenshots" \
+  build/dev/bin/test_app --gtest_filter='Screenshots.*'
+ls -l docs/screenshots/*.png
