@@ -1,1 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
+target_sources(vantorel_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/MessageBoxService.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BusyCursor.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PrintGrid.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CopyLinesToClipboard.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ResultGridView.cpp
+)

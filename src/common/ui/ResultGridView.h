@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <QPixmap>
+#include <QTableView>
+#include <vector>
+
+class StringGridModel;
+
+// The result grid of every result window, over a StringGridModel: whole rows selected, one at a time;
+// user-resizable columns; grid lines; uniform rows 18 pixels high (scaled); the title row as the
+// horizontal header; no row header; an 8-point sans-serif font. In the mark column, a marked row shows
+// the mark glyph at (2, 2) of its cell and the cell text from 18 pixels right of the cell's left edge.
+// Rows are never measured one by one, so scrolling stays quick on hundreds of thousands of rows.
+class ResultGridView : public QTableView {
+    Q_OBJECT
+public:
+    explicit ResultGridView(QWidget* parent = nullptr);
+
+    // The column whose cells carry the mark glyph; -1 for none (the default).
+    void setMarkColumn(int column);
+    int markColumn() const { return m_markColumn; }
+
+    // Screen pixels per inch divided by 96: the factor for widths given at 96 pixels per inch.
+    double scale() const;
+
+    // The current row as a grid row (1 = first data row); 0 when there is none (the title row).
+    int currentGridRow() const;
+    void setCurrentGridRow(int gridRow);
+
+    // The current width of every column, in pixels (for the printed report).
+    std::vector<int> columnWidths() const;
+
+    // The 16 x 16 red tick on a transparent ground.
+    static QPixmap MarkGlyph();
+
+private:
+    int m_markColumn = -1;
+};

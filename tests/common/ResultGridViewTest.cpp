@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/StringGridModel.h"
+#include "common/ui/ResultGridView.h"
+
+#include <QDir>
+#include <QHeaderView>
+#include <QImage>
+#include <QTest>
+#include <atomic>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Counts how often the view asks for a cell, to show that rows are not measured one by one.
+class CountingSource : public GridRowSource {
+public:
+    QString cellText(std::uint32_t key, int column) const override {
+        ++calls;
+        return column == 0 ? QStringLiteral("%1 K").arg(key, 7) : QStringLiteral("/home/user/file%1.txt").arg(key);
+    }
+    mutable std::atomic<long> calls{0};
+};
+
+bool Reddish(QRgb p) { return qRed(p) > 150 && qGreen(p) < 110 && qBlue(p) < 110; }
+
+// Red pixels inside a cell's glyph square (16 x 16 from (2, 2) of the cell), in grab() coordinates.
+int RedPixelsInGlyphSquare(const ResultGridView& view, const QImage& image, int row, int column) {
+    const QRect cell = view.visualRect(view.model()->index(row, column));
+    const QPoint origin = view.viewport()->mapTo(&view, cell.topLeft());
+    int red = 0;
+    for (int y = 2; y < 18; ++y)
+        for (int x = 2; x < 18; ++x)
+            red += Reddish(image.pixel(origin.x() + x, origin.y() + y)) ? 1 : 0;
+    return red;
+}
+
+} // namespace
+
+TEST(ResultGridView, DrawsTheMarkGlyphInTheMarkColumnOfMarkedRowsOnly) {
+    CountingSource source;
+    StringGridModel model;
+    model.setTitles({"Size in K", "FileName"});
+    model.setRowSource(&source);
+    model.appendKeyRows({250, 12, 100000, 7});
+    ResultGridView view;
+    view.setModel(&model);
+    view.setMarkColumn(1);
+    view.setColumnWidth(0, 54);
+    view.setColumnWidth(1, 296);
+    view.resize(380, 140);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    model.setMarked(2, true);
+    model.setMarked(4, true);
+    view.setCurrentGridRow(3);
+    QApplication::processEvents();
+
+    const QImage image = view.grab().toImage();
+    QDir().mkpath(VANTOREL_SCREENSHOT_DIR);
+    image.save(QStringLiteral(VANTOREL_SCREENSHOT_DIR "/result-grid-marks.png"));
+
+    EXPECT_GT(RedPixelsInGlyphSquare(view, image, 1, 1), 10) << "marked row, mark column";
+    EXPECT_GT(RedPixelsInGlyphSquare(view, image, 3, 1), 10);
+    EXPECT_EQ(RedPixelsInGlyphSquare(view, image, 0, 1), 0) << "unmarked row";
+    EXPECT_EQ(RedPixelsInGlyphSquare(view, image, 1, 0), 0) << "other column of a marked row";
+    EXPECT_EQ(RedPixelsInGlyphSquare(view, image, 2, 1), 0) << "selected, unmarked row";
+
+    // Unmarking takes the glyph away at the next paint.
+    model.setMarked(2, false);
+    QApplication::processEvents();
+    EXPECT_EQ(RedPixelsInGlyphSquare(view, view.grab().toImage(), 1, 1), 0);
+}
+
+TEST(ResultGridView, ShowsTitlesAsTheHeaderWithWholeRowSelectionAndFixedRowHeight) {
+    StringGridModel model;
+    model.setTitles({"Filename", "Size in K"});
+    model.appendTextRow({"a.txt", "    1 K"});
+    model.appendTextRow({"b.txt", "    2 K"});
+    ResultGridView view;
+    view.setModel(&model);
+    EXPECT_EQ(view.selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_TRUE(view.showGrid());
+    EXPECT_FALSE(view.verticalHeader()->isVisible());
+    EXPECT_EQ(view.verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
+    EXPECT_EQ(view.verticalHeader()->defaultSectionSize(), qRound(18 * view.scale()));
+    EXPECT_EQ(view.horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+    EXPECT_EQ(view.model()->headerData(1, Qt::Horizontal).toString(), "Size in K");
+    EXPECT_EQ(view.font().pointSize(), 8);
+
+    EXPECT_EQ(view.currentGridRow(), 0) << "no current row yet";
+    view.setCurrentGridRow(2);
+    EXPECT_EQ(view.currentGridRow(), 2);
+    view.setCurrentGridRow(3); // beyond the last row: ignored
+    EXPECT_EQ(view.currentGridRow(), 2);
+    view.setColumnWidth(0, 93);
+    EXPECT_EQ(view.columnWidths(), (std::vector<int>{93, view.columnWidth(1)}));
+}
+
+TEST(ResultGridView, ScrollsThroughThreeHundredThousandRowsWithoutMeasuringThem) {
+    CountingSource source;
+    StringGridModel model;
+    model.setTitles({"Size in K", "FileName"});
+    model.setRowSource(&source);
+    std::vector<std::uint32_t> keys(300'000);
+    for (std::uint32_t i = 0; i < keys.size(); ++i)
+        keys[i] = i;
+    model.appendKeyRows(keys);
+    ResultGridView view;
+    view.setModel(&model);
+    view.resize(400, 300);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    view.scrollToBottom();
+    view.setCurrentGridRow(150'000);
+    view.scrollTo(view.currentIndex());
+    QApplication::processEvents();
+    view.grab();
+    EXPECT_LT(source.calls.load(), 5000) << "only visible cells are rendered";
+    EXPECT_EQ(view.currentGridRow(), 150'000);
+}

@@ -1,0 +1,161 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/StringGridModel.h"
+#include "common/ui/BusyCursor.h"
+#include "common/ui/CopyLinesToClipboard.h"
+#include "common/ui/MessageBoxService.h"
+#include "common/ui/PrintGrid.h"
+#include "support/RecordingMessageService.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+namespace {
+
+struct SeenBox {
+    QString caption;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList buttons;
+    bool applicationModal = false;
+};
+
+// Answers the next message box by pressing the button with the given text, noting what it showed.
+void AnswerNextBox(SeenBox& seen, const QString& press) {
+    QTimer::singleShot(0, [&seen, press]() {
+        std::function<void()> poll = [&seen, press, &poll]() {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                QTimer::singleShot(10, poll);
+                return;
+            }
+            seen.caption = box->windowTitle();
+            seen.icon = box->icon();
+            seen.applicationModal = box->windowModality() == Qt::ApplicationModal;
+            for (QAbstractButton* b : box->buttons())
+                seen.buttons << b->text();
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == press)
+                    b->click();
+        };
+        poll();
+    });
+}
+
+QString PdfText(const QString& file) {
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", {"-layout", file, "-"});
+    pdftotext.waitForFinished(30000);
+    return QString::fromUtf8(pdftotext.readAllStandardOutput());
+}
+
+} // namespace
+
+TEST(MessageBoxService, ShowsEachKindWithItsCaptionIconAndOneOkButton) {
+    MessageBoxService service;
+    struct Case {
+        std::function<void()> show;
+        QString caption;
+        QMessageBox::Icon icon;
+    };
+    const std::vector<Case> cases{{[] { ShowErrorMessage("e"); }, "Error", QMessageBox::Critical},
+                                  {[] { ShowWarningMessage("w"); }, "Warning", QMessageBox::Warning},
+                                  {[] { ShowInfoMessage("i"); }, "Information", QMessageBox::Information},
+                                  {[] { ShowPlainErrorBox("p"); }, "Error", QMessageBox::Critical}};
+    for (const Case& c : cases) {
+        SeenBox seen;
+        AnswerNextBox(seen, "OK");
+        c.show();
+        EXPECT_EQ(seen.caption, c.caption);
+        EXPECT_EQ(seen.icon, c.icon);
+        EXPECT_EQ(seen.buttons, QStringList{"OK"});
+        EXPECT_TRUE(seen.applicationModal);
+    }
+}
+
+TEST(MessageBoxService, ReturnsTheAnswerOfAQuestionAndRestoresThePreviousService) {
+    RecordingMessageService outer;
+    {
+        MessageBoxService service;
+        SeenBox yesNo;
+        AnswerNextBox(yesNo, "&Yes");
+        EXPECT_EQ(AskYesNo("Really delete?"), MessageAnswer::Yes);
+        EXPECT_EQ(yesNo.buttons, QStringList({"&Yes", "&No"}));
+        SeenBox no;
+        AnswerNextBox(no, "&No");
+        EXPECT_EQ(AskYesNoCancel("Go on?"), MessageAnswer::No);
+        SeenBox cancel;
+        AnswerNextBox(cancel, "Cancel");
+        EXPECT_EQ(AskYesNoCancel("Go on?"), MessageAnswer::Cancel);
+        EXPECT_EQ(cancel.buttons.size(), 3);
+    }
+    ShowInfoMessage("after");
+    EXPECT_TRUE(outer.saw("after"));
+}
+
+TEST(BusyCursor, RestoresTheCursorOnEveryPathAndNests) {
+    ASSERT_EQ(QApplication::overrideCursor(), nullptr);
+    try {
+        BusyCursor outer;
+        {
+            BusyCursor inner;
+            EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+            inner.release();
+        }
+        EXPECT_NE(QApplication::overrideCursor(), nullptr);
+        throw std::runtime_error("stop");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(CopyLinesToClipboard, PutsEachLineWithCarriageReturnLineFeed) {
+    CopyLinesToClipboard({"  250 K\t1/2/2024", "b"});
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "  250 K\t1/2/2024\r\nb\r\n");
+}
+
+TEST(PrintGrid, WritesTitlePrintedLineAndEveryRowToPdfOverSeveralPages) {
+    RecordingMessageService record;
+    StringGridModel grid;
+    grid.setTitles({"Size in K", "FileName"});
+    for (int i = 0; i < 150; ++i)
+        grid.appendTextRow({QStringLiteral("%1 K").arg(i * 10, 5), QStringLiteral("/home/user/file%1.txt").arg(i)});
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("report.pdf"));
+    ASSERT_TRUE(PrintGrid(grid, {54, 296}, "File Hogs larger or equal to KB (256000 bytes)", printer));
+    EXPECT_TRUE(record.records().empty());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    const QString text = PdfText(dir.filePath("report.pdf"));
+    // The text tool keeps the lines but not every run of spaces, so compare words.
+    const QString words = text.simplified();
+    EXPECT_TRUE(words.contains("File Hogs larger or equal to KB (256000 bytes) Printed : ")) << text.left(300).toStdString();
+    EXPECT_TRUE(words.contains("Size in K FileName 0 K /home/user/file0.txt 10 K /home/user/file1.txt"));
+    EXPECT_TRUE(words.contains("1490 K /home/user/file149.txt"));
+    EXPECT_GE(text.count('\f'), 2) << "150 rows of 9 points do not fit on one page";
+    EXPECT_LT(text.indexOf("Printed : "), text.indexOf("Size in K"));
+}
+
+TEST(PrintGrid, ReportsAJobThatCannotStartOnceWithoutSound) {
+    RecordingMessageService record;
+    StringGridModel grid;
+    grid.setTitles({"A"});
+    QTemporaryDir dir;
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("no/such/folder/report.pdf"));
+    EXPECT_FALSE(PrintGrid(grid, {60}, "title", printer));
+    ASSERT_EQ(record.records().size(), 1u);
+    EXPECT_EQ(record.records()[0].text, "Error printing report ... quitting");
+    EXPECT_EQ(record.records()[0].kind, MessageKind::Error);
+    EXPECT_FALSE(record.records()[0].beep);
+}
