@@ -54,9 +54,12 @@ public:
     bool aborted() const;
     const DupScanCriteria& criteria() const;
 
-    // Progress while walking.
+    // Progress while walking: files whose statistics were read, folders entered.
     std::int64_t filesSeen() const;
     std::int64_t foldersSeen() const;
+    // Files in the candidate list, and the bytes its records hold (for measurements).
+    std::size_t candidateCount() const;
+    std::size_t memoryBytes() const;
 
     // Results, in result order (the grid's scan order and the clipboard order).
     std::size_t resultCount() const;

@@ -1,0 +1,447 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "finders/dup/DupRecordStore.h"
+
+#include "common/DisplayText.h"
+#include "common/DosDateTime.h"
+#include "common/NumberTexts.h"
+#include "platform/FileTypes.h"
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+
+namespace {
+
+const QString kMarker = QStringLiteral("*(SEARCHPATH)*");
+constexpr std::string_view kMarkerBytes = "*(SEARCHPATH)*";
+
+// --- Ordering of texts as the lines would order them -------------------------------------------
+// Lines compare byte by byte in UTF-8 with a-z folded to A-Z. A tab separates fields and sorts below
+// every character a field can hold, so comparing field by field, a prefix first, is comparing lines.
+
+// A field made of up to three byte runs followed by pad spaces, read with a-z folded.
+struct TextSeq {
+    std::string_view part[3];
+    int parts = 0;
+    int pad = 0;
+};
+
+int compareSeq(const TextSeq& a, const TextSeq& b) {
+    int ap = 0, bp = 0;
+    std::size_t ao = 0, bo = 0;
+    int apad = 0, bpad = 0;
+    auto next = [](const TextSeq& s, int& p, std::size_t& o, int& pad) -> int {
+        while (p < s.parts) {
+            if (o < s.part[p].size())
+                return static_cast<unsigned char>(FoldAsciiChar(s.part[p][o++]));
+            ++p;
+            o = 0;
+        }
+        if (pad < s.pad) {
+            ++pad;
+            return ' ';
+        }
+        return -1;
+    };
+    for (;;) {
+        int ca = next(a, ap, ao, apad);
+        int cb = next(b, bp, bo, bpad);
+        if (ca != cb)
+            return ca < cb ? -1 : 1; // the end (-1) sorts first: a prefix comes first
+        if (ca < 0)
+            return 0;
+    }
+}
+
+std::string foldedUtf8(const QString& text) {
+    QByteArray u = text.toUtf8();
+    std::string s(u.constData(), std::size_t(u.size()));
+    for (char& c : s)
+        c = FoldAsciiChar(c);
+    return s;
+}
+
+// UTF-16 units of a UTF-8 text: the width "%-14s" pads by.
+int utf16Units(std::string_view utf8) {
+    int n = 0;
+    for (char ch : utf8) {
+        auto c = static_cast<unsigned char>(ch);
+        if ((c & 0xC0) != 0x80)
+            n += c >= 0xF0 ? 2 : 1;
+    }
+    return n;
+}
+
+// The size text with " K", as bytes (digits, spaces and "." only, so folding does not matter).
+std::size_t sizeTextBytes(std::int64_t size, char* out) {
+    if (size < 0)
+        size = 0;
+    std::int64_t k = size / 1024;
+    char digits[24];
+    int n = 0;
+    std::size_t len = 0;
+    if (k > 0) {
+        for (; k > 0; k /= 10)
+            digits[n++] = char('0' + k % 10);
+        for (int i = n; i < 5; ++i)
+            out[len++] = ' ';
+    } else {
+        for (int i = 0; i < 5; ++i)
+            out[len++] = ' ';
+        out[len++] = '0';
+        out[len++] = '.';
+        std::int64_t tenths = size / 103;
+        if (tenths <= 0 && size > 0)
+            tenths = 1;
+        digits[n++] = char('0' + tenths);
+    }
+    while (n > 0)
+        out[len++] = digits[--n];
+    out[len++] = ' ';
+    out[len++] = 'K';
+    return len;
+}
+
+int compareSizeText(std::int64_t a, std::int64_t b) {
+    char ta[32], tb[32];
+    std::string_view va(ta, sizeTextBytes(a, ta)), vb(tb, sizeTextBytes(b, tb));
+    int c = va.compare(vb);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+// Size in K as a number, tenths below 1 K: equal keys exactly when the size texts are equal.
+std::int64_t sizeKey(std::int64_t size) {
+    if (size < 0)
+        size = 0;
+    std::int64_t k = size / 1024;
+    if (k > 0)
+        return k * 10;
+    std::int64_t tenths = size / 103;
+    return (tenths <= 0 && size > 0) ? 1 : tenths;
+}
+
+bool timeWordValid(std::uint32_t v) { return ((v >> 11) & 0x1F) < 24 && ((v >> 5) & 0x3F) < 60 && (v & 0x1F) < 30; }
+
+// What a packed value's date text depends on: 0 (no date), or the date word with whether the time
+// word is valid (an invalid one makes the date show 1 January 1980).
+std::size_t dateKey(std::uint32_t v) { return v == 0 ? 0 : 1 + (((v >> 16) << 1) | (timeWordValid(v) ? 1 : 0)); }
+constexpr std::size_t kDateKeys = 1 + (std::size_t(1) << 17);
+constexpr std::size_t kNoonKey = 1 << 16;
+
+template <typename T> int cmp(T a, T b) { return a < b ? -1 : (a > b ? 1 : 0); }
+
+// Ranks of texts in folded order; equal texts share a rank.
+std::vector<std::uint32_t> rankTexts(const std::vector<std::string>& folded) {
+    std::vector<std::uint32_t> order(folded.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return folded[a] < folded[b]; });
+    std::vector<std::uint32_t> rank(folded.size());
+    std::uint32_t r = 0;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (i > 0 && folded[order[i]] != folded[order[i - 1]])
+            ++r;
+        rank[order[i]] = r;
+    }
+    return rank;
+}
+
+} // namespace
+
+// Ranks of the field texts that many lines share, so the sort compares numbers for them.
+struct DupRecordStore::Ranks {
+    std::vector<std::uint32_t> date; // by dateKey
+    std::vector<std::uint32_t> time; // by timeKey
+    std::vector<std::uint32_t> folderField; // duplicates layout: text + marker
+    std::vector<std::uint32_t> type;
+
+    static std::size_t timeKey(std::uint32_t v) {
+        if (v == 0 || !timeWordValid(v) || !DosDateToQDate(v).isValid())
+            return kNoonKey;
+        return v & 0xFFFF;
+    }
+};
+
+void DupRecordStore::clear() {
+    m_records = {};
+    m_names = {};
+    m_folders = {};
+    m_typeNames = {};
+    m_types = {};
+}
+
+bool DupRecordStore::addFolder(const std::string& path, bool searchPath) {
+    if (m_folders.size() >= std::numeric_limits<std::uint32_t>::max())
+        return false;
+    Folder f;
+    f.path = path;
+    f.text = DisplayText(path);
+    if (!f.text.endsWith(u'/'))
+        f.text += u'/';
+    f.folded = foldedUtf8(f.text);
+    f.searchPath = searchPath;
+    m_folders.push_back(std::move(f));
+    return true;
+}
+
+std::uint32_t DupRecordStore::typeOf(std::string_view name) {
+    std::size_t dot = name.rfind('.');
+    std::string_view ext = dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+    auto it = m_types.find(ext);
+    if (it != m_types.end())
+        return it->second;
+    auto index = static_cast<std::uint32_t>(m_typeNames.size());
+    m_typeNames.push_back(ext.empty() ? QString() : FileTypeName(DisplayText(ext)));
+    m_types.emplace(std::string(ext), index);
+    return index;
+}
+
+bool DupRecordStore::add(std::string_view name, std::int64_t size, std::uint32_t modified,
+                         std::uint32_t accessed) {
+    if (m_folders.empty() || name.size() > std::numeric_limits<std::uint16_t>::max() ||
+        m_names.size() + name.size() > std::numeric_limits<std::uint32_t>::max() ||
+        m_records.size() >= std::numeric_limits<std::uint32_t>::max())
+        return false;
+    DupRecord r{};
+    r.size = size;
+    r.nameOffset = static_cast<std::uint32_t>(m_names.size());
+    r.nameLength = static_cast<std::uint16_t>(name.size());
+    r.folder = static_cast<std::uint32_t>(m_folders.size() - 1);
+    r.modified = modified;
+    r.accessed = accessed;
+    r.type = typeOf(name);
+    r.flags = IsCleanName(name) ? 0 : NameNeedsCare;
+    m_names.append(name);
+    m_records.push_back(r);
+    return true;
+}
+
+std::string DupRecordStore::path(std::size_t i) const {
+    const DupRecord& r = m_records[i];
+    std::string p = m_folders[r.folder].path;
+    if (p.empty() || p.back() != '/')
+        p += '/';
+    p += name(r);
+    return p;
+}
+
+QString DupRecordStore::nameText(const DupRecord& r) const { return DisplayText(name(r)); }
+
+QString DupRecordStore::folderField(const DupRecord& r) const {
+    const Folder& f = m_folders[r.folder];
+    return f.searchPath ? f.text + kMarker : f.text;
+}
+
+QString DupRecordStore::field(std::size_t i, int n, bool dupMode) const {
+    const DupRecord& r = m_records[i];
+    if (!dupMode)
+        ++n; // the hog layout is the duplicates layout without the name, with the path in place of the folder
+    switch (n) {
+    case 1:
+        return nameText(r).leftJustified(NameWidth, u' ');
+    case 2:
+        return SizeInKText(r.size) + QStringLiteral(" K");
+    case 3:
+        return FileDateText(r.modified);
+    case 4:
+        return FileTimeText(r.modified);
+    case 5:
+        return FileDateText(r.accessed);
+    case 6:
+        if (dupMode)
+            return folderField(r);
+        {
+            const Folder& f = m_folders[r.folder];
+            QString p = f.text + nameText(r);
+            return f.searchPath ? p + kMarker : p;
+        }
+    case 7:
+        return m_typeNames[r.type];
+    default:
+        return {};
+    }
+}
+
+QString DupRecordStore::line(std::size_t i, bool dupMode) const {
+    QString out;
+    out.reserve(120);
+    for (int n = 1, last = fieldCount(dupMode); n <= last; ++n) {
+        if (n > 1)
+            out += u'\t';
+        out += field(i, n, dupMode);
+    }
+    return out;
+}
+
+DupRecordStore::Ranks DupRecordStore::makeRanks() const {
+    Ranks ranks;
+    // Dates and times: the texts of the keys that occur.
+    std::vector<std::uint32_t> dateSample(kDateKeys, 0), timeSample(kNoonKey + 1, 0);
+    std::vector<char> dateSeen(kDateKeys, 0), timeSeen(kNoonKey + 1, 0);
+    for (const DupRecord& r : m_records) {
+        for (std::uint32_t v : {r.modified, r.accessed}) {
+            std::size_t k = dateKey(v);
+            if (!dateSeen[k])
+                dateSeen[k] = 1, dateSample[k] = v;
+        }
+        std::size_t t = Ranks::timeKey(r.modified);
+        if (!timeSeen[t])
+            timeSeen[t] = 1, timeSample[t] = r.modified;
+    }
+    auto rankKeys = [](const std::vector<char>& seen, const std::vector<std::uint32_t>& sample, auto textOf) {
+        std::vector<std::size_t> keys;
+        std::vector<std::string> texts;
+        for (std::size_t k = 0; k < seen.size(); ++k) {
+            if (seen[k]) {
+                keys.push_back(k);
+                texts.push_back(foldedUtf8(textOf(sample[k])));
+            }
+        }
+        std::vector<std::uint32_t> byKey(seen.size(), 0);
+        std::vector<std::uint32_t> r = rankTexts(texts);
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            byKey[keys[i]] = r[i];
+        return byKey;
+    };
+    ranks.date = rankKeys(dateSeen, dateSample, [](std::uint32_t v) { return FileDateText(v); });
+    ranks.time = rankKeys(timeSeen, timeSample, [](std::uint32_t v) { return FileTimeText(v); });
+
+    std::vector<std::string> texts;
+    texts.reserve(m_folders.size());
+    for (const Folder& f : m_folders)
+        texts.push_back(f.searchPath ? f.folded + std::string(kMarkerBytes) : f.folded);
+    ranks.folderField = rankTexts(texts);
+    texts.clear();
+    for (const QString& t : m_typeNames)
+        texts.push_back(foldedUtf8(t));
+    ranks.type = rankTexts(texts);
+    return ranks;
+}
+
+namespace {
+
+// The name as shown, in UTF-8: the bytes themselves when clean, else their display text.
+struct NameView {
+    std::string_view text;
+    std::string storage;
+    NameView(std::string_view raw, bool needsCare) {
+        if (!needsCare) {
+            text = raw;
+        } else {
+            QByteArray u = DisplayText(raw).toUtf8();
+            storage.assign(u.constData(), std::size_t(u.size()));
+            text = storage;
+        }
+    }
+};
+
+int compareRawFolded(std::string_view a, std::string_view b) {
+    TextSeq sa, sb;
+    sa.part[0] = a, sa.parts = 1;
+    sb.part[0] = b, sb.parts = 1;
+    return compareSeq(sa, sb);
+}
+
+} // namespace
+
+std::vector<std::uint32_t> DupRecordStore::candidateOrder() const {
+    const Ranks ranks = makeRanks();
+    std::vector<std::uint32_t> order(m_records.size());
+    std::iota(order.begin(), order.end(), 0u);
+    auto less = [&](std::uint32_t ia, std::uint32_t ib) {
+        const DupRecord& a = m_records[ia];
+        const DupRecord& b = m_records[ib];
+        std::string_view ra = name(a), rb = name(b);
+        int c = 2; // undecided
+        if (!((a.flags | b.flags) & NameNeedsCare)) {
+            // Clean names are their own display text: the first folded difference decides, and the
+            // padding only matters when one name is the start of the other.
+            std::size_t n = std::min(ra.size(), rb.size());
+            for (std::size_t i = 0; i < n && c == 2; ++i) {
+                auto fa = static_cast<unsigned char>(FoldAsciiChar(ra[i]));
+                auto fb = static_cast<unsigned char>(FoldAsciiChar(rb[i]));
+                if (fa != fb)
+                    c = fa < fb ? -1 : 1;
+            }
+            if (c == 2 && ra.size() == rb.size())
+                c = 0;
+        }
+        if (c == 2) {
+            NameView na(ra, a.flags & NameNeedsCare), nb(rb, b.flags & NameNeedsCare);
+            TextSeq sa, sb;
+            sa.part[0] = na.text, sa.parts = 1, sa.pad = std::max(0, NameWidth - utf16Units(na.text));
+            sb.part[0] = nb.text, sb.parts = 1, sb.pad = std::max(0, NameWidth - utf16Units(nb.text));
+            c = compareSeq(sa, sb);
+            // Names that show alike but differ in their bytes stay apart, so each run is one name.
+            if (c == 0 && ((a.flags | b.flags) & NameNeedsCare))
+                c = compareRawFolded(ra, rb);
+        }
+        if (c == 0)
+            c = compareSizeText(a.size, b.size);
+        if (c == 0)
+            c = cmp(ranks.date[dateKey(a.modified)], ranks.date[dateKey(b.modified)]);
+        if (c == 0)
+            c = cmp(ranks.time[Ranks::timeKey(a.modified)], ranks.time[Ranks::timeKey(b.modified)]);
+        if (c == 0)
+            c = cmp(ranks.date[dateKey(a.accessed)], ranks.date[dateKey(b.accessed)]);
+        if (c == 0)
+            c = cmp(ranks.folderField[a.folder], ranks.folderField[b.folder]);
+        if (c == 0)
+            c = cmp(ranks.type[a.type], ranks.type[b.type]);
+        return c != 0 ? c < 0 : ia < ib;
+    };
+    std::sort(order.begin(), order.end(), less);
+    return order;
+}
+
+std::vector<std::uint32_t> DupRecordStore::hogOrder() const {
+    const Ranks ranks = makeRanks();
+    std::vector<std::uint32_t> order(m_records.size());
+    std::iota(order.begin(), order.end(), 0u);
+    auto before = [&](std::uint32_t ia, std::uint32_t ib) {
+        const DupRecord& a = m_records[ia];
+        const DupRecord& b = m_records[ib];
+        // Every comparison is "b against a": the order is descending throughout.
+        int c = cmp(sizeKey(b.size), sizeKey(a.size));
+        if (c == 0)
+            c = cmp(ranks.date[dateKey(b.modified)], ranks.date[dateKey(a.modified)]);
+        if (c == 0)
+            c = cmp(ranks.time[Ranks::timeKey(b.modified)], ranks.time[Ranks::timeKey(a.modified)]);
+        if (c == 0)
+            c = cmp(ranks.date[dateKey(b.accessed)], ranks.date[dateKey(a.accessed)]);
+        if (c == 0) {
+            const Folder& fa = m_folders[a.folder];
+            const Folder& fb = m_folders[b.folder];
+            NameView na(name(a), a.flags & NameNeedsCare), nb(name(b), b.flags & NameNeedsCare);
+            TextSeq sa, sb;
+            sa.part[0] = fa.folded, sa.part[1] = na.text, sa.parts = 2;
+            sb.part[0] = fb.folded, sb.part[1] = nb.text, sb.parts = 2;
+            if (fa.searchPath)
+                sa.part[sa.parts++] = kMarkerBytes;
+            if (fb.searchPath)
+                sb.part[sb.parts++] = kMarkerBytes;
+            c = compareSeq(sb, sa);
+            if (c == 0 && ((a.flags | b.flags) & NameNeedsCare))
+                c = compareRawFolded(name(b), name(a));
+        }
+        if (c == 0)
+            c = cmp(ranks.type[b.type], ranks.type[a.type]);
+        return c != 0 ? c < 0 : ia > ib;
+    };
+    std::sort(order.begin(), order.end(), before);
+    return order;
+}
+
+bool DupRecordStore::sameKey(std::uint32_t ia, std::uint32_t ib, bool exact) const {
+    const DupRecord& a = m_records[ia];
+    const DupRecord& b = m_records[ib];
+    if (a.nameLength != b.nameLength || compareRawFolded(name(a), name(b)) != 0)
+        return false;
+    return !exact || compareSizeText(a.size, b.size) == 0;
+}
+
+std::size_t DupRecordStore::memoryBytes() const {
+    std::size_t bytes = m_records.capacity() * sizeof(DupRecord) + m_names.capacity();
+    for (const Folder& f : m_folders)
+        bytes += sizeof(Folder) + f.path.capacity() + std::size_t(f.text.capacity()) * 2 + f.folded.capacity();
+    return bytes;
+}

@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "finders/dup/DupScanEngine.h"
+
+#include "common/DisplayText.h"
+#include "common/MessageService.h"
+#include "common/SearchPathList.h"
+#include "finders/dup/DupRecordStore.h"
+#include "finders/dup/FileTimePacker.h"
+#include "platform/FolderWalker.h"
+#include "platform/Wildcard.h"
+
+#include <limits>
+#include <numeric>
+
+namespace {
+
+const QString kListFull = QStringLiteral("Due to resource limitations ... cannot process any more files.\n\n"
+                                         "Try increasing the file size limits or file match and re-scan.");
+
+std::int64_t limitBytes(std::int64_t k) {
+    constexpr std::int64_t most = std::numeric_limits<std::int64_t>::max() / 1024;
+    return k > most ? std::numeric_limits<std::int64_t>::max() : k * 1024;
+}
+
+} // namespace
+
+struct DupScanEngine::Impl final : FolderVisitor {
+    std::size_t capacity;
+    std::function<void()> yieldHook;
+    std::function<void(const QString&)> statusHook;
+    const SearchPathList* searchPath = nullptr;
+
+    DupScanCriteria criteria;
+    WildcardPattern pattern;
+    std::int64_t low = 0;
+    std::int64_t high = 0;
+    bool abortScan = false;
+    bool folderAdded = false; // the folder of the current file pass is in the store
+    std::int64_t files = 0;
+    std::int64_t folders = 0;
+
+    FolderWalker walker;
+    DupRecordStore store;
+    FileTimePacker packer;
+    std::vector<std::uint32_t> results; // record indices in result order
+
+    explicit Impl(std::size_t cap) : capacity(cap) {}
+
+    const SearchPathList& searchList() const { return searchPath ? *searchPath : SearchPathList::global(); }
+
+    void showStatus(const FolderHandle& folder) {
+        if (statusHook)
+            statusHook(DisplayText(folder.path()));
+    }
+
+    bool passes(std::int64_t size) const {
+        switch (criteria.range) {
+        case SizeRange::LargerOrEqual:
+            return low <= size;
+        case SizeRange::SmallerOrEqual:
+            return size <= low;
+        case SizeRange::Between:
+            return low <= size && size <= high;
+        }
+        return false;
+    }
+
+    // The list refuses the line: the line is lost and the scan ends as if aborted.
+    void refuse() {
+        abortScan = true;
+        ShowWarningMessage(kListFull);
+    }
+
+    // FolderVisitor
+    bool shouldStop() override { return abortScan; }
+    void enterFolder(const FolderHandle& folder) override {
+        ++folders;
+        showStatus(folder);
+    }
+    void yield() override {
+        if (yieldHook)
+            yieldHook();
+    }
+    void beginFiles(const FolderHandle& folder) override {
+        folderAdded = false;
+        showStatus(folder);
+    }
+    bool wantsFile(std::string_view name) override { return pattern.matches(name); }
+    void file(const FolderHandle& folder, const FsEntry& entry) override {
+        ++files;
+        if (!passes(entry.size))
+            return;
+        if (store.size() >= capacity) {
+            refuse();
+            return;
+        }
+        if (!folderAdded) {
+            bool marked = searchList().IsSearchPathFolder(DisplayText(folder.path()));
+            if (!store.addFolder(folder.path(), marked)) {
+                refuse();
+                return;
+            }
+            folderAdded = true;
+        }
+        if (!store.add(entry.name, entry.size, packer.pack(entry.lastWrite), packer.pack(entry.lastAccess)))
+            refuse();
+    }
+};
+
+DupScanEngine::DupScanEngine(std::size_t capacity) : d(std::make_unique<Impl>(capacity)) {}
+DupScanEngine::~DupScanEngine() = default;
+
+void DupScanEngine::setYieldHook(std::function<void()> hook) { d->yieldHook = std::move(hook); }
+void DupScanEngine::setStatusHook(std::function<void(const QString&)> hook) { d->statusHook = std::move(hook); }
+void DupScanEngine::setSearchPath(const SearchPathList* list) { d->searchPath = list; }
+
+void DupScanEngine::begin(const DupScanCriteria& criteria) {
+    d->criteria = criteria;
+    d->pattern = WildcardPattern(criteria.pattern);
+    d->low = limitBytes(criteria.limit1K);
+    d->high = limitBytes(criteria.limit2K);
+    d->abortScan = false;
+    d->files = 0;
+    d->folders = 0;
+    d->walker.reset();
+    d->store.clear();
+    d->results = {};
+    d->packer = FileTimePacker();
+}
+
+bool DupScanEngine::scanDrive(const std::string& rootPath) {
+    if (d->abortScan)
+        return true;
+    return d->walker.walk(rootPath, *d);
+}
+
+void DupScanEngine::finish(bool exact) {
+    d->results.clear();
+    if (!d->criteria.dupMode) {
+        d->results = d->store.hogOrder();
+        return;
+    }
+    // addDups: every run of two or more equal keys, in full and in list order.
+    const std::vector<std::uint32_t> list = d->store.candidateOrder();
+    const std::size_t n = list.size();
+    std::size_t i = 0;
+    while (i + 1 < n) {
+        std::size_t j = i + 1;
+        while (j < n && d->store.sameKey(list[i], list[j], exact)) {
+            if (j == i + 1)
+                d->results.push_back(list[i]);
+            d->results.push_back(list[j]);
+            ++j;
+        }
+        i = j;
+    }
+}
+
+void DupScanEngine::abort() { d->abortScan = true; }
+bool DupScanEngine::aborted() const { return d->abortScan; }
+const DupScanCriteria& DupScanEngine::criteria() const { return d->criteria; }
+
+std::int64_t DupScanEngine::filesSeen() const { return d->files; }
+std::int64_t DupScanEngine::foldersSeen() const { return d->folders; }
+std::size_t DupScanEngine::candidateCount() const { return d->store.size(); }
+std::size_t DupScanEngine::memoryBytes() const {
+    return d->store.memoryBytes() + d->results.capacity() * sizeof(std::uint32_t);
+}
+
+std::size_t DupScanEngine::resultCount() const { return d->results.size(); }
+
+QString DupScanEngine::resultLine(std::size_t index) const {
+    return index < d->results.size() ? d->store.line(d->results[index], d->criteria.dupMode) : QString();
+}
+
+std::string DupScanEngine::resultPath(std::size_t index) const {
+    return index < d->results.size() ? d->store.path(d->results[index]) : std::string();
+}
+
+std::int64_t DupScanEngine::resultSize(std::size_t index) const {
+    return index < d->results.size() ? d->store.record(d->results[index]).size : 0;
+}
+
+std::vector<std::uint32_t> DupScanEngine::resultKeys() const {
+    std::vector<std::uint32_t> keys(d->results.size());
+    std::iota(keys.begin(), keys.end(), 0u);
+    return keys;
+}
+
+QStringList DupScanEngine::resultLines() const {
+    QStringList lines;
+    lines.reserve(qsizetype(d->results.size()));
+    for (std::size_t i = 0; i < d->results.size(); ++i)
+        lines.append(resultLine(i));
+    return lines;
+}
+
+QString DupScanEngine::cellText(std::uint32_t key, int column) const {
+    if (key >= d->results.size())
+        return {};
+    return d->store.field(d->results[key], column + 1, d->criteria.dupMode);
+}

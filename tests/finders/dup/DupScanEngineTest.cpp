@@ -1,0 +1,303 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/DisplayText.h"
+#include "common/RecordField.h"
+#include "common/SearchPathList.h"
+#include "finders/dup/DupScanEngine.h"
+#include "support/RecordingMessageService.h"
+#include "support/TempTree.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+const SearchPathList kNoSearchPath;
+
+struct Scan {
+    DupScanEngine engine;
+    explicit Scan(std::size_t capacity = DupScanEngine::DefaultCapacity) : engine(capacity) {
+        engine.setSearchPath(&kNoSearchPath);
+    }
+    QStringList run(const DupScanCriteria& c, const std::vector<std::string>& roots, bool exact = false) {
+        engine.begin(c);
+        for (const std::string& r : roots)
+            engine.scanDrive(r);
+        engine.finish(exact);
+        return engine.resultLines();
+    }
+};
+
+DupScanCriteria hogs(SizeRange range = SizeRange::LargerOrEqual, std::int64_t k1 = 0, std::int64_t k2 = 0) {
+    DupScanCriteria c;
+    c.dupMode = false;
+    c.range = range;
+    c.limit1K = k1;
+    c.limit2K = k2;
+    return c;
+}
+
+DupScanCriteria dups(std::int64_t k1 = 0) {
+    DupScanCriteria c;
+    c.dupMode = true;
+    c.limit1K = k1;
+    return c;
+}
+
+QStringList fields(const QStringList& lines, int n) {
+    QStringList out;
+    for (const QString& l : lines)
+        out << RecordField(l, n);
+    return out;
+}
+
+int compareLines(const QString& a, const QString& b) {
+    QByteArray ua = a.toUtf8(), ub = b.toUtf8();
+    return CompareFolded(std::string_view(ua.constData(), ua.size()), std::string_view(ub.constData(), ub.size()));
+}
+
+} // namespace
+
+TEST(DupScanEngine, SizeFilterBoundsAtAndAroundTheLimit) {
+    TempTree t;
+    t.file("at", 256000);
+    t.file("below", 255999);
+    t.file("empty", 0);
+    Scan s;
+    auto names = [&](const DupScanCriteria& c) {
+        QStringList out;
+        for (const QString& p : fields(s.run(c, {t.root()}), 5))
+            out << p.mid(p.lastIndexOf(u'/') + 1);
+        out.sort();
+        return out;
+    };
+    EXPECT_EQ(names(hogs(SizeRange::LargerOrEqual, 250)), QStringList({"at"}));
+    EXPECT_EQ(names(hogs(SizeRange::SmallerOrEqual, 250)), QStringList({"at", "below", "empty"}));
+    EXPECT_EQ(names(hogs(SizeRange::Between, 250, 250)), QStringList({"at"}));
+    EXPECT_EQ(names(hogs(SizeRange::LargerOrEqual, 0)), QStringList({"at", "below", "empty"}));
+    EXPECT_EQ(names(hogs(SizeRange::SmallerOrEqual, 0)), QStringList({"empty"}));
+    EXPECT_EQ(names(hogs(SizeRange::Between, 0, 0)), QStringList({"empty"}));
+}
+
+TEST(DupScanEngine, HogLinesAreLargestFirstNumericallyAbove100000K) {
+    TempTree t;
+    const std::int64_t fiveGiB = std::int64_t(5) << 30;
+    for (auto [name, size] : std::vector<std::pair<std::string, std::int64_t>>{
+             {"a0", 0}, {"a50", 50}, {"a1023", 1023}, {"a1024", 1024}, {"a300000", 300000},
+             {"a100000k", 102400000}, {"a99999k", 99999 * 1024}, {"a5g", fiveGiB}, {"a200000k", 204800000}})
+        t.file(name, size);
+    Scan s;
+    QStringList lines = s.run(hogs(), {t.root()});
+    ASSERT_EQ(lines.size(), 9);
+    EXPECT_EQ(fields(lines, 1), QStringList({"5242880 K", "200000 K", "100000 K", "99999 K", "  292 K", "    1 K",
+                                             "     0.9 K", "     0.1 K", "     0.0 K"}));
+    EXPECT_EQ(RecordField(lines[0], 5), QString::fromStdString(t.path("a5g")));
+    EXPECT_EQ(s.engine.resultSize(0), fiveGiB);
+    for (const QString& l : lines)
+        EXPECT_EQ(l.count(u'\t'), 5) << qPrintable(l);
+}
+
+TEST(DupScanEngine, EqualHogSizesFollowTheDescendingRestOfTheLine) {
+    TempTree t;
+    // Same size; the date texts decide, as texts ("12/..." sorts above "1/...").
+    const std::vector<std::pair<std::string, std::time_t>> files = {
+        {"x1", 1577880000}, {"x2", 1575201600}, {"x3", 1580558400}, {"x4", 1580558400}, {"x5", 1262347200}};
+    for (auto [name, when] : files) {
+        t.file("d/" + name, 3000);
+        t.setTimes("d/" + name, when, when);
+    }
+    t.file("e/x4", 3000);
+    t.setTimes("e/x4", 1580558400, 1580558400);
+    Scan s;
+    QStringList lines = s.run(hogs(), {t.root()});
+    ASSERT_EQ(lines.size(), 6);
+    for (int i = 0; i + 1 < lines.size(); ++i) {
+        EXPECT_EQ(RecordField(lines[i], 1), RecordField(lines[i + 1], 1));
+        EXPECT_GT(compareLines(lines[i], lines[i + 1]), 0) << qPrintable(lines[i] + "\n" + lines[i + 1]);
+    }
+}
+
+TEST(DupScanEngine, DuplicatesByNameIgnoreCaseButKeepIt) {
+    TempTree a, b;
+    a.file("README.TXT", 300);
+    b.file("docs/ReadMe.txt", 500);
+    a.file("single.dat", 10);
+    a.file("three", 1);
+    a.file("x/three", 2);
+    b.file("three", 3);
+    Scan s;
+    QStringList lines = s.run(dups(), {a.root(), b.root()});
+    ASSERT_EQ(lines.size(), 5) << qPrintable(lines.join(u'\n'));
+    EXPECT_EQ(fields(lines, 1), QStringList({"README.TXT    ", "ReadMe.txt    ", "three         ", "three         ",
+                                             "three         "}));
+    QStringList folders = fields(lines, 6);
+    EXPECT_TRUE(folders.contains(QString::fromStdString(a.root() + "/")));
+    EXPECT_TRUE(folders.contains(QString::fromStdString(b.root() + "/docs/")));
+    for (int i = 0; i + 1 < lines.size(); ++i)
+        EXPECT_LE(compareLines(lines[i], lines[i + 1]), 0);
+    for (const QString& l : lines)
+        EXPECT_EQ(l.count(u'\t'), 6);
+    // Each row acts on its own file.
+    for (std::size_t i = 0; i < s.engine.resultCount(); ++i) {
+        struct stat st {};
+        ASSERT_EQ(lstat(s.engine.resultPath(i).c_str(), &st), 0);
+        EXPECT_EQ(st.st_size, s.engine.resultSize(i));
+    }
+}
+
+TEST(DupScanEngine, ExactModeComparesSizeTexts) {
+    TempTree t;
+    t.file("a/setup.exe", 10240);
+    t.file("b/setup.exe", 10500); // both "   10 K"
+    t.file("a/other.exe", 10240);
+    t.file("b/other.exe", 11264); // "   11 K"
+    t.file("a/tiny", 50);
+    t.file("b/tiny", 100); // both "     0.1 K"
+    Scan s;
+    QStringList exact = s.run(dups(), {t.root()}, true);
+    EXPECT_EQ(fields(exact, 1), QStringList({"setup.exe     ", "setup.exe     ", "tiny          ", "tiny          "}));
+    QStringList byName = s.run(dups(), {t.root()}, false);
+    EXPECT_EQ(byName.size(), 6);
+}
+
+TEST(DupScanEngine, OverlappingRootsNeverMakeAFileItsOwnDuplicate) {
+    TempTree t;
+    t.file("only.txt", 1);
+    t.file("sub/once.txt", 1);
+    Scan s;
+    EXPECT_TRUE(s.run(dups(), {t.root(), t.root(), t.path("sub"), t.root() + "/./sub/"}).isEmpty());
+    EXPECT_EQ(s.engine.candidateCount(), 2u);
+}
+
+TEST(DupScanEngine, SearchPathFolderGetsTheMarker) {
+    TempTree t;
+    t.file("bin/tool", 1);
+    t.file("other/tool", 1);
+    SearchPathList list;
+    list.fillFrom(QString::fromStdString("/nowhere:" + t.path("bin")));
+    Scan s;
+    s.engine.setSearchPath(&list);
+    QStringList d = s.run(dups(), {t.root()});
+    ASSERT_EQ(d.size(), 2);
+    EXPECT_TRUE(fields(d, 6).contains(QString::fromStdString(t.path("bin") + "/*(SEARCHPATH)*")));
+    EXPECT_TRUE(fields(d, 6).contains(QString::fromStdString(t.path("other") + "/")));
+    QStringList h = s.run(hogs(), {t.root()});
+    EXPECT_TRUE(fields(h, 5).contains(QString::fromStdString(t.path("bin") + "/tool*(SEARCHPATH)*")));
+    for (std::size_t i = 0; i < s.engine.resultCount(); ++i)
+        EXPECT_EQ(s.engine.resultPath(i).find("SEARCHPATH"), std::string::npos);
+}
+
+TEST(DupScanEngine, OddNamesKeepTheirFieldsAndExactPaths) {
+    TempTree t;
+    const std::vector<std::string> odd = {"tab\there.dat", "line\nbreak.dat", " space.dat", "-dash.dat",
+                                          "bad\xff\xfe.dat", "a\tb", "a\nb"};
+    for (const std::string& n : odd) {
+        t.file("one/" + n, 10);
+        t.file("two/" + n, 10);
+    }
+    Scan s;
+    QStringList lines = s.run(dups(), {t.root()});
+    // Seven names, two copies each; "a\tb" and "a\nb" both show as "a?b" but are different names.
+    ASSERT_EQ(lines.size(), 14);
+    std::vector<std::string> paths;
+    for (std::size_t i = 0; i < s.engine.resultCount(); ++i) {
+        EXPECT_EQ(lines[int(i)].count(u'\t'), 6) << qPrintable(lines[int(i)]);
+        EXPECT_FALSE(lines[int(i)].contains(u'\n'));
+        paths.push_back(s.engine.resultPath(i));
+        struct stat st {};
+        EXPECT_EQ(lstat(paths.back().c_str(), &st), 0) << paths.back();
+    }
+    for (std::size_t i = 0; i + 1 < paths.size(); i += 2) {
+        std::string n1 = paths[i].substr(paths[i].rfind('/') + 1);
+        std::string n2 = paths[i + 1].substr(paths[i + 1].rfind('/') + 1);
+        EXPECT_EQ(n1, n2); // each run is one name, byte for byte
+    }
+    EXPECT_TRUE(fields(lines, 1).contains(QStringLiteral("tab?here.dat  ")));
+    EXPECT_TRUE(fields(lines, 1).contains(QString::fromUtf8("bad\xef\xbf\xbd\xef\xbf\xbd.dat").leftJustified(14)));
+    QStringList h = s.run(hogs(), {t.root()});
+    for (const QString& l : h)
+        EXPECT_EQ(l.count(u'\t'), 5);
+}
+
+TEST(DupScanEngine, TypeFieldFromTheLastDot) {
+    TempTree t;
+    t.file("a/noext", 1);
+    t.file("b/noext", 1);
+    t.file("a/thing.tar.xyz", 1);
+    t.file("b/thing.tar.xyz", 1);
+    Scan s;
+    QStringList lines = s.run(dups(), {t.root()});
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(fields(lines, 7), QStringList({"", "", "XYZ File", "XYZ File"}));
+}
+
+TEST(DupScanEngine, PatternFiltersAndAnEmptyPatternListsNothing) {
+    TempTree t;
+    t.file("a.txt", 1);
+    t.file("b.TXT", 1);
+    t.file("c.doc", 1);
+    Scan s;
+    DupScanCriteria c = hogs();
+    c.pattern = "*.txt";
+    EXPECT_EQ(s.run(c, {t.root()}).size(), 2);
+    c.pattern = "";
+    EXPECT_TRUE(s.run(c, {t.root()}).isEmpty());
+    EXPECT_EQ(s.engine.filesSeen(), 0);
+}
+
+TEST(DupScanEngine, FullListWarnsStopsAndKeepsWhatItHas) {
+    TempTree t;
+    for (int i = 0; i < 6; ++i)
+        t.file("f" + std::to_string(i), 2048 * (i + 1));
+    RecordingMessageService messages;
+    Scan s(3);
+    QStringList lines = s.run(hogs(), {t.root()});
+    EXPECT_TRUE(s.engine.aborted());
+    EXPECT_EQ(lines.size(), 3);
+    ASSERT_EQ(messages.records().size(), 1u);
+    EXPECT_EQ(messages.records()[0].kind, MessageKind::Warning);
+    EXPECT_EQ(messages.records()[0].text, "Due to resource limitations ... cannot process any more files.\n\n"
+                                          "Try increasing the file size limits or file match and re-scan.");
+}
+
+TEST(DupScanEngine, AbortFromTheYieldHookKeepsThePartialResult) {
+    TempTree t;
+    for (int i = 0; i < 20; ++i)
+        t.file("a/f" + std::to_string(i), 1);
+    for (int i = 0; i < 20; ++i)
+        t.file("b/f" + std::to_string(i), 1);
+    Scan s;
+    int yields = 0;
+    QStringList statuses;
+    s.engine.setYieldHook([&] {
+        if (++yields == 25)
+            s.engine.abort();
+    });
+    s.engine.setStatusHook([&](const QString& folder) { statuses << folder; });
+    QStringList lines = s.run(dups(), {t.root()});
+    EXPECT_TRUE(s.engine.aborted());
+    EXPECT_LT(s.engine.candidateCount(), 40u);
+    EXPECT_GT(s.engine.candidateCount(), 0u);
+    EXPECT_TRUE(lines.isEmpty() || lines.size() % 2 == 0);
+    EXPECT_EQ(statuses.value(0), QString::fromStdString(t.root()));
+    // A new scan starts from empty lists.
+    s.engine.setYieldHook({});
+    EXPECT_EQ(s.run(dups(), {t.root()}).size(), 40);
+    EXPECT_FALSE(s.engine.aborted());
+}
+
+TEST(DupScanEngine, CellTextIsTheFieldOfTheLineAndMissingRootsFail) {
+    TempTree t;
+    t.file("p/x.txt", 5000);
+    t.file("q/x.txt", 7000);
+    Scan s;
+    for (bool dupMode : {true, false}) {
+        DupScanCriteria c = dupMode ? dups() : hogs();
+        s.run(c, {t.root()});
+        ASSERT_EQ(s.engine.resultCount(), 2u);
+        for (std::uint32_t key : s.engine.resultKeys())
+            for (int col = 0; col < (dupMode ? 7 : 6); ++col)
+                EXPECT_EQ(s.engine.cellText(key, col), RecordField(s.engine.resultLine(key), col + 1));
+    }
+    s.engine.begin(dups());
+    EXPECT_FALSE(s.engine.scanDrive(t.path("missing")));
+}
