@@ -1,1 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
+vantorel_add_test(test_cli
+  ${CMAKE_CURRENT_LIST_DIR}/CliTest.cpp
+)
+add_dependencies(test_cli vantorel-cli)
+target_compile_definitions(test_cli PRIVATE VANTOREL_CLI_PATH="$<TARGET_FILE:vantorel-cli>")

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include "finders/dup/DupScanEngine.h"
+
+#include <string>
+#include <vector>
+
+// What the command line asks for: "dups" or "hogs", the size range, the pattern and the folders.
+struct CliOptions {
+    DupScanCriteria criteria;
+    bool exact = false;
+    bool help = false;
+    std::vector<std::string> folders;
+};
+
+// Reads the arguments after the program name. On a mistake returns false with the message to show
+// (without the program name).
+bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, std::string& error);
+
+// The text of --help.
+const char* CliUsage();

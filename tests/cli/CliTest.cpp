@@ -1,0 +1,139 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/SearchPathList.h"
+#include "finders/dup/DupScanEngine.h"
+#include "support/TempTree.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun {
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+CliRun cli(const QStringList& args) {
+    QProcess p;
+    // The same locale as the test process, so the date texts agree.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LC_ALL", "en_US.UTF-8");
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(VANTOREL_CLI_PATH), args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+// What the window would copy for the same scan, one LF after each line.
+QByteArray inProcess(const DupScanCriteria& c, const std::vector<std::string>& roots, bool exact) {
+    SearchPathList::global().GetSearchPath();
+    DupScanEngine engine;
+    engine.begin(c);
+    for (const std::string& r : roots)
+        engine.scanDrive(r);
+    engine.finish(exact);
+    QByteArray all;
+    for (const QString& l : engine.resultLines())
+        all += l.toUtf8() + '\n';
+    return all;
+}
+
+} // namespace
+
+TEST(Cli, HogsAndDupsPrintExactlyTheResultLines) {
+    TempTree a, b;
+    a.file("big.bin", 600 * 1024);
+    a.file("small.txt", 10);
+    b.file("sub/BIG.bin", 300 * 1024);
+    b.file("sub/small.txt", 20);
+    b.file("huge", std::int64_t(3) << 30);
+
+    CliRun hogs = cli({"hogs", q(a.root()), q(b.root())});
+    EXPECT_EQ(hogs.code, 0) << hogs.err.constData();
+    EXPECT_TRUE(hogs.err.isEmpty()) << hogs.err.constData(); // not a terminal: no progress
+    DupScanCriteria c;
+    c.dupMode = false;
+    EXPECT_EQ(hogs.out, inProcess(c, {a.root(), b.root()}, false));
+    EXPECT_EQ(hogs.out.count('\n'), 3); // default: 250 K and more
+    EXPECT_TRUE(hogs.out.startsWith("3145728 K\t"));
+
+    CliRun dups = cli({"dups", "--larger", "0", q(a.root()), q(b.root())});
+    EXPECT_EQ(dups.code, 0);
+    c.dupMode = true;
+    c.limit1K = 0;
+    EXPECT_EQ(dups.out, inProcess(c, {a.root(), b.root()}, false));
+    EXPECT_EQ(dups.out.count('\n'), 4);
+
+    CliRun exact = cli({"dups", "--exact", "--larger", "0", "--match", "*.txt", q(a.root()), q(b.root())});
+    EXPECT_EQ(exact.code, 0);
+    EXPECT_EQ(exact.out.count('\n'), 2); // 10 and 20 bytes are both "     0.1 K"
+    EXPECT_FALSE(exact.out.contains("big"));
+
+    CliRun between = cli({"hogs", "--between", "299", "300", q(a.root()), q(b.root())});
+    EXPECT_EQ(between.code, 0);
+    EXPECT_EQ(between.out.count('\n'), 1);
+    EXPECT_TRUE(between.out.contains("BIG.bin"));
+}
+
+TEST(Cli, NothingFoundIsExitOneWithTheMessage) {
+    TempTree t;
+    t.file("tiny", 1);
+    CliRun r = cli({"hogs", q(t.root())});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_EQ(r.err, "No files found.\n");
+    CliRun empty = cli({"hogs", "--larger", "0", "--match", "", q(t.root())});
+    EXPECT_EQ(empty.code, 1);
+}
+
+TEST(Cli, MistakesAreExitTwoWithAClearMessage) {
+    TempTree t;
+    t.file("x", 1);
+    struct Case {
+        QStringList args;
+        QByteArray says;
+    };
+    const std::vector<Case> cases = {
+        {{}, "missing command"},
+        {{"find", q(t.root())}, "unknown command"},
+        {{"hogs", "--bogus", q(t.root())}, "unknown option '--bogus'"},
+        {{"hogs", "--larger", "ten", q(t.root())}, "--larger needs a whole number of K, not 'ten'"},
+        {{"hogs", "--larger", "-5", q(t.root())}, "needs a whole number"},
+        {{"hogs", "--smaller"}, "--smaller needs a value"},
+        {{"hogs", "--larger", "1", "--smaller", "2", q(t.root())}, "only one of"},
+        {{"hogs", "--between", "10", "9", q(t.root())}, "The second number must be larger or equal than the first number"},
+        {{"hogs", "--exact", q(t.root())}, "unknown option '--exact'"},
+        {{"dups"}, "no FOLDER"},
+        {{"dups", q(t.path("missing"))}, "cannot open folder"},
+        {{"dups", q(t.path("x"))}, "cannot open folder"},
+    };
+    for (const Case& c : cases) {
+        CliRun r = cli(c.args);
+        EXPECT_EQ(r.code, 2) << qPrintable(c.args.join(' '));
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_TRUE(r.err.contains(c.says)) << r.err.constData();
+    }
+    CliRun help = cli({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_TRUE(help.out.startsWith("Usage: vantorel-cli dups"));
+}
+
+TEST(Cli, OddFolderAndFileNamesStayWhole) {
+    TempTree t;
+    t.file("-dash/one\tname", 1);
+    t.file("-dash/sub/one\tname", 1);
+    t.file("-dash/bad\xff", 1);
+    t.file("-dash/sub/bad\xff", 1);
+    CliRun r = cli({"dups", "--larger", "0", "--", q(t.path("-dash"))});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    QList<QByteArray> lines = r.out.split('\n');
+    ASSERT_EQ(lines.size(), 5); // four lines and the empty piece after the last LF
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(lines[i].count('\t'), 6) << lines[i].constData();
+    EXPECT_TRUE(r.out.contains("one?name"));
+    EXPECT_TRUE(r.out.contains("bad\xef\xbf\xbd"));
+}
