@@ -2,6 +2,6 @@
 target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DeletionTotals.h
   ${CMAKE_CURRENT_LIST_DIR}/DeletionTotals.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/DeleteTexts.h
-  ${CMAKE_CURRENT_LIST_DIR}/DeleteTexts.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FolderTreeDelete.h
+  ${CMAKE_CURRENT_LIST_DIR}/FolderTreeDelete.cpp
 )

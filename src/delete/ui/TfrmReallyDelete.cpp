@@ -2,7 +2,8 @@
 #include "delete/ui/TfrmReallyDelete.h"
 
 #include "common/MessageService.h"
-#include "delete/DeleteTexts.h"
+#include "common/DisplayText.h"
+#include "common/NumberTexts.h"
 #include "delete/DeletionTotals.h"
 #include "delete/ui/DeleteWindowLayout.h"
 #include "platform/Trash.h"
@@ -21,25 +22,23 @@
 #include <unistd.h>
 
 namespace {
-// ASCII letters fold to lower case; every other byte compares as itself.
+// Ignoring ASCII case; names that differ only in case keep a fixed order by their bytes.
 bool lessIgnoringAsciiCase(const std::string& a, const std::string& b) {
-    auto fold = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; };
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const int fa = fold(static_cast<unsigned char>(a[i]));
-        const int fb = fold(static_cast<unsigned char>(b[i]));
-        if (fa != fb)
-            return fa < fb;
-    }
-    if (a.size() != b.size())
-        return a.size() < b.size();
-    return a < b; // a fixed order for names that differ only in case
+    const int folded = CompareFolded(a, b);
+    return folded != 0 ? folded < 0 : a < b;
 }
 
 // Size of a file before it goes, without following a link (the link itself is what goes).
 std::int64_t sizeBeforeRemoval(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : 0;
+}
+
+// The caller's figure is a double holding a whole number; anything out of range shows as 0.
+qint64 wholeBytes(double value) {
+    if (!std::isfinite(value) || std::fabs(value) >= 9.2e18)
+        return 0;
+    return static_cast<qint64>(std::trunc(value));
 }
 } // namespace
 
@@ -119,7 +118,7 @@ void TfrmReallyDelete::setFileList(const std::vector<std::string>& paths) {
     lb1->clear();
     const int itemHeight = std::max(DpiScale(this)(13), lb1->fontMetrics().height());
     for (const std::string& path : m_paths) {
-        auto* item = new QListWidgetItem(shownPath(path), lb1);
+        auto* item = new QListWidgetItem(DisplayText(path), lb1);
         item->setSizeHint(QSize(0, itemHeight));
     }
 }
@@ -135,7 +134,7 @@ void TfrmReallyDelete::showEvent(QShowEvent* event) {
 }
 
 void TfrmReallyDelete::FormShow() {
-    lblSavings->setText(thousandsText(static_cast<std::int64_t>(std::trunc(m_savings))) + QStringLiteral(" bytes"));
+    lblSavings->setText(FormatThousands(wholeBytes(m_savings)) + QStringLiteral(" bytes"));
     lblSavings->adjustSize();
     UpdateHeaders();
 }
@@ -173,7 +172,7 @@ void TfrmReallyDelete::btDeleteAllClick() {
                 ++files;
                 bytes += size;
             } else {
-                ShowErrorMessage(QStringLiteral("Couldn't delete file - ") + shownPath(path));
+                ShowErrorMessage(QStringLiteral("Couldn't delete file - ") + DisplayText(path));
             }
         }
     }

@@ -4,4 +4,6 @@ target_sources(vantorel_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DeleteWindowLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TfrmReallyDelete.h
   ${CMAKE_CURRENT_LIST_DIR}/TfrmReallyDelete.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TfrmDelDirectory.h
+  ${CMAKE_CURRENT_LIST_DIR}/TfrmDelDirectory.cpp
 )

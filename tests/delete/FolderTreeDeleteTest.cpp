@@ -1,0 +1,162 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "delete/FolderTreeDelete.h"
+#include "platform/CurrentFolder.h"
+#include "support/RecordingMessageService.h"
+#include "support/TempTree.h"
+#include "DeleteTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+
+namespace {
+class FolderTreeDeleteTest : public ::testing::Test {
+protected:
+    TempTree tree;
+    RecordingMessageService messages;
+    std::int64_t files = -1;
+    std::int64_t bytes = -1;
+
+    QString question(const std::string& relative, const char* what) {
+        return QString::fromStdString(tree.path(relative)) + what +
+               "delete this file and continue deleting other files? ";
+    }
+    // Three nested folders, one 10-byte file in each.
+    void nested(const std::string& top, const std::string& prefix) {
+        tree.file(top + "/" + prefix + "1", 10);
+        tree.file(top + "/sub/" + prefix + "2", 10);
+        tree.file(top + "/sub/deeper/" + prefix + "3", 10);
+    }
+};
+} // namespace
+
+TEST_F(FolderTreeDeleteTest, NestedTreeIsRemovedAndCounted) {
+    nested("victim", "nested-f");
+    EXPECT_TRUE(deleteFolderTree(tree.path("victim"), false, files, bytes));
+    EXPECT_EQ(files, 3);
+    EXPECT_EQ(bytes, 30);
+    EXPECT_FALSE(exists(tree.path("victim")));
+    EXPECT_TRUE(messages.records().empty());
+    EXPECT_EQ(CurrentFolder::get(), tree.root());
+}
+
+TEST_F(FolderTreeDeleteTest, RecycleSendsEachFileToTheTrashAndRemovesFolders) {
+    nested("victim", "recycled-f");
+    EXPECT_TRUE(deleteFolderTree(tree.path("victim") + "/", true, files, bytes));
+    EXPECT_EQ(files, 3);
+    EXPECT_EQ(bytes, 30);
+    EXPECT_FALSE(exists(tree.path("victim")));
+    for (const char* name : {"recycled-f1", "recycled-f2", "recycled-f3"})
+        EXPECT_TRUE(inTrash(name)) << name;
+    EXPECT_TRUE(trashInfo("recycled-f3").contains("Path=" + QString::fromStdString(tree.path("victim/sub/deeper/recycled-f3"))));
+    EXPECT_FALSE(inTrash("sub"));
+}
+
+TEST_F(FolderTreeDeleteTest, MissingFolderFindsNothing) {
+    EXPECT_TRUE(deleteFolderTree(tree.path("no/such"), false, files, bytes));
+    EXPECT_EQ(files, 0);
+    EXPECT_EQ(bytes, 0);
+    EXPECT_TRUE(deleteFolderTree("/", false, files, bytes)); // a root has no entry to delete
+    EXPECT_TRUE(exists("/"));
+}
+
+TEST_F(FolderTreeDeleteTest, ReadOnlyAndHiddenFileAsksTwiceAndYesDeletes) {
+    tree.file("victim/.both", 4);
+    tree.setMode("victim/.both", 0444);
+    messages.scriptAnswers({MessageAnswer::Yes, MessageAnswer::Yes});
+    EXPECT_TRUE(deleteFolderTree(tree.path("victim"), false, files, bytes));
+    EXPECT_EQ(messages.texts(), QStringList({question("victim/.both", " is read-only, "),
+                                             question("victim/.both", " is hidden, ")}));
+    EXPECT_FALSE(exists(tree.path("victim")));
+    EXPECT_EQ(files, 1);
+    EXPECT_EQ(bytes, 4);
+}
+
+TEST_F(FolderTreeDeleteTest, NoOrCancelStopsTheWholeWalk) {
+    for (MessageAnswer stop : {MessageAnswer::No, MessageAnswer::Cancel}) {
+        tree.file("victim/.both", 4);
+        tree.setMode("victim/.both", 0444);
+        messages.clear();
+        messages.scriptAnswers({MessageAnswer::Yes, stop});
+        EXPECT_FALSE(deleteFolderTree(tree.path("victim"), false, files, bytes));
+        EXPECT_EQ(messages.texts().size(), 2);
+        ASSERT_TRUE(exists(tree.path("victim/.both")));
+        struct stat st {};
+        ::stat(tree.path("victim/.both").c_str(), &st);
+        EXPECT_TRUE(st.st_mode & S_IWUSR) << "Yes to read-only gives the owner write permission";
+        EXPECT_EQ(files, 0);
+    }
+}
+
+TEST_F(FolderTreeDeleteTest, StopLeavesEverythingAfterItAlone) {
+    // A single folder level lists in an order we do not choose, so count rather than name what went.
+    for (int i = 0; i < 5; ++i)
+        tree.file("victim/plain" + std::to_string(i), 1);
+    tree.file("victim/.stopper", 1);
+    messages.scriptAnswers({MessageAnswer::No});
+    EXPECT_FALSE(deleteFolderTree(tree.path("victim"), false, files, bytes));
+    int left = 0;
+    for (int i = 0; i < 5; ++i)
+        left += exists(tree.path("victim/plain" + std::to_string(i)));
+    EXPECT_EQ(files, 5 - left);
+    EXPECT_EQ(bytes, 5 - left);
+    EXPECT_TRUE(exists(tree.path("victim/.stopper")));
+}
+
+TEST_F(FolderTreeDeleteTest, LinksAreRemovedNeverFollowed) {
+    tree.file("outside/keep.txt", 9);
+    tree.symlink("victim/to-outside", tree.path("outside"));
+    tree.symlink("victim/to-root", "/");
+    tree.symlink("victim/loop/up", "..");
+    tree.symlink("victim/loop/self", ".");
+    messages.scriptAnswers({MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::Yes});
+    EXPECT_TRUE(deleteFolderTree(tree.path("victim"), false, files, bytes));
+    EXPECT_EQ(files, 4);
+    EXPECT_EQ(messages.texts().size(), 4);
+    EXPECT_TRUE(messages.saw(question("victim/to-root", " is a system file, ")));
+    EXPECT_FALSE(exists(tree.path("victim")));
+    EXPECT_TRUE(exists(tree.path("outside/keep.txt")));
+    EXPECT_TRUE(exists("/etc"));
+}
+
+TEST_F(FolderTreeDeleteTest, DeniedFileStaysUncountedAndItsFoldersStay) {
+    tree.file("victim/locked/keep.txt", 5);
+    tree.file("victim/open/one.txt", 6);
+    tree.file("victim/two.txt", 7);
+    tree.setMode("victim", 0777);
+    tree.setMode("victim/open", 0777);
+    {
+        AsUnprivileged nobody; // locked/ belongs to root: the denial is real
+        EXPECT_TRUE(deleteFolderTree(tree.path("victim"), false, files, bytes));
+    }
+    EXPECT_EQ(files, 2);
+    EXPECT_EQ(bytes, 13);
+    EXPECT_TRUE(exists(tree.path("victim/locked/keep.txt")));
+    EXPECT_FALSE(exists(tree.path("victim/open")));
+    EXPECT_FALSE(exists(tree.path("victim/two.txt")));
+}
+
+TEST_F(FolderTreeDeleteTest, ThreeThousandLevelsDeep) {
+    tree.file("victim/top.txt", 3);
+    tree.deepChain("victim", 3000);
+    EXPECT_TRUE(deleteFolderTree(tree.path("victim"), false, files, bytes));
+    EXPECT_EQ(files, 1);
+    EXPECT_FALSE(exists(tree.path("victim")));
+}
+
+TEST_F(FolderTreeDeleteTest, MountedFilesystemInsideIsNotEntered) {
+    tree.file("victim/mnt/.keep", 0);
+    tree.file("victim/plain.txt", 2);
+    if (::mount("none", tree.path("victim/mnt").c_str(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "cannot mount here";
+    // Unmounted before the fixture tree is removed, whatever the test's outcome.
+    struct Unmount {
+        std::string at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{tree.path("victim/mnt")};
+    tree.file("victim/mnt/inside.txt", 4);
+    EXPECT_TRUE(deleteFolderTree(tree.path("victim"), false, files, bytes));
+    EXPECT_TRUE(exists(tree.path("victim/mnt/inside.txt")));
+    EXPECT_FALSE(exists(tree.path("victim/plain.txt")));
+    EXPECT_EQ(files, 1);
+}
