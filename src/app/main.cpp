@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/TfrmMain.h"
 #include "app/VantorelApplication.h"
+#include "common/ui/MessageBoxService.h"
 
 int main(int argc, char** argv) {
     VantorelApplication app(argc, argv);
     const QString title = QStringLiteral("Vantorel '95");
     QApplication::setApplicationName(title);
     QApplication::setApplicationDisplayName(title);
+
+    // Every box and question of the program from here on is a real message box.
+    MessageBoxService boxes;
 
     // The main window fills the search-path list and applies the hint settings as it is created.
     TfrmMain frmMain;
