@@ -1,0 +1,513 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "finders/dup/ui/TfrmDup.h"
+
+#include "common/MessageService.h"
+#include "common/NumberTexts.h"
+#include "common/StringGridModel.h"
+#include "common/ui/BusyCursor.h"
+#include "common/ui/DpiScale.h"
+#include "common/ui/DriveBoxPanel.h"
+#include "common/ui/ResultGridView.h"
+#include "common/ui/WildcardCombo.h"
+#include "finders/dup/ui/NumField.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int NumMin = 0;
+constexpr int NumMax = 10000;
+constexpr int PanelHeight = 172;
+constexpr int ButtonY = 141;
+constexpr int ButtonWidth = 66;
+constexpr int ButtonHeight = 28;
+constexpr int DrivePanelTop = 8;
+
+const QString kRangeRefused = QStringLiteral("Value is not within required range");
+} // namespace
+
+TfrmDup::TfrmDup(bool dupMode, QWidget* parent)
+    : QDialog(parent), m_dupMode(dupMode), m_engine(std::make_unique<DupScanEngine>()) {
+    setObjectName(QStringLiteral("frmDup"));
+    // Resizable with a maximise box, but no minimise box.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(false);
+    m_scale = DpiScale(this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    buildTopPanel();
+    buildGrid();
+    layout->addWidget(Panel1);
+    layout->addWidget(grid, 1);
+    layout->addWidget(pnlSel);
+
+    m_engine->setYieldHook([this] { yieldToEvents(); });
+    m_engine->setStatusHook([this](const QString& folder) { m_walkStatus = folder; });
+    m_model->setRowSource(m_engine.get());
+
+    resize(Scaled(640, m_scale), Scaled(406, m_scale));
+}
+
+TfrmDup::~TfrmDup() {
+    // The model renders rows from the engine: drop them before the engine goes.
+    if (m_model)
+        m_model->clearRows();
+}
+
+void TfrmDup::setDeleteConfirmation(DeleteConfirmation confirmation) {
+    m_deleteConfirmation = std::move(confirmation);
+}
+
+void TfrmDup::setBrowseHandOff(BrowseHandOff handOff) {
+    m_browseHandOff = std::move(handOff);
+    layOutButtonRow();
+}
+
+void TfrmDup::buildTopPanel() {
+    const double s = m_scale;
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(Scaled(PanelHeight, s));
+
+    auto radio = [&](const char* name, const char* text, int y) {
+        auto* rb = new QRadioButton(QString::fromLatin1(text), Panel1);
+        rb->setObjectName(QString::fromLatin1(name));
+        rb->setGeometry(ScaledRect(13, y, 150, 20, s));
+        connect(rb, &QRadioButton::clicked, this, [this] { rbLargerClick(); });
+        return rb;
+    };
+    rbLarger = radio("rbLarger", "Larger or equal to", 10);
+    rbSmaller = radio("rbSmaller", "Smaller or equal to", 32);
+    rbBetween = radio("rbBetween", "In between", 54);
+    rbLarger->setChecked(true);
+
+    auto numField = [&](const char* name, const char* spinner, int y, NumField*& field, UpDownSpinner*& spin) {
+        field = new NumField(Panel1);
+        field->setObjectName(QString::fromLatin1(name));
+        field->setGeometry(ScaledRect(186, y, 90, 23, s));
+        spin = new UpDownSpinner(Panel1);
+        spin->setObjectName(QString::fromLatin1(spinner));
+        spin->setGeometry(ScaledRect(277, y, 17, 23, s));
+    };
+    numField("num1", "Spinner1", 12, num1, Spinner1);
+    numField("num2", "Spinner2", 48, num2, Spinner2);
+
+    auto label = [&](const char* name, const QString& text, int x, int y, int w) {
+        auto* l = new QLabel(text, Panel1);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setGeometry(ScaledRect(x, y, w, 18, s));
+        return l;
+    };
+    lblKB1 = label("lblKB1", KiloToMega(250), 303, 14, 125);
+    lblAnd = label("lblAnd", QStringLiteral("and"), 155, 55, 28);
+    lblKB2 = label("lblKB2", KiloToMega(250), 303, 52, 125);
+
+    Bevel1 = new QFrame(Panel1);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    Bevel1->setGeometry(ScaledRect(5, 77, 420, 2, s));
+
+    lblMatching = label("lblMatching", QStringLiteral("Matching"), 32, 92, 80);
+    cbWildCard = MakeWildcardCombo(Panel1);
+    cbWildCard->setGeometry(ScaledRect(185, 84, 110, 24, s));
+    cbWildCard->setMaxVisibleItems(14);
+    lblWild = label("lblWild", QStringLiteral("All files"), 185, 116, 240);
+
+    pnlDrives = new DriveBoxPanel(Panel1);
+    pnlDrives->applyScale(s);
+    pnlDrives->move(Scaled(432, s), Scaled(DrivePanelTop, s));
+
+    auto button = [&](const char* name, const char* text, const char* hint) {
+        auto* b = new QPushButton(QString::fromUtf8(text), Panel1);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(QString::fromUtf8(hint));
+        b->setAutoDefault(false);
+        return b;
+    };
+    btScan = button("btScan", "&Scan", "");
+    btExact = button("btExact", "&Exact", "Search for duplicates based on file name AND size");
+    btClose = button("btClose", "Close", "Close window");
+    btAbort = button("btAbort", "&Abort", "Abort scan");
+    btMark = button("btMark", "&Mark", "Mark file for deletion (double click on grid also works)");
+    btDelete = button("btDelete", "Delete", "Delete marked files");
+    btPrint = button("btPrint", "&Print", "Print list of files");
+    btClip = button("btClip", "C&lipboard", "Copy list of files to clipboard");
+    btBrowse = button("btBrowse", "&Browse", "Browse this file and folder");
+    btSort = button("btSort", "S&ort", "Sort columns");
+    btDelete->setEnabled(false);
+    layOutButtonRow();
+
+    connect(num1, &NumField::exited, this, [this] { num1Exit(); });
+    connect(num2, &NumField::exited, this, [this] { num2Exit(); });
+    connect(Spinner1, &UpDownSpinner::stepped, this, [this](int d) { stepNumField(num1, m_limit1, d); });
+    connect(Spinner2, &UpDownSpinner::stepped, this, [this](int d) { stepNumField(num2, m_limit2, d); });
+    connect(Spinner1, &UpDownSpinner::mouseUp, this, [this] { Spinner1MouseUp(); });
+    connect(Spinner2, &UpDownSpinner::mouseUp, this, [this] { Spinner2MouseUp(); });
+    connect(cbWildCard, &QComboBox::editTextChanged, this, [this] { cbWildCardChange(cbWildCard, lblWild); });
+    connect(pnlDrives, &DriveBoxPanel::tickedChanged, this, [this](bool any) {
+        // The scan-button rule; btExact always follows btScan.
+        btScan->setEnabled(any);
+        btExact->setEnabled(any);
+    });
+    connect(btScan, &QPushButton::clicked, this, [this] { btScanClick(); });
+    connect(btExact, &QPushButton::clicked, this, [this] { btExactClick(); });
+    connect(btClose, &QPushButton::clicked, this, [this] { reject(); });
+    connect(btAbort, &QPushButton::clicked, this, [this] { btAbortClick(); });
+    connect(btMark, &QPushButton::clicked, this, [this] { DeleteAllFiles(); });
+    connect(btDelete, &QPushButton::clicked, this, [this] { btDeleteClick(); });
+    connect(btPrint, &QPushButton::clicked, this, [this] { btPrintClick(); });
+    connect(btClip, &QPushButton::clicked, this, [this] { btClipClick(); });
+    connect(btBrowse, &QPushButton::clicked, this, [this] { BrowseDirectory1Click(); });
+    connect(btSort, &QPushButton::clicked, this, [this] { btSortClick(); });
+    rbLargerClick();
+}
+
+void TfrmDup::layOutButtonRow() {
+    // Each button 3 pixels right of the one before; btAbort and btMark share one place.
+    std::vector<std::vector<QPushButton*>> places;
+    places.push_back({btScan});
+    if (m_dupMode)
+        places.push_back({btExact});
+    places.push_back({btClose});
+    places.push_back({btAbort, btMark});
+    for (QPushButton* b : {btDelete, btPrint, btClip, btBrowse, btSort})
+        if (b != btBrowse || m_browseHandOff) // no gap for a browser that is not there
+            places.push_back({b});
+    int x = 3;
+    for (const auto& place : places) {
+        for (QPushButton* b : place)
+            b->setGeometry(ScaledRect(x, ButtonY, ButtonWidth, ButtonHeight, m_scale));
+        x += ButtonWidth + 3;
+    }
+}
+
+void TfrmDup::buildGrid() {
+    m_model = new StringGridModel(this);
+    grid = new ResultGridView(this);
+    grid->setObjectName(QStringLiteral("grid"));
+    grid->setModel(m_model);
+    grid->setMarkColumn(m_dupMode ? 0 : 4);
+    grid->horizontalHeader()->setStretchLastSection(false);
+    grid->setToolTip(QStringLiteral("Double click to mark for deletion"));
+    grid->installEventFilter(this);
+    connect(grid, &QTableView::doubleClicked, this, [this] { gridDblClick(); });
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    auto item = [&](const char* name, const char* text) {
+        QAction* a = PopupMenu1->addAction(QString::fromUtf8(text));
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+    Sortbysize1 = item("Sortbysize1", "Sort by &Size");
+    SortbyDate1 = item("SortbyDate1", "Sort by &Date");
+    SortbyAccess = item("SortbyAccess", "Sort by &Access date");
+    SortbyName1 = item("SortbyName1", "Sort by &Name");
+    SortbyType1 = item("SortbyType1", "Sort by &Type");
+    for (QAction* a : {Sortbysize1, SortbyDate1, SortbyAccess, SortbyName1, SortbyType1}) {
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, a] { Sortbysize1Click(a); });
+    }
+    Sortbysize1->setChecked(true);
+    N1 = PopupMenu1->addSeparator();
+    Shrinktoppanel1 = item("Shrinktoppanel1", "Shrink top panel");
+    Restoretoppanel1 = item("Restoretoppanel1", "Restore top panel");
+    Restoretoppanel1->setEnabled(false);
+    connect(Shrinktoppanel1, &QAction::triggered, this, [this] { Shrink1Click(); });
+    connect(Restoretoppanel1, &QAction::triggered, this, [this] { Grow1Click(); });
+    grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grid, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { PopupMenu1->popup(grid->viewport()->mapToGlobal(pos)); });
+
+    pnlSel = new QLabel(this);
+    pnlSel->setObjectName(QStringLiteral("pnlSel"));
+    pnlSel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pnlSel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QFont status(QStringLiteral("Arial"), 9);
+    status.setStyleHint(QFont::SansSerif);
+    pnlSel->setFont(status);
+    pnlSel->setFixedHeight(Scaled(21, m_scale));
+    pnlSel->setTextFormat(Qt::PlainText);
+}
+
+void TfrmDup::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TfrmDup::FormShow() {
+    m_panelHeight = Panel1->height() > 0 ? Panel1->height() : Scaled(PanelHeight, m_scale);
+    ClearGrid();
+    m_limit1 = m_limit2 = 250;
+    num1->setNumber(250);
+    num2->setNumber(250);
+
+    for (QPushButton* b : {btPrint, btClip, btBrowse, btSort, btAbort, btMark, btDelete})
+        b->hide();
+    m_engine->begin(DupScanCriteria{}); // empties the candidate and result lists, clears the abort flag
+    pnlSel->clear();
+    m_markedCount = m_markedBytes = 0;
+
+    pnlDrives->loadDrives();
+    btScan->setEnabled(pnlDrives->anyTicked());
+    btExact->setEnabled(btScan->isEnabled());
+    btClose->setEnabled(true);
+
+    const bool dup = m_dupMode;
+    setWindowTitle(dup ? QStringLiteral("Find and delete duplicate files") : QStringLiteral("Find and delete file hogs"));
+    for (QAction* a : {Sortbysize1, SortbyDate1, SortbyAccess, SortbyName1, SortbyType1, N1})
+        a->setVisible(!dup);
+    btScan->setToolTip(dup ? QStringLiteral("Duplicates on file name only") : QStringLiteral("Start scanning for file hogs"));
+    btExact->setVisible(dup);
+    layOutButtonRow();
+    btScan->setFocus();
+
+    // Minimum size: the criteria and drive boxes must stay whole; at least half the height for the grid.
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    int minWidth = Scaled(432 + 200 + 3, m_scale);
+    if (minWidth > area.width())
+        minWidth = area.width() - 10;
+    const int minHeight = Scaled(PanelHeight, m_scale) * 2;
+    setMinimumSize(minWidth, minHeight);
+
+    move(area.x() + (area.width() - frameGeometry().width()) / 2,
+         area.y() + (area.height() - frameGeometry().height()) / 2);
+
+    FormResize();
+    FillWildcardList(cbWildCard);
+    lblKB1->setText(KiloToMega(m_limit1));
+    lblKB2->setText(KiloToMega(m_limit2));
+}
+
+void TfrmDup::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    FormResize();
+}
+
+void TfrmDup::FormResize() {
+    if (!grid || !pnlDrives)
+        return;
+    const int client = width();
+    const std::vector<int> fixed = m_dupMode ? std::vector<int>{93, 54, 64, 70, 70, 184}
+                                             : std::vector<int>{54, 64, 64, 64, 296};
+    const int unscaledTotal = m_dupMode ? 560 : 567;
+    for (std::size_t i = 0; i < fixed.size(); ++i)
+        grid->setColumnWidth(int(i), Scaled(fixed[i], m_scale));
+    // The type column takes what the others leave, never less than a sliver.
+    grid->setColumnWidth(int(fixed.size()), std::max(client - unscaledTotal, Scaled(30, m_scale)));
+    pnlDrives->move(client - Scaled(8, m_scale) - pnlDrives->width(), pnlDrives->y());
+}
+
+void TfrmDup::ClearGrid() {
+    const QStringList titles =
+        m_dupMode ? QStringList{QStringLiteral("Filename"), QStringLiteral("Size in K"), QStringLiteral("Modified"),
+                                QStringLiteral("Time"), QStringLiteral("Access"), QStringLiteral("Folder"),
+                                QStringLiteral("Type")}
+                  : QStringList{QStringLiteral("Size in K"), QStringLiteral("Modified"), QStringLiteral("Time"),
+                                QStringLiteral("Access"), QStringLiteral("FileName"), QStringLiteral("Type")};
+    m_model->setTitles(titles); // drops every row and mark
+    m_rowsFilled = 0;
+    for (QAction* a : {Sortbysize1, SortbyDate1, SortbyAccess, SortbyName1, SortbyType1})
+        a->setChecked(a == Sortbysize1);
+    m_lbDeleted.clear();
+    m_counted.clear();
+    m_markedCount = m_markedBytes = 0;
+    btDelete->setEnabled(false);
+    FormResize();
+    grid->setFocus();
+}
+
+void TfrmDup::addToGrid(const std::vector<std::uint32_t>& keys) {
+    m_model->appendKeyRows(keys);
+    m_rowsFilled += int(keys.size());
+}
+
+void TfrmDup::rbLargerClick() {
+    const bool between = rbBetween->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{num2, Spinner2, lblKB2, lblAnd})
+        w->setVisible(between);
+}
+
+bool TfrmDup::checkNumField(NumField* field, std::int64_t& lastGood, QLabel* kbLabel) {
+    const auto value = field->number();
+    const bool ok = value && *value >= NumMin && *value <= NumMax;
+    if (ok)
+        lastGood = *value;
+    else if (!m_checkingField) {
+        // A box takes the focus away again; the guard stops that from asking twice.
+        m_checkingField = true;
+        ShowErrorMessage(kRangeRefused);
+        field->setNumber(lastGood);
+        m_checkingField = false;
+    }
+    kbLabel->setText(KiloToMega(lastGood));
+    return ok;
+}
+
+void TfrmDup::stepNumField(NumField* field, std::int64_t& lastGood, int delta) {
+    std::int64_t value = field->number().value_or(lastGood);
+    if (value < NumMin || value > NumMax)
+        value = lastGood;
+    value = std::clamp<std::int64_t>(value + delta, NumMin, NumMax);
+    lastGood = value;
+    field->setNumber(value);
+}
+
+void TfrmDup::num1Exit() { checkNumField(num1, m_limit1, lblKB1); }
+void TfrmDup::num2Exit() { checkNumField(num2, m_limit2, lblKB2); }
+void TfrmDup::Spinner1MouseUp() { lblKB1->setText(KiloToMega(m_limit1)); }
+void TfrmDup::Spinner2MouseUp() { lblKB2->setText(KiloToMega(m_limit2)); }
+
+void TfrmDup::btScanClick() {
+    if (!checkNumField(num1, m_limit1, lblKB1) || !checkNumField(num2, m_limit2, lblKB2))
+        return;
+    if (rbBetween->isChecked() && m_limit2 < m_limit1) {
+        ShowErrorMessage(QStringLiteral("The second number must be larger or equal than the first number"));
+        return;
+    }
+    ClearGrid();
+    scan(false);
+}
+
+void TfrmDup::btExactClick() {
+    if (!checkNumField(num1, m_limit1, lblKB1) || !checkNumField(num2, m_limit2, lblKB2))
+        return;
+    ClearGrid();
+    scan(true);
+}
+
+void TfrmDup::btAbortClick() {
+    m_engine->abort();
+    btAbort->hide();
+    ShowWarningMessage(QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER"));
+}
+
+void TfrmDup::setScanningState(bool scanning) {
+    m_scanning = scanning;
+    btAbort->setVisible(scanning);
+    if (scanning) {
+        for (QPushButton* b : {btMark, btDelete, btPrint, btClip, btBrowse, btSort})
+            b->hide();
+    } else {
+        btMark->setVisible(m_rowsFilled > 0);
+        btDelete->setVisible(m_rowsFilled > 0);
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{btScan, btExact, btClose, pnlDrives, num1, num2, Spinner1,
+                                                      Spinner2, cbWildCard, rbLarger, rbSmaller, rbBetween})
+        w->setEnabled(!scanning);
+    if (!scanning) { // the scan-button rule again, in case no box is ticked
+        btScan->setEnabled(pnlDrives->anyTicked());
+        btExact->setEnabled(btScan->isEnabled());
+    }
+}
+
+void TfrmDup::yieldToEvents() {
+    // Repainting after every entry would slow the walk down; a few dozen times a second is plenty.
+    if (m_sinceYield.isValid() && m_sinceYield.elapsed() < m_yieldIntervalMs)
+        return;
+    m_sinceYield.restart();
+    if (pnlSel->text() != m_walkStatus)
+        pnlSel->setText(m_walkStatus);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TfrmDup::scan(bool exact) {
+    DupScanCriteria criteria;
+    criteria.dupMode = m_dupMode;
+    criteria.range = rbLarger->isChecked()    ? SizeRange::LargerOrEqual
+                     : rbSmaller->isChecked() ? SizeRange::SmallerOrEqual
+                                              : SizeRange::Between;
+    criteria.limit1K = m_limit1;
+    criteria.limit2K = m_limit2;
+    criteria.pattern = cbWildCard->currentText();
+    m_engine->begin(criteria);
+
+    setScanningState(true);
+    m_sinceYield.restart();
+    m_walkStatus.clear();
+    {
+        // Whatever happens in the walk, the window must come back to the idle state.
+        struct LeaveScanning {
+            TfrmDup* w;
+            ~LeaveScanning() { w->setScanningState(false); }
+        } leave{this};
+        BusyCursor busy;
+        ScanAllDrives();
+        m_engine->finish(exact);
+        addToGrid(m_engine->resultKeys());
+    }
+
+    if (m_rowsFilled == 0) {
+        pnlSel->clear();
+        ShowInfoMessage(QStringLiteral("No files found."));
+    } else {
+        btPrint->show();
+        btClip->show();
+        btBrowse->setVisible(bool(m_browseHandOff));
+        pnlSel->setText(FormatThousands(std::int64_t(m_engine->resultCount())) +
+                        (m_dupMode ? QStringLiteral(" duplicates found") : QStringLiteral(" file hogs found")));
+        if (!m_dupMode)
+            btSort->show();
+    }
+    if (m_closeRequested) {
+        m_closeRequested = false;
+        reject();
+    }
+}
+
+void TfrmDup::ScanAllDrives() {
+    ScanTickedDrives(
+        *pnlDrives, [this](const std::string& root) { return m_engine->scanDrive(root); },
+        [this] { return m_engine->aborted(); });
+}
+
+void TfrmDup::reject() {
+    // Nothing closes the window under a running scan; a close asked for meanwhile waits for its end.
+    if (m_scanning) {
+        m_closeRequested = true;
+        return;
+    }
+    QDialog::reject();
+}
+
+void TfrmDup::closeEvent(QCloseEvent* event) {
+    if (m_scanning) {
+        m_closeRequested = true;
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void TfrmDup::keyPressEvent(QKeyEvent* event) {
+    // Esc presses btClose, which a running scan disables.
+    if (event->key() == Qt::Key_Escape && m_scanning) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool TfrmDup::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid && event->type() == QEvent::KeyRelease)
+        gridKeyUp(static_cast<QKeyEvent*>(event)->key());
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,182 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include "finders/dup/DupScanEngine.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class DriveBoxPanel;
+class NumField;
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPrinter;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+class ResultGridView;
+class StringGridModel;
+class UpDownSpinner;
+
+// The duplicate and file-hog finder window. The window owns its scan engine, hands it the user's
+// choices and shows its results; marked files go to the delete confirmation window.
+class TfrmDup : public QDialog {
+    Q_OBJECT
+public:
+    // dupMode: true = duplicates, false = file hogs; fixed for the window's life.
+    explicit TfrmDup(bool dupMode, QWidget* parent = nullptr);
+    ~TfrmDup() override;
+
+    // The delete confirmation: gets the marked paths (exact bytes) and their total, answers
+    // QDialog::Accepted (OK) or anything else (Cancel). Defaults to TfrmReallyDelete.
+    using DeleteConfirmation =
+        std::function<int(QWidget* parent, const std::vector<std::string>& paths, double bytes)>;
+    void setDeleteConfirmation(DeleteConfirmation confirmation);
+    // The folder browser hand-off (folder, file name to select, mask). btBrowse stays hidden
+    // while there is none.
+    using BrowseHandOff =
+        std::function<void(QWidget* parent, const std::string& folder, const std::string& name, const QString& mask)>;
+    void setBrowseHandOff(BrowseHandOff handOff);
+    // How often the running scan lets the event loop run, in milliseconds (~15 by default).
+    void setYieldInterval(int milliseconds) { m_yieldIntervalMs = milliseconds; }
+
+    bool dupMode() const { return m_dupMode; }
+    bool scanning() const { return m_scanning; }
+    const DupScanEngine& engine() const { return *m_engine; }
+    StringGridModel* gridModel() const { return m_model; }
+    int rowsFilled() const { return m_rowsFilled; }
+    std::int64_t markedCount() const { return m_markedCount; }
+    std::int64_t markedBytes() const { return m_markedBytes; }
+    const std::vector<std::string>& lbDeleted() const { return m_lbDeleted; }
+
+    // The report title of btPrintClick, and the report itself on a printer already set up.
+    QString printTitle() const;
+    void printTo(QPrinter& printer);
+    // Where btSort opens the sort pop-up menu (global coordinates).
+    QPoint sortMenuPosition() const;
+
+    // Handlers, by their control and event.
+    void FormShow();
+    void FormResize();
+    void ClearGrid();
+    void addToGrid(const std::vector<std::uint32_t>& keys);
+    void rbLargerClick();
+    void num1Exit();
+    void num2Exit();
+    void Spinner1MouseUp();
+    void Spinner2MouseUp();
+    void gridDblClick();
+    void DeleteAllFiles();
+    void gridKeyUp(int key);
+    void deleteOneFile(int row);
+    void Sortbysize1Click(QAction* item);
+    void btSortClick();
+    void Shrink1Click();
+    void Grow1Click();
+    void btPrintClick();
+    void btClipClick();
+    void BrowseDirectory1Click();
+    void btDeleteClick();
+    void btScanClick();
+    void btExactClick();
+    void btAbortClick();
+    void scan(bool exact);
+    void ScanAllDrives();
+
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildTopPanel();
+    void buildGrid();
+    void layOutButtonRow();
+    void setScanningState(bool scanning);
+    void yieldToEvents();
+    // Checks a number field on leaving it: refuses a value outside 0..10000 and puts back the last
+    // good one. Returns false when the value was refused.
+    bool checkNumField(NumField* field, std::int64_t& lastGood, QLabel* kbLabel);
+    void stepNumField(NumField* field, std::int64_t& lastGood, int delta);
+    void showMarkedTotals();
+    int currentGridRow() const; // 0 when no data row is current (the title row)
+    QString sortedColumnTitles() const;
+    std::vector<int> columnWidths() const;
+
+    const bool m_dupMode;
+    std::unique_ptr<DupScanEngine> m_engine;
+    StringGridModel* m_model = nullptr;
+    double m_scale = 1.0;
+
+    // Top panel
+    QFrame* Panel1 = nullptr;
+    QRadioButton* rbLarger = nullptr;
+    QRadioButton* rbSmaller = nullptr;
+    QRadioButton* rbBetween = nullptr;
+    NumField* num1 = nullptr;
+    NumField* num2 = nullptr;
+    UpDownSpinner* Spinner1 = nullptr;
+    UpDownSpinner* Spinner2 = nullptr;
+    QLabel* lblKB1 = nullptr;
+    QLabel* lblKB2 = nullptr;
+    QLabel* lblAnd = nullptr;
+    QFrame* Bevel1 = nullptr;
+    QLabel* lblMatching = nullptr;
+    QComboBox* cbWildCard = nullptr;
+    QLabel* lblWild = nullptr;
+    DriveBoxPanel* pnlDrives = nullptr;
+    QPushButton* btScan = nullptr;
+    QPushButton* btExact = nullptr;
+    QPushButton* btClose = nullptr;
+    QPushButton* btAbort = nullptr;
+    QPushButton* btMark = nullptr;
+    QPushButton* btDelete = nullptr;
+    QPushButton* btPrint = nullptr;
+    QPushButton* btClip = nullptr;
+    QPushButton* btBrowse = nullptr;
+    QPushButton* btSort = nullptr;
+
+    ResultGridView* grid = nullptr;
+    QLabel* pnlSel = nullptr;
+
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Sortbysize1 = nullptr;
+    QAction* SortbyDate1 = nullptr;
+    QAction* SortbyAccess = nullptr;
+    QAction* SortbyName1 = nullptr;
+    QAction* SortbyType1 = nullptr;
+    QAction* N1 = nullptr; // separator
+    QAction* Shrinktoppanel1 = nullptr;
+    QAction* Restoretoppanel1 = nullptr;
+
+    // Scan and marks
+    int m_rowsFilled = 0;
+    std::int64_t m_limit1 = 250, m_limit2 = 250; // last good values of num1, num2
+    std::int64_t m_markedCount = 0;
+    std::int64_t m_markedBytes = 0;
+    std::vector<std::string> m_lbDeleted;
+    // Bytes counted for each marked result (by engine key), so unmarking takes back exactly
+    // what marking added even when the file changed or appeared in between.
+    std::unordered_map<std::uint32_t, std::int64_t> m_counted;
+    int m_panelHeight = 172;
+    bool m_scanning = false;
+    bool m_closeRequested = false;
+    bool m_checkingField = false;
+    int m_yieldIntervalMs = 15;
+    QElapsedTimer m_sinceYield;
+    QString m_walkStatus;
+    DeleteConfirmation m_deleteConfirmation;
+    BrowseHandOff m_browseHandOff;
+};

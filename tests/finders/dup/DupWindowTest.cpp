@@ -1,0 +1,500 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/StringGridModel.h"
+#include "finders/dup/ui/TfrmDup.h"
+#include "platform/CurrentFolder.h"
+#include "support/RecordingMessageService.h"
+#include "support/TempTree.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+void SaveShot(QWidget& w, const QString& name) {
+    const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots");
+    QDir().mkpath(dir);
+    w.grab().save(dir + QLatin1Char('/') + name);
+}
+
+// A fixture drive C: with the current folder on it, and the window under test.
+class DupWindow : public ::testing::Test {
+protected:
+    TempTree tree;
+    RecordingMessageService messages;
+    std::unique_ptr<TfrmDup> w;
+
+    void SetUp() override {
+        qputenv("VANTOREL_DRIVES", QString::fromStdString("C=" + tree.root()).toUtf8());
+        CurrentFolder::set(tree.root());
+    }
+    void TearDown() override {
+        w.reset();
+        qunsetenv("VANTOREL_DRIVES");
+    }
+    void open(bool dupMode) {
+        w = std::make_unique<TfrmDup>(dupMode);
+        w->show();
+        QCoreApplication::processEvents();
+    }
+    template <class T> T* child(const char* name) const {
+        T* c = w->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    }
+    QPushButton* button(const char* name) const { return child<QPushButton>(name); }
+    QString status() const { return child<QLabel>("pnlSel")->text(); }
+    QTableView* grid() const { return child<QTableView>("grid"); }
+    void setNum(const char* name, const QString& text) {
+        child<QLineEdit>(name)->setText(text);
+        if (QString::fromLatin1(name) == QLatin1String("num1"))
+            w->num1Exit();
+        else
+            w->num2Exit();
+    }
+    void selectRow(int gridRow) { grid()->setCurrentIndex(w->gridModel()->index(gridRow - 1, 0)); }
+    std::string rowPath(int gridRow) const { return w->engine().resultPath(w->gridModel()->keyOf(gridRow)); }
+    void doubleClickRow(int gridRow) {
+        QTableView* g = grid();
+        const QRect rect = g->visualRect(w->gridModel()->index(gridRow - 1, 1));
+        // What a real double click delivers: press, release, double click, release.
+        QTest::mousePress(g->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    QAction* action(const char* name) const { return w->findChild<QAction*>(QString::fromLatin1(name)); }
+};
+} // namespace
+
+TEST_F(DupWindow, EachModeAfterTheOtherHasItsOwnCaptionColumnsAndButtons) {
+    open(true);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Find and delete duplicate files"));
+    EXPECT_EQ(w->gridModel()->titles(),
+              (QStringList{"Filename", "Size in K", "Modified", "Time", "Access", "Folder", "Type"}));
+    EXPECT_TRUE(button("btExact")->isVisible());
+    EXPECT_EQ(button("btScan")->toolTip(), QStringLiteral("Duplicates on file name only"));
+    EXPECT_FALSE(action("Sortbysize1")->isVisible());
+    EXPECT_TRUE(action("Shrinktoppanel1")->isVisible());
+    for (const char* hidden : {"btPrint", "btClip", "btBrowse", "btSort", "btAbort", "btMark", "btDelete"})
+        EXPECT_FALSE(button(hidden)->isVisible()) << hidden;
+    EXPECT_EQ(child<QLineEdit>("num1")->text(), QStringLiteral("250"));
+    EXPECT_EQ(child<QLabel>("lblKB1")->text(), QStringLiteral("KB (256000 bytes)"));
+    EXPECT_FALSE(child<QLineEdit>("num2")->isVisible());
+    EXPECT_EQ(grid()->columnWidth(0), 93);
+    EXPECT_EQ(grid()->columnWidth(6), w->width() - 560);
+    EXPECT_EQ(button("btClose")->x(), 3 + 2 * 69);
+    EXPECT_TRUE(grid()->horizontalHeader()->sectionResizeMode(0) == QHeaderView::Interactive);
+    EXPECT_EQ(grid()->selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_FALSE(w->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(w->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_GE(w->minimumWidth(), 600);
+    EXPECT_EQ(w->minimumHeight(), 344);
+    SaveShot(*w, QStringLiteral("dup-window-duplicates.png"));
+    w.reset();
+
+    open(false);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Find and delete file hogs"));
+    EXPECT_EQ(w->gridModel()->titles(), (QStringList{"Size in K", "Modified", "Time", "Access", "FileName", "Type"}));
+    EXPECT_FALSE(button("btExact")->isVisible());
+    EXPECT_EQ(button("btScan")->toolTip(), QStringLiteral("Start scanning for file hogs"));
+    EXPECT_TRUE(action("Sortbysize1")->isVisible());
+    EXPECT_TRUE(action("Sortbysize1")->isChecked());
+    EXPECT_FALSE(action("Restoretoppanel1")->isEnabled());
+    EXPECT_EQ(button("btClose")->x(), 3 + 69);
+    EXPECT_EQ(button("btAbort")->geometry(), button("btMark")->geometry());
+    EXPECT_EQ(grid()->columnWidth(4), 296);
+    EXPECT_EQ(grid()->columnWidth(5), w->width() - 567);
+    SaveShot(*w, QStringLiteral("dup-window-hogs.png"));
+}
+
+TEST_F(DupWindow, ScanButtonsFollowTheDriveTicks) {
+    open(true);
+    QCheckBox* cb1 = child<QCheckBox>("cb1");
+    ASSERT_TRUE(cb1->isChecked());
+    EXPECT_TRUE(button("btScan")->isEnabled());
+    cb1->click();
+    EXPECT_FALSE(button("btScan")->isEnabled());
+    EXPECT_FALSE(button("btExact")->isEnabled());
+    cb1->click();
+    EXPECT_TRUE(button("btScan")->isEnabled());
+    EXPECT_TRUE(button("btExact")->isEnabled());
+}
+
+TEST_F(DupWindow, NumbersOutsideTheRangeAreRefused) {
+    open(false);
+    setNum("num1", QStringLiteral("10001"));
+    EXPECT_TRUE(messages.saw(QStringLiteral("Value is not within required range")));
+    EXPECT_EQ(child<QLineEdit>("num1")->text(), QStringLiteral("250"));
+    setNum("num1", QStringLiteral("10000"));
+    EXPECT_EQ(child<QLabel>("lblKB1")->text(), QStringLiteral("KB ( 9.8 Meg)"));
+
+    messages.clear();
+    child<QLineEdit>("num1")->setText(QString()); // not a number; typed and Scan pressed at once
+    button("btScan")->click();
+    EXPECT_EQ(messages.texts(), QStringList{"Value is not within required range"});
+    EXPECT_EQ(w->engine().resultCount(), 0u);
+
+    // "In between" with the second limit below the first: refused, nothing cleared or scanned.
+    messages.clear();
+    child<QRadioButton>("rbBetween")->click();
+    EXPECT_TRUE(child<QLineEdit>("num2")->isVisible());
+    EXPECT_TRUE(child<QLabel>("lblAnd")->isVisible());
+    setNum("num1", QStringLiteral("100"));
+    setNum("num2", QStringLiteral("50"));
+    button("btScan")->click();
+    EXPECT_EQ(messages.texts(), QStringList{"The second number must be larger or equal than the first number"});
+    EXPECT_EQ(messages.records()[0].kind, MessageKind::Error);
+    setNum("num2", QStringLiteral("2048"));
+    EXPECT_EQ(w->printTitle(), QStringLiteral("File Hogs in between KB (102400 bytes) and KB ( 2.0 Meg) matching *.* "
+                                              "on drive(s) C: "));
+    child<QRadioButton>("rbSmaller")->click();
+    EXPECT_FALSE(child<QLineEdit>("num2")->isVisible());
+
+    // The spinner stops at the range ends.
+    auto* spin = w->findChild<QWidget*>(QStringLiteral("Spinner1"));
+    ASSERT_NE(spin, nullptr);
+    setNum("num1", QStringLiteral("10000"));
+    auto buttons = spin->findChildren<QAbstractButton*>();
+    ASSERT_EQ(buttons.size(), 2);
+    buttons[0]->click(); // up
+    EXPECT_EQ(child<QLineEdit>("num1")->text(), QStringLiteral("10000"));
+    buttons[1]->click(); // down
+    EXPECT_EQ(child<QLineEdit>("num1")->text(), QStringLiteral("9999"));
+}
+
+TEST_F(DupWindow, DuplicateScanShowsRunsAndMarksByTheirExactPaths) {
+    tree.file("a/Setup.exe", 256000);
+    tree.file("b/setup.exe", 1280000);
+    tree.file("b/only.bin", 400000);
+    tree.file("c/setup.exe", 1000); // below 250 K
+    open(true);
+    button("btScan")->click();
+
+    ASSERT_EQ(w->rowsFilled(), 2);
+    EXPECT_EQ(status(), QStringLiteral("2 duplicates found"));
+    for (const char* shown : {"btPrint", "btClip", "btMark", "btDelete"})
+        EXPECT_TRUE(button(shown)->isVisible()) << shown;
+    for (const char* hidden : {"btSort", "btAbort", "btBrowse"})
+        EXPECT_FALSE(button(hidden)->isVisible()) << hidden;
+    EXPECT_FALSE(button("btDelete")->isEnabled());
+    EXPECT_TRUE(button("btScan")->isEnabled());
+    EXPECT_TRUE(child<QLineEdit>("num1")->isEnabled());
+    SaveShot(*w, QStringLiteral("dup-window-results.png"));
+
+    const std::string first = rowPath(1), second = rowPath(2);
+    doubleClickRow(1);
+    doubleClickRow(2);
+    EXPECT_EQ(status(), QStringLiteral("2 files 1,536,000 bytes"));
+    EXPECT_EQ(w->lbDeleted(), (std::vector<std::string>{first, second}));
+    EXPECT_TRUE(w->gridModel()->isMarked(1));
+    EXPECT_TRUE(button("btDelete")->isEnabled());
+    SaveShot(*w, QStringLiteral("dup-window-marked.png"));
+
+    doubleClickRow(1); // unmark
+    EXPECT_FALSE(w->gridModel()->isMarked(1));
+    EXPECT_EQ(w->lbDeleted(), std::vector<std::string>{second});
+    EXPECT_EQ(w->markedCount(), 1);
+    EXPECT_EQ(w->markedBytes(), std::filesystem::file_size(second));
+
+    // A new scan drops every mark.
+    button("btScan")->click();
+    EXPECT_EQ(w->rowsFilled(), 2);
+    EXPECT_FALSE(w->gridModel()->isMarked(1) || w->gridModel()->isMarked(2));
+    EXPECT_TRUE(w->lbDeleted().empty());
+    EXPECT_EQ(status(), QStringLiteral("2 duplicates found"));
+    EXPECT_FALSE(button("btDelete")->isEnabled());
+}
+
+TEST_F(DupWindow, MarkButtonMovesDownAndStaysOnTheLastRow) {
+    tree.file("a/x.dat", 300 * 1024);
+    tree.file("b/x.dat", 300 * 1024);
+    tree.file("c/X.DAT", 300 * 1024);
+    open(true);
+    button("btScan")->click();
+    ASSERT_EQ(w->rowsFilled(), 3);
+
+    selectRow(1);
+    button("btMark")->click();
+    button("btMark")->click();
+    button("btMark")->click();
+    EXPECT_EQ(grid()->currentIndex().row(), 2); // stays on the last row
+    EXPECT_EQ(w->markedCount(), 3);
+    EXPECT_EQ(status(), QStringLiteral("3 files 921,600 bytes"));
+
+    // The Delete key toggles the current row, like btMark.
+    grid()->setFocus();
+    QTest::keyClick(grid(), Qt::Key_Delete);
+    EXPECT_FALSE(w->gridModel()->isMarked(3));
+    EXPECT_EQ(w->lbDeleted().size(), 2u);
+
+    // A file gone before it is marked keeps its mark and path but adds nothing; unmarking it after
+    // it came back takes nothing away either.
+    std::filesystem::remove(rowPath(3));
+    selectRow(3);
+    button("btMark")->click();
+    EXPECT_TRUE(w->gridModel()->isMarked(3));
+    EXPECT_EQ(w->markedCount(), 2);
+    EXPECT_EQ(w->lbDeleted().size(), 3u);
+    tree.file("c/X.DAT", 5000);
+    button("btMark")->click();
+    EXPECT_EQ(w->markedCount(), 2);
+    EXPECT_EQ(w->markedBytes(), 2 * 300 * 1024);
+}
+
+TEST_F(DupWindow, ExactScanNeedsTheSameSizeInK) {
+    tree.file("a/setup.exe", 10240);
+    tree.file("b/setup.exe", 10500);
+    tree.file("a/other.exe", 10240);
+    tree.file("b/other.exe", 11264);
+    open(true);
+    setNum("num1", QStringLiteral("0"));
+    button("btExact")->click();
+    ASSERT_EQ(w->rowsFilled(), 2);
+    for (int row = 1; row <= 2; ++row)
+        EXPECT_EQ(std::filesystem::path(rowPath(row)).filename(), "setup.exe");
+    button("btScan")->click();
+    EXPECT_EQ(w->rowsFilled(), 4);
+}
+
+TEST_F(DupWindow, NoResultKeepsTheResultButtonsHidden) {
+    tree.file("a/small.txt", 10);
+    open(true);
+    button("btScan")->click();
+    EXPECT_EQ(messages.texts(), QStringList{"No files found."});
+    EXPECT_EQ(messages.records()[0].kind, MessageKind::Information);
+    for (const char* hidden : {"btPrint", "btClip", "btBrowse", "btMark", "btDelete", "btSort", "btAbort"})
+        EXPECT_FALSE(button(hidden)->isVisible()) << hidden;
+}
+
+TEST_F(DupWindow, AbortKeepsWhatWasCollectedAndReturnsToIdle) {
+    for (int i = 0; i < 300; ++i)
+        tree.file("f" + std::to_string(i / 10) + "/file" + std::to_string(i), 10);
+    open(false);
+    setNum("num1", QStringLiteral("0"));
+    w->setYieldInterval(0);
+    bool sawScanningState = false;
+    QTimer::singleShot(0, w.get(), [&] {
+        sawScanningState = button("btAbort")->isVisible() && !button("btScan")->isEnabled() &&
+                           !button("btClose")->isEnabled() && !child<QWidget>("pnlDrives")->isEnabled() &&
+                           !child<QComboBox>("cbWildCard")->isEnabled() && !button("btPrint")->isVisible();
+        button("btAbort")->click();
+    });
+    button("btScan")->click();
+    EXPECT_TRUE(sawScanningState);
+    EXPECT_TRUE(messages.saw(QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER")));
+    EXPECT_TRUE(w->engine().aborted());
+    EXPECT_LT(w->rowsFilled(), 300);
+    EXPECT_FALSE(button("btAbort")->isVisible());
+    EXPECT_TRUE(button("btScan")->isEnabled());
+    EXPECT_TRUE(button("btClose")->isEnabled());
+    EXPECT_TRUE(child<QWidget>("pnlDrives")->isEnabled());
+}
+
+TEST_F(DupWindow, CloseDuringAScanWaitsForItsEnd) {
+    for (int i = 0; i < 50; ++i)
+        tree.file("f/file" + std::to_string(i), 10);
+    open(false);
+    setNum("num1", QStringLiteral("0"));
+    w->setYieldInterval(0);
+    bool stillOpen = false;
+    QTimer::singleShot(0, w.get(), [&] {
+        w->close();
+        QTest::keyClick(w.get(), Qt::Key_Escape);
+        stillOpen = w->isVisible() && w->scanning();
+    });
+    button("btScan")->click();
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(w->rowsFilled(), 50);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(w->result(), QDialog::Rejected);
+}
+
+TEST_F(DupWindow, ADriveThatStopsAnsweringIsSkippedSilently) {
+    TempTree other;
+    tree.file("big.bin", 300 * 1024);
+    const std::string gone = other.folder("gone");
+    qputenv("VANTOREL_DRIVES", QString::fromStdString("C=" + tree.root() + ";D=" + gone).toUtf8());
+    open(false);
+    child<QCheckBox>("cb2")->click();
+    std::filesystem::remove_all(gone);
+    button("btScan")->click();
+    EXPECT_TRUE(messages.records().empty()) << messages.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(w->rowsFilled(), 1);
+    EXPECT_EQ(status(), QStringLiteral("1 file hogs found"));
+}
+
+TEST_F(DupWindow, HogSortsReorderRowsButTheClipboardKeepsScanOrder) {
+    tree.file("m/bbb.bin", 300 * 1024);
+    tree.file("m/aaa.bin", 300 * 1024);
+    tree.file("m/ccc.bin", 300 * 1024);
+    tree.file("m/big.bin", 2000 * 1024);
+    tree.file("m/huge.bin", 200000 * 1024);
+    open(false);
+    button("btScan")->click();
+    ASSERT_EQ(w->rowsFilled(), 5);
+    EXPECT_TRUE(button("btSort")->isVisible());
+    auto name = [&](int row) { return std::filesystem::path(rowPath(row)).filename().string(); };
+    EXPECT_EQ(name(1), "huge.bin"); // largest first, also above 99,999 K
+    EXPECT_EQ(name(2), "big.bin");
+
+    selectRow(2);
+    button("btMark")->click(); // marks big.bin
+    w->Sortbysize1Click(action("SortbyName1"));
+    EXPECT_TRUE(action("SortbyName1")->isChecked());
+    EXPECT_FALSE(action("Sortbysize1")->isChecked());
+    std::vector<std::string> byName;
+    for (int row = 1; row <= 5; ++row)
+        byName.push_back(name(row));
+    EXPECT_EQ(byName, (std::vector<std::string>{"aaa.bin", "bbb.bin", "big.bin", "ccc.bin", "huge.bin"}));
+    EXPECT_TRUE(w->gridModel()->isMarked(3)); // the mark moved with its row
+
+    // Equal type names: a short range is sorted by neighbour exchanges, which keep equal rows in place.
+    w->Sortbysize1Click(action("SortbyType1"));
+    for (int row = 1; row <= 5; ++row)
+        EXPECT_EQ(name(row), byName[std::size_t(row - 1)]);
+
+    w->Sortbysize1Click(action("Sortbysize1"));
+    EXPECT_EQ(name(1), "huge.bin");
+    EXPECT_EQ(name(2), "big.bin");
+    EXPECT_TRUE(w->gridModel()->isMarked(2));
+
+    SaveShot(*w, QStringLiteral("dup-window-hogs-results.png"));
+    w->btClipClick();
+    const QStringList clip = QApplication::clipboard()->text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    EXPECT_EQ(clip, w->engine().resultLines());
+
+    const QPoint at = w->sortMenuPosition();
+    EXPECT_EQ(at, grid()->mapToGlobal(QPoint(grid()->width() / 2, 30)));
+}
+
+TEST_F(DupWindow, ShrinkAndRestoreTheTopPanel) {
+    open(false);
+    auto* panel = child<QWidget>("Panel1");
+    const int height = panel->height();
+    action("Shrinktoppanel1")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(panel->height(), 0);
+    EXPECT_TRUE(action("Restoretoppanel1")->isEnabled());
+    EXPECT_FALSE(action("Shrinktoppanel1")->isEnabled());
+    action("Restoretoppanel1")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(panel->height(), height);
+    EXPECT_TRUE(action("Shrinktoppanel1")->isEnabled());
+}
+
+TEST_F(DupWindow, PrintedReportHoldsTheTitleAndEveryRow) {
+    tree.file("p/report-one.bin", 300 * 1024);
+    tree.file("p/report-two.bin", 400 * 1024);
+    open(false);
+    button("btScan")->click();
+    ASSERT_EQ(w->rowsFilled(), 2);
+
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("report.pdf"));
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    w->printTo(printer);
+
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString report = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(report.contains(QStringLiteral("File Hogs larger or equal to KB (256000 bytes) matching *.* on drive(s) C:")))
+        << report.toStdString();
+    EXPECT_TRUE(report.contains(QStringLiteral("Printed : ")));
+    EXPECT_TRUE(report.contains(QStringLiteral("report-one.bin")));
+    EXPECT_TRUE(report.contains(QStringLiteral("report-two.bin")));
+    EXPECT_TRUE(report.contains(QStringLiteral("FileName")));
+}
+
+TEST_F(DupWindow, DeleteHandOffClosesOnOkAndKeepsMarksOnCancel) {
+    tree.file("a/dup.bin", 300 * 1024);
+    tree.file("b/dup.bin", 300 * 1024);
+    open(true);
+    button("btScan")->click();
+    ASSERT_EQ(w->rowsFilled(), 2);
+    doubleClickRow(2);
+    std::vector<std::string> handed;
+    double handedBytes = 0;
+    int answer = QDialog::Rejected;
+    w->setDeleteConfirmation([&](QWidget*, const std::vector<std::string>& paths, double bytes) {
+        handed = paths;
+        handedBytes = bytes;
+        return answer;
+    });
+    button("btDelete")->click();
+    EXPECT_EQ(handed, std::vector<std::string>{rowPath(2)});
+    EXPECT_EQ(handedBytes, 300.0 * 1024);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->gridModel()->isMarked(2));
+
+    answer = QDialog::Accepted;
+    button("btDelete")->click();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(w->result(), QDialog::Accepted);
+}
+
+TEST_F(DupWindow, TheRealConfirmationGetsTheMarkedFilesAndItsCancelKeepsThem) {
+    tree.file("a/dup.bin", 300 * 1024);
+    tree.file("b/dup.bin", 300 * 1024);
+    open(true);
+    button("btScan")->click();
+    ASSERT_EQ(w->rowsFilled(), 2);
+    doubleClickRow(1);
+    bool sawConfirmation = false;
+    QTimer::singleShot(0, w.get(), [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        sawConfirmation = modal && modal != w.get() && modal->inherits("TfrmReallyDelete");
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+    });
+    button("btDelete")->click();
+    EXPECT_TRUE(sawConfirmation);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(w->gridModel()->isMarked(1));
+    EXPECT_TRUE(std::filesystem::exists(rowPath(1)));
+}
+
+TEST_F(DupWindow, AGridOfThreeHundredThousandRowsMarksAndSorts) {
+    open(false);
+    StringGridModel* model = w->gridModel();
+    for (int i = 0; i < 300000; ++i) {
+        const QString size = QStringLiteral("%1 K").arg((qint64(i) * 7919) % 200000, 5);
+        model->appendTextRow({size, QString(), QString(), QString(), QStringLiteral("/f/%1").arg(i), QString()});
+    }
+    ASSERT_EQ(model->gridRowCount(), 300001);
+    model->setMarked(5, true);
+    const QString markedPath = model->cellText(5, 4);
+    w->Sortbysize1Click(action("Sortbysize1"));
+    long previous = std::numeric_limits<long>::max();
+    int markedRow = 0;
+    for (int row = 1; row < model->gridRowCount(); ++row) {
+        const long k = model->cellText(row, 0).chopped(2).trimmed().toLong();
+        ASSERT_LE(k, previous) << row;
+        previous = k;
+        if (model->isMarked(row))
+            markedRow = row;
+    }
+    ASSERT_GT(markedRow, 0);
+    EXPECT_EQ(model->cellText(markedRow, 4), markedPath);
+    grid()->scrollToBottom();
+    QCoreApplication::processEvents();
+}
