@@ -176,6 +176,8 @@ TEST_F(ReallyDeleteTest, EmptyListWarnsAndCancelChangesNothing) {
     w.setFileList({a});
     QTimer::singleShot(0, &w, [&] { click(w, "btClose"); });
     EXPECT_EQ(w.exec(), QDialog::Rejected);
+    QTimer::singleShot(0, &w, [&] { QTest::keyClick(&w, Qt::Key_Escape); });
+    EXPECT_EQ(w.exec(), QDialog::Rejected);
     EXPECT_TRUE(exists(a));
     EXPECT_FALSE(QFile::exists(DeletionTotals::settingsPath()));
 }

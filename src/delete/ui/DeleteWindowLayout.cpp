@@ -1,20 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "delete/ui/DeleteWindowLayout.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QWidget>
-
-#include <cmath>
-
-DpiScale::DpiScale(const QWidget* widget) {
-    const int dpi = widget->logicalDpiY();
-    m_factor = dpi > 0 ? dpi / 96.0 : 1.0;
-}
-
-int DpiScale::operator()(int length96) const { return static_cast<int>(std::lround(length96 * m_factor)); }
 
 void setDeleteWindowFont(QWidget* widget, int pointSize, bool bold) {
     QFont font = widget->font();
@@ -45,6 +35,3 @@ void centreOnScreen(QWidget* window) {
     const QRect area = screen->availableGeometry();
     window->move(area.center() - window->rect().center());
 }
-
-BusyCursorGuard::BusyCursorGuard() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-BusyCursorGuard::~BusyCursorGuard() { QApplication::restoreOverrideCursor(); }

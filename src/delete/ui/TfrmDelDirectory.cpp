@@ -3,6 +3,7 @@
 
 #include "common/DisplayText.h"
 #include "common/MessageService.h"
+#include "common/ui/DpiScale.h"
 #include "delete/ui/DeleteWindowLayout.h"
 #include "delete/ui/TfrmReallyDelete.h"
 #include "platform/Trash.h"
@@ -29,7 +30,8 @@ TfrmDelDirectory::TfrmDelDirectory(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setDeleteWindowFont(this, 8, false);
-    const DpiScale s(this);
+    const double scale = DpiScale(this);
+    auto s = [scale](int designPixels) { return Scaled(designPixels, scale); };
     setFixedSize(s(518), s(266));
 
     const int bevelTops[] = {73, 136, 199};
@@ -94,7 +96,7 @@ void TfrmDelDirectory::showEvent(QShowEvent* event) {
 void TfrmDelDirectory::FormShow() {
     m_recycleChosen = false;
     // A path wider than the window keeps its start and its end visible.
-    const int room = width() - DpiScale(this)(16);
+    const int room = width() - Scaled(16, DpiScale(this));
     const QString full = DisplayText(m_folder);
     lblDirectory->setText(lblDirectory->fontMetrics().elidedText(full, Qt::ElideMiddle, room));
     lblDirectory->adjustSize();

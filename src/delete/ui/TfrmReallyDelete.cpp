@@ -5,6 +5,8 @@
 #include "common/DisplayText.h"
 #include "common/NumberTexts.h"
 #include "delete/DeletionTotals.h"
+#include "common/ui/BusyCursor.h"
+#include "common/ui/DpiScale.h"
 #include "delete/ui/DeleteWindowLayout.h"
 #include "platform/Trash.h"
 
@@ -55,7 +57,8 @@ TfrmReallyDelete::TfrmReallyDelete(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setDeleteWindowFont(this, 8, true);
-    const DpiScale s(this);
+    const double scale = DpiScale(this);
+    auto s = [scale](int designPixels) { return Scaled(designPixels, scale); };
     setFixedSize(s(622), s(400));
 
     auto* Panel2 = new QFrame(this);
@@ -116,7 +119,7 @@ void TfrmReallyDelete::setFileList(const std::vector<std::string>& paths) {
     m_paths = paths;
     std::stable_sort(m_paths.begin(), m_paths.end(), lessIgnoringAsciiCase);
     lb1->clear();
-    const int itemHeight = std::max(DpiScale(this)(13), lb1->fontMetrics().height());
+    const int itemHeight = std::max(Scaled(13, DpiScale(this)), lb1->fontMetrics().height());
     for (const std::string& path : m_paths) {
         auto* item = new QListWidgetItem(DisplayText(path), lb1);
         item->setSizeHint(QSize(0, itemHeight));
@@ -162,7 +165,7 @@ void TfrmReallyDelete::btDeleteAllClick() {
     std::int64_t files = 0;
     std::int64_t bytes = 0;
     {
-        BusyCursorGuard busy;
+        BusyCursor busy;
         bar->setRange(0, static_cast<int>(m_paths.size()) - 1);
         for (std::size_t i = 0; i < m_paths.size(); ++i) {
             bar->setValue(static_cast<int>(i));
@@ -191,7 +194,7 @@ void TfrmReallyDelete::btRecycleClick() {
     std::int64_t files = 0;
     std::int64_t bytes = 0;
     {
-        BusyCursorGuard busy;
+        BusyCursor busy;
         bar->setRange(0, static_cast<int>(m_paths.size()) - 1);
         for (std::size_t i = 0; i < m_paths.size(); ++i) {
             bar->setValue(static_cast<int>(i));
