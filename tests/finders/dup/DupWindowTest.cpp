@@ -386,6 +386,9 @@ TEST_F(DupWindow, HogSortsReorderRowsButTheClipboardKeepsScanOrder) {
 
 TEST_F(DupWindow, ShrinkAndRestoreTheTopPanel) {
     open(false);
+    action("SortbyDate1")->trigger(); // no rows: nothing happens, the check mark stays on Size
+    EXPECT_TRUE(action("Sortbysize1")->isChecked());
+    EXPECT_FALSE(action("SortbyDate1")->isChecked());
     auto* panel = child<QWidget>("Panel1");
     const int height = panel->height();
     action("Shrinktoppanel1")->trigger();

@@ -223,8 +223,10 @@ void TfrmDup::buildGrid() {
     for (QAction* a : {Sortbysize1, SortbyDate1, SortbyAccess, SortbyName1, SortbyType1}) {
         a->setCheckable(true);
         connect(a, &QAction::triggered, this, [this, a] { Sortbysize1Click(a); });
+        // Qt flips a checkable item before its handler runs; the handler alone decides the marks.
+        connect(a, &QAction::triggered, this, [this] { checkSortItem(m_checkedSort); });
     }
-    Sortbysize1->setChecked(true);
+    checkSortItem(Sortbysize1);
     N1 = PopupMenu1->addSeparator();
     Shrinktoppanel1 = item("Shrinktoppanel1", "Shrink top panel");
     Restoretoppanel1 = item("Restoretoppanel1", "Restore top panel");
@@ -325,8 +327,7 @@ void TfrmDup::ClearGrid() {
                                 QStringLiteral("Access"), QStringLiteral("FileName"), QStringLiteral("Type")};
     m_model->setTitles(titles); // drops every row and mark
     m_rowsFilled = 0;
-    for (QAction* a : {Sortbysize1, SortbyDate1, SortbyAccess, SortbyName1, SortbyType1})
-        a->setChecked(a == Sortbysize1);
+    checkSortItem(Sortbysize1);
     m_lbDeleted.clear();
     m_counted.clear();
     m_markedCount = m_markedBytes = 0;

@@ -111,6 +111,7 @@ private:
     bool checkNumField(NumField* field, std::int64_t& lastGood, QLabel* kbLabel);
     void stepNumField(NumField* field, std::int64_t& lastGood, int delta);
     void showMarkedTotals();
+    void checkSortItem(QAction* item); // the one checked sort item (none while a sort runs)
     int currentGridRow() const; // 0 when no data row is current (the title row)
     QString sortedColumnTitles() const;
     std::vector<int> columnWidths() const;
@@ -160,6 +161,7 @@ private:
     QAction* N1 = nullptr; // separator
     QAction* Shrinktoppanel1 = nullptr;
     QAction* Restoretoppanel1 = nullptr;
+    QAction* m_checkedSort = nullptr;
 
     // Scan and marks
     int m_rowsFilled = 0;

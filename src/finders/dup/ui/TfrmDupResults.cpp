@@ -105,8 +105,7 @@ void TfrmDup::gridKeyUp(int key) {
 void TfrmDup::Sortbysize1Click(QAction* item) {
     if (m_dupMode || m_model->gridRowCount() < 2)
         return;
-    for (QAction* a : {Sortbysize1, SortbyDate1, SortbyAccess, SortbyName1, SortbyType1})
-        a->setChecked(false);
+    checkSortItem(nullptr);
     {
         BusyCursor busy;
         const int last = m_model->gridRowCount() - 1;
@@ -121,7 +120,13 @@ void TfrmDup::Sortbysize1Click(QAction* item) {
         else if (item == SortbyType1)
             SortGridByText(*m_model, 1, last, false, 5);
     }
-    item->setChecked(true);
+    checkSortItem(item);
+}
+
+void TfrmDup::checkSortItem(QAction* item) {
+    m_checkedSort = item;
+    for (QAction* a : {Sortbysize1, SortbyDate1, SortbyAccess, SortbyName1, SortbyType1})
+        a->setChecked(a == item);
 }
 
 QPoint TfrmDup::sortMenuPosition() const { return grid->mapToGlobal(QPoint(grid->width() / 2, 30)); }
