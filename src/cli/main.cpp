@@ -112,12 +112,16 @@ int main(int argc, char** argv) {
         std::fputs("No files found.\n", stderr);
         return 1;
     }
-    static char buffer[1 << 20];
-    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+    // Lines are gathered in a large buffer and written in big blocks.
+    std::string block;
+    block.reserve(1 << 20);
     for (std::size_t i = 0; i < engine.resultCount(); ++i) {
-        QByteArray line = engine.resultLine(i).toUtf8();
-        line += '\n';
-        std::fwrite(line.constData(), 1, std::size_t(line.size()), stdout);
+        engine.appendResultLineUtf8(i, block);
+        block += '\n';
+        if (block.size() >= (1u << 20) - 4096 || i + 1 == engine.resultCount()) {
+            std::fwrite(block.data(), 1, block.size(), stdout);
+            block.clear();
+        }
     }
     if (std::fflush(stdout) != 0) {
         std::perror("vantorel-cli: writing the result");

@@ -145,6 +145,26 @@ std::vector<std::uint32_t> rankTexts(const std::vector<std::string>& folded) {
     return rank;
 }
 
+// Sorts record indices by a 64-bit key that orders like the first bytes of the comparison, and by
+// the full comparison only where keys tie: most comparisons then touch neither records nor texts.
+template <typename Less>
+std::vector<std::uint32_t> sortByKey(const std::vector<std::uint64_t>& keys, Less less) {
+    struct Item {
+        std::uint64_t key;
+        std::uint32_t index;
+    };
+    std::vector<Item> items(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        items[i] = {keys[i], static_cast<std::uint32_t>(i)};
+    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+        return a.key != b.key ? a.key < b.key : less(a.index, b.index);
+    });
+    std::vector<std::uint32_t> order(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i)
+        order[i] = items[i].index;
+    return order;
+}
+
 } // namespace
 
 // Ranks of the field texts that many lines share, so the sort compares numbers for them.
@@ -166,7 +186,11 @@ void DupRecordStore::clear() {
     m_names = {};
     m_folders = {};
     m_typeNames = {};
+    m_typeUtf8 = {};
     m_types = {};
+    m_dateSlots = {};
+    m_timeSlots = {};
+    m_texts = {};
 }
 
 bool DupRecordStore::addFolder(const std::string& path, bool searchPath) {
@@ -177,7 +201,11 @@ bool DupRecordStore::addFolder(const std::string& path, bool searchPath) {
     f.text = DisplayText(path);
     if (!f.text.endsWith(u'/'))
         f.text += u'/';
-    f.folded = foldedUtf8(f.text);
+    QByteArray shown = f.text.toUtf8();
+    f.shown.assign(shown.constData(), std::size_t(shown.size()));
+    f.folded = f.shown;
+    for (char& c : f.folded)
+        c = FoldAsciiChar(c);
     f.searchPath = searchPath;
     m_folders.push_back(std::move(f));
     return true;
@@ -191,6 +219,8 @@ std::uint32_t DupRecordStore::typeOf(std::string_view name) {
         return it->second;
     auto index = static_cast<std::uint32_t>(m_typeNames.size());
     m_typeNames.push_back(ext.empty() ? QString() : FileTypeName(DisplayText(ext)));
+    QByteArray u = m_typeNames.back().toUtf8();
+    m_typeUtf8.emplace_back(u.constData(), std::size_t(u.size()));
     m_types.emplace(std::string(ext), index);
     return index;
 }
@@ -307,8 +337,11 @@ DupRecordStore::Ranks DupRecordStore::makeRanks() const {
 
     std::vector<std::string> texts;
     texts.reserve(m_folders.size());
-    for (const Folder& f : m_folders)
-        texts.push_back(f.searchPath ? f.folded + std::string(kMarkerBytes) : f.folded);
+    for (const Folder& f : m_folders) {
+        texts.push_back(f.folded);
+        if (f.searchPath)
+            texts.back().append(kMarkerBytes);
+    }
     ranks.folderField = rankTexts(texts);
     texts.clear();
     for (const QString& t : m_typeNames)
@@ -343,60 +376,121 @@ int compareRawFolded(std::string_view a, std::string_view b) {
 
 } // namespace
 
+int DupRecordStore::compareNameFields(const DupRecord& a, const DupRecord& b) const {
+    std::string_view ra = name(a), rb = name(b);
+    if (!((a.flags | b.flags) & NameNeedsCare)) {
+        // Clean names are their own display text: the first folded difference decides, and the
+        // padding only matters when one name is the start of the other.
+        std::size_t n = std::min(ra.size(), rb.size());
+        for (std::size_t i = 0; i < n; ++i) {
+            auto fa = static_cast<unsigned char>(FoldAsciiChar(ra[i]));
+            auto fb = static_cast<unsigned char>(FoldAsciiChar(rb[i]));
+            if (fa != fb)
+                return fa < fb ? -1 : 1;
+        }
+        if (ra.size() == rb.size())
+            return 0;
+    }
+    NameView na(ra, a.flags & NameNeedsCare), nb(rb, b.flags & NameNeedsCare);
+    TextSeq sa, sb;
+    sa.part[0] = na.text, sa.parts = 1, sa.pad = std::max(0, NameWidth - utf16Units(na.text));
+    sb.part[0] = nb.text, sb.parts = 1, sb.pad = std::max(0, NameWidth - utf16Units(nb.text));
+    int c = compareSeq(sa, sb);
+    // Names that show alike but differ in their bytes stay apart, so each run is one name.
+    if (c == 0 && ((a.flags | b.flags) & NameNeedsCare))
+        c = compareRawFolded(ra, rb);
+    return c;
+}
+
+namespace {
+
+struct FoldedHash {
+    std::size_t operator()(std::string_view s) const noexcept {
+        std::uint64_t h = 1469598103934665603ull;
+        for (char c : s)
+            h = (h ^ static_cast<unsigned char>(FoldAsciiChar(c))) * 1099511628211ull;
+        return std::size_t(h);
+    }
+};
+struct FoldedEqual {
+    bool operator()(std::string_view a, std::string_view b) const noexcept {
+        return a.size() == b.size() && compareRawFolded(a, b) == 0;
+    }
+};
+
+// Orders like the size text while both sizes are below 10000 K (right-aligned texts); from there
+// on the texts are bare digits in text order, left to the text comparison.
+constexpr std::uint64_t kSizeByText = 0xFFFFFFFFull;
+std::uint64_t sizeTextOrder(std::int64_t size) {
+    std::int64_t key = sizeKey(size);
+    return key < 10000 * 10 ? std::uint64_t(key) : kSizeByText;
+}
+
+} // namespace
+
 std::vector<std::uint32_t> DupRecordStore::candidateOrder() const {
     const Ranks ranks = makeRanks();
-    std::vector<std::uint32_t> order(m_records.size());
-    std::iota(order.begin(), order.end(), 0u);
-    auto less = [&](std::uint32_t ia, std::uint32_t ib) {
-        const DupRecord& a = m_records[ia];
-        const DupRecord& b = m_records[ib];
-        std::string_view ra = name(a), rb = name(b);
-        int c = 2; // undecided
-        if (!((a.flags | b.flags) & NameNeedsCare)) {
-            // Clean names are their own display text: the first folded difference decides, and the
-            // padding only matters when one name is the start of the other.
-            std::size_t n = std::min(ra.size(), rb.size());
-            for (std::size_t i = 0; i < n && c == 2; ++i) {
-                auto fa = static_cast<unsigned char>(FoldAsciiChar(ra[i]));
-                auto fb = static_cast<unsigned char>(FoldAsciiChar(rb[i]));
-                if (fa != fb)
-                    c = fa < fb ? -1 : 1;
-            }
-            if (c == 2 && ra.size() == rb.size())
-                c = 0;
-        }
-        if (c == 2) {
-            NameView na(ra, a.flags & NameNeedsCare), nb(rb, b.flags & NameNeedsCare);
-            TextSeq sa, sb;
-            sa.part[0] = na.text, sa.parts = 1, sa.pad = std::max(0, NameWidth - utf16Units(na.text));
-            sb.part[0] = nb.text, sb.parts = 1, sb.pad = std::max(0, NameWidth - utf16Units(nb.text));
-            c = compareSeq(sa, sb);
-            // Names that show alike but differ in their bytes stay apart, so each run is one name.
-            if (c == 0 && ((a.flags | b.flags) & NameNeedsCare))
-                c = compareRawFolded(ra, rb);
-        }
-        if (c == 0)
-            c = compareSizeText(a.size, b.size);
-        if (c == 0)
-            c = cmp(ranks.date[dateKey(a.modified)], ranks.date[dateKey(b.modified)]);
-        if (c == 0)
-            c = cmp(ranks.time[Ranks::timeKey(a.modified)], ranks.time[Ranks::timeKey(b.modified)]);
-        if (c == 0)
-            c = cmp(ranks.date[dateKey(a.accessed)], ranks.date[dateKey(b.accessed)]);
-        if (c == 0)
-            c = cmp(ranks.folderField[a.folder], ranks.folderField[b.folder]);
-        if (c == 0)
-            c = cmp(ranks.type[a.type], ranks.type[b.type]);
-        return c != 0 ? c < 0 : ia < ib;
+    const std::size_t n = m_records.size();
+    // Each name once (ASCII case folded), ranked in the order of the name fields.
+    std::unordered_map<std::string_view, std::uint32_t, FoldedHash, FoldedEqual> ids;
+    std::vector<std::uint32_t> nameId(n), firstOf;
+    for (std::size_t i = 0; i < n; ++i) {
+        auto [it, added] = ids.try_emplace(name(m_records[i]), static_cast<std::uint32_t>(firstOf.size()));
+        if (added)
+            firstOf.push_back(static_cast<std::uint32_t>(i));
+        nameId[i] = it->second;
+    }
+    ids = {};
+    std::vector<std::uint32_t> byName(firstOf.size());
+    std::iota(byName.begin(), byName.end(), 0u);
+    std::sort(byName.begin(), byName.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return compareNameFields(m_records[firstOf[a]], m_records[firstOf[b]]) < 0;
+    });
+    std::vector<std::uint32_t> nameRank(firstOf.size());
+    for (std::size_t k = 0; k < byName.size(); ++k)
+        nameRank[byName[k]] = static_cast<std::uint32_t>(k);
+
+    // Every field as a number but large size texts: the sort compares integers.
+    struct Item {
+        std::uint64_t k1; // name rank, size order
+        std::uint64_t k2; // modified date, modified time, access date
+        std::uint64_t k3; // folder field, type
+        std::uint32_t index;
     };
-    std::sort(order.begin(), order.end(), less);
+    std::vector<Item> items(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const DupRecord& r = m_records[i];
+        items[i].k1 = (std::uint64_t(nameRank[nameId[i]]) << 32) | sizeTextOrder(r.size);
+        items[i].k2 = (std::uint64_t(ranks.date[dateKey(r.modified)]) << 35) |
+                      (std::uint64_t(ranks.time[Ranks::timeKey(r.modified)]) << 18) | ranks.date[dateKey(r.accessed)];
+        items[i].k3 = (std::uint64_t(ranks.folderField[r.folder]) << 32) | ranks.type[r.type];
+        items[i].index = static_cast<std::uint32_t>(i);
+    }
+    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
+        if (a.k1 != b.k1)
+            return a.k1 < b.k1;
+        if ((a.k1 & kSizeByText) == kSizeByText) {
+            int c = compareSizeText(m_records[a.index].size, m_records[b.index].size);
+            if (c != 0)
+                return c < 0;
+        }
+        if (a.k2 != b.k2)
+            return a.k2 < b.k2;
+        if (a.k3 != b.k3)
+            return a.k3 < b.k3;
+        return a.index < b.index;
+    });
+    std::vector<std::uint32_t> order(n);
+    for (std::size_t i = 0; i < n; ++i)
+        order[i] = items[i].index;
     return order;
 }
 
 std::vector<std::uint32_t> DupRecordStore::hogOrder() const {
     const Ranks ranks = makeRanks();
-    std::vector<std::uint32_t> order(m_records.size());
-    std::iota(order.begin(), order.end(), 0u);
+    std::vector<std::uint64_t> keys(m_records.size());
+    for (std::size_t i = 0; i < m_records.size(); ++i)
+        keys[i] = ~static_cast<std::uint64_t>(sizeKey(m_records[i].size)); // largest first
     auto before = [&](std::uint32_t ia, std::uint32_t ib) {
         const DupRecord& a = m_records[ia];
         const DupRecord& b = m_records[ib];
@@ -427,8 +521,7 @@ std::vector<std::uint32_t> DupRecordStore::hogOrder() const {
             c = cmp(ranks.type[b.type], ranks.type[a.type]);
         return c != 0 ? c < 0 : ia > ib;
     };
-    std::sort(order.begin(), order.end(), before);
-    return order;
+    return sortByKey(keys, before);
 }
 
 bool DupRecordStore::sameKey(std::uint32_t ia, std::uint32_t ib, bool exact) const {
@@ -442,6 +535,57 @@ bool DupRecordStore::sameKey(std::uint32_t ia, std::uint32_t ib, bool exact) con
 std::size_t DupRecordStore::memoryBytes() const {
     std::size_t bytes = m_records.capacity() * sizeof(DupRecord) + m_names.capacity();
     for (const Folder& f : m_folders)
-        bytes += sizeof(Folder) + f.path.capacity() + std::size_t(f.text.capacity()) * 2 + f.folded.capacity();
+        bytes += sizeof(Folder) + f.path.capacity() + std::size_t(f.text.capacity()) * 2 + f.shown.capacity() +
+                 f.folded.capacity();
     return bytes;
+}
+
+namespace {
+
+// A text made once per key: slots maps a key to its place in texts (0 = not made yet).
+const std::string& cachedText(std::vector<std::uint32_t>& slots, std::vector<std::string>& texts, std::size_t key,
+                              std::size_t keyCount, std::uint32_t v, QString (*textOf)(quint32)) {
+    if (slots.empty())
+        slots.assign(keyCount, 0);
+    std::uint32_t& slot = slots[key];
+    if (slot == 0) {
+        QByteArray u = textOf(v).toUtf8();
+        texts.emplace_back(u.constData(), std::size_t(u.size()));
+        slot = static_cast<std::uint32_t>(texts.size());
+    }
+    return texts[slot - 1];
+}
+
+} // namespace
+
+void DupRecordStore::appendLine(std::size_t i, bool dupMode, std::string& out) const {
+    const DupRecord& r = m_records[i];
+    const Folder& f = m_folders[r.folder];
+    NameView nv(name(r), r.flags & NameNeedsCare);
+    if (dupMode) {
+        out.append(nv.text);
+        // At least two bytes per UTF-16 unit: from 28 bytes on a name fills the width by itself.
+        if (nv.text.size() < 2 * NameWidth) {
+            int pad = NameWidth - utf16Units(nv.text);
+            if (pad > 0)
+                out.append(std::size_t(pad), ' ');
+        }
+        out += '\t';
+    }
+    char size[32];
+    out.append(size, sizeTextBytes(r.size, size));
+    out += '\t';
+    out.append(cachedText(m_dateSlots, m_texts, dateKey(r.modified), kDateKeys, r.modified, FileDateText));
+    out += '\t';
+    out.append(cachedText(m_timeSlots, m_texts, Ranks::timeKey(r.modified), kNoonKey + 1, r.modified, FileTimeText));
+    out += '\t';
+    out.append(cachedText(m_dateSlots, m_texts, dateKey(r.accessed), kDateKeys, r.accessed, FileDateText));
+    out += '\t';
+    out.append(f.shown);
+    if (!dupMode)
+        out.append(nv.text);
+    if (f.searchPath)
+        out.append(kMarkerBytes);
+    out += '\t';
+    out.append(m_typeUtf8[r.type]);
 }

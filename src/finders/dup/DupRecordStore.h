@@ -46,6 +46,8 @@ public:
     // Field n (1-based) of the record's line; "" beyond the last field.
     QString field(std::size_t i, int n, bool dupMode) const;
     QString line(std::size_t i, bool dupMode) const;
+    // The same line appended to out in UTF-8, from texts made once per scan: for writing many lines.
+    void appendLine(std::size_t i, bool dupMode, std::string& out) const;
     static int fieldCount(bool dupMode) { return dupMode ? 7 : 6; }
 
     // The candidate order: ascending whole line (duplicates layout), ASCII case ignored.
@@ -63,7 +65,8 @@ private:
     struct Folder {
         std::string path;    // exact bytes
         QString text;        // display text ending in "/" (no marker)
-        std::string folded;  // text in UTF-8 with a-z folded, for ordering
+        std::string shown;   // text in UTF-8
+        std::string folded;  // shown with a-z folded, for ordering
         bool searchPath = false;
     };
     struct Ranks;
@@ -73,6 +76,9 @@ private:
     };
 
     QString nameText(const DupRecord& r) const;
+    // Compares the name fields of two records as their lines would, then the bytes of names that
+    // show alike.
+    int compareNameFields(const DupRecord& a, const DupRecord& b) const;
     QString folderField(const DupRecord& r) const;
     std::uint32_t typeOf(std::string_view name);
     Ranks makeRanks() const;
@@ -81,5 +87,10 @@ private:
     std::string m_names;
     std::vector<Folder> m_folders;
     std::vector<QString> m_typeNames;
+    std::vector<std::string> m_typeUtf8;
+    // Date and time texts in UTF-8, made when first written: slot tables by text key.
+    mutable std::vector<std::uint32_t> m_dateSlots;
+    mutable std::vector<std::uint32_t> m_timeSlots;
+    mutable std::vector<std::string> m_texts;
     std::unordered_map<std::string, std::uint32_t, ExtHash, std::equal_to<>> m_types;
 };

@@ -195,6 +195,11 @@ QStringList DupScanEngine::resultLines() const {
     return lines;
 }
 
+void DupScanEngine::appendResultLineUtf8(std::size_t index, std::string& out) const {
+    if (index < d->results.size())
+        d->store.appendLine(d->results[index], d->criteria.dupMode, out);
+}
+
 QString DupScanEngine::cellText(std::uint32_t key, int column) const {
     if (key >= d->results.size())
         return {};

@@ -68,6 +68,8 @@ public:
     std::int64_t resultSize(std::size_t index) const; // bytes
     std::vector<std::uint32_t> resultKeys() const;    // 0 .. resultCount()-1, for the grid
     QStringList resultLines() const;                  // every record line, for the clipboard
+    // resultLine(index) in UTF-8 appended to out, without a QString per line (the command-line tool).
+    void appendResultLineUtf8(std::size_t index, std::string& out) const;
 
     // GridRowSource: field column+1 of the result line of key.
     QString cellText(std::uint32_t key, int column) const override;

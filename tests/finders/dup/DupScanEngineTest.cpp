@@ -218,6 +218,28 @@ TEST(DupScanEngine, OddNamesKeepTheirFieldsAndExactPaths) {
         EXPECT_EQ(l.count(u'\t'), 5);
 }
 
+TEST(DupScanEngine, Utf8LinesEqualTheTextLines) {
+    TempTree t;
+    for (const std::string& n : {std::string("tab\there.dat"), std::string("bad\xff.x"), std::string("\xc3\xa9t\xc3\xa9.txt"),
+                                 std::string("a-very-long-file-name.tar.gz"), std::string("x")}) {
+        t.file("one/" + n, 10);
+        t.file("two/" + n, 3000);
+    }
+    SearchPathList list;
+    list.fillFrom(QString::fromStdString(t.path("two")));
+    Scan s;
+    s.engine.setSearchPath(&list);
+    for (bool dupMode : {true, false}) {
+        s.run(dupMode ? dups() : hogs(), {t.root()});
+        ASSERT_EQ(s.engine.resultCount(), 10u);
+        for (std::size_t i = 0; i < s.engine.resultCount(); ++i) {
+            std::string bytes;
+            s.engine.appendResultLineUtf8(i, bytes);
+            EXPECT_EQ(QString::fromStdString(bytes), s.engine.resultLine(i));
+        }
+    }
+}
+
 TEST(DupScanEngine, TypeFieldFromTheLastDot) {
     TempTree t;
     t.file("a/noext", 1);
