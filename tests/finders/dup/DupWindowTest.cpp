@@ -258,6 +258,22 @@ TEST_F(DupWindow, MarkButtonMovesDownAndStaysOnTheLastRow) {
     EXPECT_EQ(w->markedBytes(), 2 * 300 * 1024);
 }
 
+TEST_F(DupWindow, UnmarkingTakesOutOnlyTheIdenticalPath) {
+    // Names that differ only in letter case are two files here, and duplicates of each other.
+    tree.file("a/dup.bin", 300 * 1024);
+    tree.file("a/DUP.BIN", 400 * 1024);
+    open(true);
+    button("btScan")->click();
+    ASSERT_EQ(w->rowsFilled(), 2);
+    const std::string first = rowPath(1), second = rowPath(2);
+    ASSERT_NE(first, second);
+    doubleClickRow(1);
+    doubleClickRow(2);
+    doubleClickRow(2);
+    EXPECT_EQ(w->lbDeleted(), std::vector<std::string>{first});
+    EXPECT_EQ(w->markedBytes(), std::int64_t(std::filesystem::file_size(first)));
+}
+
 TEST_F(DupWindow, ExactScanNeedsTheSameSizeInK) {
     tree.file("a/setup.exe", 10240);
     tree.file("b/setup.exe", 10500);
