@@ -145,19 +145,25 @@ std::vector<std::uint32_t> rankTexts(const std::vector<std::string>& folded) {
     return rank;
 }
 
-// Sorts record indices by a 64-bit key that orders like the first bytes of the comparison, and by
-// the full comparison only where keys tie: most comparisons then touch neither records nor texts.
+// Sorts record indices by two 64-bit keys that order like the leading fields of the comparison, and
+// by the full comparison only where both tie: most comparisons then touch neither records nor texts.
 template <typename Less>
-std::vector<std::uint32_t> sortByKey(const std::vector<std::uint64_t>& keys, Less less) {
+std::vector<std::uint32_t> sortByKeys(const std::vector<std::uint64_t>& k1, const std::vector<std::uint64_t>& k2,
+                                      Less less) {
     struct Item {
-        std::uint64_t key;
+        std::uint64_t k1;
+        std::uint64_t k2;
         std::uint32_t index;
     };
-    std::vector<Item> items(keys.size());
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        items[i] = {keys[i], static_cast<std::uint32_t>(i)};
+    std::vector<Item> items(k1.size());
+    for (std::size_t i = 0; i < k1.size(); ++i)
+        items[i] = {k1[i], k2[i], static_cast<std::uint32_t>(i)};
     std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
-        return a.key != b.key ? a.key < b.key : less(a.index, b.index);
+        if (a.k1 != b.k1)
+            return a.k1 < b.k1;
+        if (a.k2 != b.k2)
+            return a.k2 < b.k2;
+        return less(a.index, b.index);
     });
     std::vector<std::uint32_t> order(items.size());
     for (std::size_t i = 0; i < items.size(); ++i)
@@ -488,9 +494,14 @@ std::vector<std::uint32_t> DupRecordStore::candidateOrder() const {
 
 std::vector<std::uint32_t> DupRecordStore::hogOrder() const {
     const Ranks ranks = makeRanks();
-    std::vector<std::uint64_t> keys(m_records.size());
-    for (std::size_t i = 0; i < m_records.size(); ++i)
-        keys[i] = ~static_cast<std::uint64_t>(sizeKey(m_records[i].size)); // largest first
+    // Largest first, then the dates and time descending: keys are complemented.
+    std::vector<std::uint64_t> k1(m_records.size()), k2(m_records.size());
+    for (std::size_t i = 0; i < m_records.size(); ++i) {
+        const DupRecord& r = m_records[i];
+        k1[i] = ~static_cast<std::uint64_t>(sizeKey(r.size));
+        k2[i] = ~((std::uint64_t(ranks.date[dateKey(r.modified)]) << 35) |
+                  (std::uint64_t(ranks.time[Ranks::timeKey(r.modified)]) << 18) | ranks.date[dateKey(r.accessed)]);
+    }
     auto before = [&](std::uint32_t ia, std::uint32_t ib) {
         const DupRecord& a = m_records[ia];
         const DupRecord& b = m_records[ib];
@@ -521,7 +532,7 @@ std::vector<std::uint32_t> DupRecordStore::hogOrder() const {
             c = cmp(ranks.type[b.type], ranks.type[a.type]);
         return c != 0 ? c < 0 : ia > ib;
     };
-    return sortByKey(keys, before);
+    return sortByKeys(k1, k2, before);
 }
 
 bool DupRecordStore::sameKey(std::uint32_t ia, std::uint32_t ib, bool exact) const {
