@@ -6,6 +6,7 @@
 #include "app/THelpWindow.h"
 #include "app/TfrmAbout.h"
 #include "common/SearchPathList.h"
+#include "finders/dup/ui/TfrmDup.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -105,7 +106,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
     connect(btClose, &QPushButton::clicked, this, &TfrmMain::btCloseClick);
 
     // Tools whose windows are not part of this build yet stay visible but cannot be pressed.
-    for (QPushButton* pending : {btDuplicate, btFileHog, btFiles, btDirHogs, btStatistic, btBrowse})
+    for (QPushButton* pending : {btFiles, btDirHogs, btStatistic, btBrowse})
         pending->setEnabled(false);
 
     FormCreate();
@@ -188,9 +189,17 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         Q_EMIT closed();
 }
 
-void TfrmMain::btDuplicateClick() { DupMode = true; }
+void TfrmMain::btDuplicateClick() {
+    DupMode = true;
+    TfrmDup frmDup(DupMode, this);
+    frmDup.exec();
+}
 
-void TfrmMain::btFileHogClick() { DupMode = false; }
+void TfrmMain::btFileHogClick() {
+    DupMode = false;
+    TfrmDup frmDup(DupMode, this);
+    frmDup.exec();
+}
 
 // The date-range finder, folder hogs, statistics and browser windows come later; until then
 // their buttons are disabled and these handlers have nothing to open.

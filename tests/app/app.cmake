@@ -5,4 +5,5 @@ vantorel_add_test(test_app
   ${CMAKE_CURRENT_LIST_DIR}/GradientTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GeneralHandlerTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HelpTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FinderOpeningTest.cpp
 )
