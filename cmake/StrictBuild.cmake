@@ -15,6 +15,5 @@ function(vantorel_add_test name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE vantorel_test_support)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0"
-                                  TIMEOUT 300)
+                       PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen TIMEOUT 300)
 endfunction()
