@@ -192,7 +192,7 @@ bool ReadFolderNames(const FolderHandle& folder, FolderListing& listing, int* er
     }
 }
 
-int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry) {
+int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry, bool withCreation) {
     // The name must be NUL-terminated for the call; names are at most 255 bytes on Linux.
     char buf[1024];
     if (name.size() >= sizeof buf)
@@ -202,15 +202,15 @@ int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry)
 
     if (!g_noStatx.load(std::memory_order_relaxed)) {
         struct statx sx {};
-        int rc = ::statx(folder.fd(), buf, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC,
-                         STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME,
-                         &sx);
+        const unsigned mask = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_ATIME | STATX_MTIME |
+                              (withCreation ? unsigned(STATX_BTIME) : 0u);
+        int rc = ::statx(folder.fd(), buf, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, mask, &sx);
         if (rc == 0) {
             entry.mode = sx.stx_mode;
             entry.size = static_cast<std::int64_t>(sx.stx_size);
             entry.lastWrite = fromStatx(sx.stx_mtime);
             entry.lastAccess = fromStatx(sx.stx_atime);
-            entry.hasCreation = (sx.stx_mask & STATX_BTIME) != 0;
+            entry.hasCreation = withCreation && (sx.stx_mask & STATX_BTIME) != 0;
             entry.creation = entry.hasCreation ? fromStatx(sx.stx_btime) : timespec{};
             entry.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
             entry.inode = sx.stx_ino;

@@ -48,6 +48,7 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
     if (!m_visited.insert({h.device(), h.inode()}).second)
         return true;
     m_rootDevice = h.device();
+    m_withCreation = visitor.wantsCreationTime();
     if (!push(std::move(h), visitor))
         return false;
 
@@ -70,7 +71,7 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
             continue;
         if (item.type == FolderListing::Unknown) {
             // The file system gave no type hint: one stat settles it (a vanished entry is left out).
-            if (StatEntry(level.handle, name, m_entry) != 0)
+            if (StatEntry(level.handle, name, m_entry, false) != 0)
                 continue;
             item.type = typeOfMode(m_entry.mode);
         }
@@ -170,7 +171,7 @@ void FolderWalker::filePass(Level& level, FolderVisitor& visitor) {
         std::string_view name = level.listing.name(i);
         if (isHidden(name) || !visitor.wantsFile(name))
             continue;
-        if (StatEntry(level.handle, name, m_entry) == 0 && S_ISREG(m_entry.mode)) {
+        if (StatEntry(level.handle, name, m_entry, m_withCreation) == 0 && S_ISREG(m_entry.mode)) {
             // Gone since the listing, or no longer a plain file: left out.
             m_entry.name.assign(name);
             visitor.file(level.handle, m_entry);

@@ -39,6 +39,8 @@ public:
         (void)name;
         return true;
     }
+    // Whether file() needs the creation time; asked once per walk. Without it the statistics cost less.
+    virtual bool wantsCreationTime() { return true; }
     // A wanted file with its statistics (one statx).
     virtual void file(const FolderHandle& folder, const FsEntry& entry) { (void)folder, (void)entry; }
     // The folder's file pass is over.
@@ -94,4 +96,5 @@ private:
     dev_t m_rootDevice = 0;
     std::unordered_set<FolderKey, FolderKeyHash> m_visited;
     FsEntry m_entry; // reused for every file, so its name keeps its buffer
+    bool m_withCreation = true;
 };

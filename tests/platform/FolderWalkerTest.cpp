@@ -35,6 +35,8 @@ public:
     std::function<bool()> stop;
     std::function<void(const FolderHandle&)> onBeginFiles;
     std::function<void(const FolderHandle&)> onEnter;
+    bool creation = true;
+    std::vector<bool> hadCreation; // per file handed out
 
     std::string rel(const std::string& p) const {
         if (p == m_root)
@@ -59,7 +61,9 @@ public:
     void file(const FolderHandle& f, const FsEntry& e) override {
         log.push_back("file " + rel(f.childPath(e.name)));
         files.push_back(rel(f.childPath(e.name)));
+        hadCreation.push_back(e.hasCreation);
     }
+    bool wantsCreationTime() override { return creation; }
     void leaveFolder(const FolderHandle& f) override { log.push_back("leave " + rel(f.path())); }
     void folderSkipped(const std::string& path, int error) override { skipped.emplace_back(rel(path), error); }
 
@@ -217,6 +221,23 @@ TEST(FolderWalker, FileThatVanishesAfterTheListingIsLeftOut) {
     FolderWalker w;
     ASSERT_TRUE(w.walk(t.root(), v));
     EXPECT_EQ(v.files, (std::vector<std::string>{"keep"}));
+}
+
+// The creation time is read only for a visitor that wants it (where the file system keeps one).
+TEST(FolderWalker, CreationTimeOnlyWhenWanted) {
+    TempTree t;
+    t.file("a", 1);
+    FolderHandle root = FolderHandle::open(t.root());
+    FsEntry direct;
+    ASSERT_EQ(StatEntry(root, "a", direct), 0);
+    for (bool wanted : {true, false}) {
+        LogVisitor v(t.root());
+        v.creation = wanted;
+        FolderWalker w;
+        ASSERT_TRUE(w.walk(t.root(), v));
+        ASSERT_EQ(v.hadCreation.size(), 1u);
+        EXPECT_EQ(v.hadCreation[0], wanted && direct.hasCreation) << wanted;
+    }
 }
 
 TEST(FolderWalker, OverlappingRootsWalkEachFolderOnce) {

@@ -7,6 +7,7 @@
 #include "platform/FileTypes.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <numeric>
 
@@ -120,13 +121,10 @@ std::int64_t sizeKey(std::int64_t size) {
     return (tenths <= 0 && size > 0) ? 1 : tenths;
 }
 
-bool timeWordValid(std::uint32_t v) { return ((v >> 11) & 0x1F) < 24 && ((v >> 5) & 0x3F) < 60 && (v & 0x1F) < 30; }
-
-// What a packed value's date text depends on: 0 (no date), or the date word with whether the time
-// word is valid (an invalid one makes the date show 1 January 1980).
-std::size_t dateKey(std::uint32_t v) { return v == 0 ? 0 : 1 + (((v >> 16) << 1) | (timeWordValid(v) ? 1 : 0)); }
-constexpr std::size_t kDateKeys = 1 + (std::size_t(1) << 17);
-constexpr std::size_t kNoonKey = 1 << 16;
+std::size_t dateKey(std::uint32_t v) { return FileDateTimeTexts::dateKey(v); }
+std::size_t timeKey(std::uint32_t v) { return FileDateTimeTexts::timeKey(v); }
+constexpr std::size_t kDateKeys = FileDateTimeTexts::DateKeys;
+constexpr std::size_t kTimeKeys = FileDateTimeTexts::TimeKeys;
 
 template <typename T> int cmp(T a, T b) { return a < b ? -1 : (a > b ? 1 : 0); }
 
@@ -179,12 +177,6 @@ struct DupRecordStore::Ranks {
     std::vector<std::uint32_t> time; // by timeKey
     std::vector<std::uint32_t> folderField; // duplicates layout: text + marker
     std::vector<std::uint32_t> type;
-
-    static std::size_t timeKey(std::uint32_t v) {
-        if (v == 0 || !timeWordValid(v) || !DosDateToQDate(v).isValid())
-            return kNoonKey;
-        return v & 0xFFFF;
-    }
 };
 
 void DupRecordStore::clear() {
@@ -194,9 +186,7 @@ void DupRecordStore::clear() {
     m_typeNames = {};
     m_typeUtf8 = {};
     m_types = {};
-    m_dateSlots = {};
-    m_timeSlots = {};
-    m_texts = {};
+    m_texts.clear();
 }
 
 bool DupRecordStore::addFolder(const std::string& path, bool searchPath) {
@@ -311,25 +301,22 @@ QString DupRecordStore::line(std::size_t i, bool dupMode) const {
 DupRecordStore::Ranks DupRecordStore::makeRanks() const {
     Ranks ranks;
     // Dates and times: the texts of the keys that occur.
-    std::vector<std::uint32_t> dateSample(kDateKeys, 0), timeSample(kNoonKey + 1, 0);
-    std::vector<char> dateSeen(kDateKeys, 0), timeSeen(kNoonKey + 1, 0);
+    std::vector<char> dateSeen(kDateKeys, 0), timeSeen(kTimeKeys, 0);
     for (const DupRecord& r : m_records) {
-        for (std::uint32_t v : {r.modified, r.accessed}) {
-            std::size_t k = dateKey(v);
-            if (!dateSeen[k])
-                dateSeen[k] = 1, dateSample[k] = v;
-        }
-        std::size_t t = Ranks::timeKey(r.modified);
-        if (!timeSeen[t])
-            timeSeen[t] = 1, timeSample[t] = r.modified;
+        dateSeen[dateKey(r.modified)] = 1;
+        dateSeen[dateKey(r.accessed)] = 1;
+        timeSeen[timeKey(r.modified)] = 1;
     }
-    auto rankKeys = [](const std::vector<char>& seen, const std::vector<std::uint32_t>& sample, auto textOf) {
+    auto rankKeys = [](const std::vector<char>& seen, auto textOf) {
         std::vector<std::size_t> keys;
         std::vector<std::string> texts;
         for (std::size_t k = 0; k < seen.size(); ++k) {
             if (seen[k]) {
                 keys.push_back(k);
-                texts.push_back(foldedUtf8(textOf(sample[k])));
+                std::string_view t = textOf(k);
+                texts.emplace_back(t);
+                for (char& c : texts.back())
+                    c = FoldAsciiChar(c);
             }
         }
         std::vector<std::uint32_t> byKey(seen.size(), 0);
@@ -338,8 +325,8 @@ DupRecordStore::Ranks DupRecordStore::makeRanks() const {
             byKey[keys[i]] = r[i];
         return byKey;
     };
-    ranks.date = rankKeys(dateSeen, dateSample, [](std::uint32_t v) { return FileDateText(v); });
-    ranks.time = rankKeys(timeSeen, timeSample, [](std::uint32_t v) { return FileTimeText(v); });
+    ranks.date = rankKeys(dateSeen, [this](std::size_t k) { return m_texts.dateText(k); });
+    ranks.time = rankKeys(timeSeen, [this](std::size_t k) { return m_texts.timeText(k); });
 
     std::vector<std::string> texts;
     texts.reserve(m_folders.size());
@@ -373,39 +360,29 @@ struct NameView {
     }
 };
 
-int compareRawFolded(std::string_view a, std::string_view b) {
-    TextSeq sa, sb;
-    sa.part[0] = a, sa.parts = 1;
-    sb.part[0] = b, sb.parts = 1;
-    return compareSeq(sa, sb);
+int compareRawFolded(std::string_view a, std::string_view b) { return CompareFolded(a, b); }
+
+bool equalFolded(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] && FoldAsciiChar(a[i]) != FoldAsciiChar(b[i]))
+            return false;
+    return true;
 }
 
 } // namespace
 
-int DupRecordStore::compareNameFields(const DupRecord& a, const DupRecord& b) const {
-    std::string_view ra = name(a), rb = name(b);
-    if (!((a.flags | b.flags) & NameNeedsCare)) {
-        // Clean names are their own display text: the first folded difference decides, and the
-        // padding only matters when one name is the start of the other.
-        std::size_t n = std::min(ra.size(), rb.size());
-        for (std::size_t i = 0; i < n; ++i) {
-            auto fa = static_cast<unsigned char>(FoldAsciiChar(ra[i]));
-            auto fb = static_cast<unsigned char>(FoldAsciiChar(rb[i]));
-            if (fa != fb)
-                return fa < fb ? -1 : 1;
-        }
-        if (ra.size() == rb.size())
-            return 0;
-    }
-    NameView na(ra, a.flags & NameNeedsCare), nb(rb, b.flags & NameNeedsCare);
-    TextSeq sa, sb;
-    sa.part[0] = na.text, sa.parts = 1, sa.pad = std::max(0, NameWidth - utf16Units(na.text));
-    sb.part[0] = nb.text, sb.parts = 1, sb.pad = std::max(0, NameWidth - utf16Units(nb.text));
-    int c = compareSeq(sa, sb);
-    // Names that show alike but differ in their bytes stay apart, so each run is one name.
-    if (c == 0 && ((a.flags | b.flags) & NameNeedsCare))
-        c = compareRawFolded(ra, rb);
-    return c;
+std::string DupRecordStore::nameFieldKey(const DupRecord& r) const {
+    // The name field as its line shows it (padded to the width), folded: keys compare as the fields.
+    NameView nv(name(r), r.flags & NameNeedsCare);
+    std::string key(nv.text);
+    for (char& c : key)
+        c = FoldAsciiChar(c);
+    const int pad = NameWidth - utf16Units(nv.text);
+    if (pad > 0)
+        key.append(std::size_t(pad), ' ');
+    return key;
 }
 
 namespace {
@@ -420,7 +397,7 @@ struct FoldedHash {
 };
 struct FoldedEqual {
     bool operator()(std::string_view a, std::string_view b) const noexcept {
-        return a.size() == b.size() && compareRawFolded(a, b) == 0;
+        return equalFolded(a, b);
     }
 };
 
@@ -447,11 +424,18 @@ std::vector<std::uint32_t> DupRecordStore::candidateOrder() const {
         nameId[i] = it->second;
     }
     ids = {};
+    std::vector<std::string> keys(firstOf.size());
+    for (std::size_t k = 0; k < firstOf.size(); ++k)
+        keys[k] = nameFieldKey(m_records[firstOf[k]]);
     std::vector<std::uint32_t> byName(firstOf.size());
     std::iota(byName.begin(), byName.end(), 0u);
     std::sort(byName.begin(), byName.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return compareNameFields(m_records[firstOf[a]], m_records[firstOf[b]]) < 0;
+        if (int c = keys[a].compare(keys[b]))
+            return c < 0;
+        // Names that show alike but differ in their bytes stay apart, so each run is one name.
+        return compareRawFolded(name(m_records[firstOf[a]]), name(m_records[firstOf[b]])) < 0;
     });
+    keys = {};
     std::vector<std::uint32_t> nameRank(firstOf.size());
     for (std::size_t k = 0; k < byName.size(); ++k)
         nameRank[byName[k]] = static_cast<std::uint32_t>(k);
@@ -468,7 +452,7 @@ std::vector<std::uint32_t> DupRecordStore::candidateOrder() const {
         const DupRecord& r = m_records[i];
         items[i].k1 = (std::uint64_t(nameRank[nameId[i]]) << 32) | sizeTextOrder(r.size);
         items[i].k2 = (std::uint64_t(ranks.date[dateKey(r.modified)]) << 35) |
-                      (std::uint64_t(ranks.time[Ranks::timeKey(r.modified)]) << 18) | ranks.date[dateKey(r.accessed)];
+                      (std::uint64_t(ranks.time[timeKey(r.modified)]) << 18) | ranks.date[dateKey(r.accessed)];
         items[i].k3 = (std::uint64_t(ranks.folderField[r.folder]) << 32) | ranks.type[r.type];
         items[i].index = static_cast<std::uint32_t>(i);
     }
@@ -500,7 +484,7 @@ std::vector<std::uint32_t> DupRecordStore::hogOrder() const {
         const DupRecord& r = m_records[i];
         k1[i] = ~static_cast<std::uint64_t>(sizeKey(r.size));
         k2[i] = ~((std::uint64_t(ranks.date[dateKey(r.modified)]) << 35) |
-                  (std::uint64_t(ranks.time[Ranks::timeKey(r.modified)]) << 18) | ranks.date[dateKey(r.accessed)]);
+                  (std::uint64_t(ranks.time[timeKey(r.modified)]) << 18) | ranks.date[dateKey(r.accessed)]);
     }
     auto before = [&](std::uint32_t ia, std::uint32_t ib) {
         const DupRecord& a = m_records[ia];
@@ -510,7 +494,7 @@ std::vector<std::uint32_t> DupRecordStore::hogOrder() const {
         if (c == 0)
             c = cmp(ranks.date[dateKey(b.modified)], ranks.date[dateKey(a.modified)]);
         if (c == 0)
-            c = cmp(ranks.time[Ranks::timeKey(b.modified)], ranks.time[Ranks::timeKey(a.modified)]);
+            c = cmp(ranks.time[timeKey(b.modified)], ranks.time[timeKey(a.modified)]);
         if (c == 0)
             c = cmp(ranks.date[dateKey(b.accessed)], ranks.date[dateKey(a.accessed)]);
         if (c == 0) {
@@ -538,7 +522,7 @@ std::vector<std::uint32_t> DupRecordStore::hogOrder() const {
 bool DupRecordStore::sameKey(std::uint32_t ia, std::uint32_t ib, bool exact) const {
     const DupRecord& a = m_records[ia];
     const DupRecord& b = m_records[ib];
-    if (a.nameLength != b.nameLength || compareRawFolded(name(a), name(b)) != 0)
+    if (!equalFolded(name(a), name(b)))
         return false;
     return !exact || compareSizeText(a.size, b.size) == 0;
 }
@@ -551,52 +535,51 @@ std::size_t DupRecordStore::memoryBytes() const {
     return bytes;
 }
 
-namespace {
-
-// A text made once per key: slots maps a key to its place in texts (0 = not made yet).
-const std::string& cachedText(std::vector<std::uint32_t>& slots, std::vector<std::string>& texts, std::size_t key,
-                              std::size_t keyCount, std::uint32_t v, QString (*textOf)(quint32)) {
-    if (slots.empty())
-        slots.assign(keyCount, 0);
-    std::uint32_t& slot = slots[key];
-    if (slot == 0) {
-        QByteArray u = textOf(v).toUtf8();
-        texts.emplace_back(u.constData(), std::size_t(u.size()));
-        slot = static_cast<std::uint32_t>(texts.size());
-    }
-    return texts[slot - 1];
-}
-
-} // namespace
-
 void DupRecordStore::appendLine(std::size_t i, bool dupMode, std::string& out) const {
     const DupRecord& r = m_records[i];
     const Folder& f = m_folders[r.folder];
     NameView nv(name(r), r.flags & NameNeedsCare);
-    if (dupMode) {
-        out.append(nv.text);
-        // At least two bytes per UTF-16 unit: from 28 bytes on a name fills the width by itself.
-        if (nv.text.size() < 2 * NameWidth) {
-            int pad = NameWidth - utf16Units(nv.text);
-            if (pad > 0)
-                out.append(std::size_t(pad), ' ');
-        }
-        out += '\t';
-    }
     char size[32];
-    out.append(size, sizeTextBytes(r.size, size));
-    out += '\t';
-    out.append(cachedText(m_dateSlots, m_texts, dateKey(r.modified), kDateKeys, r.modified, FileDateText));
-    out += '\t';
-    out.append(cachedText(m_timeSlots, m_texts, Ranks::timeKey(r.modified), kNoonKey + 1, r.modified, FileTimeText));
-    out += '\t';
-    out.append(cachedText(m_dateSlots, m_texts, dateKey(r.accessed), kDateKeys, r.accessed, FileDateText));
-    out += '\t';
-    out.append(f.shown);
+    const std::string_view sizeText(size, sizeTextBytes(r.size, size));
+    const std::string_view modDate = m_texts.dateText(dateKey(r.modified));
+    const std::string_view modTime = m_texts.timeText(timeKey(r.modified));
+    const std::string_view accDate = m_texts.dateText(dateKey(r.accessed));
+    const std::string_view marker = f.searchPath ? kMarkerBytes : std::string_view();
+    const std::string& type = m_typeUtf8[r.type];
+    std::size_t pad = 0;
+    // At least two bytes per UTF-16 unit: from 28 bytes on a name fills the width by itself.
+    if (dupMode && nv.text.size() < 2 * NameWidth)
+        pad = std::size_t(std::max(0, NameWidth - utf16Units(nv.text)));
+
+    // One resize and plain copies: a line is written in one go, not by many small appends.
+    const std::size_t length = (dupMode ? nv.text.size() + pad + 1 : nv.text.size()) + sizeText.size() +
+                               modDate.size() + modTime.size() + accDate.size() + f.shown.size() + marker.size() +
+                               type.size() + 5;
+    const std::size_t start = out.size();
+    out.resize(start + length);
+    char* p = out.data() + start;
+    auto put = [&p](std::string_view s) {
+        std::memcpy(p, s.data(), s.size());
+        p += s.size();
+    };
+    if (dupMode) {
+        put(nv.text);
+        std::memset(p, ' ', pad);
+        p += pad;
+        *p++ = '\t';
+    }
+    put(sizeText);
+    *p++ = '\t';
+    put(modDate);
+    *p++ = '\t';
+    put(modTime);
+    *p++ = '\t';
+    put(accDate);
+    *p++ = '\t';
+    put(f.shown);
     if (!dupMode)
-        out.append(nv.text);
-    if (f.searchPath)
-        out.append(kMarkerBytes);
-    out += '\t';
-    out.append(m_typeUtf8[r.type]);
+        put(nv.text);
+    put(marker);
+    *p++ = '\t';
+    put(type);
 }

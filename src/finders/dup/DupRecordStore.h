@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "finders/dup/FileDateTimeTexts.h"
+
 #include <QString>
 #include <cstdint>
 #include <string>
@@ -76,9 +78,8 @@ private:
     };
 
     QString nameText(const DupRecord& r) const;
-    // Compares the name fields of two records as their lines would, then the bytes of names that
-    // show alike.
-    int compareNameFields(const DupRecord& a, const DupRecord& b) const;
+    // The name field of the record's line, folded: name fields order as their keys.
+    std::string nameFieldKey(const DupRecord& r) const;
     QString folderField(const DupRecord& r) const;
     std::uint32_t typeOf(std::string_view name);
     Ranks makeRanks() const;
@@ -88,9 +89,7 @@ private:
     std::vector<Folder> m_folders;
     std::vector<QString> m_typeNames;
     std::vector<std::string> m_typeUtf8;
-    // Date and time texts in UTF-8, made when first written: slot tables by text key.
-    mutable std::vector<std::uint32_t> m_dateSlots;
-    mutable std::vector<std::uint32_t> m_timeSlots;
-    mutable std::vector<std::string> m_texts;
+    // Date and time texts in UTF-8, each made once, for both the order and the written lines.
+    mutable FileDateTimeTexts m_texts;
     std::unordered_map<std::string, std::uint32_t, ExtHash, std::equal_to<>> m_types;
 };

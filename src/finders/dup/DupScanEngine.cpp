@@ -86,6 +86,7 @@ struct DupScanEngine::Impl final : FolderVisitor {
         showStatus(folder);
     }
     bool wantsFile(std::string_view name) override { return pattern.matches(name); }
+    bool wantsCreationTime() override { return false; } // lines show write and access times only
     void file(const FolderHandle& folder, const FsEntry& entry) override {
         ++files;
         if (!passes(entry.size))

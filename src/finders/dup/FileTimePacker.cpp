@@ -3,29 +3,81 @@
 
 #include "common/DosDateTime.h"
 
-quint32 FileTimePacker::pack(const struct timespec& utc) {
-    const time_t t = utc.tv_sec;
-    // Floor division, so times before 1970 land in their own quarter hour too.
-    const time_t quarter = t >= 0 ? t / 900 : -((-t + 899) / 900);
-    Slot& slot = m_slots[std::size_t(quarter) & (m_slots.size() - 1)];
-    if (slot.quarter != quarter) {
-        const time_t start = quarter * 900;
-        struct tm local {};
-        const time_t end = start + 899;
-        struct tm last {};
-        if (!localtime_r(&start, &local) || local.tm_sec != 0 || local.tm_min % 15 != 0 ||
-            !localtime_r(&end, &last) || last.tm_min != local.tm_min + 14 || last.tm_sec != 59 ||
-            last.tm_hour != local.tm_hour)
-            return PackFileTime(utc); // a change of offset inside this quarter hour
-        quint32 base = PackDosDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                                       local.tm_min, 0);
-        if (base == 0)
-            return 0; // outside 1980..2107; the whole quarter hour is
-        slot = {quarter, base, local.tm_min};
+namespace {
+
+constexpr std::int64_t kDay = 86400;
+constexpr std::size_t kSlots = 1 << 14;
+constexpr std::int64_t kFarOut = std::int64_t(1) << 43;
+
+std::int64_t floorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+
+// Proleptic Gregorian civil date of a day count from 1970-01-01.
+void civilFromDays(std::int64_t z, int& year, int& month, int& day) {
+    z += 719468;
+    const std::int64_t era = floorDiv(z, 146097);
+    const std::int64_t doe = z - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    day = int(doy - (153 * mp + 2) / 5 + 1);
+    month = int(mp < 10 ? mp + 3 : mp - 9);
+    year = int(yoe + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+// Local fields of a universal time shifted by a fixed offset.
+struct Fields {
+    int year, month, day, hour, minute, second;
+};
+Fields shifted(std::int64_t t, std::int32_t offset) {
+    const std::int64_t local = t + offset;
+    const std::int64_t days = floorDiv(local, kDay);
+    const std::int64_t secs = local - days * kDay;
+    Fields f{};
+    civilFromDays(days, f.year, f.month, f.day);
+    f.hour = int(secs / 3600);
+    f.minute = int(secs / 60 % 60);
+    f.second = int(secs % 60);
+    return f;
+}
+
+bool sameAs(const Fields& f, const struct tm& tm) {
+    return f.year == tm.tm_year + 1900 && f.month == tm.tm_mon + 1 && f.day == tm.tm_mday && f.hour == tm.tm_hour &&
+           f.minute == tm.tm_min && f.second == tm.tm_sec;
+}
+
+} // namespace
+
+FileTimePacker::Slot& FileTimePacker::slotOf(std::int64_t day) {
+    if (m_slots.empty())
+        m_slots.resize(kSlots);
+    Slot& slot = m_slots[std::size_t(day) & (kSlots - 1)];
+    if (slot.day == day)
+        return slot;
+    slot.day = day;
+    slot.steady = false;
+    // The offset at both ends of the day, and the library's own fields there: a change of offset
+    // (or a leap second, which no offset explains) inside the day leaves it unsteady.
+    const time_t first = time_t(day * kDay);
+    const time_t last = first + time_t(kDay - 1);
+    struct tm a {}, b {};
+    if (localtime_r(&first, &a) && localtime_r(&last, &b) && a.tm_gmtoff == b.tm_gmtoff) {
+        const auto offset = std::int32_t(a.tm_gmtoff);
+        if (sameAs(shifted(first, offset), a) && sameAs(shifted(last, offset), b)) {
+            slot.offset = offset;
+            slot.steady = true;
+        }
     }
-    const int offset = int(t - slot.quarter * 900); // 0 .. 899 seconds into the quarter hour
-    const int minute = slot.minute + offset / 60;
-    const int second = offset % 60;
-    // Date and hour stay those of the quarter's start; only minutes and seconds move.
-    return (slot.base & ~quint32(0x7FF)) | (quint32(minute) << 5) | quint32(second / 2);
+    return slot;
+}
+
+quint32 FileTimePacker::pack(const struct timespec& utc) {
+    const std::int64_t t = utc.tv_sec;
+    // Far outside the packed years (about ±300,000 years): no day arithmetic that could overflow.
+    if (t > kFarOut || t < -kFarOut)
+        return PackFileTime(utc);
+    const Slot& slot = slotOf(floorDiv(t, kDay));
+    if (!slot.steady)
+        return PackFileTime(utc);
+    const Fields f = shifted(t, slot.offset);
+    return PackDosDateTime(f.year, f.month, f.day, f.hour, f.minute, f.second);
 }

@@ -1,22 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QtGlobal>
-#include <array>
+#include <cstdint>
 #include <ctime>
+#include <vector>
 
-// PackFileTime for a scan: the same packed local date-time, but the local-time conversion is done
-// once per quarter hour of universal time and remembered, since a scan packs two times per file and
-// the files of a tree share few quarter hours. A quarter hour is remembered only when local time
-// runs in step with universal time all through it (no change of offset inside it).
+// PackFileTime for a scan: the same packed local date-time, but the time zone is asked once per day
+// of universal time and its offset remembered, since a scan packs two times per file and the C
+// library's conversion costs far more than the arithmetic. A day is remembered only when local time
+// is universal time plus one offset all through it (no change of offset inside that day, no leap
+// second); any other day is converted time by time.
 class FileTimePacker {
 public:
     quint32 pack(const struct timespec& utc);
 
 private:
     struct Slot {
-        time_t quarter = -1;  // universal time / 900
-        quint32 base = 0;     // packed local time at the start of that quarter hour
-        int minute = 0;       // its local minute (0, 15, 30 or 45)
+        std::int64_t day = INT64_MIN; // universal time / 86400 (floor)
+        std::int32_t offset = 0;      // seconds east of universal time all that day
+        bool steady = false;          // false: the day holds a change, convert each time
     };
-    std::array<Slot, 64> m_slots{};
+    Slot& slotOf(std::int64_t day);
+    // 16,384 days (about 45 years) before two days share a slot.
+    std::vector<Slot> m_slots;
 };

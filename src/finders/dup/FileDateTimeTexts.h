@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The date and time texts of packed file date-times (FileDateText, FileTimeText) in UTF-8, each made
+// once per table. A scan shows thousands of distinct dates and times, and formatting each through
+// the locale costs thousands of instructions; so the table reads the locale's two formats once and
+// fills them in itself, but only when that gives the locale's own texts for every year, month, day,
+// hour, minute and second tried at the start; otherwise each text comes from the locale, still once.
+class FileDateTimeTexts {
+public:
+    // What a date text depends on: 0 (no date), or the date word with whether the time word is valid
+    // (an invalid date or time shows 1 January 1980).
+    static constexpr std::size_t DateKeys = 1 + (std::size_t(1) << 17);
+    static std::size_t dateKey(std::uint32_t v);
+    // What a time text depends on: the time word, or NoonKey when the date or time is invalid.
+    static constexpr std::size_t NoonKey = std::size_t(1) << 16;
+    static constexpr std::size_t TimeKeys = NoonKey + 1;
+    static std::size_t timeKey(std::uint32_t v);
+
+    FileDateTimeTexts();
+    // Forgets the texts (and the locale's formats, read again at the next text).
+    void clear();
+
+    // FileDateText / FileTimeText of any value with that key. The view lasts until clear().
+    std::string_view dateText(std::size_t key);
+    std::string_view timeText(std::size_t key);
+
+    // Whether texts are filled in by the table itself (false: every text came from the locale).
+    bool formatsOwnTexts();
+
+private:
+    struct Piece {
+        enum Kind : std::uint8_t { Literal, Year4, Year2, Month, MonthName, Day, Hour, Minute, Second, AmPm };
+        Kind kind = Literal;
+        std::uint8_t width = 1;  // 2: leading zero
+        bool twelve = false;     // Hour: 1..12
+        std::string text;        // Literal
+        std::vector<std::string> names; // MonthName: 12 names; AmPm: morning, afternoon
+    };
+    struct Span {
+        const char* data;
+        std::size_t length;
+    };
+
+    void prepare();
+    std::string formatDate(int year, int month, int day) const;
+    std::string formatTime(int hour, int minute, int second) const;
+    std::string_view store(std::vector<std::uint32_t>& slots, std::size_t key, std::string text);
+
+    bool m_prepared = false;
+    bool m_own = false;
+    std::vector<Piece> m_date;
+    std::vector<Piece> m_time;
+    std::vector<std::uint32_t> m_dateSlots; // span index + 1, 0 = not made yet
+    std::vector<std::uint32_t> m_timeSlots;
+    std::vector<Span> m_spans;
+    // Texts in blocks that never move, so a view stays good while more texts are made.
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    std::size_t m_blockLeft = 0;
+    char* m_blockEnd = nullptr;
+};
