@@ -559,7 +559,8 @@ void DupRecordStore::appendLine(std::size_t i, bool dupMode, std::string& out) c
     out.resize(start + length);
     char* p = out.data() + start;
     auto put = [&p](std::string_view s) {
-        std::memcpy(p, s.data(), s.size());
+        if (!s.empty()) // an empty view may have no data pointer at all
+            std::memcpy(p, s.data(), s.size());
         p += s.size();
     };
     if (dupMode) {
