@@ -1,0 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Benchmark programs: built with the programs, run only by bench/run.sh.
+add_executable(bench-grid-sort ${CMAKE_CURRENT_LIST_DIR}/GridSortBench.cpp)
+target_link_libraries(bench-grid-sort PRIVATE vantorel_core)
