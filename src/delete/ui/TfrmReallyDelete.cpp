@@ -162,25 +162,14 @@ void TfrmReallyDelete::btDeleteAllClick() {
         ShowInfoMessage(QStringLiteral("Files not deleted"));
         return;
     }
-    std::int64_t files = 0;
-    std::int64_t bytes = 0;
-    {
-        BusyCursor busy;
-        bar->setRange(0, static_cast<int>(m_paths.size()) - 1);
-        for (std::size_t i = 0; i < m_paths.size(); ++i) {
-            bar->setValue(static_cast<int>(i));
-            const std::string& path = m_paths[i];
-            const std::int64_t size = sizeBeforeRemoval(path);
-            if (::unlink(path.c_str()) == 0) {
-                ++files;
-                bytes += size;
-            } else {
-                ShowErrorMessage(QStringLiteral("Couldn't delete file - ") + DisplayText(path));
-            }
-        }
-    }
+    const RunFigures run = removeListedFiles([](const std::string& path) {
+        if (::unlink(path.c_str()) == 0)
+            return Removal::Gone;
+        ShowErrorMessage(QStringLiteral("Couldn't delete file - ") + DisplayText(path));
+        return Removal::FailedGoOn;
+    });
     // Only what really left the disk is recorded; a throw here leaves the window open.
-    DeletionTotals::addDeletionTotals(files, bytes, 0, 0);
+    DeletionTotals::addDeletionTotals(run.files, run.bytes, 0, 0);
     clearList();
     UpdateHeaders();
     accept();
@@ -191,28 +180,37 @@ void TfrmReallyDelete::btRecycleClick() {
         ShowInfoMessage(QStringLiteral("Files not deleted"));
         return;
     }
-    std::int64_t files = 0;
-    std::int64_t bytes = 0;
-    {
-        BusyCursor busy;
-        bar->setRange(0, static_cast<int>(m_paths.size()) - 1);
-        for (std::size_t i = 0; i < m_paths.size(); ++i) {
-            bar->setValue(static_cast<int>(i));
-            const std::string& path = m_paths[i];
-            const std::int64_t size = sizeBeforeRemoval(path);
-            if (!sendToRecycleBin(path)) {
-                ShowErrorMessage(QStringLiteral("An error occurred sending files to the recycle bin.  The bin may be full."));
-                break;
-            }
-            ++files;
-            bytes += size;
-        }
-        // Only the files that really went to the trash are recorded.
-        DeletionTotals::addDeletionTotals(0, 0, files, bytes);
-    }
+    const RunFigures run = removeListedFiles([](const std::string& path) {
+        if (sendToRecycleBin(path))
+            return Removal::Gone;
+        ShowErrorMessage(QStringLiteral("An error occurred sending files to the recycle bin.  The bin may be full."));
+        return Removal::FailedStop;
+    });
+    // Only the files that really went to the trash are recorded.
+    DeletionTotals::addDeletionTotals(0, 0, run.files, run.bytes);
     clearList();
     UpdateHeaders();
     accept();
+}
+
+TfrmReallyDelete::RunFigures
+TfrmReallyDelete::removeListedFiles(const std::function<Removal(const std::string&)>& remove) {
+    RunFigures run;
+    BusyCursor busy;
+    bar->setRange(0, static_cast<int>(m_paths.size()) - 1);
+    for (std::size_t i = 0; i < m_paths.size(); ++i) {
+        bar->setValue(static_cast<int>(i));
+        const std::string& path = m_paths[i];
+        const std::int64_t size = sizeBeforeRemoval(path);
+        const Removal result = remove(path);
+        if (result == Removal::Gone) {
+            ++run.files;
+            run.bytes += size;
+        } else if (result == Removal::FailedStop) {
+            break;
+        }
+    }
+    return run;
 }
 
 bool TfrmReallyDelete::sendToRecycleBin(const std::string& path) { return Trash::moveToTrash(path); }

@@ -2,6 +2,8 @@
 #pragma once
 #include <QDialog>
 #include <string>
+#include <cstdint>
+#include <functional>
 #include <vector>
 
 class QLabel;
@@ -39,6 +41,14 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    enum class Removal { Gone, FailedGoOn, FailedStop };
+    struct RunFigures {
+        std::int64_t files = 0;
+        std::int64_t bytes = 0;
+    };
+    // Removes the listed files in list order under the hourglass with the progress bar, counting only
+    // the files that really went, with their sizes taken before removal.
+    RunFigures removeListedFiles(const std::function<Removal(const std::string&)>& remove);
     void clearList();
 
     std::vector<std::string> m_paths;
