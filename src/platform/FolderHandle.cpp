@@ -12,6 +12,7 @@
 namespace {
 
 constexpr int kOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+constexpr int kRootFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
 // Absolute path text with repeated "/" and "." parts dropped and no trailing "/" (but "/").
 // ".." parts are kept as they are: resolving them by text would be wrong past a link.
@@ -45,7 +46,26 @@ std::string cleanPath(const std::string& path) {
     return out.empty() ? std::string("/") : out;
 }
 
-bool fillIdentity(int fd, dev_t& device, ino_t& inode) {
+// statx is missing on old kernels and behind some seccomp filters; fall back once and remember.
+std::atomic<bool> g_noStatx{false};
+
+// Device, inode and the mount-root flag of an open folder, in one call.
+bool fillIdentity(int fd, dev_t& device, ino_t& inode, bool& mountRoot) {
+    mountRoot = false;
+    if (!g_noStatx.load(std::memory_order_relaxed)) {
+        struct statx sx {};
+        if (::statx(fd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_INO, &sx) == 0) {
+            device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+            inode = sx.stx_ino;
+#ifdef STATX_ATTR_MOUNT_ROOT
+            mountRoot = (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+#endif
+            return true;
+        }
+        if (errno != ENOSYS)
+            return false;
+        g_noStatx.store(true, std::memory_order_relaxed);
+    }
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         return false;
@@ -69,16 +89,13 @@ FolderListing::Type typeOfHint(unsigned char dtype) {
 
 struct timespec fromStatx(const struct statx_timestamp& t) { return {t.tv_sec, static_cast<long>(t.tv_nsec)}; }
 
-// statx is missing on old kernels and behind some seccomp filters; fall back once and remember.
-std::atomic<bool> g_noStatx{false};
-
 } // namespace
 
 FolderHandle::~FolderHandle() { close(); }
 
 FolderHandle::FolderHandle(FolderHandle&& other) noexcept
     : m_fd(other.m_fd), m_error(other.m_error), m_path(std::move(other.m_path)), m_device(other.m_device),
-      m_inode(other.m_inode) {
+      m_inode(other.m_inode), m_mountRoot(other.m_mountRoot) {
     other.m_fd = -1;
 }
 
@@ -90,6 +107,7 @@ FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
         m_path = std::move(other.m_path);
         m_device = other.m_device;
         m_inode = other.m_inode;
+        m_mountRoot = other.m_mountRoot;
         other.m_fd = -1;
     }
     return *this;
@@ -105,8 +123,8 @@ void FolderHandle::close() {
 FolderHandle FolderHandle::open(const std::string& path) {
     FolderHandle h;
     h.m_path = cleanPath(path);
-    h.m_fd = ::open(h.m_path.c_str(), kOpenFlags);
-    if (h.m_fd < 0 || !fillIdentity(h.m_fd, h.m_device, h.m_inode)) {
+    h.m_fd = ::open(h.m_path.c_str(), kRootFlags);
+    if (h.m_fd < 0 || !fillIdentity(h.m_fd, h.m_device, h.m_inode, h.m_mountRoot)) {
         int err = errno;
         h.close();
         h.m_error = err;
@@ -118,7 +136,7 @@ FolderHandle FolderHandle::openChild(const FolderHandle& parent, const std::stri
     FolderHandle h;
     h.m_path = parent.childPath(name);
     h.m_fd = ::openat(parent.fd(), name.c_str(), kOpenFlags);
-    if (h.m_fd < 0 || !fillIdentity(h.m_fd, h.m_device, h.m_inode)) {
+    if (h.m_fd < 0 || !fillIdentity(h.m_fd, h.m_device, h.m_inode, h.m_mountRoot)) {
         int err = errno;
         h.close();
         h.m_error = err;
@@ -131,7 +149,7 @@ FolderHandle FolderHandle::reopenParent(const FolderHandle& child, const std::st
     FolderHandle h;
     h.m_path = parentPath;
     h.m_fd = ::openat(child.fd(), "..", kOpenFlags);
-    if (h.m_fd < 0 || !fillIdentity(h.m_fd, h.m_device, h.m_inode)) {
+    if (h.m_fd < 0 || !fillIdentity(h.m_fd, h.m_device, h.m_inode, h.m_mountRoot)) {
         int err = errno;
         h.close();
         h.m_error = err;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "platform/FsEntry.h"
+#include "platform/ListedEntry.h"
 
 #include <cstdint>
 #include <string>
@@ -20,9 +21,10 @@ public:
     FolderHandle(const FolderHandle&) = delete;
     FolderHandle& operator=(const FolderHandle&) = delete;
 
-    // Opens a folder by full path (a link as the last part is not followed). A relative path is taken
-    // from the process's working folder; the path text is made absolute, repeated "/" and "." parts
-    // dropped. On failure the handle is invalid and error() holds errno.
+    // Opens a folder by full path as the user named it: links in the path, the last part too, are
+    // followed (a root given as a link to a folder is that folder). A relative path is taken from the
+    // process's working folder; the path text is made absolute, repeated "/" and "." parts dropped.
+    // On failure the handle is invalid and error() holds errno.
     static FolderHandle open(const std::string& path);
     // Opens the child folder name of parent, never following a link.
     static FolderHandle openChild(const FolderHandle& parent, const std::string& name);
@@ -38,6 +40,10 @@ public:
     const std::string& path() const { return m_path; } // no trailing "/" except for "/"
     dev_t device() const { return m_device; }
     ino_t inode() const { return m_inode; }
+    EntryIdentity identity() const { return {m_device, m_inode}; }
+    // True when the folder is the root of a mount, a bind mount of the same filesystem included
+    // (statx's mount-root flag; on kernels without it only a change of device tells).
+    bool isMountRoot() const { return m_mountRoot; }
 
     // The path of a child: path() + "/" + name (one "/" also at the root).
     std::string childPath(std::string_view name) const;
@@ -50,6 +56,7 @@ private:
     std::string m_path;
     dev_t m_device = 0;
     ino_t m_inode = 0;
+    bool m_mountRoot = false;
 };
 
 // The names of a folder as the file system lists them, without statistics: names in one byte arena

@@ -90,7 +90,8 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
             afterEntry(level, visitor);
             continue;
         }
-        if (child.device() != m_rootDevice) {
+        // Another filesystem, or a bind mount of this one: listed, never entered.
+        if (child.device() != m_rootDevice || child.isMountRoot()) {
             visitor.folderSkipped(child.path(), EXDEV);
             afterEntry(level, visitor);
             continue;

@@ -46,7 +46,7 @@ public:
     // The folder's file pass is over.
     virtual void leaveFolder(const FolderHandle& folder) { (void)folder; }
     // A folder that was listed but is not walked: errno of the failure to open or read it, EXDEV
-    // when it lies on another filesystem (a mount point), ESTALE when it moved during the walk.
+    // when it is a mount point (another filesystem or a bind mount), ESTALE when it moved during the walk.
     virtual void folderSkipped(const std::string& path, int error) { (void)path, (void)error; }
 };
 

@@ -49,7 +49,11 @@ TEST(FolderHandle, NeverFollowsALinkAndReportsErrno) {
     EXPECT_TRUE(linkError == ELOOP || linkError == ENOTDIR) << linkError;
     EXPECT_EQ(FolderHandle::openChild(root, "plain").error(), ENOTDIR);
     EXPECT_EQ(FolderHandle::openChild(root, "missing").error(), ENOENT);
-    EXPECT_FALSE(FolderHandle::open(t.path("link")).valid());
+    // A root is opened as the user named it: a link to a folder is that folder.
+    FolderHandle named = FolderHandle::open(t.path("link") + "/");
+    ASSERT_TRUE(named.valid());
+    EXPECT_EQ(named.inode(), FolderHandle::openChild(root, "real").inode());
+    EXPECT_EQ(named.path(), t.path("link"));
 }
 
 TEST(FolderHandle, ReadFolderGivesStatisticsAndAttributes) {

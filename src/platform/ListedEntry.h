@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+
+// Which file-system object an entry is, whatever its name: a swap of names changes it.
+struct EntryIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const EntryIdentity&) const = default;
+};
+
+// A file or folder as a scan or a folder listing saw it: enough to reach exactly that entry again
+// through folder handles from the root the user chose, following no link below the root, and to
+// tell whether it is still the object that was listed. Deletes and trash take these, never paths.
+struct ListedEntry {
+    std::string root;             // the scanned or browsed root as the user named it; links in it are followed
+    EntryIdentity rootIdentity;   // the root folder as it was opened for the scan
+    std::string folder;           // the entry's folder below root: "" for root itself, else "a/b" (no "/" at the ends)
+    EntryIdentity folderIdentity; // that folder when it was listed
+    std::string name;             // the entry's name in its folder (never empty, ".", ".." or holding "/")
+    EntryIdentity identity;       // the entry itself when it was listed
+    bool isFolder = false;
+    std::int64_t size = 0;        // files: bytes when listed
+    std::uint32_t modified = 0;   // files: packed local date-time of the last write when listed (PackFileTime)
+    bool modifiedKnown = false;   // whether modified was recorded and is to be checked
+
+    // Full path bytes, root + folder + name joined by single "/": for messages and the trash record.
+    std::string path() const;
+    // Full path bytes of the entry's folder (no trailing "/" but at the file-system root).
+    std::string folderPath() const;
+
+    // The entry that path names now, listed in its parent folder (the parent opened as named, the
+    // last part not followed), with the statistics it has now. For callers without a scan of their
+    // own (a folder chosen by hand, tests). Empty with errno in *error when it cannot be listed.
+    static std::optional<ListedEntry> listNow(const std::string& path, int* error = nullptr);
+};
