@@ -3,10 +3,16 @@
 
 #include "common/DisplayText.h"
 #include "common/MessageService.h"
+#include "common/NumberTexts.h"
+#include "common/SaturatingSum.h"
+#include "delete/ListedFileRemoval.h"
+#include "delete/ProtectedFolders.h"
 #include "platform/CurrentFolder.h"
 #include "platform/FolderHandle.h"
+#include "platform/ListedFolder.h"
 #include "platform/Trash.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,58 +20,24 @@
 
 namespace {
 
-// True when the folder entry is the root of a mount, also a bind mount of the same filesystem
-// (which a device comparison alone would miss).
-bool isMountRoot(const FolderHandle& folder, const FsEntry& entry) {
-#ifdef STATX_ATTR_MOUNT_ROOT
-    struct statx sx {};
-    if (::statx(folder.fd(), entry.name.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_BASIC_STATS, &sx) == 0 &&
-        (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT))
-        return true;
-#endif
-    return entry.device != folder.device();
+EntryIdentity identityOf(const FsEntry& entry) { return {entry.device, entry.inode}; }
+
+// Still the object that was listed, and unchanged: the file the user was asked about.
+bool sameAsListed(const FsEntry& now, const FsEntry& listed) {
+    return now.device == listed.device && now.inode == listed.inode &&
+           (now.mode & S_IFMT) == (listed.mode & S_IFMT) && now.size == listed.size &&
+           now.lastWrite.tv_sec == listed.lastWrite.tv_sec && now.lastWrite.tv_nsec == listed.lastWrite.tv_nsec;
 }
 
 class TreeDelete {
 public:
-    TreeDelete(bool recycle, std::int64_t& files, std::int64_t& bytes)
-        : m_recycle(recycle), m_files(files), m_bytes(bytes) {}
+    TreeDelete(bool recycle, FolderDeleteResult& result) : m_recycle(recycle), m_result(result) {}
 
-    // Processes the named entry of parent as one entry of the walk.
-    void run(const FolderHandle& parent, const FsEntry& top) {
-        if (top.isFolder())
-            walk(parent, top);
-        else
-            fileStep(parent, top);
-    }
-
-    bool stopped() const { return m_stop; }
-
-private:
-    struct Level {
-        std::string name; // in its parent
-        std::string path;
-        dev_t device = 0;
-        ino_t inode = 0;
-        std::vector<FsEntry> entries;
-        std::size_t next = 0;
-    };
-
-    static Level enter(FolderHandle& folder, const std::string& name) {
-        Level level{name, folder.path(), folder.device(), folder.inode(), {}, 0};
-        // An unreadable listing finds nothing; the folder's removal then simply fails.
-        ReadFolder(folder, level.entries);
-        return level;
-    }
-
-    // Only the deepest folder's handle stays open, so the depth of the tree is not limited by the
-    // number of open files; the way back up goes through ".." with an identity check.
-    void walk(const FolderHandle& parent, const FsEntry& top) {
-        FolderHandle current = FolderHandle::openChild(parent, top.name);
-        if (!current.valid())
-            return;
+    // Empties and removes top, an open folder listed in parent under topName.
+    void run(const FolderHandle& parent, FolderHandle top, const std::string& topName) {
+        FolderHandle current = std::move(top);
         std::vector<Level> stack;
-        stack.push_back(enter(current, top.name));
+        stack.push_back(enter(current, topName));
         while (!stack.empty()) {
             Level& level = stack.back();
             if (!m_stop && level.next < level.entries.size()) {
@@ -74,30 +46,57 @@ private:
                     fileStep(current, entry);
                     continue;
                 }
-                if (isMountRoot(current, entry))
-                    continue;
                 FolderHandle child = FolderHandle::openChild(current, entry.name);
-                // Skip what cannot be entered, and a folder swapped for another since it was listed.
-                if (!child.valid() || child.device() != entry.device || child.inode() != entry.inode)
+                // Skip what cannot be entered, a folder swapped since it was listed, and mounts.
+                if (!child.valid() || child.identity() != identityOf(entry) || child.isMountRoot() ||
+                    child.device() != current.device())
                     continue;
                 current = std::move(child);
                 stack.push_back(enter(current, entry.name));
                 continue;
             }
-            const std::string name = std::move(level.name);
+            const Level done = std::move(stack.back());
             stack.pop_back();
             if (stack.empty()) {
-                ::unlinkat(parent.fd(), name.c_str(), AT_REMOVEDIR);
+                removeFolder(parent, done);
                 break;
             }
             const Level& up = stack.back();
-            current = FolderHandle::reopenParent(current, up.path, up.device, up.inode);
+            current = FolderHandle::reopenParent(current, up.path, up.identity.device, up.identity.inode);
             // The tree was moved while we were inside it: going on could delete elsewhere.
             if (!current.valid())
                 break;
-            // A folder that is not empty (a file stayed, or the walk was stopped) stays too.
-            ::unlinkat(current.fd(), name.c_str(), AT_REMOVEDIR);
+            removeFolder(current, done);
         }
+    }
+
+    bool stopped() const { return m_stop; }
+
+private:
+    struct Level {
+        std::string name; // in its parent
+        std::string path;
+        EntryIdentity identity;
+        std::vector<FsEntry> entries;
+        std::size_t next = 0;
+    };
+
+    // Only the deepest folder's handle stays open, so the depth of the tree is not limited by the
+    // number of open files; the way back up goes through ".." with an identity check.
+    static Level enter(const FolderHandle& folder, const std::string& name) {
+        Level level{name, folder.path(), folder.identity(), {}, 0};
+        // An unreadable listing finds nothing; the folder's removal then simply fails.
+        ReadFolder(folder, level.entries);
+        return level;
+    }
+
+    // A folder that is not empty (a file stayed, or the walk was stopped) stays too; so does one that
+    // took the emptied folder's place.
+    static void removeFolder(const FolderHandle& in, const Level& folder) {
+        struct stat st {};
+        if (::fstatat(in.fd(), folder.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            st.st_dev == folder.identity.device && st.st_ino == folder.identity.inode)
+            ::unlinkat(in.fd(), folder.name.c_str(), AT_REMOVEDIR);
     }
 
     void fileStep(const FolderHandle& folder, const FsEntry& entry) {
@@ -120,47 +119,94 @@ private:
                 m_stop = true;
                 return;
             }
-            // Hidden and system are what the file is, not flags to clear: Yes just goes on.
-            if (q.attribute == faReadOnly)
-                ::fchmodat(folder.fd(), entry.name.c_str(), (entry.mode & 07777) | S_IWUSR, AT_SYMLINK_NOFOLLOW);
         }
-        const bool gone = m_recycle ? Trash::moveToTrash(folder.childPath(entry.name))
-                                    : ::unlinkat(folder.fd(), entry.name.c_str(), 0) == 0;
-        if (gone) {
-            ++m_files;
-            m_bytes += entry.size;
+        // A question may have been open for a long time: act only on the entry that was listed.
+        FsEntry now;
+        if (const int error = StatEntry(folder, entry.name, now, false)) {
+            leftBehind(folder, entry, RemovalReason(error));
+            return;
         }
+        if (!sameAsListed(now, entry)) {
+            leftBehind(folder, entry, RemovalReason(ESTALE));
+            return;
+        }
+        if (m_recycle) {
+            const TrashOutcome outcome =
+                Trash::moveToTrash(folder, entry.name, folder.childPath(entry.name), identityOf(entry));
+            if (!outcome.ok()) {
+                leftBehind(folder, entry, outcome.reason);
+                return;
+            }
+        } else if (::unlinkat(folder.fd(), entry.name.c_str(), 0) != 0) {
+            leftBehind(folder, entry, RemovalReason(errno));
+            return;
+        }
+        ++m_result.files;
+        m_result.bytes = SaturatingAdd(m_result.bytes, entry.size);
+    }
+
+    void leftBehind(const FolderHandle& folder, const FsEntry& entry, const QString& reason) {
+        if (m_result.filesLeft++ == 0)
+            m_result.firstLeft = DisplayText(folder.childPath(entry.name)) + u'\n' + reason;
     }
 
     bool m_recycle;
-    std::int64_t& m_files;
-    std::int64_t& m_bytes;
+    FolderDeleteResult& m_result;
     bool m_stop = false;
 };
 
 } // namespace
 
-bool deleteFolderTree(const std::string& folder, bool recycle, std::int64_t& files, std::int64_t& bytes) {
-    files = 0;
-    bytes = 0;
-    std::string path = folder;
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    const std::size_t slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    // A root has no entry in a parent; like a folder that does not exist, nothing is found.
-    if (name.empty() || name == "." || name == "..")
-        return true;
-    const std::string parentPath = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-
-    FolderHandle parent = FolderHandle::open(parentPath);
-    FsEntry top;
-    if (!parent.valid() || StatEntry(parent, name, top) != 0)
-        return true;
-    top.name = name;
+FolderDeleteResult deleteFolderTree(const ListedEntry& folder, bool recycle) {
+    FolderDeleteResult result;
+    if (folder.name.empty() || folder.name == "." || folder.name == ".." ||
+        folder.name.find('/') != std::string::npos) {
+        result.error = EINVAL; // a file-system root has no entry in a parent to delete
+        return result;
+    }
+    const FolderHandle parent = OpenListedFolder(folder);
+    if (!parent.valid()) {
+        result.error = parent.error();
+        return result;
+    }
+    FsEntry listed;
+    if (const int error = StatEntry(parent, folder.name, listed, false)) {
+        result.error = error; // a folder that does not exist finds nothing
+        return result;
+    }
+    const bool identityKnown = folder.identity.device != 0 || folder.identity.inode != 0;
+    if (!S_ISDIR(listed.mode) || (identityKnown && identityOf(listed) != folder.identity)) {
+        result.error = ESTALE;
+        return result;
+    }
+    FolderHandle top = FolderHandle::openChild(parent, folder.name);
+    if (!top.valid() || top.identity() != identityOf(listed)) {
+        result.error = top.valid() || top.error() == ELOOP || top.error() == ENOTDIR ? ESTALE : top.error();
+        return result;
+    }
     CurrentFolder::set(parent.path());
+    // The chosen folder is checked like every folder below it: a mount is never entered or emptied.
+    if (top.isMountRoot() || top.device() != parent.device()) {
+        result.error = EXDEV;
+        return result;
+    }
+    if (ProtectionOf(top.identity(), parent.identity(), folder.name) != FolderProtection::None) {
+        result.error = EPERM;
+        return result;
+    }
+    TreeDelete walk(recycle, result);
+    walk.run(parent, std::move(top), folder.name);
+    result.completed = !walk.stopped();
+    return result;
+}
 
-    TreeDelete walk(recycle, files, bytes);
-    walk.run(parent, top);
-    return !walk.stopped();
+QString FilesLeftNote(const FolderDeleteResult& result, bool recycle) {
+    if (result.filesLeft <= 0)
+        return {};
+    const QString count = FormatThousands(result.filesLeft) +
+                          (result.filesLeft == 1 ? QStringLiteral(" file") : QStringLiteral(" files"));
+    return count +
+           (recycle ? QStringLiteral(" could not be sent to the recycle bin and stayed where it was.")
+                    : QStringLiteral(" could not be deleted and stayed where it was.")) +
+           QStringLiteral("\n\nThe first one:\n") + result.firstLeft;
 }

@@ -4,4 +4,8 @@ target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DeletionTotals.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FolderTreeDelete.h
   ${CMAKE_CURRENT_LIST_DIR}/FolderTreeDelete.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ListedFileRemoval.h
+  ${CMAKE_CURRENT_LIST_DIR}/ListedFileRemoval.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ProtectedFolders.h
+  ${CMAKE_CURRENT_LIST_DIR}/ProtectedFolders.cpp
 )

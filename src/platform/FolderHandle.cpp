@@ -132,6 +132,13 @@ FolderHandle FolderHandle::open(const std::string& path) {
     return h;
 }
 
+FolderHandle FolderHandle::failed(const std::string& path, int error) {
+    FolderHandle h;
+    h.m_path = path;
+    h.m_error = error;
+    return h;
+}
+
 FolderHandle FolderHandle::openChild(const FolderHandle& parent, const std::string& name) {
     FolderHandle h;
     h.m_path = parent.childPath(name);

@@ -34,6 +34,9 @@ public:
     static FolderHandle reopenParent(const FolderHandle& child, const std::string& parentPath, dev_t device,
                                      ino_t inode);
 
+    // An invalid handle for path that carries error.
+    static FolderHandle failed(const std::string& path, int error);
+
     bool valid() const { return m_fd >= 0; }
     int fd() const { return m_fd; }
     int error() const { return m_error; }

@@ -1,14 +1,36 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "platform/FolderHandle.h"
+#include "platform/ListedEntry.h"
+
 #include <QString>
 #include <string>
 
-// The user's freedesktop trash through GIO: the home trash under $XDG_DATA_HOME, or the volume's
-// .Trash-UID folder. One call per path, no questions asked.
+// What became of one move to the trash.
+struct TrashOutcome {
+    int error = 0;  // 0 when the entry is in the trash; ESTALE when it was not the expected entry
+    QString reason; // the system's reason (or ours) when it did not go; empty on success
+    bool ok() const { return error == 0; }
+};
+
+// The user's freedesktop.org trash, written from an open folder so that no path is resolved again
+// between the check of an entry and its move: the record (.trashinfo, made with O_EXCL) first, then
+// one renameat of the entry into the trash of its own filesystem. That is the home trash
+// ($XDG_DATA_HOME/Trash) for entries on the filesystem of $XDG_DATA_HOME, otherwise the top folder's
+// .Trash/UID (only when .Trash is a real folder with the sticky bit) or .Trash-UID. The layout is the
+// one file managers list and restore from. One call per entry, no questions asked.
 class Trash {
 public:
-    // Moves one file or empty folder to the trash; false (and errorText) when it did not go.
-    static bool moveToTrash(const std::string& path, QString* errorText = nullptr);
-    // Whether the volume of path can take files into a trash (GIO's can-trash answer).
+    // Moves entry name of folder to the trash. originalPath is the entry's full path, written to the
+    // record (relative to the top folder in a top-folder trash, as file managers expect). The entry
+    // must still be expected (device and inode) right before the move, and is still checked after it:
+    // a swap in between is moved back and reported as ESTALE.
+    static TrashOutcome moveToTrash(const FolderHandle& folder, const std::string& name,
+                                    const std::string& originalPath, const EntryIdentity& expected);
+    // Whether files of the folder at path can go to a trash (nothing is made to find out).
     static bool canTrash(const std::string& path);
+    // The home trash folder ($XDG_DATA_HOME/Trash, by default ~/.local/share/Trash).
+    static std::string homeTrashPath();
+    // A path as a trash record writes it: every byte but A-Z a-z 0-9 - . _ ~ / as %XX.
+    static std::string escapePath(const std::string& path);
 };

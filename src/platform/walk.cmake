@@ -3,4 +3,5 @@ target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FolderHandle.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FolderWalker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListedEntry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ListedFolder.cpp
 )

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "platform/ListedEntry.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QString>
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -34,4 +37,23 @@ inline QString trashInfo(const QString& name) {
 inline bool exists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
+}
+
+// The file or folder at path as a listing sees it now. A path that does not exist still gives an
+// entry naming it, whose removal then fails as the file's would.
+inline ListedEntry listed(const std::string& path) {
+    if (auto entry = ListedEntry::listNow(path))
+        return *entry;
+    ListedEntry missing;
+    const std::size_t slash = path.rfind('/');
+    missing.root = path.substr(0, slash);
+    missing.name = path.substr(slash + 1);
+    return missing;
+}
+
+inline std::vector<ListedEntry> listed(std::initializer_list<std::string> paths) {
+    std::vector<ListedEntry> entries;
+    for (const std::string& path : paths)
+        entries.push_back(listed(path));
+    return entries;
 }

@@ -14,8 +14,13 @@ class FolderTreeDeleteTest : public ::testing::Test {
 protected:
     TempTree tree;
     RecordingMessageService messages;
-    std::int64_t files = -1;
-    std::int64_t bytes = -1;
+    FolderDeleteResult r;
+
+    // Lists the folder now, as a window would, and deletes it; true when the walk completed.
+    bool run(const std::string& relative, bool recycle = false) {
+        r = deleteFolderTree(listed(tree.path(relative)), recycle);
+        return r.completed;
+    }
 
     QString question(const std::string& relative, const char* what) {
         return QString::fromStdString(tree.path(relative)) + what +
@@ -32,9 +37,9 @@ protected:
 
 TEST_F(FolderTreeDeleteTest, NestedTreeIsRemovedAndCounted) {
     nested("victim", "nested-f");
-    EXPECT_TRUE(deleteFolderTree(tree.path("victim"), false, files, bytes));
-    EXPECT_EQ(files, 3);
-    EXPECT_EQ(bytes, 30);
+    EXPECT_TRUE(run("victim"));
+    EXPECT_EQ(r.files, 3);
+    EXPECT_EQ(r.bytes, 30);
     EXPECT_FALSE(exists(tree.path("victim")));
     EXPECT_TRUE(messages.records().empty());
     EXPECT_EQ(CurrentFolder::get(), tree.root());
@@ -42,9 +47,9 @@ TEST_F(FolderTreeDeleteTest, NestedTreeIsRemovedAndCounted) {
 
 TEST_F(FolderTreeDeleteTest, RecycleSendsEachFileToTheTrashAndRemovesFolders) {
     nested("victim", "recycled-f");
-    EXPECT_TRUE(deleteFolderTree(tree.path("victim") + "/", true, files, bytes));
-    EXPECT_EQ(files, 3);
-    EXPECT_EQ(bytes, 30);
+    EXPECT_TRUE(run("victim", true));
+    EXPECT_EQ(r.files, 3);
+    EXPECT_EQ(r.bytes, 30);
     EXPECT_FALSE(exists(tree.path("victim")));
     for (const char* name : {"recycled-f1", "recycled-f2", "recycled-f3"})
         EXPECT_TRUE(inTrash(name)) << name;
@@ -53,23 +58,22 @@ TEST_F(FolderTreeDeleteTest, RecycleSendsEachFileToTheTrashAndRemovesFolders) {
 }
 
 TEST_F(FolderTreeDeleteTest, MissingFolderFindsNothing) {
-    EXPECT_TRUE(deleteFolderTree(tree.path("no/such"), false, files, bytes));
-    EXPECT_EQ(files, 0);
-    EXPECT_EQ(bytes, 0);
-    EXPECT_TRUE(deleteFolderTree("/", false, files, bytes)); // a root has no entry to delete
-    EXPECT_TRUE(exists("/"));
+    EXPECT_TRUE(run("no/such"));
+    EXPECT_EQ(r.files, 0);
+    EXPECT_EQ(r.bytes, 0);
+    EXPECT_EQ(r.error, ENOENT);
 }
 
 TEST_F(FolderTreeDeleteTest, ReadOnlyAndHiddenFileAsksTwiceAndYesDeletes) {
     tree.file("victim/.both", 4);
     tree.setMode("victim/.both", 0444);
     messages.scriptAnswers({MessageAnswer::Yes, MessageAnswer::Yes});
-    EXPECT_TRUE(deleteFolderTree(tree.path("victim"), false, files, bytes));
+    EXPECT_TRUE(run("victim"));
     EXPECT_EQ(messages.texts(), QStringList({question("victim/.both", " is read-only, "),
                                              question("victim/.both", " is hidden, ")}));
     EXPECT_FALSE(exists(tree.path("victim")));
-    EXPECT_EQ(files, 1);
-    EXPECT_EQ(bytes, 4);
+    EXPECT_EQ(r.files, 1);
+    EXPECT_EQ(r.bytes, 4);
 }
 
 TEST_F(FolderTreeDeleteTest, NoOrCancelStopsTheWholeWalk) {
@@ -78,13 +82,13 @@ TEST_F(FolderTreeDeleteTest, NoOrCancelStopsTheWholeWalk) {
         tree.setMode("victim/.both", 0444);
         messages.clear();
         messages.scriptAnswers({MessageAnswer::Yes, stop});
-        EXPECT_FALSE(deleteFolderTree(tree.path("victim"), false, files, bytes));
+        EXPECT_FALSE(run("victim"));
         EXPECT_EQ(messages.texts().size(), 2);
         ASSERT_TRUE(exists(tree.path("victim/.both")));
         struct stat st {};
         ::stat(tree.path("victim/.both").c_str(), &st);
-        EXPECT_TRUE(st.st_mode & S_IWUSR) << "Yes to read-only gives the owner write permission";
-        EXPECT_EQ(files, 0);
+        EXPECT_EQ(st.st_mode & 07777, 0444u) << "Yes to read-only changes no mode";
+        EXPECT_EQ(r.files, 0);
     }
 }
 
@@ -94,12 +98,12 @@ TEST_F(FolderTreeDeleteTest, StopLeavesEverythingAfterItAlone) {
         tree.file("victim/plain" + std::to_string(i), 1);
     tree.file("victim/.stopper", 1);
     messages.scriptAnswers({MessageAnswer::No});
-    EXPECT_FALSE(deleteFolderTree(tree.path("victim"), false, files, bytes));
+    EXPECT_FALSE(run("victim"));
     int left = 0;
     for (int i = 0; i < 5; ++i)
         left += exists(tree.path("victim/plain" + std::to_string(i)));
-    EXPECT_EQ(files, 5 - left);
-    EXPECT_EQ(bytes, 5 - left);
+    EXPECT_EQ(r.files, 5 - left);
+    EXPECT_EQ(r.bytes, 5 - left);
     EXPECT_TRUE(exists(tree.path("victim/.stopper")));
 }
 
@@ -110,8 +114,8 @@ TEST_F(FolderTreeDeleteTest, LinksAreRemovedNeverFollowed) {
     tree.symlink("victim/loop/up", "..");
     tree.symlink("victim/loop/self", ".");
     messages.scriptAnswers({MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::Yes});
-    EXPECT_TRUE(deleteFolderTree(tree.path("victim"), false, files, bytes));
-    EXPECT_EQ(files, 4);
+    EXPECT_TRUE(run("victim"));
+    EXPECT_EQ(r.files, 4);
     EXPECT_EQ(messages.texts().size(), 4);
     EXPECT_TRUE(messages.saw(question("victim/to-root", " is a system file, ")));
     EXPECT_FALSE(exists(tree.path("victim")));
@@ -127,10 +131,10 @@ TEST_F(FolderTreeDeleteTest, DeniedFileStaysUncountedAndItsFoldersStay) {
     tree.setMode("victim/open", 0777);
     {
         AsUnprivileged nobody; // locked/ belongs to root: the denial is real
-        EXPECT_TRUE(deleteFolderTree(tree.path("victim"), false, files, bytes));
+        EXPECT_TRUE(run("victim"));
     }
-    EXPECT_EQ(files, 2);
-    EXPECT_EQ(bytes, 13);
+    EXPECT_EQ(r.files, 2);
+    EXPECT_EQ(r.bytes, 13);
     EXPECT_TRUE(exists(tree.path("victim/locked/keep.txt")));
     EXPECT_FALSE(exists(tree.path("victim/open")));
     EXPECT_FALSE(exists(tree.path("victim/two.txt")));
@@ -139,8 +143,8 @@ TEST_F(FolderTreeDeleteTest, DeniedFileStaysUncountedAndItsFoldersStay) {
 TEST_F(FolderTreeDeleteTest, ThreeThousandLevelsDeep) {
     tree.file("victim/top.txt", 3);
     tree.deepChain("victim", 3000);
-    EXPECT_TRUE(deleteFolderTree(tree.path("victim"), false, files, bytes));
-    EXPECT_EQ(files, 1);
+    EXPECT_TRUE(run("victim"));
+    EXPECT_EQ(r.files, 1);
     EXPECT_FALSE(exists(tree.path("victim")));
 }
 
@@ -155,8 +159,8 @@ TEST_F(FolderTreeDeleteTest, MountedFilesystemInsideIsNotEntered) {
         ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
     } unmount{tree.path("victim/mnt")};
     tree.file("victim/mnt/inside.txt", 4);
-    EXPECT_TRUE(deleteFolderTree(tree.path("victim"), false, files, bytes));
+    EXPECT_TRUE(run("victim"));
     EXPECT_TRUE(exists(tree.path("victim/mnt/inside.txt")));
     EXPECT_FALSE(exists(tree.path("victim/plain.txt")));
-    EXPECT_EQ(files, 1);
+    EXPECT_EQ(r.files, 1);
 }

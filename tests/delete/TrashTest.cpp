@@ -1,45 +1,186 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/FolderHandle.h"
 #include "platform/Trash.h"
 #include "support/TempTree.h"
 #include "DeleteTestSupport.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
+#include <cstdlib>
+#include <fstream>
+#include <gio/gio.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
-TEST(TrashTest, FileGoesToTheDesktopTrashWithPathAndDate) {
-    TempTree tree;
-    const std::string path = tree.file("trash-me.txt", 12);
-    QString error;
-    ASSERT_TRUE(Trash::moveToTrash(path, &error)) << error.toStdString();
-    EXPECT_FALSE(exists(path));
-    EXPECT_TRUE(inTrash("trash-me.txt"));
-    const QString info = trashInfo("trash-me.txt");
-    EXPECT_TRUE(info.contains("Path=" + QString::fromStdString(path) + "\n")) << info.toStdString();
-    const QString day = QDate::currentDate().toString("yyyy-MM-dd");
-    EXPECT_TRUE(info.contains("DeletionDate=" + day)) << info.toStdString();
+namespace {
+
+TrashOutcome trashFromFolder(const std::string& path) {
+    const ListedEntry entry = listed(path);
+    const FolderHandle folder = FolderHandle::open(entry.root);
+    return Trash::moveToTrash(folder, entry.name, entry.path(), entry.identity);
 }
 
-TEST(TrashTest, MissingFileReportsFailure) {
+// The desktop's own library trashing a path: the layout file managers read.
+bool gioTrash(const std::string& path) {
+    GFile* file = g_file_new_for_path(path.c_str());
+    GError* error = nullptr;
+    const bool ok = g_file_trash(file, nullptr, &error);
+    if (error)
+        g_error_free(error);
+    g_object_unref(file);
+    return ok;
+}
+
+// By the path's bytes: a name that is not UTF-8 has no QString that leads back to it.
+QByteArray readAll(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return QByteArray::fromStdString(std::string(std::istreambuf_iterator<char>(file), {}));
+}
+
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    ::lstat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+// A record with its deletion date taken out, which differs by the second it was written.
+QByteArray withoutDate(QByteArray record) {
+    static const QRegularExpression date(QStringLiteral("DeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n"));
+    QString text = QString::fromLatin1(record);
+    EXPECT_TRUE(text.contains(date)) << "[" << record.toStdString() << "]";
+    return text.remove(date).toLatin1();
+}
+
+// An ext4 image mounted in the fixture tree: a filesystem with no home trash on it.
+class ScratchFilesystem {
+public:
+    explicit ScratchFilesystem(TempTree& tree) : m_at(tree.folder("mnt")) {
+        const std::string image = tree.file("fs.img", 0);
+        const std::string make = "truncate -s 8M '" + image + "' && mkfs.ext4 -q -F '" + image +
+                                 "' >/dev/null 2>&1 && mount -o loop '" + image + "' '" + m_at + "' 2>/dev/null";
+        m_mounted = std::system(make.c_str()) == 0;
+    }
+    ~ScratchFilesystem() {
+        if (m_mounted)
+            ::umount2(m_at.c_str(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+    const std::string& at() const { return m_at; }
+
+private:
+    std::string m_at;
+    bool m_mounted = false;
+};
+
+} // namespace
+
+TEST(TrashTest, HomeTrashRecordsAndNamesMatchTheDesktopLibrary) {
     TempTree tree;
-    QString error;
-    EXPECT_FALSE(Trash::moveToTrash(tree.path("nothing-here"), &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(Trash::moveToTrash(""));
+    const std::string home = Trash::homeTrashPath();
+    // Names that need escaping, bytes that are not UTF-8, several dots, none, a leading dot.
+    const std::string names[] = {"plain.txt", "a b%c#?&=+;,@!'()*~:.tar.gz", std::string("bad\xff.bin"),
+                                 "\xc3\xa9t\xc3\xa9", ".hidden.conf", "noext", "line\nbreak"};
+    const std::string expectedSecond[] = {"plain.2.txt", "a b%c#?&=+;,@!'()*~:.2.tar.gz", std::string("bad\xff.2.bin"),
+                                          "\xc3\xa9t\xc3\xa9.2", ".2.hidden.conf", "noext.2", "line\nbreak.2"};
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+        const std::string& name = names[i];
+        const std::string path = tree.file("from/" + name, 7);
+        ASSERT_TRUE(gioTrash(path)) << name;
+        tree.file("from/" + name, 7); // the same path again, for our own trash
+        const TrashOutcome outcome = trashFromFolder(path);
+        ASSERT_TRUE(outcome.ok()) << name << ": " << outcome.reason.toStdString();
+        EXPECT_FALSE(exists(path));
+        const std::string ours = expectedSecond[i];
+        EXPECT_TRUE(exists(home + "/files/" + ours)) << ours;
+        EXPECT_EQ(withoutDate(readAll(home + "/info/" + ours + ".trashinfo")),
+                  withoutDate(readAll(home + "/info/" + name + ".trashinfo")))
+            << name;
+        EXPECT_EQ(modeOf(home + "/info/" + ours + ".trashinfo"), 0600u);
+    }
+    EXPECT_EQ(modeOf(home + "/files"), 0700u);
+    EXPECT_EQ(modeOf(home + "/info"), 0700u);
+    const QByteArray record = readAll(home + "/info/plain.2.txt.trashinfo");
+    EXPECT_TRUE(record.startsWith("[Trash Info]\nPath=" + QByteArray::fromStdString(tree.path("from/plain.txt")) +
+                                  "\nDeletionDate=" + QDate::currentDate().toString("yyyy-MM-dd").toLatin1()))
+        << record.toStdString();
+}
+
+TEST(TrashTest, AnEntryThatIsNotTheExpectedOneStaysAndLeavesNoRecord) {
+    TempTree tree;
+    const std::string path = tree.file("swap/victim.txt", 3);
+    const ListedEntry before = listed(path);
+    // Another file under the same name (made first, so it cannot reuse the inode number).
+    ::rename(tree.file("swap/other.txt", 3).c_str(), path.c_str());
+    const FolderHandle folder = FolderHandle::open(before.root);
+    const TrashOutcome outcome = Trash::moveToTrash(folder, before.name, before.path(), before.identity);
+    EXPECT_EQ(outcome.error, ESTALE);
+    EXPECT_EQ(outcome.reason, "it changed after it was listed");
+    EXPECT_TRUE(exists(path));
+    EXPECT_FALSE(exists(Trash::homeTrashPath() + "/info/victim.txt.trashinfo"));
+
+    const TrashOutcome missing = trashFromFolder(tree.path("swap/nothing-here"));
+    EXPECT_EQ(missing.error, ENOENT);
+    EXPECT_FALSE(missing.reason.isEmpty());
 }
 
 TEST(TrashTest, LinkGoesAsALink) {
     TempTree tree;
     const std::string target = tree.file("keep-target.txt", 3);
     const std::string link = tree.symlink("trash-link", target);
-    ASSERT_TRUE(Trash::moveToTrash(link));
+    ASSERT_TRUE(trashFromFolder(link).ok());
     EXPECT_TRUE(exists(target));
     EXPECT_FALSE(exists(link));
+    EXPECT_TRUE(inTrash("trash-link"));
 }
 
-TEST(TrashTest, CanTrashAnswersPerVolume) {
+TEST(TrashTest, OtherFilesystemsUseTheirTopFolderTrashAsTheDesktopLibraryDoes) {
     TempTree tree;
-    tree.folder("sub");
-    EXPECT_TRUE(Trash::canTrash(tree.path("sub")));
+    ScratchFilesystem fs(tree);
+    if (!fs.mounted())
+        GTEST_SKIP() << "cannot mount a scratch filesystem here";
+    const std::string top = fs.at();
+    const std::string uid = std::to_string(::getuid());
+    tree.file("mnt/d/by-gio.txt", 2);
+    ASSERT_TRUE(gioTrash(top + "/d/by-gio.txt"));
+    const std::string ours = tree.file("mnt/d/by us.txt", 2);
+    EXPECT_TRUE(Trash::canTrash(top + "/d"));
+    const TrashOutcome outcome = trashFromFolder(ours);
+    ASSERT_TRUE(outcome.ok()) << outcome.reason.toStdString();
+    const std::string trash = top + "/.Trash-" + uid;
+    EXPECT_TRUE(exists(trash + "/files/by us.txt"));
+    EXPECT_EQ(modeOf(trash), 0700u);
+    // Paths relative to the top folder, escaped alike.
+    EXPECT_EQ(withoutDate(readAll(trash + "/info/by-gio.txt.trashinfo")), "[Trash Info]\nPath=d/by-gio.txt\n");
+    EXPECT_EQ(withoutDate(readAll(trash + "/info/by us.txt.trashinfo")), "[Trash Info]\nPath=d/by%20us.txt\n");
+
+    // A shared .Trash is used only when it is a real folder with the sticky bit.
+    tree.symlink("mnt/.Trash", tree.folder("elsewhere"));
+    ASSERT_TRUE(trashFromFolder(tree.file("mnt/second.txt", 1)).ok());
+    EXPECT_TRUE(exists(trash + "/files/second.txt"));
+    ::unlink((top + "/.Trash").c_str());
+    tree.folder("mnt/.Trash");
+    tree.setMode("mnt/.Trash", 01777);
+    ASSERT_TRUE(trashFromFolder(tree.file("mnt/third.txt", 1)).ok());
+    EXPECT_TRUE(exists(top + "/.Trash/" + uid + "/files/third.txt"));
+    EXPECT_EQ(withoutDate(readAll(top + "/.Trash/" + uid + "/info/third.txt.trashinfo")),
+              "[Trash Info]\nPath=third.txt\n");
+}
+
+TEST(TrashTest, AFilesystemWithoutATrashFailsAndKeepsTheFile) {
+    TempTree tree;
+    const std::string at = tree.folder("ram");
+    if (::mount("none", at.c_str(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "cannot mount here";
+    struct Unmount {
+        std::string at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{at};
+    const std::string path = tree.file("ram/kept.txt", 1);
+    EXPECT_FALSE(Trash::canTrash(at));
+    const TrashOutcome outcome = trashFromFolder(path);
+    EXPECT_EQ(outcome.error, ENOTSUP);
+    EXPECT_EQ(outcome.reason, "this filesystem has no trash");
+    EXPECT_TRUE(exists(path));
     EXPECT_FALSE(Trash::canTrash(tree.path("missing")));
     EXPECT_FALSE(Trash::canTrash("/proc/self"));
 }

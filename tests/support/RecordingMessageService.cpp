@@ -12,6 +12,8 @@ void RecordingMessageService::showMessage(MessageKind kind, const QString& text,
 
 MessageAnswer RecordingMessageService::ask(const QString& text, bool) {
     m_records.push_back({MessageKind::Information, text, false, true});
+    if (m_whileAsking)
+        m_whileAsking(text);
     if (m_answers.empty())
         return MessageAnswer::No;
     MessageAnswer answer = m_answers.front();

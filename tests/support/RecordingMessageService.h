@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <deque>
+#include <functional>
 #include <vector>
 
 // Records every message and question and answers questions from a script (No when it runs dry).
@@ -24,6 +25,9 @@ public:
     MessageAnswer ask(const QString& text, bool withCancel) override;
 
     void scriptAnswers(std::initializer_list<MessageAnswer> answers);
+    // Runs before each question is answered, with its text: the moment a test changes the world
+    // while the user is still thinking.
+    void whileAsking(std::function<void(const QString&)> action) { m_whileAsking = std::move(action); }
     const std::vector<Record>& records() const { return m_records; }
     QStringList texts() const;
     bool saw(const QString& text) const;
@@ -32,5 +36,6 @@ public:
 private:
     std::vector<Record> m_records;
     std::deque<MessageAnswer> m_answers;
+    std::function<void(const QString&)> m_whileAsking;
     MessageService* m_previous = nullptr;
 };

@@ -4,10 +4,13 @@
 #include "common/MessageService.h"
 #include "common/DisplayText.h"
 #include "common/NumberTexts.h"
+#include "common/SaturatingSum.h"
 #include "delete/DeletionTotals.h"
+#include "delete/ListedFileRemoval.h"
 #include "common/ui/BusyCursor.h"
 #include "common/ui/DpiScale.h"
 #include "delete/ui/DeleteWindowLayout.h"
+#include "platform/AppError.h"
 #include "platform/Trash.h"
 
 #include <QFrame>
@@ -20,8 +23,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <limits>
 
 namespace {
 // Ignoring ASCII case; names that differ only in case keep a fixed order by their bytes.
@@ -30,16 +32,24 @@ bool lessIgnoringAsciiCase(const std::string& a, const std::string& b) {
     return folded != 0 ? folded < 0 : a < b;
 }
 
-// Size of a file before it goes, without following a link (the link itself is what goes).
-std::int64_t sizeBeforeRemoval(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : 0;
+QString couldNotDelete(const ListedEntry& file, const QString& reason) {
+    return QStringLiteral("Couldn't delete file - ") + DisplayText(file.path()) + u'\n' + reason;
 }
 
-// The caller's figure is a double holding a whole number; anything out of range shows as 0.
+QString filesText(std::int64_t files) {
+    return FormatThousands(files) + (files == 1 ? QStringLiteral(" file") : QStringLiteral(" files"));
+}
+
+// The caller's figure is a double holding a whole number; a total that reached the 64-bit limit
+// shows as that limit, and what is no number at all as 0.
 qint64 wholeBytes(double value) {
-    if (!std::isfinite(value) || std::fabs(value) >= 9.2e18)
+    constexpr double limit = 9223372036854775808.0; // 2^63, the first value beyond the range
+    if (!std::isfinite(value))
         return 0;
+    if (value >= limit)
+        return std::numeric_limits<qint64>::max();
+    if (value <= -limit)
+        return std::numeric_limits<qint64>::min();
     return static_cast<qint64>(std::trunc(value));
 }
 } // namespace
@@ -115,12 +125,19 @@ TfrmReallyDelete::TfrmReallyDelete(QWidget* parent) : QDialog(parent) {
     connect(btClose, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TfrmReallyDelete::setFileList(const std::vector<std::string>& paths) {
-    m_paths = paths;
-    std::stable_sort(m_paths.begin(), m_paths.end(), lessIgnoringAsciiCase);
+void TfrmReallyDelete::setFileList(const std::vector<ListedEntry>& files) {
+    std::vector<std::pair<std::string, const ListedEntry*>> byPath;
+    byPath.reserve(files.size());
+    for (const ListedEntry& file : files)
+        byPath.emplace_back(file.path(), &file);
+    std::stable_sort(byPath.begin(), byPath.end(),
+                     [](const auto& a, const auto& b) { return lessIgnoringAsciiCase(a.first, b.first); });
+    m_files.clear();
+    m_files.reserve(files.size());
     lb1->clear();
     const int itemHeight = std::max(Scaled(13, DpiScale(this)), lb1->fontMetrics().height());
-    for (const std::string& path : m_paths) {
+    for (const auto& [path, file] : byPath) {
+        m_files.push_back(*file);
         auto* item = new QListWidgetItem(DisplayText(path), lb1);
         item->setSizeHint(QSize(0, itemHeight));
     }
@@ -143,18 +160,18 @@ void TfrmReallyDelete::FormShow() {
 }
 
 void TfrmReallyDelete::UpdateHeaders() {
-    lblDelete->setText(QStringLiteral("The following ") + QString::number(m_paths.size()) +
+    lblDelete->setText(QStringLiteral("The following ") + QString::number(m_files.size()) +
                        QStringLiteral(" files will be deleted."));
     lblDelete->adjustSize();
 }
 
 void TfrmReallyDelete::clearList() {
-    m_paths.clear();
+    m_files.clear();
     lb1->clear();
 }
 
 void TfrmReallyDelete::btDeleteAllClick() {
-    if (m_paths.empty()) {
+    if (m_files.empty()) {
         ShowWarningMessage(QStringLiteral("There are no files to delete"));
         return;
     }
@@ -162,17 +179,14 @@ void TfrmReallyDelete::btDeleteAllClick() {
         ShowInfoMessage(QStringLiteral("Files not deleted"));
         return;
     }
-    const RunFigures run = removeListedFiles([](const std::string& path) {
-        if (::unlink(path.c_str()) == 0)
-            return Removal::Gone;
-        ShowErrorMessage(QStringLiteral("Couldn't delete file - ") + DisplayText(path));
-        return Removal::FailedGoOn;
+    const RunFigures run = removeListedFiles([](const ListedEntry& file) {
+        if (const int error = DeleteListedFile(file)) {
+            ShowErrorMessage(couldNotDelete(file, RemovalReason(error)));
+            return Removal::FailedGoOn;
+        }
+        return Removal::Gone;
     });
-    // Only what really left the disk is recorded; a throw here leaves the window open.
-    DeletionTotals::addDeletionTotals(run.files, run.bytes, 0, 0);
-    clearList();
-    UpdateHeaders();
-    accept();
+    finishRun(run, false);
 }
 
 void TfrmReallyDelete::btRecycleClick() {
@@ -180,32 +194,54 @@ void TfrmReallyDelete::btRecycleClick() {
         ShowInfoMessage(QStringLiteral("Files not deleted"));
         return;
     }
-    const RunFigures run = removeListedFiles([](const std::string& path) {
-        if (sendToRecycleBin(path))
+    const RunFigures run = removeListedFiles([](const ListedEntry& file) {
+        const TrashOutcome outcome = sendToRecycleBin(file);
+        if (outcome.ok())
             return Removal::Gone;
-        ShowErrorMessage(QStringLiteral("An error occurred sending files to the recycle bin.  The bin may be full."));
+        // A file that changed or went is this file's problem, not the bin's: the others still go.
+        if (IsEntryProblem(outcome.error)) {
+            ShowErrorMessage(couldNotDelete(file, outcome.reason));
+            return Removal::FailedGoOn;
+        }
+        ShowErrorMessage(QStringLiteral("An error occurred sending files to the recycle bin.  The bin may be full.") +
+                         QStringLiteral("\n\n") + DisplayText(file.path()) + u'\n' + outcome.reason);
         return Removal::FailedStop;
     });
-    // Only the files that really went to the trash are recorded.
-    DeletionTotals::addDeletionTotals(0, 0, run.files, run.bytes);
+    finishRun(run, true);
+}
+
+void TfrmReallyDelete::finishRun(const RunFigures& run, bool recycled) {
+    // Only what really went is recorded. The files are gone whatever the totals file does, so the
+    // window ends as after any run; a failed write only says what it could not record.
+    try {
+        if (run.files == 0)
+            ; // a run that removed nothing has nothing to record
+        else if (recycled)
+            DeletionTotals::addDeletionTotals(0, 0, run.files, run.bytes);
+        else
+            DeletionTotals::addDeletionTotals(run.files, run.bytes, 0, 0);
+    } catch (const AppError& error) {
+        ShowErrorMessage(error.text() + QStringLiteral("\n\nNot recorded in the totals: ") + filesText(run.files) +
+                         QStringLiteral(" and ") + FormatThousands(run.bytes) +
+                         (recycled ? QStringLiteral(" bytes sent to the recycle bin.")
+                                   : QStringLiteral(" bytes deleted.")));
+    }
     clearList();
     UpdateHeaders();
     accept();
 }
 
 TfrmReallyDelete::RunFigures
-TfrmReallyDelete::removeListedFiles(const std::function<Removal(const std::string&)>& remove) {
+TfrmReallyDelete::removeListedFiles(const std::function<Removal(const ListedEntry&)>& remove) {
     RunFigures run;
     BusyCursor busy;
-    bar->setRange(0, static_cast<int>(m_paths.size()) - 1);
-    for (std::size_t i = 0; i < m_paths.size(); ++i) {
+    bar->setRange(0, static_cast<int>(m_files.size()) - 1);
+    for (std::size_t i = 0; i < m_files.size(); ++i) {
         bar->setValue(static_cast<int>(i));
-        const std::string& path = m_paths[i];
-        const std::int64_t size = sizeBeforeRemoval(path);
-        const Removal result = remove(path);
+        const Removal result = remove(m_files[i]);
         if (result == Removal::Gone) {
             ++run.files;
-            run.bytes += size;
+            run.bytes = SaturatingAdd(run.bytes, m_files[i].size);
         } else if (result == Removal::FailedStop) {
             break;
         }
@@ -213,4 +249,4 @@ TfrmReallyDelete::removeListedFiles(const std::function<Removal(const std::strin
     return run;
 }
 
-bool TfrmReallyDelete::sendToRecycleBin(const std::string& path) { return Trash::moveToTrash(path); }
+TrashOutcome TfrmReallyDelete::sendToRecycleBin(const ListedEntry& file) { return TrashListedFile(file); }

@@ -451,16 +451,17 @@ TEST_F(DupWindow, DeleteHandOffClosesOnOkAndKeepsMarksOnCancel) {
     button("btScan")->click();
     ASSERT_EQ(w->rowsFilled(), 2);
     doubleClickRow(2);
-    std::vector<std::string> handed;
+    std::vector<ListedEntry> handed;
     double handedBytes = 0;
     int answer = QDialog::Rejected;
-    w->setDeleteConfirmation([&](QWidget*, const std::vector<std::string>& paths, double bytes) {
-        handed = paths;
+    w->setDeleteConfirmation([&](QWidget*, const std::vector<ListedEntry>& files, double bytes) {
+        handed = files;
         handedBytes = bytes;
         return answer;
     });
     button("btDelete")->click();
-    EXPECT_EQ(handed, std::vector<std::string>{rowPath(2)});
+    ASSERT_EQ(handed.size(), 1u);
+    EXPECT_EQ(handed[0].path(), rowPath(2));
     EXPECT_EQ(handedBytes, 300.0 * 1024);
     EXPECT_TRUE(w->isVisible());
     EXPECT_TRUE(w->gridModel()->isMarked(2));

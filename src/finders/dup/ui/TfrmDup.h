@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "finders/dup/DupScanEngine.h"
+#include "platform/ListedEntry.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -35,10 +36,10 @@ public:
     explicit TfrmDup(bool dupMode, QWidget* parent = nullptr);
     ~TfrmDup() override;
 
-    // The delete confirmation: gets the marked paths (exact bytes) and their total, answers
+    // The delete confirmation: gets the marked files as the scan listed them and their total, answers
     // QDialog::Accepted (OK) or anything else (Cancel). Defaults to TfrmReallyDelete.
     using DeleteConfirmation =
-        std::function<int(QWidget* parent, const std::vector<std::string>& paths, double bytes)>;
+        std::function<int(QWidget* parent, const std::vector<ListedEntry>& files, double bytes)>;
     void setDeleteConfirmation(DeleteConfirmation confirmation);
     // The folder browser hand-off (folder, file name to select, mask). btBrowse stays hidden
     // while there is none.
@@ -55,7 +56,9 @@ public:
     int rowsFilled() const { return m_rowsFilled; }
     std::int64_t markedCount() const { return m_markedCount; }
     std::int64_t markedBytes() const { return m_markedBytes; }
-    const std::vector<std::string>& lbDeleted() const { return m_lbDeleted; }
+    // The marked files in marking order, and their exact paths.
+    const std::vector<ListedEntry>& markedFiles() const { return m_lbDeleted; }
+    std::vector<std::string> lbDeleted() const;
 
     // The report title of btPrintClick, and the report itself on a printer already set up.
     QString printTitle() const;
@@ -168,7 +171,7 @@ private:
     std::int64_t m_limit1 = 250, m_limit2 = 250; // last good values of num1, num2
     std::int64_t m_markedCount = 0;
     std::int64_t m_markedBytes = 0;
-    std::vector<std::string> m_lbDeleted;
+    std::vector<ListedEntry> m_lbDeleted;
     // Bytes counted for each marked result (by engine key), so unmarking takes back exactly
     // what marking added even when the file changed or appeared in between.
     std::unordered_map<std::uint32_t, std::int64_t> m_counted;

@@ -5,6 +5,7 @@
 
 #include "common/GridSorts.h"
 #include "common/NumberTexts.h"
+#include "common/SaturatingSum.h"
 #include "common/StringGridModel.h"
 #include "common/ui/BusyCursor.h"
 #include "common/ui/CopyLinesToClipboard.h"
@@ -12,6 +13,7 @@
 #include "common/ui/DriveBoxPanel.h"
 #include "common/ui/PrintGrid.h"
 #include "common/ui/ResultGridView.h"
+#include "delete/ListedFileRemoval.h"
 #include "delete/ui/TfrmReallyDelete.h"
 
 #include <QAction>
@@ -25,21 +27,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
-#include <optional>
-#include <sys/stat.h>
 
 namespace {
-// The size of the file at path now, when it exists and is not a folder (links not followed).
-std::optional<std::int64_t> ExistingFileSize(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
-        return std::nullopt;
-    return std::int64_t(st.st_size);
-}
-
-int RunReallyDelete(QWidget* parent, const std::vector<std::string>& paths, double bytes) {
+int RunReallyDelete(QWidget* parent, const std::vector<ListedEntry>& files, double bytes) {
     TfrmReallyDelete confirmation(parent);
-    confirmation.setFileList(paths);
+    confirmation.setFileList(files);
     confirmation.setSavings(bytes);
     return confirmation.exec();
 }
@@ -51,28 +43,40 @@ void TfrmDup::deleteOneFile(int row) {
     if (row < 1 || row > m_rowsFilled || !m_model->isKeyRow(row))
         return;
     const std::uint32_t key = m_model->keyOf(row);
-    // The exact bytes the engine found, never a path read back from the display text.
-    const std::string path = m_engine->resultPath(key);
+    // The file as the scan found it (exact path bytes and identity), never a path read back from
+    // the display text.
+    const ListedEntry file = m_engine->resultEntry(key);
     const bool marking = !m_model->isMarked(row);
     m_model->setMarked(row, marking);
     if (marking) {
-        if (const auto size = ExistingFileSize(path)) {
+        // Only a file that is still the one listed counts towards the total.
+        if (const auto size = ListedFileSizeNow(file)) {
             m_counted[key] = *size;
             ++m_markedCount;
-            m_markedBytes += *size;
+            m_markedBytes = SaturatingAdd(m_markedBytes, *size);
         }
-        m_lbDeleted.push_back(path);
+        m_lbDeleted.push_back(file);
     } else {
         if (auto it = m_counted.find(key); it != m_counted.end()) {
             --m_markedCount;
-            m_markedBytes -= it->second;
+            m_markedBytes = SaturatingSub(m_markedBytes, it->second);
             m_counted.erase(it);
         }
-        // Paths differ by letter case on this file system: only the identical path is taken out.
-        if (auto it = std::find(m_lbDeleted.begin(), m_lbDeleted.end(), path); it != m_lbDeleted.end())
+        // Paths differ by letter case on this file system: only the identical file is taken out.
+        const std::string path = file.path();
+        auto same = [&](const ListedEntry& e) { return e.identity == file.identity && e.path() == path; };
+        if (auto it = std::find_if(m_lbDeleted.begin(), m_lbDeleted.end(), same); it != m_lbDeleted.end())
             m_lbDeleted.erase(it);
     }
     showMarkedTotals();
+}
+
+std::vector<std::string> TfrmDup::lbDeleted() const {
+    std::vector<std::string> paths;
+    paths.reserve(m_lbDeleted.size());
+    for (const ListedEntry& file : m_lbDeleted)
+        paths.push_back(file.path());
+    return paths;
 }
 
 void TfrmDup::showMarkedTotals() {
