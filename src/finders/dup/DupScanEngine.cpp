@@ -178,11 +178,6 @@ std::string DupScanEngine::resultPath(std::size_t index) const {
     return index < d->results.size() ? d->store.path(d->results[index]) : std::string();
 }
 
-ListedEntry DupScanEngine::resultEntry(std::size_t index) const {
-    auto e = ListedEntry::listNow(resultPath(index));
-    return e ? *e : ListedEntry{};
-}
-
 std::int64_t DupScanEngine::resultSize(std::size_t index) const {
     return index < d->results.size() ? d->store.record(d->results[index]).size : 0;
 }

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "common/StringGridModel.h"
-#include "platform/ListedEntry.h"
 
 #include <QString>
 #include <cstdint>
@@ -66,7 +65,6 @@ public:
     std::size_t resultCount() const;
     QString resultLine(std::size_t index) const;      // the record line (tab-separated fields)
     std::string resultPath(std::size_t index) const;  // exact bytes of the file's path
-    ListedEntry resultEntry(std::size_t index) const; // PROVISIONAL
     std::int64_t resultSize(std::size_t index) const; // bytes
     std::vector<std::uint32_t> resultKeys() const;    // 0 .. resultCount()-1, for the grid
     QStringList resultLines() const;                  // every record line, for the clipboard
