@@ -182,6 +182,7 @@ struct DupRecordStore::Ranks {
 void DupRecordStore::clear() {
     m_records = {};
     m_names = {};
+    m_roots = {};
     m_folders = {};
     m_typeNames = {};
     m_typeUtf8 = {};
@@ -189,11 +190,33 @@ void DupRecordStore::clear() {
     m_texts.clear();
 }
 
-bool DupRecordStore::addFolder(const std::string& path, bool searchPath) {
-    if (m_folders.size() >= std::numeric_limits<std::uint32_t>::max())
+bool DupRecordStore::addRoot(const std::string& path, EntryIdentity identity) {
+    if (m_roots.size() >= std::numeric_limits<std::uint32_t>::max())
+        return false;
+    m_roots.push_back({path, identity});
+    return true;
+}
+
+bool DupRecordStore::addFolder(const std::string& path, bool searchPath, EntryIdentity identity) {
+    // The folder index shares its word with a flag: 31 bits.
+    if (m_roots.empty() || m_folders.size() >= (std::uint32_t(1) << 31) - 1)
+        return false;
+    const std::string& root = m_roots.back().path;
+    std::size_t relative = 0;
+    if (path == root)
+        relative = path.size();
+    else if (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
+             (root.back() == '/' || path[root.size()] == '/'))
+        relative = root.back() == '/' ? root.size() : root.size() + 1;
+    else
+        return false; // not below the root: there would be no way to reach it from there
+    if (path.size() > std::numeric_limits<std::uint32_t>::max())
         return false;
     Folder f;
     f.path = path;
+    f.identity = identity;
+    f.root = static_cast<std::uint32_t>(m_roots.size() - 1);
+    f.relative = static_cast<std::uint32_t>(relative);
     f.text = DisplayText(path);
     if (!f.text.endsWith(u'/'))
         f.text += u'/';
@@ -221,21 +244,36 @@ std::uint32_t DupRecordStore::typeOf(std::string_view name) {
     return index;
 }
 
-bool DupRecordStore::add(std::string_view name, std::int64_t size, std::uint32_t modified,
+std::uint32_t DupRecordStore::typeIndex(std::string_view name) const {
+    std::size_t dot = name.rfind('.');
+    std::string_view ext = dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+    auto it = m_types.find(ext);
+    return it != m_types.end() ? it->second : 0; // every name's extension was added with its record
+}
+
+std::vector<std::uint32_t> DupRecordStore::recordTypes() const {
+    std::vector<std::uint32_t> types(m_records.size());
+    for (std::size_t i = 0; i < m_records.size(); ++i)
+        types[i] = typeIndex(name(i));
+    return types;
+}
+
+bool DupRecordStore::add(std::string_view name, std::int64_t size, std::uint64_t inode, std::uint32_t modified,
                          std::uint32_t accessed) {
-    if (m_folders.empty() || name.size() > std::numeric_limits<std::uint16_t>::max() ||
+    // The arena must stay addressable by 32-bit offsets up to its end, which closes the last name.
+    if (m_folders.empty() || name.empty() ||
         m_names.size() + name.size() > std::numeric_limits<std::uint32_t>::max() ||
         m_records.size() >= std::numeric_limits<std::uint32_t>::max())
         return false;
+    typeOf(name);
     DupRecord r{};
     r.size = size;
+    r.inode = inode;
     r.nameOffset = static_cast<std::uint32_t>(m_names.size());
-    r.nameLength = static_cast<std::uint16_t>(name.size());
-    r.folder = static_cast<std::uint32_t>(m_folders.size() - 1);
+    r.folder = static_cast<std::uint32_t>(m_folders.size() - 1) & 0x7FFFFFFFu;
+    r.needsCare = IsCleanName(name) ? 0 : 1;
     r.modified = modified;
     r.accessed = accessed;
-    r.type = typeOf(name);
-    r.flags = IsCleanName(name) ? 0 : NameNeedsCare;
     m_names.append(name);
     m_records.push_back(r);
     return true;
@@ -246,11 +284,29 @@ std::string DupRecordStore::path(std::size_t i) const {
     std::string p = m_folders[r.folder].path;
     if (p.empty() || p.back() != '/')
         p += '/';
-    p += name(r);
+    p += name(i);
     return p;
 }
 
-QString DupRecordStore::nameText(const DupRecord& r) const { return DisplayText(name(r)); }
+ListedEntry DupRecordStore::entry(std::size_t i) const {
+    const DupRecord& r = m_records[i];
+    const Folder& f = m_folders[r.folder];
+    const Root& root = m_roots[f.root];
+    ListedEntry e;
+    e.root = root.path;
+    e.rootIdentity = root.identity;
+    e.folder = f.path.substr(f.relative);
+    e.folderIdentity = f.identity;
+    e.name = name(i);
+    e.identity = {f.identity.device, static_cast<ino_t>(r.inode)};
+    e.isFolder = false;
+    e.size = r.size;
+    e.modified = r.modified;
+    e.modifiedKnown = true;
+    return e;
+}
+
+QString DupRecordStore::nameText(std::size_t i) const { return DisplayText(name(i)); }
 
 QString DupRecordStore::folderField(const DupRecord& r) const {
     const Folder& f = m_folders[r.folder];
@@ -263,7 +319,7 @@ QString DupRecordStore::field(std::size_t i, int n, bool dupMode) const {
         ++n; // the hog layout is the duplicates layout without the name, with the path in place of the folder
     switch (n) {
     case 1:
-        return nameText(r).leftJustified(NameWidth, u' ');
+        return nameText(i).leftJustified(NameWidth, u' ');
     case 2:
         return SizeInKText(r.size) + QStringLiteral(" K");
     case 3:
@@ -277,11 +333,11 @@ QString DupRecordStore::field(std::size_t i, int n, bool dupMode) const {
             return folderField(r);
         {
             const Folder& f = m_folders[r.folder];
-            QString p = f.text + nameText(r);
+            QString p = f.text + nameText(i);
             return f.searchPath ? p + kMarker : p;
         }
     case 7:
-        return m_typeNames[r.type];
+        return m_typeNames[typeIndex(name(i))];
     default:
         return {};
     }
@@ -373,9 +429,9 @@ bool equalFolded(std::string_view a, std::string_view b) {
 
 } // namespace
 
-std::string DupRecordStore::nameFieldKey(const DupRecord& r) const {
+std::string DupRecordStore::nameFieldKey(std::size_t i) const {
     // The name field as its line shows it (padded to the width), folded: keys compare as the fields.
-    NameView nv(name(r), r.flags & NameNeedsCare);
+    NameView nv(name(i), m_records[i].needsCare);
     std::string key(nv.text);
     for (char& c : key)
         c = FoldAsciiChar(c);
@@ -418,7 +474,7 @@ std::vector<std::uint32_t> DupRecordStore::candidateOrder() const {
     std::unordered_map<std::string_view, std::uint32_t, FoldedHash, FoldedEqual> ids;
     std::vector<std::uint32_t> nameId(n), firstOf;
     for (std::size_t i = 0; i < n; ++i) {
-        auto [it, added] = ids.try_emplace(name(m_records[i]), static_cast<std::uint32_t>(firstOf.size()));
+        auto [it, added] = ids.try_emplace(name(i), static_cast<std::uint32_t>(firstOf.size()));
         if (added)
             firstOf.push_back(static_cast<std::uint32_t>(i));
         nameId[i] = it->second;
@@ -426,20 +482,21 @@ std::vector<std::uint32_t> DupRecordStore::candidateOrder() const {
     ids = {};
     std::vector<std::string> keys(firstOf.size());
     for (std::size_t k = 0; k < firstOf.size(); ++k)
-        keys[k] = nameFieldKey(m_records[firstOf[k]]);
+        keys[k] = nameFieldKey(firstOf[k]);
     std::vector<std::uint32_t> byName(firstOf.size());
     std::iota(byName.begin(), byName.end(), 0u);
     std::sort(byName.begin(), byName.end(), [&](std::uint32_t a, std::uint32_t b) {
         if (int c = keys[a].compare(keys[b]))
             return c < 0;
         // Names that show alike but differ in their bytes stay apart, so each run is one name.
-        return compareRawFolded(name(m_records[firstOf[a]]), name(m_records[firstOf[b]])) < 0;
+        return compareRawFolded(name(firstOf[a]), name(firstOf[b])) < 0;
     });
     keys = {};
     std::vector<std::uint32_t> nameRank(firstOf.size());
     for (std::size_t k = 0; k < byName.size(); ++k)
         nameRank[byName[k]] = static_cast<std::uint32_t>(k);
 
+    const std::vector<std::uint32_t> types = recordTypes();
     // Every field as a number but large size texts: the sort compares integers.
     struct Item {
         std::uint64_t k1; // name rank, size order
@@ -453,7 +510,7 @@ std::vector<std::uint32_t> DupRecordStore::candidateOrder() const {
         items[i].k1 = (std::uint64_t(nameRank[nameId[i]]) << 32) | sizeTextOrder(r.size);
         items[i].k2 = (std::uint64_t(ranks.date[dateKey(r.modified)]) << 35) |
                       (std::uint64_t(ranks.time[timeKey(r.modified)]) << 18) | ranks.date[dateKey(r.accessed)];
-        items[i].k3 = (std::uint64_t(ranks.folderField[r.folder]) << 32) | ranks.type[r.type];
+        items[i].k3 = (std::uint64_t(ranks.folderField[r.folder]) << 32) | ranks.type[types[i]];
         items[i].index = static_cast<std::uint32_t>(i);
     }
     std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
@@ -478,6 +535,7 @@ std::vector<std::uint32_t> DupRecordStore::candidateOrder() const {
 
 std::vector<std::uint32_t> DupRecordStore::hogOrder() const {
     const Ranks ranks = makeRanks();
+    const std::vector<std::uint32_t> types = recordTypes();
     // Largest first, then the dates and time descending: keys are complemented.
     std::vector<std::uint64_t> k1(m_records.size()), k2(m_records.size());
     for (std::size_t i = 0; i < m_records.size(); ++i) {
@@ -500,7 +558,7 @@ std::vector<std::uint32_t> DupRecordStore::hogOrder() const {
         if (c == 0) {
             const Folder& fa = m_folders[a.folder];
             const Folder& fb = m_folders[b.folder];
-            NameView na(name(a), a.flags & NameNeedsCare), nb(name(b), b.flags & NameNeedsCare);
+            NameView na(name(ia), a.needsCare), nb(name(ib), b.needsCare);
             TextSeq sa, sb;
             sa.part[0] = fa.folded, sa.part[1] = na.text, sa.parts = 2;
             sb.part[0] = fb.folded, sb.part[1] = nb.text, sb.parts = 2;
@@ -509,11 +567,11 @@ std::vector<std::uint32_t> DupRecordStore::hogOrder() const {
             if (fb.searchPath)
                 sb.part[sb.parts++] = kMarkerBytes;
             c = compareSeq(sb, sa);
-            if (c == 0 && ((a.flags | b.flags) & NameNeedsCare))
-                c = compareRawFolded(name(b), name(a));
+            if (c == 0 && (a.needsCare || b.needsCare))
+                c = compareRawFolded(name(ib), name(ia));
         }
         if (c == 0)
-            c = cmp(ranks.type[b.type], ranks.type[a.type]);
+            c = cmp(ranks.type[types[ib]], ranks.type[types[ia]]);
         return c != 0 ? c < 0 : ia > ib;
     };
     return sortByKeys(k1, k2, before);
@@ -522,13 +580,15 @@ std::vector<std::uint32_t> DupRecordStore::hogOrder() const {
 bool DupRecordStore::sameKey(std::uint32_t ia, std::uint32_t ib, bool exact) const {
     const DupRecord& a = m_records[ia];
     const DupRecord& b = m_records[ib];
-    if (!equalFolded(name(a), name(b)))
+    if (!equalFolded(name(ia), name(ib)))
         return false;
     return !exact || compareSizeText(a.size, b.size) == 0;
 }
 
 std::size_t DupRecordStore::memoryBytes() const {
     std::size_t bytes = m_records.capacity() * sizeof(DupRecord) + m_names.capacity();
+    for (const Root& r : m_roots)
+        bytes += sizeof(Root) + r.path.capacity();
     for (const Folder& f : m_folders)
         bytes += sizeof(Folder) + f.path.capacity() + std::size_t(f.text.capacity()) * 2 + f.shown.capacity() +
                  f.folded.capacity();
@@ -538,14 +598,15 @@ std::size_t DupRecordStore::memoryBytes() const {
 void DupRecordStore::appendLine(std::size_t i, bool dupMode, std::string& out) const {
     const DupRecord& r = m_records[i];
     const Folder& f = m_folders[r.folder];
-    NameView nv(name(r), r.flags & NameNeedsCare);
+    const std::string_view raw = name(i);
+    NameView nv(raw, r.needsCare);
     char size[32];
     const std::string_view sizeText(size, sizeTextBytes(r.size, size));
     const std::string_view modDate = m_texts.dateText(dateKey(r.modified));
     const std::string_view modTime = m_texts.timeText(timeKey(r.modified));
     const std::string_view accDate = m_texts.dateText(dateKey(r.accessed));
     const std::string_view marker = f.searchPath ? kMarkerBytes : std::string_view();
-    const std::string& type = m_typeUtf8[r.type];
+    const std::string& type = m_typeUtf8[typeIndex(raw)];
     std::size_t pad = 0;
     // At least two bytes per UTF-16 unit: from 28 bytes on a name fills the width by itself.
     if (dupMode && nv.text.size() < 2 * NameWidth)

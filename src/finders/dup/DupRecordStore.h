@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "finders/dup/FileDateTimeTexts.h"
+#include "platform/ListedEntry.h"
 
 #include <QString>
 #include <cstdint>
@@ -9,17 +10,18 @@
 #include <unordered_map>
 #include <vector>
 
-// One listed file, kept compact: the folder path is stored once per folder, the name as bytes in
-// one arena, times as packed words and the type as an index. Its record line is made only when asked.
+// One listed file, kept compact: the folder path, device and identity are stored once per folder,
+// the name as bytes in one arena, times as packed words. The name ends where the next record's
+// begins (records are appended in arena order); the type follows from the name's extension. Its
+// record line is made only when asked.
 struct DupRecord {
-    std::int64_t size;           // bytes
-    std::uint32_t nameOffset;    // into the name arena
-    std::uint32_t folder;        // index of its folder
-    std::uint32_t modified;      // packed local date-time of the last write
-    std::uint32_t accessed;      // packed local date-time of the last access
-    std::uint32_t type;          // index of its type name
-    std::uint16_t nameLength;    // bytes (a name is at most 255 bytes)
-    std::uint16_t flags;         // NameNeedsCare when the name is not clean UTF-8
+    std::int64_t size;            // bytes
+    std::uint64_t inode;          // the file's inode; the device is its folder's
+    std::uint32_t nameOffset;     // into the name arena
+    std::uint32_t folder : 31;    // index of its folder
+    std::uint32_t needsCare : 1;  // the name is not clean UTF-8: its display text differs from its bytes
+    std::uint32_t modified;       // packed local date-time of the last write
+    std::uint32_t accessed;       // packed local date-time of the last access
 };
 static_assert(sizeof(DupRecord) == 32, "a listed file must stay at 32 bytes besides its name");
 
@@ -29,21 +31,30 @@ static_assert(sizeof(DupRecord) == 32, "a listed file must stay at 32 bytes besi
 // path (+ marker), type.
 class DupRecordStore {
 public:
-    static constexpr std::uint16_t NameNeedsCare = 1;
     static constexpr int NameWidth = 14;
 
     void clear();
     std::size_t size() const { return m_records.size(); }
 
-    // Starts a folder (exact path bytes, no trailing "/" but at the root) for the records that
-    // follow. False when the folder table is full.
-    bool addFolder(const std::string& path, bool searchPath);
+    // Starts a walked root (its path text as opened, no trailing "/" but "/", and its identity) for
+    // the folders that follow. False when the root table is full.
+    bool addRoot(const std::string& path, EntryIdentity identity);
+    // Starts a folder of the current root (exact path bytes beginning with the root's path, no
+    // trailing "/" but at "/") for the records that follow. False when the folder table is full or
+    // the folder does not lie in the current root.
+    bool addFolder(const std::string& path, bool searchPath, EntryIdentity identity);
     // Adds a file of the current folder. False when a table is full (the record is not added).
-    bool add(std::string_view name, std::int64_t size, std::uint32_t modified, std::uint32_t accessed);
+    bool add(std::string_view name, std::int64_t size, std::uint64_t inode, std::uint32_t modified,
+             std::uint32_t accessed);
 
     const DupRecord& record(std::size_t i) const { return m_records[i]; }
-    std::string_view name(const DupRecord& r) const { return {m_names.data() + r.nameOffset, r.nameLength}; }
+    std::string_view name(std::size_t i) const {
+        const std::size_t end = i + 1 < m_records.size() ? m_records[i + 1].nameOffset : m_names.size();
+        return {m_names.data() + m_records[i].nameOffset, end - m_records[i].nameOffset};
+    }
     std::string path(std::size_t i) const;
+    // What a delete needs to reach the file again from its root and check that it is unchanged.
+    ListedEntry entry(std::size_t i) const;
 
     // Field n (1-based) of the record's line; "" beyond the last field.
     QString field(std::size_t i, int n, bool dupMode) const;
@@ -64,11 +75,18 @@ public:
     std::size_t memoryBytes() const;
 
 private:
+    struct Root {
+        std::string path; // as opened for the walk
+        EntryIdentity identity;
+    };
     struct Folder {
         std::string path;    // exact bytes
         QString text;        // display text ending in "/" (no marker)
         std::string shown;   // text in UTF-8
         std::string folded;  // shown with a-z folded, for ordering
+        EntryIdentity identity;
+        std::uint32_t root = 0;      // index of its root
+        std::uint32_t relative = 0;  // where the path below the root begins in path
         bool searchPath = false;
     };
     struct Ranks;
@@ -77,15 +95,21 @@ private:
         std::size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>()(s); }
     };
 
-    QString nameText(const DupRecord& r) const;
+    QString nameText(std::size_t i) const;
     // The name field of the record's line, folded: name fields order as their keys.
-    std::string nameFieldKey(const DupRecord& r) const;
+    std::string nameFieldKey(std::size_t i) const;
     QString folderField(const DupRecord& r) const;
+    // The type index of a name's extension: typeOf adds an extension met for the first time,
+    // typeIndex finds one that was added.
     std::uint32_t typeOf(std::string_view name);
+    std::uint32_t typeIndex(std::string_view name) const;
+    // typeIndex of every record, for the sorts.
+    std::vector<std::uint32_t> recordTypes() const;
     Ranks makeRanks() const;
 
     std::vector<DupRecord> m_records;
     std::string m_names;
+    std::vector<Root> m_roots;
     std::vector<Folder> m_folders;
     std::vector<QString> m_typeNames;
     std::vector<std::string> m_typeUtf8;

@@ -36,6 +36,7 @@ struct DupScanEngine::Impl final : FolderVisitor {
     std::int64_t high = 0;
     bool abortScan = false;
     bool folderAdded = false; // the folder of the current file pass is in the store
+    bool rootPending = false; // the next folder entered is a root given to scanDrive
     std::int64_t files = 0;
     std::int64_t folders = 0;
 
@@ -74,6 +75,12 @@ struct DupScanEngine::Impl final : FolderVisitor {
     // FolderVisitor
     bool shouldStop() override { return abortScan; }
     void enterFolder(const FolderHandle& folder) override {
+        if (rootPending) {
+            // Files are reached again later from the root as it was opened, so it is kept as such.
+            rootPending = false;
+            if (!store.addRoot(folder.path(), folder.identity()))
+                refuse();
+        }
         ++folders;
         showStatus(folder);
     }
@@ -97,13 +104,14 @@ struct DupScanEngine::Impl final : FolderVisitor {
         }
         if (!folderAdded) {
             bool marked = searchList().IsSearchPathFolder(DisplayText(folder.path()));
-            if (!store.addFolder(folder.path(), marked)) {
+            if (!store.addFolder(folder.path(), marked, folder.identity())) {
                 refuse();
                 return;
             }
             folderAdded = true;
         }
-        if (!store.add(entry.name, entry.size, packer.pack(entry.lastWrite), packer.pack(entry.lastAccess)))
+        if (!store.add(entry.name, entry.size, entry.inode, packer.pack(entry.lastWrite),
+                       packer.pack(entry.lastAccess)))
             refuse();
     }
 };
@@ -132,7 +140,10 @@ void DupScanEngine::begin(const DupScanCriteria& criteria) {
 bool DupScanEngine::scanDrive(const std::string& rootPath) {
     if (d->abortScan)
         return true;
-    return d->walker.walk(rootPath, *d);
+    d->rootPending = true;
+    const bool opened = d->walker.walk(rootPath, *d);
+    d->rootPending = false;
+    return opened;
 }
 
 void DupScanEngine::finish(bool exact) {
@@ -176,6 +187,10 @@ QString DupScanEngine::resultLine(std::size_t index) const {
 
 std::string DupScanEngine::resultPath(std::size_t index) const {
     return index < d->results.size() ? d->store.path(d->results[index]) : std::string();
+}
+
+ListedEntry DupScanEngine::resultEntry(std::size_t index) const {
+    return index < d->results.size() ? d->store.entry(d->results[index]) : ListedEntry();
 }
 
 std::int64_t DupScanEngine::resultSize(std::size_t index) const {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "common/StringGridModel.h"
+#include "platform/ListedEntry.h"
 
 #include <QString>
 #include <cstdint>
@@ -65,6 +66,9 @@ public:
     std::size_t resultCount() const;
     QString resultLine(std::size_t index) const;      // the record line (tab-separated fields)
     std::string resultPath(std::size_t index) const;  // exact bytes of the file's path
+    // The file as listed: its root as walked, its folder below the root, name, identities, size and
+    // the packed write time its line shows. What a delete needs to reach it and check it.
+    ListedEntry resultEntry(std::size_t index) const;
     std::int64_t resultSize(std::size_t index) const; // bytes
     std::vector<std::uint32_t> resultKeys() const;    // 0 .. resultCount()-1, for the grid
     QStringList resultLines() const;                  // every record line, for the clipboard

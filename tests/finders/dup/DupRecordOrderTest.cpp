@@ -33,14 +33,15 @@ DupRecordStore makeStore(unsigned seed) {
         PackDosDateTime(2050, 6, 15, 12, 0, 0)};
     std::mt19937 rng(seed);
     DupRecordStore store;
+    store.addRoot("/", {});
     const std::vector<std::pair<std::string, bool>> folders = {
         {"/", false}, {"/a", false}, {"/a/b", true}, {"/A", false}, {"/a b", false}, {"/ab", true}, {"/a\x01z", false}};
     for (int f = 0; f < 12; ++f) {
         const auto& folder = folders[rng() % folders.size()];
-        store.addFolder(folder.first, folder.second);
+        store.addFolder(folder.first, folder.second, {});
         for (int i = 0; i < 40; ++i)
-            store.add(names[rng() % names.size()], sizes[rng() % sizes.size()], times[rng() % times.size()],
-                      times[rng() % times.size()]);
+            store.add(names[rng() % names.size()], sizes[rng() % sizes.size()], std::uint64_t(i),
+                      times[rng() % times.size()], times[rng() % times.size()]);
     }
     return store;
 }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/DisplayText.h"
+#include "common/DosDateTime.h"
 #include "common/RecordField.h"
 #include "common/SearchPathList.h"
+#include "finders/dup/DupRecordStore.h"
 #include "finders/dup/DupScanEngine.h"
 #include "support/RecordingMessageService.h"
 #include "support/TempTree.h"
@@ -322,4 +324,72 @@ TEST(DupScanEngine, CellTextIsTheFieldOfTheLineAndMissingRootsFail) {
     }
     s.engine.begin(dups());
     EXPECT_FALSE(s.engine.scanDrive(t.path("missing")));
+}
+
+TEST(DupScanEngine, ResultEntriesReachTheirFilesFromTheRootAsWalked) {
+    TempTree t;
+    t.file("top/same.txt", 10);
+    t.file("top/a/b/same.txt", 20);
+    t.file("top/a/odd\tname\xff", 30);
+    t.file("else/same.txt", 40);
+    t.symlink("link", "top");
+    Scan s;
+    // The root named through a link, with and without a trailing "/", is walked once as that link.
+    s.run(hogs(), {t.path("link") + "/", t.path("link"), t.path("else")});
+    ASSERT_EQ(s.engine.resultCount(), 4u);
+    struct stat top {}, other {};
+    ASSERT_EQ(stat(t.path("top").c_str(), &top), 0);
+    ASSERT_EQ(stat(t.path("else").c_str(), &other), 0);
+    std::vector<std::string> folders;
+    for (std::size_t i = 0; i < s.engine.resultCount(); ++i) {
+        const ListedEntry e = s.engine.resultEntry(i);
+        EXPECT_EQ(e.path(), s.engine.resultPath(i));
+        const bool inElse = e.root == t.path("else");
+        EXPECT_EQ(e.root, inElse ? t.path("else") : t.path("link"));
+        const struct stat& root = inElse ? other : top;
+        EXPECT_EQ(e.rootIdentity, (EntryIdentity{root.st_dev, root.st_ino}));
+        struct stat st {}, folder {};
+        ASSERT_EQ(lstat(e.path().c_str(), &st), 0) << e.path();
+        ASSERT_EQ(stat(e.folderPath().c_str(), &folder), 0);
+        EXPECT_EQ(e.identity, (EntryIdentity{st.st_dev, st.st_ino}));
+        EXPECT_EQ(e.folderIdentity, (EntryIdentity{folder.st_dev, folder.st_ino}));
+        EXPECT_EQ(e.name, e.path().substr(e.path().rfind('/') + 1));
+        EXPECT_FALSE(e.isFolder);
+        EXPECT_EQ(e.size, st.st_size);
+        EXPECT_TRUE(e.modifiedKnown);
+        EXPECT_EQ(e.modified, PackFileTime(st.st_mtim));
+        EXPECT_EQ(FileDateText(e.modified), RecordField(s.engine.resultLine(i), 2));
+        folders.push_back(e.folder);
+    }
+    std::sort(folders.begin(), folders.end());
+    EXPECT_EQ(folders, (std::vector<std::string>{"", "", "a", "a/b"}));
+    EXPECT_EQ(s.engine.resultEntry(4).name, ""); // beyond the results: an empty entry
+}
+
+TEST(DupRecordStore, FoldersArePlacedBelowTheirRootAndRecordsStaySmall) {
+    EXPECT_EQ(sizeof(DupRecord), 32u);
+    DupRecordStore store;
+    EXPECT_FALSE(store.addFolder("/a", false, {})); // no root yet
+    ASSERT_TRUE(store.addRoot("/", {1, 2}));
+    ASSERT_TRUE(store.addFolder("/", false, {1, 2}));
+    ASSERT_TRUE(store.add("x", 1, 7, 0, 0));
+    ASSERT_TRUE(store.addFolder("/a/b", false, {1, 3}));
+    ASSERT_TRUE(store.add("y.txt", 2, 8, 0, 0));
+    ASSERT_TRUE(store.addRoot("/r", {4, 5}));
+    EXPECT_FALSE(store.addFolder("/rx/y", false, {4, 6})); // shares the text, not the folder
+    EXPECT_FALSE(store.addFolder("/a", false, {1, 6}));
+    ASSERT_TRUE(store.addFolder("/r/s", false, {4, 6}));
+    ASSERT_TRUE(store.add("zz", 3, 9, 0, 0));
+    const std::vector<std::tuple<std::string, std::string, std::string, ino_t>> want = {
+        {"/", "", "x", 7}, {"/", "a/b", "y.txt", 8}, {"/r", "s", "zz", 9}};
+    ASSERT_EQ(store.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        const ListedEntry e = store.entry(i);
+        EXPECT_EQ(e.root, std::get<0>(want[i]));
+        EXPECT_EQ(e.folder, std::get<1>(want[i]));
+        EXPECT_EQ(e.name, std::get<2>(want[i])); // lengths follow from the next record's offset
+        EXPECT_EQ(e.identity.inode, std::get<3>(want[i]));
+        EXPECT_EQ(e.identity.device, e.folderIdentity.device);
+        EXPECT_EQ(e.path(), store.path(i));
+    }
 }
