@@ -2,6 +2,7 @@
 #include "delete/FolderTreeDelete.h"
 #include "platform/CurrentFolder.h"
 #include "support/RecordingMessageService.h"
+#include "support/ScopedMount.h"
 #include "support/TempTree.h"
 #include "DeleteTestSupport.h"
 
@@ -151,13 +152,9 @@ TEST_F(FolderTreeDeleteTest, ThreeThousandLevelsDeep) {
 TEST_F(FolderTreeDeleteTest, MountedFilesystemInsideIsNotEntered) {
     tree.file("victim/mnt/.keep", 0);
     tree.file("victim/plain.txt", 2);
-    if (::mount("none", tree.path("victim/mnt").c_str(), "tmpfs", 0, "size=1m") != 0)
+    ScopedMount mount("none", tree.path("victim/mnt"), "tmpfs", 0);
+    if (!mount.mounted)
         GTEST_SKIP() << "cannot mount here";
-    // Unmounted before the fixture tree is removed, whatever the test's outcome.
-    struct Unmount {
-        std::string at;
-        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
-    } unmount{tree.path("victim/mnt")};
     tree.file("victim/mnt/inside.txt", 4);
     EXPECT_TRUE(run("victim"));
     EXPECT_TRUE(exists(tree.path("victim/mnt/inside.txt")));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FolderHandle.h"
 #include "platform/Trash.h"
+#include "support/ScopedMount.h"
 #include "support/TempTree.h"
 #include "DeleteTestSupport.h"
 
@@ -169,12 +170,9 @@ TEST(TrashTest, OtherFilesystemsUseTheirTopFolderTrashAsTheDesktopLibraryDoes) {
 TEST(TrashTest, AFilesystemWithoutATrashFailsAndKeepsTheFile) {
     TempTree tree;
     const std::string at = tree.folder("ram");
-    if (::mount("none", at.c_str(), "tmpfs", 0, "size=1m") != 0)
+    ScopedMount mount("none", at, "tmpfs", 0);
+    if (!mount.mounted)
         GTEST_SKIP() << "cannot mount here";
-    struct Unmount {
-        std::string at;
-        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
-    } unmount{at};
     const std::string path = tree.file("ram/kept.txt", 1);
     EXPECT_FALSE(Trash::canTrash(at));
     const TrashOutcome outcome = trashFromFolder(path);

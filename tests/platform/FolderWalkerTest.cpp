@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FolderWalker.h"
+#include "support/ScopedMount.h"
 #include "support/TempTree.h"
 
 #include <algorithm>
@@ -89,18 +90,6 @@ std::vector<std::string> listingOrder(const std::string& path) {
         names.emplace_back(l.name(i));
     return names;
 }
-
-// Mounts a filesystem for one test and always takes it away again.
-struct ScopedMount {
-    std::string target;
-    bool mounted = false;
-    ScopedMount(const char* source, const std::string& where, const char* type, unsigned long flags)
-        : target(where), mounted(::mount(source, where.c_str(), type, flags, nullptr) == 0) {}
-    ~ScopedMount() {
-        if (mounted)
-            ::umount2(target.c_str(), MNT_DETACH);
-    }
-};
 
 } // namespace
 
@@ -298,15 +287,22 @@ TEST(FolderWalker, MountPointIsListedButNotEntered) {
     EXPECT_EQ(v.skipped[0], (std::pair<std::string, int>("mnt", EXDEV)));
 }
 
-TEST(FolderWalker, BindMountOfTheSameFilesystemIsWalkedOnce) {
+TEST(FolderWalker, BindMountOfTheSameFilesystemIsAMountToo) {
     TempTree t;
+    TempTree outside;
+    outside.file("elsewhere.txt", 1);
     t.file("src/f", 1);
     t.folder("bind");
-    ScopedMount m(t.path("src").c_str(), t.path("bind"), nullptr, MS_BIND);
-    if (!m.mounted)
+    t.folder("into-outside");
+    ScopedMount inner(t.path("src").c_str(), t.path("bind"), nullptr, MS_BIND);
+    ScopedMount outer(outside.root().c_str(), t.path("into-outside"), nullptr, MS_BIND);
+    if (!inner.mounted || !outer.mounted)
         GTEST_SKIP() << "no right to make a bind mount here";
     LogVisitor v(t.root());
     FolderWalker w;
     ASSERT_TRUE(w.walk(t.root(), v));
-    EXPECT_EQ(v.files.size(), 1u);
+    // Neither mount is entered, though both lie on the root's own filesystem.
+    EXPECT_EQ(v.files, (std::vector<std::string>{"src/f"}));
+    std::sort(v.skipped.begin(), v.skipped.end());
+    EXPECT_EQ(v.skipped, (std::vector<std::pair<std::string, int>>{{"bind", EXDEV}, {"into-outside", EXDEV}}));
 }
