@@ -203,10 +203,10 @@ FolderDeleteResult deleteFolderTree(const ListedEntry& folder, bool recycle) {
 QString FilesLeftNote(const FolderDeleteResult& result, bool recycle) {
     if (result.filesLeft <= 0)
         return {};
-    const QString count = FormatThousands(result.filesLeft) +
-                          (result.filesLeft == 1 ? QStringLiteral(" file") : QStringLiteral(" files"));
-    return count +
-           (recycle ? QStringLiteral(" could not be sent to the recycle bin and stayed where it was.")
-                    : QStringLiteral(" could not be deleted and stayed where it was.")) +
+    const bool one = result.filesLeft == 1;
+    return FormatThousands(result.filesLeft) + (one ? QStringLiteral(" file") : QStringLiteral(" files")) +
+           (recycle ? QStringLiteral(" could not be sent to the recycle bin and ")
+                    : QStringLiteral(" could not be deleted and ")) +
+           (one ? QStringLiteral("stayed where it was.") : QStringLiteral("stayed where they were.")) +
            QStringLiteral("\n\nThe first one:\n") + result.firstLeft;
 }

@@ -21,8 +21,10 @@ int CheckListedFile(const FolderHandle& folder, const ListedEntry& entry);
 int DeleteListedFile(const ListedEntry& entry);
 
 // Sends the listed file to the trash of its filesystem. outcome.error is ESTALE when it changed
-// since it was listed; entryProblem tells those (and a vanished file) from a trash that failed.
+// since it was listed.
 TrashOutcome TrashListedFile(const ListedEntry& entry);
+// True for the errors that are the file's own (it changed, or it is gone), as against a trash or a
+// disk that failed.
 bool IsEntryProblem(int error);
 
 // The size of the listed file now, when it is still the file that was listed; nullopt otherwise.

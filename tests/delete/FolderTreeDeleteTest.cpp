@@ -139,6 +139,31 @@ TEST_F(FolderTreeDeleteTest, DeniedFileStaysUncountedAndItsFoldersStay) {
     EXPECT_TRUE(exists(tree.path("victim/locked/keep.txt")));
     EXPECT_FALSE(exists(tree.path("victim/open")));
     EXPECT_FALSE(exists(tree.path("victim/two.txt")));
+    EXPECT_EQ(r.filesLeft, 1);
+    EXPECT_EQ(FilesLeftNote(r, false), "1 file could not be deleted and stayed where it was.\n\nThe first one:\n" +
+                                           QString::fromStdString(tree.path("victim/locked/keep.txt")) +
+                                           "\nPermission denied");
+}
+
+TEST_F(FolderTreeDeleteTest, RecycleThatLeavesFilesBehindSaysHowMany) {
+    tree.file("victim/a.txt", 1);
+    tree.file("victim/b.txt", 1);
+    tree.setMode("victim", 0777);
+    // A trash its user may not make: every file stays.
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(tree.folder("locked-data")));
+    {
+        AsUnprivileged nobody;
+        EXPECT_TRUE(run("victim", true));
+    }
+    qputenv("XDG_DATA_HOME", dataHome);
+    EXPECT_EQ(r.files, 0);
+    EXPECT_EQ(r.filesLeft, 2);
+    EXPECT_TRUE(FilesLeftNote(r, true).startsWith(
+        "2 files could not be sent to the recycle bin and stayed where they were.\n\nThe first one:\n"));
+    EXPECT_TRUE(FilesLeftNote(r, true).endsWith("\nPermission denied"));
+    EXPECT_TRUE(exists(tree.path("victim/a.txt")));
+    EXPECT_EQ(FilesLeftNote(FolderDeleteResult{}, true), "");
 }
 
 TEST_F(FolderTreeDeleteTest, ThreeThousandLevelsDeep) {

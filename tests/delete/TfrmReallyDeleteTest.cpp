@@ -3,6 +3,7 @@
 #include "delete/ui/TfrmReallyDelete.h"
 #include "platform/AppError.h"
 #include "support/RecordingMessageService.h"
+#include "support/ScopedMount.h"
 #include "support/TempTree.h"
 #include "DeleteTestSupport.h"
 
@@ -14,6 +15,8 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <limits>
+#include <unistd.h>
 
 namespace {
 QStringList listTexts(TfrmReallyDelete& w) {
@@ -224,4 +227,27 @@ TEST_F(ReallyDeleteTest, UnwritableTotalsStillEndTheRunAndSayWhatWasNotRecorded)
     EXPECT_TRUE(error.endsWith("\n\nNot recorded in the totals: 1 file and 4 bytes deleted.")) << error.toStdString();
     EXPECT_EQ(w.result(), QDialog::Accepted);
     EXPECT_TRUE(listTexts(w).isEmpty());
+}
+
+TEST_F(ReallyDeleteTest, SumsOfHugeFilesStopAtTheLargestNumber) {
+    ScopedMount ram("none", tree.folder("ram"), "tmpfs", 0);
+    if (!ram.mounted)
+        GTEST_SKIP() << "cannot mount here";
+    constexpr std::int64_t most = std::numeric_limits<std::int64_t>::max();
+    std::vector<ListedEntry> files;
+    for (const char* name : {"ram/huge-1", "ram/huge-2"}) {
+        const std::string path = tree.file(name, 0);
+        if (::truncate(path.c_str(), most) != 0)
+            GTEST_SKIP() << "this filesystem takes no file of 8 EiB";
+        files.push_back(listed(path));
+    }
+    TfrmReallyDelete w(nullptr);
+    w.setFileList(files);
+    w.setSavings(double(most) * 2);
+    w.show();
+    EXPECT_EQ(w.findChild<QLabel*>("lblSavings")->text(), "9,223,372,036,854,775,807 bytes");
+    messages.scriptAnswers({MessageAnswer::Yes});
+    click(w, "btDelete");
+    EXPECT_EQ(DeletionTotals::read().bytesDeleted, most);
+    EXPECT_EQ(DeletionTotals::read().filesDeleted, 2);
 }
