@@ -96,25 +96,26 @@ std::int64_t ProfileFile::parseWholeNumber(const QByteArray& text, bool* ok) {
     }
     if (i == t.size())
         return -1;
-    // Accumulate as a negative number so the most negative value fits too.
-    std::int64_t value = 0;
+    // Accumulate as a negative number so the most negative value fits too. A number beyond 64 bits
+    // stops at the limit: a huge total stays huge instead of reading as "nothing recorded".
     constexpr std::int64_t lowest = std::numeric_limits<std::int64_t>::min();
+    constexpr std::int64_t highest = std::numeric_limits<std::int64_t>::max();
+    std::int64_t value = 0;
+    bool beyond = false;
     for (; i < t.size(); ++i) {
-        char c = t[i];
+        const char c = t[i];
         if (c < '0' || c > '9')
             return -1;
-        int digit = c - '0';
-        if (value < (lowest + digit) / 10)
-            return -1;
-        value = value * 10 - digit;
-    }
-    if (!negative) {
-        if (value == lowest)
-            return -1;
-        value = -value;
+        const int digit = c - '0';
+        if (beyond || value < (lowest + digit) / 10)
+            beyond = true;
+        else
+            value = value * 10 - digit;
     }
     *ok = true;
-    return value;
+    if (negative)
+        return beyond ? lowest : value;
+    return beyond || value == lowest ? highest : -value;
 }
 
 std::int64_t ProfileFile::readInteger(const QString& section, const QString& key) const {

@@ -15,7 +15,7 @@ public:
     const QString& path() const { return m_path; }
 
     // The value of key in section; -1 when the file, the section or the key is missing, or when
-    // the value is not a whole number that fits in 64 bits.
+    // the value is not a whole number (see parseWholeNumber).
     std::int64_t readInteger(const QString& section, const QString& key) const;
 
     // Sets the keys of section to the values, in the order given, keeping every other line of the
@@ -24,8 +24,8 @@ public:
     // written; the file is then unchanged.
     void writeIntegers(const QString& section, const std::vector<std::pair<QString, std::int64_t>>& values) const;
 
-    // Parses a whole number (optional sign, decimal digits, blanks around it); ok is false when the
-    // text is anything else or does not fit in 64 bits.
+    // Parses a whole number (optional sign, decimal digits, blanks around it); a number beyond
+    // 64 bits gives the 64-bit maximum (minimum when negative). ok is false for any other text.
     static std::int64_t parseWholeNumber(const QByteArray& text, bool* ok);
 
 private:

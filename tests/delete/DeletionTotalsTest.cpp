@@ -140,7 +140,16 @@ TEST(ProfileFileTest, WholeNumbersOnly) {
     EXPECT_EQ(ProfileFile::parseWholeNumber("-9223372036854775808", &ok), INT64_MIN);
     EXPECT_TRUE(ok);
     EXPECT_EQ(ProfileFile::parseWholeNumber("9223372036854775807", &ok), INT64_MAX);
-    for (const char* bad : {"", "-", "12abc", "1.5", "9223372036854775808", "0x10", "1 2"}) {
+    // Beyond 64 bits: the limit of the number's sign.
+    for (const char* huge : {"9223372036854775808", "00099999999999999999999999", "+18446744073709551616"}) {
+        EXPECT_EQ(ProfileFile::parseWholeNumber(huge, &ok), INT64_MAX) << huge;
+        EXPECT_TRUE(ok) << huge;
+    }
+    for (const char* huge : {"-9223372036854775809", "-99999999999999999999999999"}) {
+        EXPECT_EQ(ProfileFile::parseWholeNumber(huge, &ok), INT64_MIN) << huge;
+        EXPECT_TRUE(ok) << huge;
+    }
+    for (const char* bad : {"", "-", "12abc", "1.5", "0x10", "1 2", "99999999999999999999x"}) {
         ProfileFile::parseWholeNumber(bad, &ok);
         EXPECT_FALSE(ok) << bad;
     }
