@@ -405,7 +405,11 @@ void ProfileFile::update(const std::function<void(Contents&)>& change) const {
         abandon(error);
     Contents contents = Contents::parse(bytes);
     change(contents);
-    if (const int error = replaceFile(target, contents.bytes(), st))
+    const QByteArray text = contents.bytes();
+    // A text that the next reading would refuse is as good as lost.
+    if (text.size() > maxBytes)
+        abandon(EFBIG);
+    if (const int error = replaceFile(target, text, st))
         abandon(error);
     // Closing the descriptor releases the lock, after the new file is in place.
 }

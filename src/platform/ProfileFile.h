@@ -59,7 +59,7 @@ public:
     // synced, renamed over it: a crash or a full disk leaves the old file whole), keeping its mode;
     // a symbolic link is kept and its target replaced. A missing file and folder are made.
     // Throws AppError("Unable to write to <path>\n<system reason>") when the file cannot be locked,
-    // read or written; the file is then unchanged.
+    // read or written, or when the new text would be larger than maxBytes; the file is then unchanged.
     void update(const std::function<void(Contents&)>& change) const;
     // update() that sets the keys of section to the values.
     void writeIntegers(const QString& section, const Values& values) const;

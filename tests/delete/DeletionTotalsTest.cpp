@@ -234,12 +234,14 @@ TEST_F(DeletionTotalsTest, OnlyASmallRegularFileIsReadAndNothingElseIsReplaced) 
         EXPECT_EQ(QFileInfo(DeletionTotals::settingsPath()).size(), ProfileFile::maxBytes + 1);
     }
     {
-        // A file of exactly the limit is read and written.
+        // At the limit the file is read and written, as long as the new text stays within it.
         auto home = place("limit");
         const QByteArray all = "[Vantorel]\nNdelete=5\nSizeDelete=5\nNWaste=0\nSizeWaste=0\nDelDate=40000\n";
         writeText(DeletionTotals::settingsPath(), all + QByteArray(ProfileFile::maxBytes - all.size(), '\n'));
         EXPECT_EQ(DeletionTotals::read().filesDeleted, 5);
         DeletionTotals::addDeletionTotals(1, 1, 0, 0);
+        EXPECT_EQ(DeletionTotals::read().filesDeleted, 6);
+        EXPECT_EQ(errorOf([] { DeletionTotals::addDeletionTotals(10, 0, 0, 0); }), writeError(EFBIG));
         EXPECT_EQ(DeletionTotals::read().filesDeleted, 6);
     }
 }
