@@ -7,6 +7,12 @@ vantorel_add_test(test_delete
 )
 # The desktop library's own trash, to compare the layout with.
 target_link_libraries(test_delete PRIVATE PkgConfig::GIO)
+# Records runs in the totals file from its own process, so the totals tests can race programs.
+add_executable(totals_adder ${CMAKE_CURRENT_LIST_DIR}/TotalsAdder.cpp)
+target_link_libraries(totals_adder PRIVATE vantorel_core)
+add_dependencies(test_delete totals_adder)
+target_compile_definitions(test_delete PRIVATE VANTOREL_TOTALS_ADDER="$<TARGET_FILE:totals_adder>")
+
 vantorel_add_test(test_delete_ui
   ${CMAKE_CURRENT_LIST_DIR}/DeleteTestSupport.h
   ${CMAKE_CURRENT_LIST_DIR}/TfrmReallyDeleteTest.cpp
