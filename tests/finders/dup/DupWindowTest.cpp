@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -398,6 +399,34 @@ TEST_F(DupWindow, HogSortsReorderRowsButTheClipboardKeepsScanOrder) {
 
     const QPoint at = w->sortMenuPosition();
     EXPECT_EQ(at, grid()->mapToGlobal(QPoint(grid()->width() / 2, 30)));
+}
+
+TEST_F(DupWindow, NamesWithLineBreakingCharactersStayOneClipboardLineEach) {
+    // NEL, a C1 control, the line separator and the paragraph separator in file names.
+    for (const char* name : {"n\xC2\x85m.bin", "c\xC2\x9B" "1.bin", "l\xE2\x80\xA8s.bin", "p\xE2\x80\xA9s.bin"})
+        tree.file(std::string("odd/") + name, 300 * 1024);
+    open(false);
+    button("btScan")->click();
+    ASSERT_EQ(w->rowsFilled(), 4);
+    QStringList names;
+    for (int row = 1; row <= 4; ++row)
+        names << QFileInfo(w->gridModel()->cellText(row, 4)).fileName();
+    names.sort();
+    EXPECT_EQ(names, (QStringList{"c?1.bin", "l?s.bin", "n?m.bin", "p?s.bin"}));
+
+    w->btClipClick();
+    const QString clip = QApplication::clipboard()->text();
+    for (QChar c : clip)
+        EXPECT_FALSE((c.unicode() >= 0x80 && c.unicode() <= 0x9F) || c == QChar(0x2028) || c == QChar(0x2029))
+            << int(c.unicode());
+    const QStringList lines = clip.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4);
+    for (const QString& line : lines)
+        EXPECT_EQ(line.count(u'\t'), 5) << line.toStdString();
+    // Marking still uses the exact bytes of the name.
+    selectRow(1);
+    button("btMark")->click();
+    EXPECT_TRUE(std::filesystem::exists(w->lbDeleted().at(0)));
 }
 
 TEST_F(DupWindow, ShrinkAndRestoreTheTopPanel) {
