@@ -259,6 +259,34 @@ TEST_F(DupWindow, MarkButtonMovesDownAndStaysOnTheLastRow) {
     EXPECT_EQ(w->markedBytes(), 2 * 300 * 1024);
 }
 
+TEST_F(DupWindow, AfterAScanTheFirstRowIsCurrentForMarkAndTheDeleteKey) {
+    tree.file("a/x.dat", 300 * 1024);
+    tree.file("b/x.dat", 300 * 1024);
+    tree.file("c/x.dat", 300 * 1024);
+    open(true);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    QTest::mouseClick(button("btScan"), Qt::LeftButton);
+    ASSERT_EQ(w->rowsFilled(), 3);
+    EXPECT_EQ(grid()->currentIndex().row(), 0);
+    EXPECT_TRUE(grid()->selectionModel()->isRowSelected(0, {}));
+    EXPECT_EQ(QApplication::focusWidget(), grid());
+
+    // No click on the grid first: Alt+M marks the first row and moves on, the Delete key the next.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_M, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w->gridModel()->isMarked(1); })); // an accelerator clicks a moment later
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+    EXPECT_TRUE(w->gridModel()->isMarked(2));
+    EXPECT_EQ(w->markedCount(), 2);
+    EXPECT_TRUE(button("btDelete")->isEnabled());
+
+    // A scan started from the keyboard does the same, and a new scan starts again at the top.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w->markedCount() == 0; }));
+    EXPECT_EQ(grid()->currentIndex().row(), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+    EXPECT_TRUE(w->gridModel()->isMarked(1));
+}
+
 TEST_F(DupWindow, UnmarkingTakesOutOnlyTheIdenticalPath) {
     // Names that differ only in letter case are two files here, and duplicates of each other.
     tree.file("a/dup.bin", 300 * 1024);

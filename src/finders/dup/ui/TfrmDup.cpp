@@ -460,6 +460,8 @@ void TfrmDup::scan(bool exact) {
         pnlSel->clear();
         ShowInfoMessage(QStringLiteral("No files found."));
     } else {
+        // Mark and the Delete key act on the current row: the first result is current at once.
+        grid->setCurrentGridRow(1);
         btPrint->show();
         btClip->show();
         btBrowse->setVisible(bool(m_browseHandOff));
