@@ -3,7 +3,12 @@
 #include "app/ScreenshotDir.h"
 #include "app/TGradientBack.h"
 #include "app/TfrmAbout.h"
+#include "app/THelpWindow.h"
 #include "app/TfrmMain.h"
+#include "app/VantorelApplication.h"
+#include "delete/ui/TfrmDelDirectory.h"
+#include "delete/ui/TfrmReallyDelete.h"
+#include "finders/dup/ui/TfrmDup.h"
 #include "support/RecordingMessageService.h"
 
 #include <QApplication>
@@ -175,6 +180,31 @@ TEST(MainWindow, AboutBoxOpensModallyAndCloses) {
     EXPECT_EQ(framesSeen, TDiskAnimation::FrameCount - 1);
     EXPECT_TRUE(frm.isVisible());
     EXPECT_TRUE(messages.records().empty());
+}
+
+TEST(MainWindow, CaptionsAreExactlyTheirOwnTexts) {
+    const QString before = QCoreApplication::applicationName();
+    VantorelApplication::setApplicationTitle();
+    EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("Vantorel '95"));
+    // The desktop appends a display name of the application's own to every window and box caption;
+    // while none is set, the display name merely follows the application name.
+    QCoreApplication::setApplicationName(QStringLiteral("probe"));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("probe"));
+    QCoreApplication::setApplicationName(before);
+
+    EXPECT_EQ(TfrmMain().windowTitle(), QStringLiteral("Vantorel '95"));
+    for (bool dupMode : {true, false}) {
+        TfrmDup finder(dupMode);
+        finder.show();
+        EXPECT_EQ(finder.windowTitle(), dupMode ? QStringLiteral("Find and delete duplicate files")
+                                                : QStringLiteral("Find and delete file hogs"));
+    }
+    EXPECT_EQ(TfrmReallyDelete(nullptr).windowTitle(), QStringLiteral("Delete/rename the following files:"));
+    EXPECT_EQ(TfrmDelDirectory(nullptr).windowTitle(), QStringLiteral("Delete directory, sub-directories and all files"));
+    THelpWindow* help = THelpWindow::showTopic(1);
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->windowTitle(), QStringLiteral("Vantorel '95 Help"));
+    delete help;
 }
 
 // The pictures for the documentation (scripts/screenshots.sh); under ctest they land in the build.
