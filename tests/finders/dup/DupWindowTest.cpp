@@ -180,6 +180,53 @@ TEST_F(DupWindow, NumbersOutsideTheRangeAreRefused) {
     EXPECT_EQ(child<QLineEdit>("num1")->text(), QStringLiteral("9999"));
 }
 
+TEST_F(DupWindow, TheKBLabelFollowsEverySpinnerClickAndEveryTypedChange) {
+    open(false);
+    child<QRadioButton>("rbBetween")->click();
+    struct Field {
+        const char* num;
+        const char* spinner;
+        const char* label;
+    };
+    for (const Field& f : {Field{"num1", "Spinner1", "lblKB1"}, Field{"num2", "Spinner2", "lblKB2"}}) {
+        SCOPED_TRACE(f.num);
+        auto* spin = w->findChild<QWidget*>(QString::fromLatin1(f.spinner));
+        ASSERT_NE(spin, nullptr);
+        const auto arrows = spin->findChildren<QAbstractButton*>();
+        ASSERT_EQ(arrows.size(), 2);
+        QLabel* label = child<QLabel>(f.label);
+        // Real presses and releases of the arrows, one step each.
+        QTest::mouseClick(arrows[0], Qt::LeftButton);
+        EXPECT_EQ(child<QLineEdit>(f.num)->text(), QStringLiteral("251"));
+        EXPECT_EQ(label->text(), QStringLiteral("KB (257024 bytes)"));
+        QTest::mouseClick(arrows[1], Qt::LeftButton);
+        QTest::mouseClick(arrows[1], Qt::LeftButton);
+        EXPECT_EQ(label->text(), QStringLiteral("KB (254976 bytes)"));
+
+        QLineEdit* num = child<QLineEdit>(f.num);
+        num->setFocus();
+        num->selectAll();
+        const QStringList expected{"KB (1024 bytes)", "KB (10240 bytes)", "KB (104448 bytes)", "KB ( 1.0 Meg)"};
+        const QString typed = QStringLiteral("1024");
+        for (int i = 0; i < typed.size(); ++i) {
+            QTest::keyClick(num, typed[i].toLatin1());
+            EXPECT_EQ(label->text(), expected[i]) << i;
+        }
+        // A number outside the range leaves the label until the field is checked on leaving it.
+        QTest::keyClick(num, '0');
+        EXPECT_EQ(label->text(), QStringLiteral("KB ( 1.0 Meg)"));
+        QTest::keyClick(num, Qt::Key_Backspace);
+        QTest::keyClick(num, Qt::Key_Backspace);
+        EXPECT_EQ(label->text(), QStringLiteral("KB (104448 bytes)"));
+        QTest::mouseClick(arrows[0], Qt::LeftButton); // steps from the typed number
+        EXPECT_EQ(num->text(), QStringLiteral("103"));
+        EXPECT_EQ(label->text(), QStringLiteral("KB (105472 bytes)"));
+    }
+    EXPECT_EQ(w->printTitle(), QStringLiteral("File Hogs in between KB (105472 bytes) and KB (105472 bytes) matching *.* "
+                                              "on drive(s) C: "));
+    EXPECT_TRUE(messages.records().empty());
+}
+
 TEST_F(DupWindow, DuplicateScanShowsRunsAndMarksByTheirExactPaths) {
     tree.file("a/Setup.exe", 256000);
     tree.file("b/setup.exe", 1280000);

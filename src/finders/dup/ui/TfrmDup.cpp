@@ -37,6 +37,14 @@ constexpr int ButtonHeight = 28;
 constexpr int DrivePanelTop = 8;
 
 const QString kRangeRefused = QStringLiteral("Value is not within required range");
+
+// The label beside a number field follows the number as it stands, whether stepped or typed; a
+// text that is no number in range leaves it alone until the field is left and checked.
+void ShowFieldKB(const NumField* field, QLabel* label) {
+    const auto value = field->number();
+    if (value && *value >= NumMin && *value <= NumMax)
+        label->setText(KiloToMega(*value));
+}
 } // namespace
 
 TfrmDup::TfrmDup(bool dupMode, QWidget* parent)
@@ -157,6 +165,8 @@ void TfrmDup::buildTopPanel() {
     connect(num2, &NumField::exited, this, [this] { num2Exit(); });
     connect(Spinner1, &UpDownSpinner::stepped, this, [this](int d) { stepNumField(num1, m_limit1, d); });
     connect(Spinner2, &UpDownSpinner::stepped, this, [this](int d) { stepNumField(num2, m_limit2, d); });
+    connect(num1, &QLineEdit::textChanged, this, [this] { ShowFieldKB(num1, lblKB1); });
+    connect(num2, &QLineEdit::textChanged, this, [this] { ShowFieldKB(num2, lblKB2); });
     connect(Spinner1, &UpDownSpinner::mouseUp, this, [this] { Spinner1MouseUp(); });
     connect(Spinner2, &UpDownSpinner::mouseUp, this, [this] { Spinner2MouseUp(); });
     connect(cbWildCard, &QComboBox::editTextChanged, this, [this] { cbWildCardChange(cbWildCard, lblWild); });
@@ -374,8 +384,10 @@ void TfrmDup::stepNumField(NumField* field, std::int64_t& lastGood, int delta) {
 
 void TfrmDup::num1Exit() { checkNumField(num1, m_limit1, lblKB1); }
 void TfrmDup::num2Exit() { checkNumField(num2, m_limit2, lblKB2); }
-void TfrmDup::Spinner1MouseUp() { lblKB1->setText(KiloToMega(m_limit1)); }
-void TfrmDup::Spinner2MouseUp() { lblKB2->setText(KiloToMega(m_limit2)); }
+// The button's release comes before its click steps the field, so the label is taken from the
+// field, which the step updates as well.
+void TfrmDup::Spinner1MouseUp() { ShowFieldKB(num1, lblKB1); }
+void TfrmDup::Spinner2MouseUp() { ShowFieldKB(num2, lblKB2); }
 
 void TfrmDup::btScanClick() {
     if (!checkNumField(num1, m_limit1, lblKB1) || !checkNumField(num2, m_limit2, lblKB2))
