@@ -138,6 +138,37 @@ TEST_F(DupWindow, ScanButtonsFollowTheDriveTicks) {
     EXPECT_TRUE(button("btExact")->isEnabled());
 }
 
+TEST_F(DupWindow, TheAcceleratorOfADisabledOrHiddenButtonTypesNothing) {
+    open(true);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    child<QCheckBox>("cb1")->click(); // no drive: Scan and Exact disabled
+    ASSERT_FALSE(button("btScan")->isEnabled());
+    auto* wildcard = child<QComboBox>("cbWildCard");
+    auto* num1 = child<QLineEdit>("num1");
+    for (QWidget* field : std::initializer_list<QWidget*>{wildcard, num1}) {
+        field->setFocus();
+        // Scan and Exact disabled, Mark and Sort hidden, and letters and digits that name nothing.
+        for (Qt::Key key : {Qt::Key_S, Qt::Key_E, Qt::Key_M, Qt::Key_O, Qt::Key_Q, Qt::Key_1})
+            QTest::keyClick(field, key, Qt::AltModifier);
+        QTest::qWait(250); // longer than an accelerator's click takes
+    }
+    EXPECT_EQ(wildcard->currentText(), QStringLiteral("*.*"));
+    EXPECT_EQ(num1->text(), QStringLiteral("250"));
+    EXPECT_EQ(w->engine().resultCount(), 0u);
+    EXPECT_TRUE(messages.records().empty());
+
+    // Typing itself, and an accelerator whose button works, are untouched.
+    wildcard->setFocus();
+    wildcard->lineEdit()->end(false);
+    QTest::keyClicks(wildcard, QStringLiteral(";*.iso"));
+    EXPECT_EQ(wildcard->currentText(), QStringLiteral("*.*;*.iso"));
+    child<QCheckBox>("cb1")->click();
+    wildcard->setFocus();
+    QTest::keyClick(wildcard, Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return messages.saw(QStringLiteral("No files found.")); }));
+    EXPECT_EQ(wildcard->currentText(), QStringLiteral("*.*;*.iso"));
+}
+
 TEST_F(DupWindow, NumbersOutsideTheRangeAreRefused) {
     open(false);
     setNum("num1", QStringLiteral("10001"));

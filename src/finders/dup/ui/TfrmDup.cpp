@@ -4,6 +4,7 @@
 #include "common/MessageService.h"
 #include "common/NumberTexts.h"
 #include "common/StringGridModel.h"
+#include "common/ui/AltKeyGuard.h"
 #include "common/ui/BusyCursor.h"
 #include "common/ui/DpiScale.h"
 #include "common/ui/DriveBoxPanel.h"
@@ -64,6 +65,9 @@ TfrmDup::TfrmDup(bool dupMode, QWidget* parent)
     layout->addWidget(Panel1);
     layout->addWidget(grid, 1);
     layout->addWidget(pnlSel);
+
+    // Alt+S on a disabled Scan must not type an "s" into the wildcard box.
+    new AltKeyGuard(this);
 
     m_engine->setYieldHook([this] { yieldToEvents(); });
     m_engine->setStatusHook([this](const QString& folder) { m_walkStatus = folder; });
