@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -20,6 +21,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -81,6 +83,17 @@ protected:
         QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, rect.center());
     }
     QAction* action(const char* name) const { return w->findChild<QAction*>(QString::fromLatin1(name)); }
+    int totalColumnWidth() const {
+        int total = 0;
+        for (int c = 0; c < w->gridModel()->columnCount(); ++c)
+            total += grid()->columnWidth(c);
+        return total;
+    }
+    // The room for text in a cell of the column: the style's margin each side and the grid line.
+    int textRoom(int column) const {
+        const int margin = grid()->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid()) + 1;
+        return grid()->columnWidth(column) - 1 - 2 * margin;
+    }
 };
 } // namespace
 
@@ -99,7 +112,11 @@ TEST_F(DupWindow, EachModeAfterTheOtherHasItsOwnCaptionColumnsAndButtons) {
     EXPECT_EQ(child<QLabel>("lblKB1")->text(), QStringLiteral("KB (256000 bytes)"));
     EXPECT_FALSE(child<QLineEdit>("num2")->isVisible());
     EXPECT_EQ(grid()->columnWidth(0), 93);
-    EXPECT_EQ(grid()->columnWidth(6), w->width() - 560);
+    for (int c : {1, 2, 3, 4})
+        EXPECT_GE(grid()->columnWidth(c), (std::vector<int>{93, 54, 64, 70, 70})[std::size_t(c)]) << c;
+    EXPECT_EQ(grid()->columnWidth(5), 184);
+    // The type column takes the rest: the row fills the window but for the scroll bar's room.
+    EXPECT_EQ(totalColumnWidth(), w->width() - 25);
     EXPECT_EQ(button("btClose")->x(), 3 + 2 * 69);
     EXPECT_TRUE(grid()->horizontalHeader()->sectionResizeMode(0) == QHeaderView::Interactive);
     EXPECT_EQ(grid()->selectionBehavior(), QAbstractItemView::SelectRows);
@@ -121,7 +138,9 @@ TEST_F(DupWindow, EachModeAfterTheOtherHasItsOwnCaptionColumnsAndButtons) {
     EXPECT_EQ(button("btClose")->x(), 3 + 69);
     EXPECT_EQ(button("btAbort")->geometry(), button("btMark")->geometry());
     EXPECT_EQ(grid()->columnWidth(4), 296);
-    EXPECT_EQ(grid()->columnWidth(5), w->width() - 567);
+    for (int c : {0, 1, 2, 3})
+        EXPECT_GE(grid()->columnWidth(c), (std::vector<int>{54, 64, 64, 64})[std::size_t(c)]) << c;
+    EXPECT_EQ(totalColumnWidth(), w->width() - 25);
     SaveShot(*w, QStringLiteral("dup-window-hogs.png"));
 }
 
@@ -533,6 +552,47 @@ TEST_F(DupWindow, NamesWithLineBreakingCharactersStayOneClipboardLineEach) {
     selectRow(1);
     button("btMark")->click();
     EXPECT_TRUE(std::filesystem::exists(w->lbDeleted().at(0)));
+}
+
+TEST_F(DupWindow, DateTimeAndSizeColumnsShowTheirTextsWholeInEveryLocale) {
+    // 3 GiB and 12 GiB (sparse), changed and read at the widest date and time of most locales.
+    tree.file("a/disk.img", std::int64_t(3) << 30);
+    tree.file("b/disk.img", std::int64_t(12) << 30);
+    const QLocale before;
+    for (const char* name : {"en_US", "en_GB", "de_DE", "hu_HU", "bg_BG", "ko_KR", "zh_CN", "ar_EG", "fa_IR"}) {
+        SCOPED_TRACE(name);
+        QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+        const std::time_t when =
+            QDateTime(QDate(2088, 12, 28), QTime(23, 59, 58)).toSecsSinceEpoch();
+        for (const char* file : {"a/disk.img", "b/disk.img"})
+            tree.setTimes(file, when, when);
+        for (bool dupMode : {true, false}) {
+            SCOPED_TRACE(dupMode ? "duplicates" : "file hogs");
+            open(dupMode);
+            const QFontMetrics fm(grid()->font());
+            const std::vector<int> columns = dupMode ? std::vector<int>{1, 2, 3, 4} : std::vector<int>{0, 1, 2, 3};
+            button("btScan")->click();
+            ASSERT_EQ(w->rowsFilled(), 2);
+            for (int row = 1; row <= 2; ++row)
+                for (int c : columns) {
+                    const QString text = w->gridModel()->cellText(row, c);
+                    EXPECT_LE(fm.horizontalAdvance(text), textRoom(c)) << c << " " << text.toStdString();
+                }
+            QStringList sizes{w->gridModel()->cellText(1, columns[0]), w->gridModel()->cellText(2, columns[0])};
+            sizes.sort();
+            EXPECT_EQ(sizes, (QStringList{"12582912 K", "3145728 K"}));
+            if (std::string(name) == "hu_HU" && !dupMode)
+                SaveShot(*w, QStringLiteral("dup-window-wide-texts.png"));
+            // The largest size widened its column; a new scan without it narrows it again.
+            const int wide = grid()->columnWidth(columns[0]);
+            setNum("num1", QStringLiteral("10000"));
+            child<QRadioButton>("rbSmaller")->click();
+            button("btScan")->click();
+            EXPECT_LT(grid()->columnWidth(columns[0]), wide);
+            EXPECT_GE(grid()->columnWidth(columns[0]), fm.horizontalAdvance(QStringLiteral("3145728 K")));
+        }
+    }
+    QLocale::setDefault(before);
 }
 
 TEST_F(DupWindow, ShrinkAndRestoreTheTopPanel) {

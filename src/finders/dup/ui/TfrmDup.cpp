@@ -46,6 +46,19 @@ void ShowFieldKB(const NumField* field, QLabel* label) {
     if (value && *value >= NumMin && *value <= NumMax)
         label->setText(KiloToMega(*value));
 }
+
+// Per column, the narrowest width that shows every date, time and size text whole in the grid's
+// font and the default locale; 0 for the other columns. sizeText: the longest size text to fit
+// beyond a size of seven digits (up to 9.5 GiB).
+std::vector<int> ColumnTextWidths(const ResultGridView& grid, bool dupMode, const QString& sizeText) {
+    QStringList sizes{ResultGridView::sizeKSample(7)};
+    if (!sizeText.isEmpty())
+        sizes << sizeText;
+    const int size = grid.columnWidthFor(sizes);
+    const int date = grid.columnWidthFor(ResultGridView::dateSamples());
+    const int time = grid.columnWidthFor(ResultGridView::timeSamples());
+    return dupMode ? std::vector<int>{0, size, date, time, date, 0, 0} : std::vector<int>{size, date, time, date, 0, 0};
+}
 } // namespace
 
 TfrmDup::TfrmDup(bool dupMode, QWidget* parent)
@@ -325,10 +338,17 @@ void TfrmDup::FormResize() {
     const std::vector<int> fixed = m_dupMode ? std::vector<int>{93, 54, 64, 70, 70, 184}
                                              : std::vector<int>{54, 64, 64, 64, 296};
     const int unscaledTotal = m_dupMode ? 560 : 567;
-    for (std::size_t i = 0; i < fixed.size(); ++i)
-        grid->setColumnWidth(int(i), Scaled(fixed[i], m_scale));
+    // The design widths are the least; a column whose texts are wider in this font and locale
+    // grows, and the type column gives up that room.
+    int widened = 0;
+    for (std::size_t i = 0; i < fixed.size(); ++i) {
+        const int design = Scaled(fixed[i], m_scale);
+        const int width = i < m_textWidths.size() ? std::max(design, m_textWidths[i]) : design;
+        widened += width - design;
+        grid->setColumnWidth(int(i), width);
+    }
     // The type column takes what the others leave, never less than a sliver.
-    grid->setColumnWidth(int(fixed.size()), std::max(client - unscaledTotal, Scaled(30, m_scale)));
+    grid->setColumnWidth(int(fixed.size()), std::max(client - unscaledTotal - widened, Scaled(30, m_scale)));
     pnlDrives->move(client - Scaled(8, m_scale) - pnlDrives->width(), pnlDrives->y());
 }
 
@@ -346,6 +366,7 @@ void TfrmDup::ClearGrid() {
     m_counted.clear();
     m_markedCount = m_markedBytes = 0;
     btDelete->setEnabled(false);
+    m_textWidths = ColumnTextWidths(*grid, m_dupMode, QString());
     FormResize();
     grid->setFocus();
 }
@@ -471,6 +492,12 @@ void TfrmDup::scan(bool exact) {
         m_engine->finish(exact);
         addToGrid(m_engine->resultKeys());
     }
+    // A size column wide enough for sizes of seven digits still grows for the largest file found.
+    std::int64_t largest = 0;
+    for (std::size_t i = 0; i < m_engine->resultCount(); ++i)
+        largest = std::max(largest, m_engine->resultSize(i));
+    m_textWidths = ColumnTextWidths(*grid, m_dupMode, SizeInKText(largest) + QStringLiteral(" K"));
+    FormResize();
 
     if (m_rowsFilled == 0) {
         pnlSel->clear();
