@@ -130,8 +130,6 @@ TEST(ResultGridView, ColumnWidthForTextsCountsEveryDigitAsTheWidest) {
     // Same shape, other digits: the same width, since any date of this shape must fit.
     EXPECT_EQ(view.columnWidthFor({date}), view.columnWidthFor({QStringLiteral("8/88/8888")}));
     EXPECT_EQ(view.columnWidthFor({QStringLiteral("x"), date}), view.columnWidthFor({date}));
-    EXPECT_LT(view.columnWidthFor({QStringLiteral("1/1/2011")}), view.columnWidthFor({date}));
-    EXPECT_GT(view.columnWidthFor({ResultGridView::sizeKSample(8)}), view.columnWidthFor({ResultGridView::sizeKSample(7)}));
     EXPECT_EQ(ResultGridView::sizeKSample(7), QStringLiteral("9999999 K"));
 
     // The samples are the locale's own texts: every month, every hour with its AM or PM.
