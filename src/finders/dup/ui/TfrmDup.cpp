@@ -90,6 +90,10 @@ TfrmDup::TfrmDup(bool dupMode, QWidget* parent)
 }
 
 TfrmDup::~TfrmDup() {
+    // A number field that still has the focus loses it while the widgets are torn down, after this
+    // window's part is gone: its check must not run then.
+    num1->disconnect(this);
+    num2->disconnect(this);
     // The model renders rows from the engine: drop them before the engine goes.
     if (m_model)
         m_model->clearRows();
