@@ -6,6 +6,10 @@
 
 VantorelApplication::VantorelApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
+void VantorelApplication::setApplicationTitle() {
+    QCoreApplication::setApplicationName(QStringLiteral("Vantorel '95"));
+}
+
 bool VantorelApplication::notify(QObject* receiver, QEvent* event) { return deliverGuarded(receiver, event); }
 
 bool VantorelApplication::deliverGuarded(QObject* receiver, QEvent* event) {

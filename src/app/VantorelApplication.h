@@ -14,6 +14,10 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 
+    // Start-up's application title: the program's name becomes "Vantorel '95". No display name is
+    // set, since the desktop would append one to every window and box caption.
+    static void setApplicationTitle();
+
     // Delivers an event through the plain QApplication dispatch with the general error handler
     // around it; false when the handler had to step in. Usable under any QApplication.
     static bool deliverGuarded(QObject* receiver, QEvent* event);

@@ -5,9 +5,7 @@
 
 int main(int argc, char** argv) {
     VantorelApplication app(argc, argv);
-    const QString title = QStringLiteral("Vantorel '95");
-    QApplication::setApplicationName(title);
-    QApplication::setApplicationDisplayName(title);
+    VantorelApplication::setApplicationTitle();
 
     // Every box and question of the program from here on is a real message box.
     MessageBoxService boxes;

@@ -5,6 +5,20 @@ namespace {
 
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
+// Characters beyond ASCII that still end or break a line for some reader of the text: the C1
+// controls (U+0080..U+009F, NEL among them) and the line and paragraph separators.
+bool IsWideControl(char32_t cp) { return (cp >= 0x80 && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029; }
+
+// The same test on a well-formed sequence of len bytes at p, without decoding it: C1 controls are
+// C2 80..C2 9F, the separators E2 80 A8 and E2 80 A9.
+bool IsControlSequence(const unsigned char* p, std::size_t len) {
+    if (len == 2)
+        return p[0] == 0xC2 && p[1] <= 0x9F;
+    if (len == 3)
+        return p[0] == 0xE2 && p[1] == 0x80 && (p[2] == 0xA8 || p[2] == 0xA9);
+    return false;
+}
+
 // How the bytes need to be shown: plain ASCII, valid UTF-8, or with something to replace.
 enum class Shape { Ascii, Utf8, NeedsCare };
 
@@ -21,7 +35,7 @@ Shape ShapeOf(std::string_view bytes) {
         }
         ascii = false;
         const std::size_t len = Utf8SequenceLength(bytes, i);
-        if (len == 0)
+        if (len == 0 || IsControlSequence(reinterpret_cast<const unsigned char*>(bytes.data()) + i, len))
             return Shape::NeedsCare;
         i += len;
     }
@@ -89,7 +103,10 @@ QString DisplayText(std::string_view bytes) {
             char32_t cp = c & (0xFF >> (len + 1));
             for (std::size_t k = 1; k < len; ++k)
                 cp = (cp << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
-            out.append(QChar::fromUcs4(cp));
+            if (IsWideControl(cp))
+                out.append(QChar(u'?'));
+            else
+                out.append(QChar::fromUcs4(cp));
             i += len;
         }
     }

@@ -9,11 +9,12 @@
 // program ignores letter case (ASCII letters only, since the file system itself is case-sensitive).
 
 // The text of a name or path: UTF-8 decoded, every byte that is not part of a valid UTF-8 sequence
-// shown as U+FFFD, and every control character (below 0x20, and 0x7F) shown as "?", so that a
-// record line built from names always keeps its tab-separated fields.
+// shown as U+FFFD, and every control character shown as "?": below 0x20, 0x7F, the C1 controls
+// U+0080..U+009F (NEL U+0085 among them) and the separators U+2028 and U+2029. So a record line
+// built from names always keeps its tab-separated fields and stays one line for every reader.
 QString DisplayText(std::string_view bytes);
 
-// True when the bytes are valid UTF-8 without control characters: DisplayText then shows them
+// True when the bytes are valid UTF-8 without control characters (as above): DisplayText then shows them
 // exactly, and its UTF-8 encoding gives back the same bytes.
 bool IsCleanName(std::string_view bytes);
 

@@ -104,3 +104,17 @@ TEST_F(HelpTest, EveryTopicLinkLeadsToATopic) {
                               "Browsing folders", "Viewing a file", "trash", "Running totals", "command-line tool"})
         EXPECT_TRUE(html.contains(QString::fromLatin1(title))) << title;
 }
+
+TEST_F(HelpTest, TheTrashTopicSaysWhereAFailedRunStopsAndThatChangedFilesAreLeftAlone) {
+    RecordingMessageService messages;
+    THelpWindow* help = THelpWindow::showTopic(12);
+    ASSERT_NE(help, nullptr);
+    // The topic's own text, from its heading to the next one (the contents list names both first).
+    const QString all = help->browser()->toPlainText().simplified();
+    const QString topic = all.mid(all.lastIndexOf(QStringLiteral("Deleting files and the trash")))
+                              .section(QStringLiteral("Deleting a whole folder"), 0, 0);
+    for (const char* said : {"the run stops at that file: the files before it in the list are in the trash, and that "
+                             "file and the ones after it stay where they are",
+                             "act only on the very file that the search listed", "is left alone"})
+        EXPECT_TRUE(topic.contains(QString::fromLatin1(said))) << said;
+}

@@ -3,7 +3,9 @@
 #include "app/ScreenshotDir.h"
 #include "app/TGradientBack.h"
 #include "app/TfrmAbout.h"
+#include "app/THelpWindow.h"
 #include "app/TfrmMain.h"
+#include "app/VantorelApplication.h"
 #include "support/RecordingMessageService.h"
 
 #include <QApplication>
@@ -175,6 +177,23 @@ TEST(MainWindow, AboutBoxOpensModallyAndCloses) {
     EXPECT_EQ(framesSeen, TDiskAnimation::FrameCount - 1);
     EXPECT_TRUE(frm.isVisible());
     EXPECT_TRUE(messages.records().empty());
+}
+
+TEST(MainWindow, CaptionsAreExactlyTheirOwnTexts) {
+    const QString before = QCoreApplication::applicationName();
+    VantorelApplication::setApplicationTitle();
+    EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("Vantorel '95"));
+    // The desktop appends a display name of the application's own to every window and box caption;
+    // while none is set, the display name merely follows the application name.
+    QCoreApplication::setApplicationName(QStringLiteral("probe"));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("probe"));
+    QCoreApplication::setApplicationName(before);
+
+    // The windows' own captions are checked with each window; the help window's here.
+    THelpWindow* help = THelpWindow::showTopic(1);
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->windowTitle(), QStringLiteral("Vantorel '95 Help"));
+    delete help;
 }
 
 // The pictures for the documentation (scripts/screenshots.sh); under ctest they land in the build.

@@ -15,6 +15,30 @@ TEST(DisplayText, ControlCharactersShowAsQuestionMarks) {
     EXPECT_EQ(RecordField(line, 2), QString("next"));
 }
 
+TEST(DisplayText, LineBreakingCharactersBeyondAsciiShowAsQuestionMarks) {
+    // NEL, the other C1 controls and the line and paragraph separators end a line for many readers.
+    EXPECT_EQ(DisplayText("a\xC2\x85" "b"), QString("a?b"));                 // U+0085
+    EXPECT_EQ(DisplayText("\xC2\x80\xC2\x9F"), QString("??"));             // U+0080, U+009F
+    EXPECT_EQ(DisplayText("x\xE2\x80\xA8y\xE2\x80\xA9z"), QString("x?y?z")); // U+2028, U+2029
+    EXPECT_FALSE(IsCleanName("a\xC2\x85" "b"));
+    EXPECT_FALSE(IsCleanName("a\xE2\x80\xA8" "b"));
+    // Their neighbours are ordinary characters and show as themselves.
+    for (const char* kept : {"\xC2\xA0", "\xC2\xBF", "\xE2\x80\xA7", "\xE2\x80\xAA", "\xC3\x85"}) {
+        EXPECT_EQ(DisplayText(kept), QString::fromUtf8(kept)) << kept;
+        EXPECT_TRUE(IsCleanName(kept)) << kept;
+    }
+    // Mixed with a bad byte and a tab, each still takes exactly one place.
+    EXPECT_EQ(DisplayText("\xFF\xC2\x85\t\xE2\x80\xA9"), QString(QChar::ReplacementCharacter) + "???");
+
+    // A record line built from such a name keeps its fields and stays one line however it is split.
+    const QString line = DisplayText("n\xC2\x85m\xE2\x80\xA8.txt") + "\t" + "  300 K" + "\t" + "next";
+    EXPECT_EQ(RecordField(line, 2), QString("  300 K"));
+    EXPECT_EQ(RecordField(line, 3), QString("next"));
+    for (QChar c : line)
+        EXPECT_FALSE(c.category() == QChar::Other_Control && c != u'\t') << int(c.unicode());
+    EXPECT_FALSE(line.contains(QChar(0x2028)) || line.contains(QChar(0x2029)));
+}
+
 TEST(DisplayText, InvalidBytesBecomeOneReplacementEach) {
     const QString r(QChar::ReplacementCharacter);
     EXPECT_EQ(DisplayText("a\xFF" "b"), "a" + r + "b");

@@ -3,8 +3,10 @@
 #include "common/ui/ResultGridView.h"
 
 #include <QDir>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QImage>
+#include <QStyle>
 #include <QTest>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -117,4 +119,25 @@ TEST(ResultGridView, ScrollsThroughThreeHundredThousandRowsWithoutMeasuringThem)
     view.grab();
     EXPECT_LT(source.calls.load(), 5000) << "only visible cells are rendered";
     EXPECT_EQ(view.currentGridRow(), 150'000);
+}
+
+TEST(ResultGridView, ColumnWidthForTextsCountsEveryDigitAsTheWidest) {
+    ResultGridView view;
+    const QFontMetrics fm(view.font());
+    const int margins = 2 * (view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1) + 1;
+    const QString date = QStringLiteral("1/11/2011");
+    EXPECT_GE(view.columnWidthFor({date}), fm.horizontalAdvance(date) + margins);
+    // Same shape, other digits: the same width, since any date of this shape must fit.
+    EXPECT_EQ(view.columnWidthFor({date}), view.columnWidthFor({QStringLiteral("8/88/8888")}));
+    EXPECT_EQ(view.columnWidthFor({QStringLiteral("x"), date}), view.columnWidthFor({date}));
+    EXPECT_EQ(ResultGridView::sizeKSample(7), QStringLiteral("9999999 K"));
+
+    // The samples are the locale's own texts: every month, every hour with its AM or PM.
+    const QStringList dates = ResultGridView::dateSamples();
+    EXPECT_TRUE(dates.contains(QStringLiteral("12/28/2088")));
+    EXPECT_TRUE(dates.contains(QStringLiteral("1/22/2088")));
+    const QStringList times = ResultGridView::timeSamples();
+    EXPECT_EQ(times.size(), 24);
+    EXPECT_TRUE(times.contains(QStringLiteral("11:59:58 PM")));
+    EXPECT_TRUE(times.contains(QStringLiteral("12:59:58 AM")));
 }

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/ui/ResultGridView.h"
 
+#include "common/DosDateTime.h"
 #include "common/StringGridModel.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyledItemDelegate>
+#include <algorithm>
 
 namespace {
 
@@ -53,6 +56,22 @@ private:
     ResultGridView* m_view;
     mutable QPixmap m_glyph;
 };
+
+// The text with each decimal digit replaced by the widest digit of its own script in the font.
+// Decimal digits come in runs of ten, zero first, in every script.
+QString WithWidestDigits(QString text, const QFontMetrics& fm) {
+    for (QChar& c : text) {
+        if (c.category() != QChar::Number_DecimalDigit)
+            continue;
+        const char16_t zero = char16_t(c.unicode() - c.digitValue());
+        QChar widest = c;
+        for (char16_t d = zero; d < zero + 10; ++d)
+            if (fm.horizontalAdvance(QChar(d)) > fm.horizontalAdvance(widest))
+                widest = QChar(d);
+        c = widest;
+    }
+    return text;
+}
 
 } // namespace
 
@@ -114,6 +133,37 @@ std::vector<int> ResultGridView::columnWidths() const {
         widths.push_back(columnWidth(c));
     return widths;
 }
+
+int ResultGridView::columnWidthFor(const QStringList& texts) const {
+    // Measured as the view measures a cell for its own size hints, so margins follow the style.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    int widest = 0;
+    for (const QString& text : texts) {
+        option.text = WithWidestDigits(text, option.fontMetrics);
+        widest = std::max(widest, style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).width());
+    }
+    return widest + (showGrid() ? 1 : 0);
+}
+
+QStringList ResultGridView::dateSamples() {
+    // Two-digit days and months; 22 to 28 December meet every weekday. All years shown have four digits.
+    QStringList texts;
+    for (int month = 1; month <= 12; ++month)
+        for (int day = 22; day <= 28; ++day)
+            texts << FileDateText(PackDosDateTime(2088, month, day, 0, 0, 0));
+    return texts;
+}
+
+QStringList ResultGridView::timeSamples() {
+    QStringList texts;
+    for (int hour = 0; hour < 24; ++hour)
+        texts << FileTimeText(PackDosDateTime(2088, 12, 28, hour, 59, 58));
+    return texts;
+}
+
+QString ResultGridView::sizeKSample(int digits) { return QString(std::max(digits, 1), u'9') + QStringLiteral(" K"); }
 
 QPixmap ResultGridView::MarkGlyph() {
     QPixmap glyph(16, 16);

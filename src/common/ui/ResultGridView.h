@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QPixmap>
+#include <QStringList>
 #include <QTableView>
 #include <vector>
 
@@ -29,6 +30,18 @@ public:
 
     // The current width of every column, in pixels (for the printed report).
     std::vector<int> columnWidths() const;
+
+    // The narrowest column width that shows each of the texts whole in a cell of this grid (its
+    // font, the style's cell margins and the grid line). Every decimal digit counts as the widest
+    // digit of its script in the font, so any text of the same shape fits too.
+    int columnWidthFor(const QStringList& texts) const;
+
+    // Texts as wide as the widest of their kind in the default locale: the date text of each
+    // month and weekday, the time text of each hour (so each AM/PM text), and a size in K of the
+    // given number of digits with the " K" after it.
+    static QStringList dateSamples();
+    static QStringList timeSamples();
+    static QString sizeKSample(int digits);
 
     // The 16 x 16 red tick on a transparent ground.
     static QPixmap MarkGlyph();

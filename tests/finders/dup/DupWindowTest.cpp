@@ -10,7 +10,9 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +21,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -80,6 +83,17 @@ protected:
         QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, rect.center());
     }
     QAction* action(const char* name) const { return w->findChild<QAction*>(QString::fromLatin1(name)); }
+    int totalColumnWidth() const {
+        int total = 0;
+        for (int c = 0; c < w->gridModel()->columnCount(); ++c)
+            total += grid()->columnWidth(c);
+        return total;
+    }
+    // The room for text in a cell of the column: the style's margin each side and the grid line.
+    int textRoom(int column) const {
+        const int margin = grid()->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid()) + 1;
+        return grid()->columnWidth(column) - 1 - 2 * margin;
+    }
 };
 } // namespace
 
@@ -98,7 +112,11 @@ TEST_F(DupWindow, EachModeAfterTheOtherHasItsOwnCaptionColumnsAndButtons) {
     EXPECT_EQ(child<QLabel>("lblKB1")->text(), QStringLiteral("KB (256000 bytes)"));
     EXPECT_FALSE(child<QLineEdit>("num2")->isVisible());
     EXPECT_EQ(grid()->columnWidth(0), 93);
-    EXPECT_EQ(grid()->columnWidth(6), w->width() - 560);
+    for (int c : {1, 2, 3, 4})
+        EXPECT_GE(grid()->columnWidth(c), (std::vector<int>{93, 54, 64, 70, 70})[std::size_t(c)]) << c;
+    EXPECT_EQ(grid()->columnWidth(5), 184);
+    // The type column takes the rest: the row fills the window but for the scroll bar's room.
+    EXPECT_EQ(totalColumnWidth(), w->width() - 25);
     EXPECT_EQ(button("btClose")->x(), 3 + 2 * 69);
     EXPECT_TRUE(grid()->horizontalHeader()->sectionResizeMode(0) == QHeaderView::Interactive);
     EXPECT_EQ(grid()->selectionBehavior(), QAbstractItemView::SelectRows);
@@ -120,7 +138,9 @@ TEST_F(DupWindow, EachModeAfterTheOtherHasItsOwnCaptionColumnsAndButtons) {
     EXPECT_EQ(button("btClose")->x(), 3 + 69);
     EXPECT_EQ(button("btAbort")->geometry(), button("btMark")->geometry());
     EXPECT_EQ(grid()->columnWidth(4), 296);
-    EXPECT_EQ(grid()->columnWidth(5), w->width() - 567);
+    for (int c : {0, 1, 2, 3})
+        EXPECT_GE(grid()->columnWidth(c), (std::vector<int>{54, 64, 64, 64})[std::size_t(c)]) << c;
+    EXPECT_EQ(totalColumnWidth(), w->width() - 25);
     SaveShot(*w, QStringLiteral("dup-window-hogs.png"));
 }
 
@@ -135,6 +155,37 @@ TEST_F(DupWindow, ScanButtonsFollowTheDriveTicks) {
     cb1->click();
     EXPECT_TRUE(button("btScan")->isEnabled());
     EXPECT_TRUE(button("btExact")->isEnabled());
+}
+
+TEST_F(DupWindow, TheAcceleratorOfADisabledOrHiddenButtonTypesNothing) {
+    open(true);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    child<QCheckBox>("cb1")->click(); // no drive: Scan and Exact disabled
+    ASSERT_FALSE(button("btScan")->isEnabled());
+    auto* wildcard = child<QComboBox>("cbWildCard");
+    auto* num1 = child<QLineEdit>("num1");
+    for (QWidget* field : std::initializer_list<QWidget*>{wildcard, num1}) {
+        field->setFocus();
+        // Scan and Exact disabled, Mark and Sort hidden, and letters and digits that name nothing.
+        for (Qt::Key key : {Qt::Key_S, Qt::Key_E, Qt::Key_M, Qt::Key_O, Qt::Key_Q, Qt::Key_1})
+            QTest::keyClick(field, key, Qt::AltModifier);
+        QTest::qWait(250); // longer than an accelerator's click takes
+    }
+    EXPECT_EQ(wildcard->currentText(), QStringLiteral("*.*"));
+    EXPECT_EQ(num1->text(), QStringLiteral("250"));
+    EXPECT_EQ(w->engine().resultCount(), 0u);
+    EXPECT_TRUE(messages.records().empty());
+
+    // Typing itself, and an accelerator whose button works, are untouched.
+    wildcard->setFocus();
+    wildcard->lineEdit()->end(false);
+    QTest::keyClicks(wildcard, QStringLiteral(";*.iso"));
+    EXPECT_EQ(wildcard->currentText(), QStringLiteral("*.*;*.iso"));
+    child<QCheckBox>("cb1")->click();
+    wildcard->setFocus();
+    QTest::keyClick(wildcard, Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return messages.saw(QStringLiteral("No files found.")); }));
+    EXPECT_EQ(wildcard->currentText(), QStringLiteral("*.*;*.iso"));
 }
 
 TEST_F(DupWindow, NumbersOutsideTheRangeAreRefused) {
@@ -177,6 +228,53 @@ TEST_F(DupWindow, NumbersOutsideTheRangeAreRefused) {
     EXPECT_EQ(child<QLineEdit>("num1")->text(), QStringLiteral("10000"));
     buttons[1]->click(); // down
     EXPECT_EQ(child<QLineEdit>("num1")->text(), QStringLiteral("9999"));
+}
+
+TEST_F(DupWindow, TheKBLabelFollowsEverySpinnerClickAndEveryTypedChange) {
+    open(false);
+    child<QRadioButton>("rbBetween")->click();
+    struct Field {
+        const char* num;
+        const char* spinner;
+        const char* label;
+    };
+    for (const Field& f : {Field{"num1", "Spinner1", "lblKB1"}, Field{"num2", "Spinner2", "lblKB2"}}) {
+        SCOPED_TRACE(f.num);
+        auto* spin = w->findChild<QWidget*>(QString::fromLatin1(f.spinner));
+        ASSERT_NE(spin, nullptr);
+        const auto arrows = spin->findChildren<QAbstractButton*>();
+        ASSERT_EQ(arrows.size(), 2);
+        QLabel* label = child<QLabel>(f.label);
+        // Real presses and releases of the arrows, one step each.
+        QTest::mouseClick(arrows[0], Qt::LeftButton);
+        EXPECT_EQ(child<QLineEdit>(f.num)->text(), QStringLiteral("251"));
+        EXPECT_EQ(label->text(), QStringLiteral("KB (257024 bytes)"));
+        QTest::mouseClick(arrows[1], Qt::LeftButton);
+        QTest::mouseClick(arrows[1], Qt::LeftButton);
+        EXPECT_EQ(label->text(), QStringLiteral("KB (254976 bytes)"));
+
+        QLineEdit* num = child<QLineEdit>(f.num);
+        num->setFocus();
+        num->selectAll();
+        const QStringList expected{"KB (1024 bytes)", "KB (10240 bytes)", "KB (104448 bytes)", "KB ( 1.0 Meg)"};
+        const QString typed = QStringLiteral("1024");
+        for (int i = 0; i < typed.size(); ++i) {
+            QTest::keyClick(num, typed[i].toLatin1());
+            EXPECT_EQ(label->text(), expected[i]) << i;
+        }
+        // A number outside the range leaves the label until the field is checked on leaving it.
+        QTest::keyClick(num, '0');
+        EXPECT_EQ(label->text(), QStringLiteral("KB ( 1.0 Meg)"));
+        QTest::keyClick(num, Qt::Key_Backspace);
+        QTest::mouseClick(arrows[1], Qt::LeftButton); // steps from the typed number
+        EXPECT_EQ(label->text(), QStringLiteral("KB (1047552 bytes)"));
+    }
+    EXPECT_EQ(w->printTitle(), QStringLiteral("File Hogs in between KB (1047552 bytes) and KB (1047552 bytes) matching "
+                                              "*.* on drive(s) C: "));
+    // A field left with the focus and a number out of range is not checked while the window goes.
+    QTest::keyClicks(child<QLineEdit>("num2"), QStringLiteral("99"));
+    w.reset();
+    EXPECT_TRUE(messages.records().empty());
 }
 
 TEST_F(DupWindow, DuplicateScanShowsRunsAndMarksByTheirExactPaths) {
@@ -256,6 +354,34 @@ TEST_F(DupWindow, MarkButtonMovesDownAndStaysOnTheLastRow) {
     button("btMark")->click();
     EXPECT_EQ(w->markedCount(), 2);
     EXPECT_EQ(w->markedBytes(), 2 * 300 * 1024);
+}
+
+TEST_F(DupWindow, AfterAScanTheFirstRowIsCurrentForMarkAndTheDeleteKey) {
+    tree.file("a/x.dat", 300 * 1024);
+    tree.file("b/x.dat", 300 * 1024);
+    tree.file("c/x.dat", 300 * 1024);
+    open(true);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    QTest::mouseClick(button("btScan"), Qt::LeftButton);
+    ASSERT_EQ(w->rowsFilled(), 3);
+    EXPECT_EQ(grid()->currentIndex().row(), 0);
+    EXPECT_TRUE(grid()->selectionModel()->isRowSelected(0, {}));
+    EXPECT_EQ(QApplication::focusWidget(), grid());
+
+    // No click on the grid first: Alt+M marks the first row and moves on, the Delete key the next.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_M, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w->gridModel()->isMarked(1); })); // an accelerator clicks a moment later
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+    EXPECT_TRUE(w->gridModel()->isMarked(2));
+    EXPECT_EQ(w->markedCount(), 2);
+    EXPECT_TRUE(button("btDelete")->isEnabled());
+
+    // A scan started from the keyboard does the same, and a new scan starts again at the top.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w->markedCount() == 0; }));
+    EXPECT_EQ(grid()->currentIndex().row(), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+    EXPECT_TRUE(w->gridModel()->isMarked(1));
 }
 
 TEST_F(DupWindow, UnmarkingTakesOutOnlyTheIdenticalPath) {
@@ -398,6 +524,75 @@ TEST_F(DupWindow, HogSortsReorderRowsButTheClipboardKeepsScanOrder) {
 
     const QPoint at = w->sortMenuPosition();
     EXPECT_EQ(at, grid()->mapToGlobal(QPoint(grid()->width() / 2, 30)));
+}
+
+TEST_F(DupWindow, NamesWithLineBreakingCharactersStayOneClipboardLineEach) {
+    // NEL, a C1 control, the line separator and the paragraph separator in file names.
+    for (const char* name : {"n\xC2\x85m.bin", "c\xC2\x9B" "1.bin", "l\xE2\x80\xA8s.bin", "p\xE2\x80\xA9s.bin"})
+        tree.file(std::string("odd/") + name, 300 * 1024);
+    open(false);
+    button("btScan")->click();
+    ASSERT_EQ(w->rowsFilled(), 4);
+    QStringList names;
+    for (int row = 1; row <= 4; ++row)
+        names << QFileInfo(w->gridModel()->cellText(row, 4)).fileName();
+    names.sort();
+    EXPECT_EQ(names, (QStringList{"c?1.bin", "l?s.bin", "n?m.bin", "p?s.bin"}));
+
+    w->btClipClick();
+    const QString clip = QApplication::clipboard()->text();
+    for (QChar c : clip)
+        EXPECT_FALSE((c.unicode() >= 0x80 && c.unicode() <= 0x9F) || c == QChar(0x2028) || c == QChar(0x2029))
+            << int(c.unicode());
+    const QStringList lines = clip.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4);
+    for (const QString& line : lines)
+        EXPECT_EQ(line.count(u'\t'), 5) << line.toStdString();
+    // Marking still uses the exact bytes of the name.
+    selectRow(1);
+    button("btMark")->click();
+    EXPECT_TRUE(std::filesystem::exists(w->lbDeleted().at(0)));
+}
+
+TEST_F(DupWindow, DateTimeAndSizeColumnsShowTheirTextsWholeInEveryLocale) {
+    // 3 GiB and 12 GiB (sparse), changed and read at the widest date and time of most locales.
+    tree.file("a/disk.img", std::int64_t(3) << 30);
+    tree.file("b/disk.img", std::int64_t(12) << 30);
+    const QLocale before;
+    for (const char* name : {"en_US", "en_GB", "de_DE", "hu_HU", "bg_BG", "ko_KR", "zh_CN", "ar_EG", "fa_IR"}) {
+        SCOPED_TRACE(name);
+        QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+        const std::time_t when =
+            QDateTime(QDate(2088, 12, 28), QTime(23, 59, 58)).toSecsSinceEpoch();
+        for (const char* file : {"a/disk.img", "b/disk.img"})
+            tree.setTimes(file, when, when);
+        for (bool dupMode : {true, false}) {
+            SCOPED_TRACE(dupMode ? "duplicates" : "file hogs");
+            open(dupMode);
+            const QFontMetrics fm(grid()->font());
+            const std::vector<int> columns = dupMode ? std::vector<int>{1, 2, 3, 4} : std::vector<int>{0, 1, 2, 3};
+            button("btScan")->click();
+            ASSERT_EQ(w->rowsFilled(), 2);
+            for (int row = 1; row <= 2; ++row)
+                for (int c : columns) {
+                    const QString text = w->gridModel()->cellText(row, c);
+                    EXPECT_LE(fm.horizontalAdvance(text), textRoom(c)) << c << " " << text.toStdString();
+                }
+            QStringList sizes{w->gridModel()->cellText(1, columns[0]), w->gridModel()->cellText(2, columns[0])};
+            sizes.sort();
+            EXPECT_EQ(sizes, (QStringList{"12582912 K", "3145728 K"}));
+            if (std::string(name) == "hu_HU" && !dupMode)
+                SaveShot(*w, QStringLiteral("dup-window-wide-texts.png"));
+            // The largest size widened its column; a new scan without it narrows it again.
+            const int wide = grid()->columnWidth(columns[0]);
+            setNum("num1", QStringLiteral("10000"));
+            child<QRadioButton>("rbSmaller")->click();
+            button("btScan")->click();
+            EXPECT_LT(grid()->columnWidth(columns[0]), wide);
+            EXPECT_GE(grid()->columnWidth(columns[0]), fm.horizontalAdvance(QStringLiteral("3145728 K")));
+        }
+    }
+    QLocale::setDefault(before);
 }
 
 TEST_F(DupWindow, ShrinkAndRestoreTheTopPanel) {

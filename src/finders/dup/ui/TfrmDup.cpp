@@ -4,6 +4,7 @@
 #include "common/MessageService.h"
 #include "common/NumberTexts.h"
 #include "common/StringGridModel.h"
+#include "common/ui/AltKeyGuard.h"
 #include "common/ui/BusyCursor.h"
 #include "common/ui/DpiScale.h"
 #include "common/ui/DriveBoxPanel.h"
@@ -37,6 +38,27 @@ constexpr int ButtonHeight = 28;
 constexpr int DrivePanelTop = 8;
 
 const QString kRangeRefused = QStringLiteral("Value is not within required range");
+
+// The label beside a number field follows the number as it stands, whether stepped or typed; a
+// text that is no number in range leaves it alone until the field is left and checked.
+void ShowFieldKB(const NumField* field, QLabel* label) {
+    const auto value = field->number();
+    if (value && *value >= NumMin && *value <= NumMax)
+        label->setText(KiloToMega(*value));
+}
+
+// Per column, the narrowest width that shows every date, time and size text whole in the grid's
+// font and the default locale; 0 for the other columns. sizeText: the longest size text to fit
+// beyond a size of seven digits (up to 9.5 GiB).
+std::vector<int> ColumnTextWidths(const ResultGridView& grid, bool dupMode, const QString& sizeText) {
+    QStringList sizes{ResultGridView::sizeKSample(7)};
+    if (!sizeText.isEmpty())
+        sizes << sizeText;
+    const int size = grid.columnWidthFor(sizes);
+    const int date = grid.columnWidthFor(ResultGridView::dateSamples());
+    const int time = grid.columnWidthFor(ResultGridView::timeSamples());
+    return dupMode ? std::vector<int>{0, size, date, time, date, 0, 0} : std::vector<int>{size, date, time, date, 0, 0};
+}
 } // namespace
 
 TfrmDup::TfrmDup(bool dupMode, QWidget* parent)
@@ -57,6 +79,9 @@ TfrmDup::TfrmDup(bool dupMode, QWidget* parent)
     layout->addWidget(grid, 1);
     layout->addWidget(pnlSel);
 
+    // Alt+S on a disabled Scan must not type an "s" into the wildcard box.
+    new AltKeyGuard(this);
+
     m_engine->setYieldHook([this] { yieldToEvents(); });
     m_engine->setStatusHook([this](const QString& folder) { m_walkStatus = folder; });
     m_model->setRowSource(m_engine.get());
@@ -65,6 +90,10 @@ TfrmDup::TfrmDup(bool dupMode, QWidget* parent)
 }
 
 TfrmDup::~TfrmDup() {
+    // A number field that still has the focus loses it while the widgets are torn down, after this
+    // window's part is gone: its check must not run then.
+    num1->disconnect(this);
+    num2->disconnect(this);
     // The model renders rows from the engine: drop them before the engine goes.
     if (m_model)
         m_model->clearRows();
@@ -157,6 +186,8 @@ void TfrmDup::buildTopPanel() {
     connect(num2, &NumField::exited, this, [this] { num2Exit(); });
     connect(Spinner1, &UpDownSpinner::stepped, this, [this](int d) { stepNumField(num1, m_limit1, d); });
     connect(Spinner2, &UpDownSpinner::stepped, this, [this](int d) { stepNumField(num2, m_limit2, d); });
+    connect(num1, &QLineEdit::textChanged, this, [this] { ShowFieldKB(num1, lblKB1); });
+    connect(num2, &QLineEdit::textChanged, this, [this] { ShowFieldKB(num2, lblKB2); });
     connect(Spinner1, &UpDownSpinner::mouseUp, this, [this] { Spinner1MouseUp(); });
     connect(Spinner2, &UpDownSpinner::mouseUp, this, [this] { Spinner2MouseUp(); });
     connect(cbWildCard, &QComboBox::editTextChanged, this, [this] { cbWildCardChange(cbWildCard, lblWild); });
@@ -311,10 +342,17 @@ void TfrmDup::FormResize() {
     const std::vector<int> fixed = m_dupMode ? std::vector<int>{93, 54, 64, 70, 70, 184}
                                              : std::vector<int>{54, 64, 64, 64, 296};
     const int unscaledTotal = m_dupMode ? 560 : 567;
-    for (std::size_t i = 0; i < fixed.size(); ++i)
-        grid->setColumnWidth(int(i), Scaled(fixed[i], m_scale));
+    // The design widths are the least; a column whose texts are wider in this font and locale
+    // grows, and the type column gives up that room.
+    int widened = 0;
+    for (std::size_t i = 0; i < fixed.size(); ++i) {
+        const int design = Scaled(fixed[i], m_scale);
+        const int width = i < m_textWidths.size() ? std::max(design, m_textWidths[i]) : design;
+        widened += width - design;
+        grid->setColumnWidth(int(i), width);
+    }
     // The type column takes what the others leave, never less than a sliver.
-    grid->setColumnWidth(int(fixed.size()), std::max(client - unscaledTotal, Scaled(30, m_scale)));
+    grid->setColumnWidth(int(fixed.size()), std::max(client - unscaledTotal - widened, Scaled(30, m_scale)));
     pnlDrives->move(client - Scaled(8, m_scale) - pnlDrives->width(), pnlDrives->y());
 }
 
@@ -332,6 +370,7 @@ void TfrmDup::ClearGrid() {
     m_counted.clear();
     m_markedCount = m_markedBytes = 0;
     btDelete->setEnabled(false);
+    m_textWidths = ColumnTextWidths(*grid, m_dupMode, QString());
     FormResize();
     grid->setFocus();
 }
@@ -374,8 +413,10 @@ void TfrmDup::stepNumField(NumField* field, std::int64_t& lastGood, int delta) {
 
 void TfrmDup::num1Exit() { checkNumField(num1, m_limit1, lblKB1); }
 void TfrmDup::num2Exit() { checkNumField(num2, m_limit2, lblKB2); }
-void TfrmDup::Spinner1MouseUp() { lblKB1->setText(KiloToMega(m_limit1)); }
-void TfrmDup::Spinner2MouseUp() { lblKB2->setText(KiloToMega(m_limit2)); }
+// The button's release comes before its click steps the field, so the label is taken from the
+// field, which the step updates as well.
+void TfrmDup::Spinner1MouseUp() { ShowFieldKB(num1, lblKB1); }
+void TfrmDup::Spinner2MouseUp() { ShowFieldKB(num2, lblKB2); }
 
 void TfrmDup::btScanClick() {
     if (!checkNumField(num1, m_limit1, lblKB1) || !checkNumField(num2, m_limit2, lblKB2))
@@ -455,11 +496,19 @@ void TfrmDup::scan(bool exact) {
         m_engine->finish(exact);
         addToGrid(m_engine->resultKeys());
     }
+    // A size column wide enough for sizes of seven digits still grows for the largest file found.
+    std::int64_t largest = 0;
+    for (std::size_t i = 0; i < m_engine->resultCount(); ++i)
+        largest = std::max(largest, m_engine->resultSize(i));
+    m_textWidths = ColumnTextWidths(*grid, m_dupMode, SizeInKText(largest) + QStringLiteral(" K"));
+    FormResize();
 
     if (m_rowsFilled == 0) {
         pnlSel->clear();
         ShowInfoMessage(QStringLiteral("No files found."));
     } else {
+        // Mark and the Delete key act on the current row: the first result is current at once.
+        grid->setCurrentGridRow(1);
         btPrint->show();
         btClip->show();
         btBrowse->setVisible(bool(m_browseHandOff));

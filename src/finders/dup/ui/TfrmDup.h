@@ -175,6 +175,8 @@ private:
     // Bytes counted for each marked result (by engine key), so unmarking takes back exactly
     // what marking added even when the file changed or appeared in between.
     std::unordered_map<std::uint32_t, std::int64_t> m_counted;
+    // Per column, the narrowest width that shows its texts whole (date, time, size; else 0).
+    std::vector<int> m_textWidths;
     int m_panelHeight = 172;
     bool m_scanning = false;
     bool m_closeRequested = false;
