@@ -3,6 +3,7 @@
 #include "finders/dup/ui/TfrmDup.h"
 #include "platform/CurrentFolder.h"
 #include "support/RecordingMessageService.h"
+#include "support/ScopedMount.h"
 #include "support/TempTree.h"
 
 #include <QAction>
@@ -28,6 +29,8 @@
 #include <QTimer>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <limits>
+#include <unistd.h>
 
 namespace {
 void SaveShot(QWidget& w, const QString& name) {
@@ -686,6 +689,29 @@ TEST_F(DupWindow, TheRealConfirmationGetsTheMarkedFilesAndItsCancelKeepsThem) {
     EXPECT_TRUE(w->isVisible());
     EXPECT_TRUE(w->gridModel()->isMarked(1));
     EXPECT_TRUE(std::filesystem::exists(rowPath(1)));
+}
+
+TEST_F(DupWindow, MarkedTotalOfHugeFilesStopsAtTheLargestNumber) {
+    ScopedMount ram("none", tree.folder("ram"), "tmpfs", 0);
+    if (!ram.mounted)
+        GTEST_SKIP() << "cannot mount here";
+    constexpr std::int64_t most = std::numeric_limits<std::int64_t>::max();
+    for (const char* name : {"ram/huge-1", "ram/huge-2"})
+        if (::truncate(tree.file(name, 0).c_str(), most) != 0)
+            GTEST_SKIP() << "this filesystem takes no file of 8 EiB";
+    qputenv("VANTOREL_DRIVES", QByteArray::fromStdString("C=" + tree.path("ram")));
+    CurrentFolder::set(tree.path("ram")); // its drive is the one ticked
+    open(false);
+    button("btScan")->click();
+    ASSERT_EQ(w->rowsFilled(), 2);
+    doubleClickRow(1);
+    doubleClickRow(2);
+    EXPECT_EQ(w->markedBytes(), most);
+    EXPECT_EQ(status(), "2 files 9,223,372,036,854,775,807 bytes");
+    doubleClickRow(2); // taking one back leaves the other's size, not what the limit left over
+    EXPECT_EQ(w->markedBytes(), most);
+    doubleClickRow(1);
+    EXPECT_EQ(w->markedBytes(), 0);
 }
 
 TEST_F(DupWindow, AGridOfThreeHundredThousandRowsMarksAndSorts) {

@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
+#include <limits>
 
 namespace {
 int RunReallyDelete(QWidget* parent, const std::vector<ListedEntry>& files, double bytes) {
@@ -59,8 +60,15 @@ void TfrmDup::deleteOneFile(int row) {
     } else {
         if (auto it = m_counted.find(key); it != m_counted.end()) {
             --m_markedCount;
+            const bool saturated = m_markedBytes == std::numeric_limits<std::int64_t>::max();
             m_markedBytes = SaturatingSub(m_markedBytes, it->second);
             m_counted.erase(it);
+            // A total that stopped at the limit lost what lay beyond it: count the rest again.
+            if (saturated) {
+                m_markedBytes = 0;
+                for (const auto& counted : m_counted)
+                    m_markedBytes = SaturatingAdd(m_markedBytes, counted.second);
+            }
         }
         // Paths differ by letter case on this file system: only the identical file is taken out.
         const std::string path = file.path();
