@@ -6,17 +6,43 @@
 
 namespace {
 
-// A size limit: decimal digits only, whole kibibytes.
-bool parseK(const std::string& text, std::int64_t& k) {
-    if (text.empty() || text.size() > 18)
-        return false;
+// The largest limit whose byte count a 64-bit size still holds.
+constexpr std::int64_t kMostK = std::numeric_limits<std::int64_t>::max() / 1024;
+
+enum class KText { Number, NotNumber, TooLarge };
+
+// A size limit: decimal digits only, whole kibibytes, at most kMostK (leading zeros allowed).
+KText parseK(const std::string& text, std::int64_t& k) {
+    if (text.empty())
+        return KText::NotNumber;
     k = 0;
+    bool tooLarge = false;
     for (char c : text) {
         if (c < '0' || c > '9')
-            return false;
-        k = k * 10 + (c - '0');
+            return KText::NotNumber;
+        const int digit = c - '0';
+        if (tooLarge || k > (kMostK - digit) / 10)
+            tooLarge = true; // the rest is still read, so that "12x" is called no number
+        else
+            k = k * 10 + digit;
     }
-    return true;
+    return tooLarge ? KText::TooLarge : KText::Number;
+}
+
+// Whether --help or -h comes before "--", option values left aside ("--match --help" is a pattern).
+bool asksForHelp(const std::vector<std::string>& args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--")
+            return false;
+        if (a == "--help" || a == "-h")
+            return true;
+        if (a == "--match" || a == "--larger" || a == "--smaller")
+            i += 1;
+        else if (a == "--between")
+            i += 2;
+    }
+    return false;
 }
 
 } // namespace
@@ -38,16 +64,16 @@ const char* CliUsage() {
            "  --help              this text\n"
            "\n"
            "Standard output holds the record lines, tab-separated, one per file.\n"
-           "Exit status: 0 files found, 1 no files found, 2 wrong arguments or folder.\n";
+           "Exit status: 0 files found, 1 no files found, 2 wrong arguments or folder, or standard\n"
+           "output could not be written. A folder that cannot be read is reported on standard\n"
+           "error and left out; it does not change the exit status.\n";
 }
 
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::string& error) {
     o = CliOptions{};
-    for (const std::string& a : args) {
-        if (a == "--help" || a == "-h") {
-            o.help = true;
-            return true;
-        }
+    if (asksForHelp(args)) {
+        o.help = true;
+        return true;
     }
     if (args.empty()) {
         error = "missing command: dups or hogs (see --help)";
@@ -65,7 +91,12 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
     bool optionsOver = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (optionsOver || a.empty() || a[0] != '-' || a == "-") {
+        if (a.empty()) {
+            // It would name the working folder by accident: a variable that was left empty.
+            error = "an empty FOLDER argument names no folder";
+            return false;
+        }
+        if (optionsOver || a[0] != '-' || a == "-") {
             o.folders.push_back(a);
             continue;
         }
@@ -81,11 +112,18 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
             std::string text;
             if (!value(text))
                 return false;
-            if (!parseK(text, k)) {
+            switch (parseK(text, k)) {
+            case KText::Number:
+                return true;
+            case KText::NotNumber:
                 error = a + " needs a whole number of K, not '" + text + "'";
                 return false;
+            case KText::TooLarge:
+                error = a + " " + text + " K is more bytes than a file can have (at most " +
+                        std::to_string(kMostK) + " K)";
+                return false;
             }
-            return true;
+            return false;
         };
         if (a == "--") {
             optionsOver = true;

@@ -110,6 +110,9 @@ TEST(Cli, MistakesAreExitTwoWithAClearMessage) {
         {{"dups"}, "no FOLDER"},
         {{"dups", q(t.path("missing"))}, "cannot open folder"},
         {{"dups", q(t.path("x"))}, "cannot open folder"},
+        {{"hogs", ""}, "an empty FOLDER argument names no folder"},
+        {{"hogs", "--larger", "9007199254740992", q(t.root())}, "more bytes than a file can have"},
+        {{"hogs", "--", "--help"}, "cannot open folder --help"},
     };
     for (const Case& c : cases) {
         CliRun r = cli(c.args);
@@ -136,4 +139,21 @@ TEST(Cli, OddFolderAndFileNamesStayWhole) {
         EXPECT_EQ(lines[i].count('\t'), 6) << lines[i].constData();
     EXPECT_TRUE(r.out.contains("one?name"));
     EXPECT_TRUE(r.out.contains("bad\xef\xbf\xbd"));
+}
+
+TEST(Cli, AFolderNamedThroughALinkIsWalkedButNoLinkBelowIt) {
+    TempTree t;
+    t.file("real/a.dat", 10);
+    t.file("real/sub/b.dat", 10);
+    t.file("elsewhere/c.dat", 10);
+    t.symlink("real/to-elsewhere", "../elsewhere");
+    t.symlink("link", "real");
+    const QByteArray want = q(t.path("link") + "/a.dat").toUtf8();
+    for (const std::string& root : {t.path("link"), t.path("link") + "/", t.path("link") + "//"}) {
+        CliRun r = cli({"hogs", "--larger", "0", q(root)});
+        ASSERT_EQ(r.code, 0) << r.err.constData();
+        EXPECT_EQ(r.out.count('\n'), 2) << r.out.constData();
+        EXPECT_TRUE(r.out.contains(want + "\t")) << r.out.constData(); // the path as the user named it
+        EXPECT_FALSE(r.out.contains("c.dat"));
+    }
 }

@@ -28,6 +28,7 @@ struct DupScanEngine::Impl final : FolderVisitor {
     std::size_t capacity;
     std::function<void()> yieldHook;
     std::function<void(const QString&)> statusHook;
+    std::function<void(const std::string&, int)> skippedHook;
     const SearchPathList* searchPath = nullptr;
 
     DupScanCriteria criteria;
@@ -88,6 +89,10 @@ struct DupScanEngine::Impl final : FolderVisitor {
         if (yieldHook)
             yieldHook();
     }
+    void folderSkipped(const std::string& path, int error) override {
+        if (skippedHook)
+            skippedHook(path, error);
+    }
     void beginFiles(const FolderHandle& folder) override {
         folderAdded = false;
         showStatus(folder);
@@ -121,6 +126,9 @@ DupScanEngine::~DupScanEngine() = default;
 
 void DupScanEngine::setYieldHook(std::function<void()> hook) { d->yieldHook = std::move(hook); }
 void DupScanEngine::setStatusHook(std::function<void(const QString&)> hook) { d->statusHook = std::move(hook); }
+void DupScanEngine::setSkippedFolderHook(std::function<void(const std::string&, int)> hook) {
+    d->skippedHook = std::move(hook);
+}
 void DupScanEngine::setSearchPath(const SearchPathList* list) { d->searchPath = list; }
 
 void DupScanEngine::begin(const DupScanCriteria& criteria) {

@@ -40,6 +40,10 @@ public:
     void setYieldHook(std::function<void()> hook);
     // Called with the folder text being walked (for the status panel). None by default.
     void setStatusHook(std::function<void(const QString&)> hook);
+    // Called for a folder that was listed but is not walked, with its exact path bytes and the errno:
+    // of the failure to open or read it, EXDEV for a mount point (not entered by design), ESTALE
+    // when it moved during the walk. None by default.
+    void setSkippedFolderHook(std::function<void(const std::string& path, int error)> hook);
     // The search-path folders to flag; SearchPathList::global() by default.
     void setSearchPath(const SearchPathList* list);
 

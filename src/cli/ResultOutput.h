@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <string_view>
+
+class DupScanEngine;
+
+// Writes all of data to fd, going on after short writes and interruptions. Returns 0, or the errno
+// of the write that failed.
+int WriteAll(int fd, std::string_view data);
+
+// Writes the engine's result lines to fd in result order, each followed by LF, in blocks of about a
+// mebibyte. Returns 0, or the errno of the first write that failed; nothing more is written after it.
+int WriteResults(const DupScanEngine& engine, int fd);
