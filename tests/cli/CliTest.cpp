@@ -157,3 +157,23 @@ TEST(Cli, AFolderNamedThroughALinkIsWalkedButNoLinkBelowIt) {
         EXPECT_FALSE(r.out.contains("c.dat"));
     }
 }
+
+TEST(Cli, DupsPadsNamesToFourteenCharactersNotBytes) {
+    TempTree t;
+    std::string kana; // ten characters of three bytes each: 30 bytes, 4 spaces short of the width
+    for (int i = 0; i < 10; ++i)
+        kana += "\xe3\x81\x82";
+    t.file("a/" + kana, 1);
+    t.file("b/" + kana, 1);
+    t.file("a/plain", 1);
+    t.file("b/plain", 1);
+    CliRun r = cli({"dups", "--larger", "0", q(t.root())});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    DupScanCriteria c;
+    c.limit1K = 0;
+    EXPECT_EQ(r.out, inProcess(c, {t.root()}, false)); // the window's and the clipboard's lines
+    const QList<QByteArray> lines = r.out.split('\n');
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_TRUE(lines[0].startsWith("plain         \t"));
+    EXPECT_TRUE(lines[2].startsWith(QByteArray::fromStdString(kana + "    \t"))) << lines[2].constData();
+}

@@ -608,8 +608,9 @@ void DupRecordStore::appendLine(std::size_t i, bool dupMode, std::string& out) c
     const std::string_view marker = f.searchPath ? kMarkerBytes : std::string_view();
     const std::string& type = m_typeUtf8[typeIndex(raw)];
     std::size_t pad = 0;
-    // At least two bytes per UTF-16 unit: from 28 bytes on a name fills the width by itself.
-    if (dupMode && nv.text.size() < 2 * NameWidth)
+    // The width counts UTF-16 units, as the window's text does. A unit takes at most three bytes
+    // (a three-byte character is one unit), so only from 42 bytes on does a name fill it by itself.
+    if (dupMode && nv.text.size() < 3 * NameWidth)
         pad = std::size_t(std::max(0, NameWidth - utf16Units(nv.text)));
 
     // One resize and plain copies: a line is written in one go, not by many small appends.
