@@ -48,8 +48,8 @@ bool asksForHelp(const std::vector<std::string>& args) {
 } // namespace
 
 const char* CliUsage() {
-    return "Usage: vantorel-cli dups [--exact] [SIZE] [--match PATTERN] FOLDER...\n"
-           "       vantorel-cli hogs [SIZE] [--match PATTERN] FOLDER...\n"
+    return "Usage: vantorel-cli dups [--exact] [SIZE] [--match PATTERN] [--null] FOLDER...\n"
+           "       vantorel-cli hogs [SIZE] [--match PATTERN] [--null] FOLDER...\n"
            "\n"
            "dups lists the files whose name occurs in more than one place (letter case ignored);\n"
            "with --exact the size in K must match too. hogs lists the files in the size range,\n"
@@ -59,11 +59,16 @@ const char* CliUsage() {
            "  --larger K          files of K or more (default: --larger 250)\n"
            "  --smaller K         files of K or less\n"
            "  --between K1 K2     files from K1 to K2\n"
+           "\n"
+           "Other options:\n"
            "  --match PATTERN     wildcard pattern(s), ';'-separated (default: *.*)\n"
+           "  --null              print each file's exact path followed by a NUL byte instead\n"
+           "                      of the lines, in the same order (for xargs -0)\n"
            "  --                  the rest are folders, even when they start with '-'\n"
            "  --help              this text\n"
            "\n"
-           "Standard output holds the record lines, tab-separated, one per file.\n"
+           "Standard output holds the record lines, tab-separated, one per file (names and\n"
+           "folders as text: control characters show as '?'; --null gives the exact bytes).\n"
            "Exit status: 0 files found, 1 no files found, 2 wrong arguments or folder, or standard\n"
            "output could not be written. A folder that cannot be read is reported on standard\n"
            "error and left out; it does not change the exit status.\n";
@@ -129,6 +134,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
             optionsOver = true;
         } else if (a == "--exact" && o.criteria.dupMode) {
             o.exact = true;
+        } else if (a == "--null") {
+            o.nullSeparated = true;
         } else if (a == "--match") {
             std::string pattern;
             if (!value(pattern))

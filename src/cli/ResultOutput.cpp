@@ -22,14 +22,19 @@ int WriteAll(int fd, std::string_view data) {
     return 0;
 }
 
-int WriteResults(const DupScanEngine& engine, int fd) {
+int WriteResults(const DupScanEngine& engine, bool nullSeparated, int fd) {
     constexpr std::size_t kBlock = std::size_t(1) << 20;
     std::string block;
     block.reserve(kBlock + 8192);
     const std::size_t count = engine.resultCount();
     for (std::size_t i = 0; i < count; ++i) {
-        engine.appendResultLineUtf8(i, block);
-        block += '\n';
+        if (nullSeparated) {
+            engine.appendResultPath(i, block);
+            block += '\0';
+        } else {
+            engine.appendResultLineUtf8(i, block);
+            block += '\n';
+        }
         if (block.size() >= kBlock || i + 1 == count) {
             if (int error = WriteAll(fd, block))
                 return error;

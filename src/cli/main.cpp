@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
         std::fputs("No files found.\n", stderr);
         return 1;
     }
-    if (int failed = WriteResults(engine, STDOUT_FILENO))
+    if (int failed = WriteResults(engine, options.nullSeparated, STDOUT_FILENO))
         return writeFailed(failed);
     // Some filesystems report a failed write only when the file is closed.
     if (::close(STDOUT_FILENO) != 0 && errno != EINTR)

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/DisplayText.h"
 #include "common/SearchPathList.h"
 #include "finders/dup/DupScanEngine.h"
 #include "support/TempTree.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -176,4 +178,35 @@ TEST(Cli, DupsPadsNamesToFourteenCharactersNotBytes) {
     ASSERT_EQ(lines.size(), 5);
     EXPECT_TRUE(lines[0].startsWith("plain         \t"));
     EXPECT_TRUE(lines[2].startsWith(QByteArray::fromStdString(kana + "    \t"))) << lines[2].constData();
+}
+
+TEST(Cli, NullGivesTheExactPathsInTheOrderOfTheLines) {
+    TempTree t;
+    const std::vector<std::string> names = {"line\nbreak.txt", "tab\there", "bad\xff\xfe", "plain.dat", "-dash"};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        t.file("one/" + names[i], std::int64_t(i) * 1000);
+        t.file("two/sub/" + names[i], std::int64_t(i) * 1000 + 3000);
+    }
+    for (bool dupMode : {true, false}) {
+        const QString command = dupMode ? "dups" : "hogs";
+        CliRun lines = cli({command, "--larger", "0", q(t.root())});
+        CliRun paths = cli({command, "--null", "--larger", "0", q(t.root())});
+        ASSERT_EQ(paths.code, 0) << paths.err.constData();
+        ASSERT_EQ(paths.out.count('\0'), 10);
+        EXPECT_TRUE(paths.out.endsWith('\0'));
+        // Each path is a file of the tree, byte for byte, and stands where its line stands.
+        const QList<QByteArray> p = paths.out.chopped(1).split('\0');
+        const QList<QByteArray> l = lines.out.chopped(1).split('\n');
+        ASSERT_EQ(p.size(), l.size());
+        for (int i = 0; i < p.size(); ++i) {
+            struct stat st {};
+            EXPECT_EQ(lstat(p[i].constData(), &st), 0) << p[i].constData();
+            const QByteArray shown = DisplayText(p[i].toStdString()).toUtf8();
+            EXPECT_TRUE(dupMode ? l[i].startsWith(shown.mid(shown.lastIndexOf('/') + 1)) : l[i].contains(shown))
+                << l[i].constData();
+        }
+    }
+    CliRun none = cli({"hogs", "--null", q(t.root())}); // nothing of 250 K: still exit 1, no output
+    EXPECT_EQ(none.code, 1);
+    EXPECT_TRUE(none.out.isEmpty());
 }

@@ -280,12 +280,17 @@ bool DupRecordStore::add(std::string_view name, std::int64_t size, std::uint64_t
 }
 
 std::string DupRecordStore::path(std::size_t i) const {
-    const DupRecord& r = m_records[i];
-    std::string p = m_folders[r.folder].path;
-    if (p.empty() || p.back() != '/')
-        p += '/';
-    p += name(i);
+    std::string p;
+    appendPath(i, p);
     return p;
+}
+
+void DupRecordStore::appendPath(std::size_t i, std::string& out) const {
+    const std::string& folder = m_folders[m_records[i].folder].path;
+    out += folder;
+    if (folder.empty() || folder.back() != '/')
+        out += '/';
+    out += name(i);
 }
 
 ListedEntry DupRecordStore::entry(std::size_t i) const {

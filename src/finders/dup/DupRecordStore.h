@@ -53,6 +53,8 @@ public:
         return {m_names.data() + m_records[i].nameOffset, end - m_records[i].nameOffset};
     }
     std::string path(std::size_t i) const;
+    // The same path bytes appended to out, without a string of their own (for writing many paths).
+    void appendPath(std::size_t i, std::string& out) const;
     // What a delete needs to reach the file again from its root and check that it is unchanged.
     ListedEntry entry(std::size_t i) const;
 

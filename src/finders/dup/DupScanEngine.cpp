@@ -224,6 +224,11 @@ void DupScanEngine::appendResultLineUtf8(std::size_t index, std::string& out) co
         d->store.appendLine(d->results[index], d->criteria.dupMode, out);
 }
 
+void DupScanEngine::appendResultPath(std::size_t index, std::string& out) const {
+    if (index < d->results.size())
+        d->store.appendPath(d->results[index], out);
+}
+
 QString DupScanEngine::cellText(std::uint32_t key, int column) const {
     if (key >= d->results.size())
         return {};

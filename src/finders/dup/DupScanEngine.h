@@ -78,6 +78,8 @@ public:
     QStringList resultLines() const;                  // every record line, for the clipboard
     // resultLine(index) in UTF-8 appended to out, without a QString per line (the command-line tool).
     void appendResultLineUtf8(std::size_t index, std::string& out) const;
+    // resultPath(index) appended to out (the command-line tool's --null).
+    void appendResultPath(std::size_t index, std::string& out) const;
 
     // GridRowSource: field column+1 of the result line of key.
     QString cellText(std::uint32_t key, int column) const override;
