@@ -186,7 +186,8 @@ void DupRecordStore::clear() {
     m_folders = {};
     m_typeNames = {};
     m_typeUtf8 = {};
-    m_types = {};
+    m_exts = {};
+    m_extSlots = {};
     m_texts.clear();
 }
 
@@ -230,25 +231,72 @@ bool DupRecordStore::addFolder(const std::string& path, bool searchPath, EntryId
     return true;
 }
 
+namespace {
+
+std::string_view extensionOf(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+}
+
+// Extensions are a few bytes: a byte-wise multiply hash costs less than a general one.
+std::uint64_t extensionHash(std::string_view ext) {
+    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ ext.size();
+    for (char c : ext)
+        h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
+    return h ^ (h >> 32);
+}
+
+} // namespace
+
 std::uint32_t DupRecordStore::typeOf(std::string_view name) {
-    std::size_t dot = name.rfind('.');
-    std::string_view ext = dot == std::string_view::npos ? std::string_view() : name.substr(dot);
-    auto it = m_types.find(ext);
-    if (it != m_types.end())
-        return it->second;
-    auto index = static_cast<std::uint32_t>(m_typeNames.size());
+    const std::string_view ext = extensionOf(name);
+    const std::uint64_t hash = extensionHash(ext);
+    if (!m_extSlots.empty()) {
+        for (std::size_t mask = m_extSlots.size() - 1, at = hash & mask;; at = (at + 1) & mask) {
+            const ExtSlot& slot = m_extSlots[at];
+            if (slot.index == 0)
+                break;
+            if (slot.hash == hash && m_exts[slot.index - 1] == ext)
+                return slot.index - 1;
+        }
+    }
+    const auto index = static_cast<std::uint32_t>(m_typeNames.size());
     m_typeNames.push_back(ext.empty() ? QString() : FileTypeName(DisplayText(ext)));
     QByteArray u = m_typeNames.back().toUtf8();
     m_typeUtf8.emplace_back(u.constData(), std::size_t(u.size()));
-    m_types.emplace(std::string(ext), index);
+    m_exts.emplace_back(ext);
+    // At most half full, so a probe ends soon at a free slot.
+    if (m_exts.size() * 2 > m_extSlots.size()) {
+        std::vector<ExtSlot> slots(std::max<std::size_t>(64, m_extSlots.size() * 2));
+        for (std::size_t k = 0; k < m_exts.size(); ++k) {
+            const std::uint64_t h = extensionHash(m_exts[k]);
+            std::size_t at = h & (slots.size() - 1);
+            while (slots[at].index != 0)
+                at = (at + 1) & (slots.size() - 1);
+            slots[at] = {h, static_cast<std::uint32_t>(k + 1)};
+        }
+        m_extSlots = std::move(slots);
+    } else {
+        std::size_t at = hash & (m_extSlots.size() - 1);
+        while (m_extSlots[at].index != 0)
+            at = (at + 1) & (m_extSlots.size() - 1);
+        m_extSlots[at] = {hash, index + 1};
+    }
     return index;
 }
 
 std::uint32_t DupRecordStore::typeIndex(std::string_view name) const {
-    std::size_t dot = name.rfind('.');
-    std::string_view ext = dot == std::string_view::npos ? std::string_view() : name.substr(dot);
-    auto it = m_types.find(ext);
-    return it != m_types.end() ? it->second : 0; // every name's extension was added with its record
+    const std::string_view ext = extensionOf(name);
+    const std::uint64_t hash = extensionHash(ext);
+    if (m_extSlots.empty())
+        return 0;
+    for (std::size_t mask = m_extSlots.size() - 1, at = hash & mask;; at = (at + 1) & mask) {
+        const ExtSlot& slot = m_extSlots[at];
+        if (slot.index == 0)
+            return 0; // not reached: every name's extension was added with its record
+        if (slot.hash == hash && m_exts[slot.index - 1] == ext)
+            return slot.index - 1;
+    }
 }
 
 std::vector<std::uint32_t> DupRecordStore::recordTypes() const {
@@ -291,6 +339,20 @@ void DupRecordStore::appendPath(std::size_t i, std::string& out) const {
     if (folder.empty() || folder.back() != '/')
         out += '/';
     out += name(i);
+}
+
+void DupRecordStore::keepOnly(const std::vector<std::uint32_t>& order) {
+    std::vector<DupRecord> records(order.size());
+    std::string names;
+    names.reserve(m_names.size()); // pages beyond the names kept are never touched
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const std::string_view n = name(order[k]);
+        records[k] = m_records[order[k]];
+        records[k].nameOffset = static_cast<std::uint32_t>(names.size());
+        names.append(n);
+    }
+    m_records = std::move(records);
+    m_names = std::move(names);
 }
 
 ListedEntry DupRecordStore::entry(std::size_t i) const {

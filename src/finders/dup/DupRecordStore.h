@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // One listed file, kept compact: the folder path, device and identity are stored once per folder,
@@ -64,6 +63,9 @@ public:
     // The same line appended to out in UTF-8, from texts made once per scan: for writing many lines.
     void appendLine(std::size_t i, bool dupMode, std::string& out) const;
     static int fieldCount(bool dupMode) { return dupMode ? 7 : 6; }
+    // Keeps only the records listed in order, in that order (record k is then the old order[k]),
+    // with their names; folders, roots and types stay. Each index may be listed once at most.
+    void keepOnly(const std::vector<std::uint32_t>& order);
 
     // The candidate order: ascending whole line (duplicates layout), ASCII case ignored.
     std::vector<std::uint32_t> candidateOrder() const;
@@ -92,9 +94,10 @@ private:
         bool searchPath = false;
     };
     struct Ranks;
-    struct ExtHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>()(s); }
+    // An extension's slot in the open-addressed table of extensions (index + 1; 0 is free).
+    struct ExtSlot {
+        std::uint64_t hash = 0;
+        std::uint32_t index = 0;
     };
 
     QString nameText(std::size_t i) const;
@@ -117,5 +120,8 @@ private:
     std::vector<std::string> m_typeUtf8;
     // Date and time texts in UTF-8, each made once, for both the order and the written lines.
     mutable FileDateTimeTexts m_texts;
-    std::unordered_map<std::string, std::uint32_t, ExtHash, std::equal_to<>> m_types;
+    // Extensions (from the last "." on, "" without one) to type indices. Looked up once per record
+    // added, sorted and written, so a lookup is a short hash and one probe or two.
+    std::vector<std::string> m_exts;
+    std::vector<ExtSlot> m_extSlots;
 };

@@ -44,7 +44,10 @@ struct DupScanEngine::Impl final : FolderVisitor {
     FolderWalker walker;
     DupRecordStore store;
     FileTimePacker packer;
-    std::vector<std::uint32_t> results; // record indices in result order
+    // After finish() the store holds exactly the results, in result order: result i is record i.
+    std::size_t results = 0;
+    std::size_t candidates = 0; // before the store kept only the results
+    bool finished = false;
 
     explicit Impl(std::size_t cap) : capacity(cap) {}
 
@@ -141,7 +144,9 @@ void DupScanEngine::begin(const DupScanCriteria& criteria) {
     d->folders = 0;
     d->walker.reset();
     d->store.clear();
-    d->results = {};
+    d->results = 0;
+    d->candidates = 0;
+    d->finished = false;
     d->packer = FileTimePacker();
 }
 
@@ -155,25 +160,32 @@ bool DupScanEngine::scanDrive(const std::string& rootPath) {
 }
 
 void DupScanEngine::finish(bool exact) {
-    d->results.clear();
+    if (!d->finished)
+        d->candidates = d->store.size();
+    d->finished = true;
+    std::vector<std::uint32_t> order;
     if (!d->criteria.dupMode) {
-        d->results = d->store.hogOrder();
-        return;
-    }
-    // addDups: every run of two or more equal keys, in full and in list order.
-    const std::vector<std::uint32_t> list = d->store.candidateOrder();
-    const std::size_t n = list.size();
-    std::size_t i = 0;
-    while (i + 1 < n) {
-        std::size_t j = i + 1;
-        while (j < n && d->store.sameKey(list[i], list[j], exact)) {
-            if (j == i + 1)
-                d->results.push_back(list[i]);
-            d->results.push_back(list[j]);
-            ++j;
+        order = d->store.hogOrder();
+    } else {
+        // addDups: every run of two or more equal keys, in full and in list order.
+        const std::vector<std::uint32_t> list = d->store.candidateOrder();
+        const std::size_t n = list.size();
+        std::size_t i = 0;
+        while (i + 1 < n) {
+            std::size_t j = i + 1;
+            while (j < n && d->store.sameKey(list[i], list[j], exact)) {
+                if (j == i + 1)
+                    order.push_back(list[i]);
+                order.push_back(list[j]);
+                ++j;
+            }
+            i = j;
         }
-        i = j;
     }
+    // The lines are read in result order, often all of them: records that lie in that order are
+    // read straight through instead of all over memory, and the candidates left out are let go.
+    d->store.keepOnly(order);
+    d->results = order.size();
 }
 
 void DupScanEngine::abort() { d->abortScan = true; }
@@ -182,55 +194,53 @@ const DupScanCriteria& DupScanEngine::criteria() const { return d->criteria; }
 
 std::int64_t DupScanEngine::filesSeen() const { return d->files; }
 std::int64_t DupScanEngine::foldersSeen() const { return d->folders; }
-std::size_t DupScanEngine::candidateCount() const { return d->store.size(); }
-std::size_t DupScanEngine::memoryBytes() const {
-    return d->store.memoryBytes() + d->results.capacity() * sizeof(std::uint32_t);
-}
+std::size_t DupScanEngine::candidateCount() const { return d->finished ? d->candidates : d->store.size(); }
+std::size_t DupScanEngine::memoryBytes() const { return d->store.memoryBytes(); }
 
-std::size_t DupScanEngine::resultCount() const { return d->results.size(); }
+std::size_t DupScanEngine::resultCount() const { return d->results; }
 
 QString DupScanEngine::resultLine(std::size_t index) const {
-    return index < d->results.size() ? d->store.line(d->results[index], d->criteria.dupMode) : QString();
+    return index < d->results ? d->store.line(index, d->criteria.dupMode) : QString();
 }
 
 std::string DupScanEngine::resultPath(std::size_t index) const {
-    return index < d->results.size() ? d->store.path(d->results[index]) : std::string();
+    return index < d->results ? d->store.path(index) : std::string();
 }
 
 ListedEntry DupScanEngine::resultEntry(std::size_t index) const {
-    return index < d->results.size() ? d->store.entry(d->results[index]) : ListedEntry();
+    return index < d->results ? d->store.entry(index) : ListedEntry();
 }
 
 std::int64_t DupScanEngine::resultSize(std::size_t index) const {
-    return index < d->results.size() ? d->store.record(d->results[index]).size : 0;
+    return index < d->results ? d->store.record(index).size : 0;
 }
 
 std::vector<std::uint32_t> DupScanEngine::resultKeys() const {
-    std::vector<std::uint32_t> keys(d->results.size());
+    std::vector<std::uint32_t> keys(d->results);
     std::iota(keys.begin(), keys.end(), 0u);
     return keys;
 }
 
 QStringList DupScanEngine::resultLines() const {
     QStringList lines;
-    lines.reserve(qsizetype(d->results.size()));
-    for (std::size_t i = 0; i < d->results.size(); ++i)
+    lines.reserve(qsizetype(d->results));
+    for (std::size_t i = 0; i < d->results; ++i)
         lines.append(resultLine(i));
     return lines;
 }
 
 void DupScanEngine::appendResultLineUtf8(std::size_t index, std::string& out) const {
-    if (index < d->results.size())
-        d->store.appendLine(d->results[index], d->criteria.dupMode, out);
+    if (index < d->results)
+        d->store.appendLine(index, d->criteria.dupMode, out);
 }
 
 void DupScanEngine::appendResultPath(std::size_t index, std::string& out) const {
-    if (index < d->results.size())
-        d->store.appendPath(d->results[index], out);
+    if (index < d->results)
+        d->store.appendPath(index, out);
 }
 
 QString DupScanEngine::cellText(std::uint32_t key, int column) const {
-    if (key >= d->results.size())
+    if (key >= d->results)
         return {};
-    return d->store.field(d->results[key], column + 1, d->criteria.dupMode);
+    return d->store.field(key, column + 1, d->criteria.dupMode);
 }

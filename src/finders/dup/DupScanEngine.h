@@ -52,7 +52,8 @@ public:
     // scan_dir from a drive root (mount point or folder), staying on its filesystem. Returns false
     // when the root itself cannot be opened ("Can't open drive "); the caller reports that.
     bool scanDrive(const std::string& rootPath);
-    // addDups(exact) in duplicates mode, reSort in file-hog mode; fills the result list.
+    // addDups(exact) in duplicates mode, reSort in file-hog mode; fills the result list. Only the
+    // results are kept from then on.
     void finish(bool exact);
 
     void abort();                // btAbortClick: the walk unwinds at its next test
@@ -62,7 +63,8 @@ public:
     // Progress while walking: files whose statistics were read, folders entered.
     std::int64_t filesSeen() const;
     std::int64_t foldersSeen() const;
-    // Files in the candidate list, and the bytes its records hold (for measurements).
+    // Files in the candidate list (also after finish(), which lets go of those that are no result),
+    // and the bytes the records held now take (for measurements).
     std::size_t candidateCount() const;
     std::size_t memoryBytes() const;
 

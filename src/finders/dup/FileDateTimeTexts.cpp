@@ -10,20 +10,6 @@ namespace {
 
 constexpr std::uint32_t kFirstOf1980 = (1u << 5) | 1u; // date word of 1 January 1980
 
-bool timeWordValid(std::uint32_t v) { return ((v >> 11) & 0x1F) < 24 && ((v >> 5) & 0x3F) < 60 && (v & 0x1F) < 30; }
-
-// The Gregorian check QDate makes, without making a QDate (years 1980..2107 are all valid).
-bool dateWordValid(std::uint32_t v) {
-    const int year = int(v >> 25) + 1980;
-    const int month = int((v >> 21) & 0x0F);
-    const int day = int((v >> 16) & 0x1F);
-    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1)
-        return false;
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-}
-
 std::string utf8(const QString& text) {
     const QByteArray u = text.toUtf8();
     return std::string(u.constData(), std::size_t(u.size()));
@@ -66,16 +52,6 @@ QString readQuoted(const QString& format, qsizetype& i) {
 }
 
 } // namespace
-
-std::size_t FileDateTimeTexts::dateKey(std::uint32_t v) {
-    return v == 0 ? 0 : 1 + (((v >> 16) << 1) | (timeWordValid(v) ? 1 : 0));
-}
-
-std::size_t FileDateTimeTexts::timeKey(std::uint32_t v) {
-    if (v == 0 || !timeWordValid(v) || !dateWordValid(v))
-        return NoonKey;
-    return v & 0xFFFF;
-}
 
 FileDateTimeTexts::FileDateTimeTexts() = default;
 
@@ -266,7 +242,7 @@ std::string_view FileDateTimeTexts::store(std::vector<std::uint32_t>& slots, std
     return {at, text.size()};
 }
 
-std::string_view FileDateTimeTexts::dateText(std::size_t key) {
+std::string_view FileDateTimeTexts::makeDateText(std::size_t key) {
     prepare();
     if (key >= DateKeys || key == 0)
         return {};
@@ -282,7 +258,7 @@ std::string_view FileDateTimeTexts::dateText(std::size_t key) {
     return store(m_dateSlots, key, formatDate(int(word >> 9) + 1980, int((word >> 5) & 0x0F), int(word & 0x1F)));
 }
 
-std::string_view FileDateTimeTexts::timeText(std::size_t key) {
+std::string_view FileDateTimeTexts::makeTimeText(std::size_t key) {
     prepare();
     if (key >= TimeKeys)
         return {};

@@ -17,19 +17,50 @@ public:
     // What a date text depends on: 0 (no date), or the date word with whether the time word is valid
     // (an invalid date or time shows 1 January 1980).
     static constexpr std::size_t DateKeys = 1 + (std::size_t(1) << 17);
-    static std::size_t dateKey(std::uint32_t v);
+    static std::size_t dateKey(std::uint32_t v) {
+        return v == 0 ? 0 : 1 + (((v >> 16) << 1) | (timeWordValid(v) ? 1 : 0));
+    }
     // What a time text depends on: the time word, or NoonKey when the date or time is invalid.
     static constexpr std::size_t NoonKey = std::size_t(1) << 16;
     static constexpr std::size_t TimeKeys = NoonKey + 1;
-    static std::size_t timeKey(std::uint32_t v);
+    static std::size_t timeKey(std::uint32_t v) {
+        if (v == 0 || !timeWordValid(v) || !dateWordValid(v))
+            return NoonKey;
+        return v & 0xFFFF;
+    }
+    // Whether the time word (low 16 bits) and the date word (high 16 bits) are a real time and date.
+    static bool timeWordValid(std::uint32_t v) {
+        return ((v >> 11) & 0x1F) < 24 && ((v >> 5) & 0x3F) < 60 && (v & 0x1F) < 30;
+    }
+    static bool dateWordValid(std::uint32_t v) {
+        // The Gregorian check QDate makes, without making a QDate (years 1980..2107 are all valid).
+        const unsigned year = (v >> 25) + 1980;
+        const unsigned month = (v >> 21) & 0x0F;
+        const unsigned day = (v >> 16) & 0x1F;
+        constexpr unsigned char kDays[16] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31, 0, 0, 0};
+        if (day < 1 || day > kDays[month])
+            return false;
+        return month != 2 || day < 29 || (year % 4 == 0 && (year % 100 != 0 || year % 400 == 0));
+    }
 
     FileDateTimeTexts();
     // Forgets the texts (and the locale's formats, read again at the next text).
     void clear();
 
     // FileDateText / FileTimeText of any value with that key. The view lasts until clear().
-    std::string_view dateText(std::size_t key);
-    std::string_view timeText(std::size_t key);
+    // Texts already made are found inline: a scan asks for three per line it writes.
+    std::string_view dateText(std::size_t key) {
+        if (key < m_dateSlots.size())
+            if (const std::uint32_t s = m_dateSlots[key])
+                return {m_spans[s - 1].data, m_spans[s - 1].length};
+        return makeDateText(key);
+    }
+    std::string_view timeText(std::size_t key) {
+        if (key < m_timeSlots.size())
+            if (const std::uint32_t s = m_timeSlots[key])
+                return {m_spans[s - 1].data, m_spans[s - 1].length};
+        return makeTimeText(key);
+    }
 
     // Whether texts are filled in by the table itself (false: every text came from the locale).
     bool formatsOwnTexts();
@@ -49,6 +80,8 @@ private:
     };
 
     void prepare();
+    std::string_view makeDateText(std::size_t key);
+    std::string_view makeTimeText(std::size_t key);
     std::string formatDate(int year, int month, int day) const;
     std::string formatTime(int hour, int minute, int second) const;
     std::string_view store(std::vector<std::uint32_t>& slots, std::size_t key, std::string text);

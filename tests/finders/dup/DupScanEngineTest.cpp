@@ -401,4 +401,11 @@ TEST(DupRecordStore, FoldersArePlacedBelowTheirRootAndRecordsStaySmall) {
         EXPECT_EQ(e.identity.device, e.folderIdentity.device);
         EXPECT_EQ(e.path(), store.path(i));
     }
+    // Keeping some records in a new order keeps each one's name, folder and root with it.
+    store.keepOnly({2, 0});
+    ASSERT_EQ(store.size(), 2u);
+    EXPECT_EQ(store.entry(0).path(), "/r/s/zz");
+    EXPECT_EQ(store.entry(1).path(), "/x");
+    EXPECT_EQ(store.entry(1).identity.inode, 7u);
+    EXPECT_EQ(store.record(0).size, 3);
 }
