@@ -510,20 +510,6 @@ std::string DupRecordStore::nameFieldKey(std::size_t i) const {
 
 namespace {
 
-struct FoldedHash {
-    std::size_t operator()(std::string_view s) const noexcept {
-        std::uint64_t h = 1469598103934665603ull;
-        for (char c : s)
-            h = (h ^ static_cast<unsigned char>(FoldAsciiChar(c))) * 1099511628211ull;
-        return std::size_t(h);
-    }
-};
-struct FoldedEqual {
-    bool operator()(std::string_view a, std::string_view b) const noexcept {
-        return equalFolded(a, b);
-    }
-};
-
 // Orders like the size text while both sizes are below 10000 K (right-aligned texts); from there
 // on the texts are bare digits in text order, left to the text comparison.
 constexpr std::uint64_t kSizeByText = 0xFFFFFFFFull;
@@ -532,58 +518,168 @@ std::uint64_t sizeTextOrder(std::int64_t size) {
     return key < 10000 * 10 ? std::uint64_t(key) : kSizeByText;
 }
 
+// Eight bytes with a-z as A-Z, all at once: the bytes from 'a' to 'z' lose their 0x20 bit.
+std::uint64_t foldWord(std::uint64_t w) {
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    const std::uint64_t low7 = w & (0x7F * ones);
+    const std::uint64_t fromA = low7 + (0x80 - 'a') * ones; // top bit set where the byte is 'a' or above
+    const std::uint64_t pastZ = low7 + (0x80 - 'z' - 1) * ones; // ... where it is above 'z'
+    const std::uint64_t lower = fromA & ~pastZ & ~w & (0x80 * ones); // not bytes of 0x80 and above
+    return w ^ (lower >> 2);
+}
+
+// Every distinct name, ASCII case ignored, numbered in order of first appearance. The table keeps a
+// folded copy of each name, so a lookup reads no earlier record's name (those lie all over memory).
+class FoldedNames {
+public:
+    std::uint32_t idOf(std::string_view name) {
+        fold(name);
+        if (m_count * 2 >= m_slots.size())
+            grow();
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t at = m_hash & mask;; at = (at + 1) & mask) {
+            Slot& slot = m_slots[at];
+            if (slot.id == 0) {
+                slot = {m_hash, static_cast<std::uint32_t>(m_text.size()), static_cast<std::uint32_t>(name.size()),
+                        static_cast<std::uint32_t>(++m_count)};
+                m_text += m_folded;
+                return slot.id - 1;
+            }
+            if (slot.hash == m_hash && slot.length == name.size() &&
+                std::memcmp(m_text.data() + slot.offset, m_folded.data(), name.size()) == 0)
+                return slot.id - 1;
+        }
+    }
+
+private:
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::uint32_t offset = 0; // into m_text
+        std::uint32_t length = 0;
+        std::uint32_t id = 0;     // id + 1; 0 is a free slot
+    };
+
+    void fold(std::string_view name) {
+        m_folded.resize(name.size());
+        std::uint64_t h = 0x9E3779B97F4A7C15ull ^ name.size();
+        std::size_t at = 0;
+        auto mix = [&h](std::uint64_t w) {
+            h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+            h ^= h >> 32;
+        };
+        for (; at + 8 <= name.size(); at += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, name.data() + at, 8);
+            w = foldWord(w);
+            std::memcpy(m_folded.data() + at, &w, 8);
+            mix(w);
+        }
+        if (at < name.size()) {
+            std::uint64_t w = 0;
+            std::memcpy(&w, name.data() + at, name.size() - at);
+            w = foldWord(w);
+            std::memcpy(m_folded.data() + at, &w, name.size() - at);
+            mix(w);
+        }
+        m_hash = h;
+    }
+    void grow() {
+        std::vector<Slot> slots(std::max<std::size_t>(1024, m_slots.size() * 2));
+        for (const Slot& s : m_slots) {
+            if (s.id == 0)
+                continue;
+            std::size_t at = s.hash & (slots.size() - 1);
+            while (slots[at].id != 0)
+                at = (at + 1) & (slots.size() - 1);
+            slots[at] = s;
+        }
+        m_slots = std::move(slots);
+    }
+
+    std::vector<Slot> m_slots;
+    std::string m_text;   // the folded names, one after the other
+    std::string m_folded; // the name being looked up, folded
+    std::uint64_t m_hash = 0;
+    std::size_t m_count = 0;
+};
+
 } // namespace
 
-std::vector<std::uint32_t> DupRecordStore::candidateOrder() const {
-    const Ranks ranks = makeRanks();
-    const std::size_t n = m_records.size();
-    // Each name once (ASCII case folded), ranked in the order of the name fields.
-    std::unordered_map<std::string_view, std::uint32_t, FoldedHash, FoldedEqual> ids;
-    std::vector<std::uint32_t> nameId(n), firstOf;
-    for (std::size_t i = 0; i < n; ++i) {
-        auto [it, added] = ids.try_emplace(name(i), static_cast<std::uint32_t>(firstOf.size()));
-        if (added)
-            firstOf.push_back(static_cast<std::uint32_t>(i));
-        nameId[i] = it->second;
-    }
-    ids = {};
-    std::vector<std::string> keys(firstOf.size());
-    for (std::size_t k = 0; k < firstOf.size(); ++k)
-        keys[k] = nameFieldKey(firstOf[k]);
-    std::vector<std::uint32_t> byName(firstOf.size());
-    std::iota(byName.begin(), byName.end(), 0u);
-    std::sort(byName.begin(), byName.end(), [&](std::uint32_t a, std::uint32_t b) {
-        if (int c = keys[a].compare(keys[b]))
-            return c < 0;
-        // Names that show alike but differ in their bytes stay apart, so each run is one name.
-        return compareRawFolded(name(firstOf[a]), name(firstOf[b])) < 0;
-    });
-    keys = {};
-    std::vector<std::uint32_t> nameRank(firstOf.size());
-    for (std::size_t k = 0; k < byName.size(); ++k)
-        nameRank[byName[k]] = static_cast<std::uint32_t>(k);
+std::vector<std::uint32_t> DupRecordStore::candidateOrder() const { return nameOrder(false, false); }
 
-    const std::vector<std::uint32_t> types = recordTypes();
-    // Every field as a number but large size texts: the sort compares integers.
+std::vector<std::uint32_t> DupRecordStore::duplicateOrder(bool exact) const { return nameOrder(true, exact); }
+
+std::vector<std::uint32_t> DupRecordStore::nameOrder(bool duplicatesOnly, bool exact) const {
+    const std::size_t n = m_records.size();
+    // Each name once (ASCII case folded), with the number of records that bear it.
+    std::vector<std::uint32_t> nameId(n), firstOf, count;
+    {
+        FoldedNames names;
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::uint32_t id = names.idOf(name(i));
+            if (id == firstOf.size()) {
+                firstOf.push_back(static_cast<std::uint32_t>(i));
+                count.push_back(0);
+            }
+            ++count[id];
+            nameId[i] = id;
+        }
+    }
+    // The names that can be in the result, ranked in the order of their name fields.
+    const std::uint32_t least = duplicatesOnly ? 2 : 1;
+    std::vector<std::uint32_t> byName;
+    for (std::uint32_t id = 0; id < firstOf.size(); ++id)
+        if (count[id] >= least)
+            byName.push_back(id);
+    {
+        std::vector<std::string> keys(firstOf.size());
+        for (std::uint32_t id : byName)
+            keys[id] = nameFieldKey(firstOf[id]);
+        std::sort(byName.begin(), byName.end(), [&](std::uint32_t a, std::uint32_t b) {
+            if (int c = keys[a].compare(keys[b]))
+                return c < 0;
+            // Names that show alike but differ in their bytes stay apart, so each run is one name.
+            return compareRawFolded(name(firstOf[a]), name(firstOf[b])) < 0;
+        });
+    }
+    constexpr std::uint32_t kLeftOut = std::numeric_limits<std::uint32_t>::max();
+    std::vector<std::uint32_t> rank(firstOf.size(), kLeftOut);
+    std::vector<std::size_t> start(byName.size() + 1, 0);
+    for (std::size_t r = 0; r < byName.size(); ++r) {
+        rank[byName[r]] = static_cast<std::uint32_t>(r);
+        start[r + 1] = start[r] + count[byName[r]];
+    }
+
+    // Records grouped by name in that order (one pass, in stored order), then each group sorted on
+    // the rest of the line: every field as a number but large size texts.
+    const Ranks ranks = makeRanks();
     struct Item {
-        std::uint64_t k1; // name rank, size order
-        std::uint64_t k2; // modified date, modified time, access date
-        std::uint64_t k3; // folder field, type
+        std::uint64_t size; // sizeTextOrder
+        std::uint64_t k2;   // modified date, modified time, access date
+        std::uint64_t k3;   // folder field, type
         std::uint32_t index;
     };
-    std::vector<Item> items(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        const DupRecord& r = m_records[i];
-        items[i].k1 = (std::uint64_t(nameRank[nameId[i]]) << 32) | sizeTextOrder(r.size);
-        items[i].k2 = (std::uint64_t(ranks.date[dateKey(r.modified)]) << 35) |
-                      (std::uint64_t(ranks.time[timeKey(r.modified)]) << 18) | ranks.date[dateKey(r.accessed)];
-        items[i].k3 = (std::uint64_t(ranks.folderField[r.folder]) << 32) | ranks.type[types[i]];
-        items[i].index = static_cast<std::uint32_t>(i);
+    std::vector<Item> items(start.back());
+    {
+        std::vector<std::size_t> next(start.begin(), start.end() - 1);
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::uint32_t r = rank[nameId[i]];
+            if (r == kLeftOut)
+                continue;
+            const DupRecord& rec = m_records[i];
+            Item& item = items[next[r]++];
+            item.size = sizeTextOrder(rec.size);
+            item.k2 = (std::uint64_t(ranks.date[dateKey(rec.modified)]) << 35) |
+                      (std::uint64_t(ranks.time[timeKey(rec.modified)]) << 18) | ranks.date[dateKey(rec.accessed)];
+            item.k3 = (std::uint64_t(ranks.folderField[rec.folder]) << 32) | ranks.type[typeIndex(name(i))];
+            item.index = static_cast<std::uint32_t>(i);
+        }
     }
-    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
-        if (a.k1 != b.k1)
-            return a.k1 < b.k1;
-        if ((a.k1 & kSizeByText) == kSizeByText) {
+    nameId = {};
+    const auto less = [&](const Item& a, const Item& b) {
+        if (a.size != b.size)
+            return a.size < b.size;
+        if (a.size == kSizeByText) {
             int c = compareSizeText(m_records[a.index].size, m_records[b.index].size);
             if (c != 0)
                 return c < 0;
@@ -593,10 +689,33 @@ std::vector<std::uint32_t> DupRecordStore::candidateOrder() const {
         if (a.k3 != b.k3)
             return a.k3 < b.k3;
         return a.index < b.index;
-    });
-    std::vector<std::uint32_t> order(n);
-    for (std::size_t i = 0; i < n; ++i)
-        order[i] = items[i].index;
+    };
+    // Same size text: equal size orders, or for large sizes equal sizes in K.
+    const auto sameSize = [&](const Item& a, const Item& b) {
+        if (a.size != b.size)
+            return false;
+        return a.size != kSizeByText || sizeKey(m_records[a.index].size) == sizeKey(m_records[b.index].size);
+    };
+    std::vector<std::uint32_t> order;
+    order.reserve(items.size());
+    for (std::size_t r = 0; r < byName.size(); ++r) {
+        const auto first = items.begin() + std::ptrdiff_t(start[r]);
+        const auto last = items.begin() + std::ptrdiff_t(start[r + 1]);
+        std::sort(first, last, less);
+        for (auto it = first; it != last;) {
+            auto end = it + 1;
+            if (exact)
+                while (end != last && sameSize(*it, *end))
+                    ++end;
+            else
+                end = last;
+            // With exact, a size text that only one file of the name has is no duplicate.
+            if (!duplicatesOnly || end - it >= 2)
+                for (; it != end; ++it)
+                    order.push_back(it->index);
+            it = end;
+        }
+    }
     return order;
 }
 

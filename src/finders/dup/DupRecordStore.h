@@ -69,6 +69,9 @@ public:
 
     // The candidate order: ascending whole line (duplicates layout), ASCII case ignored.
     std::vector<std::uint32_t> candidateOrder() const;
+    // addDups over the candidate order: each run of two or more records with the same key (sameKey),
+    // in full and in candidate order. Records of a name no other record bears are never sorted.
+    std::vector<std::uint32_t> duplicateOrder(bool exact) const;
     // The file-hog order: size in K numerically, largest first; equal sizes in descending order of
     // the rest of the line.
     std::vector<std::uint32_t> hogOrder() const;
@@ -111,6 +114,9 @@ private:
     // typeIndex of every record, for the sorts.
     std::vector<std::uint32_t> recordTypes() const;
     Ranks makeRanks() const;
+    // The candidate order by name groups; duplicatesOnly leaves out names borne once and, with
+    // exact, size texts borne once within a name.
+    std::vector<std::uint32_t> nameOrder(bool duplicatesOnly, bool exact) const;
 
     std::vector<DupRecord> m_records;
     std::string m_names;

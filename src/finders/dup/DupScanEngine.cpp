@@ -163,25 +163,9 @@ void DupScanEngine::finish(bool exact) {
     if (!d->finished)
         d->candidates = d->store.size();
     d->finished = true;
-    std::vector<std::uint32_t> order;
-    if (!d->criteria.dupMode) {
-        order = d->store.hogOrder();
-    } else {
-        // addDups: every run of two or more equal keys, in full and in list order.
-        const std::vector<std::uint32_t> list = d->store.candidateOrder();
-        const std::size_t n = list.size();
-        std::size_t i = 0;
-        while (i + 1 < n) {
-            std::size_t j = i + 1;
-            while (j < n && d->store.sameKey(list[i], list[j], exact)) {
-                if (j == i + 1)
-                    order.push_back(list[i]);
-                order.push_back(list[j]);
-                ++j;
-            }
-            i = j;
-        }
-    }
+    // reSort, or addDups: every run of two or more equal keys of the candidate list, in list order.
+    const std::vector<std::uint32_t> order =
+        d->criteria.dupMode ? d->store.duplicateOrder(exact) : d->store.hogOrder();
     // The lines are read in result order, often all of them: records that lie in that order are
     // read straight through instead of all over memory, and the candidates left out are let go.
     d->store.keepOnly(order);
