@@ -7,6 +7,7 @@
 #include "platform/FileTypes.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <numeric>
@@ -177,6 +178,8 @@ struct DupRecordStore::Ranks {
     std::vector<std::uint32_t> time; // by timeKey
     std::vector<std::uint32_t> folderField; // duplicates layout: text + marker
     std::vector<std::uint32_t> type;
+    std::uint32_t dates = 0; // distinct date texts (ranks are below)
+    std::uint32_t times = 0;
 };
 
 void DupRecordStore::clear() {
@@ -297,13 +300,6 @@ std::uint32_t DupRecordStore::typeIndex(std::string_view name) const {
         if (slot.hash == hash && m_exts[slot.index - 1] == ext)
             return slot.index - 1;
     }
-}
-
-std::vector<std::uint32_t> DupRecordStore::recordTypes() const {
-    std::vector<std::uint32_t> types(m_records.size());
-    for (std::size_t i = 0; i < m_records.size(); ++i)
-        types[i] = typeIndex(name(i));
-    return types;
 }
 
 bool DupRecordStore::add(std::string_view name, std::int64_t size, std::uint64_t inode, std::uint32_t modified,
@@ -450,6 +446,8 @@ DupRecordStore::Ranks DupRecordStore::makeRanks() const {
     };
     ranks.date = rankKeys(dateSeen, [this](std::size_t k) { return m_texts.dateText(k); });
     ranks.time = rankKeys(timeSeen, [this](std::size_t k) { return m_texts.timeText(k); });
+    ranks.dates = *std::max_element(ranks.date.begin(), ranks.date.end()) + 1;
+    ranks.times = *std::max_element(ranks.time.begin(), ranks.time.end()) + 1;
 
     std::vector<std::string> texts;
     texts.reserve(m_folders.size());
@@ -537,66 +535,85 @@ public:
         if (m_count * 2 >= m_slots.size())
             grow();
         const std::size_t mask = m_slots.size() - 1;
+        const auto tag = static_cast<std::uint32_t>(m_hash >> 32);
         for (std::size_t at = m_hash & mask;; at = (at + 1) & mask) {
             Slot& slot = m_slots[at];
             if (slot.id == 0) {
-                slot = {m_hash, static_cast<std::uint32_t>(m_text.size()), static_cast<std::uint32_t>(name.size()),
-                        static_cast<std::uint32_t>(++m_count)};
+                slot = {tag, static_cast<std::uint32_t>(++m_count)};
+                m_names.push_back({static_cast<std::uint32_t>(m_text.size()), static_cast<std::uint32_t>(name.size())});
                 m_text += m_folded;
                 return slot.id - 1;
             }
-            if (slot.hash == m_hash && slot.length == name.size() &&
-                std::memcmp(m_text.data() + slot.offset, m_folded.data(), name.size()) == 0)
-                return slot.id - 1;
+            if (slot.tag == tag) {
+                const Text& t = m_names[slot.id - 1];
+                if (t.length == name.size() && std::memcmp(m_text.data() + t.offset, m_folded.data(), t.length) == 0)
+                    return slot.id - 1;
+            }
         }
     }
 
 private:
+    // Slots are small, so that the table of a scan with many names stays in the processor's cache.
     struct Slot {
-        std::uint64_t hash = 0;
-        std::uint32_t offset = 0; // into m_text
-        std::uint32_t length = 0;
-        std::uint32_t id = 0;     // id + 1; 0 is a free slot
+        std::uint32_t tag = 0; // the hash's upper half
+        std::uint32_t id = 0;  // id + 1; 0 is a free slot
+    };
+    struct Text {
+        std::uint32_t offset; // into m_text
+        std::uint32_t length;
     };
 
+    // Folds name into m_folded and hashes the folded bytes into m_hash.
     void fold(std::string_view name) {
         m_folded.resize(name.size());
-        std::uint64_t h = 0x9E3779B97F4A7C15ull ^ name.size();
         std::size_t at = 0;
-        auto mix = [&h](std::uint64_t w) {
-            h = (h ^ w) * 0xFF51AFD7ED558CCDull;
-            h ^= h >> 32;
-        };
         for (; at + 8 <= name.size(); at += 8) {
             std::uint64_t w;
             std::memcpy(&w, name.data() + at, 8);
             w = foldWord(w);
             std::memcpy(m_folded.data() + at, &w, 8);
-            mix(w);
         }
         if (at < name.size()) {
             std::uint64_t w = 0;
             std::memcpy(&w, name.data() + at, name.size() - at);
             w = foldWord(w);
             std::memcpy(m_folded.data() + at, &w, name.size() - at);
+        }
+        m_hash = hashOf(m_folded);
+    }
+    static std::uint64_t hashOf(std::string_view folded) {
+        std::uint64_t h = 0x9E3779B97F4A7C15ull ^ folded.size();
+        std::size_t at = 0;
+        auto mix = [&h](std::uint64_t w) {
+            h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+            h ^= h >> 32;
+        };
+        for (; at + 8 <= folded.size(); at += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, folded.data() + at, 8);
             mix(w);
         }
-        m_hash = h;
+        if (at < folded.size()) {
+            std::uint64_t w = 0;
+            std::memcpy(&w, folded.data() + at, folded.size() - at);
+            mix(w);
+        }
+        return h;
     }
     void grow() {
         std::vector<Slot> slots(std::max<std::size_t>(1024, m_slots.size() * 2));
-        for (const Slot& s : m_slots) {
-            if (s.id == 0)
-                continue;
-            std::size_t at = s.hash & (slots.size() - 1);
+        for (std::size_t id = 0; id < m_names.size(); ++id) {
+            const std::uint64_t h = hashOf(std::string_view(m_text.data() + m_names[id].offset, m_names[id].length));
+            std::size_t at = h & (slots.size() - 1);
             while (slots[at].id != 0)
                 at = (at + 1) & (slots.size() - 1);
-            slots[at] = s;
+            slots[at] = {static_cast<std::uint32_t>(h >> 32), static_cast<std::uint32_t>(id + 1)};
         }
         m_slots = std::move(slots);
     }
 
     std::vector<Slot> m_slots;
+    std::vector<Text> m_names;
     std::string m_text;   // the folded names, one after the other
     std::string m_folded; // the name being looked up, folded
     std::uint64_t m_hash = 0;
@@ -721,15 +738,7 @@ std::vector<std::uint32_t> DupRecordStore::nameOrder(bool duplicatesOnly, bool e
 
 std::vector<std::uint32_t> DupRecordStore::hogOrder() const {
     const Ranks ranks = makeRanks();
-    const std::vector<std::uint32_t> types = recordTypes();
-    // Largest first, then the dates and time descending: keys are complemented.
-    std::vector<std::uint64_t> k1(m_records.size()), k2(m_records.size());
-    for (std::size_t i = 0; i < m_records.size(); ++i) {
-        const DupRecord& r = m_records[i];
-        k1[i] = ~static_cast<std::uint64_t>(sizeKey(r.size));
-        k2[i] = ~((std::uint64_t(ranks.date[dateKey(r.modified)]) << 35) |
-                  (std::uint64_t(ranks.time[timeKey(r.modified)]) << 18) | ranks.date[dateKey(r.accessed)]);
-    }
+    const std::size_t n = m_records.size();
     auto before = [&](std::uint32_t ia, std::uint32_t ib) {
         const DupRecord& a = m_records[ia];
         const DupRecord& b = m_records[ib];
@@ -757,10 +766,54 @@ std::vector<std::uint32_t> DupRecordStore::hogOrder() const {
                 c = compareRawFolded(name(ib), name(ia));
         }
         if (c == 0)
-            c = cmp(ranks.type[types[ib]], ranks.type[types[ia]]);
+            c = cmp(ranks.type[typeIndex(name(ib))], ranks.type[typeIndex(name(ia))]);
         return c != 0 ? c < 0 : ia > ib;
     };
-    return sortByKeys(k1, k2, before);
+
+    // The dates and time as one number of as few bits as the scan's texts need, with the record's
+    // index below: items of two words that compare without looking at the records.
+    const unsigned dateBits = unsigned(std::bit_width(ranks.dates - 1));
+    const unsigned timeBits = unsigned(std::bit_width(ranks.times - 1));
+    const unsigned indexBits = unsigned(std::bit_width(n));
+    if (2 * dateBits + timeBits + indexBits > 64) {
+        std::vector<std::uint64_t> k1(n), k2(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const DupRecord& r = m_records[i];
+            k1[i] = ~static_cast<std::uint64_t>(sizeKey(r.size));
+            k2[i] = ~((std::uint64_t(ranks.date[dateKey(r.modified)]) << 35) |
+                      (std::uint64_t(ranks.time[timeKey(r.modified)]) << 18) | ranks.date[dateKey(r.accessed)]);
+        }
+        return sortByKeys(k1, k2, before);
+    }
+    struct Item {
+        std::uint64_t size; // complemented: largest first
+        std::uint64_t rest; // dates and time complemented, then the index
+    };
+    const std::uint64_t timesMask = (std::uint64_t(1) << (2 * dateBits + timeBits)) - 1;
+    std::vector<Item> items(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const DupRecord& r = m_records[i];
+        const std::uint64_t times = (std::uint64_t(ranks.date[dateKey(r.modified)]) << (timeBits + dateBits)) |
+                                    (std::uint64_t(ranks.time[timeKey(r.modified)]) << dateBits) |
+                                    ranks.date[dateKey(r.accessed)];
+        items[i] = {~static_cast<std::uint64_t>(sizeKey(r.size)), ((timesMask ^ times) << indexBits) | i};
+    }
+    std::sort(items.begin(), items.end(),
+              [](const Item& a, const Item& b) { return a.size != b.size ? a.size < b.size : a.rest < b.rest; });
+    std::vector<std::uint32_t> order(n);
+    const std::uint64_t indexMask = (std::uint64_t(1) << indexBits) - 1;
+    for (std::size_t i = 0; i < n; ++i)
+        order[i] = static_cast<std::uint32_t>(items[i].rest & indexMask);
+    // Same size, dates and time: the rest of the line decides.
+    for (std::size_t i = 0; i < n;) {
+        std::size_t j = i + 1;
+        while (j < n && items[j].size == items[i].size && (items[j].rest >> indexBits) == (items[i].rest >> indexBits))
+            ++j;
+        if (j - i > 1)
+            std::sort(order.begin() + std::ptrdiff_t(i), order.begin() + std::ptrdiff_t(j), before);
+        i = j;
+    }
+    return order;
 }
 
 bool DupRecordStore::sameKey(std::uint32_t ia, std::uint32_t ib, bool exact) const {

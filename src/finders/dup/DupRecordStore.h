@@ -111,8 +111,6 @@ private:
     // typeIndex finds one that was added.
     std::uint32_t typeOf(std::string_view name);
     std::uint32_t typeIndex(std::string_view name) const;
-    // typeIndex of every record, for the sorts.
-    std::vector<std::uint32_t> recordTypes() const;
     Ranks makeRanks() const;
     // The candidate order by name groups; duplicatesOnly leaves out names borne once and, with
     // exact, size texts borne once within a name.
