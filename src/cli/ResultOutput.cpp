@@ -23,7 +23,7 @@ int WriteAll(int fd, std::string_view data) {
 }
 
 int WriteResults(const DupScanEngine& engine, bool nullSeparated, int fd) {
-    constexpr std::size_t kBlock = std::size_t(1) << 20;
+    constexpr std::size_t kBlock = std::size_t(1) << 16;
     std::string block;
     block.reserve(kBlock + 8192);
     const std::size_t count = engine.resultCount();

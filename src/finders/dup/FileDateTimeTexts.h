@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -50,15 +51,13 @@ public:
     // FileDateText / FileTimeText of any value with that key. The view lasts until clear().
     // Texts already made are found inline: a scan asks for three per line it writes.
     std::string_view dateText(std::size_t key) {
-        if (key < m_dateSlots.size())
-            if (const std::uint32_t s = m_dateSlots[key])
-                return {m_spans[s - 1].data, m_spans[s - 1].length};
+        if (key < m_dateSlots.size() && m_dateSlots[key].state != 0)
+            return textOf(m_dateSlots[key]);
         return makeDateText(key);
     }
     std::string_view timeText(std::size_t key) {
-        if (key < m_timeSlots.size())
-            if (const std::uint32_t s = m_timeSlots[key])
-                return {m_spans[s - 1].data, m_spans[s - 1].length};
+        if (key < m_timeSlots.size() && m_timeSlots[key].state != 0)
+            return textOf(m_timeSlots[key]);
         return makeTimeText(key);
     }
 
@@ -74,25 +73,37 @@ private:
         std::string text;        // Literal
         std::vector<std::string> names; // MonthName: 12 names; AmPm: morning, afternoon
     };
-    struct Span {
-        const char* data;
-        std::size_t length;
+    // A text that was made. Lines are written in an order that jumps between keys, so a text of up
+    // to 15 bytes (dates and times nearly always) lies in its slot: one read finds it. A longer one
+    // lies in the blocks, and the slot holds its address and length.
+    struct Slot {
+        char text[15];
+        std::uint8_t state = 0; // 0: not made yet; 1 + length when in place; Elsewhere
     };
+    static constexpr std::uint8_t Elsewhere = 0xFF;
+    static std::string_view textOf(const Slot& slot) {
+        if (slot.state != Elsewhere)
+            return {slot.text, std::size_t(slot.state - 1)};
+        const char* data;
+        std::uint32_t length;
+        std::memcpy(&data, slot.text, sizeof data);
+        std::memcpy(&length, slot.text + sizeof data, sizeof length);
+        return {data, length};
+    }
 
     void prepare();
     std::string_view makeDateText(std::size_t key);
     std::string_view makeTimeText(std::size_t key);
     std::string formatDate(int year, int month, int day) const;
     std::string formatTime(int hour, int minute, int second) const;
-    std::string_view store(std::vector<std::uint32_t>& slots, std::size_t key, std::string text);
+    std::string_view store(Slot& slot, const std::string& text);
 
     bool m_prepared = false;
     bool m_own = false;
     std::vector<Piece> m_date;
     std::vector<Piece> m_time;
-    std::vector<std::uint32_t> m_dateSlots; // span index + 1, 0 = not made yet
-    std::vector<std::uint32_t> m_timeSlots;
-    std::vector<Span> m_spans;
+    std::vector<Slot> m_dateSlots; // by key
+    std::vector<Slot> m_timeSlots;
     // Texts in blocks that never move, so a view stays good while more texts are made.
     std::vector<std::unique_ptr<char[]>> m_blocks;
     std::size_t m_blockLeft = 0;
