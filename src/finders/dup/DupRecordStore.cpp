@@ -342,6 +342,11 @@ void DupRecordStore::keepOnly(const std::vector<std::uint32_t>& order) {
     std::string names;
     names.reserve(m_names.size()); // pages beyond the names kept are never touched
     for (std::size_t k = 0; k < order.size(); ++k) {
+        // The records kept lie all over memory: ask for them, and then their names, ahead of use.
+        if (k + 24 < order.size())
+            __builtin_prefetch(&m_records[order[k + 24]]);
+        if (k + 12 < order.size())
+            __builtin_prefetch(m_names.data() + m_records[order[k + 12]].nameOffset);
         const std::string_view n = name(order[k]);
         records[k] = m_records[order[k]];
         records[k].nameOffset = static_cast<std::uint32_t>(names.size());
@@ -671,9 +676,9 @@ std::vector<std::uint32_t> DupRecordStore::nameOrder(bool duplicatesOnly, bool e
     // the rest of the line: every field as a number but large size texts.
     const Ranks ranks = makeRanks();
     struct Item {
-        std::uint64_t size; // sizeTextOrder
-        std::uint64_t k2;   // modified date, modified time, access date
-        std::uint64_t k3;   // folder field, type
+        std::uint64_t size;   // sizeTextOrder
+        std::uint64_t k2;     // modified date, modified time, access date
+        std::uint32_t folder; // folder field rank; the type decides after it, rarely needed
         std::uint32_t index;
     };
     std::vector<Item> items(start.back());
@@ -688,7 +693,7 @@ std::vector<std::uint32_t> DupRecordStore::nameOrder(bool duplicatesOnly, bool e
             item.size = sizeTextOrder(rec.size);
             item.k2 = (std::uint64_t(ranks.date[dateKey(rec.modified)]) << 35) |
                       (std::uint64_t(ranks.time[timeKey(rec.modified)]) << 18) | ranks.date[dateKey(rec.accessed)];
-            item.k3 = (std::uint64_t(ranks.folderField[rec.folder]) << 32) | ranks.type[typeIndex(name(i))];
+            item.folder = ranks.folderField[rec.folder];
             item.index = static_cast<std::uint32_t>(i);
         }
     }
@@ -703,8 +708,12 @@ std::vector<std::uint32_t> DupRecordStore::nameOrder(bool duplicatesOnly, bool e
         }
         if (a.k2 != b.k2)
             return a.k2 < b.k2;
-        if (a.k3 != b.k3)
-            return a.k3 < b.k3;
+        if (a.folder != b.folder)
+            return a.folder < b.folder;
+        // One folder holds the name twice, in two letter cases: their types may differ.
+        const std::uint32_t ta = ranks.type[typeIndex(name(a.index))], tb = ranks.type[typeIndex(name(b.index))];
+        if (ta != tb)
+            return ta < tb;
         return a.index < b.index;
     };
     // Same size text: equal size orders, or for large sizes equal sizes in K.
