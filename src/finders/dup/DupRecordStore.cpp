@@ -130,16 +130,29 @@ constexpr std::size_t kTimeKeys = FileDateTimeTexts::TimeKeys;
 template <typename T> int cmp(T a, T b) { return a < b ? -1 : (a > b ? 1 : 0); }
 
 // Ranks of texts in folded order; equal texts share a rank.
+// A scan has tens of thousands of distinct times: they are sorted on their first eight bytes as one
+// number (most differ there), the texts compared only where those are alike.
 std::vector<std::uint32_t> rankTexts(const std::vector<std::string>& folded) {
-    std::vector<std::uint32_t> order(folded.size());
-    std::iota(order.begin(), order.end(), 0u);
-    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return folded[a] < folded[b]; });
+    struct Key {
+        std::uint64_t head; // the first eight bytes, big-endian, zeros after a shorter text
+        std::uint32_t index;
+    };
+    std::vector<Key> keys(folded.size());
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        std::uint64_t head = 0;
+        for (std::size_t k = 0; k < 8; ++k)
+            head = (head << 8) | (k < folded[i].size() ? static_cast<unsigned char>(folded[i][k]) : 0u);
+        keys[i] = {head, static_cast<std::uint32_t>(i)};
+    }
+    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        return a.head != b.head ? a.head < b.head : folded[a.index] < folded[b.index];
+    });
     std::vector<std::uint32_t> rank(folded.size());
     std::uint32_t r = 0;
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        if (i > 0 && folded[order[i]] != folded[order[i - 1]])
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (i > 0 && (keys[i].head != keys[i - 1].head || folded[keys[i].index] != folded[keys[i - 1].index]))
             ++r;
-        rank[order[i]] = r;
+        rank[keys[i].index] = r;
     }
     return rank;
 }
