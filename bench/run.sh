@@ -1,9 +1,20 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Times the release vantorel-cli against GNU find on the same warm tree and reports the ratios and
-# the peak memory per listed file. Usage: bench/run.sh ROOT [RUNS]   (make ROOT with bench/make_tree.py)
+# the peak memory per listed file.
+#
+# Usage: bench/run.sh [ROOT [RUNS]]
+#   ROOT given: that tree (make one with bench/make_tree.py).
+#   No ROOT: the two standard trees are made in a temporary folder under /tmp, timed one after the
+#   other and removed again: 200,000 files (5 to 35 per folder) and 1,000,000 files in 1,000
+#   folders (big listings). Each needs a few seconds to make and little disk space (sparse files).
+#
+# What is compared: "find" lists the files the tool lists (hidden files and folders pruned, as the
+# tool leaves them out) with the size, both times and the path that the tool's lines show:
+#   find ROOT -xdev -name '.*' -prune -o -type f -printf '%s %T@ %A@ %p\n'
+# The ratios are against that. "find %s %p" is the plainer listing of every file with its size and
+# path (find -xdev -type f -printf '%s %p\n'), given for reference with its own ratio.
 set -euo pipefail
-root=${1:?usage: bench/run.sh ROOT [RUNS]}
 runs=${2:-5}
 here=$(cd "$(dirname "$0")/.." && pwd)
 cli="$here/build/release/bin/vantorel-cli"
@@ -12,47 +23,71 @@ if [ ! -x /usr/bin/time ]; then
   sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"
   $sudo apt-get install -y -qq time >&2
 fi
-if [ ! -x "$cli" ]; then
-  (cd "$here" && cmake --preset release >/dev/null && cmake --build --preset release --target vantorel-cli -j2 >&2)
-fi
+# Always brought up to date: a stale binary would measure old code.
+(cd "$here" && cmake --preset release >/dev/null && cmake --build --preset release --target vantorel-cli bench-grid-sort -j2 >&2)
 
-# Best wall time of $runs runs (seconds) and the largest peak RSS (KiB) of a command, output dropped.
 stats=$(mktemp)
-trap 'rm -f "$stats"' EXIT
+work=""
+cleanup() {
+  rm -f "$stats"
+  if [ -n "$work" ]; then rm -rf "$work"; fi
+}
+trap cleanup EXIT
+
+# Best wall time of $runs runs (seconds), the CPU time (user + system) of that run, and the largest
+# peak RSS (KiB) of a command, output dropped.
 measure() {
-  local best="" rss=0 out t m
+  local best="" cpu="" rss=0 t u s c m
   for _ in $(seq "$runs"); do
-    /usr/bin/time -o "$stats" -f '%e %M' "$@" >/dev/null 2>/dev/null || true
-    out=$(tail -1 "$stats")
-    t=${out% *}; m=${out#* }
-    if [ -z "$best" ] || awk -v a="$t" -v b="$best" 'BEGIN{exit !(a<b)}'; then best=$t; fi
+    /usr/bin/time -o "$stats" -f '%e %U %S %M' "$@" >/dev/null 2>/dev/null || true
+    read -r t u s m < <(tail -1 "$stats")
+    c=$(awk -v u="$u" -v s="$s" 'BEGIN{printf "%.2f", u + s}')
+    if [ -z "$best" ] || awk -v a="$t" -v b="$best" 'BEGIN{exit !(a<b)}'; then best=$t; cpu=$c; fi
     [ "$m" -gt "$rss" ] && rss=$m
   done
-  echo "$best $rss"
+  echo "$best $cpu $rss"
 }
 
-# Warm the tree (and the page cache for the programs) before timing anything.
-find "$root" -xdev -type f -printf '%s %T@ %A@ %p\n' >/dev/null
-"$cli" hogs --larger 0 "$root" >/dev/null 2>&1 || true
+bench_tree() {
+  local root=$1
+  # Warm the tree (and the page cache for the programs) before timing anything.
+  find "$root" -xdev -type f -printf '%s %T@ %A@ %p\n' >/dev/null
+  "$cli" hogs --larger 0 "$root" >/dev/null 2>&1 || true
 
-listed=$("$cli" hogs --larger 0 "$root" 2>/dev/null | wc -l)
-found=$(find "$root" -xdev -type f | wc -l)
+  local listed found
+  listed=$("$cli" hogs --larger 0 "$root" 2>/dev/null | wc -l)
+  found=$(find "$root" -xdev -type f | wc -l)
 
-read -r t_find m_find < <(measure find "$root" -xdev -type f -printf '%s %T@ %A@ %p\n')
-read -r t_hogs m_hogs < <(measure "$cli" hogs --larger 0 "$root")
-read -r t_dups m_dups < <(measure "$cli" dups --larger 0 "$root")
+  local t_find c_find m_find t_plain c_plain m_plain t_hogs c_hogs m_hogs t_dups c_dups m_dups
+  read -r t_find c_find m_find < <(measure find "$root" -xdev -name '.*' -prune -o -type f -printf '%s %T@ %A@ %p\n')
+  read -r t_plain c_plain m_plain < <(measure find "$root" -xdev -type f -printf '%s %p\n')
+  read -r t_hogs c_hogs m_hogs < <(measure "$cli" hogs --larger 0 "$root")
+  read -r t_dups c_dups m_dups < <(measure "$cli" dups --larger 0 "$root")
 
-awk -v tf="$t_find" -v th="$t_hogs" -v td="$t_dups" -v mf="$m_find" -v mh="$m_hogs" -v md="$m_dups" \
-    -v n="$listed" -v nf="$found" -v runs="$runs" 'BEGIN {
-  printf "tree: %d files listed by vantorel-cli (%d regular files seen by find), best of %d runs\n", n, nf, runs
-  printf "%-10s %8s %8s %12s %14s\n", "command", "seconds", "ratio", "peak RSS KiB", "bytes per file"
-  printf "%-10s %8.2f %8s %12d %14s\n", "find", tf, "1.00x", mf, "-"
-  printf "%-10s %8.2f %7.2fx %12d %14.0f\n", "hogs", th, (tf > 0 ? th / tf : 0), mh, (n > 0 ? mh * 1024 / n : 0)
-  printf "%-10s %8.2f %7.2fx %12d %14.0f\n", "dups", td, (tf > 0 ? td / tf : 0), md, (n > 0 ? md * 1024 / n : 0)
-  printf "targets: ratio <= 1.00x (above 1.50x is a defect), under 400 bytes per listed file\n"
-}'
+  awk -v tf="$t_find" -v cf="$c_find" -v tp="$t_plain" -v cp="$c_plain" -v th="$t_hogs" -v ch="$c_hogs" \
+      -v td="$t_dups" -v cd="$c_dups" -v mf="$m_find" -v mp="$m_plain" -v mh="$m_hogs" -v md="$m_dups" \
+      -v n="$listed" -v nf="$found" -v runs="$runs" -v root="$root" 'BEGIN {
+    printf "tree %s: %d files listed by vantorel-cli (%d regular files in all), best of %d runs\n", root, n, nf, runs
+    printf "%-12s %8s %8s %8s %10s %12s %14s\n", "command", "seconds", "cpu", "ratio", "vs %s %p", "peak RSS KiB", "bytes per file"
+    printf "%-12s %8.2f %8.2f %8s %10.2f %12d %14s\n", "find", tf, cf, "1.00x", (tp > 0 ? tf / tp : 0), mf, "-"
+    printf "%-12s %8.2f %8.2f %7.2fx %10.2f %12d %14s\n", "find %s %p", tp, cp, (tf > 0 ? tp / tf : 0), 1, mp, "-"
+    printf "%-12s %8.2f %8.2f %7.2fx %10.2f %12d %14.0f\n", "hogs", th, ch, (tf > 0 ? th / tf : 0), (tp > 0 ? th / tp : 0), mh, (n > 0 ? mh * 1024 / n : 0)
+    printf "%-12s %8.2f %8.2f %7.2fx %10.2f %12d %14.0f\n", "dups", td, cd, (tf > 0 ? td / tf : 0), (tp > 0 ? td / tp : 0), md, (n > 0 ? md * 1024 / n : 0)
+    printf "targets: ratio <= 1.00x (above 1.50x is a defect), under 400 bytes per listed file\n\n"
+  }'
+}
+
+if [ $# -ge 1 ]; then
+  bench_tree "$1"
+else
+  work=$(mktemp -d /tmp/vantorel-bench.XXXXXX)
+  python3 "$here/bench/make_tree.py" "$work/200k" >&2
+  bench_tree "$work/200k"
+  rm -rf "$work/200k"
+  python3 "$here/bench/make_tree.py" "$work/1m" --files 1000000 --folders 1000 >&2
+  bench_tree "$work/1m"
+  rm -rf "$work/1m"
+fi
 
 # The finder's grid on 300,000 rows: marking and the sort menu must stay within a couple of seconds.
-grid_bench="$here/build/release/bin/bench-grid-sort"
-[ -x "$grid_bench" ] || (cd "$here" && cmake --build --preset release --target bench-grid-sort -j2 >&2)
-"$grid_bench"
+"$here/build/release/bin/bench-grid-sort"

@@ -6,24 +6,50 @@
 
 namespace {
 
-// A size limit: decimal digits only, whole kibibytes.
-bool parseK(const std::string& text, std::int64_t& k) {
-    if (text.empty() || text.size() > 18)
-        return false;
+// The largest limit whose byte count a 64-bit size still holds.
+constexpr std::int64_t kMostK = std::numeric_limits<std::int64_t>::max() / 1024;
+
+enum class KText { Number, NotNumber, TooLarge };
+
+// A size limit: decimal digits only, whole kibibytes, at most kMostK (leading zeros allowed).
+KText parseK(const std::string& text, std::int64_t& k) {
+    if (text.empty())
+        return KText::NotNumber;
     k = 0;
+    bool tooLarge = false;
     for (char c : text) {
         if (c < '0' || c > '9')
-            return false;
-        k = k * 10 + (c - '0');
+            return KText::NotNumber;
+        const int digit = c - '0';
+        if (tooLarge || k > (kMostK - digit) / 10)
+            tooLarge = true; // the rest is still read, so that "12x" is called no number
+        else
+            k = k * 10 + digit;
     }
-    return true;
+    return tooLarge ? KText::TooLarge : KText::Number;
+}
+
+// Whether --help or -h comes before "--", option values left aside ("--match --help" is a pattern).
+bool asksForHelp(const std::vector<std::string>& args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--")
+            return false;
+        if (a == "--help" || a == "-h")
+            return true;
+        if (a == "--match" || a == "--larger" || a == "--smaller")
+            i += 1;
+        else if (a == "--between")
+            i += 2;
+    }
+    return false;
 }
 
 } // namespace
 
 const char* CliUsage() {
-    return "Usage: vantorel-cli dups [--exact] [SIZE] [--match PATTERN] FOLDER...\n"
-           "       vantorel-cli hogs [SIZE] [--match PATTERN] FOLDER...\n"
+    return "Usage: vantorel-cli dups [--exact] [SIZE] [--match PATTERN] [--null] FOLDER...\n"
+           "       vantorel-cli hogs [SIZE] [--match PATTERN] [--null] FOLDER...\n"
            "\n"
            "dups lists the files whose name occurs in more than one place (letter case ignored);\n"
            "with --exact the size in K must match too. hogs lists the files in the size range,\n"
@@ -33,21 +59,26 @@ const char* CliUsage() {
            "  --larger K          files of K or more (default: --larger 250)\n"
            "  --smaller K         files of K or less\n"
            "  --between K1 K2     files from K1 to K2\n"
+           "\n"
+           "Other options:\n"
            "  --match PATTERN     wildcard pattern(s), ';'-separated (default: *.*)\n"
+           "  --null              print each file's exact path followed by a NUL byte instead\n"
+           "                      of the lines, in the same order (for xargs -0)\n"
            "  --                  the rest are folders, even when they start with '-'\n"
            "  --help              this text\n"
            "\n"
-           "Standard output holds the record lines, tab-separated, one per file.\n"
-           "Exit status: 0 files found, 1 no files found, 2 wrong arguments or folder.\n";
+           "Standard output holds the record lines, tab-separated, one per file (names and\n"
+           "folders as text: control characters show as '?'; --null gives the exact bytes).\n"
+           "Exit status: 0 files found, 1 no files found, 2 wrong arguments or folder, or standard\n"
+           "output could not be written. A folder that cannot be read is reported on standard\n"
+           "error and left out; it does not change the exit status.\n";
 }
 
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::string& error) {
     o = CliOptions{};
-    for (const std::string& a : args) {
-        if (a == "--help" || a == "-h") {
-            o.help = true;
-            return true;
-        }
+    if (asksForHelp(args)) {
+        o.help = true;
+        return true;
     }
     if (args.empty()) {
         error = "missing command: dups or hogs (see --help)";
@@ -65,7 +96,12 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
     bool optionsOver = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (optionsOver || a.empty() || a[0] != '-' || a == "-") {
+        if (a.empty()) {
+            // It would name the working folder by accident: a variable that was left empty.
+            error = "an empty FOLDER argument names no folder";
+            return false;
+        }
+        if (optionsOver || a[0] != '-' || a == "-") {
             o.folders.push_back(a);
             continue;
         }
@@ -81,16 +117,25 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
             std::string text;
             if (!value(text))
                 return false;
-            if (!parseK(text, k)) {
+            switch (parseK(text, k)) {
+            case KText::Number:
+                return true;
+            case KText::NotNumber:
                 error = a + " needs a whole number of K, not '" + text + "'";
                 return false;
+            case KText::TooLarge:
+                error = a + " " + text + " K is more bytes than a file can have (at most " +
+                        std::to_string(kMostK) + " K)";
+                return false;
             }
-            return true;
+            return false;
         };
         if (a == "--") {
             optionsOver = true;
         } else if (a == "--exact" && o.criteria.dupMode) {
             o.exact = true;
+        } else if (a == "--null") {
+            o.nullSeparated = true;
         } else if (a == "--match") {
             std::string pattern;
             if (!value(pattern))

@@ -9,6 +9,7 @@
 struct CliOptions {
     DupScanCriteria criteria;
     bool exact = false;
+    bool nullSeparated = false; // --null: exact paths, each followed by NUL, instead of the lines
     bool help = false;
     std::vector<std::string> folders;
 };

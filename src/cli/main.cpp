@@ -2,6 +2,7 @@
 // vantorel-cli: the duplicate and file-hog scan without windows, for scripts and measurements.
 // Standard output carries exactly the result lines; everything else goes to standard error.
 #include "cli/CliOptions.h"
+#include "cli/ResultOutput.h"
 #include "common/DisplayText.h"
 #include "common/MessageService.h"
 #include "common/SearchPathList.h"
@@ -9,13 +10,38 @@
 #include "platform/FolderHandle.h"
 
 #include <QCoreApplication>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
+
+void warn(const std::string& text) { std::fprintf(stderr, "vantorel-cli: %s\n", text.c_str()); }
+
+// A path in a message: control characters must not break the message's line.
+std::string shown(const std::string& path) { return DisplayText(path).toLocal8Bit().toStdString(); }
+
+// A standard descriptor that the caller closed would be taken by the first folder the walk opens,
+// and output or messages would go there. It gets /dev/null instead; false tells that it was closed.
+bool keepOpen(int fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+        return true;
+    const int null = ::open("/dev/null", (fd == STDIN_FILENO ? O_RDONLY : O_WRONLY) | O_CLOEXEC);
+    if (null >= 0 && null != fd) {
+        ::dup2(null, fd);
+        ::close(null);
+    }
+    return false;
+}
+
+int writeFailed(int error) {
+    warn(std::string("cannot write to standard output: ") + std::strerror(error));
+    return 2;
+}
 
 // Boxes have no place here: their texts go to standard error.
 class StderrMessages : public MessageService {
@@ -69,23 +95,30 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
+    keepOpen(STDIN_FILENO);
+    const bool outputOpen = keepOpen(STDOUT_FILENO);
+    keepOpen(STDERR_FILENO);
+
     std::vector<std::string> args(argv + 1, argv + argc);
     CliOptions options;
     std::string error;
     if (!ParseCliOptions(args, options, error)) {
-        std::fprintf(stderr, "vantorel-cli: %s\n", error.c_str());
+        warn(error);
         return 2;
     }
+    // Said before a scan that could take minutes, since its result could go nowhere.
+    if (!outputOpen)
+        return writeFailed(EBADF);
     if (options.help) {
-        std::fputs(CliUsage(), stdout);
+        if (int failed = WriteAll(STDOUT_FILENO, CliUsage()))
+            return writeFailed(failed);
         return 0;
     }
     // Every folder is checked first, so a mistake never leaves half a result behind.
     for (const std::string& folder : options.folders) {
         FolderHandle h = FolderHandle::open(folder);
         if (!h.valid()) {
-            std::fprintf(stderr, "vantorel-cli: cannot open folder %s: %s\n",
-                         DisplayText(folder).toLocal8Bit().constData(), std::strerror(h.error()));
+            warn("cannot open folder " + shown(folder) + ": " + std::strerror(h.error()));
             return 2;
         }
     }
@@ -99,11 +132,17 @@ int main(int argc, char** argv) {
     Progress progress(engine);
     if (progress.on())
         engine.setStatusHook([&](const QString& folder) { progress.folder(folder); });
+    // As find and du do: the folder is named and left out, the walk goes on. A mount point is not
+    // entered by design, so it is no failure.
+    engine.setSkippedFolderHook([&](const std::string& path, int failure) {
+        if (failure == EXDEV)
+            return;
+        progress.clear();
+        warn("cannot read " + shown(path) + ": " + std::strerror(failure));
+    });
     engine.begin(options.criteria);
-    for (const std::string& folder : options.folders) {
-        if (!engine.scanDrive(folder))
-            std::fprintf(stderr, "vantorel-cli: cannot read folder %s\n", DisplayText(folder).toLocal8Bit().constData());
-    }
+    for (const std::string& folder : options.folders)
+        engine.scanDrive(folder); // a root that cannot be read was reported by the hook
     engine.finish(options.exact);
     progress.clear();
     MessageService::install(nullptr);
@@ -112,20 +151,10 @@ int main(int argc, char** argv) {
         std::fputs("No files found.\n", stderr);
         return 1;
     }
-    // Lines are gathered in a large buffer and written in big blocks.
-    std::string block;
-    block.reserve(1 << 20);
-    for (std::size_t i = 0; i < engine.resultCount(); ++i) {
-        engine.appendResultLineUtf8(i, block);
-        block += '\n';
-        if (block.size() >= (1u << 20) - 4096 || i + 1 == engine.resultCount()) {
-            std::fwrite(block.data(), 1, block.size(), stdout);
-            block.clear();
-        }
-    }
-    if (std::fflush(stdout) != 0) {
-        std::perror("vantorel-cli: writing the result");
-        return 2;
-    }
+    if (int failed = WriteResults(engine, options.nullSeparated, STDOUT_FILENO))
+        return writeFailed(failed);
+    // Some filesystems report a failed write only when the file is closed.
+    if (::close(STDOUT_FILENO) != 0 && errno != EINTR)
+        return writeFailed(errno);
     return 0;
 }

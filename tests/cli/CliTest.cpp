@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/DisplayText.h"
 #include "common/SearchPathList.h"
 #include "finders/dup/DupScanEngine.h"
 #include "support/TempTree.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -110,6 +112,9 @@ TEST(Cli, MistakesAreExitTwoWithAClearMessage) {
         {{"dups"}, "no FOLDER"},
         {{"dups", q(t.path("missing"))}, "cannot open folder"},
         {{"dups", q(t.path("x"))}, "cannot open folder"},
+        {{"hogs", ""}, "an empty FOLDER argument names no folder"},
+        {{"hogs", "--larger", "9007199254740992", q(t.root())}, "more bytes than a file can have"},
+        {{"hogs", "--", "--help"}, "cannot open folder --help"},
     };
     for (const Case& c : cases) {
         CliRun r = cli(c.args);
@@ -136,4 +141,72 @@ TEST(Cli, OddFolderAndFileNamesStayWhole) {
         EXPECT_EQ(lines[i].count('\t'), 6) << lines[i].constData();
     EXPECT_TRUE(r.out.contains("one?name"));
     EXPECT_TRUE(r.out.contains("bad\xef\xbf\xbd"));
+}
+
+TEST(Cli, AFolderNamedThroughALinkIsWalkedButNoLinkBelowIt) {
+    TempTree t;
+    t.file("real/a.dat", 10);
+    t.file("real/sub/b.dat", 10);
+    t.file("elsewhere/c.dat", 10);
+    t.symlink("real/to-elsewhere", "../elsewhere");
+    t.symlink("link", "real");
+    const QByteArray want = q(t.path("link") + "/a.dat").toUtf8();
+    for (const std::string& root : {t.path("link"), t.path("link") + "/", t.path("link") + "//"}) {
+        CliRun r = cli({"hogs", "--larger", "0", q(root)});
+        ASSERT_EQ(r.code, 0) << r.err.constData();
+        EXPECT_EQ(r.out.count('\n'), 2) << r.out.constData();
+        EXPECT_TRUE(r.out.contains(want + "\t")) << r.out.constData(); // the path as the user named it
+        EXPECT_FALSE(r.out.contains("c.dat"));
+    }
+}
+
+TEST(Cli, DupsPadsNamesToFourteenCharactersNotBytes) {
+    TempTree t;
+    std::string kana; // ten characters of three bytes each: 30 bytes, 4 spaces short of the width
+    for (int i = 0; i < 10; ++i)
+        kana += "\xe3\x81\x82";
+    t.file("a/" + kana, 1);
+    t.file("b/" + kana, 1);
+    t.file("a/plain", 1);
+    t.file("b/plain", 1);
+    CliRun r = cli({"dups", "--larger", "0", q(t.root())});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    DupScanCriteria c;
+    c.limit1K = 0;
+    EXPECT_EQ(r.out, inProcess(c, {t.root()}, false)); // the window's and the clipboard's lines
+    const QList<QByteArray> lines = r.out.split('\n');
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_TRUE(lines[0].startsWith("plain         \t"));
+    EXPECT_TRUE(lines[2].startsWith(QByteArray::fromStdString(kana + "    \t"))) << lines[2].constData();
+}
+
+TEST(Cli, NullGivesTheExactPathsInTheOrderOfTheLines) {
+    TempTree t;
+    const std::vector<std::string> names = {"line\nbreak.txt", "tab\there", "bad\xff\xfe", "plain.dat", "-dash"};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        t.file("one/" + names[i], std::int64_t(i) * 1000);
+        t.file("two/sub/" + names[i], std::int64_t(i) * 1000 + 3000);
+    }
+    for (bool dupMode : {true, false}) {
+        const QString command = dupMode ? "dups" : "hogs";
+        CliRun lines = cli({command, "--larger", "0", q(t.root())});
+        CliRun paths = cli({command, "--null", "--larger", "0", q(t.root())});
+        ASSERT_EQ(paths.code, 0) << paths.err.constData();
+        ASSERT_EQ(paths.out.count('\0'), 10);
+        EXPECT_TRUE(paths.out.endsWith('\0'));
+        // Each path is a file of the tree, byte for byte, and stands where its line stands.
+        const QList<QByteArray> p = paths.out.chopped(1).split('\0');
+        const QList<QByteArray> l = lines.out.chopped(1).split('\n');
+        ASSERT_EQ(p.size(), l.size());
+        for (int i = 0; i < p.size(); ++i) {
+            struct stat st {};
+            EXPECT_EQ(lstat(p[i].constData(), &st), 0) << p[i].constData();
+            const QByteArray shown = DisplayText(p[i].toStdString()).toUtf8();
+            EXPECT_TRUE(dupMode ? l[i].startsWith(shown.mid(shown.lastIndexOf('/') + 1)) : l[i].contains(shown))
+                << l[i].constData();
+        }
+    }
+    CliRun none = cli({"hogs", "--null", q(t.root())}); // nothing of 250 K: still exit 1, no output
+    EXPECT_EQ(none.code, 1);
+    EXPECT_TRUE(none.out.isEmpty());
 }

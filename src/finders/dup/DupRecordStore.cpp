@@ -1,183 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The records of a scan: their tables, their fields and lines (the orders are in DupRecordOrder.cpp).
 #include "finders/dup/DupRecordStore.h"
 
 #include "common/DisplayText.h"
 #include "common/DosDateTime.h"
 #include "common/NumberTexts.h"
+#include "finders/dup/DupLineTexts.h"
 #include "platform/FileTypes.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <numeric>
 
 namespace {
 
-const QString kMarker = QStringLiteral("*(SEARCHPATH)*");
-constexpr std::string_view kMarkerBytes = "*(SEARCHPATH)*";
-
-// --- Ordering of texts as the lines would order them -------------------------------------------
-// Lines compare byte by byte in UTF-8 with a-z folded to A-Z. A tab separates fields and sorts below
-// every character a field can hold, so comparing field by field, a prefix first, is comparing lines.
-
-// A field made of up to three byte runs followed by pad spaces, read with a-z folded.
-struct TextSeq {
-    std::string_view part[3];
-    int parts = 0;
-    int pad = 0;
-};
-
-int compareSeq(const TextSeq& a, const TextSeq& b) {
-    int ap = 0, bp = 0;
-    std::size_t ao = 0, bo = 0;
-    int apad = 0, bpad = 0;
-    auto next = [](const TextSeq& s, int& p, std::size_t& o, int& pad) -> int {
-        while (p < s.parts) {
-            if (o < s.part[p].size())
-                return static_cast<unsigned char>(FoldAsciiChar(s.part[p][o++]));
-            ++p;
-            o = 0;
-        }
-        if (pad < s.pad) {
-            ++pad;
-            return ' ';
-        }
-        return -1;
-    };
-    for (;;) {
-        int ca = next(a, ap, ao, apad);
-        int cb = next(b, bp, bo, bpad);
-        if (ca != cb)
-            return ca < cb ? -1 : 1; // the end (-1) sorts first: a prefix comes first
-        if (ca < 0)
-            return 0;
-    }
-}
-
-std::string foldedUtf8(const QString& text) {
-    QByteArray u = text.toUtf8();
-    std::string s(u.constData(), std::size_t(u.size()));
-    for (char& c : s)
-        c = FoldAsciiChar(c);
-    return s;
-}
-
-// UTF-16 units of a UTF-8 text: the width "%-14s" pads by.
-int utf16Units(std::string_view utf8) {
-    int n = 0;
-    for (char ch : utf8) {
-        auto c = static_cast<unsigned char>(ch);
-        if ((c & 0xC0) != 0x80)
-            n += c >= 0xF0 ? 2 : 1;
-    }
-    return n;
-}
-
-// The size text with " K", as bytes (digits, spaces and "." only, so folding does not matter).
-std::size_t sizeTextBytes(std::int64_t size, char* out) {
-    if (size < 0)
-        size = 0;
-    std::int64_t k = size / 1024;
-    char digits[24];
-    int n = 0;
-    std::size_t len = 0;
-    if (k > 0) {
-        for (; k > 0; k /= 10)
-            digits[n++] = char('0' + k % 10);
-        for (int i = n; i < 5; ++i)
-            out[len++] = ' ';
-    } else {
-        for (int i = 0; i < 5; ++i)
-            out[len++] = ' ';
-        out[len++] = '0';
-        out[len++] = '.';
-        std::int64_t tenths = size / 103;
-        if (tenths <= 0 && size > 0)
-            tenths = 1;
-        digits[n++] = char('0' + tenths);
-    }
-    while (n > 0)
-        out[len++] = digits[--n];
-    out[len++] = ' ';
-    out[len++] = 'K';
-    return len;
-}
-
-int compareSizeText(std::int64_t a, std::int64_t b) {
-    char ta[32], tb[32];
-    std::string_view va(ta, sizeTextBytes(a, ta)), vb(tb, sizeTextBytes(b, tb));
-    int c = va.compare(vb);
-    return c < 0 ? -1 : (c > 0 ? 1 : 0);
-}
-
-// Size in K as a number, tenths below 1 K: equal keys exactly when the size texts are equal.
-std::int64_t sizeKey(std::int64_t size) {
-    if (size < 0)
-        size = 0;
-    std::int64_t k = size / 1024;
-    if (k > 0)
-        return k * 10;
-    std::int64_t tenths = size / 103;
-    return (tenths <= 0 && size > 0) ? 1 : tenths;
-}
+using DupLine::NameView;
+using DupLine::sizeTextBytes;
+using DupLine::utf16Units;
+constexpr std::string_view kMarkerBytes = DupLine::MarkerBytes;
+const QString kMarker = QString::fromLatin1(kMarkerBytes.data(), qsizetype(kMarkerBytes.size()));
 
 std::size_t dateKey(std::uint32_t v) { return FileDateTimeTexts::dateKey(v); }
 std::size_t timeKey(std::uint32_t v) { return FileDateTimeTexts::timeKey(v); }
-constexpr std::size_t kDateKeys = FileDateTimeTexts::DateKeys;
-constexpr std::size_t kTimeKeys = FileDateTimeTexts::TimeKeys;
-
-template <typename T> int cmp(T a, T b) { return a < b ? -1 : (a > b ? 1 : 0); }
-
-// Ranks of texts in folded order; equal texts share a rank.
-std::vector<std::uint32_t> rankTexts(const std::vector<std::string>& folded) {
-    std::vector<std::uint32_t> order(folded.size());
-    std::iota(order.begin(), order.end(), 0u);
-    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return folded[a] < folded[b]; });
-    std::vector<std::uint32_t> rank(folded.size());
-    std::uint32_t r = 0;
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        if (i > 0 && folded[order[i]] != folded[order[i - 1]])
-            ++r;
-        rank[order[i]] = r;
-    }
-    return rank;
-}
-
-// Sorts record indices by two 64-bit keys that order like the leading fields of the comparison, and
-// by the full comparison only where both tie: most comparisons then touch neither records nor texts.
-template <typename Less>
-std::vector<std::uint32_t> sortByKeys(const std::vector<std::uint64_t>& k1, const std::vector<std::uint64_t>& k2,
-                                      Less less) {
-    struct Item {
-        std::uint64_t k1;
-        std::uint64_t k2;
-        std::uint32_t index;
-    };
-    std::vector<Item> items(k1.size());
-    for (std::size_t i = 0; i < k1.size(); ++i)
-        items[i] = {k1[i], k2[i], static_cast<std::uint32_t>(i)};
-    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
-        if (a.k1 != b.k1)
-            return a.k1 < b.k1;
-        if (a.k2 != b.k2)
-            return a.k2 < b.k2;
-        return less(a.index, b.index);
-    });
-    std::vector<std::uint32_t> order(items.size());
-    for (std::size_t i = 0; i < items.size(); ++i)
-        order[i] = items[i].index;
-    return order;
-}
 
 } // namespace
-
-// Ranks of the field texts that many lines share, so the sort compares numbers for them.
-struct DupRecordStore::Ranks {
-    std::vector<std::uint32_t> date; // by dateKey
-    std::vector<std::uint32_t> time; // by timeKey
-    std::vector<std::uint32_t> folderField; // duplicates layout: text + marker
-    std::vector<std::uint32_t> type;
-};
 
 void DupRecordStore::clear() {
     m_records = {};
@@ -186,7 +32,8 @@ void DupRecordStore::clear() {
     m_folders = {};
     m_typeNames = {};
     m_typeUtf8 = {};
-    m_types = {};
+    m_exts = {};
+    m_extSlots = {};
     m_texts.clear();
 }
 
@@ -230,32 +77,72 @@ bool DupRecordStore::addFolder(const std::string& path, bool searchPath, EntryId
     return true;
 }
 
+namespace {
+
+std::string_view extensionOf(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+}
+
+// Extensions are a few bytes: a byte-wise multiply hash costs less than a general one.
+std::uint64_t extensionHash(std::string_view ext) {
+    std::uint64_t h = 0x9E3779B97F4A7C15ull ^ ext.size();
+    for (char c : ext)
+        h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
+    return h ^ (h >> 32);
+}
+
+} // namespace
+
 std::uint32_t DupRecordStore::typeOf(std::string_view name) {
-    std::size_t dot = name.rfind('.');
-    std::string_view ext = dot == std::string_view::npos ? std::string_view() : name.substr(dot);
-    auto it = m_types.find(ext);
-    if (it != m_types.end())
-        return it->second;
-    auto index = static_cast<std::uint32_t>(m_typeNames.size());
+    const std::string_view ext = extensionOf(name);
+    const std::uint64_t hash = extensionHash(ext);
+    if (!m_extSlots.empty()) {
+        for (std::size_t mask = m_extSlots.size() - 1, at = hash & mask;; at = (at + 1) & mask) {
+            const ExtSlot& slot = m_extSlots[at];
+            if (slot.index == 0)
+                break;
+            if (slot.hash == hash && m_exts[slot.index - 1] == ext)
+                return slot.index - 1;
+        }
+    }
+    const auto index = static_cast<std::uint32_t>(m_typeNames.size());
     m_typeNames.push_back(ext.empty() ? QString() : FileTypeName(DisplayText(ext)));
     QByteArray u = m_typeNames.back().toUtf8();
     m_typeUtf8.emplace_back(u.constData(), std::size_t(u.size()));
-    m_types.emplace(std::string(ext), index);
+    m_exts.emplace_back(ext);
+    // At most half full, so a probe ends soon at a free slot.
+    if (m_exts.size() * 2 > m_extSlots.size()) {
+        std::vector<ExtSlot> slots(std::max<std::size_t>(64, m_extSlots.size() * 2));
+        for (std::size_t k = 0; k < m_exts.size(); ++k) {
+            const std::uint64_t h = extensionHash(m_exts[k]);
+            std::size_t at = h & (slots.size() - 1);
+            while (slots[at].index != 0)
+                at = (at + 1) & (slots.size() - 1);
+            slots[at] = {h, static_cast<std::uint32_t>(k + 1)};
+        }
+        m_extSlots = std::move(slots);
+    } else {
+        std::size_t at = hash & (m_extSlots.size() - 1);
+        while (m_extSlots[at].index != 0)
+            at = (at + 1) & (m_extSlots.size() - 1);
+        m_extSlots[at] = {hash, index + 1};
+    }
     return index;
 }
 
 std::uint32_t DupRecordStore::typeIndex(std::string_view name) const {
-    std::size_t dot = name.rfind('.');
-    std::string_view ext = dot == std::string_view::npos ? std::string_view() : name.substr(dot);
-    auto it = m_types.find(ext);
-    return it != m_types.end() ? it->second : 0; // every name's extension was added with its record
-}
-
-std::vector<std::uint32_t> DupRecordStore::recordTypes() const {
-    std::vector<std::uint32_t> types(m_records.size());
-    for (std::size_t i = 0; i < m_records.size(); ++i)
-        types[i] = typeIndex(name(i));
-    return types;
+    const std::string_view ext = extensionOf(name);
+    const std::uint64_t hash = extensionHash(ext);
+    if (m_extSlots.empty())
+        return 0;
+    for (std::size_t mask = m_extSlots.size() - 1, at = hash & mask;; at = (at + 1) & mask) {
+        const ExtSlot& slot = m_extSlots[at];
+        if (slot.index == 0)
+            return 0; // not reached: every name's extension was added with its record
+        if (slot.hash == hash && m_exts[slot.index - 1] == ext)
+            return slot.index - 1;
+    }
 }
 
 bool DupRecordStore::add(std::string_view name, std::int64_t size, std::uint64_t inode, std::uint32_t modified,
@@ -280,12 +167,36 @@ bool DupRecordStore::add(std::string_view name, std::int64_t size, std::uint64_t
 }
 
 std::string DupRecordStore::path(std::size_t i) const {
-    const DupRecord& r = m_records[i];
-    std::string p = m_folders[r.folder].path;
-    if (p.empty() || p.back() != '/')
-        p += '/';
-    p += name(i);
+    std::string p;
+    appendPath(i, p);
     return p;
+}
+
+void DupRecordStore::appendPath(std::size_t i, std::string& out) const {
+    const std::string& folder = m_folders[m_records[i].folder].path;
+    out += folder;
+    if (folder.empty() || folder.back() != '/')
+        out += '/';
+    out += name(i);
+}
+
+void DupRecordStore::keepOnly(const std::vector<std::uint32_t>& order) {
+    std::vector<DupRecord> records(order.size());
+    std::string names;
+    names.reserve(m_names.size()); // pages beyond the names kept are never touched
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        // The records kept lie all over memory: ask for them, and then their names, ahead of use.
+        if (k + 24 < order.size())
+            __builtin_prefetch(&m_records[order[k + 24]]);
+        if (k + 12 < order.size())
+            __builtin_prefetch(m_names.data() + m_records[order[k + 12]].nameOffset);
+        const std::string_view n = name(order[k]);
+        records[k] = m_records[order[k]];
+        records[k].nameOffset = static_cast<std::uint32_t>(names.size());
+        names.append(n);
+    }
+    m_records = std::move(records);
+    m_names = std::move(names);
 }
 
 ListedEntry DupRecordStore::entry(std::size_t i) const {
@@ -354,237 +265,6 @@ QString DupRecordStore::line(std::size_t i, bool dupMode) const {
     return out;
 }
 
-DupRecordStore::Ranks DupRecordStore::makeRanks() const {
-    Ranks ranks;
-    // Dates and times: the texts of the keys that occur.
-    std::vector<char> dateSeen(kDateKeys, 0), timeSeen(kTimeKeys, 0);
-    for (const DupRecord& r : m_records) {
-        dateSeen[dateKey(r.modified)] = 1;
-        dateSeen[dateKey(r.accessed)] = 1;
-        timeSeen[timeKey(r.modified)] = 1;
-    }
-    auto rankKeys = [](const std::vector<char>& seen, auto textOf) {
-        std::vector<std::size_t> keys;
-        std::vector<std::string> texts;
-        for (std::size_t k = 0; k < seen.size(); ++k) {
-            if (seen[k]) {
-                keys.push_back(k);
-                std::string_view t = textOf(k);
-                texts.emplace_back(t);
-                for (char& c : texts.back())
-                    c = FoldAsciiChar(c);
-            }
-        }
-        std::vector<std::uint32_t> byKey(seen.size(), 0);
-        std::vector<std::uint32_t> r = rankTexts(texts);
-        for (std::size_t i = 0; i < keys.size(); ++i)
-            byKey[keys[i]] = r[i];
-        return byKey;
-    };
-    ranks.date = rankKeys(dateSeen, [this](std::size_t k) { return m_texts.dateText(k); });
-    ranks.time = rankKeys(timeSeen, [this](std::size_t k) { return m_texts.timeText(k); });
-
-    std::vector<std::string> texts;
-    texts.reserve(m_folders.size());
-    for (const Folder& f : m_folders) {
-        texts.push_back(f.folded);
-        if (f.searchPath)
-            texts.back().append(kMarkerBytes);
-    }
-    ranks.folderField = rankTexts(texts);
-    texts.clear();
-    for (const QString& t : m_typeNames)
-        texts.push_back(foldedUtf8(t));
-    ranks.type = rankTexts(texts);
-    return ranks;
-}
-
-namespace {
-
-// The name as shown, in UTF-8: the bytes themselves when clean, else their display text.
-struct NameView {
-    std::string_view text;
-    std::string storage;
-    NameView(std::string_view raw, bool needsCare) {
-        if (!needsCare) {
-            text = raw;
-        } else {
-            QByteArray u = DisplayText(raw).toUtf8();
-            storage.assign(u.constData(), std::size_t(u.size()));
-            text = storage;
-        }
-    }
-};
-
-int compareRawFolded(std::string_view a, std::string_view b) { return CompareFolded(a, b); }
-
-bool equalFolded(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (a[i] != b[i] && FoldAsciiChar(a[i]) != FoldAsciiChar(b[i]))
-            return false;
-    return true;
-}
-
-} // namespace
-
-std::string DupRecordStore::nameFieldKey(std::size_t i) const {
-    // The name field as its line shows it (padded to the width), folded: keys compare as the fields.
-    NameView nv(name(i), m_records[i].needsCare);
-    std::string key(nv.text);
-    for (char& c : key)
-        c = FoldAsciiChar(c);
-    const int pad = NameWidth - utf16Units(nv.text);
-    if (pad > 0)
-        key.append(std::size_t(pad), ' ');
-    return key;
-}
-
-namespace {
-
-struct FoldedHash {
-    std::size_t operator()(std::string_view s) const noexcept {
-        std::uint64_t h = 1469598103934665603ull;
-        for (char c : s)
-            h = (h ^ static_cast<unsigned char>(FoldAsciiChar(c))) * 1099511628211ull;
-        return std::size_t(h);
-    }
-};
-struct FoldedEqual {
-    bool operator()(std::string_view a, std::string_view b) const noexcept {
-        return equalFolded(a, b);
-    }
-};
-
-// Orders like the size text while both sizes are below 10000 K (right-aligned texts); from there
-// on the texts are bare digits in text order, left to the text comparison.
-constexpr std::uint64_t kSizeByText = 0xFFFFFFFFull;
-std::uint64_t sizeTextOrder(std::int64_t size) {
-    std::int64_t key = sizeKey(size);
-    return key < 10000 * 10 ? std::uint64_t(key) : kSizeByText;
-}
-
-} // namespace
-
-std::vector<std::uint32_t> DupRecordStore::candidateOrder() const {
-    const Ranks ranks = makeRanks();
-    const std::size_t n = m_records.size();
-    // Each name once (ASCII case folded), ranked in the order of the name fields.
-    std::unordered_map<std::string_view, std::uint32_t, FoldedHash, FoldedEqual> ids;
-    std::vector<std::uint32_t> nameId(n), firstOf;
-    for (std::size_t i = 0; i < n; ++i) {
-        auto [it, added] = ids.try_emplace(name(i), static_cast<std::uint32_t>(firstOf.size()));
-        if (added)
-            firstOf.push_back(static_cast<std::uint32_t>(i));
-        nameId[i] = it->second;
-    }
-    ids = {};
-    std::vector<std::string> keys(firstOf.size());
-    for (std::size_t k = 0; k < firstOf.size(); ++k)
-        keys[k] = nameFieldKey(firstOf[k]);
-    std::vector<std::uint32_t> byName(firstOf.size());
-    std::iota(byName.begin(), byName.end(), 0u);
-    std::sort(byName.begin(), byName.end(), [&](std::uint32_t a, std::uint32_t b) {
-        if (int c = keys[a].compare(keys[b]))
-            return c < 0;
-        // Names that show alike but differ in their bytes stay apart, so each run is one name.
-        return compareRawFolded(name(firstOf[a]), name(firstOf[b])) < 0;
-    });
-    keys = {};
-    std::vector<std::uint32_t> nameRank(firstOf.size());
-    for (std::size_t k = 0; k < byName.size(); ++k)
-        nameRank[byName[k]] = static_cast<std::uint32_t>(k);
-
-    const std::vector<std::uint32_t> types = recordTypes();
-    // Every field as a number but large size texts: the sort compares integers.
-    struct Item {
-        std::uint64_t k1; // name rank, size order
-        std::uint64_t k2; // modified date, modified time, access date
-        std::uint64_t k3; // folder field, type
-        std::uint32_t index;
-    };
-    std::vector<Item> items(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        const DupRecord& r = m_records[i];
-        items[i].k1 = (std::uint64_t(nameRank[nameId[i]]) << 32) | sizeTextOrder(r.size);
-        items[i].k2 = (std::uint64_t(ranks.date[dateKey(r.modified)]) << 35) |
-                      (std::uint64_t(ranks.time[timeKey(r.modified)]) << 18) | ranks.date[dateKey(r.accessed)];
-        items[i].k3 = (std::uint64_t(ranks.folderField[r.folder]) << 32) | ranks.type[types[i]];
-        items[i].index = static_cast<std::uint32_t>(i);
-    }
-    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) {
-        if (a.k1 != b.k1)
-            return a.k1 < b.k1;
-        if ((a.k1 & kSizeByText) == kSizeByText) {
-            int c = compareSizeText(m_records[a.index].size, m_records[b.index].size);
-            if (c != 0)
-                return c < 0;
-        }
-        if (a.k2 != b.k2)
-            return a.k2 < b.k2;
-        if (a.k3 != b.k3)
-            return a.k3 < b.k3;
-        return a.index < b.index;
-    });
-    std::vector<std::uint32_t> order(n);
-    for (std::size_t i = 0; i < n; ++i)
-        order[i] = items[i].index;
-    return order;
-}
-
-std::vector<std::uint32_t> DupRecordStore::hogOrder() const {
-    const Ranks ranks = makeRanks();
-    const std::vector<std::uint32_t> types = recordTypes();
-    // Largest first, then the dates and time descending: keys are complemented.
-    std::vector<std::uint64_t> k1(m_records.size()), k2(m_records.size());
-    for (std::size_t i = 0; i < m_records.size(); ++i) {
-        const DupRecord& r = m_records[i];
-        k1[i] = ~static_cast<std::uint64_t>(sizeKey(r.size));
-        k2[i] = ~((std::uint64_t(ranks.date[dateKey(r.modified)]) << 35) |
-                  (std::uint64_t(ranks.time[timeKey(r.modified)]) << 18) | ranks.date[dateKey(r.accessed)]);
-    }
-    auto before = [&](std::uint32_t ia, std::uint32_t ib) {
-        const DupRecord& a = m_records[ia];
-        const DupRecord& b = m_records[ib];
-        // Every comparison is "b against a": the order is descending throughout.
-        int c = cmp(sizeKey(b.size), sizeKey(a.size));
-        if (c == 0)
-            c = cmp(ranks.date[dateKey(b.modified)], ranks.date[dateKey(a.modified)]);
-        if (c == 0)
-            c = cmp(ranks.time[timeKey(b.modified)], ranks.time[timeKey(a.modified)]);
-        if (c == 0)
-            c = cmp(ranks.date[dateKey(b.accessed)], ranks.date[dateKey(a.accessed)]);
-        if (c == 0) {
-            const Folder& fa = m_folders[a.folder];
-            const Folder& fb = m_folders[b.folder];
-            NameView na(name(ia), a.needsCare), nb(name(ib), b.needsCare);
-            TextSeq sa, sb;
-            sa.part[0] = fa.folded, sa.part[1] = na.text, sa.parts = 2;
-            sb.part[0] = fb.folded, sb.part[1] = nb.text, sb.parts = 2;
-            if (fa.searchPath)
-                sa.part[sa.parts++] = kMarkerBytes;
-            if (fb.searchPath)
-                sb.part[sb.parts++] = kMarkerBytes;
-            c = compareSeq(sb, sa);
-            if (c == 0 && (a.needsCare || b.needsCare))
-                c = compareRawFolded(name(ib), name(ia));
-        }
-        if (c == 0)
-            c = cmp(ranks.type[types[ib]], ranks.type[types[ia]]);
-        return c != 0 ? c < 0 : ia > ib;
-    };
-    return sortByKeys(k1, k2, before);
-}
-
-bool DupRecordStore::sameKey(std::uint32_t ia, std::uint32_t ib, bool exact) const {
-    const DupRecord& a = m_records[ia];
-    const DupRecord& b = m_records[ib];
-    if (!equalFolded(name(ia), name(ib)))
-        return false;
-    return !exact || compareSizeText(a.size, b.size) == 0;
-}
-
 std::size_t DupRecordStore::memoryBytes() const {
     std::size_t bytes = m_records.capacity() * sizeof(DupRecord) + m_names.capacity();
     for (const Root& r : m_roots)
@@ -608,8 +288,9 @@ void DupRecordStore::appendLine(std::size_t i, bool dupMode, std::string& out) c
     const std::string_view marker = f.searchPath ? kMarkerBytes : std::string_view();
     const std::string& type = m_typeUtf8[typeIndex(raw)];
     std::size_t pad = 0;
-    // At least two bytes per UTF-16 unit: from 28 bytes on a name fills the width by itself.
-    if (dupMode && nv.text.size() < 2 * NameWidth)
+    // The width counts UTF-16 units, as the window's text does. A unit takes at most three bytes
+    // (a three-byte character is one unit), so only from 42 bytes on does a name fill it by itself.
+    if (dupMode && nv.text.size() < 3 * NameWidth)
         pad = std::size_t(std::max(0, NameWidth - utf16Units(nv.text)));
 
     // One resize and plain copies: a line is written in one go, not by many small appends.

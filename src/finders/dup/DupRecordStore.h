@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // One listed file, kept compact: the folder path, device and identity are stored once per folder,
@@ -53,6 +52,8 @@ public:
         return {m_names.data() + m_records[i].nameOffset, end - m_records[i].nameOffset};
     }
     std::string path(std::size_t i) const;
+    // The same path bytes appended to out, without a string of their own (for writing many paths).
+    void appendPath(std::size_t i, std::string& out) const;
     // What a delete needs to reach the file again from its root and check that it is unchanged.
     ListedEntry entry(std::size_t i) const;
 
@@ -62,9 +63,15 @@ public:
     // The same line appended to out in UTF-8, from texts made once per scan: for writing many lines.
     void appendLine(std::size_t i, bool dupMode, std::string& out) const;
     static int fieldCount(bool dupMode) { return dupMode ? 7 : 6; }
+    // Keeps only the records listed in order, in that order (record k is then the old order[k]),
+    // with their names; folders, roots and types stay. Each index may be listed once at most.
+    void keepOnly(const std::vector<std::uint32_t>& order);
 
     // The candidate order: ascending whole line (duplicates layout), ASCII case ignored.
     std::vector<std::uint32_t> candidateOrder() const;
+    // addDups over the candidate order: each run of two or more records with the same key (sameKey),
+    // in full and in candidate order. Records of a name no other record bears are never sorted.
+    std::vector<std::uint32_t> duplicateOrder(bool exact) const;
     // The file-hog order: size in K numerically, largest first; equal sizes in descending order of
     // the rest of the line.
     std::vector<std::uint32_t> hogOrder() const;
@@ -90,9 +97,10 @@ private:
         bool searchPath = false;
     };
     struct Ranks;
-    struct ExtHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>()(s); }
+    // An extension's slot in the open-addressed table of extensions (index + 1; 0 is free).
+    struct ExtSlot {
+        std::uint64_t hash = 0;
+        std::uint32_t index = 0;
     };
 
     QString nameText(std::size_t i) const;
@@ -103,9 +111,10 @@ private:
     // typeIndex finds one that was added.
     std::uint32_t typeOf(std::string_view name);
     std::uint32_t typeIndex(std::string_view name) const;
-    // typeIndex of every record, for the sorts.
-    std::vector<std::uint32_t> recordTypes() const;
     Ranks makeRanks() const;
+    // The candidate order by name groups; duplicatesOnly leaves out names borne once and, with
+    // exact, size texts borne once within a name.
+    std::vector<std::uint32_t> nameOrder(bool duplicatesOnly, bool exact) const;
 
     std::vector<DupRecord> m_records;
     std::string m_names;
@@ -115,5 +124,8 @@ private:
     std::vector<std::string> m_typeUtf8;
     // Date and time texts in UTF-8, each made once, for both the order and the written lines.
     mutable FileDateTimeTexts m_texts;
-    std::unordered_map<std::string, std::uint32_t, ExtHash, std::equal_to<>> m_types;
+    // Extensions (from the last "." on, "" without one) to type indices. Looked up once per record
+    // added, sorted and written, so a lookup is a short hash and one probe or two.
+    std::vector<std::string> m_exts;
+    std::vector<ExtSlot> m_extSlots;
 };

@@ -28,6 +28,7 @@ struct DupScanEngine::Impl final : FolderVisitor {
     std::size_t capacity;
     std::function<void()> yieldHook;
     std::function<void(const QString&)> statusHook;
+    std::function<void(const std::string&, int)> skippedHook;
     const SearchPathList* searchPath = nullptr;
 
     DupScanCriteria criteria;
@@ -43,7 +44,10 @@ struct DupScanEngine::Impl final : FolderVisitor {
     FolderWalker walker;
     DupRecordStore store;
     FileTimePacker packer;
-    std::vector<std::uint32_t> results; // record indices in result order
+    // After finish() the store holds exactly the results, in result order: result i is record i.
+    std::size_t results = 0;
+    std::size_t candidates = 0; // before the store kept only the results
+    bool finished = false;
 
     explicit Impl(std::size_t cap) : capacity(cap) {}
 
@@ -88,6 +92,10 @@ struct DupScanEngine::Impl final : FolderVisitor {
         if (yieldHook)
             yieldHook();
     }
+    void folderSkipped(const std::string& path, int error) override {
+        if (skippedHook)
+            skippedHook(path, error);
+    }
     void beginFiles(const FolderHandle& folder) override {
         folderAdded = false;
         showStatus(folder);
@@ -121,6 +129,9 @@ DupScanEngine::~DupScanEngine() = default;
 
 void DupScanEngine::setYieldHook(std::function<void()> hook) { d->yieldHook = std::move(hook); }
 void DupScanEngine::setStatusHook(std::function<void(const QString&)> hook) { d->statusHook = std::move(hook); }
+void DupScanEngine::setSkippedFolderHook(std::function<void(const std::string&, int)> hook) {
+    d->skippedHook = std::move(hook);
+}
 void DupScanEngine::setSearchPath(const SearchPathList* list) { d->searchPath = list; }
 
 void DupScanEngine::begin(const DupScanCriteria& criteria) {
@@ -133,7 +144,9 @@ void DupScanEngine::begin(const DupScanCriteria& criteria) {
     d->folders = 0;
     d->walker.reset();
     d->store.clear();
-    d->results = {};
+    d->results = 0;
+    d->candidates = 0;
+    d->finished = false;
     d->packer = FileTimePacker();
 }
 
@@ -147,25 +160,16 @@ bool DupScanEngine::scanDrive(const std::string& rootPath) {
 }
 
 void DupScanEngine::finish(bool exact) {
-    d->results.clear();
-    if (!d->criteria.dupMode) {
-        d->results = d->store.hogOrder();
-        return;
-    }
-    // addDups: every run of two or more equal keys, in full and in list order.
-    const std::vector<std::uint32_t> list = d->store.candidateOrder();
-    const std::size_t n = list.size();
-    std::size_t i = 0;
-    while (i + 1 < n) {
-        std::size_t j = i + 1;
-        while (j < n && d->store.sameKey(list[i], list[j], exact)) {
-            if (j == i + 1)
-                d->results.push_back(list[i]);
-            d->results.push_back(list[j]);
-            ++j;
-        }
-        i = j;
-    }
+    if (!d->finished)
+        d->candidates = d->store.size();
+    d->finished = true;
+    // reSort, or addDups: every run of two or more equal keys of the candidate list, in list order.
+    const std::vector<std::uint32_t> order =
+        d->criteria.dupMode ? d->store.duplicateOrder(exact) : d->store.hogOrder();
+    // The lines are read in result order, often all of them: records that lie in that order are
+    // read straight through instead of all over memory, and the candidates left out are let go.
+    d->store.keepOnly(order);
+    d->results = order.size();
 }
 
 void DupScanEngine::abort() { d->abortScan = true; }
@@ -174,50 +178,53 @@ const DupScanCriteria& DupScanEngine::criteria() const { return d->criteria; }
 
 std::int64_t DupScanEngine::filesSeen() const { return d->files; }
 std::int64_t DupScanEngine::foldersSeen() const { return d->folders; }
-std::size_t DupScanEngine::candidateCount() const { return d->store.size(); }
-std::size_t DupScanEngine::memoryBytes() const {
-    return d->store.memoryBytes() + d->results.capacity() * sizeof(std::uint32_t);
-}
+std::size_t DupScanEngine::candidateCount() const { return d->finished ? d->candidates : d->store.size(); }
+std::size_t DupScanEngine::memoryBytes() const { return d->store.memoryBytes(); }
 
-std::size_t DupScanEngine::resultCount() const { return d->results.size(); }
+std::size_t DupScanEngine::resultCount() const { return d->results; }
 
 QString DupScanEngine::resultLine(std::size_t index) const {
-    return index < d->results.size() ? d->store.line(d->results[index], d->criteria.dupMode) : QString();
+    return index < d->results ? d->store.line(index, d->criteria.dupMode) : QString();
 }
 
 std::string DupScanEngine::resultPath(std::size_t index) const {
-    return index < d->results.size() ? d->store.path(d->results[index]) : std::string();
+    return index < d->results ? d->store.path(index) : std::string();
 }
 
 ListedEntry DupScanEngine::resultEntry(std::size_t index) const {
-    return index < d->results.size() ? d->store.entry(d->results[index]) : ListedEntry();
+    return index < d->results ? d->store.entry(index) : ListedEntry();
 }
 
 std::int64_t DupScanEngine::resultSize(std::size_t index) const {
-    return index < d->results.size() ? d->store.record(d->results[index]).size : 0;
+    return index < d->results ? d->store.record(index).size : 0;
 }
 
 std::vector<std::uint32_t> DupScanEngine::resultKeys() const {
-    std::vector<std::uint32_t> keys(d->results.size());
+    std::vector<std::uint32_t> keys(d->results);
     std::iota(keys.begin(), keys.end(), 0u);
     return keys;
 }
 
 QStringList DupScanEngine::resultLines() const {
     QStringList lines;
-    lines.reserve(qsizetype(d->results.size()));
-    for (std::size_t i = 0; i < d->results.size(); ++i)
+    lines.reserve(qsizetype(d->results));
+    for (std::size_t i = 0; i < d->results; ++i)
         lines.append(resultLine(i));
     return lines;
 }
 
 void DupScanEngine::appendResultLineUtf8(std::size_t index, std::string& out) const {
-    if (index < d->results.size())
-        d->store.appendLine(d->results[index], d->criteria.dupMode, out);
+    if (index < d->results)
+        d->store.appendLine(index, d->criteria.dupMode, out);
+}
+
+void DupScanEngine::appendResultPath(std::size_t index, std::string& out) const {
+    if (index < d->results)
+        d->store.appendPath(index, out);
 }
 
 QString DupScanEngine::cellText(std::uint32_t key, int column) const {
-    if (key >= d->results.size())
+    if (key >= d->results)
         return {};
-    return d->store.field(d->results[key], column + 1, d->criteria.dupMode);
+    return d->store.field(key, column + 1, d->criteria.dupMode);
 }

@@ -40,6 +40,10 @@ public:
     void setYieldHook(std::function<void()> hook);
     // Called with the folder text being walked (for the status panel). None by default.
     void setStatusHook(std::function<void(const QString&)> hook);
+    // Called for a folder that was listed but is not walked, with its exact path bytes and the errno:
+    // of the failure to open or read it, EXDEV for a mount point (not entered by design), ESTALE
+    // when it moved during the walk. None by default.
+    void setSkippedFolderHook(std::function<void(const std::string& path, int error)> hook);
     // The search-path folders to flag; SearchPathList::global() by default.
     void setSearchPath(const SearchPathList* list);
 
@@ -48,7 +52,8 @@ public:
     // scan_dir from a drive root (mount point or folder), staying on its filesystem. Returns false
     // when the root itself cannot be opened ("Can't open drive "); the caller reports that.
     bool scanDrive(const std::string& rootPath);
-    // addDups(exact) in duplicates mode, reSort in file-hog mode; fills the result list.
+    // addDups(exact) in duplicates mode, reSort in file-hog mode; fills the result list. Only the
+    // results are kept from then on.
     void finish(bool exact);
 
     void abort();                // btAbortClick: the walk unwinds at its next test
@@ -58,7 +63,8 @@ public:
     // Progress while walking: files whose statistics were read, folders entered.
     std::int64_t filesSeen() const;
     std::int64_t foldersSeen() const;
-    // Files in the candidate list, and the bytes its records hold (for measurements).
+    // Files in the candidate list (also after finish(), which lets go of those that are no result),
+    // and the bytes the records held now take (for measurements).
     std::size_t candidateCount() const;
     std::size_t memoryBytes() const;
 
@@ -74,6 +80,8 @@ public:
     QStringList resultLines() const;                  // every record line, for the clipboard
     // resultLine(index) in UTF-8 appended to out, without a QString per line (the command-line tool).
     void appendResultLineUtf8(std::size_t index, std::string& out) const;
+    // resultPath(index) appended to out (the command-line tool's --null).
+    void appendResultPath(std::size_t index, std::string& out) const;
 
     // GridRowSource: field column+1 of the result line of key.
     QString cellText(std::uint32_t key, int column) const override;

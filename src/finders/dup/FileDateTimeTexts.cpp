@@ -10,20 +10,6 @@ namespace {
 
 constexpr std::uint32_t kFirstOf1980 = (1u << 5) | 1u; // date word of 1 January 1980
 
-bool timeWordValid(std::uint32_t v) { return ((v >> 11) & 0x1F) < 24 && ((v >> 5) & 0x3F) < 60 && (v & 0x1F) < 30; }
-
-// The Gregorian check QDate makes, without making a QDate (years 1980..2107 are all valid).
-bool dateWordValid(std::uint32_t v) {
-    const int year = int(v >> 25) + 1980;
-    const int month = int((v >> 21) & 0x0F);
-    const int day = int((v >> 16) & 0x1F);
-    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1)
-        return false;
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-}
-
 std::string utf8(const QString& text) {
     const QByteArray u = text.toUtf8();
     return std::string(u.constData(), std::size_t(u.size()));
@@ -66,16 +52,6 @@ QString readQuoted(const QString& format, qsizetype& i) {
 }
 
 } // namespace
-
-std::size_t FileDateTimeTexts::dateKey(std::uint32_t v) {
-    return v == 0 ? 0 : 1 + (((v >> 16) << 1) | (timeWordValid(v) ? 1 : 0));
-}
-
-std::size_t FileDateTimeTexts::timeKey(std::uint32_t v) {
-    if (v == 0 || !timeWordValid(v) || !dateWordValid(v))
-        return NoonKey;
-    return v & 0xFFFF;
-}
 
 FileDateTimeTexts::FileDateTimeTexts() = default;
 
@@ -163,8 +139,8 @@ void FileDateTimeTexts::prepare() {
     if (m_prepared)
         return;
     m_prepared = true;
-    m_dateSlots.assign(DateKeys, 0);
-    m_timeSlots.assign(TimeKeys, 0);
+    m_dateSlots.assign(DateKeys, Slot{});
+    m_timeSlots.assign(TimeKeys, Slot{});
     m_own = parseFormat(FileDateFormat(), true, m_date) && parseFormat(FileTimeFormat(), false, m_time);
     if (!m_own)
         return;
@@ -194,9 +170,8 @@ void FileDateTimeTexts::prepare() {
         m_own = false;
         m_date.clear();
         m_time.clear();
-        m_dateSlots.assign(DateKeys, 0);
-        m_timeSlots.assign(TimeKeys, 0);
-        m_spans.clear();
+        m_dateSlots.assign(DateKeys, Slot{});
+        m_timeSlots.assign(TimeKeys, Slot{});
         m_blocks.clear();
         m_blockLeft = 0;
     }
@@ -251,7 +226,12 @@ std::string FileDateTimeTexts::formatTime(int hour, int minute, int second) cons
     return out;
 }
 
-std::string_view FileDateTimeTexts::store(std::vector<std::uint32_t>& slots, std::size_t key, std::string text) {
+std::string_view FileDateTimeTexts::store(Slot& slot, const std::string& text) {
+    if (text.size() < sizeof slot.text + 1) {
+        text.copy(slot.text, text.size());
+        slot.state = std::uint8_t(1 + text.size());
+        return textOf(slot);
+    }
     constexpr std::size_t kBlock = 64 * 1024;
     if (text.size() > m_blockLeft) {
         m_blockLeft = std::max(kBlock, text.size());
@@ -261,36 +241,37 @@ std::string_view FileDateTimeTexts::store(std::vector<std::uint32_t>& slots, std
     char* at = m_blockEnd - m_blockLeft;
     text.copy(at, text.size());
     m_blockLeft -= text.size();
-    m_spans.push_back({at, text.size()});
-    slots[key] = std::uint32_t(m_spans.size());
+    const char* data = at;
+    const auto length = static_cast<std::uint32_t>(text.size());
+    std::memcpy(slot.text, &data, sizeof data);
+    std::memcpy(slot.text + sizeof data, &length, sizeof length);
+    slot.state = Elsewhere;
     return {at, text.size()};
 }
 
-std::string_view FileDateTimeTexts::dateText(std::size_t key) {
+std::string_view FileDateTimeTexts::makeDateText(std::size_t key) {
     prepare();
     if (key >= DateKeys || key == 0)
         return {};
-    if (std::uint32_t s = m_dateSlots[key]) {
-        return {m_spans[s - 1].data, m_spans[s - 1].length};
-    }
+    if (m_dateSlots[key].state != 0)
+        return textOf(m_dateSlots[key]);
     std::uint32_t word = std::uint32_t((key - 1) >> 1);
     const bool timeValid = (key - 1) & 1;
     if (!timeValid || !dateWordValid(word << 16))
         word = kFirstOf1980;
     if (!m_own) // the time word only has to be valid or not, as the key says
-        return store(m_dateSlots, key, utf8(FileDateText((word << 16) | (timeValid ? 0u : 0xFFFFu))));
-    return store(m_dateSlots, key, formatDate(int(word >> 9) + 1980, int((word >> 5) & 0x0F), int(word & 0x1F)));
+        return store(m_dateSlots[key], utf8(FileDateText((word << 16) | (timeValid ? 0u : 0xFFFFu))));
+    return store(m_dateSlots[key], formatDate(int(word >> 9) + 1980, int((word >> 5) & 0x0F), int(word & 0x1F)));
 }
 
-std::string_view FileDateTimeTexts::timeText(std::size_t key) {
+std::string_view FileDateTimeTexts::makeTimeText(std::size_t key) {
     prepare();
     if (key >= TimeKeys)
         return {};
-    if (std::uint32_t s = m_timeSlots[key]) {
-        return {m_spans[s - 1].data, m_spans[s - 1].length};
-    }
+    if (m_timeSlots[key].state != 0)
+        return textOf(m_timeSlots[key]);
     const std::uint32_t word = key == NoonKey ? (12u << 11) : std::uint32_t(key);
     if (!m_own)
-        return store(m_timeSlots, key, utf8(FileTimeText(key == NoonKey ? 0u : (kFirstOf1980 << 16) | word)));
-    return store(m_timeSlots, key, formatTime(int(word >> 11), int((word >> 5) & 0x3F), int(word & 0x1F) * 2));
+        return store(m_timeSlots[key], utf8(FileTimeText(key == NoonKey ? 0u : (kFirstOf1980 << 16) | word)));
+    return store(m_timeSlots[key], formatTime(int(word >> 11), int((word >> 5) & 0x3F), int(word & 0x1F) * 2));
 }

@@ -24,6 +24,13 @@ void civilFromDays(std::int64_t z, int& year, int& month, int& day) {
     year = int(yoe + era * 400 + (month <= 2 ? 1 : 0));
 }
 
+// The packed date of a local day count (midnight), 0 outside the packed years.
+quint32 packedDay(std::int64_t days) {
+    int year = 0, month = 0, day = 0;
+    civilFromDays(days, year, month, day);
+    return PackDosDateTime(year, month, day, 0, 0, 0);
+}
+
 // Local fields of a universal time shifted by a fixed offset.
 struct Fields {
     int year, month, day, hour, minute, second;
@@ -65,6 +72,10 @@ FileTimePacker::Slot& FileTimePacker::slotOf(std::int64_t day) {
         if (sameAs(shifted(first, offset), a) && sameAs(shifted(last, offset), b)) {
             slot.offset = offset;
             slot.steady = true;
+            // One offset all day: the day's local times fall in at most two local days.
+            slot.firstLocal = floorDiv(day * kDay + offset, kDay);
+            slot.dates[0] = packedDay(slot.firstLocal);
+            slot.dates[1] = packedDay(slot.firstLocal + 1);
         }
     }
     return slot;
@@ -78,6 +89,12 @@ quint32 FileTimePacker::pack(const struct timespec& utc) {
     const Slot& slot = slotOf(floorDiv(t, kDay));
     if (!slot.steady)
         return PackFileTime(utc);
-    const Fields f = shifted(t, slot.offset);
-    return PackDosDateTime(f.year, f.month, f.day, f.hour, f.minute, f.second);
+    // The date of the day is packed already; only the time of day is left.
+    const std::int64_t local = t + slot.offset;
+    const std::int64_t localDay = floorDiv(local, kDay);
+    const quint32 date = slot.dates[localDay == slot.firstLocal ? 0 : 1];
+    if (date == 0)
+        return 0;
+    const auto secs = quint32(local - localDay * kDay);
+    return date | ((secs / 3600) << 11) | ((secs / 60 % 60) << 5) | (secs % 60 / 2);
 }

@@ -17,6 +17,8 @@ public:
 private:
     struct Slot {
         std::int64_t day = INT64_MIN; // universal time / 86400 (floor)
+        std::int64_t firstLocal = 0;  // the local day (floor) in which that day begins
+        quint32 dates[2] = {0, 0};    // packed date of firstLocal and the next local day (0: outside the years)
         std::int32_t offset = 0;      // seconds east of universal time all that day
         bool steady = false;          // false: the day holds a change, convert each time
     };

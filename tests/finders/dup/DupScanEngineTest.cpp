@@ -222,8 +222,17 @@ TEST(DupScanEngine, OddNamesKeepTheirFieldsAndExactPaths) {
 
 TEST(DupScanEngine, Utf8LinesEqualTheTextLines) {
     TempTree t;
-    for (const std::string& n : {std::string("tab\there.dat"), std::string("bad\xff.x"), std::string("\xc3\xa9t\xc3\xa9.txt"),
-                                 std::string("a-very-long-file-name.tar.gz"), std::string("x")}) {
+    std::string kana10, kana13, face6, face7; // three-byte characters are one unit, four-byte ones two
+    for (int i = 0; i < 13; ++i)
+        (i < 10 ? kana10 : kana13) += "\xe3\x81\x82";
+    kana13 = kana10 + kana13;
+    for (int i = 0; i < 7; ++i)
+        (i < 6 ? face6 : face7) += "\xf0\x9f\x98\x80";
+    face7 = face6 + face7;
+    const std::vector<std::string> names = {"tab\there.dat", "bad\xff.x", "\xc3\xa9t\xc3\xa9.txt",
+                                            "a-very-long-file-name.tar.gz", "x", kana10, kana13, face6, face7,
+                                            "\xff\xfe\xfd\xfc\xfb\xfa\xf9\xf8\xf7\xf6"};
+    for (const std::string& n : names) {
         t.file("one/" + n, 10);
         t.file("two/" + n, 3000);
     }
@@ -233,7 +242,7 @@ TEST(DupScanEngine, Utf8LinesEqualTheTextLines) {
     s.engine.setSearchPath(&list);
     for (bool dupMode : {true, false}) {
         s.run(dupMode ? dups() : hogs(), {t.root()});
-        ASSERT_EQ(s.engine.resultCount(), 10u);
+        ASSERT_EQ(s.engine.resultCount(), 2 * names.size());
         for (std::size_t i = 0; i < s.engine.resultCount(); ++i) {
             std::string bytes;
             s.engine.appendResultLineUtf8(i, bytes);
@@ -392,4 +401,11 @@ TEST(DupRecordStore, FoldersArePlacedBelowTheirRootAndRecordsStaySmall) {
         EXPECT_EQ(e.identity.device, e.folderIdentity.device);
         EXPECT_EQ(e.path(), store.path(i));
     }
+    // Keeping some records in a new order keeps each one's name, folder and root with it.
+    store.keepOnly({2, 0});
+    ASSERT_EQ(store.size(), 2u);
+    EXPECT_EQ(store.entry(0).path(), "/r/s/zz");
+    EXPECT_EQ(store.entry(1).path(), "/x");
+    EXPECT_EQ(store.entry(1).identity.inode, 7u);
+    EXPECT_EQ(store.record(0).size, 3);
 }

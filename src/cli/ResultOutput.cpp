@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/ResultOutput.h"
+
+#include "finders/dup/DupScanEngine.h"
+
+#include <cerrno>
+#include <string>
+#include <unistd.h>
+
+int WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0)
+            return EIO; // a write that takes nothing would loop for ever
+        data.remove_prefix(std::size_t(n));
+    }
+    return 0;
+}
+
+int WriteResults(const DupScanEngine& engine, bool nullSeparated, int fd) {
+    constexpr std::size_t kBlock = std::size_t(1) << 16;
+    std::string block;
+    block.reserve(kBlock + 8192);
+    const std::size_t count = engine.resultCount();
+    for (std::size_t i = 0; i < count; ++i) {
+        if (nullSeparated) {
+            engine.appendResultPath(i, block);
+            block += '\0';
+        } else {
+            engine.appendResultLineUtf8(i, block);
+            block += '\n';
+        }
+        if (block.size() >= kBlock || i + 1 == count) {
+            if (int error = WriteAll(fd, block))
+                return error;
+            block.clear();
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <string_view>
+
+class DupScanEngine;
+
+// Writes all of data to fd, going on after short writes and interruptions. Returns 0, or the errno
+// of the write that failed.
+int WriteAll(int fd, std::string_view data);
+
+// Writes the engine's results to fd in result order, in blocks of about a mebibyte: each record line
+// followed by LF, or with nullSeparated each result's exact path bytes followed by NUL (the lines
+// cannot carry every path: control characters show as "?"). Returns 0, or the errno of the first
+// write that failed; nothing more is written after it.
+int WriteResults(const DupScanEngine& engine, bool nullSeparated, int fd);

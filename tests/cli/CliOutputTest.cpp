@@ -1,0 +1,187 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The tool run as a shell would run it, with standard output on a full device, closed, or a pipe
+// that nobody reads any more, and with folders it may not read.
+#include "support/TempTree.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+enum class Out { Pipe, DevFull, Closed, Unread };
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+    bool exited(int code) const { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
+};
+
+constexpr int kSetUpFailed = 99;
+
+std::string readAll(int fd) {
+    std::string all;
+    char buf[65536];
+    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) != 0;) {
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            break;
+        all.append(buf, std::size_t(n));
+    }
+    return all;
+}
+
+// Runs the tool with out as its standard output and standard error in a file. inChild runs in the
+// child before the tool starts (system calls only); false there gives exit kSetUpFailed.
+Outcome run(const std::vector<std::string>& args, Out out, const std::function<bool()>& inChild = {}) {
+    std::vector<std::string> env = {"LC_ALL=en_US.UTF-8", "PATH=/usr/bin:/bin", "QT_QPA_PLATFORM=offscreen"};
+    for (const char* keep : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "TMPDIR"})
+        if (const char* v = std::getenv(keep))
+            env.push_back(std::string(keep) + "=" + v);
+    std::vector<char*> argv = {const_cast<char*>(VANTOREL_CLI_PATH)}, envp;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    for (const std::string& e : env)
+        envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+
+    FILE* errFile = std::tmpfile();
+    const int errFd = fileno(errFile);
+    int pipeFds[2] = {-1, -1};
+    if (out == Out::Pipe || out == Out::Unread) {
+        EXPECT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
+        if (out == Out::Unread) {
+            ::close(pipeFds[0]); // the reader is gone before the first line
+            pipeFds[0] = -1;
+        }
+    }
+    const int full = out == Out::DevFull ? ::open("/dev/full", O_WRONLY | O_CLOEXEC) : -1;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // A shell starts a command with the default action for a broken pipe.
+        std::signal(SIGPIPE, SIG_DFL);
+        ::dup2(errFd, STDERR_FILENO);
+        if (out == Out::Closed)
+            ::close(STDOUT_FILENO);
+        else
+            ::dup2(out == Out::DevFull ? full : pipeFds[1], STDOUT_FILENO);
+        if (inChild && !inChild())
+            ::_exit(kSetUpFailed);
+        ::execve(argv[0], argv.data(), envp.data());
+        ::_exit(127);
+    }
+    Outcome r;
+    if (pipeFds[1] >= 0)
+        ::close(pipeFds[1]);
+    if (pipeFds[0] >= 0) {
+        r.out = readAll(pipeFds[0]);
+        ::close(pipeFds[0]);
+    }
+    if (full >= 0)
+        ::close(full);
+    while (::waitpid(pid, &r.status, 0) < 0 && errno == EINTR) {
+    }
+    std::rewind(errFile);
+    r.err = readAll(errFd);
+    std::fclose(errFile);
+    return r;
+}
+
+// In the child: the permissions of "nobody", so that a folder of mode 000 is really unreadable.
+bool becomeNobody() {
+    if (::geteuid() != 0)
+        return true;
+    return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
+}
+
+void makeFiles(TempTree& t, const std::string& folder, int count) {
+    for (int i = 0; i < count; ++i)
+        t.file(folder + "/file" + std::to_string(i) + ".dat", i);
+}
+
+} // namespace
+
+TEST(CliOutput, AWriteThatFailsIsExitTwoWithTheReason) {
+    TempTree t;
+    makeFiles(t, "many", 3000); // more than one block of lines
+    const std::vector<std::string> args = {"hogs", "--larger", "0", t.root()};
+
+    Outcome ok = run(args, Out::Pipe);
+    ASSERT_TRUE(ok.exited(0)) << ok.err;
+    EXPECT_EQ(std::count(ok.out.begin(), ok.out.end(), '\n'), 3000);
+
+    Outcome full = run(args, Out::DevFull);
+    EXPECT_TRUE(full.exited(2)) << full.status;
+    EXPECT_EQ(full.err, std::string("vantorel-cli: cannot write to standard output: ") + std::strerror(ENOSPC) + "\n");
+
+    for (const std::vector<std::string>& a : {args, std::vector<std::string>{"--help"}}) {
+        Outcome closed = run(a, Out::Closed);
+        EXPECT_TRUE(closed.exited(2)) << closed.status;
+        EXPECT_EQ(closed.err, std::string("vantorel-cli: cannot write to standard output: ") + std::strerror(EBADF) + "\n");
+    }
+
+    // A reader that went away ends the tool by the broken-pipe signal, without a word, as find.
+    Outcome gone = run(args, Out::Unread);
+    EXPECT_TRUE(WIFSIGNALED(gone.status) && WTERMSIG(gone.status) == SIGPIPE) << gone.status;
+    EXPECT_EQ(gone.err, "");
+}
+
+TEST(CliOutput, UnreadableFoldersAreNamedAndLeftOutMountsAreNot) {
+    TempTree t;
+    t.file("open/big.dat", 300 * 1024);
+    t.file("locked/inside/secret.dat", 300 * 1024);
+    t.file("empty/locked/secret.dat", 300 * 1024);
+    t.setMode("locked", 0);
+    t.setMode("empty/locked", 0);
+
+    Outcome some = run({"hogs", t.root()}, Out::Pipe, becomeNobody);
+    ASSERT_NE(WEXITSTATUS(some.status), kSetUpFailed);
+    EXPECT_TRUE(some.exited(0)) << some.err; // the files found still decide the status
+    EXPECT_EQ(some.out.find("secret"), std::string::npos);
+    EXPECT_NE(some.out.find("big.dat"), std::string::npos);
+    const std::string denied = std::strerror(EACCES);
+    EXPECT_NE(some.err.find("vantorel-cli: cannot read " + t.path("locked") + ": " + denied + "\n"), std::string::npos)
+        << some.err;
+    EXPECT_NE(some.err.find("vantorel-cli: cannot read " + t.path("empty/locked") + ": " + denied + "\n"),
+              std::string::npos);
+
+    Outcome none = run({"hogs", t.path("empty")}, Out::Pipe, becomeNobody);
+    EXPECT_TRUE(none.exited(1));
+    EXPECT_EQ(none.err, "vantorel-cli: cannot read " + t.path("empty/locked") + ": " + denied + "\nNo files found.\n");
+
+    // A filesystem mounted inside is not entered, and that is no failure (a private mount namespace,
+    // so nothing outside the child sees the mount). The child only makes system calls: texts first.
+    t.file("mnt/under.dat", 300 * 1024);
+    const std::string mountPoint = t.path("mnt"), onTmpfs = t.path("mnt/on-tmpfs.dat");
+    auto mountTmpfs = [&] {
+        return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+               ::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, nullptr) == 0;
+    };
+    Outcome mounted = run({"hogs", mountPoint, t.path("open")}, Out::Pipe, [&] {
+        if (!mountTmpfs())
+            return false;
+        const int fd = ::open(onTmpfs.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+        return fd >= 0 && ::ftruncate(fd, 300 * 1024) == 0 && ::close(fd) == 0;
+    });
+    if (WIFEXITED(mounted.status) && WEXITSTATUS(mounted.status) == kSetUpFailed)
+        GTEST_SKIP() << "no private mount namespace here";
+    EXPECT_TRUE(mounted.exited(0)) << mounted.err;
+    EXPECT_EQ(mounted.err, "");
+    EXPECT_NE(mounted.out.find("on-tmpfs.dat"), std::string::npos); // a root that is a mount is walked
+    Outcome below = run({"hogs", t.root()}, Out::Pipe, [&] { return mountTmpfs() && becomeNobody(); });
+    EXPECT_TRUE(below.exited(0)) << below.err;
+    EXPECT_EQ(below.err.find("/mnt"), std::string::npos) << below.err;
+    EXPECT_EQ(below.out.find("under.dat"), std::string::npos); // hidden by the mount, and not entered
+}
