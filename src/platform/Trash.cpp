@@ -214,8 +214,9 @@ std::string candidateName(const std::string& name, int n) {
     std::string candidate = name;
     if (n > 1) {
         const std::size_t dot = name.find('.');
-        const std::string number = "." + std::to_string(n);
-        candidate = dot == std::string::npos ? name + number : name.substr(0, dot) + number + name.substr(dot);
+        std::string number(1, '.');
+        number.append(std::to_string(n));
+        candidate.insert(dot == std::string::npos ? candidate.size() : dot, number);
     }
     const std::size_t room = kNameMax - (sizeof kInfoSuffix - 1);
     if (candidate.size() > room) {
