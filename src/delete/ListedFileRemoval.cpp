@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,6 +40,23 @@ TrashOutcome TrashListedFile(const ListedEntry& entry) {
     if (error)
         return {error, RemovalReason(error)};
     return Trash::moveToTrash(folder, entry.name, entry.path(), entry.identity);
+}
+
+int RemoveListedEmptyFolder(const ListedEntry& entry) {
+    const FolderHandle parent = OpenListedFolder(entry);
+    if (!parent.valid())
+        return parent.error();
+    if (const int error = CheckListedFile(parent, entry))
+        return error;
+    // A mount point would be unmounted by nothing here, but it is never ours to remove either.
+    const FolderHandle folder = FolderHandle::openChild(parent, entry.name);
+    if (!folder.valid())
+        return folder.error() == ELOOP || folder.error() == ENOTDIR ? ESTALE : folder.error();
+    if (folder.identity() != entry.identity)
+        return ESTALE;
+    if (folder.isMountRoot() || folder.device() != parent.device())
+        return EXDEV;
+    return ::unlinkat(parent.fd(), entry.name.c_str(), AT_REMOVEDIR) == 0 ? 0 : errno;
 }
 
 bool IsEntryProblem(int error) { return error == ESTALE || error == ENOENT; }

@@ -27,6 +27,10 @@ TrashOutcome TrashListedFile(const ListedEntry& entry);
 // disk that failed.
 bool IsEntryProblem(int error);
 
+// Removes a listed folder when it is empty, reached like a file and checked by identity. 0, ESTALE
+// (not the listed folder any more), EXDEV (a mount point), ENOTEMPTY/EEXIST (not empty), or the errno.
+int RemoveListedEmptyFolder(const ListedEntry& entry);
+
 // The size of the listed file now, when it is still the file that was listed; nullopt otherwise.
 std::optional<std::int64_t> ListedFileSizeNow(const ListedEntry& entry);
 

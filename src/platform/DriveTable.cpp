@@ -222,11 +222,8 @@ bool DriveReady(QChar letter) {
     return drive && ::statvfs(drive->mountPoint.c_str(), &st) == 0;
 }
 
-std::optional<DriveSpace> DriveSpaceOf(QChar letter) {
-    const std::optional<Drive> drive = CheckedDrive(letter);
-    struct statvfs st {};
-    if (!drive || ::statvfs(drive->mountPoint.c_str(), &st) != 0)
-        return std::nullopt;
+namespace {
+std::optional<DriveSpace> SpaceOf(const struct statvfs& st) {
     // f_frsize is the unit in which the filesystem counts (and allocates) its blocks; f_bsize is
     // only the preferred transfer size, which some filesystems (NFS, ZFS) set far larger.
     const std::int64_t unit = st.f_frsize ? std::int64_t(st.f_frsize) : std::int64_t(st.f_bsize);
@@ -235,4 +232,20 @@ std::optional<DriveSpace> DriveSpaceOf(QChar letter) {
     space.totalBytes = std::int64_t(st.f_blocks) * unit;
     space.clusterBytes = unit;
     return space;
+}
+} // namespace
+
+std::optional<DriveSpace> DriveSpaceOf(QChar letter) {
+    const std::optional<Drive> drive = CheckedDrive(letter);
+    struct statvfs st {};
+    if (!drive || ::statvfs(drive->mountPoint.c_str(), &st) != 0)
+        return std::nullopt;
+    return SpaceOf(st);
+}
+
+std::optional<DriveSpace> DriveSpaceOfFolder(const FolderHandle& folder) {
+    struct statvfs st {};
+    if (!folder.valid() || ::fstatvfs(folder.fd(), &st) != 0)
+        return std::nullopt;
+    return SpaceOf(st);
 }

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "platform/FolderHandle.h"
+
 #include <QChar>
 #include <QString>
 #include <cstdint>
@@ -55,3 +57,5 @@ public:
 bool DriveReady(QChar letter);
 // Free and total space and the allocation unit of a drive; nullopt when it does not answer.
 std::optional<DriveSpace> DriveSpaceOf(QChar letter);
+// The same figures for the filesystem that holds an open folder (fstatvfs on its handle).
+std::optional<DriveSpace> DriveSpaceOfFolder(const FolderHandle& folder);

@@ -49,6 +49,7 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
         return true;
     m_rootDevice = h.device();
     m_withCreation = visitor.wantsCreationTime();
+    m_everyEntry = visitor.wantsEveryEntry();
     if (!push(std::move(h), visitor))
         return false;
 
@@ -62,6 +63,8 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
         if (level.broken || level.next >= level.listing.size()) {
             if (!level.broken)
                 filePass(level, visitor);
+            else
+                visitor.leaveFolder(level.handle);
             pop(visitor);
             continue;
         }
@@ -122,6 +125,7 @@ bool FolderWalker::push(FolderHandle handle, FolderVisitor& visitor) {
         visitor.folderSkipped(level.handle.path(), error);
         level.listing.clear();
         level.broken = true;
+        visitor.leaveFolder(level.handle);
         pop(visitor);
         return false;
     }
@@ -162,6 +166,10 @@ void FolderWalker::afterEntry(Level& level, FolderVisitor& visitor) {
 
 void FolderWalker::filePass(Level& level, FolderVisitor& visitor) {
     visitor.beginFiles(level.handle);
+    if (m_everyEntry) {
+        everyEntryPass(level, visitor);
+        return;
+    }
     std::size_t wanted = 0;
     for (std::size_t i = 0; i < level.listing.size(); ++i) {
         if (visitor.shouldStop())
@@ -178,6 +186,29 @@ void FolderWalker::filePass(Level& level, FolderVisitor& visitor) {
             visitor.file(level.handle, m_entry);
         }
         if (++wanted > 1)
+            visitor.yield();
+    }
+    visitor.leaveFolder(level.handle);
+}
+
+void FolderWalker::everyEntryPass(Level& level, FolderVisitor& visitor) {
+    for (std::size_t i = 0; i < level.listing.size(); ++i) {
+        if (visitor.shouldStop())
+            return;
+        FolderListing::Item& item = level.listing.items[i];
+        const std::string_view name = level.listing.name(i);
+        if (item.type == FolderListing::Folder) {
+            visitor.subFolderEntry(level.handle, name);
+        } else if (StatEntry(level.handle, name, m_entry, m_withCreation) == 0) {
+            // A hidden entry without a type hint is known only now; one that vanished is left out.
+            if (S_ISDIR(m_entry.mode)) {
+                visitor.subFolderEntry(level.handle, name);
+            } else {
+                m_entry.name.assign(name);
+                visitor.file(level.handle, m_entry);
+            }
+        }
+        if (i > 0)
             visitor.yield();
     }
     visitor.leaveFolder(level.handle);

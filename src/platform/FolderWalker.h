@@ -41,9 +41,17 @@ public:
     }
     // Whether file() needs the creation time; asked once per walk. Without it the statistics cost less.
     virtual bool wantsCreationTime() { return true; }
+    // Whether the file pass hands out every entry of the folder, asked once per walk: then hidden
+    // and system entries (links as themselves, devices, ...) go to file() too, wantsFile is not asked,
+    // and each sub-folder, hidden ones included, goes to subFolderEntry() unread.
+    virtual bool wantsEveryEntry() { return false; }
     // A wanted file with its statistics (one statx).
     virtual void file(const FolderHandle& folder, const FsEntry& entry) { (void)folder, (void)entry; }
-    // The folder's file pass is over.
+    // With wantsEveryEntry: a sub-folder met in the file pass.
+    virtual void subFolderEntry(const FolderHandle& folder, std::string_view name) { (void)folder, (void)name; }
+    // The walk is done with a folder it entered: after its file pass, or at once when its listing
+    // could not be read or the way back to it was lost. Every enterFolder gets one, unless the walk
+    // is stopped (shouldStop), which ends it without further hooks.
     virtual void leaveFolder(const FolderHandle& folder) { (void)folder; }
     // A folder that was listed but is not walked: errno of the failure to open or read it, EXDEV
     // when it is a mount point (another filesystem or a bind mount), ESTALE when it moved during the walk.
@@ -88,6 +96,7 @@ private:
     bool push(FolderHandle handle, FolderVisitor& visitor);
     void pop(FolderVisitor& visitor);
     void filePass(Level& level, FolderVisitor& visitor);
+    void everyEntryPass(Level& level, FolderVisitor& visitor);
     void afterEntry(Level& level, FolderVisitor& visitor);
 
     std::vector<std::unique_ptr<Level>> m_levels; // reused between folders to keep their buffers
@@ -97,4 +106,5 @@ private:
     std::unordered_set<FolderKey, FolderKeyHash> m_visited;
     FsEntry m_entry; // reused for every file, so its name keeps its buffer
     bool m_withCreation = true;
+    bool m_everyEntry = false;
 };

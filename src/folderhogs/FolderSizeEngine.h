@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include "common/StringGridModel.h"
+#include "platform/ListedEntry.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+enum class FolderScanMode {
+    Main, // one line per folder directly under a root, covering everything below it
+    All,  // one line per folder at every depth (the root included), covering its own files only
+};
+
+// The folder size scan. The window (or the command-line tool) calls begin(), then scanDrive() once
+// per chosen root, then finish(); the folder lines are then read by index in result order (largest
+// first), or shown in a grid through GridRowSource (key = result index, columns 0..5 = the line's
+// six fields). The engine is a visitor of the one folder walker: hidden folders and mounts are never
+// entered, links never followed, and a folder reached twice is measured once.
+//
+// A folder line: size text ("%7d K", below 1 K "      0.N K"), percent of the drive total ("#0.00",
+// "???" when the folder's bytes are not below it or it is unknown), files, sub-folders, latest access
+// date, path. Sizes and counts are 64-bit; the order is by byte total, largest first, equal totals in
+// descending order of the whole line (ASCII case ignored).
+class FolderSizeEngine : public GridRowSource {
+public:
+    static constexpr std::size_t DefaultCapacity = 50'000'000;
+
+    // capacity: the number of folder lines taken before the next one is refused (the resource
+    // warning is shown and the scan stops as aborted).
+    explicit FolderSizeEngine(std::size_t capacity = DefaultCapacity);
+    ~FolderSizeEngine() override;
+
+    // Called after each directory entry (except the first of a listing); the window runs its event
+    // loop there. None by default.
+    void setYieldHook(std::function<void()> hook);
+    // Called with the display text of the folder being walked (for the status panel).
+    void setStatusHook(std::function<void(const QString&)> hook);
+    // Called with a folder that could not be read (path bytes and errno); mount points are not
+    // reported. The scan goes on.
+    void setSkippedFolderHook(std::function<void(const std::string& path, int error)> hook);
+
+    // Starts a scan: clears every line and the abort flag.
+    void begin(FolderScanMode mode);
+    // Walks one root (a drive's mount point or any folder), staying on its filesystem. The drive
+    // total is that filesystem's size. False when the root cannot be opened or read ("Can't open
+    // drive "); the caller reports that.
+    bool scanDrive(const std::string& rootPath);
+    // Puts the lines in result order.
+    void finish();
+
+    void abort(); // the walk unwinds at its next test; lines already made stay
+    bool aborted() const;
+    FolderScanMode mode() const;
+
+    // Progress: folders entered, entries counted.
+    std::int64_t foldersSeen() const;
+    std::int64_t entriesSeen() const;
+
+    // Results in result order.
+    std::size_t resultCount() const;
+    QString resultLine(std::size_t index) const;
+    QStringList resultLines() const;
+    // resultLine(index) in UTF-8 appended to out (the command-line tool).
+    void appendResultLineUtf8(std::size_t index, std::string& out) const;
+    std::string resultPath(std::size_t index) const;   // exact bytes of the folder's path
+    std::int64_t resultBytes(std::size_t index) const; // the folder's byte total
+    // True for the line of a walked root (All mode): a drive's root folder.
+    bool resultIsRoot(std::size_t index) const;
+    // The folder as the scan saw it, for a delete: reached from its root, checked by identity.
+    ListedEntry resultEntry(std::size_t index) const;
+    std::vector<std::uint32_t> resultKeys() const;
+
+    // GridRowSource: field column+1 of the line of key.
+    QString cellText(std::uint32_t key, int column) const override;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+// The size text of a folder's byte total, without " K": K right-aligned in seven characters, from
+// seven digits on unpadded; below 1 K "      0." and the tenths digit (bytes div 103, at least 1 for
+// a non-empty total).
+QString FolderSizeText(std::int64_t bytes);
+// The percent text: bytes / driveTotal * 100 with two decimals in the default locale, or "???" when
+// bytes is not below driveTotal (a total of -1 is unknown).
+QString FolderPercentText(std::int64_t bytes, std::int64_t driveTotal);
