@@ -7,6 +7,7 @@
 #include "app/TfrmAbout.h"
 #include "common/SearchPathList.h"
 #include "finders/dup/ui/TfrmDup.h"
+#include "folderhogs/ui/TfrmDirHog.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -106,7 +107,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
     connect(btClose, &QPushButton::clicked, this, &TfrmMain::btCloseClick);
 
     // Tools whose windows are not part of this build yet stay visible but cannot be pressed.
-    for (QPushButton* pending : {btFiles, btDirHogs, btStatistic, btBrowse})
+    for (QPushButton* pending : {btFiles, btStatistic, btBrowse})
         pending->setEnabled(false);
 
     FormCreate();
@@ -201,10 +202,14 @@ void TfrmMain::btFileHogClick() {
     frmDup.exec();
 }
 
-// The date-range finder, folder hogs, statistics and browser windows come later; until then
-// their buttons are disabled and these handlers have nothing to open.
+void TfrmMain::btDirHogsClick() {
+    TfrmDirHog frmDirHog(this);
+    frmDirHog.exec();
+}
+
+// The date-range finder, statistics and browser windows come later; until then their buttons are
+// disabled and these handlers have nothing to open.
 void TfrmMain::btFilesClick() {}
-void TfrmMain::btDirHogsClick() {}
 void TfrmMain::btStatisticClick() {}
 void TfrmMain::btBrowseClick() {}
 

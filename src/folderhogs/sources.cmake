@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Folder hogs: the folder size engine (no widgets) and its window.
 include(${CMAKE_CURRENT_LIST_DIR}/engine.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/sort.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/ui/window.cmake)

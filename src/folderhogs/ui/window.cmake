@@ -1,3 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 target_sources(vantorel_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/TfrmDirHog.h ${CMAKE_CURRENT_LIST_DIR}/TfrmDirHog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TfrmDirHogResults.cpp
 )

@@ -1,0 +1,409 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "folderhogs/ui/TfrmDirHog.h"
+
+#include "common/MessageService.h"
+#include "common/NumberTexts.h"
+#include "common/StringGridModel.h"
+#include "common/ui/AltKeyGuard.h"
+#include "common/ui/BusyCursor.h"
+#include "common/ui/DpiScale.h"
+#include "common/ui/DriveBoxPanel.h"
+#include "common/ui/ResultGridView.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+constexpr int PanelHeight = 169;
+constexpr int ButtonY = 138;
+constexpr int ButtonHeight = 28;
+constexpr int ButtonWidth = 66;
+constexpr int StartButtonWidth = 80; // "&Main folders" and "&All Folders" need a little more
+constexpr int DrivePanelTop = 8;
+constexpr int ExplanationLeft = 52;
+constexpr int ExplanationWidth = 270;
+constexpr int DesignWidths[5] = {61, 40, 40, 70, 90};
+
+// Per column, the narrowest width that shows its size or date texts whole in the grid's font and
+// the default locale; 0 for the other columns. sizeText: the largest folder's size text, which may
+// be longer than seven digits.
+std::vector<int> ColumnTextWidths(const ResultGridView& grid, const QString& sizeText) {
+    QStringList sizes{ResultGridView::sizeKSample(7), QStringLiteral("RECYCLED"), QStringLiteral("DELETED")};
+    if (!sizeText.isEmpty())
+        sizes << sizeText;
+    return {grid.columnWidthFor(sizes), 0, 0, 0, grid.columnWidthFor(ResultGridView::dateSamples())};
+}
+} // namespace
+
+TfrmDirHog::TfrmDirHog(QWidget* parent) : QDialog(parent), m_engine(std::make_unique<FolderSizeEngine>()) {
+    setObjectName(QStringLiteral("frmDirHog"));
+    setWindowTitle(QStringLiteral("Folder Hogs"));
+    // Resizable with a maximise box, but no minimise box.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(false);
+    m_scale = DpiScale(this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    buildTopPanel();
+    buildGrid();
+    layout->addWidget(Panel1);
+    layout->addWidget(grid, 1);
+    layout->addWidget(pnlScan);
+
+    // Alt+M on a disabled start button must reach nothing.
+    new AltKeyGuard(this);
+
+    m_engine->setYieldHook([this] { yieldToEvents(); });
+    m_engine->setStatusHook([this](const QString& folder) { m_walkStatus = folder; });
+    m_model->setRowSource(m_engine.get());
+
+    resize(Scaled(638, m_scale), Scaled(414, m_scale));
+}
+
+TfrmDirHog::~TfrmDirHog() {
+    // The model renders rows from the engine: drop them before the engine goes.
+    if (m_model)
+        m_model->clearRows();
+}
+
+void TfrmDirHog::setBrowseHandOff(BrowseHandOff handOff) {
+    m_browseHandOff = std::move(handOff);
+    layOutButtonRow();
+}
+
+void TfrmDirHog::buildTopPanel() {
+    const double s = m_scale;
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(Scaled(PanelHeight, s));
+
+    auto label = [&](const char* name, const char* text, int x, int y, int w, int h) {
+        auto* l = new QLabel(QString::fromUtf8(text), Panel1);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setGeometry(ScaledRect(x, y, w, h, s));
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return l;
+    };
+    Label1 = label("Label1", "Main -", 10, 14, 40, 18);
+    Label2 = label("Label2", "only main folders are displayed (those folders directly under the main folder)",
+                   ExplanationLeft, 14, ExplanationWidth, 36);
+    Label3 = label("Label3", "All -", 10, 60, 40, 18);
+    Label5 = label("Label5", "all folders including sub-folders are individually displayed", ExplanationLeft, 60,
+                   ExplanationWidth, 36);
+    for (QLabel* l : {Label2, Label5})
+        l->setWordWrap(true);
+    Label4 = label("Label4", "D&rives:", 0, DrivePanelTop + 2, 48, 18);
+    Label4->setAlignment(Qt::AlignRight | Qt::AlignTop);
+
+    pnlDrives = new DriveBoxPanel(Panel1);
+    pnlDrives->applyScale(s);
+    pnlDrives->move(Scaled(428, s), Scaled(DrivePanelTop, s));
+    Label4->setBuddy(pnlDrives->box(1));
+
+    auto button = [&](const char* name, const char* text, const char* hint) {
+        auto* b = new QPushButton(QString::fromUtf8(text), Panel1);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(QString::fromUtf8(hint));
+        b->setAutoDefault(false);
+        return b;
+    };
+    btTop = button("btTop", "&Main folders", "Only topmost folders. Does not display sub-folders.");
+    btAll = button("btAll", "&All Folders", "ALL folders including sub-folders are displayed");
+    btClose = button("btClose", "Close", "Close window");
+    btAbort = button("btAbort", "&Abort", "Abort scan");
+    btDelete = button("btDelete", "&Delete", "Delete the folder");
+    btPrint = button("btPrint", "&Print", "Print list of directories");
+    btClip = button("btClip", "C&lipboard", "Copy list of directories to clipboard");
+    btBrowse = button("btBrowse", "&Browse", "Browse the files and folder");
+    btSort = button("btSort", "S&ort", "Sort columns ");
+    layOutButtonRow();
+
+    connect(pnlDrives, &DriveBoxPanel::tickedChanged, this, [this] { cb1Click(); });
+    connect(btTop, &QPushButton::clicked, this, [this] { btTopClick(); });
+    connect(btAll, &QPushButton::clicked, this, [this] { btAllClick(); });
+    connect(btClose, &QPushButton::clicked, this, [this] { reject(); });
+    connect(btAbort, &QPushButton::clicked, this, [this] { btAbortClick(); });
+    connect(btDelete, &QPushButton::clicked, this, [this] { btDeleteClick(); });
+    connect(btPrint, &QPushButton::clicked, this, [this] { btPrintClick(); });
+    connect(btClip, &QPushButton::clicked, this, [this] { btClipClick(); });
+    connect(btBrowse, &QPushButton::clicked, this, [this] { btBrowseClick(); });
+    connect(btSort, &QPushButton::clicked, this, [this] { btSortClick(); });
+}
+
+void TfrmDirHog::layOutButtonRow() {
+    // Each button 3 pixels right of the one before; btDelete sits where btAbort does.
+    std::vector<std::vector<QPushButton*>> places{{btTop}, {btAll}, {btClose}, {btAbort, btDelete}, {btPrint}, {btClip}};
+    if (m_browseHandOff) // no gap for a browser that is not there
+        places.push_back({btBrowse});
+    places.push_back({btSort});
+    int x = 3;
+    for (const auto& place : places) {
+        const int width = place.front() == btTop || place.front() == btAll ? StartButtonWidth : ButtonWidth;
+        for (QPushButton* b : place)
+            b->setGeometry(ScaledRect(x, ButtonY, width, ButtonHeight, m_scale));
+        x += width + 3;
+    }
+}
+
+void TfrmDirHog::buildGrid() {
+    m_model = new StringGridModel(this);
+    grid = new ResultGridView(this);
+    grid->setObjectName(QStringLiteral("grid"));
+    grid->setModel(m_model);
+    grid->horizontalHeader()->setStretchLastSection(false);
+    connect(grid, &QTableView::doubleClicked, this, [this] { btDeleteClick(); });
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    auto item = [&](const char* name, const char* text) {
+        QAction* a = PopupMenu1->addAction(QString::fromUtf8(text));
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+    SortbySize1 = item("SortbySize1", "Sort by &Size");
+    Sortbyfiles1 = item("Sortbyfiles1", "Sort by # &Files");
+    Sortbysubdirectories1 = item("Sortbysubdirectories1", "Sort by # Sub-f&olders");
+    Sortbydate1 = item("Sortbydate1", "Sort by &Access Date");
+    SortbyName1 = item("SortbyName1", "Sort by &Name");
+    for (QAction* a : {SortbySize1, Sortbyfiles1, Sortbysubdirectories1, Sortbydate1, SortbyName1}) {
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, a] { SortbySize1Click(a); });
+        // Qt flips a checkable item before its handler runs; the handler alone decides the marks.
+        connect(a, &QAction::triggered, this, [this] { checkSortItem(m_checkedSort); });
+    }
+    checkSortItem(SortbySize1);
+    N1 = PopupMenu1->addSeparator();
+    N1->setObjectName(QStringLiteral("N1"));
+    Shrinktoppanel1 = item("Shrinktoppanel1", "Shrink top panel");
+    Restoretoppanel1 = item("Restoretoppanel1", "Restore top panel");
+    Restoretoppanel1->setEnabled(false);
+    connect(Shrinktoppanel1, &QAction::triggered, this, [this] { Shrinktoppanel1Click(); });
+    connect(Restoretoppanel1, &QAction::triggered, this, [this] { Restoretoppanel1Click(); });
+    grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grid, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { PopupMenu1->popup(grid->viewport()->mapToGlobal(pos)); });
+
+    pnlScan = new QLabel(this);
+    pnlScan->setObjectName(QStringLiteral("pnlScan"));
+    pnlScan->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pnlScan->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QFont status(QStringLiteral("Arial"), 9);
+    status.setStyleHint(QFont::SansSerif);
+    pnlScan->setFont(status);
+    pnlScan->setFixedHeight(Scaled(21, m_scale));
+    pnlScan->setTextFormat(Qt::PlainText);
+}
+
+void TfrmDirHog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+int TfrmDirHog::minimumClientWidth() const {
+    // The button row, and the explanations beside the drive label and panel, must stay whole.
+    const int buttons = btSort->geometry().right() + 1 + Scaled(3, m_scale);
+    const int panel = Scaled(ExplanationLeft + ExplanationWidth + 10, m_scale) + Label4->width() +
+                      Scaled(10, m_scale) + pnlDrives->width() + Scaled(10, m_scale);
+    return std::max(buttons, panel);
+}
+
+void TfrmDirHog::FormShow() {
+    m_panelHeight = Panel1->height() > 0 ? Panel1->height() : Scaled(PanelHeight, m_scale);
+    ClearGrid();
+    for (QPushButton* b : {btPrint, btClip, btBrowse, btSort, btDelete, btAbort})
+        b->hide();
+    pnlScan->clear();
+
+    pnlDrives->loadDrives();
+    cb1Click();
+    btClose->setEnabled(true);
+    layOutButtonRow();
+    btTop->setFocus();
+
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const int minWidth = std::min(minimumClientWidth(), area.width() - 10);
+    const int minHeight = Scaled(PanelHeight, m_scale) * 2;
+    setMinimumSize(minWidth, minHeight);
+
+    move(area.x() + (area.width() - frameGeometry().width()) / 2,
+         area.y() + (area.height() - frameGeometry().height()) / 2);
+    FormResize();
+}
+
+void TfrmDirHog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    FormResize();
+}
+
+void TfrmDirHog::FormResize() {
+    if (!grid || !pnlDrives)
+        return;
+    const int client = width();
+    // The design widths are the least; a column whose texts are wider in this font and locale
+    // grows, and the Name column gives up that room.
+    int taken = 0;
+    for (int c = 0; c < 5; ++c) {
+        const int design = Scaled(DesignWidths[c], m_scale);
+        const int width = std::size_t(c) < m_textWidths.size() ? std::max(design, m_textWidths[std::size_t(c)]) : design;
+        grid->setColumnWidth(c, width);
+        taken += width;
+    }
+    grid->setColumnWidth(5, std::max(client - taken - Scaled(25, m_scale), Scaled(30, m_scale)));
+    pnlDrives->move(client - Scaled(10, m_scale) - pnlDrives->width(), pnlDrives->y());
+    Label4->move(pnlDrives->x() - Scaled(10, m_scale) - Label4->width(), Label4->y());
+}
+
+void TfrmDirHog::cb1Click() {
+    const bool any = pnlDrives->anyTicked();
+    btTop->setEnabled(any && !m_scanning);
+    btAll->setEnabled(any && !m_scanning);
+}
+
+void TfrmDirHog::ClearGrid() {
+    m_model->setTitles({QStringLiteral("Size"), QStringLiteral("% Used"), QStringLiteral("# Files"),
+                        QStringLiteral("# Sub-folders"), QStringLiteral("Latest File Access"),
+                        QStringLiteral("Name")}); // drops every row
+    m_rowsFilled = 0;
+    m_deleted.clear();
+    checkSortItem(SortbySize1);
+    m_textWidths = ColumnTextWidths(*grid, QString());
+    FormResize();
+    grid->setFocus();
+}
+
+void TfrmDirHog::addToGrid(const std::vector<std::uint32_t>& keys) {
+    m_model->appendKeyRows(keys);
+    m_rowsFilled += int(keys.size());
+}
+
+void TfrmDirHog::btTopClick() {
+    ClearGrid();
+    scan(FolderScanMode::Main);
+}
+
+void TfrmDirHog::btAllClick() {
+    ClearGrid();
+    scan(FolderScanMode::All);
+}
+
+void TfrmDirHog::btAbortClick() {
+    m_engine->abort();
+    m_userAborted = true;
+    btAbort->hide();
+    ShowWarningMessage(QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER"));
+}
+
+void TfrmDirHog::setScanningState(bool scanning) {
+    m_scanning = scanning;
+    btAbort->setVisible(scanning);
+    if (scanning)
+        for (QPushButton* b : {btDelete, btPrint, btClip, btBrowse, btSort})
+            b->hide();
+    btClose->setEnabled(!scanning);
+    pnlDrives->setEnabled(!scanning);
+    cb1Click();
+}
+
+void TfrmDirHog::yieldToEvents() {
+    // Repainting after every entry would slow the walk down; a few dozen times a second is plenty.
+    if (m_sinceYield.isValid() && m_sinceYield.elapsed() < m_yieldIntervalMs)
+        return;
+    m_sinceYield.restart();
+    if (pnlScan->text() != m_walkStatus)
+        pnlScan->setText(m_walkStatus);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TfrmDirHog::scan(FolderScanMode mode) {
+    m_userAborted = false;
+    m_engine->begin(mode);
+    setScanningState(true);
+    m_sinceYield.restart();
+    m_walkStatus.clear();
+    pnlScan->clear();
+    {
+        // Whatever happens in the walk, the window must come back to the idle state.
+        struct LeaveScanning {
+            TfrmDirHog* w;
+            ~LeaveScanning() { w->setScanningState(false); }
+        } leave{this};
+        BusyCursor busy;
+        ScanAllDrives();
+        m_engine->finish();
+        addToGrid(m_engine->resultKeys());
+    }
+    const std::size_t lines = m_engine->resultCount();
+    // The count is of folder lines only: the abort line is no folder.
+    pnlScan->setText(QStringLiteral("Folders : ") + FormatThousands(std::int64_t(lines)));
+
+    // The size column grows for a folder of ten million K or more.
+    std::int64_t largest = 0;
+    for (std::size_t i = 0; i < lines; ++i)
+        largest = std::max(largest, m_engine->resultBytes(i));
+    m_textWidths = ColumnTextWidths(*grid, FolderSizeText(largest) + QStringLiteral(" K"));
+    FormResize();
+
+    if (lines + (m_userAborted ? 1 : 0) < 2) {
+        ShowInfoMessage(QStringLiteral("No files found."));
+    } else {
+        // Delete acts on the current row: the largest folder is current at once.
+        if (m_rowsFilled > 0)
+            grid->setCurrentGridRow(1);
+        for (QPushButton* b : {btPrint, btClip, btSort, btDelete})
+            b->show();
+        btBrowse->setVisible(bool(m_browseHandOff));
+    }
+    if (m_closeRequested) {
+        m_closeRequested = false;
+        reject();
+    }
+}
+
+void TfrmDirHog::ScanAllDrives() {
+    ScanTickedDrives(
+        *pnlDrives, [this](const std::string& root) { return m_engine->scanDrive(root); },
+        [this] { return m_engine->aborted(); });
+}
+
+void TfrmDirHog::reject() {
+    // Nothing closes the window under a running scan; a close asked for meanwhile waits for its end.
+    if (m_scanning) {
+        m_closeRequested = true;
+        return;
+    }
+    QDialog::reject();
+}
+
+void TfrmDirHog::closeEvent(QCloseEvent* event) {
+    if (m_scanning) {
+        m_closeRequested = true;
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void TfrmDirHog::keyPressEvent(QKeyEvent* event) {
+    // Esc presses btClose, which a running scan disables.
+    if (event->key() == Qt::Key_Escape && m_scanning) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

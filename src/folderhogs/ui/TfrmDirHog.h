@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include "folderhogs/FolderSizeEngine.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class DriveBoxPanel;
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPrinter;
+class QPushButton;
+class ResultGridView;
+class StringGridModel;
+
+// The folder hog window ("Folder Hogs"): measures the folders of the ticked drives, in Main mode
+// (the folders directly under each root, with everything below them) or All mode (every folder,
+// its own files only), lists them largest first, and deletes or recycles a whole folder from the
+// list. The window owns its engine, hands it the user's choices and shows its lines.
+class TfrmDirHog : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmDirHog(QWidget* parent = nullptr);
+    ~TfrmDirHog() override;
+
+    // The folder browser hand-off (folder, file name to select, mask): the row's exact folder path
+    // bytes, no file name, "*.*". btBrowse stays hidden while there is none.
+    using BrowseHandOff =
+        std::function<void(QWidget* parent, const std::string& folder, const std::string& name, const QString& mask)>;
+    void setBrowseHandOff(BrowseHandOff handOff);
+    // How often the running scan lets the event loop run, in milliseconds (~15 by default).
+    void setYieldInterval(int milliseconds) { m_yieldIntervalMs = milliseconds; }
+
+    bool scanning() const { return m_scanning; }
+    const FolderSizeEngine& engine() const { return *m_engine; }
+    StringGridModel* gridModel() const { return m_model; }
+    int rowsFilled() const { return m_rowsFilled; }
+    // The display-order list behind the clipboard: the abort line first after a user's abort, then
+    // the folder lines largest first, without the folders deleted since the scan.
+    QStringList lb() const;
+
+    // The report title of btPrintClick, and the report itself on a printer already set up.
+    QString printTitle() const;
+    void printTo(QPrinter& printer);
+    // Where btSort opens the sort pop-up menu (global coordinates).
+    QPoint sortMenuPosition() const;
+
+    // Handlers, by their control and event.
+    void FormShow();
+    void FormResize();
+    void cb1Click();
+    void ClearGrid();
+    void addToGrid(const std::vector<std::uint32_t>& keys);
+    void btTopClick();
+    void btAllClick();
+    void btAbortClick();
+    void scan(FolderScanMode mode);
+    void ScanAllDrives();
+    void SortbySize1Click(QAction* item);
+    void btSortClick();
+    void btPrintClick();
+    void btClipClick();
+    void btBrowseClick();
+    void btDeleteClick();
+    void Shrinktoppanel1Click();
+    void Restoretoppanel1Click();
+
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildTopPanel();
+    void buildGrid();
+    void layOutButtonRow();
+    void setScanningState(bool scanning);
+    void yieldToEvents();
+    void checkSortItem(QAction* item); // the one checked sort item (none while a sort runs)
+    int currentGridRow() const;        // 0 when no data row is current
+    bool isDeletedKey(std::uint32_t key) const;
+    // Marks the row's folder gone: its size cell says how, and its line leaves lb.
+    void markFolderGone(int row, std::uint32_t key, const QString& how);
+    int minimumClientWidth() const;
+
+    std::unique_ptr<FolderSizeEngine> m_engine;
+    StringGridModel* m_model = nullptr;
+    double m_scale = 1.0;
+
+    // Top panel
+    QFrame* Panel1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label4 = nullptr;
+    DriveBoxPanel* pnlDrives = nullptr;
+    QPushButton* btTop = nullptr;
+    QPushButton* btAll = nullptr;
+    QPushButton* btClose = nullptr;
+    QPushButton* btAbort = nullptr;
+    QPushButton* btDelete = nullptr;
+    QPushButton* btPrint = nullptr;
+    QPushButton* btClip = nullptr;
+    QPushButton* btBrowse = nullptr;
+    QPushButton* btSort = nullptr;
+
+    ResultGridView* grid = nullptr;
+    QLabel* pnlScan = nullptr;
+
+    QMenu* PopupMenu1 = nullptr;
+    QAction* SortbySize1 = nullptr;
+    QAction* Sortbyfiles1 = nullptr;
+    QAction* Sortbysubdirectories1 = nullptr;
+    QAction* Sortbydate1 = nullptr;
+    QAction* SortbyName1 = nullptr;
+    QAction* N1 = nullptr; // separator
+    QAction* Shrinktoppanel1 = nullptr;
+    QAction* Restoretoppanel1 = nullptr;
+    QAction* m_checkedSort = nullptr;
+
+    int m_rowsFilled = 0;
+    // Result keys whose folder was deleted or recycled from this window (indexed by key).
+    std::vector<bool> m_deleted;
+    bool m_userAborted = false;
+    // Per column, the narrowest width that shows its texts whole (size and date; else 0).
+    std::vector<int> m_textWidths;
+    int m_panelHeight = 169;
+    bool m_scanning = false;
+    bool m_closeRequested = false;
+    int m_yieldIntervalMs = 15;
+    QElapsedTimer m_sinceYield;
+    QString m_walkStatus;
+    BrowseHandOff m_browseHandOff;
+};

@@ -1,0 +1,238 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// TfrmDirHog: what the window does with a result: sorts, the report, the clipboard, the browser
+// hand-off and the delete of a whole folder.
+#include "folderhogs/ui/TfrmDirHog.h"
+
+#include "common/DisplayText.h"
+#include "common/GridSorts.h"
+#include "common/MessageService.h"
+#include "common/NumberTexts.h"
+#include "common/StringGridModel.h"
+#include "common/ui/BusyCursor.h"
+#include "common/ui/CopyLinesToClipboard.h"
+#include "common/ui/DriveBoxPanel.h"
+#include "common/ui/PrintGrid.h"
+#include "common/ui/ResultGridView.h"
+#include "delete/DeletionTotals.h"
+#include "delete/FolderTreeDelete.h"
+#include "delete/ListedFileRemoval.h"
+#include "delete/ProtectedFolders.h"
+#include "delete/ui/TfrmDelDirectory.h"
+#include "folderhogs/FolderRowSort.h"
+#include "platform/AppError.h"
+#include "platform/ListedFolder.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QMenu>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <cerrno>
+
+namespace {
+const QString kAbortLine = QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER");
+const QString kDeleted = QStringLiteral("DELETED");
+const QString kRecycled = QStringLiteral("RECYCLED");
+
+// Why the folder itself was left alone, as the second line of the message.
+QString RefusalReason(int error) {
+    switch (error) {
+    case ENOENT:
+        return QStringLiteral("it is no longer there (another program may have deleted or moved it)");
+    case EXDEV:
+        return QStringLiteral("it is a mount point (another filesystem is mounted there)");
+    case EPERM:
+        return QStringLiteral("it is a drive's root or a system folder");
+    default:
+        return RemovalReason(error);
+    }
+}
+
+// The listed folder is gone from where the scan saw it (not merely changed or out of reach).
+bool FolderIsGone(const ListedEntry& folder) {
+    const FolderHandle parent = OpenListedFolder(folder);
+    return parent.valid() && CheckListedFile(parent, folder) == ENOENT;
+}
+} // namespace
+
+int TfrmDirHog::currentGridRow() const { return grid->currentGridRow(); }
+
+bool TfrmDirHog::isDeletedKey(std::uint32_t key) const { return key < m_deleted.size() && m_deleted[key]; }
+
+void TfrmDirHog::markFolderGone(int row, std::uint32_t key, const QString& how) {
+    if (m_deleted.size() <= key)
+        m_deleted.resize(std::size_t(key) + 1, false);
+    m_deleted[key] = true;
+    m_model->setCellText(row, 0, how);
+}
+
+QStringList TfrmDirHog::lb() const {
+    QStringList lines;
+    if (m_userAborted)
+        lines << kAbortLine;
+    if (m_rowsFilled == 0)
+        return lines;
+    // Keys are result indices; the engine keeps its lines in display order, largest first.
+    for (std::uint32_t key : m_engine->resultKeys())
+        if (!isDeletedKey(key))
+            lines << m_engine->resultLine(key);
+    return lines;
+}
+
+void TfrmDirHog::SortbySize1Click(QAction* item) {
+    if (m_model->gridRowCount() < 2)
+        return;
+    checkSortItem(nullptr);
+    {
+        BusyCursor busy;
+        const int last = m_model->gridRowCount() - 1;
+        if (item == SortbySize1)
+            SortFolderRowsBySize(*m_model, 1, last, [this](std::uint32_t key) { return m_engine->resultBytes(key); });
+        else if (item == Sortbyfiles1)
+            SortGridByNumber(*m_model, 1, last, true, 2);
+        else if (item == Sortbysubdirectories1)
+            SortGridByNumber(*m_model, 1, last, true, 3);
+        else if (item == Sortbydate1)
+            SortGridByDate(*m_model, 1, last, true, 4);
+        else if (item == SortbyName1)
+            SortGridByText(*m_model, 1, last, false, 5);
+    }
+    checkSortItem(item);
+}
+
+void TfrmDirHog::checkSortItem(QAction* item) {
+    m_checkedSort = item;
+    for (QAction* a : {SortbySize1, Sortbyfiles1, Sortbysubdirectories1, Sortbydate1, SortbyName1})
+        a->setChecked(a == item);
+}
+
+QPoint TfrmDirHog::sortMenuPosition() const { return grid->mapToGlobal(QPoint(grid->width() / 2, 30)); }
+
+void TfrmDirHog::btSortClick() { PopupMenu1->popup(sortMenuPosition()); }
+
+void TfrmDirHog::Shrinktoppanel1Click() {
+    Panel1->setFixedHeight(0);
+    Shrinktoppanel1->setEnabled(false);
+    Restoretoppanel1->setEnabled(true);
+}
+
+void TfrmDirHog::Restoretoppanel1Click() {
+    Panel1->setFixedHeight(m_panelHeight);
+    Shrinktoppanel1->setEnabled(true);
+    Restoretoppanel1->setEnabled(false);
+}
+
+QString TfrmDirHog::printTitle() const {
+    return QStringLiteral("Folder hogs on drive(s) ") + pnlDrives->tickedCaptionList();
+}
+
+void TfrmDirHog::printTo(QPrinter& printer) { PrintGrid(*m_model, grid->columnWidths(), printTitle(), printer); }
+
+void TfrmDirHog::btPrintClick() {
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted)
+        printTo(printer);
+}
+
+void TfrmDirHog::btClipClick() { CopyLinesToClipboard(lb()); }
+
+void TfrmDirHog::btBrowseClick() {
+    const int row = currentGridRow();
+    if (row < 1 || row > m_rowsFilled || !m_browseHandOff)
+        return;
+    const std::uint32_t key = m_model->keyOf(row);
+    if (isDeletedKey(key))
+        return; // nothing left there to browse
+    // The folder's exact path bytes as the scan kept them, never the display text.
+    m_browseHandOff(this, m_engine->resultPath(key), std::string(), QStringLiteral("*.*"));
+}
+
+void TfrmDirHog::btDeleteClick() {
+    const int row = currentGridRow();
+    if (row < 1 || row > m_rowsFilled)
+        return;
+    const QString size = m_model->cellText(row, 0);
+    if (size.isEmpty())
+        return;
+    const std::uint32_t key = m_model->keyOf(row);
+    if (isDeletedKey(key) || size == kDeleted || size == kRecycled) {
+        ShowErrorMessage(QStringLiteral("Folder already deleted/recycled"));
+        return;
+    }
+    // The folder as the scan measured it: its exact path bytes and its identity, never a path read
+    // back from the display text.
+    const ListedEntry folder = m_engine->resultEntry(key);
+    const QString rootRefused = QStringLiteral("You cannot delete the root folder using Vantorel 95");
+    if (m_engine->resultIsRoot(key) || folder.name.empty()) {
+        ShowErrorMessage(rootRefused);
+        return;
+    }
+    const EntryIdentity parent = folder.folder.empty() ? folder.rootIdentity : folder.folderIdentity;
+    switch (ProtectionOf(folder.identity, parent, folder.name)) {
+    case FolderProtection::DriveRoot:
+        ShowErrorMessage(rootRefused);
+        return;
+    case FolderProtection::SystemFolder:
+        ShowErrorMessage(QStringLiteral("You cannot delete the system folder using Vantorel 95"));
+        return;
+    case FolderProtection::None:
+        break;
+    }
+
+    bool recycle = false;
+    {
+        TfrmDelDirectory confirmation(this);
+        confirmation.setFolder(folder.path());
+        if (confirmation.exec() != QDialog::Accepted)
+            return;
+        recycle = confirmation.recycleChosen();
+    }
+
+    // An empty folder goes at once, also when the trash was chosen: there is nothing to keep.
+    if (RemoveListedEmptyFolder(folder) == 0) {
+        markFolderGone(row, key, kDeleted);
+        return;
+    }
+    const FolderDeleteResult result = deleteFolderTree(folder, recycle);
+    const QString shown = DisplayText(folder.path());
+    if (result.error != 0) {
+        ShowErrorMessage(QStringLiteral("Couldn't delete folder - ") + shown + u'\n' + RefusalReason(result.error));
+        return;
+    }
+
+    QString note;
+    // The row says "gone" only when the folder really is.
+    const bool gone = result.completed && FolderIsGone(folder);
+    if (!result.completed)
+        note = QStringLiteral(" (Note: Deletion operation canceled ... not all files deleted)");
+    else if (gone)
+        markFolderGone(row, key, recycle ? kRecycled : kDeleted);
+    QString left = FilesLeftNote(result, recycle);
+    if (result.completed && !gone && left.isEmpty())
+        left = QStringLiteral("The folder itself stayed: something in it could not be removed.");
+
+    if (result.files > 0) {
+        try {
+            if (recycle)
+                DeletionTotals::addDeletionTotals(0, 0, result.files, result.bytes);
+            else
+                DeletionTotals::addDeletionTotals(result.files, result.bytes, 0, 0);
+        } catch (const AppError& error) {
+            // The files are gone whatever the totals file does: say what was not recorded.
+            ShowErrorMessage(error.text() + QStringLiteral("\n\nNot recorded in the totals: ") +
+                             FormatThousands(result.files) + QStringLiteral(" files and ") +
+                             FormatThousands(result.bytes) +
+                             (recycle ? QStringLiteral(" bytes sent to the recycle bin.")
+                                      : QStringLiteral(" bytes deleted.")));
+        }
+        ShowInfoMessage((recycle ? QStringLiteral("Recycled ") : QStringLiteral("Deleted ")) +
+                        FormatThousands(result.files) + QStringLiteral(" files for a savings of ") +
+                        FormatThousands(result.bytes) + QStringLiteral(" bytes.") + note +
+                        (left.isEmpty() ? QString() : QStringLiteral("\n\n") + left));
+    } else if (!left.isEmpty()) {
+        // Nothing went, yet the folder is still there: that is no success to keep quiet about.
+        ShowErrorMessage(QStringLiteral("Couldn't delete folder - ") + shown + u'\n' + left);
+    }
+}
