@@ -8,6 +8,7 @@
 #   No ROOT: the two standard trees are made in a temporary folder under /tmp, timed one after the
 #   other and removed again: 200,000 files (5 to 35 per folder) and 1,000,000 files in 1,000
 #   folders (big listings). Each needs a few seconds to make and little disk space (sparse files).
+#   The folder size scan is timed against du on the 200,000-file tree (or on ROOT).
 #
 # What is compared: "find" lists the files the tool lists (hidden files and folders pruned, as the
 # tool leaves them out) with the size, both times and the path that the tool's lines show:
@@ -77,12 +78,39 @@ bench_tree() {
   }'
 }
 
+# Folder sizes against du, output to /dev/null on both sides: every folder with its own files, and
+# the main folders with everything below them.
+bench_folders() {
+  local root=$1
+  du -x -S -b "$root" >/dev/null
+  "$cli" folders --all "$root" >/dev/null 2>&1 || true
+  local lines t_du c_du m_du t_all c_all m_all t_dtop c_dtop m_dtop t_main c_main m_main
+  lines=$("$cli" folders --all "$root" 2>/dev/null | wc -l)
+  read -r t_du c_du m_du < <(measure du -x -S -b "$root")
+  read -r t_all c_all m_all < <(measure "$cli" folders --all "$root")
+  read -r t_dtop c_dtop m_dtop < <(measure du -x -b --max-depth=1 "$root")
+  read -r t_main c_main m_main < <(measure "$cli" folders "$root")
+  awk -v td="$t_du" -v cd="$c_du" -v md="$m_du" -v ta="$t_all" -v ca="$c_all" -v ma="$m_all" \
+      -v tt="$t_dtop" -v ct="$c_dtop" -v mt="$m_dtop" -v tm="$t_main" -v cm="$c_main" -v mm="$m_main" \
+      -v n="$lines" -v runs="$runs" -v root="$root" 'BEGIN {
+    printf "tree %s: %d folder lines (folders --all), best of %d runs\n", root, n, runs
+    printf "%-26s %8s %8s %8s %12s\n", "command", "seconds", "cpu", "ratio", "peak RSS KiB"
+    printf "%-26s %8.2f %8.2f %8s %12d\n", "du -x -S -b", td, cd, "1.00x", md
+    printf "%-26s %8.2f %8.2f %7.2fx %12d\n", "folders --all", ta, ca, (td > 0 ? ta / td : 0), ma
+    printf "%-26s %8.2f %8.2f %8s %12d\n", "du -x -b --max-depth=1", tt, ct, "1.00x", mt
+    printf "%-26s %8.2f %8.2f %7.2fx %12d\n", "folders", tm, cm, (tt > 0 ? tm / tt : 0), mm
+    printf "targets: ratio <= 1.00x (above 1.50x is a defect)\n\n"
+  }'
+}
+
 if [ $# -ge 1 ]; then
   bench_tree "$1"
+  bench_folders "$1"
 else
   work=$(mktemp -d /tmp/vantorel-bench.XXXXXX)
   python3 "$here/bench/make_tree.py" "$work/200k" >&2
   bench_tree "$work/200k"
+  bench_folders "$work/200k"
   rm -rf "$work/200k"
   python3 "$here/bench/make_tree.py" "$work/1m" --files 1000000 --folders 1000 >&2
   bench_tree "$work/1m"

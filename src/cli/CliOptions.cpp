@@ -50,10 +50,14 @@ bool asksForHelp(const std::vector<std::string>& args) {
 const char* CliUsage() {
     return "Usage: vantorel-cli dups [--exact] [SIZE] [--match PATTERN] [--null] FOLDER...\n"
            "       vantorel-cli hogs [SIZE] [--match PATTERN] [--null] FOLDER...\n"
+           "       vantorel-cli folders [--all] [--null] FOLDER...\n"
            "\n"
            "dups lists the files whose name occurs in more than one place (letter case ignored);\n"
            "with --exact the size in K must match too. hogs lists the files in the size range,\n"
-           "largest first. Each FOLDER is walked like a drive root, staying on its filesystem.\n"
+           "largest first. folders lists the main folders (those directly in FOLDER) with the\n"
+           "size, files and sub-folders of everything below them, largest first; with --all\n"
+           "every folder, each with only the files directly in it. Each FOLDER is walked like a\n"
+           "drive root, staying on its filesystem.\n"
            "\n"
            "SIZE, in K (1 K = 1024 bytes), one of:\n"
            "  --larger K          files of K or more (default: --larger 250)\n"
@@ -62,14 +66,15 @@ const char* CliUsage() {
            "\n"
            "Other options:\n"
            "  --match PATTERN     wildcard pattern(s), ';'-separated (default: *.*)\n"
-           "  --null              print each file's exact path followed by a NUL byte instead\n"
-           "                      of the lines, in the same order (for xargs -0)\n"
+           "  --all               folders: every folder, not only the main ones\n"
+           "  --null              print each file's (or folder's) exact path followed by a NUL\n"
+           "                      byte instead of the lines, in the same order (for xargs -0)\n"
            "  --                  the rest are folders, even when they start with '-'\n"
            "  --help              this text\n"
            "\n"
-           "Standard output holds the record lines, tab-separated, one per file (names and\n"
-           "folders as text: control characters show as '?'; --null gives the exact bytes).\n"
-           "Exit status: 0 files found, 1 no files found, 2 wrong arguments or folder, or standard\n"
+           "Standard output holds the record lines, tab-separated, one per file or folder (names\n"
+           "and folders as text: control characters show as '?'; --null gives the exact bytes).\n"
+           "Exit status: 0 lines written, 1 no files found, 2 wrong arguments or folder, or standard\n"
            "output could not be written. A folder that cannot be read is reported on standard\n"
            "error and left out; it does not change the exit status.\n";
 }
@@ -81,17 +86,22 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         return true;
     }
     if (args.empty()) {
-        error = "missing command: dups or hogs (see --help)";
+        error = "missing command: dups, hogs or folders (see --help)";
         return false;
     }
     if (args[0] == "dups") {
+        o.command = CliCommand::Dups;
         o.criteria.dupMode = true;
     } else if (args[0] == "hogs") {
+        o.command = CliCommand::Hogs;
         o.criteria.dupMode = false;
+    } else if (args[0] == "folders") {
+        o.command = CliCommand::Folders;
     } else {
-        error = "unknown command '" + args[0] + "': use dups or hogs (see --help)";
+        error = "unknown command '" + args[0] + "': use dups, hogs or folders (see --help)";
         return false;
     }
+    const bool files = o.command != CliCommand::Folders;
     bool sizeGiven = false;
     bool optionsOver = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
@@ -132,16 +142,18 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         };
         if (a == "--") {
             optionsOver = true;
-        } else if (a == "--exact" && o.criteria.dupMode) {
+        } else if (a == "--exact" && o.command == CliCommand::Dups) {
             o.exact = true;
+        } else if (a == "--all" && !files) {
+            o.allFolders = true;
         } else if (a == "--null") {
             o.nullSeparated = true;
-        } else if (a == "--match") {
+        } else if (a == "--match" && files) {
             std::string pattern;
             if (!value(pattern))
                 return false;
             o.criteria.pattern = QString::fromUtf8(pattern.data(), qsizetype(pattern.size()));
-        } else if (a == "--larger" || a == "--smaller" || a == "--between") {
+        } else if ((a == "--larger" || a == "--smaller" || a == "--between") && files) {
             if (sizeGiven) {
                 error = "give only one of --larger, --smaller and --between";
                 return false;

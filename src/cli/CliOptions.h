@@ -5,9 +5,13 @@
 #include <string>
 #include <vector>
 
-// What the command line asks for: "dups" or "hogs", the size range, the pattern and the folders.
+enum class CliCommand { Dups, Hogs, Folders };
+
+// What the command line asks for: the command, its options and the folders.
 struct CliOptions {
-    DupScanCriteria criteria;
+    CliCommand command = CliCommand::Dups;
+    DupScanCriteria criteria;   // dups and hogs
+    bool allFolders = false;    // folders --all: every folder, not only the main ones
     bool exact = false;
     bool nullSeparated = false; // --null: exact paths, each followed by NUL, instead of the lines
     bool help = false;

@@ -2,6 +2,7 @@
 #include "cli/ResultOutput.h"
 
 #include "finders/dup/DupScanEngine.h"
+#include "folderhogs/FolderSizeEngine.h"
 
 #include <cerrno>
 #include <string>
@@ -22,7 +23,8 @@ int WriteAll(int fd, std::string_view data) {
     return 0;
 }
 
-int WriteResults(const DupScanEngine& engine, bool nullSeparated, int fd) {
+namespace {
+template <class Engine> int writeResults(const Engine& engine, bool nullSeparated, int fd) {
     constexpr std::size_t kBlock = std::size_t(1) << 16;
     std::string block;
     block.reserve(kBlock + 8192);
@@ -42,4 +44,13 @@ int WriteResults(const DupScanEngine& engine, bool nullSeparated, int fd) {
         }
     }
     return 0;
+}
+} // namespace
+
+int WriteResults(const DupScanEngine& engine, bool nullSeparated, int fd) {
+    return writeResults(engine, nullSeparated, fd);
+}
+
+int WriteResults(const FolderSizeEngine& engine, bool nullSeparated, int fd) {
+    return writeResults(engine, nullSeparated, fd);
 }

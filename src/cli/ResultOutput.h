@@ -3,6 +3,7 @@
 #include <string_view>
 
 class DupScanEngine;
+class FolderSizeEngine;
 
 // Writes all of data to fd, going on after short writes and interruptions. Returns 0, or the errno
 // of the write that failed.
@@ -13,3 +14,4 @@ int WriteAll(int fd, std::string_view data);
 // cannot carry every path: control characters show as "?"). Returns 0, or the errno of the first
 // write that failed; nothing more is written after it.
 int WriteResults(const DupScanEngine& engine, bool nullSeparated, int fd);
+int WriteResults(const FolderSizeEngine& engine, bool nullSeparated, int fd);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// vantorel-cli: the duplicate and file-hog scan without windows, for scripts and measurements.
+// vantorel-cli: the duplicate, file-hog and folder size scans without windows, for scripts and
+// measurements.
 // Standard output carries exactly the result lines; everything else goes to standard error.
 #include "cli/CliOptions.h"
 #include "cli/ResultOutput.h"
@@ -7,6 +8,7 @@
 #include "common/MessageService.h"
 #include "common/SearchPathList.h"
 #include "finders/dup/DupScanEngine.h"
+#include "folderhogs/FolderSizeEngine.h"
 #include "platform/FolderHandle.h"
 
 #include <QCoreApplication>
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -55,10 +58,11 @@ public:
     }
 };
 
-// Live progress on a terminal: files seen and the folder being walked, at most ten times a second.
+// Live progress on a terminal: entries seen and the folder being walked, at most ten times a second.
 class Progress {
 public:
-    explicit Progress(const DupScanEngine& engine) : m_engine(engine), m_on(::isatty(STDERR_FILENO) == 1) {
+    Progress(std::function<std::int64_t()> seen, QString unit)
+        : m_seen(std::move(seen)), m_unit(std::move(unit)), m_on(::isatty(STDERR_FILENO) == 1) {
         struct winsize ws {};
         if (m_on && ::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 20)
             m_width = ws.ws_col;
@@ -71,7 +75,7 @@ public:
         if (ms - m_lastMs < 100)
             return;
         m_lastMs = ms;
-        QString line = QString::number(m_engine.filesSeen()) + QStringLiteral(" files  ") + text;
+        QString line = QString::number(m_seen()) + m_unit + text;
         if (line.size() > m_width - 1)
             line = line.left(m_width - 2) + QChar(0x2026);
         std::fprintf(stderr, "\r\033[K%s", line.toLocal8Bit().constData());
@@ -85,12 +89,64 @@ public:
     }
 
 private:
-    const DupScanEngine& m_engine;
+    std::function<std::int64_t()> m_seen;
+    QString m_unit;
     bool m_on;
     bool m_shown = false;
     int m_width = 80;
     long long m_lastMs = -1000;
 };
+
+// As find and du do: the folder is named and left out, the walk goes on. A mount point is not
+// entered by design, so it is no failure.
+std::function<void(const std::string&, int)> skippedFolderWarning(Progress& progress) {
+    return [&progress](const std::string& path, int failure) {
+        if (failure == EXDEV)
+            return;
+        progress.clear();
+        warn("cannot read " + shown(path) + ": " + std::strerror(failure));
+    };
+}
+
+// The scan, then its lines on standard output. 0, 1 (no line) or 2 (the output failed).
+template <class Engine> int writeOut(const Engine& engine, bool nullSeparated) {
+    if (engine.resultCount() == 0) {
+        std::fputs("No files found.\n", stderr);
+        return 1;
+    }
+    if (int failed = WriteResults(engine, nullSeparated, STDOUT_FILENO))
+        return writeFailed(failed);
+    return 0;
+}
+
+int runFiles(const CliOptions& options) {
+    SearchPathList::global().GetSearchPath();
+    DupScanEngine engine;
+    Progress progress([&engine] { return engine.filesSeen(); }, QStringLiteral(" files  "));
+    if (progress.on())
+        engine.setStatusHook([&](const QString& folder) { progress.folder(folder); });
+    engine.setSkippedFolderHook(skippedFolderWarning(progress));
+    engine.begin(options.criteria);
+    for (const std::string& folder : options.folders)
+        engine.scanDrive(folder); // a root that cannot be read was reported by the hook
+    engine.finish(options.exact);
+    progress.clear();
+    return writeOut(engine, options.nullSeparated);
+}
+
+int runFolders(const CliOptions& options) {
+    FolderSizeEngine engine;
+    Progress progress([&engine] { return engine.foldersSeen(); }, QStringLiteral(" folders  "));
+    if (progress.on())
+        engine.setStatusHook([&](const QString& folder) { progress.folder(folder); });
+    engine.setSkippedFolderHook(skippedFolderWarning(progress));
+    engine.begin(options.allFolders ? FolderScanMode::All : FolderScanMode::Main);
+    for (const std::string& folder : options.folders)
+        engine.scanDrive(folder);
+    engine.finish();
+    progress.clear();
+    return writeOut(engine, options.nullSeparated);
+}
 
 } // namespace
 
@@ -126,33 +182,11 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv); // the file-type names need the application's data paths
     StderrMessages messages;
     MessageService::install(&messages);
-    SearchPathList::global().GetSearchPath();
 
-    DupScanEngine engine;
-    Progress progress(engine);
-    if (progress.on())
-        engine.setStatusHook([&](const QString& folder) { progress.folder(folder); });
-    // As find and du do: the folder is named and left out, the walk goes on. A mount point is not
-    // entered by design, so it is no failure.
-    engine.setSkippedFolderHook([&](const std::string& path, int failure) {
-        if (failure == EXDEV)
-            return;
-        progress.clear();
-        warn("cannot read " + shown(path) + ": " + std::strerror(failure));
-    });
-    engine.begin(options.criteria);
-    for (const std::string& folder : options.folders)
-        engine.scanDrive(folder); // a root that cannot be read was reported by the hook
-    engine.finish(options.exact);
-    progress.clear();
+    int written = options.command == CliCommand::Folders ? runFolders(options) : runFiles(options);
     MessageService::install(nullptr);
-
-    if (engine.resultCount() == 0) {
-        std::fputs("No files found.\n", stderr);
-        return 1;
-    }
-    if (int failed = WriteResults(engine, options.nullSeparated, STDOUT_FILENO))
-        return writeFailed(failed);
+    if (written != 0)
+        return written;
     // Some filesystems report a failed write only when the file is closed.
     if (::close(STDOUT_FILENO) != 0 && errno != EINTR)
         return writeFailed(errno);

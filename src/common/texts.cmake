@@ -4,5 +4,7 @@ target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/NumberTexts.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RecordField.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DosDateTime.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FileDateTimeTexts.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FileTimePacker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SearchPathList.cpp
 )

@@ -68,6 +68,7 @@ public:
     // resultLine(index) in UTF-8 appended to out (the command-line tool).
     void appendResultLineUtf8(std::size_t index, std::string& out) const;
     std::string resultPath(std::size_t index) const;   // exact bytes of the folder's path
+    void appendResultPath(std::size_t index, std::string& out) const;
     std::int64_t resultBytes(std::size_t index) const; // the folder's byte total
     // True for the line of a walked root (All mode): a drive's root folder.
     bool resultIsRoot(std::size_t index) const;

@@ -2,6 +2,7 @@
 #include "common/DisplayText.h"
 #include "common/SearchPathList.h"
 #include "finders/dup/DupScanEngine.h"
+#include "folderhogs/FolderSizeEngine.h"
 #include "support/TempTree.h"
 
 #include <QProcess>
@@ -209,4 +210,38 @@ TEST(Cli, NullGivesTheExactPathsInTheOrderOfTheLines) {
     CliRun none = cli({"hogs", "--null", q(t.root())}); // nothing of 250 K: still exit 1, no output
     EXPECT_EQ(none.code, 1);
     EXPECT_TRUE(none.out.isEmpty());
+}
+
+TEST(Cli, FoldersPrintTheFolderLinesOfEitherMode) {
+    TempTree t;
+    t.file("big/f", 3 << 20);
+    t.file("small/sub/g", 10);
+    t.file(std::string("odd\tname/h"), 1);
+    for (FolderScanMode mode : {FolderScanMode::Main, FolderScanMode::All}) {
+        FolderSizeEngine engine;
+        engine.begin(mode);
+        engine.scanDrive(t.root());
+        engine.finish();
+        QByteArray expected, paths;
+        for (std::size_t i = 0; i < engine.resultCount(); ++i) {
+            expected += engine.resultLine(i).toUtf8() + '\n';
+            paths += QByteArray::fromStdString(engine.resultPath(i)) + '\0';
+        }
+        QStringList args = {"folders", q(t.root())};
+        if (mode == FolderScanMode::All)
+            args.insert(1, "--all");
+        const CliRun run = cli(args);
+        EXPECT_EQ(run.code, 0) << run.err.constData();
+        EXPECT_EQ(run.out, expected);
+        args.insert(1, "--null");
+        EXPECT_EQ(cli(args).out, paths);
+    }
+    const TempTree empty;
+    const CliRun none = cli({"folders", q(empty.root())});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_EQ(none.err, "No files found.\n");
+    EXPECT_TRUE(none.out.isEmpty());
+    EXPECT_EQ(cli({"folders", "--larger", "5", q(t.root())}).code, 2); // a size has no meaning here
+    EXPECT_EQ(cli({"dups", "--all", q(t.root())}).code, 2);
+    EXPECT_EQ(cli({"folders", q(t.path("missing"))}).code, 2);
 }

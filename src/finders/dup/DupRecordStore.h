@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-#include "finders/dup/FileDateTimeTexts.h"
+#include "common/FileDateTimeTexts.h"
 #include "platform/ListedEntry.h"
 
 #include <QString>

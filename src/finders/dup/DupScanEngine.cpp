@@ -5,7 +5,7 @@
 #include "common/MessageService.h"
 #include "common/SearchPathList.h"
 #include "finders/dup/DupRecordStore.h"
-#include "finders/dup/FileTimePacker.h"
+#include "common/FileTimePacker.h"
 #include "platform/FolderWalker.h"
 #include "platform/Wildcard.h"
 

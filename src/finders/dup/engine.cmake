@@ -3,6 +3,4 @@ target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DupRecordStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DupRecordOrder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DupScanEngine.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/FileDateTimeTexts.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/FileTimePacker.cpp
 )

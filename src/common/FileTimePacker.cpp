@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "finders/dup/FileTimePacker.h"
+#include "common/FileTimePacker.h"
 
 #include "common/DosDateTime.h"
 

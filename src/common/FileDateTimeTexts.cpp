@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "finders/dup/FileDateTimeTexts.h"
+#include "common/FileDateTimeTexts.h"
 
 #include "common/DosDateTime.h"
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/DosDateTime.h"
-#include "finders/dup/FileDateTimeTexts.h"
+#include "common/FileDateTimeTexts.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>

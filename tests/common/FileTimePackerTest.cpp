@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/DosDateTime.h"
-#include "finders/dup/FileTimePacker.h"
+#include "common/FileTimePacker.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

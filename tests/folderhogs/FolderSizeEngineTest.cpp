@@ -1,0 +1,208 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/DosDateTime.h"
+#include "common/RecordField.h"
+#include "folderhogs/FolderSizeEngine.h"
+#include "platform/ListedFolder.h"
+#include "support/RecordingMessageService.h"
+#include "support/ScopedMount.h"
+#include "support/TempTree.h"
+
+#include <QDateTime>
+#include <gtest/gtest.h>
+#include <map>
+#include <sys/stat.h>
+
+namespace {
+
+// One scan of the given roots; the lines by the path they end with, relative to base.
+class FolderScan {
+public:
+    explicit FolderScan(std::size_t capacity = FolderSizeEngine::DefaultCapacity) : engine(capacity) {}
+
+    void run(FolderScanMode mode, const std::vector<std::string>& roots) {
+        engine.begin(mode);
+        for (const std::string& r : roots)
+            engine.scanDrive(r);
+        engine.finish();
+    }
+    // The fields of the line whose path is path (empty when there is none).
+    QStringList line(const std::string& path) const {
+        for (std::size_t i = 0; i < engine.resultCount(); ++i)
+            if (engine.resultPath(i) == path)
+                return engine.resultLine(i).split(u'\t');
+        return {};
+    }
+    std::vector<std::string> paths() const {
+        std::vector<std::string> out;
+        for (std::size_t i = 0; i < engine.resultCount(); ++i)
+            out.push_back(engine.resultPath(i));
+        return out;
+    }
+
+    FolderSizeEngine engine;
+};
+
+// A fixture of main folders with files at several depths, hidden entries and links.
+class FolderSizes : public ::testing::Test {
+protected:
+    TempTree t;
+    RecordingMessageService messages;
+
+    void SetUp() override {
+        t.file("root-file.bin", 4096);                 // in no Main line
+        t.file("docs/a.txt", 1000);
+        t.file("docs/.hidden.txt", 24);                // hidden files count
+        t.file("docs/sub/b.txt", 2000);
+        t.file("docs/sub/deeper/c.txt", 3000);
+        t.file("docs/.secret/inside.txt", 500);        // a hidden folder is never entered
+        t.symlink("docs/to-etc", "/etc");              // a link counts as itself
+        t.folder("empty");
+        t.file(".hidden-main/x", 10);
+        for (const char* f : {"docs/a.txt", "docs/.hidden.txt", "docs/sub/deeper/c.txt", "docs/to-etc"})
+            t.setTimes(f, 1'700'000'000, 1'600'000'000);
+        t.setTimes("docs/sub/b.txt", 1'750'000'000, 1'600'000'000); // the latest access
+    }
+    std::string path(const std::string& relative) const { return t.path(relative); }
+};
+
+} // namespace
+
+TEST_F(FolderSizes, MainModeCoversEverythingBelowEachMainFolder) {
+    FolderScan s;
+    s.run(FolderScanMode::Main, {t.root()});
+    EXPECT_EQ(s.paths(), (std::vector<std::string>{path("docs"), path("empty")}));
+    const QStringList docs = s.line(path("docs"));
+    ASSERT_EQ(docs.size(), 6);
+    // a.txt, .hidden.txt, the link, b.txt, c.txt: 1000 + 24 + 4 + 2000 + 3000 bytes.
+    EXPECT_EQ(docs[0], "      5 K");
+    EXPECT_EQ(docs[2], "5");
+    EXPECT_EQ(docs[3], "2"); // sub and deeper; the hidden .secret is not entered
+    EXPECT_EQ(docs[4], FileDateText(PackFileTime({1'750'000'000, 0})));
+    EXPECT_EQ(s.line(path("empty")), QStringList({"      0.0 K", "0.00", "0", "0", "", path("empty").c_str()}));
+}
+
+TEST_F(FolderSizes, AllModeCoversEachFolderOwnFilesAndEveryFolderEntry) {
+    FolderScan s;
+    s.run(FolderScanMode::All, {t.root()});
+    const std::vector<std::string> paths = s.paths();
+    EXPECT_EQ(paths.size(), 5u) << "root, docs, sub, deeper, empty";
+    // a.txt, .hidden.txt and the link: 1028 bytes; sub-folders .secret and sub.
+    EXPECT_EQ(s.line(path("docs")).mid(0, 4), QStringList({"      1 K", "0.00", "3", "2"}));
+    EXPECT_EQ(s.line(path("docs/sub/deeper")).mid(2, 2), QStringList({"1", "0"}));
+    const QStringList root = s.line(t.root());
+    EXPECT_EQ(root.mid(2, 2), QStringList({"1", "3"})); // docs, empty and .hidden-main
+    EXPECT_TRUE(s.line(path("docs/.secret")).isEmpty());
+    // A root's line is a root's: no entry of a parent to delete.
+    for (std::size_t i = 0; i < s.engine.resultCount(); ++i)
+        EXPECT_EQ(s.engine.resultIsRoot(i), s.engine.resultPath(i) == t.root());
+}
+
+TEST(FolderSizeTexts, SizePercentAndOrderByByteTotal) {
+    EXPECT_EQ(FolderSizeText(0), "      0.0");
+    EXPECT_EQ(FolderSizeText(50), "      0.1");
+    EXPECT_EQ(FolderSizeText(1023), "      0.9");
+    EXPECT_EQ(FolderSizeText(1024), "      1");
+    EXPECT_EQ(FolderSizeText(123'456'789), " 120563");
+    EXPECT_EQ(FolderSizeText(std::int64_t(10'000'000) * 1024), "10000000");
+    EXPECT_EQ(FolderPercentText(1, 4), "25.00");
+    EXPECT_EQ(FolderPercentText(4, 4), "???");
+    EXPECT_EQ(FolderPercentText(1, -1), "???");
+
+    // A folder of 10,000,000 K and more comes first though its text sorts below; equal totals
+    // follow the descending text of the whole line.
+    TempTree t;
+    t.file("huge/sparse", std::int64_t(12'000'000) * 1024);
+    t.file("small/f", 9 * 1024);
+    t.file("tie-a/f", 100);
+    t.file("tie-b/f", 100);
+    t.file("tie-b/g", 0);
+    FolderScan s;
+    s.run(FolderScanMode::Main, {t.root()});
+    EXPECT_EQ(s.paths(),
+              (std::vector<std::string>{t.path("huge"), t.path("small"), t.path("tie-b"), t.path("tie-a")}));
+}
+
+TEST(FolderSizeWalk, DeniedFoldersMountsAndLoopsAreHandledAndTheScanGoesOn) {
+    TempTree t;
+    RecordingMessageService messages;
+    t.file("open/a", 10);
+    t.file("locked/inner/secret", 5);
+    t.setMode("locked", 0700); // root's own: nobody may not open it
+    t.symlink("open/loop", "..");
+    t.folder("mnt");
+    ScopedMount mount("none", t.path("mnt"), "tmpfs", 0);
+    if (mount.mounted)
+        t.file("mnt/elsewhere", 99);
+    FolderScan s;
+    std::vector<std::pair<std::string, int>> skipped;
+    s.engine.setSkippedFolderHook([&](const std::string& p, int e) { skipped.emplace_back(p, e); });
+    {
+        AsUnprivileged nobody;
+        s.run(FolderScanMode::All, {t.root()});
+    }
+    // The denied folder keeps a line with what could be counted; the mount gets none.
+    EXPECT_EQ(s.line(t.path("locked")).mid(0, 4), QStringList({"      0.0 K", "0.00", "0", "0"}));
+    EXPECT_EQ(skipped, (std::vector<std::pair<std::string, int>>{{t.path("locked"), EACCES}}));
+    EXPECT_TRUE(s.line(t.path("mnt")).isEmpty());
+    EXPECT_EQ(s.line(t.path("open")).mid(2, 2), QStringList({"2", "0"})); // a and the link
+    EXPECT_EQ(s.line(t.root()).at(3), "3");
+}
+
+TEST(FolderSizeWalk, OddNamesStayOneLineAndTheEntryReachesTheRightFolder) {
+    TempTree t;
+    const std::string odd = std::string("tab\there\nline\xff");
+    t.file(odd + "/deep/f", 2048);
+    t.file("plain/f", 1);
+    FolderScan s;
+    s.run(FolderScanMode::All, {t.root() + "/"});
+    for (const QString& line : s.engine.resultLines())
+        EXPECT_EQ(line.count(u'\t'), 5) << line.toStdString();
+    for (std::size_t i = 0; i < s.engine.resultCount(); ++i) {
+        if (s.engine.resultIsRoot(i))
+            continue;
+        const ListedEntry e = s.engine.resultEntry(i);
+        EXPECT_EQ(e.path(), s.engine.resultPath(i));
+        const FolderHandle parent = OpenListedFolder(e);
+        ASSERT_TRUE(parent.valid()) << e.path();
+        struct stat st {};
+        ASSERT_EQ(::fstatat(parent.fd(), e.name.c_str(), &st, AT_SYMLINK_NOFOLLOW), 0);
+        EXPECT_EQ(EntryIdentity({st.st_dev, st.st_ino}), e.identity) << e.path();
+    }
+    EXPECT_TRUE(s.line(t.path(odd + "/deep")).at(5).endsWith(QString::fromUtf8("/tab?here?line") + QChar(0xFFFD) + "/deep"));
+}
+
+TEST(FolderSizeWalk, DeepTreesRootsTwiceAbortAndAFullList) {
+    TempTree t;
+    RecordingMessageService messages;
+    t.file("top/f", 1);
+    t.deepChain("top", 3000);
+    FolderScan deep;
+    deep.run(FolderScanMode::All, {t.root(), t.path("top")}); // the second root was walked already
+    EXPECT_EQ(deep.engine.resultCount(), 3002u);
+    FolderScan main;
+    main.run(FolderScanMode::Main, {t.root()});
+    EXPECT_EQ(main.line(t.path("top")).at(3), "3000");
+
+    // Abort while a main folder is being measured: it keeps its line with what it had counted,
+    // nothing after it gets one.
+    TempTree u;
+    for (int i = 0; i < 5; ++i)
+        for (int f = 0; f < 5; ++f)
+            u.file("m" + std::to_string(i) + "/f" + std::to_string(f), 10);
+    FolderScan aborted;
+    int entries = 0;
+    aborted.engine.setYieldHook([&] {
+        if (++entries == 1)
+            aborted.engine.abort();
+    });
+    aborted.run(FolderScanMode::Main, {u.root()});
+    EXPECT_TRUE(aborted.engine.aborted());
+    ASSERT_EQ(aborted.engine.resultCount(), 1u);
+    EXPECT_LT(aborted.engine.resultLine(0).split(u'\t').at(2).toInt(), 5);
+
+    FolderScan full(2);
+    full.run(FolderScanMode::All, {u.root()});
+    EXPECT_EQ(full.engine.resultCount(), 2u);
+    EXPECT_TRUE(full.engine.aborted());
+    EXPECT_EQ(messages.texts(), QStringList({"Resource limit reached ... cannot process any more files."}));
+}
