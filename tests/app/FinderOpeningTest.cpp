@@ -2,6 +2,7 @@
 #include "app/ScreenshotDir.h"
 #include "app/TfrmMain.h"
 #include "finders/dup/ui/TfrmDup.h"
+#include "folderhogs/ui/TfrmDirHog.h"
 #include "support/RecordingMessageService.h"
 #include "support/TempTree.h"
 
@@ -73,6 +74,31 @@ TEST(MainWindow, EachFinderOpeningTakesTheModeOfItsButton) {
     EXPECT_TRUE(frm.isVisible());
 }
 
+TEST(MainWindow, FolderHogsOpensModallyAndIsDestroyedAfterUse) {
+    RecordingMessageService messages;
+    TfrmMain frm;
+    frm.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
+    for (int opening = 0; opening < 2; ++opening) {
+        bool modal = false;
+        QString caption;
+        QTimer::singleShot(0, [&] {
+            auto* hogs = qobject_cast<TfrmDirHog*>(QApplication::activeModalWidget());
+            if (!hogs)
+                return;
+            modal = hogs->isModal() && hogs->parentWidget() == &frm;
+            caption = hogs->windowTitle();
+            QTest::mouseClick(hogs->findChild<QPushButton*>(QStringLiteral("btClose")), Qt::LeftButton);
+        });
+        QTest::mouseClick(frm.findChild<QPushButton*>(QStringLiteral("btDirHogs")), Qt::LeftButton);
+        EXPECT_TRUE(modal);
+        EXPECT_EQ(caption, QStringLiteral("Folder Hogs"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(frm.findChildren<TfrmDirHog*>().isEmpty());
+    }
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
 // The documentation's picture of the duplicate finder after a scan of a small generated drive.
 TEST(Screenshots, FinderResults) {
     RecordingMessageService messages;
@@ -104,5 +130,38 @@ TEST(Screenshots, FinderResults) {
     ASSERT_NE(grid, nullptr);
     EXPECT_EQ(grid->model()->rowCount(), 9) << messages.texts().join(QLatin1Char('\n')).toStdString();
     EXPECT_FALSE(SaveScreenshot(&dup, QStringLiteral("finder-results")).isEmpty());
+    qunsetenv("VANTOREL_DRIVES");
+}
+
+// The documentation's picture of the folder hogs window after a Main folders scan.
+TEST(Screenshots, FolderHogsResults) {
+    RecordingMessageService messages;
+    TempTree drive;
+    const std::int64_t M = 1024 * 1024;
+    drive.file("Videos/2023/holiday.mp4", 1450 * M);
+    drive.file("Videos/2024/wedding.mp4", 2300 * M);
+    drive.file("Music/Albums/track01.flac", 38 * M);
+    drive.file("Music/Albums/track02.flac", 41 * M);
+    drive.file("Projects/site/index.html", 24 * 1024);
+    drive.file("Projects/site/logo.png", 300 * 1024);
+    drive.file("Documents/Reports/annual-report.pdf", 412 * 1024);
+    drive.file("Downloads/installer.iso", 700 * M);
+    drive.file("Pictures/2024/beach.jpg", 6 * M);
+    drive.folder("Empty");
+    qputenv("VANTOREL_DRIVES", QByteArray("C=") + QByteArray::fromStdString(drive.root()));
+
+    TfrmDirHog hogs;
+    hogs.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&hogs));
+    auto* cb1 = hogs.findChild<QCheckBox*>(QStringLiteral("cb1"));
+    ASSERT_NE(cb1, nullptr);
+    if (!cb1->isChecked())
+        QTest::mouseClick(cb1, Qt::LeftButton, {}, QPoint(4, cb1->height() / 2));
+    QTest::mouseClick(hogs.findChild<QPushButton*>(QStringLiteral("btTop")), Qt::LeftButton);
+
+    auto* grid = hogs.findChild<QTableView*>(QStringLiteral("grid"));
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->model()->rowCount(), 7) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_FALSE(SaveScreenshot(&hogs, QStringLiteral("folder-hogs-results")).isEmpty());
     qunsetenv("VANTOREL_DRIVES");
 }

@@ -35,18 +35,22 @@ constexpr int ExplanationLeft = 52;
 constexpr int ExplanationWidth = 270;
 constexpr int DesignWidths[5] = {61, 40, 40, 70, 90};
 
-// Per column, the narrowest width that shows its size or date texts whole in the grid's font and
-// the default locale; 0 for the other columns. sizeText: the largest folder's size text, which may
-// be longer than seven digits.
+// Per column 0..4, the narrowest width that shows its title and its size or date texts whole in the
+// grid's fonts and the default locale. sizeText: the largest folder's size text, which may be longer
+// than seven digits.
 std::vector<int> ColumnTextWidths(const ResultGridView& grid, const QString& sizeText) {
     QStringList sizes{ResultGridView::sizeKSample(7), QStringLiteral("RECYCLED"), QStringLiteral("DELETED")};
     if (!sizeText.isEmpty())
         sizes << sizeText;
-    return {grid.columnWidthFor(sizes), 0, 0, 0, grid.columnWidthFor(ResultGridView::dateSamples())};
+    std::vector<int> widths{grid.columnWidthFor(sizes), 0, 0, 0, grid.columnWidthFor(ResultGridView::dateSamples())};
+    for (int c = 0; c < 5; ++c)
+        widths[std::size_t(c)] = std::max(widths[std::size_t(c)], grid.horizontalHeader()->sectionSizeHint(c));
+    return widths;
 }
 } // namespace
 
-TfrmDirHog::TfrmDirHog(QWidget* parent) : QDialog(parent), m_engine(std::make_unique<FolderSizeEngine>()) {
+TfrmDirHog::TfrmDirHog(QWidget* parent, std::size_t capacity)
+    : QDialog(parent), m_engine(std::make_unique<FolderSizeEngine>(capacity)) {
     setObjectName(QStringLiteral("frmDirHog"));
     setWindowTitle(QStringLiteral("Folder Hogs"));
     // Resizable with a maximise box, but no minimise box.

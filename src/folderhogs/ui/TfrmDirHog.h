@@ -28,7 +28,8 @@ class StringGridModel;
 class TfrmDirHog : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmDirHog(QWidget* parent = nullptr);
+    // capacity: the engine's, the number of folder lines a scan takes before it stops.
+    explicit TfrmDirHog(QWidget* parent = nullptr, std::size_t capacity = FolderSizeEngine::DefaultCapacity);
     ~TfrmDirHog() override;
 
     // The folder browser hand-off (folder, file name to select, mask): the row's exact folder path

@@ -222,7 +222,8 @@ void TfrmDirHog::btDeleteClick() {
         } catch (const AppError& error) {
             // The files are gone whatever the totals file does: say what was not recorded.
             ShowErrorMessage(error.text() + QStringLiteral("\n\nNot recorded in the totals: ") +
-                             FormatThousands(result.files) + QStringLiteral(" files and ") +
+                             FormatThousands(result.files) +
+                             (result.files == 1 ? QStringLiteral(" file and ") : QStringLiteral(" files and ")) +
                              FormatThousands(result.bytes) +
                              (recycle ? QStringLiteral(" bytes sent to the recycle bin.")
                                       : QStringLiteral(" bytes deleted.")));

@@ -1,0 +1,423 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/StringGridModel.h"
+#include "delete/DeletionTotals.h"
+#include "delete/ui/TfrmReallyDelete.h"
+#include "folderhogs/ui/TfrmDirHog.h"
+#include "platform/CurrentFolder.h"
+#include "support/RecordingMessageService.h"
+#include "support/TempTree.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+const QString kAbortLine = QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER");
+
+// A fixture drive C: with the current folder on it, and the window under test.
+class DirHogWindow : public ::testing::Test {
+protected:
+    TempTree tree;
+    RecordingMessageService messages;
+    std::unique_ptr<TfrmDirHog> w;
+
+    void SetUp() override {
+        qputenv("VANTOREL_DRIVES", QString::fromStdString("C=" + tree.root()).toUtf8());
+        CurrentFolder::set(tree.root());
+    }
+    void TearDown() override {
+        w.reset();
+        qunsetenv("VANTOREL_DRIVES");
+    }
+    void open(std::size_t capacity = FolderSizeEngine::DefaultCapacity) {
+        w = std::make_unique<TfrmDirHog>(nullptr, capacity);
+        w->show();
+        QCoreApplication::processEvents();
+    }
+    template <class T> T* child(const char* name) const {
+        T* c = w->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    }
+    QPushButton* button(const char* name) const { return child<QPushButton>(name); }
+    QAction* action(const char* name) const { return child<QAction>(name); }
+    QString status() const { return child<QLabel>("pnlScan")->text(); }
+    QTableView* grid() const { return child<QTableView>("grid"); }
+    QString cell(int row, int column) const { return w->gridModel()->cellText(row, column); }
+    std::string rowPath(int row) const { return w->engine().resultPath(w->gridModel()->keyOf(row)); }
+    int rowOf(const std::string& path) const {
+        for (int row = 1; row <= w->rowsFilled(); ++row)
+            if (rowPath(row) == path)
+                return row;
+        ADD_FAILURE() << "no row for " << path;
+        return 0;
+    }
+    void doubleClickRow(int row) {
+        const QPoint at = grid()->visualRect(w->gridModel()->index(row - 1, 1)).center();
+        // What a real double click delivers: press, release, double click, release.
+        QTest::mousePress(grid()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(grid()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseRelease(grid()->viewport(), Qt::LeftButton, {}, at);
+    }
+    // The delete of a row (by a double-click) with the confirmation answered by one of its buttons.
+    void deleteRow(int row, const char* choice) {
+        QTimer::singleShot(0, w.get(), [choice] {
+            QWidget* modal = QApplication::activeModalWidget();
+            ASSERT_TRUE(modal && modal->inherits("TfrmDelDirectory"));
+            QTest::mouseClick(modal->findChild<QPushButton*>(QString::fromLatin1(choice)), Qt::LeftButton);
+        });
+        doubleClickRow(row);
+    }
+    QStringList clipboardLines() {
+        button("btClip")->click();
+        return QApplication::clipboard()->text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    }
+};
+} // namespace
+
+TEST_F(DirHogWindow, BeforeAScanControlsCaptionsAndLayout) {
+    open();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Folder Hogs"));
+    EXPECT_EQ(w->gridModel()->titles(),
+              (QStringList{"Size", "% Used", "# Files", "# Sub-folders", "Latest File Access", "Name"}));
+    EXPECT_EQ(button("btTop")->text(), QStringLiteral("&Main folders"));
+    EXPECT_EQ(button("btTop")->toolTip(), QStringLiteral("Only topmost folders. Does not display sub-folders."));
+    EXPECT_EQ(button("btAll")->toolTip(), QStringLiteral("ALL folders including sub-folders are displayed"));
+    EXPECT_EQ(button("btSort")->toolTip(), QStringLiteral("Sort columns "));
+    for (const char* hidden : {"btPrint", "btClip", "btBrowse", "btSort", "btDelete", "btAbort"})
+        EXPECT_FALSE(button(hidden)->isVisible()) << hidden;
+    EXPECT_EQ(button("btDelete")->geometry(), button("btAbort")->geometry());
+    int x = 3; // one row, left to right, no gap for the hidden browser
+    for (const char* name : {"btTop", "btAll", "btClose", "btAbort", "btPrint", "btClip", "btSort"}) {
+        EXPECT_EQ(button(name)->x(), x) << name;
+        x = button(name)->geometry().right() + 1 + 3;
+    }
+    EXPECT_GE(w->minimumWidth(), x);
+    EXPECT_EQ(w->minimumHeight(), 2 * 169);
+    EXPECT_EQ(child<QWidget>("pnlDrives")->geometry().right() + 1, w->width() - 10);
+    EXPECT_EQ(child<QLabel>("Label4")->geometry().right() + 1, child<QWidget>("pnlDrives")->x() - 10);
+    int total = 0;
+    for (int c = 0; c < 5; ++c) {
+        EXPECT_GE(grid()->columnWidth(c), (std::vector<int>{61, 40, 40, 70, 90})[std::size_t(c)]) << c;
+        total += grid()->columnWidth(c);
+    }
+    EXPECT_EQ(grid()->columnWidth(5), w->width() - total - 25);
+    w->resize(w->width() + 100, w->height()); // only the Name column widens
+    QCoreApplication::processEvents();
+    EXPECT_EQ(grid()->columnWidth(5), w->width() - total - 25);
+
+    QStringList items;
+    for (QAction* a : child<QMenu>("PopupMenu1")->actions())
+        items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(items, (QStringList{"Sort by &Size", "Sort by # &Files", "Sort by # Sub-f&olders", "Sort by &Access Date",
+                                  "Sort by &Name", "-", "Shrink top panel", "Restore top panel"}));
+    EXPECT_TRUE(action("SortbySize1")->isChecked());
+    EXPECT_FALSE(action("Restoretoppanel1")->isEnabled());
+
+    // The start buttons follow the drive ticks.
+    auto* cb1 = child<QCheckBox>("cb1");
+    ASSERT_TRUE(cb1->isChecked());
+    cb1->click();
+    EXPECT_FALSE(button("btTop")->isEnabled() || button("btAll")->isEnabled());
+    cb1->click();
+    EXPECT_TRUE(button("btTop")->isEnabled() && button("btAll")->isEnabled());
+}
+
+TEST_F(DirHogWindow, BothModesListFoldersLargestFirstAndCopyThem) {
+    tree.file("root-file.bin", 9000); // in no Main line
+    tree.file("big/a.bin", 300 * 1024);
+    tree.file("big/sub/b.bin", 100 * 1024);
+    tree.file("small/c.txt", 10);
+    tree.folder("empty");
+    open();
+    button("btTop")->click();
+    ASSERT_EQ(w->rowsFilled(), 3);
+    EXPECT_EQ(rowPath(1), tree.path("big"));
+    EXPECT_EQ(cell(1, 0), QStringLiteral("    400 K"));
+    EXPECT_EQ(cell(1, 3), QStringLiteral("1"));
+    EXPECT_EQ(cell(2, 0), QStringLiteral("      0.1 K"));
+    EXPECT_EQ(cell(3, 5), QString::fromStdString(tree.path("empty")));
+    EXPECT_EQ(status(), QStringLiteral("Folders : 3"));
+    for (const char* shown : {"btPrint", "btClip", "btSort", "btDelete"})
+        EXPECT_TRUE(button(shown)->isVisible()) << shown;
+    EXPECT_FALSE(button("btAbort")->isVisible() || button("btBrowse")->isVisible());
+    EXPECT_EQ(grid()->currentIndex().row(), 0);
+    EXPECT_TRUE(messages.records().empty()) << messages.texts().join(u'|').toStdString();
+    EXPECT_EQ(clipboardLines(), w->engine().resultLines());
+
+    button("btAll")->click(); // the root's line, and every folder with its own files only
+    ASSERT_EQ(w->rowsFilled(), 5);
+    EXPECT_EQ(status(), QStringLiteral("Folders : 5"));
+    EXPECT_EQ(rowPath(1), tree.path("big"));
+    EXPECT_EQ(cell(1, 0), QStringLiteral("    300 K"));
+    EXPECT_EQ(cell(rowOf(tree.root()), 0), QStringLiteral("      8 K"));
+    EXPECT_EQ(w->lb(), w->engine().resultLines());
+}
+
+TEST_F(DirHogWindow, OneLineIsNoResultAndAnAbortOrAFullListKeepsWhatWasCollected) {
+    tree.file("only/file.txt", 10);
+    open();
+    button("btTop")->click();
+    EXPECT_EQ(messages.texts(), QStringList{"No files found."});
+    EXPECT_EQ(status(), QStringLiteral("Folders : 1"));
+    for (const char* hidden : {"btPrint", "btClip", "btSort", "btDelete"})
+        EXPECT_FALSE(button(hidden)->isVisible()) << hidden;
+
+    for (int i = 0; i < 300; ++i)
+        tree.file("f" + std::to_string(i) + "/x", 10);
+    messages.clear();
+    w->setYieldInterval(0);
+    bool sawScanningState = false;
+    QTimer::singleShot(0, w.get(), [&] {
+        sawScanningState = button("btAbort")->isVisible() && !button("btTop")->isEnabled() &&
+                           !button("btAll")->isEnabled() && !button("btClose")->isEnabled() &&
+                           !child<QWidget>("pnlDrives")->isEnabled();
+        button("btAbort")->click();
+    });
+    button("btAll")->click();
+    EXPECT_TRUE(sawScanningState);
+    EXPECT_EQ(messages.texts(), QStringList{kAbortLine});
+    EXPECT_EQ(messages.records()[0].kind, MessageKind::Warning);
+    ASSERT_GT(w->rowsFilled(), 0);
+    EXPECT_LT(w->rowsFilled(), 302);
+    EXPECT_EQ(status(), QStringLiteral("Folders : %1").arg(w->rowsFilled())); // the abort line is no folder
+    const QStringList clip = clipboardLines();
+    EXPECT_EQ(clip.first(), kAbortLine);
+    EXPECT_EQ(clip.mid(1), w->engine().resultLines());
+    EXPECT_TRUE(button("btTop")->isEnabled() && button("btClose")->isEnabled());
+
+    // The next scan starts afresh; a full list stops it without an abort line.
+    w = std::make_unique<TfrmDirHog>(nullptr, 3);
+    w->show();
+    messages.clear();
+    button("btTop")->click();
+    EXPECT_EQ(messages.texts(), QStringList{"Resource limit reached ... cannot process any more files."});
+    EXPECT_EQ(w->rowsFilled(), 3);
+    EXPECT_EQ(w->lb(), w->engine().resultLines());
+}
+
+TEST_F(DirHogWindow, DeletingAndRecyclingFoldersMarksTheirRowsAndCountsTheTotals) {
+    tree.file("keep/k.bin", 5000);
+    tree.file("gone/a.txt", 10);
+    tree.file("gone/sub/b.txt", 20);
+    tree.file("bin/x.txt", 100);
+    tree.folder("hollow");
+    open();
+    button("btTop")->click();
+    ASSERT_EQ(w->rowsFilled(), 4);
+    const DeletionTotalsValues before = DeletionTotals::read();
+    auto grown = [](std::int64_t was, std::int64_t by) { return std::max<std::int64_t>(was, 0) + by; };
+
+    deleteRow(rowOf(tree.path("keep")), "BitBtn3"); // Cancel: nothing happens
+    EXPECT_TRUE(fs::exists(tree.path("keep/k.bin")));
+    EXPECT_TRUE(messages.records().empty());
+
+    deleteRow(rowOf(tree.path("gone")), "btDelete");
+    EXPECT_EQ(messages.texts(), QStringList{"Deleted 2 files for a savings of 30 bytes."});
+    EXPECT_FALSE(fs::exists(tree.path("gone")));
+    EXPECT_EQ(cell(rowOf(tree.path("gone")), 0), QStringLiteral("DELETED"));
+
+    messages.clear();
+    messages.scriptAnswers({MessageAnswer::Yes}); // the recycle-bin warning
+    deleteRow(rowOf(tree.path("bin")), "btRecycle");
+    EXPECT_EQ(messages.texts().last(), QStringLiteral("Recycled 1 files for a savings of 100 bytes."));
+    EXPECT_FALSE(fs::exists(tree.path("bin")));
+    EXPECT_TRUE(fs::exists(qgetenv("XDG_DATA_HOME").toStdString() + "/Trash/files/x.txt"));
+    EXPECT_EQ(cell(rowOf(tree.path("bin")), 0), QStringLiteral("RECYCLED"));
+
+    // An empty folder goes outright, recycle bin or not, without a message or totals.
+    messages.clear();
+    messages.scriptAnswers({MessageAnswer::Yes});
+    deleteRow(rowOf(tree.path("hollow")), "btRecycle");
+    EXPECT_EQ(messages.texts(), QStringList{recycleWarningText()});
+    EXPECT_FALSE(fs::exists(tree.path("hollow")));
+    EXPECT_EQ(cell(rowOf(tree.path("hollow")), 0), QStringLiteral("DELETED"));
+
+    const DeletionTotalsValues after = DeletionTotals::read();
+    EXPECT_EQ(after.filesDeleted, grown(before.filesDeleted, 2));
+    EXPECT_EQ(after.bytesDeleted, grown(before.bytesDeleted, 30));
+    EXPECT_EQ(after.filesRecycled, grown(before.filesRecycled, 1));
+    EXPECT_EQ(after.bytesRecycled, grown(before.bytesRecycled, 100));
+
+    messages.clear();
+    doubleClickRow(rowOf(tree.path("gone")));
+    EXPECT_EQ(messages.texts(), QStringList{"Folder already deleted/recycled"});
+
+    // Deleted folders leave the clipboard; in the grid they sort above every size.
+    EXPECT_EQ(clipboardLines(), QStringList{w->engine().resultLine(0)});
+    action("SortbyName1")->trigger();
+    action("SortbySize1")->trigger();
+    EXPECT_TRUE(action("SortbySize1")->isChecked() && !action("SortbyName1")->isChecked());
+    EXPECT_EQ((QStringList{cell(1, 0), cell(2, 0), cell(3, 0), cell(4, 5)}),
+              (QStringList{"RECYCLED", "DELETED", "DELETED", QString::fromStdString(tree.path("keep"))}));
+    EXPECT_EQ(cell(rowOf(tree.path("gone")), 5), QString::fromStdString(tree.path("gone"))); // the rest stays
+}
+
+TEST_F(DirHogWindow, TotalsThatCannotBeWrittenAreReportedAfterTheFolderWent) {
+    tree.file("gone/a.txt", 4);
+    tree.file("other/b.txt", 1);
+    const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(tree.file("not-a-folder")));
+    open();
+    button("btTop")->click();
+    deleteRow(rowOf(tree.path("gone")), "btDelete");
+    const QStringList texts = messages.texts();
+    qputenv("XDG_CONFIG_HOME", config);
+    ASSERT_EQ(texts.size(), 2);
+    EXPECT_TRUE(texts[0].startsWith("Unable to write to " + QString::fromStdString(tree.path("not-a-folder"))));
+    EXPECT_TRUE(texts[0].endsWith("\n\nNot recorded in the totals: 1 file and 4 bytes deleted.")) << texts[0].toStdString();
+    EXPECT_EQ(texts[1], QStringLiteral("Deleted 1 files for a savings of 4 bytes."));
+    EXPECT_EQ(cell(rowOf(tree.path("gone")), 0), QStringLiteral("DELETED"));
+}
+
+TEST_F(DirHogWindow, RefusalsAndFoldersChangedSinceTheScanAreLeftAlone) {
+    tree.file("Windows/system.dat", 10);
+    tree.file("vanished/a.txt", 10);
+    tree.file("swapped/b.txt", 10);
+    tree.file("stays/c.txt", 10);
+    open();
+    button("btAll")->click();
+    ASSERT_EQ(w->rowsFilled(), 5);
+
+    doubleClickRow(rowOf(tree.root()));
+    doubleClickRow(rowOf(tree.path("Windows")));
+    EXPECT_EQ(messages.texts(), (QStringList{"You cannot delete the root folder using Vantorel 95",
+                                             "You cannot delete the system folder using Vantorel 95"}));
+    EXPECT_TRUE(fs::exists(tree.path("Windows/system.dat")));
+
+    // Deleted by another program, or replaced by another folder of the same name, meanwhile.
+    fs::remove_all(tree.path("vanished"));
+    fs::rename(tree.path("swapped"), tree.path("moved"));
+    tree.file("swapped/new.txt", 10);
+    messages.clear();
+    deleteRow(rowOf(tree.path("vanished")), "btDelete");
+    deleteRow(rowOf(tree.path("swapped")), "btDelete");
+    EXPECT_EQ(messages.texts(),
+              (QStringList{"Couldn't delete folder - " + QString::fromStdString(tree.path("vanished")) +
+                               "\nit is no longer there (another program may have deleted or moved it)",
+                           "Couldn't delete folder - " + QString::fromStdString(tree.path("swapped")) +
+                               "\nit changed after it was listed"}));
+    EXPECT_EQ(messages.records()[0].kind, MessageKind::Error);
+    for (const char* kept : {"swapped/new.txt", "moved/b.txt", "stays/c.txt"})
+        EXPECT_TRUE(fs::exists(tree.path(kept))) << kept;
+    EXPECT_EQ(w->lb().size(), 5);
+    for (const char* row : {"vanished", "swapped"})
+        EXPECT_NE(cell(rowOf(tree.path(row)), 0), QStringLiteral("DELETED"));
+}
+
+TEST_F(DirHogWindow, StoppingAtAQuestionKeepsTheRowAndSaysSo) {
+    tree.file("asked/one.txt", 10);
+    tree.file("asked/two.txt", 10);
+    tree.file("asked/.hidden", 10);
+    tree.file("other/x", 1);
+    open();
+    button("btTop")->click();
+    const int row = rowOf(tree.path("asked"));
+    messages.scriptAnswers({MessageAnswer::Cancel});
+    deleteRow(row, "btDelete");
+    // Files are taken in listing order: those listed before the hidden one are gone.
+    const int removed = int(!fs::exists(tree.path("asked/one.txt"))) + int(!fs::exists(tree.path("asked/two.txt")));
+    ASSERT_TRUE(messages.records()[0].question);
+    QStringList expected{messages.records()[0].text};
+    if (removed > 0)
+        expected << QStringLiteral("Deleted %1 files for a savings of %2 bytes. (Note: Deletion operation canceled "
+                                   "... not all files deleted)")
+                        .arg(removed)
+                        .arg(removed * 10);
+    EXPECT_EQ(messages.texts(), expected);
+    EXPECT_TRUE(fs::exists(tree.path("asked/.hidden")));
+    EXPECT_EQ(cell(row, 0), QStringLiteral("      0.1 K"));
+    EXPECT_EQ(w->lb().size(), 2);
+}
+
+TEST_F(DirHogWindow, OddNamesShowOneRowEachAndTheDeleteTakesTheRightFolder) {
+    const std::string odd = "t\tab\nnl\xff", lookalike = "t?ab?nl\xEF\xBF\xBD";
+    tree.file(odd + "/f", 10);
+    tree.file(lookalike + "/f", 20);
+    open();
+    button("btTop")->click();
+    ASSERT_EQ(w->rowsFilled(), 2);
+    EXPECT_EQ(cell(1, 5), cell(2, 5));
+    for (const QString& line : clipboardLines())
+        EXPECT_EQ(line.count(u'\t'), 5) << line.toStdString();
+    deleteRow(rowOf(tree.path(odd)), "btDelete");
+    EXPECT_FALSE(fs::exists(tree.path(odd)));
+    EXPECT_TRUE(fs::exists(tree.path(lookalike + "/f")));
+}
+
+TEST_F(DirHogWindow, TwoDrivesPrintedSortedAndBrowsed) {
+    TempTree other;
+    other.file("d-folder/x.bin", 2048);
+    tree.file("c-folder/y.bin", 1024);
+    tree.file("c-other/z.bin", 3);
+    qputenv("VANTOREL_DRIVES", QString::fromStdString("C=" + tree.root() + ";D=" + other.root()).toUtf8());
+    open();
+    child<QCheckBox>("cb2")->click();
+    button("btTop")->click();
+    ASSERT_EQ(w->rowsFilled(), 3);
+    EXPECT_EQ(status(), QStringLiteral("Folders : 3"));
+    EXPECT_EQ(rowPath(1), other.path("d-folder"));
+    EXPECT_EQ(w->printTitle(), QStringLiteral("Folder hogs on drive(s) C: D: "));
+
+    QTemporaryDir out;
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(out.filePath(QStringLiteral("report.pdf")));
+    w->printTo(printer);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), printer.outputFileName(), QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString report = QString::fromUtf8(text.readAllStandardOutput());
+    for (const QString& expected : {QStringLiteral("Folder hogs on drive(s) C: D:"), QStringLiteral("Printed : "),
+                                    QStringLiteral("Latest File Access"), QStringLiteral("d-folder")})
+        EXPECT_TRUE(report.contains(expected)) << expected.toStdString() << "\n" << report.toStdString();
+
+    action("SortbyName1")->trigger();
+    for (int row = 1; row < 3; ++row)
+        EXPECT_LT(cell(row, 5).compare(cell(row + 1, 5), Qt::CaseInsensitive), 0) << row;
+    action("Sortbyfiles1")->trigger();
+    EXPECT_TRUE(action("Sortbyfiles1")->isChecked() && !action("SortbyName1")->isChecked());
+    action("SortbySize1")->trigger();
+    EXPECT_EQ(rowPath(3), tree.path("c-other"));
+    EXPECT_EQ(w->sortMenuPosition(), grid()->mapToGlobal(QPoint(grid()->width() / 2, 30)));
+
+    // Shrinking the top panel gives the grid the whole window; restoring brings the panel back.
+    auto* panel = child<QWidget>("Panel1");
+    action("Shrinktoppanel1")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(panel->height(), 0);
+    EXPECT_TRUE(action("Restoretoppanel1")->isEnabled() && !action("Shrinktoppanel1")->isEnabled());
+    action("Restoretoppanel1")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(panel->height(), 169);
+
+    // The browser hand-off gets the row's exact folder and every file.
+    std::string folder, name = "unset";
+    QString mask;
+    w->setBrowseHandOff([&](QWidget*, const std::string& f, const std::string& n, const QString& m) {
+        folder = f, name = n, mask = m;
+    });
+    button("btTop")->click();
+    EXPECT_TRUE(button("btBrowse")->isVisible());
+    grid()->setCurrentIndex(w->gridModel()->index(1, 0));
+    button("btBrowse")->click();
+    EXPECT_EQ(folder, rowPath(2));
+    EXPECT_EQ(name, "");
+    EXPECT_EQ(mask, QStringLiteral("*.*"));
+}
