@@ -26,6 +26,9 @@
 
 namespace fs = std::filesystem;
 
+// Readable failures: gtest finds this for QString and for the items of a QStringList.
+void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
 namespace {
 const QString kAbortLine = QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER");
 
@@ -321,29 +324,46 @@ TEST_F(DirHogWindow, RefusalsAndFoldersChangedSinceTheScanAreLeftAlone) {
         EXPECT_NE(cell(rowOf(tree.path(row)), 0), QStringLiteral("DELETED"));
 }
 
-TEST_F(DirHogWindow, StoppingAtAQuestionKeepsTheRowAndSaysSo) {
-    tree.file("asked/one.txt", 10);
-    tree.file("asked/two.txt", 10);
-    tree.file("asked/.hidden", 10);
-    tree.file("other/x", 1);
+TEST_F(DirHogWindow, AnIncompleteDeleteKeepsTheRowAndSaysWhy) {
+    tree.file("asked/.first", 10);
+    tree.file("asked/.second", 10);
+    tree.file("partial/locked/keep.txt", 5); // locked/ belongs to root: the denial is real
+    tree.file("partial/two.txt", 7);
+    tree.setMode("partial", 0777);
+    tree.file("nothing/keep.txt", 3);
     open();
     button("btTop")->click();
-    const int row = rowOf(tree.path("asked"));
-    messages.scriptAnswers({MessageAnswer::Cancel});
-    deleteRow(row, "btDelete");
-    // Files are taken in listing order: those listed before the hidden one are gone.
-    const int removed = int(!fs::exists(tree.path("asked/one.txt"))) + int(!fs::exists(tree.path("asked/two.txt")));
-    ASSERT_TRUE(messages.records()[0].question);
-    QStringList expected{messages.records()[0].text};
-    if (removed > 0)
-        expected << QStringLiteral("Deleted %1 files for a savings of %2 bytes. (Note: Deletion operation canceled "
-                                   "... not all files deleted)")
-                        .arg(removed)
-                        .arg(removed * 10);
-    EXPECT_EQ(messages.texts(), expected);
-    EXPECT_TRUE(fs::exists(tree.path("asked/.hidden")));
-    EXPECT_EQ(cell(row, 0), QStringLiteral("      0.1 K"));
-    EXPECT_EQ(w->lb().size(), 2);
+    ASSERT_EQ(w->rowsFilled(), 3);
+    const QString stopped =
+        QStringLiteral("Deleted 1 files for a savings of 10 bytes. (Note: Deletion operation canceled ... not all files deleted)");
+    auto left = [&](const char* file) {
+        return QStringLiteral("1 file could not be deleted and stayed where it was.\n\nThe first one:\n") +
+               QString::fromStdString(tree.path(file)) + QStringLiteral("\nPermission denied");
+    };
+
+    messages.scriptAnswers({MessageAnswer::Yes, MessageAnswer::Cancel}); // one hidden file goes, then stop
+    deleteRow(rowOf(tree.path("asked")), "btDelete");
+    ASSERT_EQ(messages.texts().size(), 3);
+    EXPECT_EQ(messages.texts()[2], stopped);
+    EXPECT_NE(fs::exists(tree.path("asked/.first")), fs::exists(tree.path("asked/.second")));
+    messages.clear();
+    const QByteArray config = qgetenv("XDG_CONFIG_HOME"); // a totals file that nobody may write
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(tree.folder("config")));
+    tree.setMode("config", 0777);
+    {
+        AsUnprivileged nobody;
+        deleteRow(rowOf(tree.path("partial")), "btDelete");
+        deleteRow(rowOf(tree.path("nothing")), "btDelete");
+    }
+    qputenv("XDG_CONFIG_HOME", config);
+    EXPECT_EQ(messages.texts(),
+              (QStringList{"Deleted 1 files for a savings of 7 bytes.\n\n" + left("partial/locked/keep.txt"),
+                           "Couldn't delete folder - " + QString::fromStdString(tree.path("nothing")) + "\n" +
+                               left("nothing/keep.txt")}));
+    EXPECT_EQ(messages.records()[1].kind, MessageKind::Error);
+    for (const char* folder : {"asked", "partial", "nothing"}) // every row stays as it was
+        EXPECT_EQ(cell(rowOf(tree.path(folder)), 0), QStringLiteral("      0.1 K")) << folder;
+    EXPECT_EQ(w->lb().size(), 3);
 }
 
 TEST_F(DirHogWindow, OddNamesShowOneRowEachAndTheDeleteTakesTheRightFolder) {
