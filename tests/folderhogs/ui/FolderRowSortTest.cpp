@@ -47,5 +47,4 @@ TEST(FolderRowSort, ByteTotalsLargestFirstTiesByLineAndDeletedRowsOnTop) {
     EXPECT_EQ(Names(grid), (QStringList{"recycled", "deleted-y", "deleted-x", "ten-million-k", "nine-k", "tie-B",
                                         "tie-a", "empty"}));
     EXPECT_TRUE(grid.isMarked(5)); // the mark travels with nine-k
-
 }
