@@ -12,7 +12,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -50,7 +49,7 @@ std::vector<int> ColumnTextWidths(const ResultGridView& grid, const QString& siz
 } // namespace
 
 TfrmDirHog::TfrmDirHog(QWidget* parent, std::size_t capacity)
-    : QDialog(parent), m_engine(std::make_unique<FolderSizeEngine>(capacity)) {
+    : ScanDialog(parent), m_engine(std::make_unique<FolderSizeEngine>(capacity)) {
     setObjectName(QStringLiteral("frmDirHog"));
     setWindowTitle(QStringLiteral("Folder Hogs"));
     // Resizable with a maximise box, but no minimise box.
@@ -71,8 +70,8 @@ TfrmDirHog::TfrmDirHog(QWidget* parent, std::size_t capacity)
     // Alt+M on a disabled start button must reach nothing.
     new AltKeyGuard(this);
 
-    m_engine->setYieldHook([this] { yieldToEvents(); });
-    m_engine->setStatusHook([this](const QString& folder) { m_walkStatus = folder; });
+    m_engine->setYieldHook([this] { yieldToEvents(pnlScan); });
+    m_engine->setStatusHook([this](const QString& folder) { setWalkStatus(folder); });
     m_model->setRowSource(m_engine.get());
 
     resize(Scaled(638, m_scale), Scaled(414, m_scale));
@@ -275,8 +274,8 @@ void TfrmDirHog::FormResize() {
 
 void TfrmDirHog::cb1Click() {
     const bool any = pnlDrives->anyTicked();
-    btTop->setEnabled(any && !m_scanning);
-    btAll->setEnabled(any && !m_scanning);
+    btTop->setEnabled(any && !scanning());
+    btAll->setEnabled(any && !scanning());
 }
 
 void TfrmDirHog::ClearGrid() {
@@ -314,7 +313,7 @@ void TfrmDirHog::btAbortClick() {
 }
 
 void TfrmDirHog::setScanningState(bool scanning) {
-    m_scanning = scanning;
+    setScanning(scanning);
     btAbort->setVisible(scanning);
     if (scanning)
         for (QPushButton* b : {btDelete, btPrint, btClip, btBrowse, btSort})
@@ -324,22 +323,10 @@ void TfrmDirHog::setScanningState(bool scanning) {
     cb1Click();
 }
 
-void TfrmDirHog::yieldToEvents() {
-    // Repainting after every entry would slow the walk down; a few dozen times a second is plenty.
-    if (m_sinceYield.isValid() && m_sinceYield.elapsed() < m_yieldIntervalMs)
-        return;
-    m_sinceYield.restart();
-    if (pnlScan->text() != m_walkStatus)
-        pnlScan->setText(m_walkStatus);
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
 void TfrmDirHog::scan(FolderScanMode mode) {
     m_userAborted = false;
     m_engine->begin(mode);
     setScanningState(true);
-    m_sinceYield.restart();
-    m_walkStatus.clear();
     pnlScan->clear();
     {
         // Whatever happens in the walk, the window must come back to the idle state.
@@ -373,10 +360,7 @@ void TfrmDirHog::scan(FolderScanMode mode) {
             b->show();
         btBrowse->setVisible(bool(m_browseHandOff));
     }
-    if (m_closeRequested) {
-        m_closeRequested = false;
-        reject();
-    }
+    closeIfAsked();
 }
 
 void TfrmDirHog::ScanAllDrives() {
@@ -385,29 +369,3 @@ void TfrmDirHog::ScanAllDrives() {
         [this] { return m_engine->aborted(); });
 }
 
-void TfrmDirHog::reject() {
-    // Nothing closes the window under a running scan; a close asked for meanwhile waits for its end.
-    if (m_scanning) {
-        m_closeRequested = true;
-        return;
-    }
-    QDialog::reject();
-}
-
-void TfrmDirHog::closeEvent(QCloseEvent* event) {
-    if (m_scanning) {
-        m_closeRequested = true;
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
-}
-
-void TfrmDirHog::keyPressEvent(QKeyEvent* event) {
-    // Esc presses btClose, which a running scan disables.
-    if (event->key() == Qt::Key_Escape && m_scanning) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}

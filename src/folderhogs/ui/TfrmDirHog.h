@@ -2,8 +2,9 @@
 #pragma once
 #include "folderhogs/FolderSizeEngine.h"
 
+#include "common/ui/ScanDialog.h"
+
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QStringList>
 #include <cstdint>
 #include <functional>
@@ -25,7 +26,7 @@ class StringGridModel;
 // (the folders directly under each root, with everything below them) or All mode (every folder,
 // its own files only), lists them largest first, and deletes or recycles a whole folder from the
 // list. The window owns its engine, hands it the user's choices and shows its lines.
-class TfrmDirHog : public QDialog {
+class TfrmDirHog : public ScanDialog {
     Q_OBJECT
 public:
     // capacity: the engine's, the number of folder lines a scan takes before it stops.
@@ -37,10 +38,7 @@ public:
     using BrowseHandOff =
         std::function<void(QWidget* parent, const std::string& folder, const std::string& name, const QString& mask)>;
     void setBrowseHandOff(BrowseHandOff handOff);
-    // How often the running scan lets the event loop run, in milliseconds (~15 by default).
-    void setYieldInterval(int milliseconds) { m_yieldIntervalMs = milliseconds; }
 
-    bool scanning() const { return m_scanning; }
     const FolderSizeEngine& engine() const { return *m_engine; }
     StringGridModel* gridModel() const { return m_model; }
     int rowsFilled() const { return m_rowsFilled; }
@@ -74,20 +72,16 @@ public:
     void Shrinktoppanel1Click();
     void Restoretoppanel1Click();
 
-    void reject() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildTopPanel();
     void buildGrid();
     void layOutButtonRow();
     void setScanningState(bool scanning);
-    void yieldToEvents();
     void checkSortItem(QAction* item); // the one checked sort item (none while a sort runs)
     int currentGridRow() const;        // 0 when no data row is current
     bool isDeletedKey(std::uint32_t key) const;
@@ -138,10 +132,5 @@ private:
     // Per column, the narrowest width that shows its texts whole (size and date; else 0).
     std::vector<int> m_textWidths;
     int m_panelHeight = 169;
-    bool m_scanning = false;
-    bool m_closeRequested = false;
-    int m_yieldIntervalMs = 15;
-    QElapsedTimer m_sinceYield;
-    QString m_walkStatus;
     BrowseHandOff m_browseHandOff;
 };

@@ -14,7 +14,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -62,7 +61,7 @@ std::vector<int> ColumnTextWidths(const ResultGridView& grid, bool dupMode, cons
 } // namespace
 
 TfrmDup::TfrmDup(bool dupMode, QWidget* parent)
-    : QDialog(parent), m_dupMode(dupMode), m_engine(std::make_unique<DupScanEngine>()) {
+    : ScanDialog(parent), m_dupMode(dupMode), m_engine(std::make_unique<DupScanEngine>()) {
     setObjectName(QStringLiteral("frmDup"));
     // Resizable with a maximise box, but no minimise box.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
@@ -82,8 +81,8 @@ TfrmDup::TfrmDup(bool dupMode, QWidget* parent)
     // Alt+S on a disabled Scan must not type an "s" into the wildcard box.
     new AltKeyGuard(this);
 
-    m_engine->setYieldHook([this] { yieldToEvents(); });
-    m_engine->setStatusHook([this](const QString& folder) { m_walkStatus = folder; });
+    m_engine->setYieldHook([this] { yieldToEvents(pnlSel); });
+    m_engine->setStatusHook([this](const QString& folder) { setWalkStatus(folder); });
     m_model->setRowSource(m_engine.get());
 
     resize(Scaled(640, m_scale), Scaled(406, m_scale));
@@ -443,7 +442,7 @@ void TfrmDup::btAbortClick() {
 }
 
 void TfrmDup::setScanningState(bool scanning) {
-    m_scanning = scanning;
+    setScanning(scanning);
     btAbort->setVisible(scanning);
     if (scanning) {
         for (QPushButton* b : {btMark, btDelete, btPrint, btClip, btBrowse, btSort})
@@ -461,16 +460,6 @@ void TfrmDup::setScanningState(bool scanning) {
     }
 }
 
-void TfrmDup::yieldToEvents() {
-    // Repainting after every entry would slow the walk down; a few dozen times a second is plenty.
-    if (m_sinceYield.isValid() && m_sinceYield.elapsed() < m_yieldIntervalMs)
-        return;
-    m_sinceYield.restart();
-    if (pnlSel->text() != m_walkStatus)
-        pnlSel->setText(m_walkStatus);
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
 void TfrmDup::scan(bool exact) {
     DupScanCriteria criteria;
     criteria.dupMode = m_dupMode;
@@ -483,8 +472,6 @@ void TfrmDup::scan(bool exact) {
     m_engine->begin(criteria);
 
     setScanningState(true);
-    m_sinceYield.restart();
-    m_walkStatus.clear();
     {
         // Whatever happens in the walk, the window must come back to the idle state.
         struct LeaveScanning {
@@ -517,43 +504,13 @@ void TfrmDup::scan(bool exact) {
         if (!m_dupMode)
             btSort->show();
     }
-    if (m_closeRequested) {
-        m_closeRequested = false;
-        reject();
-    }
+    closeIfAsked();
 }
 
 void TfrmDup::ScanAllDrives() {
     ScanTickedDrives(
         *pnlDrives, [this](const std::string& root) { return m_engine->scanDrive(root); },
         [this] { return m_engine->aborted(); });
-}
-
-void TfrmDup::reject() {
-    // Nothing closes the window under a running scan; a close asked for meanwhile waits for its end.
-    if (m_scanning) {
-        m_closeRequested = true;
-        return;
-    }
-    QDialog::reject();
-}
-
-void TfrmDup::closeEvent(QCloseEvent* event) {
-    if (m_scanning) {
-        m_closeRequested = true;
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
-}
-
-void TfrmDup::keyPressEvent(QKeyEvent* event) {
-    // Esc presses btClose, which a running scan disables.
-    if (event->key() == Qt::Key_Escape && m_scanning) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 bool TfrmDup::eventFilter(QObject* watched, QEvent* event) {

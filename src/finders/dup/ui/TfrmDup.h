@@ -3,8 +3,9 @@
 #include "finders/dup/DupScanEngine.h"
 #include "platform/ListedEntry.h"
 
+#include "common/ui/ScanDialog.h"
+
 #include <QDialog>
-#include <QElapsedTimer>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -29,7 +30,7 @@ class UpDownSpinner;
 
 // The duplicate and file-hog finder window. The window owns its scan engine, hands it the user's
 // choices and shows its results; marked files go to the delete confirmation window.
-class TfrmDup : public QDialog {
+class TfrmDup : public ScanDialog {
     Q_OBJECT
 public:
     // dupMode: true = duplicates, false = file hogs; fixed for the window's life.
@@ -46,11 +47,8 @@ public:
     using BrowseHandOff =
         std::function<void(QWidget* parent, const std::string& folder, const std::string& name, const QString& mask)>;
     void setBrowseHandOff(BrowseHandOff handOff);
-    // How often the running scan lets the event loop run, in milliseconds (~15 by default).
-    void setYieldInterval(int milliseconds) { m_yieldIntervalMs = milliseconds; }
 
     bool dupMode() const { return m_dupMode; }
-    bool scanning() const { return m_scanning; }
     const DupScanEngine& engine() const { return *m_engine; }
     StringGridModel* gridModel() const { return m_model; }
     int rowsFilled() const { return m_rowsFilled; }
@@ -94,13 +92,10 @@ public:
     void scan(bool exact);
     void ScanAllDrives();
 
-    void reject() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -108,7 +103,6 @@ private:
     void buildGrid();
     void layOutButtonRow();
     void setScanningState(bool scanning);
-    void yieldToEvents();
     // Checks a number field on leaving it: refuses a value outside 0..10000 and puts back the last
     // good one. Returns false when the value was refused.
     bool checkNumField(NumField* field, std::int64_t& lastGood, QLabel* kbLabel);
@@ -178,12 +172,7 @@ private:
     // Per column, the narrowest width that shows its texts whole (date, time, size; else 0).
     std::vector<int> m_textWidths;
     int m_panelHeight = 172;
-    bool m_scanning = false;
-    bool m_closeRequested = false;
     bool m_checkingField = false;
-    int m_yieldIntervalMs = 15;
-    QElapsedTimer m_sinceYield;
-    QString m_walkStatus;
     DeleteConfirmation m_deleteConfirmation;
     BrowseHandOff m_browseHandOff;
 };

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/ui/ScanDialog.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
+
+ScanDialog::ScanDialog(QWidget* parent) : QDialog(parent) {}
+
+void ScanDialog::setScanning(bool scanning) {
+    m_scanning = scanning;
+    if (scanning) {
+        m_sinceYield.restart();
+        m_walkStatus.clear();
+    }
+}
+
+void ScanDialog::closeIfAsked() {
+    if (m_closeRequested) {
+        m_closeRequested = false;
+        reject();
+    }
+}
+
+void ScanDialog::yieldToEvents(QLabel* status) {
+    // Repainting after every entry would slow the walk down; a few dozen times a second is plenty.
+    if (m_sinceYield.isValid() && m_sinceYield.elapsed() < m_yieldIntervalMs)
+        return;
+    m_sinceYield.restart();
+    if (status && status->text() != m_walkStatus)
+        status->setText(m_walkStatus);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void ScanDialog::reject() {
+    if (m_scanning) {
+        m_closeRequested = true;
+        return;
+    }
+    QDialog::reject();
+}
+
+void ScanDialog::closeEvent(QCloseEvent* event) {
+    if (m_scanning) {
+        m_closeRequested = true;
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void ScanDialog::keyPressEvent(QKeyEvent* event) {
+    // Esc presses Close, which a running scan disables.
+    if (event->key() == Qt::Key_Escape && m_scanning) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QString>
+
+class QCloseEvent;
+class QKeyEvent;
+class QLabel;
+
+// A tool window that walks folders on the user-interface thread. While a scan runs nothing closes
+// the window: a close asked for meanwhile (Close, the frame, Esc) happens when the scan is over. The
+// walk's yield hook runs the event loop at most every yieldInterval milliseconds, so repainting does
+// not slow the walk while Abort still answers at once, and shows the folder being walked.
+class ScanDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit ScanDialog(QWidget* parent = nullptr);
+
+    bool scanning() const { return m_scanning; }
+    // How often the running scan lets the event loop run, in milliseconds (~15 by default).
+    void setYieldInterval(int milliseconds) { m_yieldIntervalMs = milliseconds; }
+
+    void reject() override;
+
+protected:
+    // The scan starts (the walk status is cleared) or is over.
+    void setScanning(bool scanning);
+    // After a scan: the close that the user asked for while it ran.
+    void closeIfAsked();
+    // The folder being walked, shown at the next yield.
+    void setWalkStatus(const QString& text) { m_walkStatus = text; }
+    // The engine's yield hook: shows the walk status in status and runs the event loop, at most
+    // every yieldInterval milliseconds.
+    void yieldToEvents(QLabel* status);
+
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool m_scanning = false;
+    bool m_closeRequested = false;
+    int m_yieldIntervalMs = 15;
+    QElapsedTimer m_sinceYield;
+    QString m_walkStatus;
+};
