@@ -8,6 +8,7 @@
 #include "common/ui/BusyCursor.h"
 #include "common/ui/DpiScale.h"
 #include "common/ui/DriveBoxPanel.h"
+#include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
 
 #include <QAction>
@@ -17,7 +18,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -170,35 +170,18 @@ void TfrmDirHog::buildGrid() {
     grid->horizontalHeader()->setStretchLastSection(false);
     connect(grid, &QTableView::doubleClicked, this, [this] { btDeleteClick(); });
 
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1 = new FinderPopupMenu(this);
     auto item = [&](const char* name, const char* text) {
-        QAction* a = PopupMenu1->addAction(QString::fromUtf8(text));
-        a->setObjectName(QString::fromLatin1(name));
-        return a;
+        return PopupMenu1->addSortItem(name, QString::fromUtf8(text), [this](QAction* a) { SortbySize1Click(a); });
     };
     SortbySize1 = item("SortbySize1", "Sort by &Size");
     Sortbyfiles1 = item("Sortbyfiles1", "Sort by # &Files");
     Sortbysubdirectories1 = item("Sortbysubdirectories1", "Sort by # Sub-f&olders");
     Sortbydate1 = item("Sortbydate1", "Sort by &Access Date");
     SortbyName1 = item("SortbyName1", "Sort by &Name");
-    for (QAction* a : {SortbySize1, Sortbyfiles1, Sortbysubdirectories1, Sortbydate1, SortbyName1}) {
-        a->setCheckable(true);
-        connect(a, &QAction::triggered, this, [this, a] { SortbySize1Click(a); });
-        // Qt flips a checkable item before its handler runs; the handler alone decides the marks.
-        connect(a, &QAction::triggered, this, [this] { checkSortItem(m_checkedSort); });
-    }
-    checkSortItem(SortbySize1);
-    N1 = PopupMenu1->addSeparator();
-    N1->setObjectName(QStringLiteral("N1"));
-    Shrinktoppanel1 = item("Shrinktoppanel1", "Shrink top panel");
-    Restoretoppanel1 = item("Restoretoppanel1", "Restore top panel");
-    Restoretoppanel1->setEnabled(false);
-    connect(Shrinktoppanel1, &QAction::triggered, this, [this] { Shrinktoppanel1Click(); });
-    connect(Restoretoppanel1, &QAction::triggered, this, [this] { Restoretoppanel1Click(); });
-    grid->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(grid, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { PopupMenu1->popup(grid->viewport()->mapToGlobal(pos)); });
+    PopupMenu1->checkSortItem(SortbySize1);
+    N1 = PopupMenu1->addTopPanelItems(Panel1);
+    PopupMenu1->serveAsContextMenu(grid);
 
     pnlScan = new QLabel(this);
     pnlScan->setObjectName(QStringLiteral("pnlScan"));
@@ -226,7 +209,7 @@ int TfrmDirHog::minimumClientWidth() const {
 }
 
 void TfrmDirHog::FormShow() {
-    m_panelHeight = Panel1->height() > 0 ? Panel1->height() : Scaled(PanelHeight, m_scale);
+    PopupMenu1->rememberPanelHeight();
     ClearGrid();
     for (QPushButton* b : {btPrint, btClip, btBrowse, btSort, btDelete, btAbort})
         b->hide();
@@ -284,7 +267,7 @@ void TfrmDirHog::ClearGrid() {
                         QStringLiteral("Name")}); // drops every row
     m_rowsFilled = 0;
     m_deleted.clear();
-    checkSortItem(SortbySize1);
+    PopupMenu1->checkSortItem(SortbySize1);
     m_textWidths = ColumnTextWidths(*grid, QString());
     FormResize();
     grid->setFocus();

@@ -2,6 +2,7 @@
 #pragma once
 #include "folderhogs/FolderSizeEngine.h"
 
+#include "common/ui/BrowseHandOff.h"
 #include "common/ui/ScanDialog.h"
 
 #include <QDialog>
@@ -13,10 +14,10 @@
 #include <vector>
 
 class DriveBoxPanel;
+class FinderPopupMenu;
 class QAction;
 class QFrame;
 class QLabel;
-class QMenu;
 class QPrinter;
 class QPushButton;
 class ResultGridView;
@@ -35,8 +36,7 @@ public:
 
     // The folder browser hand-off (folder, file name to select, mask): the row's exact folder path
     // bytes, no file name, "*.*". btBrowse stays hidden while there is none.
-    using BrowseHandOff =
-        std::function<void(QWidget* parent, const std::string& folder, const std::string& name, const QString& mask)>;
+    using BrowseHandOff = ::BrowseHandOff;
     void setBrowseHandOff(BrowseHandOff handOff);
 
     const FolderSizeEngine& engine() const { return *m_engine; }
@@ -82,7 +82,6 @@ private:
     void buildGrid();
     void layOutButtonRow();
     void setScanningState(bool scanning);
-    void checkSortItem(QAction* item); // the one checked sort item (none while a sort runs)
     int currentGridRow() const;        // 0 when no data row is current
     bool isDeletedKey(std::uint32_t key) const;
     // Marks the row's folder gone: its size cell says how, and its line leaves lb.
@@ -114,16 +113,13 @@ private:
     ResultGridView* grid = nullptr;
     QLabel* pnlScan = nullptr;
 
-    QMenu* PopupMenu1 = nullptr;
+    FinderPopupMenu* PopupMenu1 = nullptr;
     QAction* SortbySize1 = nullptr;
     QAction* Sortbyfiles1 = nullptr;
     QAction* Sortbysubdirectories1 = nullptr;
     QAction* Sortbydate1 = nullptr;
     QAction* SortbyName1 = nullptr;
     QAction* N1 = nullptr; // separator
-    QAction* Shrinktoppanel1 = nullptr;
-    QAction* Restoretoppanel1 = nullptr;
-    QAction* m_checkedSort = nullptr;
 
     int m_rowsFilled = 0;
     // Result keys whose folder was deleted or recycled from this window (indexed by key).
@@ -131,6 +127,5 @@ private:
     bool m_userAborted = false;
     // Per column, the narrowest width that shows its texts whole (size and date; else 0).
     std::vector<int> m_textWidths;
-    int m_panelHeight = 169;
     BrowseHandOff m_browseHandOff;
 };

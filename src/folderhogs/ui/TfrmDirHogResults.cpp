@@ -11,6 +11,7 @@
 #include "common/ui/BusyCursor.h"
 #include "common/ui/CopyLinesToClipboard.h"
 #include "common/ui/DriveBoxPanel.h"
+#include "common/ui/FinderPopupMenu.h"
 #include "common/ui/PrintGrid.h"
 #include "common/ui/ResultGridView.h"
 #include "delete/DeletionTotals.h"
@@ -24,7 +25,6 @@
 
 #include <QAction>
 #include <QFrame>
-#include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -83,7 +83,7 @@ QStringList TfrmDirHog::lb() const {
 void TfrmDirHog::SortbySize1Click(QAction* item) {
     if (m_model->gridRowCount() < 2)
         return;
-    checkSortItem(nullptr);
+    PopupMenu1->checkSortItem(nullptr);
     {
         BusyCursor busy;
         const int last = m_model->gridRowCount() - 1;
@@ -98,30 +98,16 @@ void TfrmDirHog::SortbySize1Click(QAction* item) {
         else if (item == SortbyName1)
             SortGridByText(*m_model, 1, last, false, 5);
     }
-    checkSortItem(item);
+    PopupMenu1->checkSortItem(item);
 }
 
-void TfrmDirHog::checkSortItem(QAction* item) {
-    m_checkedSort = item;
-    for (QAction* a : {SortbySize1, Sortbyfiles1, Sortbysubdirectories1, Sortbydate1, SortbyName1})
-        a->setChecked(a == item);
-}
-
-QPoint TfrmDirHog::sortMenuPosition() const { return grid->mapToGlobal(QPoint(grid->width() / 2, 30)); }
+QPoint TfrmDirHog::sortMenuPosition() const { return FinderPopupMenu::sortButtonPosition(grid); }
 
 void TfrmDirHog::btSortClick() { PopupMenu1->popup(sortMenuPosition()); }
 
-void TfrmDirHog::Shrinktoppanel1Click() {
-    Panel1->setFixedHeight(0);
-    Shrinktoppanel1->setEnabled(false);
-    Restoretoppanel1->setEnabled(true);
-}
+void TfrmDirHog::Shrinktoppanel1Click() { PopupMenu1->shrinkTopPanel(); }
 
-void TfrmDirHog::Restoretoppanel1Click() {
-    Panel1->setFixedHeight(m_panelHeight);
-    Shrinktoppanel1->setEnabled(true);
-    Restoretoppanel1->setEnabled(false);
-}
+void TfrmDirHog::Restoretoppanel1Click() { PopupMenu1->restoreTopPanel(); }
 
 QString TfrmDirHog::printTitle() const {
     return QStringLiteral("Folder hogs on drive(s) ") + pnlDrives->tickedCaptionList();

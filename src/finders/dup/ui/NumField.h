@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "common/ui/UpDownSpinner.h"
+
 #include <QLineEdit>
 #include <QWidget>
 #include <cstdint>
 #include <optional>
-
-class QToolButton;
 
 // A whole-number field (num1, num2): digits only, up to ten typed. Range checks are the window's,
 // done when the field is left (exited) and when a scan starts.
@@ -23,25 +23,4 @@ Q_SIGNALS:
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
-};
-
-// The up/down spinner beside a number field: steps by one per press (repeating while held) and
-// reports the release of the mouse button, when the window refreshes the field's label.
-class UpDownSpinner : public QWidget {
-    Q_OBJECT
-public:
-    explicit UpDownSpinner(QWidget* parent = nullptr);
-    QToolButton* upButton() const { return m_up; }
-    QToolButton* downButton() const { return m_down; }
-
-Q_SIGNALS:
-    void stepped(int delta);
-    void mouseUp();
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    QToolButton* m_up = nullptr;
-    QToolButton* m_down = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "common/ui/BusyCursor.h"
 #include "common/ui/DpiScale.h"
 #include "common/ui/DriveBoxPanel.h"
+#include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
 #include "common/ui/WildcardCombo.h"
 #include "finders/dup/ui/NumField.h"
@@ -20,7 +21,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -238,34 +238,18 @@ void TfrmDup::buildGrid() {
     grid->installEventFilter(this);
     connect(grid, &QTableView::doubleClicked, this, [this] { gridDblClick(); });
 
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1 = new FinderPopupMenu(this);
     auto item = [&](const char* name, const char* text) {
-        QAction* a = PopupMenu1->addAction(QString::fromUtf8(text));
-        a->setObjectName(QString::fromLatin1(name));
-        return a;
+        return PopupMenu1->addSortItem(name, QString::fromUtf8(text), [this](QAction* a) { Sortbysize1Click(a); });
     };
     Sortbysize1 = item("Sortbysize1", "Sort by &Size");
     SortbyDate1 = item("SortbyDate1", "Sort by &Date");
     SortbyAccess = item("SortbyAccess", "Sort by &Access date");
     SortbyName1 = item("SortbyName1", "Sort by &Name");
     SortbyType1 = item("SortbyType1", "Sort by &Type");
-    for (QAction* a : {Sortbysize1, SortbyDate1, SortbyAccess, SortbyName1, SortbyType1}) {
-        a->setCheckable(true);
-        connect(a, &QAction::triggered, this, [this, a] { Sortbysize1Click(a); });
-        // Qt flips a checkable item before its handler runs; the handler alone decides the marks.
-        connect(a, &QAction::triggered, this, [this] { checkSortItem(m_checkedSort); });
-    }
-    checkSortItem(Sortbysize1);
-    N1 = PopupMenu1->addSeparator();
-    Shrinktoppanel1 = item("Shrinktoppanel1", "Shrink top panel");
-    Restoretoppanel1 = item("Restoretoppanel1", "Restore top panel");
-    Restoretoppanel1->setEnabled(false);
-    connect(Shrinktoppanel1, &QAction::triggered, this, [this] { Shrink1Click(); });
-    connect(Restoretoppanel1, &QAction::triggered, this, [this] { Grow1Click(); });
-    grid->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(grid, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { PopupMenu1->popup(grid->viewport()->mapToGlobal(pos)); });
+    PopupMenu1->checkSortItem(Sortbysize1);
+    N1 = PopupMenu1->addTopPanelItems(Panel1);
+    PopupMenu1->serveAsContextMenu(grid);
 
     pnlSel = new QLabel(this);
     pnlSel->setObjectName(QStringLiteral("pnlSel"));
@@ -285,7 +269,7 @@ void TfrmDup::showEvent(QShowEvent* event) {
 }
 
 void TfrmDup::FormShow() {
-    m_panelHeight = Panel1->height() > 0 ? Panel1->height() : Scaled(PanelHeight, m_scale);
+    PopupMenu1->rememberPanelHeight();
     ClearGrid();
     m_limit1 = m_limit2 = 250;
     num1->setNumber(250);
@@ -295,7 +279,6 @@ void TfrmDup::FormShow() {
         b->hide();
     m_engine->begin(DupScanCriteria{}); // empties the candidate and result lists, clears the abort flag
     pnlSel->clear();
-    m_markedCount = m_markedBytes = 0;
 
     pnlDrives->loadDrives();
     btScan->setEnabled(pnlDrives->anyTicked());
@@ -364,10 +347,8 @@ void TfrmDup::ClearGrid() {
                                 QStringLiteral("Access"), QStringLiteral("FileName"), QStringLiteral("Type")};
     m_model->setTitles(titles); // drops every row and mark
     m_rowsFilled = 0;
-    checkSortItem(Sortbysize1);
-    m_lbDeleted.clear();
-    m_counted.clear();
-    m_markedCount = m_markedBytes = 0;
+    PopupMenu1->checkSortItem(Sortbysize1);
+    m_marked.clear();
     btDelete->setEnabled(false);
     m_textWidths = ColumnTextWidths(*grid, m_dupMode, QString());
     FormResize();

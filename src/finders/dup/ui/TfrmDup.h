@@ -3,6 +3,8 @@
 #include "finders/dup/DupScanEngine.h"
 #include "platform/ListedEntry.h"
 
+#include "common/ui/BrowseHandOff.h"
+#include "common/ui/MarkedFiles.h"
 #include "common/ui/ScanDialog.h"
 
 #include <QDialog>
@@ -10,16 +12,15 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 class DriveBoxPanel;
+class FinderPopupMenu;
 class NumField;
 class QAction;
 class QComboBox;
 class QFrame;
 class QLabel;
-class QMenu;
 class QPrinter;
 class QPushButton;
 class QRadioButton;
@@ -37,26 +38,23 @@ public:
     explicit TfrmDup(bool dupMode, QWidget* parent = nullptr);
     ~TfrmDup() override;
 
-    // The delete confirmation: gets the marked files as the scan listed them and their total, answers
-    // QDialog::Accepted (OK) or anything else (Cancel). Defaults to TfrmReallyDelete.
-    using DeleteConfirmation =
-        std::function<int(QWidget* parent, const std::vector<ListedEntry>& files, double bytes)>;
+    // The delete confirmation; TfrmReallyDelete when none is set.
+    using DeleteConfirmation = ::DeleteConfirmation;
     void setDeleteConfirmation(DeleteConfirmation confirmation);
-    // The folder browser hand-off (folder, file name to select, mask). btBrowse stays hidden
+    // The folder browser hand-off (folder, file name to select, the wildcard). btBrowse stays hidden
     // while there is none.
-    using BrowseHandOff =
-        std::function<void(QWidget* parent, const std::string& folder, const std::string& name, const QString& mask)>;
+    using BrowseHandOff = ::BrowseHandOff;
     void setBrowseHandOff(BrowseHandOff handOff);
 
     bool dupMode() const { return m_dupMode; }
     const DupScanEngine& engine() const { return *m_engine; }
     StringGridModel* gridModel() const { return m_model; }
     int rowsFilled() const { return m_rowsFilled; }
-    std::int64_t markedCount() const { return m_markedCount; }
-    std::int64_t markedBytes() const { return m_markedBytes; }
+    std::int64_t markedCount() const { return m_marked.count(); }
+    std::int64_t markedBytes() const { return m_marked.bytes(); }
     // The marked files in marking order, and their exact paths.
-    const std::vector<ListedEntry>& markedFiles() const { return m_lbDeleted; }
-    std::vector<std::string> lbDeleted() const;
+    const std::vector<ListedEntry>& markedFiles() const { return m_marked.files(); }
+    std::vector<std::string> lbDeleted() const { return m_marked.paths(); }
 
     // The report title of btPrintClick, and the report itself on a printer already set up.
     QString printTitle() const;
@@ -108,7 +106,6 @@ private:
     bool checkNumField(NumField* field, std::int64_t& lastGood, QLabel* kbLabel);
     void stepNumField(NumField* field, std::int64_t& lastGood, int delta);
     void showMarkedTotals();
-    void checkSortItem(QAction* item); // the one checked sort item (none while a sort runs)
     int currentGridRow() const; // 0 when no data row is current (the title row)
     QString sortedColumnTitles() const;
     std::vector<int> columnWidths() const;
@@ -149,29 +146,20 @@ private:
     ResultGridView* grid = nullptr;
     QLabel* pnlSel = nullptr;
 
-    QMenu* PopupMenu1 = nullptr;
+    FinderPopupMenu* PopupMenu1 = nullptr;
     QAction* Sortbysize1 = nullptr;
     QAction* SortbyDate1 = nullptr;
     QAction* SortbyAccess = nullptr;
     QAction* SortbyName1 = nullptr;
     QAction* SortbyType1 = nullptr;
     QAction* N1 = nullptr; // separator
-    QAction* Shrinktoppanel1 = nullptr;
-    QAction* Restoretoppanel1 = nullptr;
-    QAction* m_checkedSort = nullptr;
 
     // Scan and marks
     int m_rowsFilled = 0;
     std::int64_t m_limit1 = 250, m_limit2 = 250; // last good values of num1, num2
-    std::int64_t m_markedCount = 0;
-    std::int64_t m_markedBytes = 0;
-    std::vector<ListedEntry> m_lbDeleted;
-    // Bytes counted for each marked result (by engine key), so unmarking takes back exactly
-    // what marking added even when the file changed or appeared in between.
-    std::unordered_map<std::uint32_t, std::int64_t> m_counted;
+    MarkedFiles m_marked;
     // Per column, the narrowest width that shows its texts whole (date, time, size; else 0).
     std::vector<int> m_textWidths;
-    int m_panelHeight = 172;
     bool m_checkingField = false;
     DeleteConfirmation m_deleteConfirmation;
     BrowseHandOff m_browseHandOff;

@@ -4,91 +4,44 @@
 #include "finders/dup/ui/TfrmDup.h"
 
 #include "common/GridSorts.h"
-#include "common/NumberTexts.h"
-#include "common/SaturatingSum.h"
 #include "common/StringGridModel.h"
 #include "common/ui/BusyCursor.h"
 #include "common/ui/CopyLinesToClipboard.h"
 #include "common/ui/DpiScale.h"
 #include "common/ui/DriveBoxPanel.h"
+#include "common/ui/FinderPopupMenu.h"
 #include "common/ui/PrintGrid.h"
 #include "common/ui/ResultGridView.h"
-#include "delete/ListedFileRemoval.h"
-#include "delete/ui/TfrmReallyDelete.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <algorithm>
-#include <limits>
-
-namespace {
-int RunReallyDelete(QWidget* parent, const std::vector<ListedEntry>& files, double bytes) {
-    TfrmReallyDelete confirmation(parent);
-    confirmation.setFileList(files);
-    confirmation.setSavings(bytes);
-    return confirmation.exec();
-}
-} // namespace
 
 int TfrmDup::currentGridRow() const { return grid->currentGridRow(); }
 
 void TfrmDup::deleteOneFile(int row) {
     if (row < 1 || row > m_rowsFilled || !m_model->isKeyRow(row))
         return;
-    const std::uint32_t key = m_model->keyOf(row);
     // The file as the scan found it (exact path bytes and identity), never a path read back from
     // the display text.
-    const ListedEntry file = m_engine->resultEntry(key);
+    const std::uint32_t key = m_model->keyOf(row);
     const bool marking = !m_model->isMarked(row);
     m_model->setMarked(row, marking);
-    if (marking) {
-        // Only a file that is still the one listed counts towards the total.
-        if (const auto size = ListedFileSizeNow(file)) {
-            m_counted[key] = *size;
-            ++m_markedCount;
-            m_markedBytes = SaturatingAdd(m_markedBytes, *size);
-        }
-        m_lbDeleted.push_back(file);
-    } else {
-        if (auto it = m_counted.find(key); it != m_counted.end()) {
-            --m_markedCount;
-            const bool saturated = m_markedBytes == std::numeric_limits<std::int64_t>::max();
-            m_markedBytes = SaturatingSub(m_markedBytes, it->second);
-            m_counted.erase(it);
-            // A total that stopped at the limit lost what lay beyond it: count the rest again.
-            if (saturated) {
-                m_markedBytes = 0;
-                for (const auto& counted : m_counted)
-                    m_markedBytes = SaturatingAdd(m_markedBytes, counted.second);
-            }
-        }
-        // Paths differ by letter case on this file system: only the identical file is taken out.
-        const std::string path = file.path();
-        auto same = [&](const ListedEntry& e) { return e.identity == file.identity && e.path() == path; };
-        if (auto it = std::find_if(m_lbDeleted.begin(), m_lbDeleted.end(), same); it != m_lbDeleted.end())
-            m_lbDeleted.erase(it);
-    }
+    if (marking)
+        m_marked.mark(key, m_engine->resultEntry(key));
+    else
+        m_marked.unmark(key);
     showMarkedTotals();
 }
 
-std::vector<std::string> TfrmDup::lbDeleted() const {
-    std::vector<std::string> paths;
-    paths.reserve(m_lbDeleted.size());
-    for (const ListedEntry& file : m_lbDeleted)
-        paths.push_back(file.path());
-    return paths;
-}
-
 void TfrmDup::showMarkedTotals() {
-    pnlSel->setText(QStringLiteral("%1 files %2 bytes").arg(m_markedCount).arg(FormatThousands(m_markedBytes)));
+    pnlSel->setText(m_marked.totalsText());
 }
 
 void TfrmDup::gridDblClick() {
@@ -96,7 +49,7 @@ void TfrmDup::gridDblClick() {
     if (row < 1)
         return;
     deleteOneFile(row);
-    btDelete->setEnabled(m_markedCount > 0);
+    btDelete->setEnabled(m_marked.count() > 0);
 }
 
 void TfrmDup::DeleteAllFiles() {
@@ -106,7 +59,7 @@ void TfrmDup::DeleteAllFiles() {
     deleteOneFile(row);
     if (row < m_model->gridRowCount() - 1)
         grid->setCurrentGridRow(row + 1);
-    btDelete->setEnabled(m_markedCount > 0);
+    btDelete->setEnabled(m_marked.count() > 0);
 }
 
 void TfrmDup::gridKeyUp(int key) {
@@ -117,7 +70,7 @@ void TfrmDup::gridKeyUp(int key) {
 void TfrmDup::Sortbysize1Click(QAction* item) {
     if (m_dupMode || m_model->gridRowCount() < 2)
         return;
-    checkSortItem(nullptr);
+    PopupMenu1->checkSortItem(nullptr);
     {
         BusyCursor busy;
         const int last = m_model->gridRowCount() - 1;
@@ -132,30 +85,16 @@ void TfrmDup::Sortbysize1Click(QAction* item) {
         else if (item == SortbyType1)
             SortGridByText(*m_model, 1, last, false, 5);
     }
-    checkSortItem(item);
+    PopupMenu1->checkSortItem(item);
 }
 
-void TfrmDup::checkSortItem(QAction* item) {
-    m_checkedSort = item;
-    for (QAction* a : {Sortbysize1, SortbyDate1, SortbyAccess, SortbyName1, SortbyType1})
-        a->setChecked(a == item);
-}
-
-QPoint TfrmDup::sortMenuPosition() const { return grid->mapToGlobal(QPoint(grid->width() / 2, 30)); }
+QPoint TfrmDup::sortMenuPosition() const { return FinderPopupMenu::sortButtonPosition(grid); }
 
 void TfrmDup::btSortClick() { PopupMenu1->popup(sortMenuPosition()); }
 
-void TfrmDup::Shrink1Click() {
-    Panel1->setFixedHeight(0);
-    Restoretoppanel1->setEnabled(true);
-    Shrinktoppanel1->setEnabled(false);
-}
+void TfrmDup::Shrink1Click() { PopupMenu1->shrinkTopPanel(); }
 
-void TfrmDup::Grow1Click() {
-    Panel1->setFixedHeight(m_panelHeight);
-    Restoretoppanel1->setEnabled(false);
-    Shrinktoppanel1->setEnabled(true);
-}
+void TfrmDup::Grow1Click() { PopupMenu1->restoreTopPanel(); }
 
 QString TfrmDup::printTitle() const {
     QString sizeText;
@@ -186,21 +125,15 @@ void TfrmDup::btClipClick() { CopyLinesToClipboard(m_engine->resultLines()); }
 
 void TfrmDup::BrowseDirectory1Click() {
     const int row = currentGridRow();
-    if (row < 1 || row > m_rowsFilled || !m_model->isKeyRow(row) || !m_browseHandOff)
+    if (row < 1 || row > m_rowsFilled || !m_model->isKeyRow(row))
         return;
-    const std::string path = m_engine->resultPath(m_model->keyOf(row));
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    m_browseHandOff(this, folder, name, cbWildCard->currentText());
+    BrowseToFile(m_browseHandOff, this, m_engine->resultPath(m_model->keyOf(row)), cbWildCard->currentText());
 }
 
 void TfrmDup::btDeleteClick() {
-    if (m_markedCount <= 0)
+    if (m_marked.count() <= 0)
         return;
-    const int result = m_deleteConfirmation ? m_deleteConfirmation(this, m_lbDeleted, double(m_markedBytes))
-                                            : RunReallyDelete(this, m_lbDeleted, double(m_markedBytes));
     // OK: the files are dealt with and the user goes back to the main window. Cancel keeps the marks.
-    if (result == QDialog::Accepted)
+    if (ConfirmMarkedDelete(this, m_marked, m_deleteConfirmation) == QDialog::Accepted)
         accept();
 }

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include "platform/ListedEntry.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class QWidget;
+
+// The marked files of a finder window (its lbDeleted, marked count and byte total), by result key.
+// A mark keeps the file as the scan listed it (exact path bytes and identity). Its size counts only
+// while the file is still the listed one, so a file gone or changed since the scan is marked but
+// not counted. Each mark remembers what it added, so unmarking takes back exactly that. Totals are
+// 64-bit and stop at the limit instead of wrapping.
+class MarkedFiles {
+public:
+    // Marks the result key's file. A key that is marked already is left as it is.
+    void mark(std::uint32_t key, const ListedEntry& file);
+    // Takes the mark of the result key away; nothing when it has none.
+    void unmark(std::uint32_t key);
+    void clear();
+
+    bool isMarked(std::uint32_t key) const;
+    std::int64_t count() const { return m_count; }
+    std::int64_t bytes() const { return m_bytes; }
+    // The marked files in marking order, and their exact paths.
+    const std::vector<ListedEntry>& files() const { return m_files; }
+    std::vector<std::string> paths() const;
+    // "<count> files <bytes in thousands> bytes", the status line of marking.
+    QString totalsText() const;
+
+private:
+    std::vector<ListedEntry> m_files;
+    std::vector<std::uint32_t> m_keys; // the result key of each file
+    // Bytes counted for each counted key.
+    std::unordered_map<std::uint32_t, std::int64_t> m_counted;
+    std::int64_t m_count = 0;
+    std::int64_t m_bytes = 0;
+};
+
+// The delete confirmation of a finder window: gets the marked files as the scan listed them and
+// their total, answers QDialog::Accepted (OK) or anything else (Cancel).
+using DeleteConfirmation =
+    std::function<int(QWidget* parent, const std::vector<ListedEntry>& files, double bytes)>;
+
+// Hands the marked files and their total to confirmation, or to TfrmReallyDelete when it is empty,
+// and returns the answer.
+int ConfirmMarkedDelete(QWidget* parent, const MarkedFiles& marked, const DeleteConfirmation& confirmation);
