@@ -6,6 +6,7 @@
 #include "app/THelpWindow.h"
 #include "app/TfrmAbout.h"
 #include "common/SearchPathList.h"
+#include "finders/daterange/ui/TfrmMods.h"
 #include "finders/dup/ui/TfrmDup.h"
 #include "folderhogs/ui/TfrmDirHog.h"
 
@@ -107,7 +108,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
     connect(btClose, &QPushButton::clicked, this, &TfrmMain::btCloseClick);
 
     // Tools whose windows are not part of this build yet stay visible but cannot be pressed.
-    for (QPushButton* pending : {btFiles, btStatistic, btBrowse})
+    for (QPushButton* pending : {btStatistic, btBrowse})
         pending->setEnabled(false);
 
     FormCreate();
@@ -207,9 +208,13 @@ void TfrmMain::btDirHogsClick() {
     frmDirHog.exec();
 }
 
-// The date-range finder, statistics and browser windows come later; until then their buttons are
-// disabled and these handlers have nothing to open.
-void TfrmMain::btFilesClick() {}
+void TfrmMain::btFilesClick() {
+    TfrmMods frmMods(this);
+    frmMods.exec();
+}
+
+// The statistics and browser windows come later; until then their buttons are disabled and these
+// handlers have nothing to open.
 void TfrmMain::btStatisticClick() {}
 void TfrmMain::btBrowseClick() {}
 

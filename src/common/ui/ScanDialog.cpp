@@ -30,6 +30,7 @@ void ScanDialog::yieldToEvents(QLabel* status) {
     m_sinceYield.restart();
     if (status && status->text() != m_walkStatus)
         status->setText(m_walkStatus);
+    aboutToYield();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 

@@ -33,6 +33,9 @@ protected:
     // The engine's yield hook: shows the walk status in status and runs the event loop, at most
     // every yieldInterval milliseconds.
     void yieldToEvents(QLabel* status);
+    // Runs in yieldToEvents just before the event loop does: the moment to hand the view what the
+    // walk found since the last time, so it is painted in one step.
+    virtual void aboutToYield() {}
 
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
