@@ -8,7 +8,8 @@
 #   No ROOT: the two standard trees are made in a temporary folder under /tmp, timed one after the
 #   other and removed again: 200,000 files (5 to 35 per folder) and 1,000,000 files in 1,000
 #   folders (big listings). Each needs a few seconds to make and little disk space (sparse files).
-#   The folder size scan is timed against du on the 200,000-file tree (or on ROOT).
+#   The folder size scan is timed against du, and the date-range scan against find -newermt, on
+#   the 200,000-file tree (or on ROOT).
 #
 # What is compared: "find" lists the files the tool lists (hidden files and folders pruned, as the
 # tool leaves them out) with the size, both times and the path that the tool's lines show:
@@ -103,14 +104,35 @@ bench_folders() {
   }'
 }
 
+# Files modified on or after a date against find's own date test, output to /dev/null on both sides.
+bench_dates() {
+  local root=$1
+  find "$root" -xdev -type f -newermt 2000-01-01 -printf '%p\n' >/dev/null
+  "$cli" dates --modified --after 2000-01-01 "$root" >/dev/null 2>&1 || true
+  local lines t_find c_find m_find t_dates c_dates m_dates
+  lines=$("$cli" dates --modified --after 2000-01-01 "$root" 2>/dev/null | wc -l)
+  read -r t_find c_find m_find < <(measure find "$root" -xdev -type f -newermt 2000-01-01 -printf '%p\n')
+  read -r t_dates c_dates m_dates < <(measure "$cli" dates --modified --after 2000-01-01 "$root")
+  awk -v tf="$t_find" -v cf="$c_find" -v mf="$m_find" -v td="$t_dates" -v cd="$c_dates" -v md="$m_dates" \
+      -v n="$lines" -v runs="$runs" -v root="$root" 'BEGIN {
+    printf "tree %s: %d files modified since 2000-01-01 (dates), best of %d runs\n", root, n, runs
+    printf "%-26s %8s %8s %8s %12s\n", "command", "seconds", "cpu", "ratio", "peak RSS KiB"
+    printf "%-26s %8.2f %8.2f %8s %12d\n", "find -newermt", tf, cf, "1.00x", mf
+    printf "%-26s %8.2f %8.2f %7.2fx %12d\n", "dates --modified --after", td, cd, (tf > 0 ? td / tf : 0), md
+    printf "targets: ratio <= 1.00x (above 1.50x is a defect)\n\n"
+  }'
+}
+
 if [ $# -ge 1 ]; then
   bench_tree "$1"
   bench_folders "$1"
+  bench_dates "$1"
 else
   work=$(mktemp -d /tmp/vantorel-bench.XXXXXX)
   python3 "$here/bench/make_tree.py" "$work/200k" >&2
   bench_tree "$work/200k"
   bench_folders "$work/200k"
+  bench_dates "$work/200k"
   rm -rf "$work/200k"
   python3 "$here/bench/make_tree.py" "$work/1m" --files 1000000 --folders 1000 >&2
   bench_tree "$work/1m"

@@ -37,7 +37,7 @@ bool asksForHelp(const std::vector<std::string>& args) {
             return false;
         if (a == "--help" || a == "-h")
             return true;
-        if (a == "--match" || a == "--larger" || a == "--smaller")
+        if (a == "--match" || a == "--larger" || a == "--smaller" || a == "--before" || a == "--after")
             i += 1;
         else if (a == "--between")
             i += 2;
@@ -51,13 +51,19 @@ const char* CliUsage() {
     return "Usage: vantorel-cli dups [--exact] [SIZE] [--match PATTERN] [--null] FOLDER...\n"
            "       vantorel-cli hogs [SIZE] [--match PATTERN] [--null] FOLDER...\n"
            "       vantorel-cli folders [--all] [--null] FOLDER...\n"
+           "       vantorel-cli dates (--accessed | --created | --modified)\n"
+           "                          (--before DATE | --between DATE1 DATE2 | --after DATE)\n"
+           "                          [--match PATTERN] [--null] FOLDER...\n"
            "\n"
            "dups lists the files whose name occurs in more than one place (letter case ignored);\n"
            "with --exact the size in K must match too. hogs lists the files in the size range,\n"
            "largest first. folders lists the main folders (those directly in FOLDER) with the\n"
            "size, files and sub-folders of everything below them, largest first; with --all\n"
-           "every folder, each with only the files directly in it. Each FOLDER is walked like a\n"
-           "drive root, staying on its filesystem.\n"
+           "every folder, each with only the files directly in it. dates lists the files whose\n"
+           "last access, creation or last modification falls on or before a date, between two\n"
+           "dates (both included) or on or after a date, in the order the walk finds them; a file\n"
+           "without such a time is found only by --before. DATE is written YYYY-MM-DD. Each\n"
+           "FOLDER is walked like a drive root, staying on its filesystem.\n"
            "\n"
            "SIZE, in K (1 K = 1024 bytes), one of:\n"
            "  --larger K          files of K or more (default: --larger 250)\n"
@@ -86,7 +92,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         return true;
     }
     if (args.empty()) {
-        error = "missing command: dups, hogs or folders (see --help)";
+        error = "missing command: dups, hogs, folders or dates (see --help)";
         return false;
     }
     if (args[0] == "dups") {
@@ -97,11 +103,17 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         o.criteria.dupMode = false;
     } else if (args[0] == "folders") {
         o.command = CliCommand::Folders;
+    } else if (args[0] == "dates") {
+        o.command = CliCommand::Dates;
     } else {
-        error = "unknown command '" + args[0] + "': use dups, hogs or folders (see --help)";
+        error = "unknown command '" + args[0] + "': use dups, hogs, folders or dates (see --help)";
         return false;
     }
-    const bool files = o.command != CliCommand::Folders;
+    const bool sizes = o.command == CliCommand::Dups || o.command == CliCommand::Hogs;
+    const bool patterns = sizes || o.command == CliCommand::Dates;
+    const bool dates = o.command == CliCommand::Dates;
+    bool kindGiven = false;
+    bool rangeGiven = false;
     bool sizeGiven = false;
     bool optionsOver = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
@@ -144,16 +156,50 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
             optionsOver = true;
         } else if (a == "--exact" && o.command == CliCommand::Dups) {
             o.exact = true;
-        } else if (a == "--all" && !files) {
+        } else if (a == "--all" && o.command == CliCommand::Folders) {
             o.allFolders = true;
         } else if (a == "--null") {
             o.nullSeparated = true;
-        } else if (a == "--match" && files) {
+        } else if (a == "--match" && patterns) {
             std::string pattern;
             if (!value(pattern))
                 return false;
             o.criteria.pattern = QString::fromUtf8(pattern.data(), qsizetype(pattern.size()));
-        } else if ((a == "--larger" || a == "--smaller" || a == "--between") && files) {
+            o.dates.pattern = o.criteria.pattern;
+        } else if ((a == "--accessed" || a == "--created" || a == "--modified") && dates) {
+            if (kindGiven) {
+                error = "give only one of --accessed, --created and --modified";
+                return false;
+            }
+            kindGiven = true;
+            o.dates.kind = a == "--accessed" ? DateKind::Accessed
+                           : a == "--created" ? DateKind::Created
+                                              : DateKind::Modified;
+        } else if ((a == "--before" || a == "--after" || a == "--between") && dates) {
+            if (rangeGiven) {
+                error = "give only one of --before, --between and --after";
+                return false;
+            }
+            rangeGiven = true;
+            auto date = [&](QDate& out, const char* refusal) {
+                std::string text;
+                if (!value(text))
+                    return false;
+                out = QDate::fromString(QString::fromStdString(text), QStringLiteral("yyyy-MM-dd"));
+                if (!out.isValid())
+                    error = refusal;
+                return out.isValid();
+            };
+            if (!date(o.dates.start, "Invalid start date"))
+                return false;
+            if (a == "--between") {
+                if (!date(o.dates.end, "Invalid ending date"))
+                    return false;
+                o.dates.range = DateRange::Between;
+            } else {
+                o.dates.range = a == "--before" ? DateRange::OnOrBefore : DateRange::OnOrAfter;
+            }
+        } else if ((a == "--larger" || a == "--smaller" || a == "--between") && sizes) {
             if (sizeGiven) {
                 error = "give only one of --larger, --smaller and --between";
                 return false;
@@ -177,6 +223,10 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
             error = "unknown option '" + a + "' (see --help)";
             return false;
         }
+    }
+    if (dates && (!kindGiven || !rangeGiven)) {
+        error = "dates needs one of --accessed, --created, --modified and one of --before, --between, --after";
+        return false;
     }
     if (o.folders.empty()) {
         error = "no FOLDER given (see --help)";

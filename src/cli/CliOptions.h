@@ -1,17 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "finders/daterange/DateRangeEngine.h"
 #include "finders/dup/DupScanEngine.h"
 
 #include <string>
 #include <vector>
 
-enum class CliCommand { Dups, Hogs, Folders };
+enum class CliCommand { Dups, Hogs, Folders, Dates };
 
 // What the command line asks for: the command, its options and the folders.
 struct CliOptions {
     CliCommand command = CliCommand::Dups;
     DupScanCriteria criteria;   // dups and hogs
     bool allFolders = false;    // folders --all: every folder, not only the main ones
+    DateScanCriteria dates;     // dates
     bool exact = false;
     bool nullSeparated = false; // --null: exact paths, each followed by NUL, instead of the lines
     bool help = false;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/ResultOutput.h"
 
+#include "finders/daterange/DateRangeEngine.h"
 #include "finders/dup/DupScanEngine.h"
 #include "folderhogs/FolderSizeEngine.h"
 
@@ -52,5 +53,9 @@ int WriteResults(const DupScanEngine& engine, bool nullSeparated, int fd) {
 }
 
 int WriteResults(const FolderSizeEngine& engine, bool nullSeparated, int fd) {
+    return writeResults(engine, nullSeparated, fd);
+}
+
+int WriteResults(const DateRangeEngine& engine, bool nullSeparated, int fd) {
     return writeResults(engine, nullSeparated, fd);
 }

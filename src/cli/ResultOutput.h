@@ -2,6 +2,7 @@
 #pragma once
 #include <string_view>
 
+class DateRangeEngine;
 class DupScanEngine;
 class FolderSizeEngine;
 
@@ -15,3 +16,4 @@ int WriteAll(int fd, std::string_view data);
 // write that failed; nothing more is written after it.
 int WriteResults(const DupScanEngine& engine, bool nullSeparated, int fd);
 int WriteResults(const FolderSizeEngine& engine, bool nullSeparated, int fd);
+int WriteResults(const DateRangeEngine& engine, bool nullSeparated, int fd);

@@ -7,6 +7,7 @@
 #include "common/DisplayText.h"
 #include "common/MessageService.h"
 #include "common/SearchPathList.h"
+#include "finders/daterange/DateRangeEngine.h"
 #include "finders/dup/DupScanEngine.h"
 #include "folderhogs/FolderSizeEngine.h"
 #include "platform/FolderHandle.h"
@@ -148,6 +149,19 @@ int runFolders(const CliOptions& options) {
     return writeOut(engine, options.nullSeparated);
 }
 
+int runDates(const CliOptions& options) {
+    DateRangeEngine engine;
+    Progress progress([&engine] { return engine.filesSeen(); }, QStringLiteral(" files  "));
+    if (progress.on())
+        engine.setStatusHook([&](const QString& folder) { progress.folder(folder); });
+    engine.setSkippedFolderHook(skippedFolderWarning(progress));
+    engine.begin(options.dates);
+    for (const std::string& folder : options.folders)
+        engine.scanDrive(folder);
+    progress.clear();
+    return writeOut(engine, options.nullSeparated);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -183,7 +197,9 @@ int main(int argc, char** argv) {
     StderrMessages messages;
     MessageService::install(&messages);
 
-    int written = options.command == CliCommand::Folders ? runFolders(options) : runFiles(options);
+    const int written = options.command == CliCommand::Folders ? runFolders(options)
+                        : options.command == CliCommand::Dates ? runDates(options)
+                                                               : runFiles(options);
     MessageService::install(nullptr);
     if (written != 0)
         return written;

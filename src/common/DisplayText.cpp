@@ -115,6 +115,25 @@ QString DisplayText(std::string_view bytes) {
 
 bool IsCleanName(std::string_view bytes) { return ShapeOf(bytes) != Shape::NeedsCare; }
 
+void AppendDisplayUtf8(std::string_view bytes, std::string& out) {
+    if (IsCleanName(bytes)) {
+        out += bytes;
+        return;
+    }
+    const QByteArray shown = DisplayText(bytes).toUtf8();
+    out.append(shown.constData(), std::size_t(shown.size()));
+}
+
+int Utf16Units(std::string_view utf8) {
+    int n = 0;
+    for (char ch : utf8) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c & 0xC0) != 0x80)
+            n += c >= 0xF0 ? 2 : 1; // four-byte sequences are surrogate pairs
+    }
+    return n;
+}
+
 std::string FoldAscii(std::string_view bytes) {
     std::string out(bytes);
     for (char& c : out)

@@ -18,6 +18,13 @@ QString DisplayText(std::string_view bytes);
 // exactly, and its UTF-8 encoding gives back the same bytes.
 bool IsCleanName(std::string_view bytes);
 
+// The display text of bytes in UTF-8 appended to out: the bytes themselves when they are clean, so
+// writing many lines costs no QString per name.
+void AppendDisplayUtf8(std::string_view bytes, std::string& out);
+
+// UTF-16 units of a UTF-8 text: the width by which "%-14s" pads a shown name.
+int Utf16Units(std::string_view utf8);
+
 // The length (1-4) of the well-formed UTF-8 sequence that starts at bytes[pos], or 0 when the byte
 // there does not start one (stray continuation byte, overlong form, surrogate, beyond U+10FFFF,
 // cut short). pos must be below bytes.size().

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/DisplayText.h"
 #include "common/SearchPathList.h"
+#include "finders/daterange/DateRangeEngine.h"
 #include "finders/dup/DupScanEngine.h"
 #include "folderhogs/FolderSizeEngine.h"
 #include "support/TempTree.h"
 
+#include <QDateTime>
 #include <QProcess>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -244,4 +246,33 @@ TEST(Cli, FoldersPrintTheFolderLinesOfEitherMode) {
     EXPECT_EQ(cli({"folders", "--larger", "5", q(t.root())}).code, 2); // a size has no meaning here
     EXPECT_EQ(cli({"dups", "--all", q(t.root())}).code, 2);
     EXPECT_EQ(cli({"folders", q(t.path("missing"))}).code, 2);
+}
+
+TEST(Cli, DatesPrintTheFoundLinesInWalkOrder) {
+    TempTree t;
+    t.file("sub/june.txt", 10);
+    t.file("june-too.txt", 20);
+    t.file("may.txt", 30);
+    const auto at = [](int d, int m) { return QDateTime(QDate(2024, m, d), QTime(12, 0)).toSecsSinceEpoch(); };
+    t.setTimes("sub/june.txt", at(1, 1), at(30, 6));
+    t.setTimes("june-too.txt", at(1, 1), at(1, 6));
+    t.setTimes("may.txt", at(1, 1), at(31, 5));
+    DateRangeEngine engine;
+    engine.begin({DateKind::Modified, DateRange::Between, QDate(2024, 6, 1), QDate(2024, 6, 30), "*.*"});
+    engine.scanDrive(t.root());
+    ASSERT_EQ(engine.resultCount(), 2u);
+    QByteArray expected;
+    for (const QString& line : engine.resultLines())
+        expected += line.toUtf8() + '\n';
+    const CliRun run = cli({"dates", "--modified", "--between", "2024-06-01", "2024-06-30", q(t.root())});
+    EXPECT_EQ(run.code, 0) << run.err.constData();
+    EXPECT_EQ(run.out, expected);
+    EXPECT_EQ(cli({"dates", "--modified", "--after", "2024-06-01", "--null", "--match", "may*", q(t.root())}).code, 1);
+
+    const CliRun badStart = cli({"dates", "--accessed", "--before", "2024-02-30", q(t.root())});
+    EXPECT_EQ(badStart.code, 2);
+    EXPECT_EQ(badStart.err, "vantorel-cli: Invalid start date\n");
+    EXPECT_EQ(cli({"dates", "--created", "--between", "2024-01-01", "tomorrow", q(t.root())}).err,
+              "vantorel-cli: Invalid ending date\n");
+    EXPECT_EQ(cli({"dates", "--before", "2024-01-01", q(t.root())}).code, 2); // which date?
 }

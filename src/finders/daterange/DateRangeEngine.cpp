@@ -1,32 +1,356 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Interface only: the walk is being written; every scan finds nothing yet.
 #include "finders/daterange/DateRangeEngine.h"
 
-struct DateRangeEngine::Impl {
-    DateScanCriteria criteria;
-    bool aborted = false;
+#include "common/DisplayText.h"
+#include "common/DosDateTime.h"
+#include "common/FileDateTimeTexts.h"
+#include "common/FileTimePacker.h"
+#include "common/MessageService.h"
+#include "common/ScanPlaces.h"
+#include "platform/FileTypes.h"
+#include "platform/FolderWalker.h"
+#include "platform/Wildcard.h"
+
+#include <cerrno>
+#include <unordered_map>
+
+namespace {
+
+const QString kListFull = QStringLiteral("Resource limit reached ... cannot process any more files.\n"
+                                         "Try decreasing the file date range.");
+constexpr int kNameWidth = 14;
+
+// One file found, kept compact: its folder once in the scan's places, its name in one arena (it
+// ends where the next record's begins), times packed, its type as an index.
+struct DateRecord {
+    std::int64_t size;
+    std::uint64_t inode;
+    std::uint32_t nameOffset;
+    std::uint32_t folder;
+    std::uint32_t created;
+    std::uint32_t accessed;
+    std::uint32_t modified;
+    std::uint32_t type;
+};
+static_assert(sizeof(DateRecord) == 40, "a found file stays at 40 bytes besides its name");
+
+// A whole day as a number that orders like the date: year, month, day.
+int dayKey(int year, int month, int day) { return (year * 16 + month) * 32 + day; }
+int dayKey(const QDate& d) { return dayKey(d.year(), d.month(), d.day()); }
+
+struct TransparentHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>()(s); }
 };
 
-DateRangeEngine::DateRangeEngine(std::size_t) : d(std::make_unique<Impl>()) {}
+} // namespace
+
+namespace {
+
+// The range test with the criteria's days worked out once, not for every file.
+struct DayRange {
+    DateRange range = DateRange::Between;
+    bool valid = false;
+    int start = 0;
+    int end = 0;
+
+    explicit DayRange(const DateScanCriteria& c)
+        : range(c.range), valid(c.start.isValid() && (c.range != DateRange::Between || c.end.isValid())),
+          start(c.start.isValid() ? dayKey(c.start) : 0), end(c.end.isValid() ? dayKey(c.end) : 0) {}
+
+    bool contains(std::uint32_t packed) const {
+        if (packed == 0)
+            return range == DateRange::OnOrBefore;
+        if (!valid)
+            return false;
+        // A packed value that is no real date and time shows, and so counts, as 1 January 1980.
+        int day = dayKey(1980, 1, 1);
+        if (FileDateTimeTexts::dateWordValid(packed) && FileDateTimeTexts::timeWordValid(packed))
+            day = dayKey(int(packed >> 25) + 1980, int((packed >> 21) & 0x0F), int((packed >> 16) & 0x1F));
+        switch (range) {
+        case DateRange::OnOrBefore:
+            return day <= start;
+        case DateRange::OnOrAfter:
+            return day >= start;
+        case DateRange::Between:
+            return day >= start && day <= end;
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+bool DateRangeEngine::inDateRange(std::uint32_t packed, const DateScanCriteria& criteria) {
+    return DayRange(criteria).contains(packed);
+}
+
+struct DateRangeEngine::Impl final : FolderVisitor {
+    std::size_t capacity;
+    std::function<void()> yieldHook;
+    std::function<void(const QString&)> statusHook;
+    std::function<void(const std::string&, int)> skippedHook;
+    std::function<void(std::uint32_t)> foundHook;
+
+    DateScanCriteria criteria;
+    DayRange days{DateScanCriteria{}};
+    QString pendingPattern; // a new pattern waits for the next folder
+    bool patternChanged = false;
+    WildcardPattern pattern;
+    bool abortScan = false;
+    bool rootPending = false;
+    std::uint32_t folder = ScanPlaces::None; // the current folder's place, once a file of it was found
+    std::int64_t files = 0;
+
+    FolderWalker walker;
+    FileTimePacker packer;
+    ScanPlaces places;
+    std::vector<DateRecord> records;
+    std::string names;
+    std::vector<QString> typeNames;
+    std::vector<std::string> typeUtf8;
+    mutable std::vector<std::string> folderShown; // display texts in UTF-8, made once per folder
+    std::unordered_map<std::string, std::uint32_t, TransparentHash, std::equal_to<>> types;
+    mutable FileDateTimeTexts texts;
+
+    explicit Impl(std::size_t cap) : capacity(cap) {}
+
+    std::string_view nameOf(std::size_t i) const {
+        const std::size_t end = i + 1 < records.size() ? records[i + 1].nameOffset : names.size();
+        return {names.data() + records[i].nameOffset, end - records[i].nameOffset};
+    }
+
+    std::uint32_t typeOf(std::string_view name) {
+        const std::size_t dot = name.rfind('.');
+        const std::string_view ext = dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+        if (auto it = types.find(ext); it != types.end())
+            return it->second;
+        const auto index = std::uint32_t(typeNames.size());
+        typeNames.push_back(ext.empty() ? QString() : FileTypeName(DisplayText(ext)));
+        const QByteArray utf8 = typeNames.back().toUtf8();
+        typeUtf8.emplace_back(utf8.constData(), std::size_t(utf8.size()));
+        types.emplace(std::string(ext), index);
+        return index;
+    }
+
+    void refuse() {
+        abortScan = true;
+        ShowWarningMessage(kListFull);
+    }
+
+    // FolderVisitor
+    bool shouldStop() override { return abortScan; }
+    // Every found file's line shows its creation date, whatever the date tested.
+    bool wantsCreationTime() override { return true; }
+    void enterFolder(const FolderHandle& f) override {
+        if (rootPending) {
+            rootPending = false;
+            if (!places.addRoot(f.path(), f.identity()))
+                refuse();
+        }
+        if (statusHook)
+            statusHook(DisplayText(f.path()));
+    }
+    void yield() override {
+        if (yieldHook)
+            yieldHook();
+    }
+    void beginFiles(const FolderHandle& f) override {
+        folder = ScanPlaces::None;
+        if (patternChanged) {
+            pattern = WildcardPattern(pendingPattern);
+            patternChanged = false;
+        }
+        if (statusHook)
+            statusHook(DisplayText(f.path()));
+    }
+    bool wantsFile(std::string_view name) override { return pattern.matches(name); }
+    void file(const FolderHandle& f, const FsEntry& entry) override {
+        ++files;
+        // Only the time tested is packed for every file; the others only for a file found.
+        const struct timespec& tested = criteria.kind == DateKind::Accessed ? entry.lastAccess
+                                        : criteria.kind == DateKind::Modified ? entry.lastWrite
+                                                                              : entry.creation;
+        const std::uint32_t packedTested =
+            criteria.kind == DateKind::Created && !entry.hasCreation ? 0 : packer.pack(tested);
+        if (!days.contains(packedTested))
+            return;
+        if (records.size() >= capacity || names.size() + entry.name.size() > 0xFFFFFFFFu) {
+            refuse();
+            return;
+        }
+        if (folder == ScanPlaces::None) {
+            folder = places.addFolder(f.path(), f.identity());
+            if (folder == ScanPlaces::None) {
+                refuse();
+                return;
+            }
+        }
+        DateRecord r{};
+        r.size = entry.size;
+        r.inode = entry.inode;
+        r.nameOffset = std::uint32_t(names.size());
+        r.folder = folder;
+        r.created = entry.hasCreation ? packer.pack(entry.creation) : 0;
+        r.accessed = packer.pack(entry.lastAccess);
+        r.modified = packer.pack(entry.lastWrite);
+        r.type = typeOf(entry.name);
+        names += entry.name;
+        records.push_back(r);
+        if (foundHook)
+            foundHook(std::uint32_t(records.size() - 1));
+    }
+    void folderSkipped(const std::string& path, int error) override {
+        if (error != EXDEV && skippedHook)
+            skippedHook(path, error);
+    }
+
+    QString folderText(const DateRecord& r) const { return DisplayText(places.folderPath(r.folder)); }
+    QString nameText(std::size_t i) const { return DisplayText(nameOf(i)); }
+};
+
+DateRangeEngine::DateRangeEngine(std::size_t capacity) : d(std::make_unique<Impl>(capacity)) {}
 DateRangeEngine::~DateRangeEngine() = default;
-void DateRangeEngine::setYieldHook(std::function<void()>) {}
-void DateRangeEngine::setStatusHook(std::function<void(const QString&)>) {}
-void DateRangeEngine::setSkippedFolderHook(std::function<void(const std::string&, int)>) {}
-void DateRangeEngine::setFoundHook(std::function<void(std::uint32_t)>) {}
-void DateRangeEngine::begin(const DateScanCriteria& c) { d->criteria = c, d->aborted = false; }
-void DateRangeEngine::updateCriteria(const DateScanCriteria& c) { d->criteria = c; }
-bool DateRangeEngine::scanDrive(const std::string&) { return true; }
-void DateRangeEngine::abort() { d->aborted = true; }
-bool DateRangeEngine::aborted() const { return d->aborted; }
+
+void DateRangeEngine::setYieldHook(std::function<void()> hook) { d->yieldHook = std::move(hook); }
+void DateRangeEngine::setStatusHook(std::function<void(const QString&)> hook) { d->statusHook = std::move(hook); }
+void DateRangeEngine::setSkippedFolderHook(std::function<void(const std::string&, int)> hook) {
+    d->skippedHook = std::move(hook);
+}
+void DateRangeEngine::setFoundHook(std::function<void(std::uint32_t)> hook) { d->foundHook = std::move(hook); }
+
+void DateRangeEngine::begin(const DateScanCriteria& criteria) {
+    d->criteria = criteria;
+    d->days = DayRange(criteria);
+    d->pattern = WildcardPattern(criteria.pattern);
+    d->patternChanged = false;
+    d->abortScan = false;
+    d->files = 0;
+    d->walker.reset();
+    d->packer = FileTimePacker();
+    d->places.clear();
+    d->folderShown = {};
+    d->records = {};
+    d->names = {};
+    d->typeNames = {};
+    d->typeUtf8 = {};
+    d->types = {};
+    d->texts.clear();
+}
+
+void DateRangeEngine::updateCriteria(const DateScanCriteria& criteria) {
+    // The dates cannot change during a scan: only what the window leaves enabled is taken.
+    d->criteria.kind = criteria.kind;
+    d->criteria.range = criteria.range;
+    d->days = DayRange(d->criteria);
+    if (criteria.pattern != d->criteria.pattern) {
+        d->criteria.pattern = criteria.pattern;
+        d->pendingPattern = criteria.pattern;
+        d->patternChanged = true;
+    }
+}
+
+bool DateRangeEngine::scanDrive(const std::string& rootPath) {
+    if (d->abortScan)
+        return true;
+    d->rootPending = true;
+    const bool walked = d->walker.walk(rootPath, *d);
+    d->rootPending = false;
+    return walked;
+}
+
+void DateRangeEngine::abort() { d->abortScan = true; }
+bool DateRangeEngine::aborted() const { return d->abortScan; }
 const DateScanCriteria& DateRangeEngine::criteria() const { return d->criteria; }
-std::int64_t DateRangeEngine::filesSeen() const { return 0; }
-bool DateRangeEngine::inDateRange(std::uint32_t, const DateScanCriteria&) { return false; }
-std::size_t DateRangeEngine::resultCount() const { return 0; }
-QString DateRangeEngine::resultLine(std::size_t) const { return {}; }
-QStringList DateRangeEngine::resultLines() const { return {}; }
-void DateRangeEngine::appendResultLineUtf8(std::size_t, std::string&) const {}
-void DateRangeEngine::appendResultPath(std::size_t, std::string&) const {}
-std::string DateRangeEngine::resultPath(std::size_t) const { return {}; }
-std::int64_t DateRangeEngine::resultSize(std::size_t) const { return 0; }
-ListedEntry DateRangeEngine::resultEntry(std::size_t) const { return {}; }
-QString DateRangeEngine::cellText(std::uint32_t, int) const { return {}; }
+std::int64_t DateRangeEngine::filesSeen() const { return d->files; }
+
+std::size_t DateRangeEngine::resultCount() const { return d->records.size(); }
+
+QString DateRangeEngine::resultLine(std::size_t index) const {
+    if (index >= d->records.size())
+        return {};
+    const DateRecord& r = d->records[index];
+    return d->nameText(index).leftJustified(kNameWidth, u' ') + u'\t' + FileDateText(r.created) + u'\t' +
+           FileDateText(r.accessed) + u'\t' + FileDateText(r.modified) + u'\t' + d->folderText(r) + u'\t' +
+           d->typeNames[r.type];
+}
+
+QStringList DateRangeEngine::resultLines() const {
+    QStringList lines;
+    lines.reserve(qsizetype(d->records.size()));
+    for (std::size_t i = 0; i < d->records.size(); ++i)
+        lines.append(resultLine(i));
+    return lines;
+}
+
+void DateRangeEngine::appendResultLineUtf8(std::size_t index, std::string& out) const {
+    if (index >= d->records.size())
+        return;
+    const DateRecord& r = d->records[index];
+    const std::size_t start = out.size();
+    AppendDisplayUtf8(d->nameOf(index), out);
+    const int units = Utf16Units(std::string_view(out).substr(start));
+    if (units < kNameWidth)
+        out.append(std::size_t(kNameWidth - units), ' ');
+    for (std::uint32_t v : {r.created, r.accessed, r.modified}) {
+        out += '\t';
+        out += d->texts.dateText(FileDateTimeTexts::dateKey(v));
+    }
+    out += '\t';
+    if (d->folderShown.size() <= r.folder)
+        d->folderShown.resize(d->places.folderCount());
+    std::string& shown = d->folderShown[r.folder];
+    if (shown.empty())
+        AppendDisplayUtf8(d->places.folderPath(r.folder), shown);
+    out += shown;
+    out += '\t';
+    out += d->typeUtf8[r.type];
+}
+
+void DateRangeEngine::appendResultPath(std::size_t index, std::string& out) const {
+    if (index < d->records.size())
+        out += d->places.path(d->records[index].folder, d->nameOf(index));
+}
+
+std::string DateRangeEngine::resultPath(std::size_t index) const {
+    std::string path;
+    appendResultPath(index, path);
+    return path;
+}
+
+std::int64_t DateRangeEngine::resultSize(std::size_t index) const {
+    return index < d->records.size() ? d->records[index].size : 0;
+}
+
+ListedEntry DateRangeEngine::resultEntry(std::size_t index) const {
+    if (index >= d->records.size())
+        return {};
+    const DateRecord& r = d->records[index];
+    ListedEntry e = d->places.entry(r.folder, d->nameOf(index), r.inode);
+    e.size = r.size;
+    e.modified = r.modified;
+    e.modifiedKnown = true;
+    return e;
+}
+
+QString DateRangeEngine::cellText(std::uint32_t key, int column) const {
+    if (key >= d->records.size())
+        return {};
+    const DateRecord& r = d->records[key];
+    switch (column) {
+    case 0:
+        return d->nameText(key);
+    case 1:
+        return FileDateText(r.accessed);
+    case 2:
+        return FileDateText(r.created);
+    case 3:
+        return FileDateText(r.modified);
+    case 4:
+        return d->folderText(r);
+    case 5:
+        return d->typeNames[r.type];
+    default:
+        return {};
+    }
+}

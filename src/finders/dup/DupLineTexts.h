@@ -13,16 +13,7 @@ namespace DupLine {
 
 constexpr std::string_view MarkerBytes = "*(SEARCHPATH)*";
 
-// UTF-16 units of a UTF-8 text: the width "%-14s" pads by.
-inline int utf16Units(std::string_view utf8) {
-    int n = 0;
-    for (char ch : utf8) {
-        auto c = static_cast<unsigned char>(ch);
-        if ((c & 0xC0) != 0x80)
-            n += c >= 0xF0 ? 2 : 1;
-    }
-    return n;
-}
+inline int utf16Units(std::string_view utf8) { return Utf16Units(utf8); }
 
 // The size text with " K", as bytes (digits, spaces and "." only, so folding does not matter).
 inline std::size_t sizeTextBytes(std::int64_t size, char* out) {

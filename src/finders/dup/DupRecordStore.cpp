@@ -28,7 +28,7 @@ std::size_t timeKey(std::uint32_t v) { return FileDateTimeTexts::timeKey(v); }
 void DupRecordStore::clear() {
     m_records = {};
     m_names = {};
-    m_roots = {};
+    m_places.clear();
     m_folders = {};
     m_typeNames = {};
     m_typeUtf8 = {};
@@ -38,32 +38,14 @@ void DupRecordStore::clear() {
 }
 
 bool DupRecordStore::addRoot(const std::string& path, EntryIdentity identity) {
-    if (m_roots.size() >= std::numeric_limits<std::uint32_t>::max())
-        return false;
-    m_roots.push_back({path, identity});
-    return true;
+    return m_places.addRoot(path, identity);
 }
 
 bool DupRecordStore::addFolder(const std::string& path, bool searchPath, EntryIdentity identity) {
     // The folder index shares its word with a flag: 31 bits.
-    if (m_roots.empty() || m_folders.size() >= (std::uint32_t(1) << 31) - 1)
-        return false;
-    const std::string& root = m_roots.back().path;
-    std::size_t relative = 0;
-    if (path == root)
-        relative = path.size();
-    else if (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
-             (root.back() == '/' || path[root.size()] == '/'))
-        relative = root.back() == '/' ? root.size() : root.size() + 1;
-    else
-        return false; // not below the root: there would be no way to reach it from there
-    if (path.size() > std::numeric_limits<std::uint32_t>::max())
+    if (m_folders.size() >= (std::uint32_t(1) << 31) - 1 || m_places.addFolder(path, identity) == ScanPlaces::None)
         return false;
     Folder f;
-    f.path = path;
-    f.identity = identity;
-    f.root = static_cast<std::uint32_t>(m_roots.size() - 1);
-    f.relative = static_cast<std::uint32_t>(relative);
     f.text = DisplayText(path);
     if (!f.text.endsWith(u'/'))
         f.text += u'/';
@@ -173,7 +155,7 @@ std::string DupRecordStore::path(std::size_t i) const {
 }
 
 void DupRecordStore::appendPath(std::size_t i, std::string& out) const {
-    const std::string& folder = m_folders[m_records[i].folder].path;
+    const std::string& folder = m_places.folderPath(m_records[i].folder);
     out += folder;
     if (folder.empty() || folder.back() != '/')
         out += '/';
@@ -201,15 +183,7 @@ void DupRecordStore::keepOnly(const std::vector<std::uint32_t>& order) {
 
 ListedEntry DupRecordStore::entry(std::size_t i) const {
     const DupRecord& r = m_records[i];
-    const Folder& f = m_folders[r.folder];
-    const Root& root = m_roots[f.root];
-    ListedEntry e;
-    e.root = root.path;
-    e.rootIdentity = root.identity;
-    e.folder = f.path.substr(f.relative);
-    e.folderIdentity = f.identity;
-    e.name = name(i);
-    e.identity = {f.identity.device, static_cast<ino_t>(r.inode)};
+    ListedEntry e = m_places.entry(r.folder, name(i), r.inode);
     e.isFolder = false;
     e.size = r.size;
     e.modified = r.modified;
@@ -267,11 +241,9 @@ QString DupRecordStore::line(std::size_t i, bool dupMode) const {
 
 std::size_t DupRecordStore::memoryBytes() const {
     std::size_t bytes = m_records.capacity() * sizeof(DupRecord) + m_names.capacity();
-    for (const Root& r : m_roots)
-        bytes += sizeof(Root) + r.path.capacity();
+    bytes += m_places.memoryBytes();
     for (const Folder& f : m_folders)
-        bytes += sizeof(Folder) + f.path.capacity() + std::size_t(f.text.capacity()) * 2 + f.shown.capacity() +
-                 f.folded.capacity();
+        bytes += sizeof(Folder) + std::size_t(f.text.capacity()) * 2 + f.shown.capacity() + f.folded.capacity();
     return bytes;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "common/FileDateTimeTexts.h"
+#include "common/ScanPlaces.h"
 #include "platform/ListedEntry.h"
 
 #include <QString>
@@ -82,18 +83,11 @@ public:
     std::size_t memoryBytes() const;
 
 private:
-    struct Root {
-        std::string path; // as opened for the walk
-        EntryIdentity identity;
-    };
+    // The display side of a folder; its path and identity are in m_places under the same index.
     struct Folder {
-        std::string path;    // exact bytes
         QString text;        // display text ending in "/" (no marker)
         std::string shown;   // text in UTF-8
         std::string folded;  // shown with a-z folded, for ordering
-        EntryIdentity identity;
-        std::uint32_t root = 0;      // index of its root
-        std::uint32_t relative = 0;  // where the path below the root begins in path
         bool searchPath = false;
     };
     struct Ranks;
@@ -118,7 +112,7 @@ private:
 
     std::vector<DupRecord> m_records;
     std::string m_names;
-    std::vector<Root> m_roots;
+    ScanPlaces m_places;
     std::vector<Folder> m_folders;
     std::vector<QString> m_typeNames;
     std::vector<std::string> m_typeUtf8;
