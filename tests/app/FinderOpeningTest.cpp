@@ -1,14 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ScreenshotDir.h"
 #include "app/TfrmMain.h"
+#include "finders/daterange/ui/TfrmMods.h"
+#include "finders/daterange/ui/TfrmPickDate.h"
 #include "finders/dup/ui/TfrmDup.h"
 #include "folderhogs/ui/TfrmDirHog.h"
+#include "platform/CurrentFolder.h"
 #include "support/RecordingMessageService.h"
 #include "support/TempTree.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDateTime>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -74,23 +79,84 @@ TEST(MainWindow, EachFinderOpeningTakesTheModeOfItsButton) {
     EXPECT_TRUE(frm.isVisible());
 }
 
-TEST(MainWindow, FolderHogsOpensModallyAndIsDestroyedAfterUse) {
+// Presses a main window button whose tool window closes with its Close button; returns the caption
+// of the window that opened modally over the main window ("" when none did), and checks that the
+// window is destroyed after use.
+template <class Tool> QString OpenAndCloseTool(const char* buttonName) {
     RecordingMessageService messages;
     TfrmMain frm;
     frm.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
-    bool modal = false;
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&frm));
+    QString caption;
     QTimer::singleShot(0, [&] {
-        auto* hogs = qobject_cast<TfrmDirHog*>(QApplication::activeModalWidget());
-        modal = hogs && hogs->isModal() && hogs->parentWidget() == &frm;
-        if (hogs)
-            QTest::mouseClick(hogs->findChild<QPushButton*>(QStringLiteral("btClose")), Qt::LeftButton);
+        auto* tool = qobject_cast<Tool*>(QApplication::activeModalWidget());
+        if (!tool)
+            return;
+        if (tool->isModal() && tool->parentWidget() == &frm)
+            caption = tool->windowTitle();
+        QTest::mouseClick(tool->template findChild<QPushButton*>(QStringLiteral("btClose")), Qt::LeftButton);
     });
-    QTest::mouseClick(frm.findChild<QPushButton*>(QStringLiteral("btDirHogs")), Qt::LeftButton);
-    EXPECT_TRUE(modal);
+    QTest::mouseClick(frm.findChild<QPushButton*>(QString::fromLatin1(buttonName)), Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(frm.findChildren<TfrmDirHog*>().isEmpty());
+    EXPECT_TRUE(frm.findChildren<Tool*>().isEmpty());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    return caption;
+}
+
+TEST(MainWindow, FolderHogsOpensModallyAndIsDestroyedAfterUse) {
+    EXPECT_EQ(OpenAndCloseTool<TfrmDirHog>("btDirHogs"), QStringLiteral("Folder Hogs"));
+}
+
+TEST(MainWindow, FilesAccessedOpensTheDateRangeFinderModallyAndDestroysItAfterUse) {
+    EXPECT_EQ(OpenAndCloseTool<TfrmMods>("btFiles"), QStringLiteral("Files in a range of dates"));
+}
+
+// The documentation's picture of the date-range finder after a search for files nobody opened in
+// years, and of its date picker.
+TEST(Screenshots, DateRangeResults) {
+    RecordingMessageService messages;
+    TempTree drive;
+    const std::int64_t K = 1024;
+    struct Old {
+        const char* path;
+        std::int64_t size;
+        QDate accessed;
+    };
+    for (const Old& f : {Old{"Documents/Taxes/return-2016.pdf", 840 * K, QDate(2017, 4, 12)},
+                         Old{"Documents/Letters/landlord.odt", 36 * K, QDate(2016, 9, 3)},
+                         Old{"Downloads/driver-setup.run", 48 * 1024 * K, QDate(2018, 1, 22)},
+                         Old{"Music/Live/concert-1999.flac", 310 * 1024 * K, QDate(2019, 11, 30)},
+                         Old{"Pictures/Scans/receipt-0412.png", 2 * 1024 * K, QDate(2015, 6, 8)},
+                         Old{"Projects/thesis/draft-3.tex", 120 * K, QDate(2020, 2, 14)},
+                         Old{"Projects/thesis/figures.zip", 9 * 1024 * K, QDate(2020, 2, 14)},
+                         Old{"Videos/holiday.mp4", 650 * 1024 * K, QDate(2024, 8, 1)}}) {
+        drive.file(f.path, f.size);
+        const std::time_t at = QDateTime(f.accessed, QTime(10, 30)).toSecsSinceEpoch();
+        drive.setTimes(f.path, at, at);
+    }
+    qputenv("VANTOREL_DRIVES", QByteArray("C=") + QByteArray::fromStdString(drive.root()));
+    CurrentFolder::set(drive.root());
+
+    TfrmMods mods;
+    mods.setClock([] { return QDate(2025, 3, 1); });
+    mods.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mods));
+    mods.findChild<QLineEdit*>(QStringLiteral("dtStart"))->setText(QStringLiteral("1/1/2015"));
+    mods.findChild<QLineEdit*>(QStringLiteral("dtEnd"))->setText(QStringLiteral("12/31/2020"));
+    QTest::mouseClick(mods.findChild<QPushButton*>(QStringLiteral("btOK")), Qt::LeftButton);
+    auto* grid = mods.findChild<QTableView*>(QStringLiteral("grid"));
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->model()->rowCount(), 7) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    mods.gridDblClick(); // the first row marked
+    EXPECT_FALSE(SaveScreenshot(&mods, QStringLiteral("date-range-results")).isEmpty());
+
+    TfrmPickDate picker;
+    picker.setClock([] { return QDate(2025, 3, 1); });
+    picker.setSelectedDate(QDate(2020, 12, 31));
+    picker.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&picker));
+    EXPECT_FALSE(SaveScreenshot(&picker, QStringLiteral("date-picker")).isEmpty());
+    qunsetenv("VANTOREL_DRIVES");
 }
 
 // The documentation's picture of the duplicate finder after a scan of a small generated drive.

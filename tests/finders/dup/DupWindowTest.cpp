@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "common/StringGridModel.h"
 #include "finders/dup/ui/TfrmDup.h"
-#include "platform/CurrentFolder.h"
-#include "support/RecordingMessageService.h"
+#include "support/FinderWindowTest.h"
 #include "support/ScopedMount.h"
-#include "support/TempTree.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,13 +15,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -33,40 +27,15 @@
 #include <unistd.h>
 
 namespace {
-void SaveShot(QWidget& w, const QString& name) {
-    const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots");
-    QDir().mkpath(dir);
-    w.grab().save(dir + QLatin1Char('/') + name);
-}
-
-// A fixture drive C: with the current folder on it, and the window under test.
-class DupWindow : public ::testing::Test {
+// The window under test in either mode.
+class DupWindow : public FinderWindowTest<TfrmDup> {
 protected:
-    TempTree tree;
-    RecordingMessageService messages;
-    std::unique_ptr<TfrmDup> w;
-
-    void SetUp() override {
-        qputenv("VANTOREL_DRIVES", QString::fromStdString("C=" + tree.root()).toUtf8());
-        CurrentFolder::set(tree.root());
-    }
-    void TearDown() override {
-        w.reset();
-        qunsetenv("VANTOREL_DRIVES");
-    }
     void open(bool dupMode) {
         w = std::make_unique<TfrmDup>(dupMode);
         w->show();
         QCoreApplication::processEvents();
     }
-    template <class T> T* child(const char* name) const {
-        T* c = w->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(c, nullptr) << name;
-        return c;
-    }
-    QPushButton* button(const char* name) const { return child<QPushButton>(name); }
     QString status() const { return child<QLabel>("pnlSel")->text(); }
-    QTableView* grid() const { return child<QTableView>("grid"); }
     void setNum(const char* name, const QString& text) {
         child<QLineEdit>(name)->setText(text);
         if (QString::fromLatin1(name) == QLatin1String("num1"))
@@ -74,18 +43,7 @@ protected:
         else
             w->num2Exit();
     }
-    void selectRow(int gridRow) { grid()->setCurrentIndex(w->gridModel()->index(gridRow - 1, 0)); }
     std::string rowPath(int gridRow) const { return w->engine().resultPath(w->gridModel()->keyOf(gridRow)); }
-    void doubleClickRow(int gridRow) {
-        QTableView* g = grid();
-        const QRect rect = g->visualRect(w->gridModel()->index(gridRow - 1, 1));
-        // What a real double click delivers: press, release, double click, release.
-        QTest::mousePress(g->viewport(), Qt::LeftButton, {}, rect.center());
-        QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, rect.center());
-        QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, rect.center());
-        QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, rect.center());
-    }
-    QAction* action(const char* name) const { return w->findChild<QAction*>(QString::fromLatin1(name)); }
     int totalColumnWidth() const {
         int total = 0;
         for (int c = 0; c < w->gridModel()->columnCount(); ++c)
@@ -623,17 +581,7 @@ TEST_F(DupWindow, PrintedReportHoldsTheTitleAndEveryRow) {
     button("btScan")->click();
     ASSERT_EQ(w->rowsFilled(), 2);
 
-    QTemporaryDir out;
-    const QString pdf = out.filePath(QStringLiteral("report.pdf"));
-    QPrinter printer;
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdf);
-    w->printTo(printer);
-
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    ASSERT_TRUE(text.waitForFinished(30000));
-    const QString report = QString::fromUtf8(text.readAllStandardOutput());
+    const QString report = PrintedReport(*w);
     EXPECT_TRUE(report.contains(QStringLiteral("File Hogs larger or equal to KB (256000 bytes) matching *.* on drive(s) C:")))
         << report.toStdString();
     EXPECT_TRUE(report.contains(QStringLiteral("Printed : ")));
@@ -649,25 +597,7 @@ TEST_F(DupWindow, DeleteHandOffClosesOnOkAndKeepsMarksOnCancel) {
     button("btScan")->click();
     ASSERT_EQ(w->rowsFilled(), 2);
     doubleClickRow(2);
-    std::vector<ListedEntry> handed;
-    double handedBytes = 0;
-    int answer = QDialog::Rejected;
-    w->setDeleteConfirmation([&](QWidget*, const std::vector<ListedEntry>& files, double bytes) {
-        handed = files;
-        handedBytes = bytes;
-        return answer;
-    });
-    button("btDelete")->click();
-    ASSERT_EQ(handed.size(), 1u);
-    EXPECT_EQ(handed[0].path(), rowPath(2));
-    EXPECT_EQ(handedBytes, 300.0 * 1024);
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_TRUE(w->gridModel()->isMarked(2));
-
-    answer = QDialog::Accepted;
-    button("btDelete")->click();
-    EXPECT_FALSE(w->isVisible());
-    EXPECT_EQ(w->result(), QDialog::Accepted);
+    checkDeleteHandOff(2, rowPath(2), 300.0 * 1024);
 }
 
 TEST_F(DupWindow, TheRealConfirmationGetsTheMarkedFilesAndItsCancelKeepsThem) {

@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "common/StringGridModel.h"
 #include "delete/DeletionTotals.h"
 #include "delete/ui/TfrmReallyDelete.h"
 #include "folderhogs/ui/TfrmDirHog.h"
-#include "platform/CurrentFolder.h"
-#include "support/RecordingMessageService.h"
-#include "support/TempTree.h"
+#include "support/FinderWindowTest.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,11 +10,8 @@
 #include <QClipboard>
 #include <QDir>
 #include <QLabel>
-#include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -31,35 +25,15 @@ void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStd
 namespace {
 const QString kAbortLine = QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER");
 
-// A fixture drive C: with the current folder on it, and the window under test.
-class DirHogWindow : public ::testing::Test {
+// The window under test.
+class DirHogWindow : public FinderWindowTest<TfrmDirHog> {
 protected:
-    TempTree tree;
-    RecordingMessageService messages;
-    std::unique_ptr<TfrmDirHog> w;
-
-    void SetUp() override {
-        qputenv("VANTOREL_DRIVES", QString::fromStdString("C=" + tree.root()).toUtf8());
-        CurrentFolder::set(tree.root());
-    }
-    void TearDown() override {
-        w.reset();
-        qunsetenv("VANTOREL_DRIVES");
-    }
     void open(std::size_t capacity = FolderSizeEngine::DefaultCapacity) {
         w = std::make_unique<TfrmDirHog>(nullptr, capacity);
         w->show();
         QCoreApplication::processEvents();
     }
-    template <class T> T* child(const char* name) const {
-        T* c = w->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(c, nullptr) << name;
-        return c;
-    }
-    QPushButton* button(const char* name) const { return child<QPushButton>(name); }
-    QAction* action(const char* name) const { return child<QAction>(name); }
     QString status() const { return child<QLabel>("pnlScan")->text(); }
-    QTableView* grid() const { return child<QTableView>("grid"); }
     QString cell(int row, int column) const { return w->gridModel()->cellText(row, column); }
     std::string rowPath(int row) const { return w->engine().resultPath(w->gridModel()->keyOf(row)); }
     int rowOf(const std::string& path) const {
@@ -68,14 +42,6 @@ protected:
                 return row;
         ADD_FAILURE() << "no row for " << path;
         return 0;
-    }
-    void doubleClickRow(int row) {
-        const QPoint at = grid()->visualRect(w->gridModel()->index(row - 1, 1)).center();
-        // What a real double click delivers: press, release, double click, release.
-        QTest::mousePress(grid()->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseRelease(grid()->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseRelease(grid()->viewport(), Qt::LeftButton, {}, at);
     }
     // The delete of a row (by a double-click) with the confirmation answered by one of its buttons.
     void deleteRow(int row, const char* choice) {
@@ -358,15 +324,7 @@ TEST_F(DirHogWindow, TwoDrivesPrintedAndBrowsed) {
     EXPECT_EQ(rowPath(1), other.path("d-folder"));
     EXPECT_EQ(w->printTitle(), QStringLiteral("Folder hogs on drive(s) C: D: "));
 
-    QTemporaryDir out;
-    QPrinter printer;
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(out.filePath(QStringLiteral("report.pdf")));
-    w->printTo(printer);
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), printer.outputFileName(), QStringLiteral("-")});
-    ASSERT_TRUE(text.waitForFinished(30000));
-    const QString report = QString::fromUtf8(text.readAllStandardOutput());
+    const QString report = PrintedReport(*w);
     for (const QString& expected : {QStringLiteral("Folder hogs on drive(s) C: D:"), QStringLiteral("Printed : "),
                                     QStringLiteral("Latest File Access"), QStringLiteral("d-folder")})
         EXPECT_TRUE(report.contains(expected)) << expected.toStdString() << "\n" << report.toStdString();

@@ -438,9 +438,7 @@ void TfrmMods::scan() {
     criteria.kind = chosenKind();
     criteria.range = chosenRange();
     criteria.start = ParseFileDateText(dtStart->text());
-    criteria.end = ParseFileDateText(dtEnd->text());
-    if (!criteria.end.isValid()) // unused unless the range becomes "In between" during the walk
-        criteria.end = criteria.start;
+    criteria.end = ParseFileDateText(dtEnd->text()); // may be unreadable while it is not used
     criteria.pattern = cbWildCard->currentText();
     m_userAborted = false;
     m_found.clear();

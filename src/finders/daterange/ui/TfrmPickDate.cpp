@@ -64,7 +64,6 @@ TfrmPickDate::TfrmPickDate(QWidget* parent) : QDialog(parent), m_today([] { retu
 
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
-    setSelectedDate(QDate());
 }
 
 void TfrmPickDate::setClock(std::function<QDate()> today) { m_today = std::move(today); }
@@ -88,7 +87,8 @@ void TfrmPickDate::showEvent(QShowEvent* event) {
 void TfrmPickDate::FormShow() {
     btnOk->setText(QString());
     btnCancel->setText(QString());
-    Calendar->setSelectedDate(m_selected);
+    // Nothing set means today as well.
+    Calendar->setSelectedDate(m_selected.isValid() ? m_selected : today());
     Calendar->setFocus();
 }
 

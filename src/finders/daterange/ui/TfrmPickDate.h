@@ -44,7 +44,7 @@ private:
     void showMonthText();
 
     std::function<QDate()> m_today;
-    QDate m_selected;
+    QDate m_selected; // invalid until set
 
     QFrame* Panel1 = nullptr;
     PickDateCalendar* Calendar = nullptr;
