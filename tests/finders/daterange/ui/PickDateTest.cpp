@@ -7,11 +7,10 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
-#include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 void PrintTo(const QString& text, std::ostream* out); // readable failures, in ModsWindowTest.cpp
@@ -40,22 +39,6 @@ protected:
 };
 } // namespace
 
-TEST_F(PickDate, IsABorderlessPopUpWithPictureButtonsAndHints) {
-    EXPECT_TRUE(picker.windowFlags().testFlag(Qt::Popup));
-    EXPECT_EQ(picker.size(), QSize(285, 202));
-    const auto* ok = picker.findChild<QPushButton*>(QStringLiteral("btnOk"));
-    const auto* cancel = picker.findChild<QPushButton*>(QStringLiteral("btnCancel"));
-    ASSERT_TRUE(ok && cancel);
-    picker.show();
-    EXPECT_TRUE(ok->text().isEmpty() && !ok->icon().isNull());
-    EXPECT_TRUE(cancel->text().isEmpty() && !cancel->icon().isNull());
-    EXPECT_EQ(ok->toolTip(), QStringLiteral("Select date"));
-    EXPECT_EQ(cancel->toolTip(), QStringLiteral("Cancel"));
-    EXPECT_EQ(spinner("MonthSpinner")->toolTip(), QStringLiteral("Change the displayed month"));
-    EXPECT_EQ(spinner("YearSpinner")->toolTip(), QStringLiteral("Change the displayed year"));
-    EXPECT_EQ(spinner("MonthSpinner")->text(), QStringLiteral("June 2024"));
-}
-
 TEST_F(PickDate, SpinnersMoveByAMonthOrAYearKeepingTheDayInTheTargetMonth) {
     picker.show();
     struct Step {
@@ -77,12 +60,11 @@ TEST_F(PickDate, SpinnersMoveByAMonthOrAYearKeepingTheDayInTheTargetMonth) {
         SCOPED_TRACE(s.from.toString(Qt::ISODate).toStdString() + " " + s.spinner + (s.up ? " +" : " -"));
         picker.setSelectedDate(s.from);
         UpDownSpinner* spin = spinner(s.spinner);
-        QTest::mouseClick(s.up ? static_cast<QWidget*>(spin->upButton()) : spin->downButton(), Qt::LeftButton);
+        QTest::mouseClick(s.up ? spin->upButton() : spin->downButton(), Qt::LeftButton);
         EXPECT_EQ(picker.selectedDate(), s.to);
     }
-    // The month spinner names the page shown, and the focus stays in the calendar.
+    // The month spinner names the page shown.
     EXPECT_EQ(spinner("MonthSpinner")->text(), QStringLiteral("March 1997"));
-    EXPECT_EQ(spinner("MonthSpinner")->upButton()->focusPolicy(), Qt::NoFocus);
 }
 
 TEST_F(PickDate, ZeroOrLessMeansTodayAndHomeGoesToToday) {
@@ -100,45 +82,26 @@ TEST_F(PickDate, ZeroOrLessMeansTodayAndHomeGoesToToday) {
     QTest::keyClick(days(), Qt::Key_Home);
     EXPECT_EQ(picker.selectedDate(), kToday);
     EXPECT_EQ(spinner("MonthSpinner")->text(), QStringLiteral("June 2024"));
-    // Other keys still move the calendar's day.
-    QTest::keyClick(days(), Qt::Key_Right);
-    EXPECT_EQ(picker.selectedDate(), kToday.addDays(1));
 }
 
-TEST_F(PickDate, DoubleClickAndOkConfirmEscAndCancelDoNot) {
-    enum class How { DoubleClick, Ok, Esc, Cancel };
-    for (How how : {How::DoubleClick, How::Ok, How::Esc, How::Cancel}) {
-        SCOPED_TRACE(int(how));
+TEST_F(PickDate, ADoubleClickOnADayConfirmsItEscCancels) {
+    for (bool doubleClick : {true, false}) {
         TfrmPickDate pick;
         pick.setSelectedDate(QDate(1996, 3, 15));
         QTimer::singleShot(0, &pick, [&] {
             auto* view = pick.findChild<QTableView*>();
-            switch (how) {
-            case How::DoubleClick: {
-                // What a real double click on the 20th delivers.
-                const QPoint at = DayCell(view, 20, 1, 6).center();
-                QTest::mousePress(view->viewport(), Qt::LeftButton, {}, at);
-                QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
-                QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
-                break;
-            }
-            case How::Ok:
-                QTest::mouseClick(pick.findChild<QPushButton*>(QStringLiteral("btnOk")), Qt::LeftButton);
-                break;
-            case How::Esc:
+            if (!doubleClick) {
                 QTest::keyClick(view, Qt::Key_Escape);
-                break;
-            case How::Cancel:
-                QTest::mouseClick(pick.findChild<QPushButton*>(QStringLiteral("btnCancel")), Qt::LeftButton);
-                break;
+                return;
             }
+            // What a real double click on the 20th delivers.
+            const QPoint at = DayCell(view, 20, 1, 6).center();
+            QTest::mousePress(view->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
         });
-        const int result = pick.exec();
-        const bool confirmed = how == How::DoubleClick || how == How::Ok;
-        EXPECT_EQ(result, confirmed ? QDialog::Accepted : QDialog::Rejected);
-        if (how == How::DoubleClick) {
-            EXPECT_EQ(pick.selectedDate(), QDate(1996, 3, 20));
-        }
+        EXPECT_EQ(pick.exec(), doubleClick ? QDialog::Accepted : QDialog::Rejected);
+        EXPECT_EQ(pick.selectedDate(), doubleClick ? QDate(1996, 3, 20) : QDate(1996, 3, 15));
     }
 }
 
@@ -147,6 +110,8 @@ TEST_F(PickDate, DayCellsAreButtonsTheSelectedOnePressedNeighbouringMonthsTealIn
     picker.setSelectedDate(QDate(1996, 3, 15));
     picker.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&picker));
+    EXPECT_TRUE(picker.windowFlags().testFlag(Qt::Popup));
+    EXPECT_EQ(picker.size(), QSize(285, 202));
     SaveShot(picker, QStringLiteral("date-picker.png"));
     const QImage shot = days()->viewport()->grab().toImage();
 
