@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/StringGridModel.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 StringGridModel::StringGridModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -51,7 +52,9 @@ void StringGridModel::appendKeyRows(const std::vector<std::uint32_t>& keys) {
         return;
     const int at = rowCount();
     beginInsertRows({}, at, at + static_cast<int>(keys.size()) - 1);
-    m_rows.reserve(m_rows.size() + keys.size());
+    // Rows may come in many small batches while a walk runs: grow geometrically, never by the batch.
+    if (m_rows.capacity() < m_rows.size() + keys.size())
+        m_rows.reserve(std::max(m_rows.size() + keys.size(), 2 * m_rows.capacity()));
     for (std::uint32_t key : keys)
         m_rows.push_back(Row{key, -1, false});
     endInsertRows();

@@ -366,3 +366,4 @@ TEST_F(ModsWindow, TheClipboardEndsWithTheAbortLineOnlyAfterTheUsersAbort) {
     for (const char* hidden : {"btPrint", "btClip", "btSort", "btMark", "btDelete"})
         EXPECT_FALSE(button(hidden)->isVisible()) << hidden;
 }
+
