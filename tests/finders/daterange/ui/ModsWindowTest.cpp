@@ -366,4 +366,3 @@ TEST_F(ModsWindow, TheClipboardEndsWithTheAbortLineOnlyAfterTheUsersAbort) {
     for (const char* hidden : {"btPrint", "btClip", "btSort", "btMark", "btDelete"})
         EXPECT_FALSE(button(hidden)->isVisible()) << hidden;
 }
-
