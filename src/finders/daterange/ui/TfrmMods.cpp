@@ -67,7 +67,7 @@ TfrmMods::TfrmMods(QWidget* parent, std::size_t capacity)
     buildGrid();
     layout->addWidget(Panel1);
     layout->addWidget(grid, 1);
-    layout->addWidget(pnlScan);
+    layout->addWidget(pnlBase);
 
     // Alt+S on a disabled Start must not type an "s" into a date box or the wildcard box.
     new AltKeyGuard(this);
@@ -250,7 +250,14 @@ void TfrmMods::buildGrid() {
     PopupMenu1->addTopPanelItems(Panel1);
     PopupMenu1->serveAsContextMenu(grid);
 
-    pnlScan = new QLabel(this);
+    // The status bar along the bottom, holding the status line.
+    pnlBase = new QFrame(this);
+    pnlBase->setObjectName(QStringLiteral("pnlBase"));
+    pnlBase->setFixedHeight(Scaled(22, m_scale));
+    auto* base = new QVBoxLayout(pnlBase);
+    base->setContentsMargins(0, 0, 0, 0);
+    pnlScan = new QLabel(pnlBase);
+    base->addWidget(pnlScan);
     pnlScan->setObjectName(QStringLiteral("pnlScan"));
     pnlScan->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pnlScan->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);

@@ -151,6 +151,7 @@ private:
     QPushButton* btAbort = nullptr;
 
     ResultGridView* grid = nullptr;
+    QFrame* pnlBase = nullptr;
     QLabel* pnlScan = nullptr;
 
     FinderPopupMenu* PopupMenu1 = nullptr;
