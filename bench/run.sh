@@ -8,8 +8,8 @@
 #   No ROOT: the two standard trees are made in a temporary folder under /tmp, timed one after the
 #   other and removed again: 200,000 files (5 to 35 per folder) and 1,000,000 files in 1,000
 #   folders (big listings). Each needs a few seconds to make and little disk space (sparse files).
-#   The folder size scan is timed against du, and the date-range scan against find -newermt, on
-#   the 200,000-file tree (or on ROOT).
+#   The folder size scan is timed against du, the date-range scan against find -newermt and the
+#   statistics against a find -printf of the same figures, on the 200,000-file tree (or on ROOT).
 #
 # What is compared: "find" lists the files the tool lists (hidden files and folders pruned, as the
 # tool leaves them out) with the size, both times and the path that the tool's lines show:
@@ -123,16 +123,36 @@ bench_dates() {
   }'
 }
 
+# The statistics collection against find printing the figures it counts, output to /dev/null.
+bench_stats() {
+  local root=$1
+  find "$root" -xdev -type f -printf '%s %A@ %B@ %T@ %m %f\n' >/dev/null
+  "$cli" stats "$root" >/dev/null 2>&1 || true
+  local t_find c_find m_find t_stats c_stats m_stats
+  read -r t_find c_find m_find < <(measure find "$root" -xdev -type f -printf '%s %A@ %B@ %T@ %m %f\n')
+  read -r t_stats c_stats m_stats < <(measure "$cli" stats "$root")
+  awk -v tf="$t_find" -v cf="$c_find" -v mf="$m_find" -v ts="$t_stats" -v cs="$c_stats" -v ms="$m_stats" \
+      -v runs="$runs" -v root="$root" 'BEGIN {
+    printf "tree %s: statistics, best of %d runs\n", root, runs
+    printf "%-26s %8s %8s %8s %12s\n", "command", "seconds", "cpu", "ratio", "peak RSS KiB"
+    printf "%-26s %8.2f %8.2f %8s %12d\n", "find -printf (figures)", tf, cf, "1.00x", mf
+    printf "%-26s %8.2f %8.2f %7.2fx %12d\n", "stats", ts, cs, (tf > 0 ? ts / tf : 0), ms
+    printf "targets: ratio <= 1.00x (above 1.50x is a defect)\n\n"
+  }'
+}
+
 if [ $# -ge 1 ]; then
   bench_tree "$1"
   bench_folders "$1"
   bench_dates "$1"
+  bench_stats "$1"
 else
   work=$(mktemp -d /tmp/vantorel-bench.XXXXXX)
   python3 "$here/bench/make_tree.py" "$work/200k" >&2
   bench_tree "$work/200k"
   bench_folders "$work/200k"
   bench_dates "$work/200k"
+  bench_stats "$work/200k"
   rm -rf "$work/200k"
   python3 "$here/bench/make_tree.py" "$work/1m" --files 1000000 --folders 1000 >&2
   bench_tree "$work/1m"

@@ -54,6 +54,7 @@ const char* CliUsage() {
            "       vantorel-cli dates (--accessed | --created | --modified)\n"
            "                          (--before DATE | --between DATE1 DATE2 | --after DATE)\n"
            "                          [--match PATTERN] [--null] FOLDER...\n"
+           "       vantorel-cli stats FOLDER\n"
            "\n"
            "dups lists the files whose name occurs in more than one place (letter case ignored);\n"
            "with --exact the size in K must match too. hogs lists the files in the size range,\n"
@@ -63,7 +64,10 @@ const char* CliUsage() {
            "last access, creation or last modification falls on or before a date, between two\n"
            "dates (both included) or on or after a date, in the order the walk finds them; a file\n"
            "without such a time is found only by --before. DATE is written YYYY-MM-DD. Each\n"
-           "FOLDER is walked like a drive root, staying on its filesystem.\n"
+           "FOLDER is walked like a drive root, staying on its filesystem. stats counts every\n"
+           "file of FOLDER (hidden files and links too, hidden folders not entered) by size class,\n"
+           "age, attribute and type, and prints one record per line: files, size, accessed,\n"
+           "created, modified, attribute, type, cluster, disk and allocated.\n"
            "\n"
            "SIZE, in K (1 K = 1024 bytes), one of:\n"
            "  --larger K          files of K or more (default: --larger 250)\n"
@@ -92,7 +96,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         return true;
     }
     if (args.empty()) {
-        error = "missing command: dups, hogs, folders or dates (see --help)";
+        error = "missing command: dups, hogs, folders, dates or stats (see --help)";
         return false;
     }
     if (args[0] == "dups") {
@@ -105,8 +109,10 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         o.command = CliCommand::Folders;
     } else if (args[0] == "dates") {
         o.command = CliCommand::Dates;
+    } else if (args[0] == "stats") {
+        o.command = CliCommand::Stats;
     } else {
-        error = "unknown command '" + args[0] + "': use dups, hogs, folders or dates (see --help)";
+        error = "unknown command '" + args[0] + "': use dups, hogs, folders, dates or stats (see --help)";
         return false;
     }
     const bool sizes = o.command == CliCommand::Dups || o.command == CliCommand::Hogs;
@@ -230,6 +236,10 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
     }
     if (o.folders.empty()) {
         error = "no FOLDER given (see --help)";
+        return false;
+    }
+    if (o.command == CliCommand::Stats && o.folders.size() > 1) {
+        error = "stats takes one FOLDER";
         return false;
     }
     return true;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-enum class CliCommand { Dups, Hogs, Folders, Dates };
+enum class CliCommand { Dups, Hogs, Folders, Dates, Stats };
 
 // What the command line asks for: the command, its options and the folders.
 struct CliOptions {

@@ -10,6 +10,8 @@
 #include "finders/daterange/DateRangeEngine.h"
 #include "finders/dup/DupScanEngine.h"
 #include "folderhogs/FolderSizeEngine.h"
+#include "platform/DriveTable.h"
+#include "stats/StatisticsCollector.h"
 #include "platform/FolderHandle.h"
 
 #include <QCoreApplication>
@@ -18,6 +20,7 @@
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -162,6 +165,56 @@ int runDates(const CliOptions& options) {
     return writeOut(engine, options.nullSeparated);
 }
 
+// The statistics as records of TAB-joined fields, one per line.
+std::string statisticsText(const FileStatistics& s, const std::optional<DriveSpace>& space) {
+    std::string out;
+    auto line = [&out](std::initializer_list<std::string> fields) {
+        bool first = true;
+        for (const std::string& f : fields) {
+            if (!first)
+                out += '\t';
+            out += f;
+            first = false;
+        }
+        out += '\n';
+    };
+    auto n = [](std::int64_t v) { return std::to_string(v); };
+    line({"files", n(s.filesProcessed)});
+    for (std::size_t c = 1; c <= 9; ++c)
+        line({"size", n(std::int64_t(c)), n(s.sizes[c].files), n(s.sizes[c].bytes)});
+    const std::pair<const char*, const std::array<FileCount, 10>*> ages[] = {
+        {"accessed", &s.accessed}, {"created", &s.created}, {"modified", &s.modified}};
+    for (const auto& [kind, counts] : ages)
+        for (std::size_t c = 0; c <= 9; ++c)
+            line({kind, n(std::int64_t(c)), n((*counts)[c].files), n((*counts)[c].bytes)});
+    const std::pair<const char*, const FileCount*> attributes[] = {
+        {"hidden", &s.hidden}, {"read-only", &s.readOnly}, {"system", &s.system}, {"archive", &s.archive}};
+    for (const auto& [name, count] : attributes)
+        line({"attribute", name, n(count->files), n(count->bytes)});
+    for (const TypeCount& t : s.types)
+        line({"type", t.extension, n(t.count.files), n(t.count.bytes)});
+    line({"cluster", n(space ? space->clusterBytes : -1)});
+    line({"disk", n(space ? space->totalBytes : -1), n(space ? space->freeBytes : -1),
+          n(space ? space->totalBytes - space->freeBytes : -1)});
+    line({"allocated", n(s.allocatedBytes), n(s.lostBytes)});
+    return out;
+}
+
+int runStats(const CliOptions& options) {
+    StatisticsCollector collector;
+    Progress progress([&collector] { return collector.filesProcessed(); }, QStringLiteral(" files  "));
+    collector.setSkippedFolderHook(skippedFolderWarning(progress));
+    const std::string& root = options.folders.front();
+    if (progress.on())
+        collector.setFolderHook([&](const std::string& folder) { progress.folder(DisplayText(folder)); });
+    collector.collect(root);
+    progress.clear();
+    const std::optional<DriveSpace> space = DriveSpaceOfFolder(FolderHandle::open(root));
+    if (int failed = WriteAll(STDOUT_FILENO, statisticsText(collector.statistics(), space)))
+        return writeFailed(failed);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -199,6 +252,7 @@ int main(int argc, char** argv) {
 
     const int written = options.command == CliCommand::Folders ? runFolders(options)
                         : options.command == CliCommand::Dates ? runDates(options)
+                        : options.command == CliCommand::Stats ? runStats(options)
                                                                : runFiles(options);
     MessageService::install(nullptr);
     if (written != 0)

@@ -227,12 +227,13 @@ int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry,
 
     if (!g_noStatx.load(std::memory_order_relaxed)) {
         struct statx sx {};
-        const unsigned mask = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_ATIME | STATX_MTIME |
+        const unsigned mask = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_BLOCKS | STATX_ATIME | STATX_MTIME |
                               (withCreation ? unsigned(STATX_BTIME) : 0u);
         int rc = ::statx(folder.fd(), buf, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, mask, &sx);
         if (rc == 0) {
             entry.mode = sx.stx_mode;
             entry.size = static_cast<std::int64_t>(sx.stx_size);
+            entry.allocated = static_cast<std::int64_t>(sx.stx_blocks) * 512;
             entry.lastWrite = fromStatx(sx.stx_mtime);
             entry.lastAccess = fromStatx(sx.stx_atime);
             entry.hasCreation = withCreation && (sx.stx_mask & STATX_BTIME) != 0;
@@ -251,6 +252,7 @@ int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry,
         return errno;
     entry.mode = st.st_mode;
     entry.size = st.st_size;
+    entry.allocated = static_cast<std::int64_t>(st.st_blocks) * 512;
     entry.lastWrite = st.st_mtim;
     entry.lastAccess = st.st_atim;
     entry.hasCreation = false;

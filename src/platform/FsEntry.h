@@ -24,6 +24,7 @@ struct FsEntry {
     std::string name;            // exact bytes of the name
     std::uint32_t attributes = 0;
     std::int64_t size = 0;       // bytes, 64-bit
+    std::int64_t allocated = 0;  // bytes of disk space given to it (512-byte blocks), 0 for a sparse hole
     struct timespec lastWrite {};
     struct timespec lastAccess {};
     struct timespec creation {}; // valid only when hasCreation

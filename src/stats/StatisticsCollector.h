@@ -53,9 +53,12 @@ public:
     explicit StatisticsCollector(std::function<QDate()> today = &QDate::currentDate);
     ~StatisticsCollector();
 
-    // Clears the counters and walks root (a drive's mount point or any folder). False when the root
-    // cannot be opened or read. An abort ends the walk at once; the counters keep what was counted.
+    // Clears the counters and the abort request, and walks root (a drive's mount point or any
+    // folder). False when the root cannot be opened or read. An abort ends the walk at once; the
+    // counters keep what was counted.
     bool collect(const std::string& root);
+    // Called with each folder as the walk enters it (path bytes), on the collecting thread.
+    void setFolderHook(std::function<void(const std::string& path)> hook);
     // Called with each folder that could not be read (path bytes, errno), on the collecting thread;
     // mount points are not reported.
     void setSkippedFolderHook(std::function<void(const std::string& path, int error)> hook);

@@ -276,3 +276,24 @@ TEST(Cli, DatesPrintTheFoundLinesInWalkOrder) {
               "vantorel-cli: Invalid ending date\n");
     EXPECT_EQ(cli({"dates", "--before", "2024-01-01", q(t.root())}).code, 2); // which date?
 }
+
+TEST(Cli, StatsPrintEveryRecordOfTheCollection) {
+    TempTree t;
+    t.file("A.TXT", 100);
+    t.file("sub/b.txt", 20'000);
+    const CliRun run = cli({"stats", q(t.root())});
+    ASSERT_EQ(run.code, 0) << run.err.constData();
+    const QList<QByteArray> lines = run.out.split('\n');
+    ASSERT_EQ(lines.size(), 1 + 9 + 30 + 4 + 1 + 3 + 1); // the last is what follows the final LF
+    EXPECT_EQ(lines[0], "files\t2");
+    EXPECT_EQ(lines[1], "size\t1\t1\t100");
+    EXPECT_EQ(lines[2], "size\t2\t1\t20000");
+    EXPECT_EQ(lines[10], "accessed\t0\t0\t0");
+    EXPECT_EQ(lines[40], "attribute\thidden\t0\t0");
+    EXPECT_EQ(lines[44], "type\t.TXT\t2\t20100");
+    EXPECT_TRUE(lines[45].startsWith("cluster\t"));
+    EXPECT_EQ(lines[46].split('\t').size(), 4); // disk total free used
+    EXPECT_TRUE(lines[47].startsWith("allocated\t"));
+    EXPECT_EQ(cli({"stats", q(t.root()), q(t.root())}).code, 2);
+    EXPECT_EQ(cli({"stats", q(t.path("missing"))}).code, 2);
+}
