@@ -108,8 +108,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
     connect(btClose, &QPushButton::clicked, this, &TfrmMain::btCloseClick);
 
     // Tools whose windows are not part of this build yet stay visible but cannot be pressed.
-    for (QPushButton* pending : {btStatistic, btBrowse})
-        pending->setEnabled(false);
+    btBrowse->setEnabled(false);
 
     FormCreate();
 }
@@ -213,9 +212,16 @@ void TfrmMain::btFilesClick() {
     frmMods.exec();
 }
 
-// The statistics and browser windows come later; until then their buttons are disabled and these
-// handlers have nothing to open.
-void TfrmMain::btStatisticClick() {}
+// Shown without blocking this window; pressed again, it only comes to the front.
+void TfrmMain::btStatisticClick() {
+    if (!m_statistics)
+        return;
+    m_statistics->show();
+    m_statistics->raise();
+    m_statistics->activateWindow();
+}
+
+// The browser comes later; until then its button is disabled and this handler has nothing to open.
 void TfrmMain::btBrowseClick() {}
 
 void TfrmMain::btReachClick() {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <QPointer>
 #include <QWidget>
 
 class QFrame;
@@ -9,7 +10,8 @@ class TGradientBack;
 
 // The main window: one row per tool (a button and a line saying what it does) over the blue
 // gradient, and About, Help and Exit below. Each tool window is created when its button is
-// pressed, shown modally over this window and destroyed when it closes.
+// pressed, shown modally over this window and destroyed when it closes; the statistics window alone
+// lives from start-up to exit and is shown beside this one.
 class TfrmMain : public QWidget {
     Q_OBJECT
 
@@ -19,6 +21,9 @@ public:
     // The finder's mode, set immediately before every creation of the finder window so that no
     // opening inherits the mode of the one before.
     bool DupMode = true;
+
+    // The long-lived statistics window that btStatistic brings up (not owned; created at start-up).
+    void setStatisticsWindow(QWidget* window) { m_statistics = window; }
 
     // Design sizes are at 96 pixels per inch; this scales one to the screen.
     int scaled(int designPixels) const;
@@ -52,4 +57,5 @@ private:
 
     TGradientBack* m_back = nullptr;
     QList<QLabel*> m_labels;
+    QPointer<QWidget> m_statistics;
 };

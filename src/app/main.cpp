@@ -2,6 +2,7 @@
 #include "app/TfrmMain.h"
 #include "app/VantorelApplication.h"
 #include "common/ui/MessageBoxService.h"
+#include "stats/ui/TfrmStatistics.h"
 
 int main(int argc, char** argv) {
     VantorelApplication app(argc, argv);
@@ -12,8 +13,10 @@ int main(int argc, char** argv) {
 
     // The main window fills the search-path list and applies the hint settings as it is created.
     TfrmMain frmMain;
-    // The long-lived statistics window and the viewer's shared find dialog are created here,
-    // after the main window and in that order, once those tools are part of the program.
+    // The statistics window lives until exit, hidden until asked for, so it keeps its figures
+    // between showings. The viewer's shared find dialog will be created after it.
+    TfrmStatistics frmStatistics;
+    frmMain.setStatisticsWindow(&frmStatistics);
 
     // Other windows (the statistics window stays open beside this one) must not keep the program
     // running once the main window is closed.
