@@ -53,11 +53,12 @@ TEST(Screenshots, StatisticsAfterCollection) {
         std::int64_t size;
         int daysOld;
     };
-    for (const File& f : {File{"Documents/report.pdf", 412 * K, 3}, File{"Documents/notes.txt", 2 * K, 1},
-                          File{"Documents/todo.txt", 1 * K, 400}, File{"Music/track01.flac", 28 * 1024 * K, 800},
-                          File{"Music/track02.flac", 31 * 1024 * K, 800}, File{"Pictures/beach.jpg", 6 * 1024 * K, 200},
-                          File{"Pictures/scan.jpg", 2 * 1024 * K, 1500}, File{"Videos/holiday.mp4", 650 * 1024 * K, 100},
-                          File{"Projects/site/index.html", 24 * K, 10}, File{"Downloads/setup.iso", 700 * 1024 * K, 30}}) {
+    for (const File& f :
+         {File{"Documents/report.pdf", 412 * K, 3}, File{"Documents/notes.txt", 2 * K, 1},
+          File{"Documents/todo.txt", 1 * K, 400}, File{"Music/track01.flac", 28 * 1024 * K, 800},
+          File{"Music/track02.flac", 31 * 1024 * K, 800}, File{"Pictures/beach.jpg", 6 * 1024 * K, 200},
+          File{"Pictures/scan.jpg", 2 * 1024 * K, 1500}, File{"Videos/holiday.mp4", 650 * 1024 * K, 100},
+          File{"Projects/site/index.html", 24 * K, 10}, File{"Downloads/setup.iso", 700 * 1024 * K, 30}}) {
         drive.file(f.path, f.size);
         const std::time_t at = QDateTime(today.addDays(-f.daysOld), QTime(10, 30)).toSecsSinceEpoch();
         drive.setTimes(f.path, at, at);

@@ -91,7 +91,8 @@ TfrmStatistics::TfrmStatistics(std::function<QDate()> today, QWidget* parent)
     m_progressTimer = new QTimer(this);
     m_progressTimer->setInterval(100);
     connect(m_progressTimer, &QTimer::timeout, this, [this] { pollProgress(); });
-    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) { PageControl1Change(index); });
+    connect(PageControl1, &QTabWidget::currentChanged, this,
+            [this](int index) { PageControl1Change(index); });
 
     loadDrives();
     // FormCreate: nothing collected yet, so the panel covers the data pages.
@@ -157,9 +158,11 @@ void TfrmStatistics::buildBottomControls() {
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
-    StatusBar1->setGeometry(0, height() - Scaled(StatusBarHeight, m_scale), width(), Scaled(StatusBarHeight, m_scale));
+    StatusBar1->setGeometry(0, height() - Scaled(StatusBarHeight, m_scale), width(),
+                            Scaled(StatusBarHeight, m_scale));
 
-    ProgressBar1 = MakePercentBar(this, QStringLiteral("ProgressBar1"), palette().color(QPalette::Highlight), false);
+    ProgressBar1 =
+        MakePercentBar(this, QStringLiteral("ProgressBar1"), palette().color(QPalette::Highlight), false);
     ProgressBar1->setGeometry(ScaledRect(243, 413, 347, 16, m_scale));
     ProgressBar1->hide();
     ProgressBar1->raise(); // it lies on the status bar
@@ -254,10 +257,11 @@ void TfrmStatistics::buildTypesPage() {
     for (int c = 0; c < 6; ++c)
         gridTypes->setColumnWidth(c, Scaled(widths[c], m_scale));
 
-    Label22 = addLabel(TabSheet1, "Label22",
-                       QStringLiteral("Files are grouped by file extension (three letters after the '.' in the file "
-                                      "name).  This is a listing of all files with common file extensions."),
-                       11, 290, 450, 40);
+    Label22 = addLabel(
+        TabSheet1, "Label22",
+        QStringLiteral("Files are grouped by file extension (three letters after the '.' in the file "
+                       "name).  This is a listing of all files with common file extensions."),
+        11, 290, 450, 40);
     Label22->setWordWrap(true);
     Label22->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
@@ -270,7 +274,8 @@ void TfrmStatistics::buildTypesPage() {
 
     PopupMenu1 = new FinderPopupMenu(this);
     auto item = [&](const char* name, const char* text) {
-        return PopupMenu1->addSortItem(name, QString::fromUtf8(text), [this](QAction* a) { SortbyExtensionClick(a); });
+        return PopupMenu1->addSortItem(name, QString::fromUtf8(text),
+                                       [this](QAction* a) { SortbyExtensionClick(a); });
     };
     SortbyExtension1 = item("SortbyExtension1", "Sort by &Extension");
     SortbyType1 = item("SortbyType1", "Sort by &Type");
@@ -281,21 +286,22 @@ void TfrmStatistics::buildTypesPage() {
 }
 
 TfrmStatistics::BarRow TfrmStatistics::addBarRow(QWidget* page, const BarColumns& columns, int top,
-                                                  const QString& caption, const QString& captionName,
-                                                  const QString& countBar, const QString& count,
-                                                  const QString& bytesBar, const QString& bytes) {
+                                                 const QString& caption, const QString& captionName,
+                                                 const QString& countBar, const QString& count,
+                                                 const QString& bytesBar, const QString& bytes) {
     BarRow row;
     row.caption = addLabel(page, "", caption, 8, top, columns.countBarX - 12, RowHeight);
     row.caption->setObjectName(captionName);
     row.countBar = MakePercentBar(page, countBar, columns.countColour, true);
     row.countBar->setGeometry(ScaledRect(columns.countBarX, top, columns.barWidth, RowHeight, m_scale));
-    row.count = addLabel(page, "", QString(), columns.countLabelX, top, columns.bytesBarX - 6 - columns.countLabelX,
-                         RowHeight);
+    row.count = addLabel(page, "", QString(), columns.countLabelX, top,
+                         columns.bytesBarX - 6 - columns.countLabelX, RowHeight);
     row.count->setObjectName(count);
     row.count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     row.bytesBar = MakePercentBar(page, bytesBar, columns.bytesColour, true);
     row.bytesBar->setGeometry(ScaledRect(columns.bytesBarX, top, columns.barWidth, RowHeight, m_scale));
-    row.bytes = addLabel(page, "", QString(), columns.bytesLabelX, top, PageRight - columns.bytesLabelX, RowHeight);
+    row.bytes =
+        addLabel(page, "", QString(), columns.bytesLabelX, top, PageRight - columns.bytesLabelX, RowHeight);
     row.bytes->setObjectName(bytes);
     row.bytes->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return row;
@@ -333,10 +339,10 @@ void TfrmStatistics::buildSizesPage() {
                               "2Mb - 4Mb", "4Mb - 8Mb", "8Mb - 16Mb", "Over 16Mb"};
     for (int i = 1; i <= 9; ++i) {
         const QString n = QString::number(i);
-        m_sizeRows[std::size_t(i)] =
-            addBarRow(TabSheet2, columns, RowsTop + (i - 1) * RowStep, QString::fromUtf8(captions[i - 1]),
-                      QStringLiteral("Label") + n, QStringLiteral("gaFsN") + n, QStringLiteral("lblSizeN") + n,
-                      QStringLiteral("gaFsS") + n, QStringLiteral("lblSize") + n);
+        m_sizeRows[std::size_t(i)] = addBarRow(
+            TabSheet2, columns, RowsTop + (i - 1) * RowStep, QString::fromUtf8(captions[i - 1]),
+            QStringLiteral("Label") + n, QStringLiteral("gaFsN") + n, QStringLiteral("lblSizeN") + n,
+            QStringLiteral("gaFsS") + n, QStringLiteral("lblSize") + n);
     }
     lblCluster = addLabel(TabSheet2, "lblCluster", QString(), 16, 262, 481, 49);
     lblAllocated = addLabel(TabSheet2, "lblAllocated", QString(), 16, 311, 560, 30);
@@ -348,8 +354,9 @@ void TfrmStatistics::buildSizesPage() {
 
 void TfrmStatistics::buildAgePages() {
     const BarColumns columns{98, 135, 248, 322, 467, kPurple, kNavy};
-    const char* captions[] = {"Not recorded",  "<= 7 days",      "8 - 30 days", "31 - 60 days", "61 - 90 days",
-                              "91 - 120 days", "121 - 365 days", "1 - 2 years", "2 - 3 years",  "Over 3 years"};
+    const char* captions[] = {"Not recorded", "<= 7 days",     "8 - 30 days",    "31 - 60 days",
+                              "61 - 90 days", "91 - 120 days", "121 - 365 days", "1 - 2 years",
+                              "2 - 3 years",  "Over 3 years"};
     struct AgePage {
         QWidget** sheet;
         const char* sheetName;
@@ -362,15 +369,33 @@ void TfrmStatistics::buildAgePages() {
     };
     // The notes say which dates this system's file systems keep.
     const AgePage pages[] = {
-        {&TabSheet4, "TabSheet4", "Accessed", "gaFaN", "lblAgeN", "gaFaS", "lblAgeS",
+        {&TabSheet4,
+         "TabSheet4",
+         "Accessed",
+         "gaFaN",
+         "lblAgeN",
+         "gaFaS",
+         "lblAgeS",
          {"Note: a file system mounted with the noatime option does not record when a file is read, so its "
           "access date tells only of the last change; some file systems keep no access date at all.",
           "Files whose file system keeps no access date are counted as \"Not recorded\"."}},
-        {&TabSheet5, "TabSheet5", "Created", "gaFcN", "lblCr", "gaFcS", "lblCrS",
+        {&TabSheet5,
+         "TabSheet5",
+         "Created",
+         "gaFcN",
+         "lblCr",
+         "gaFcS",
+         "lblCrS",
          {"Note: the creation (birth) time of a file is kept only by file systems that record it; others "
           "keep only the dates of the last access and the last change.",
           "Files whose file system keeps no creation time are counted as \"Not recorded\"."}},
-        {&TabSheet6, "TabSheet6", "Modified", "gaFwN", "lblWr", "gaFwS", "lblFw",
+        {&TabSheet6,
+         "TabSheet6",
+         "Modified",
+         "gaFwN",
+         "lblWr",
+         "gaFwS",
+         "lblFw",
          {"Note: every file system keeps the date of a file's last change.  Therefore all files have a file "
           "modification date.",
           ""}},
@@ -382,18 +407,19 @@ void TfrmStatistics::buildAgePages() {
         addColumnTitles(sheet, columns, QStringLiteral("lbl") + prefix + QStringLiteral("Title"));
         for (int i = 0; i <= 9; ++i) {
             const QString n = QString::number(i);
-            m_ageRows[p][std::size_t(i)] = addBarRow(
-                sheet, columns, RowsTop + i * RowStep, QString::fromUtf8(captions[i]),
-                QStringLiteral("lbl") + prefix + QStringLiteral("Row") + n, QString::fromUtf8(page.countBar) + n,
-                QString::fromUtf8(page.count) + n, QString::fromUtf8(page.bytesBar) + n,
-                QString::fromUtf8(page.bytes) + n);
+            m_ageRows[p][std::size_t(i)] =
+                addBarRow(sheet, columns, RowsTop + i * RowStep, QString::fromUtf8(captions[i]),
+                          QStringLiteral("lbl") + prefix + QStringLiteral("Row") + n,
+                          QString::fromUtf8(page.countBar) + n, QString::fromUtf8(page.count) + n,
+                          QString::fromUtf8(page.bytesBar) + n, QString::fromUtf8(page.bytes) + n);
         }
         int top = RowsTop + 10 * RowStep + 4;
         for (int k = 0; k < 2; ++k) {
             if (!*page.notes[k])
                 continue;
             QLabel* note = addLabel(sheet, "", QString::fromUtf8(page.notes[k]), 8, top, 572, 28);
-            note->setObjectName(QStringLiteral("lbl") + prefix + QStringLiteral("Note") + QString::number(k + 1));
+            note->setObjectName(QStringLiteral("lbl") + prefix + QStringLiteral("Note") +
+                                QString::number(k + 1));
             note->setWordWrap(true);
             note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             top += 30;
@@ -409,21 +435,22 @@ void TfrmStatistics::buildAttributesPage() {
     const char* captions[] = {"Hidden", "Read-only", "System", "Archive"};
     for (int i = 0; i < 4; ++i) {
         const QString name = QString::fromUtf8(names[i]);
-        m_attributeRows[std::size_t(i)] =
-            addBarRow(TabSheet7, columns, RowsTop + i * RowStep, QString::fromUtf8(captions[i]),
-                      QStringLiteral("lblAttr") + name, QStringLiteral("gaN") + name, QStringLiteral("lblN") + name,
-                      QStringLiteral("gaSz") + name, QStringLiteral("lblSz") + name);
+        m_attributeRows[std::size_t(i)] = addBarRow(
+            TabSheet7, columns, RowsTop + i * RowStep, QString::fromUtf8(captions[i]),
+            QStringLiteral("lblAttr") + name, QStringLiteral("gaN") + name, QStringLiteral("lblN") + name,
+            QStringLiteral("gaSz") + name, QStringLiteral("lblSz") + name);
     }
 }
 
 void TfrmStatistics::buildDeletedPage() {
     TabSheet8 = addPage("TabSheet8", QStringLiteral("Deleted"));
-    Label46 = addLabel(TabSheet8, "Label46", QStringLiteral("Files processed by Vantorel 95"), 16, 16, 400, 20);
+    Label46 =
+        addLabel(TabSheet8, "Label46", QStringLiteral("Files processed by Vantorel 95"), 16, 16, 400, 20);
     Label46->setFont(DesignFont("Sans Serif", 10, true));
     lblFileDel = addLabel(TabSheet8, "lblFileDel", QStringLiteral("Deleted files"), 16, 56, 120, 18);
     lblSince1 = addLabel(TabSheet8, "lblSince1", QString(), 140, 56, 260, 18);
-    lblFileWaste =
-        addLabel(TabSheet8, "lblFileWaste", QStringLiteral("Files sent to the recycle bin"), 16, 124, 260, 18);
+    lblFileWaste = addLabel(TabSheet8, "lblFileWaste", QStringLiteral("Files sent to the recycle bin"), 16,
+                            124, 260, 18);
     auto edit = [&](const char* name, int x, int y, int w) {
         auto* e = new QLineEdit(TabSheet8);
         e->setObjectName(QString::fromLatin1(name));

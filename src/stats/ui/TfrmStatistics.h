@@ -135,7 +135,7 @@ private:
     QTimer* m_progressTimer = nullptr;
     bool m_collecting = false;
     bool m_collected = false;
-    QString m_runDriveText;    // the drive text of the run under way or last run
+    QString m_runDriveText;       // the drive text of the run under way or last run
     std::int64_t m_usedSpace = 0; // the progress bar's 100 %
     double m_scale = 1.0;
     bool m_centred = false;

@@ -30,10 +30,10 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
-#include <QScreen>
-#include <QSignalBlocker>
 #include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -42,9 +42,13 @@
 namespace {
 const QString kNotAvailable = QStringLiteral("n/a");
 
-bool IsDriveLetter(QChar letter) { return letter >= u'A' && letter <= u'Z'; }
+bool IsDriveLetter(QChar letter) {
+    return letter >= u'A' && letter <= u'Z';
+}
 
-QChar DriveLetterOf(const QString& driveText) { return driveText.isEmpty() ? QChar() : driveText.at(0).toUpper(); }
+QChar DriveLetterOf(const QString& driveText) {
+    return driveText.isEmpty() ? QChar() : driveText.at(0).toUpper();
+}
 
 // The day counting began, from its day number (day 0 = 30 December 1899); empty for a number that
 // is no day a date text can show.
@@ -69,7 +73,9 @@ void TfrmStatistics::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TfrmStatistics::reject() { btCancelClick(); }
+void TfrmStatistics::reject() {
+    btCancelClick();
+}
 
 void TfrmStatistics::FormShow() {
     if (!m_collecting) {
@@ -132,7 +138,8 @@ void TfrmStatistics::showDiskSpace(QChar letter, const DriveSpace& space) {
     SetFittedText(lblFree, FormatThousands(free));
     SetFittedText(lblUsed, FormatThousands(used));
     SetFittedText(lblPct, QStringLiteral("bytes (") + QString::number(freePercent) + QStringLiteral(" %) "));
-    SetFittedText(lblPct2, QStringLiteral("bytes (") + QString::number(100 - freePercent) + QStringLiteral(" %) "));
+    SetFittedText(lblPct2,
+                  QStringLiteral("bytes (") + QString::number(100 - freePercent) + QStringLiteral(" %) "));
     SetFittedText(lblFreeC, QStringLiteral("Free Space on Drive ") + letter + QStringLiteral(": "));
     SetFittedText(Label26, QStringLiteral("Used Space on Drive ") + letter + QStringLiteral(": "));
     const QColor colour = freePercent <= 5 ? QColor(Qt::red) : QColor(Qt::black);
@@ -154,9 +161,10 @@ void TfrmStatistics::btOKClick() {
         updateNotYetPanel();
         return;
     }
-    ShowInfoMessage(QStringLiteral("Drive \"") + driveText +
-                    QStringLiteral("\" will be scanned.  The analysis may take some time.  You may quit at any "
-                                   "time by clicking CANCEL or pressing ESC."));
+    ShowInfoMessage(
+        QStringLiteral("Drive \"") + driveText +
+        QStringLiteral("\" will be scanned.  The analysis may take some time.  You may quit at any "
+                       "time by clicking CANCEL or pressing ESC."));
     const std::optional<DriveSpace> space = DriveSpaceOf(letter);
     if (!space) { // it stopped answering while the message was up
         ShowErrorMessage(noDisk);
@@ -164,12 +172,12 @@ void TfrmStatistics::btOKClick() {
         return;
     }
     const QString cluster = QString::number(space->clusterBytes);
-    lblCluster->setText(QStringLiteral("Since drive ") + letter + QStringLiteral(" is partitioned into ") + cluster +
-                        QStringLiteral(" bytes per cluster, the smallest file of only 1 byte will consume ") +
-                        cluster +
-                        QStringLiteral(" bytes.  The actual space that each file uses will be rounded up to the "
-                                       "next multiple of ") +
-                        cluster + QStringLiteral(" bytes."));
+    lblCluster->setText(
+        QStringLiteral("Since drive ") + letter + QStringLiteral(" is partitioned into ") + cluster +
+        QStringLiteral(" bytes per cluster, the smallest file of only 1 byte will consume ") + cluster +
+        QStringLiteral(" bytes.  The actual space that each file uses will be rounded up to the "
+                       "next multiple of ") +
+        cluster + QStringLiteral(" bytes."));
     m_usedSpace = std::max<std::int64_t>(SaturatingSub(space->totalBytes, space->freeBytes), 0);
     ProgressBar1->setValue(0);
     ProgressBar1->show();
@@ -180,8 +188,8 @@ void TfrmStatistics::btOKClick() {
 
 void TfrmStatistics::setControlsForCollecting(bool collecting) {
     m_collecting = collecting;
-    for (QWidget* control : {static_cast<QWidget*>(btPrint), static_cast<QWidget*>(cbDrive),
-                             static_cast<QWidget*>(btOK)})
+    for (QWidget* control :
+         {static_cast<QWidget*>(btPrint), static_cast<QWidget*>(cbDrive), static_cast<QWidget*>(btOK)})
         control->setEnabled(!collecting);
     // Over this window only: every other window stays usable while the walk runs.
     if (collecting)
@@ -232,7 +240,8 @@ void TfrmStatistics::pollProgress() {
         m_collector->abort();
     const std::int64_t files = m_collector->filesProcessed();
     if (files > 0) // the status is written every 25 files
-        StatusBar1->showMessage(QStringLiteral("Processing files ... standby : ") + QString::number(files / 25 * 25));
+        StatusBar1->showMessage(QStringLiteral("Processing files ... standby : ") +
+                                QString::number(files / 25 * 25));
     if (m_usedSpace > 0)
         ProgressBar1->setValue(PercentOf(m_collector->bytesSoFar(), m_usedSpace));
 }
@@ -249,8 +258,8 @@ void TfrmStatistics::finishCollection(bool rootOpened, const QString& failure) {
     lblAllocated->setText(QStringLiteral("Space allocated: ") + FormatThousands(stats.allocatedBytes) +
                           QStringLiteral(" bytes, of which ") + FormatThousands(stats.lostBytes) +
                           QStringLiteral(" bytes are lost to rounding up to whole clusters."));
-    QString status =
-        QStringLiteral("Finished - ") + QString::number(stats.filesProcessed) + QStringLiteral(" files processed");
+    QString status = QStringLiteral("Finished - ") + QString::number(stats.filesProcessed) +
+                     QStringLiteral(" files processed");
     if (stats.aborted)
         status += QStringLiteral(" INCOMPLETE ... ABORTED");
     StatusBar1->showMessage(status);
@@ -303,8 +312,10 @@ void TfrmStatistics::doFileTypes(const FileStatistics& stats) {
                                 byteTexts.back(), rankText(sizeRanks[i])});
     }
     // The count and size columns grow to show their largest figure whole.
-    gridTypes->setColumnWidth(2, std::max(Scaled(TypesCountWidth, m_scale), gridTypes->columnWidthFor(fileTexts)));
-    gridTypes->setColumnWidth(4, std::max(Scaled(TypesSizeWidth, m_scale), gridTypes->columnWidthFor(byteTexts)));
+    gridTypes->setColumnWidth(
+        2, std::max(Scaled(TypesCountWidth, m_scale), gridTypes->columnWidthFor(fileTexts)));
+    gridTypes->setColumnWidth(
+        4, std::max(Scaled(TypesSizeWidth, m_scale), gridTypes->columnWidthFor(byteTexts)));
 }
 
 void TfrmStatistics::fillBarRows(BarRow* rows, const FileCount* counts, int rowCount) {
@@ -322,7 +333,9 @@ void TfrmStatistics::fillBarRows(BarRow* rows, const FileCount* counts, int rowC
     }
 }
 
-void TfrmStatistics::doFileSizes(const FileStatistics& stats) { fillBarRows(&m_sizeRows[1], &stats.sizes[1], 9); }
+void TfrmStatistics::doFileSizes(const FileStatistics& stats) {
+    fillBarRows(&m_sizeRows[1], &stats.sizes[1], 9);
+}
 
 void TfrmStatistics::doFileAges(const FileStatistics& stats) {
     fillBarRows(m_ageRows[0].data(), stats.accessed.data(), 10);
@@ -360,7 +373,9 @@ QPoint TfrmStatistics::sortMenuPosition() const {
     return {frame.x() + btSort->x(), frame.y() + btSort->y() - 70};
 }
 
-void TfrmStatistics::btSortClick() { PopupMenu1->popup(sortMenuPosition()); }
+void TfrmStatistics::btSortClick() {
+    PopupMenu1->popup(sortMenuPosition());
+}
 
 void TfrmStatistics::setDeletedFigures(const QString& since, const QString& files, const QString& bytes,
                                        const QString& filesRecycled, const QString& bytesRecycled) {
@@ -375,7 +390,9 @@ void TfrmStatistics::showFilesDeleted() {
     const DeletionTotalsValues totals = DeletionTotals::read();
     // A kind shows its figures once a file of it was recorded; a byte total that was lost or garbled
     // says so rather than showing a negative number.
-    auto files = [](std::int64_t n) { return n > 0 ? FormatThousands(n) + QStringLiteral(" files") : kNotAvailable; };
+    auto files = [](std::int64_t n) {
+        return n > 0 ? FormatThousands(n) + QStringLiteral(" files") : kNotAvailable;
+    };
     auto bytes = [](std::int64_t n, std::int64_t b) {
         return n > 0 && b >= 0 ? FormatThousands(b) + QStringLiteral(" bytes") : kNotAvailable;
     };

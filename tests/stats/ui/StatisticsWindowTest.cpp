@@ -18,8 +18,8 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QProgressBar>
-#include <QRegularExpression>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -31,12 +31,16 @@
 #include <sys/stat.h>
 #include <thread>
 
-void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace {
 const QDate kToday = QDate::currentDate();
 
-std::time_t DaysAgo(int days) { return QDateTime(kToday.addDays(-days), QTime(12, 0)).toSecsSinceEpoch(); }
+std::time_t DaysAgo(int days) {
+    return QDateTime(kToday.addDays(-days), QTime(12, 0)).toSecsSinceEpoch();
+}
 
 class StatisticsWindow : public ::testing::Test {
 protected:
@@ -48,7 +52,8 @@ protected:
 
     void SetUp() override {
         // D: names a folder that is not there: a drive that does not answer.
-        qputenv("VANTOREL_DRIVES", QByteArray::fromStdString("C=" + tree.root() + ";D=" + tree.path("absent")));
+        qputenv("VANTOREL_DRIVES",
+                QByteArray::fromStdString("C=" + tree.root() + ";D=" + tree.path("absent")));
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(settings.root()));
         CurrentFolder::set(tree.root());
     }
@@ -72,7 +77,8 @@ protected:
     QString status() const { return child<QStatusBar>(QStringLiteral("StatusBar1"))->currentMessage(); }
     QString driveText() const { return child<QComboBox>(QStringLiteral("cbDrive"))->currentText(); }
     void showPage(const char* name) {
-        child<QTabWidget>(QStringLiteral("PageControl1"))->setCurrentWidget(child<QWidget>(QString::fromLatin1(name)));
+        child<QTabWidget>(QStringLiteral("PageControl1"))
+            ->setCurrentWidget(child<QWidget>(QString::fromLatin1(name)));
     }
     bool notYetShown() const { return child<QLabel>(QStringLiteral("pnlNotYet"))->isVisible(); }
     QPushButton* button(const char* name) const { return child<QPushButton>(QString::fromLatin1(name)); }
@@ -144,7 +150,8 @@ TEST_F(StatisticsWindow, PagesControlsAndTheNotYetPanel) {
     auto* cbDrive = child<QComboBox>(QStringLiteral("cbDrive"));
     cbDrive->setCurrentIndex(1);
     QTest::mouseClick(button("btOK"), Qt::LeftButton);
-    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("There is no disk in drive ") + cbDrive->currentText()});
+    EXPECT_EQ(messages.texts(),
+              QStringList{QStringLiteral("There is no disk in drive ") + cbDrive->currentText()});
     EXPECT_FALSE(w->collecting());
     EXPECT_FALSE(w->collected());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("File Statistics Not Yet Collected"));
@@ -168,16 +175,20 @@ TEST_F(StatisticsWindow, ACollectionFillsEveryPage) {
     collect();
 
     const QString cluster = QString::number(DriveSpaceOf(u'C')->clusterBytes);
-    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Drive \"") + drive +
-                                            QStringLiteral("\" will be scanned.  The analysis may take some time.  You "
-                                                           "may quit at any time by clicking CANCEL or pressing ESC.")});
+    EXPECT_EQ(messages.texts(),
+              QStringList{QStringLiteral("Drive \"") + drive +
+                          QStringLiteral("\" will be scanned.  The analysis may take some time.  You "
+                                         "may quit at any time by clicking CANCEL or pressing ESC.")});
     EXPECT_TRUE(text("lblCluster")
                     .startsWith(QStringLiteral("Since drive C is partitioned into ") + cluster +
-                                QStringLiteral(" bytes per cluster, the smallest file of only 1 byte will consume ")));
+                                QStringLiteral(
+                                    " bytes per cluster, the smallest file of only 1 byte will consume ")));
     EXPECT_TRUE(text("lblAllocated")
-                    .contains(QRegularExpression("^Space allocated: [0-9,]+ bytes, of which [0-9,]+ bytes are lost")));
+                    .contains(QRegularExpression(
+                        "^Space allocated: [0-9,]+ bytes, of which [0-9,]+ bytes are lost")));
     EXPECT_EQ(status(), QStringLiteral("Finished - 6 files processed"));
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Statistics for drive ") + drive + QStringLiteral(" completed."));
+    EXPECT_EQ(w->windowTitle(),
+              QStringLiteral("Statistics for drive ") + drive + QStringLiteral(" completed."));
     EXPECT_FALSE(child<QProgressBar>(QStringLiteral("ProgressBar1"))->isVisible());
 
     // Sizes: 64-bit sums with thousands separators, the shares truncated.
@@ -228,7 +239,8 @@ TEST_F(StatisticsWindow, CancelWhileCollectingThenANewRunAndClosing) {
     QSignalSpy ended(w.get(), &TfrmStatistics::collectionEnded);
     QTest::mouseClick(button("btOK"), Qt::LeftButton);
     ASSERT_TRUE(w->collecting());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return status() == QStringLiteral("Processing files ... standby : 25"); }));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return status() == QStringLiteral("Processing files ... standby : 25"); }));
     EXPECT_FALSE(button("btOK")->isEnabled());
     EXPECT_FALSE(button("btPrint")->isEnabled());
     EXPECT_FALSE(child<QComboBox>(QStringLiteral("cbDrive"))->isEnabled());
@@ -241,15 +253,16 @@ TEST_F(StatisticsWindow, CancelWhileCollectingThenANewRunAndClosing) {
     ASSERT_TRUE(ended.wait(60'000));
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(status(), QStringLiteral("Finished - 30 files processed INCOMPLETE ... ABORTED"));
-    EXPECT_EQ(w->windowTitle(),
-              QStringLiteral("File Statistics for drive ") + driveText() + QStringLiteral(" incomplete ... aborted."));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("File Statistics for drive ") + driveText() +
+                                    QStringLiteral(" incomplete ... aborted."));
     EXPECT_EQ(text("lblSizeN1"), QStringLiteral("30"));
     EXPECT_TRUE(button("btOK")->isEnabled());
 
     engine.setFolderHook(nullptr);
     collect();
     EXPECT_EQ(status(), QStringLiteral("Finished - 60 files processed"));
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Statistics for drive ") + driveText() + QStringLiteral(" completed."));
+    EXPECT_EQ(w->windowTitle(),
+              QStringLiteral("Statistics for drive ") + driveText() + QStringLiteral(" completed."));
 
     // Idle, Cancel hides the window; it keeps its figures for the next showing.
     QTest::mouseClick(button("btCancel"), Qt::LeftButton);
@@ -375,7 +388,8 @@ TEST_F(StatisticsWindow, DeletedPageMissingGarbledAndReadOnlyTotals) {
     }
     ::chmod(settings.root().c_str(), 0755);
     ASSERT_EQ(messages.texts().size(), 2);
-    EXPECT_TRUE(messages.texts()[1].startsWith(QStringLiteral("Unable to write to ") + DeletionTotals::settingsPath()));
+    EXPECT_TRUE(messages.texts()[1].startsWith(QStringLiteral("Unable to write to ") +
+                                               DeletionTotals::settingsPath()));
     EXPECT_EQ(deletedPage(), counting);
     EXPECT_EQ(DeletionTotals::read().filesRecycled, 2);
 
@@ -398,8 +412,9 @@ TEST_F(StatisticsWindow, PrintsAnImageOfTheWindowWithItsShowingPage) {
     // The PDF has a page, and it shows the Sizes page's teal byte bar of the one class that holds the file.
     QProcess raster;
     raster.start(QStringLiteral("pdftoppm"),
-                 {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-singlefile"),
-                  printer.outputFileName(), out.filePath(QStringLiteral("page"))});
+                 {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("50"),
+                  QStringLiteral("-singlefile"), printer.outputFileName(),
+                  out.filePath(QStringLiteral("page"))});
     ASSERT_TRUE(raster.waitForFinished(30'000));
     const QImage image(out.filePath(QStringLiteral("page.png")));
     ASSERT_FALSE(image.isNull());
