@@ -10,6 +10,7 @@
 #   folders (big listings). Each needs a few seconds to make and little disk space (sparse files).
 #   The folder size scan is timed against du, the date-range scan against find -newermt and the
 #   statistics against a find -printf of the same figures, on the 200,000-file tree (or on ROOT).
+#   The viewer's file side is timed against wc -l, xxd and strings on generated files (no ROOT).
 #
 # What is compared: "find" lists the files the tool lists (hidden files and folders pruned, as the
 # tool leaves them out) with the size, both times and the path that the tool's lines show:
@@ -141,6 +142,35 @@ bench_stats() {
   }'
 }
 
+# The viewer's file side against wc, xxd and strings, on generated files; output to /dev/null.
+bench_viewer() {
+  local folder=$1
+  command -v xxd >/dev/null || { sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"; $sudo apt-get install -y -qq xxd >&2; }
+  python3 "$here/bench/make_files.py" "$folder" >&2
+  local text="$folder/text.txt" binary="$folder/binary.bin"
+  cat "$text" "$binary" >/dev/null
+  local t_wc c_wc m_wc t_total c_total m_total t_xxd c_xxd m_xxd t_hex c_hex m_hex t_str c_str m_str t_vs c_vs m_vs
+  read -r t_wc c_wc m_wc < <(measure wc -l "$text")
+  read -r t_total c_total m_total < <(measure "$cli" view --total "$text")
+  read -r t_xxd c_xxd m_xxd < <(measure xxd "$binary")
+  read -r t_hex c_hex m_hex < <(measure "$cli" view --hex "$binary")
+  read -r t_str c_str m_str < <(measure strings -n 6 "$binary")
+  read -r t_vs c_vs m_vs < <(measure "$cli" strings "$binary")
+  awk -v a="$t_wc" -v am="$m_wc" -v b="$t_total" -v bm="$m_total" -v c="$t_xxd" -v cm="$m_xxd" \
+      -v d="$t_hex" -v dm="$m_hex" -v e="$t_str" -v em="$m_str" -v f="$t_vs" -v fm="$m_vs" -v runs="$runs" 'BEGIN {
+    printf "viewer files: 1 GiB of text lines, 256 MiB binary, best of %d runs\n", runs
+    printf "%-26s %8s %8s %12s\n", "command", "seconds", "ratio", "peak RSS KiB"
+    printf "%-26s %8.2f %8s %12d\n", "wc -l (1 GiB)", a, "1.00x", am
+    printf "%-26s %8.2f %7.2fx %12d\n", "view --total", b, (a > 0 ? b / a : 0), bm
+    printf "%-26s %8.2f %8s %12d\n", "xxd (256 MiB)", c, "1.00x", cm
+    printf "%-26s %8.2f %7.2fx %12d\n", "view --hex", d, (c > 0 ? d / c : 0), dm
+    printf "%-26s %8.2f %8s %12d\n", "strings -n 6 (256 MiB)", e, "1.00x", em
+    printf "%-26s %8.2f %7.2fx %12d\n", "strings", f, (e > 0 ? f / e : 0), fm
+    printf "targets: view --total <= 1.20x (above 2x is a defect); hex and strings <= 1.00x\n\n"
+  }'
+  rm -f "$text" "$binary"
+}
+
 if [ $# -ge 1 ]; then
   bench_tree "$1"
   bench_folders "$1"
@@ -154,6 +184,7 @@ else
   bench_dates "$work/200k"
   bench_stats "$work/200k"
   rm -rf "$work/200k"
+  bench_viewer "$work/files"
   python3 "$here/bench/make_tree.py" "$work/1m" --files 1000000 --folders 1000 >&2
   bench_tree "$work/1m"
   rm -rf "$work/1m"

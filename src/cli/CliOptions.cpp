@@ -37,7 +37,8 @@ bool asksForHelp(const std::vector<std::string>& args) {
             return false;
         if (a == "--help" || a == "-h")
             return true;
-        if (a == "--match" || a == "--larger" || a == "--smaller" || a == "--before" || a == "--after")
+        if (a == "--match" || a == "--larger" || a == "--smaller" || a == "--before" || a == "--after" ||
+            a == "--from" || a == "--count")
             i += 1;
         else if (a == "--between")
             i += 2;
@@ -55,6 +56,9 @@ const char* CliUsage() {
            "                          (--before DATE | --between DATE1 DATE2 | --after DATE)\n"
            "                          [--match PATTERN] [--null] FOLDER...\n"
            "       vantorel-cli stats FOLDER\n"
+           "       vantorel-cli view [--hex] [--from N] [--count M] FILE\n"
+           "       vantorel-cli view --total [--hex] FILE\n"
+           "       vantorel-cli strings FILE\n"
            "\n"
            "dups lists the files whose name occurs in more than one place (letter case ignored);\n"
            "with --exact the size in K must match too. hogs lists the files in the size range,\n"
@@ -67,7 +71,11 @@ const char* CliUsage() {
            "FOLDER is walked like a drive root, staying on its filesystem. stats counts every\n"
            "file of FOLDER (hidden files and links too, hidden folders not entered) by size class,\n"
            "age, attribute and type, and prints one record per line: files, size, accessed,\n"
-           "created, modified, attribute, type, cluster, disk and allocated.\n"
+           "created, modified, attribute, type, cluster, disk and allocated. view prints lines N to\n"
+           "N+M-1 of FILE as the viewer shows them (lines end at LF, CR or CR LF; at most 1023\n"
+           "characters each; a zero byte as a space), or hex rows of 16 bytes with --hex; --total\n"
+           "prints the number of lines. strings prints the runs of 6 to 101 letters, digits and\n"
+           "spaces in FILE, one per line.\n"
            "\n"
            "SIZE, in K (1 K = 1024 bytes), one of:\n"
            "  --larger K          files of K or more (default: --larger 250)\n"
@@ -96,7 +104,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         return true;
     }
     if (args.empty()) {
-        error = "missing command: dups, hogs, folders, dates or stats (see --help)";
+        error = "missing command: dups, hogs, folders, dates, stats, view or strings (see --help)";
         return false;
     }
     if (args[0] == "dups") {
@@ -111,8 +119,12 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         o.command = CliCommand::Dates;
     } else if (args[0] == "stats") {
         o.command = CliCommand::Stats;
+    } else if (args[0] == "view") {
+        o.command = CliCommand::View;
+    } else if (args[0] == "strings") {
+        o.command = CliCommand::Strings;
     } else {
-        error = "unknown command '" + args[0] + "': use dups, hogs, folders, dates or stats (see --help)";
+        error = "unknown command '" + args[0] + "': use dups, hogs, folders, dates, stats, view or strings (see --help)";
         return false;
     }
     const bool sizes = o.command == CliCommand::Dups || o.command == CliCommand::Hogs;
@@ -162,6 +174,20 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
             optionsOver = true;
         } else if (a == "--exact" && o.command == CliCommand::Dups) {
             o.exact = true;
+        } else if (a == "--hex" && o.command == CliCommand::View) {
+            o.hex = true;
+        } else if (a == "--total" && o.command == CliCommand::View) {
+            o.total = true;
+        } else if ((a == "--from" || a == "--count") && o.command == CliCommand::View) {
+            std::string text;
+            if (!value(text))
+                return false;
+            std::int64_t number = 0;
+            if (parseK(text, number) != KText::Number) {
+                error = a + " needs a whole number of 0 or more, not '" + text + "'";
+                return false;
+            }
+            (a == "--from" ? o.from : o.count) = number;
         } else if (a == "--all" && o.command == CliCommand::Folders) {
             o.allFolders = true;
         } else if (a == "--null") {
@@ -235,11 +261,16 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         return false;
     }
     if (o.folders.empty()) {
-        error = "no FOLDER given (see --help)";
+        error = o.command == CliCommand::View || o.command == CliCommand::Strings ? "no FILE given (see --help)"
+                                                                                  : "no FOLDER given (see --help)";
         return false;
     }
     if (o.command == CliCommand::Stats && o.folders.size() > 1) {
         error = "stats takes one FOLDER";
+        return false;
+    }
+    if ((o.command == CliCommand::View || o.command == CliCommand::Strings) && o.folders.size() > 1) {
+        error = args[0] + " takes one FILE";
         return false;
     }
     return true;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-enum class CliCommand { Dups, Hogs, Folders, Dates, Stats };
+enum class CliCommand { Dups, Hogs, Folders, Dates, Stats, View, Strings };
 
 // What the command line asks for: the command, its options and the folders.
 struct CliOptions {
@@ -14,6 +14,10 @@ struct CliOptions {
     DupScanCriteria criteria;   // dups and hogs
     bool allFolders = false;    // folders --all: every folder, not only the main ones
     DateScanCriteria dates;     // dates
+    bool hex = false;           // view --hex
+    bool total = false;         // view --total
+    std::int64_t from = 0;      // view --from
+    std::int64_t count = -1;    // view --count (-1: to the last line)
     bool exact = false;
     bool nullSeparated = false; // --null: exact paths, each followed by NUL, instead of the lines
     bool help = false;

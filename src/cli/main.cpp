@@ -12,6 +12,8 @@
 #include "folderhogs/FolderSizeEngine.h"
 #include "platform/DriveTable.h"
 #include "stats/StatisticsCollector.h"
+#include "viewer/PagedFileModel.h"
+#include "viewer/StringsExtractor.h"
 #include "platform/FolderHandle.h"
 
 #include <QCoreApplication>
@@ -215,6 +217,73 @@ int runStats(const CliOptions& options) {
     return 0;
 }
 
+// Lines of a file as the viewer shows them, written in blocks.
+int runView(const CliOptions& options) {
+    PagedFileModel model;
+    model.setFileName(options.folders.front());
+    model.setHexMode(options.hex);
+    try {
+        model.setOpen(true);
+        if (options.total) {
+            model.checkLine(PagedFileModel::UnknownLines - 1); // reaches the end of a text file
+            const std::int64_t total = model.fileLength() == 0 ? 0 : model.totalLines();
+            if (int failed = WriteAll(STDOUT_FILENO, std::to_string(total) + "\n"))
+                return writeFailed(failed);
+            return 0;
+        }
+        std::string block;
+        block.reserve(1 << 16);
+        const std::int64_t end = options.count < 0 ? PagedFileModel::UnknownLines : options.from + options.count;
+        for (std::int64_t n = options.from; n < end && model.fileLength() > 0; ++n) {
+            // A line past a known end is no line: the loop ends there.
+            if (model.totalLines() != PagedFileModel::UnknownLines && n >= model.totalLines())
+                break;
+            const std::string_view text = model.lineText(n);
+            if (model.totalLines() != PagedFileModel::UnknownLines && n >= model.totalLines())
+                break;
+            block += text;
+            block += '\n';
+            if (block.size() >= (1 << 16)) {
+                if (int failed = WriteAll(STDOUT_FILENO, block))
+                    return writeFailed(failed);
+                block.clear();
+            }
+        }
+        if (int failed = WriteAll(STDOUT_FILENO, block))
+            return writeFailed(failed);
+    } catch (const ViewerIOError& e) {
+        warn(e.text().toLocal8Bit().toStdString());
+        return 2;
+    }
+    return 0;
+}
+
+int runStrings(const CliOptions& options) {
+    std::string block;
+    int failed = 0;
+    int openError = 0;
+    const bool opened = StringsExtractor::extract(
+        options.folders.front(),
+        [&](std::string_view run) {
+            if (failed)
+                return;
+            block += run;
+            block += '\n';
+            if (block.size() >= (1 << 16)) {
+                failed = WriteAll(STDOUT_FILENO, block);
+                block.clear();
+            }
+        },
+        &openError);
+    if (!opened) {
+        warn("Could not open file " + shown(options.folders.front()) + ": " + std::strerror(openError));
+        return 2;
+    }
+    if (!failed)
+        failed = WriteAll(STDOUT_FILENO, block);
+    return failed ? writeFailed(failed) : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -238,7 +307,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     // Every folder is checked first, so a mistake never leaves half a result behind.
-    for (const std::string& folder : options.folders) {
+    const bool takesFiles = options.command == CliCommand::View || options.command == CliCommand::Strings;
+    for (const std::string& folder : takesFiles ? std::vector<std::string>() : options.folders) {
         FolderHandle h = FolderHandle::open(folder);
         if (!h.valid()) {
             warn("cannot open folder " + shown(folder) + ": " + std::strerror(h.error()));
@@ -253,6 +323,8 @@ int main(int argc, char** argv) {
     const int written = options.command == CliCommand::Folders ? runFolders(options)
                         : options.command == CliCommand::Dates ? runDates(options)
                         : options.command == CliCommand::Stats ? runStats(options)
+                        : options.command == CliCommand::View ? runView(options)
+                        : options.command == CliCommand::Strings ? runStrings(options)
                                                                : runFiles(options);
     MessageService::install(nullptr);
     if (written != 0)

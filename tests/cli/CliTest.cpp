@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QProcess>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -296,4 +297,32 @@ TEST(Cli, StatsPrintEveryRecordOfTheCollection) {
     EXPECT_TRUE(lines[47].startsWith("allocated\t"));
     EXPECT_EQ(cli({"stats", q(t.root()), q(t.root())}).code, 2);
     EXPECT_EQ(cli({"stats", q(t.path("missing"))}).code, 2);
+}
+
+TEST(Cli, ViewAndStringsPrintWhatTheViewerShows) {
+    TempTree t;
+    const std::string text = t.path("text");
+    {
+        std::ofstream out(text, std::ios::binary);
+        out << "one\r\ntwo\rthree\n\nlast";
+    }
+    EXPECT_EQ(cli({"view", q(text)}).out, "one\ntwo\nthree\n\nlast\n");
+    EXPECT_EQ(cli({"view", "--from", "1", "--count", "2", q(text)}).out, "two\nthree\n");
+    EXPECT_EQ(cli({"view", "--from", "99", q(text)}).out, "");
+    EXPECT_EQ(cli({"view", "--total", q(text)}).out, "5\n");
+    EXPECT_EQ(cli({"view", "--total", "--hex", q(text)}).out, "2\n");
+    EXPECT_EQ(cli({"view", "--hex", "--from", "1", q(text)}).out,
+              "00000010  6C 61 73 74                                      last            \n");
+    EXPECT_EQ(cli({"view", "--from", "-1", q(text)}).code, 2);
+    const CliRun missing = cli({"view", q(t.path("missing"))});
+    EXPECT_EQ(missing.code, 2);
+    EXPECT_EQ(missing.err, "vantorel-cli: Viewer: file not found\n");
+
+    const std::string binary = t.path("binary");
+    {
+        std::ofstream out(binary, std::ios::binary);
+        out << std::string("\x01\x02 readable text\xff" "C:\\WINDOWS\\SYSTEM.INI\x00tail end", 47);
+    }
+    EXPECT_EQ(cli({"strings", q(binary)}).out, " readable text\nWINDOWS\nSYSTEM\ntail end\n");
+    EXPECT_EQ(cli({"strings", q(t.root())}).code, 2);
 }

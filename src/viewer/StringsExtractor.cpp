@@ -1,0 +1,129 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "viewer/StringsExtractor.h"
+
+#include "common/DisplayText.h"
+#include "common/MessageService.h"
+
+#include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kBlock = 1 << 20;
+
+constexpr std::array<bool, 256> printableTable() {
+    std::array<bool, 256> t{};
+    for (int c = 'A'; c <= 'Z'; ++c)
+        t[std::size_t(c)] = true;
+    for (int c = 'a'; c <= 'z'; ++c)
+        t[std::size_t(c)] = true;
+    for (int c = '0'; c <= '9'; ++c)
+        t[std::size_t(c)] = true;
+    t[' '] = true;
+    return t;
+}
+constexpr std::array<bool, 256> kPrintable = printableTable();
+
+// Opens a regular file for reading without ever blocking on what the name leads to.
+int openRegular(const std::string& name, int& error) {
+    const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        error = errno;
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
+
+bool StringsExtractor::extract(const std::string& fileName, const std::function<void(std::string_view)>& found,
+                               int* error, int lowerBound, int upperBound) {
+    int failure = 0;
+    const int fd = openRegular(fileName, failure);
+    if (fd < 0) {
+        if (error)
+            *error = failure;
+        return false;
+    }
+    const std::size_t longest = std::size_t(upperBound) + 1;
+    std::vector<char> block(kBlock);
+    std::string carried;   // a run that the previous read ended in the middle of
+    bool overflowed = false;
+    auto finishRun = [&](std::string_view run) {
+        if (!overflowed && run.size() > std::size_t(lowerBound) && run.size() <= longest)
+            found(run);
+        overflowed = false;
+    };
+    while (true) {
+        const ssize_t got = ::read(fd, block.data(), block.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        const char* b = block.data();
+        const char* end = b + got;
+        const char* p = b;
+        while (p < end) {
+            // The run goes on from the last read, or starts here.
+            const char* start = p;
+            while (p < end && kPrintable[static_cast<unsigned char>(*p)])
+                ++p;
+            const std::string_view piece(start, std::size_t(p - start));
+            if (p == end) {
+                // The read ends inside the run: keep it for the next one (bounded by the longest run).
+                if (!overflowed) {
+                    if (carried.size() + piece.size() > longest) {
+                        overflowed = true;
+                        carried.clear();
+                    } else {
+                        carried.append(piece);
+                    }
+                }
+                break;
+            }
+            // A separator ends the run.
+            if (!carried.empty()) {
+                if (!overflowed && carried.size() + piece.size() <= longest) {
+                    carried.append(piece);
+                    finishRun(carried);
+                } else {
+                    overflowed = false;
+                }
+                carried.clear();
+            } else if (piece.size() > longest) {
+                overflowed = false; // dropped whole, and its separator adds nothing
+            } else {
+                finishRun(piece);
+            }
+            ++p;
+        }
+    }
+    // A run that reaches the end of the file counts as if a separator followed it.
+    if (!carried.empty())
+        finishRun(carried);
+    ::close(fd);
+    return true;
+}
+
+bool StringsExtractor::extractInto(const std::string& fileName, QStringList& list, int lowerBound, int upperBound) {
+    QStringList found;
+    const bool opened = extract(
+        fileName, [&found](std::string_view run) { found.append(QString::fromLatin1(run.data(), qsizetype(run.size()))); },
+        nullptr, lowerBound, upperBound);
+    if (!opened) {
+        ShowErrorMessage(QStringLiteral("Could not open file ") + DisplayText(fileName));
+        return false;
+    }
+    list = std::move(found);
+    return true;
+}
