@@ -5,6 +5,7 @@
 #include "app/TGradientBack.h"
 #include "app/THelpWindow.h"
 #include "app/TfrmAbout.h"
+#include "browse/ui/TfrmBrowse.h"
 #include "common/SearchPathList.h"
 #include "finders/daterange/ui/TfrmMods.h"
 #include "finders/dup/ui/TfrmDup.h"
@@ -108,7 +109,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
     connect(btClose, &QPushButton::clicked, this, &TfrmMain::btCloseClick);
 
     // Tools whose windows are not part of this build yet stay visible but cannot be pressed.
-    for (QPushButton* pending : {btStatistic, btBrowse})
+    for (QPushButton* pending : {btStatistic})
         pending->setEnabled(false);
 
     FormCreate();
@@ -213,10 +214,15 @@ void TfrmMain::btFilesClick() {
     frmMods.exec();
 }
 
-// The statistics and browser windows come later; until then their buttons are disabled and these
-// handlers have nothing to open.
+// The statistics window comes later; until then its button is disabled and this handler has
+// nothing to open.
 void TfrmMain::btStatisticClick() {}
-void TfrmMain::btBrowseClick() {}
+
+void TfrmMain::btBrowseClick() {
+    // In the program's current folder, every file shown.
+    TfrmBrowse frmBrowse(this);
+    frmBrowse.exec();
+}
 
 void TfrmMain::btReachClick() {
     TfrmAbout about(this);
