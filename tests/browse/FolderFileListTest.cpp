@@ -112,6 +112,7 @@ TEST_F(FolderFileListTest, AFolderThatCannotBeReadIsNeitherOpenedNorListed) {
     // Denied on the way down: the browser stays at the deepest folder it could open.
     const BrowsedFolder stopped = OpenBrowsedFolder(tree.root(), {"locked", "inner"});
     EXPECT_EQ(stopped.error, EACCES);
+    EXPECT_TRUE(stopped.handle.valid());
     EXPECT_TRUE(stopped.names.empty());
     EXPECT_EQ(stopped.handle.path(), tree.root());
 
