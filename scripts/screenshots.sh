@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Renders the main window, the finders and folder hogs with results, and the date picker, offscreen
-# into docs/screenshots/.
+# Renders the main window, the finders and folder hogs with results, the date picker and the folder
+# browser, offscreen into docs/screenshots/.
 # Each window scans a small tree that its test generates and names as drive C: itself.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -6,4 +6,5 @@ vantorel_add_test(test_app
   ${CMAKE_CURRENT_LIST_DIR}/GeneralHandlerTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HelpTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FinderOpeningTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BrowserOpeningTest.cpp
 )
