@@ -12,6 +12,7 @@
 #include "platform/Wildcard.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <numeric>
 #include <sys/stat.h>
 #include <unordered_map>

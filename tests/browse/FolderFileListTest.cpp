@@ -103,23 +103,6 @@ TEST_F(FolderFileListTest, OddNamesAreListedAndDeletedByTheirExactBytes) {
     EXPECT_EQ(::access(tree.path("odd/tab?here.txt").c_str(), F_OK), 0);
 }
 
-TEST_F(FolderFileListTest, AFolderThatCannotBeReadIsNeitherOpenedNorListed) {
-    tree.file("locked/inner/secret.txt", 1);
-    tree.file("readonly-list/x.txt", 1);
-    tree.setMode("locked", 0700);
-    tree.setMode("readonly-list", 0100); // may be entered, not read
-    AsUnprivileged nobody;
-    // Denied on the way down: the browser stays at the deepest folder it could open.
-    const BrowsedFolder stopped = OpenBrowsedFolder(tree.root(), {"locked", "inner"});
-    EXPECT_EQ(stopped.error, EACCES);
-    EXPECT_TRUE(stopped.handle.valid());
-    EXPECT_TRUE(stopped.names.empty());
-    EXPECT_EQ(stopped.handle.path(), tree.root());
-
-    const BrowsedFolder entered = OpenBrowsedFolder(tree.root(), {"readonly-list"});
-    ASSERT_EQ(entered.error, EACCES); // opening a folder for its listing needs the right to read it
-}
-
 TEST_F(FolderFileListTest, TheWayDownFollowsNoLinkAndRebasesAtAMount) {
     TempTree outside;
     outside.file("x/target.txt", 1);

@@ -32,6 +32,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -309,7 +310,8 @@ bool TfrmBrowse::setFolder(const std::string& path, int* error) {
     std::optional<std::vector<std::string>> names;
     if (drive >= 0)
         names = NamesBelow(m_drives[std::size_t(drive)].mountPoint, path);
-    if (!names) {
+    const bool onADrive = names.has_value();
+    if (!onADrive) {
         // Outside every drive: the first drive's root is the nearest place there is.
         drive = 0;
         names.emplace();
@@ -319,10 +321,10 @@ bool TfrmBrowse::setFolder(const std::string& path, int* error) {
     m_names = m_folder.names;
     m_tree->setRoot(m_drives[std::size_t(drive)].mountPoint);
     DriveComboBox1->setCurrentIndex(drive);
-    const int why = m_folder.error;
+    const int why = !onADrive ? ENOENT : m_folder.error;
     if (error)
         *error = why;
-    return why == 0 && drive == DriveTable::indexOfPath(m_drives, path);
+    return why == 0;
 }
 
 void TfrmBrowse::selectFile(const std::string& name) {
