@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "finders/dup/ui/TfrmDup.h"
 
+#include "browse/ui/TfrmBrowse.h"
 #include "common/MessageService.h"
 #include "common/NumberTexts.h"
 #include "common/StringGridModel.h"
@@ -62,7 +63,8 @@ std::vector<int> ColumnTextWidths(const ResultGridView& grid, bool dupMode, cons
 } // namespace
 
 TfrmDup::TfrmDup(bool dupMode, QWidget* parent)
-    : ScanDialog(parent), m_dupMode(dupMode), m_engine(std::make_unique<DupScanEngine>()) {
+    : ScanDialog(parent), m_dupMode(dupMode), m_engine(std::make_unique<DupScanEngine>()),
+      m_browseHandOff(OpenFolderBrowser) {
     setObjectName(QStringLiteral("frmDup"));
     // Resizable with a maximise box, but no minimise box.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |

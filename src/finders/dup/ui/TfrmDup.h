@@ -42,8 +42,8 @@ public:
     // The delete confirmation; TfrmReallyDelete when none is set.
     using DeleteConfirmation = ::DeleteConfirmation;
     void setDeleteConfirmation(DeleteConfirmation confirmation);
-    // The folder browser hand-off (folder, file name to select, the wildcard). btBrowse stays hidden
-    // while there is none.
+    // The folder browser hand-off (folder, file name to select, the wildcard): TfrmBrowse unless
+    // another is set. btBrowse stays hidden while there is none.
     using BrowseHandOff = ::BrowseHandOff;
     void setBrowseHandOff(BrowseHandOff handOff);
 
