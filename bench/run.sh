@@ -193,6 +193,30 @@ bench_browse() {
   rm -rf "$folder"
 }
 
+# The duplicate finder's content check against the content-only tools, on real contents.
+bench_content() {
+  local root=$1
+  for tool in jdupes fdupes; do
+    command -v "$tool" >/dev/null || { sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"; $sudo apt-get install -y -qq "$tool" >&2; }
+  done
+  python3 "$here/bench/make_content_tree.py" "$root" >&2
+  cat $(find "$root" -type f) >/dev/null
+  local groups t_us c_us m_us t_jd c_jd m_jd t_fd c_fd m_fd
+  groups=$("$cli" dups --larger 0 --content "$root" 2>/dev/null | grep -c '^$' || true)
+  read -r t_us c_us m_us < <(measure "$cli" dups --larger 0 --content "$root")
+  read -r t_jd c_jd m_jd < <(measure jdupes -r "$root")
+  read -r t_fd c_fd m_fd < <(measure fdupes -r "$root")
+  awk -v a="$t_jd" -v am="$m_jd" -v b="$t_us" -v bm="$m_us" -v c="$t_fd" -v cm="$m_fd" -v g="$groups" \
+      -v runs="$runs" 'BEGIN {
+    printf "content tree: 20,000 files with real contents, %d identical groups found, best of %d runs\n", g, runs
+    printf "%-34s %8s %8s %12s\n", "command", "seconds", "ratio", "peak RSS KiB"
+    printf "%-34s %8.2f %8s %12d\n", "jdupes -r", a, "1.00x", am
+    printf "%-34s %8.2f %7.2fx %12d\n", "dups --larger 0 --content", b, (a > 0 ? b / a : 0), bm
+    printf "%-34s %8.2f %7.2fx %12d\n", "fdupes -r", c, (a > 0 ? c / a : 0), cm
+    printf "targets: dups --content <= 1.00x jdupes\n\n"
+  }'
+}
+
 if [ $# -ge 1 ]; then
   bench_tree "$1"
   bench_folders "$1"
@@ -207,6 +231,8 @@ else
   bench_stats "$work/200k"
   rm -rf "$work/200k"
   bench_viewer "$work/files"
+  bench_content "$work/content"
+  rm -rf "$work/content"
   bench_browse "$work/browse"
   python3 "$here/bench/make_tree.py" "$work/1m" --files 1000000 --folders 1000 >&2
   bench_tree "$work/1m"
