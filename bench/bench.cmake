@@ -2,3 +2,5 @@
 # Benchmark programs: built with the programs, run only by bench/run.sh.
 add_executable(bench-grid-sort ${CMAKE_CURRENT_LIST_DIR}/GridSortBench.cpp)
 target_link_libraries(bench-grid-sort PRIVATE vantorel_core)
+add_executable(bench-browse-fill ${CMAKE_CURRENT_LIST_DIR}/BrowseFillBench.cpp)
+target_link_libraries(bench-browse-fill PRIVATE vantorel_ui)

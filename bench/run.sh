@@ -11,6 +11,8 @@
 #   The folder size scan is timed against du, the date-range scan against find -newermt and the
 #   statistics against a find -printf of the same figures, on the 200,000-file tree (or on ROOT).
 #   The viewer's file side is timed against wc -l, xxd and strings on generated files (no ROOT).
+#   The folder browser fills its grid for one generated folder of 100,000 files (offscreen) against
+#   ls -l --time-style=long-iso of the same folder, one run each (no ROOT).
 #
 # What is compared: "find" lists the files the tool lists (hidden files and folders pruned, as the
 # tool leaves them out) with the size, both times and the path that the tool's lines show:
@@ -27,7 +29,7 @@ if [ ! -x /usr/bin/time ]; then
   $sudo apt-get install -y -qq time >&2
 fi
 # Always brought up to date: a stale binary would measure old code.
-(cd "$here" && cmake --preset release >/dev/null && cmake --build --preset release --target vantorel-cli bench-grid-sort -j2 >&2)
+(cd "$here" && cmake --preset release >/dev/null && cmake --build --preset release --target vantorel-cli bench-grid-sort bench-browse-fill -j2 >&2)
 
 stats=$(mktemp)
 work=""
@@ -171,6 +173,50 @@ bench_viewer() {
   rm -f "$text" "$binary"
 }
 
+# The folder browser opened on one folder of 100,000 files, until its grid is filled and painted
+# (offscreen), against ls -l of the same folder; one run each, after a warming run of both.
+bench_browse() {
+  local folder=$1
+  python3 "$here/bench/make_folder.py" "$folder" >&2
+  ls -l --time-style=long-iso "$folder" >/dev/null
+  "$here/build/release/bin/bench-browse-fill" "$folder" >/dev/null 2>&1 || true
+  local t_ls t_fill files per
+  t_ls=$( { TIMEFORMAT=%3R; time ls -l --time-style=long-iso "$folder" >/dev/null; } 2>&1 )
+  read -r t_fill files per < <("$here/build/release/bin/bench-browse-fill" "$folder" 2>/dev/null)
+  awk -v tl="$t_ls" -v tf="$t_fill" -v n="$files" -v per="$per" 'BEGIN {
+    printf "folder browser: one folder, %d files listed, one run each\n", n
+    printf "%-34s %8s %8s %14s\n", "command", "seconds", "ratio", "bytes per file"
+    printf "%-34s %8.3f %8s %14s\n", "ls -l --time-style=long-iso", tl, "1.00x", "-"
+    printf "%-34s %8.3f %7.2fx %14.0f\n", "browser: grid filled and painted", tf, (tl > 0 ? tf / tl : 0), per
+    printf "targets: ratio <= 1.50x\n\n"
+  }'
+  rm -rf "$folder"
+}
+
+# The duplicate finder's content check against the content-only tools, on real contents.
+bench_content() {
+  local root=$1
+  for tool in jdupes fdupes; do
+    command -v "$tool" >/dev/null || { sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"; $sudo apt-get install -y -qq "$tool" >&2; }
+  done
+  python3 "$here/bench/make_content_tree.py" "$root" >&2
+  cat $(find "$root" -type f) >/dev/null
+  local groups t_us c_us m_us t_jd c_jd m_jd t_fd c_fd m_fd
+  groups=$("$cli" dups --larger 0 --content "$root" 2>/dev/null | grep -c '^$' || true)
+  read -r t_us c_us m_us < <(measure "$cli" dups --larger 0 --content "$root")
+  read -r t_jd c_jd m_jd < <(measure jdupes -r "$root")
+  read -r t_fd c_fd m_fd < <(measure fdupes -r "$root")
+  awk -v a="$t_jd" -v am="$m_jd" -v b="$t_us" -v bm="$m_us" -v c="$t_fd" -v cm="$m_fd" -v g="$groups" \
+      -v runs="$runs" 'BEGIN {
+    printf "content tree: 20,000 files with real contents, %d identical groups found, best of %d runs\n", g, runs
+    printf "%-34s %8s %8s %12s\n", "command", "seconds", "ratio", "peak RSS KiB"
+    printf "%-34s %8.2f %8s %12d\n", "jdupes -r", a, "1.00x", am
+    printf "%-34s %8.2f %7.2fx %12d\n", "dups --larger 0 --content", b, (a > 0 ? b / a : 0), bm
+    printf "%-34s %8.2f %7.2fx %12d\n", "fdupes -r", c, (a > 0 ? c / a : 0), cm
+    printf "targets: dups --content <= 1.00x jdupes\n\n"
+  }'
+}
+
 if [ $# -ge 1 ]; then
   bench_tree "$1"
   bench_folders "$1"
@@ -185,6 +231,9 @@ else
   bench_stats "$work/200k"
   rm -rf "$work/200k"
   bench_viewer "$work/files"
+  bench_content "$work/content"
+  rm -rf "$work/content"
+  bench_browse "$work/browse"
   python3 "$here/bench/make_tree.py" "$work/1m" --files 1000000 --folders 1000 >&2
   bench_tree "$work/1m"
   rm -rf "$work/1m"

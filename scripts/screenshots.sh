@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Renders the main window, the finders and folder hogs with results, the date picker, and the
-# statistics window after a collection, offscreen into docs/screenshots/.
+# Renders the main window, the finders and folder hogs with results, the date picker, the folder
+# browser, the strings window and the statistics window after a collection, offscreen into
+# docs/screenshots/.
 # Each window scans a small tree that its test generates and names as drive C: itself.
 set -euo pipefail
 cd "$(dirname "$0")/.."

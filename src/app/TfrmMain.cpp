@@ -5,6 +5,7 @@
 #include "app/TGradientBack.h"
 #include "app/THelpWindow.h"
 #include "app/TfrmAbout.h"
+#include "browse/ui/TfrmBrowse.h"
 #include "common/SearchPathList.h"
 #include "finders/daterange/ui/TfrmMods.h"
 #include "finders/dup/ui/TfrmDup.h"
@@ -106,9 +107,6 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
     connect(btReach, &QPushButton::clicked, this, &TfrmMain::btReachClick);
     connect(btHelp, &QPushButton::clicked, this, &TfrmMain::btHelpClick);
     connect(btClose, &QPushButton::clicked, this, &TfrmMain::btCloseClick);
-
-    // Tools whose windows are not part of this build yet stay visible but cannot be pressed.
-    btBrowse->setEnabled(false);
 
     FormCreate();
 }
@@ -221,8 +219,11 @@ void TfrmMain::btStatisticClick() {
     m_statistics->activateWindow();
 }
 
-// The browser comes later; until then its button is disabled and this handler has nothing to open.
-void TfrmMain::btBrowseClick() {}
+void TfrmMain::btBrowseClick() {
+    // In the program's current folder, every file shown.
+    TfrmBrowse frmBrowse(this);
+    frmBrowse.exec();
+}
 
 void TfrmMain::btReachClick() {
     TfrmAbout about(this);

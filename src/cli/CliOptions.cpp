@@ -49,7 +49,7 @@ bool asksForHelp(const std::vector<std::string>& args) {
 } // namespace
 
 const char* CliUsage() {
-    return "Usage: vantorel-cli dups [--exact] [SIZE] [--match PATTERN] [--null] FOLDER...\n"
+    return "Usage: vantorel-cli dups [--exact] [--content] [SIZE] [--match PATTERN] [--null] FOLDER...\n"
            "       vantorel-cli hogs [SIZE] [--match PATTERN] [--null] FOLDER...\n"
            "       vantorel-cli folders [--all] [--null] FOLDER...\n"
            "       vantorel-cli dates (--accessed | --created | --modified)\n"
@@ -61,7 +61,9 @@ const char* CliUsage() {
            "       vantorel-cli strings FILE\n"
            "\n"
            "dups lists the files whose name occurs in more than one place (letter case ignored);\n"
-           "with --exact the size in K must match too. hogs lists the files in the size range,\n"
+           "with --exact the size in K must match too; with --content only the files whose\n"
+           "contents are byte for byte the same as another file's of their run are listed, each\n"
+           "group of identical files followed by an empty line. hogs lists the files in the size range,\n"
            "largest first. folders lists the main folders (those directly in FOLDER) with the\n"
            "size, files and sub-folders of everything below them, largest first; with --all\n"
            "every folder, each with only the files directly in it. dates lists the files whose\n"
@@ -174,6 +176,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
             optionsOver = true;
         } else if (a == "--exact" && o.command == CliCommand::Dups) {
             o.exact = true;
+        } else if (a == "--content" && o.command == CliCommand::Dups) {
+            o.content = true;
         } else if (a == "--hex" && o.command == CliCommand::View) {
             o.hex = true;
         } else if (a == "--total" && o.command == CliCommand::View) {

@@ -19,6 +19,7 @@ struct CliOptions {
     std::int64_t from = 0;      // view --from
     std::int64_t count = -1;    // view --count (-1: to the last line)
     bool exact = false;
+    bool content = false;       // dups --content: only files whose contents have a twin in their run
     bool nullSeparated = false; // --null: exact paths, each followed by NUL, instead of the lines
     bool help = false;
     std::vector<std::string> folders;

@@ -2,6 +2,7 @@
 #include "cli/ResultOutput.h"
 
 #include "finders/daterange/DateRangeEngine.h"
+#include "finders/dup/DupContentCheck.h"
 #include "finders/dup/DupScanEngine.h"
 #include "folderhogs/FolderSizeEngine.h"
 
@@ -58,4 +59,25 @@ int WriteResults(const FolderSizeEngine& engine, bool nullSeparated, int fd) {
 
 int WriteResults(const DateRangeEngine& engine, bool nullSeparated, int fd) {
     return writeResults(engine, nullSeparated, fd);
+}
+
+int WriteContentGroups(const DupScanEngine& engine, const DupContentCheck& check, bool nullSeparated, int fd) {
+    const char end = nullSeparated ? '\0' : '\n';
+    std::string block;
+    for (std::uint32_t g = 1; g <= check.groupCount(); ++g) {
+        for (std::uint32_t i : check.members(g)) {
+            if (nullSeparated)
+                engine.appendResultPath(i, block);
+            else
+                engine.appendResultLineUtf8(i, block);
+            block += end;
+        }
+        block += end;
+        if (block.size() >= (1u << 16) || g == check.groupCount()) {
+            if (int error = WriteAll(fd, block))
+                return error;
+            block.clear();
+        }
+    }
+    return 0;
 }

@@ -3,6 +3,7 @@
 #include <string_view>
 
 class DateRangeEngine;
+class DupContentCheck;
 class DupScanEngine;
 class FolderSizeEngine;
 
@@ -17,3 +18,6 @@ int WriteAll(int fd, std::string_view data);
 int WriteResults(const DupScanEngine& engine, bool nullSeparated, int fd);
 int WriteResults(const FolderSizeEngine& engine, bool nullSeparated, int fd);
 int WriteResults(const DateRangeEngine& engine, bool nullSeparated, int fd);
+// The groups of identical files: each member's line (or path and NUL), then an empty line (or a
+// lone NUL) after each group, groups in result order.
+int WriteContentGroups(const DupScanEngine& engine, const DupContentCheck& check, bool nullSeparated, int fd);

@@ -8,6 +8,7 @@
 #include "common/MessageService.h"
 #include "common/SearchPathList.h"
 #include "finders/daterange/DateRangeEngine.h"
+#include "finders/dup/DupContentCheck.h"
 #include "finders/dup/DupScanEngine.h"
 #include "folderhogs/FolderSizeEngine.h"
 #include "platform/DriveTable.h"
@@ -137,7 +138,20 @@ int runFiles(const CliOptions& options) {
         engine.scanDrive(folder); // a root that cannot be read was reported by the hook
     engine.finish(options.exact);
     progress.clear();
-    return writeOut(engine, options.nullSeparated);
+    if (!options.content)
+        return writeOut(engine, options.nullSeparated);
+    DupContentCheck check(engine);
+    check.run();
+    if (check.unreadableFiles() > 0)
+        warn(std::to_string(check.unreadableFiles()) +
+             " files could not be read, or changed since they were listed; they are left out");
+    if (check.groupCount() == 0) {
+        std::fputs("No files found.\n", stderr);
+        return 1;
+    }
+    if (int failed = WriteContentGroups(engine, check, options.nullSeparated, STDOUT_FILENO))
+        return writeFailed(failed);
+    return 0;
 }
 
 int runFolders(const CliOptions& options) {

@@ -241,6 +241,10 @@ int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry,
             entry.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
             entry.inode = sx.stx_ino;
             entry.attributes = AttributesOf(name, entry.mode);
+            entry.mountRoot = false;
+#ifdef STATX_ATTR_MOUNT_ROOT
+            entry.mountRoot = (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+#endif
             return 0;
         }
         if (errno != ENOSYS)
@@ -260,7 +264,19 @@ int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry,
     entry.device = st.st_dev;
     entry.inode = st.st_ino;
     entry.attributes = AttributesOf(name, entry.mode);
+    entry.mountRoot = false; // without statx only a change of device tells
     return 0;
+}
+
+bool LinkLeadsToFolder(const FolderHandle& folder, std::string_view name) {
+    char buf[1024];
+    if (name.size() >= sizeof buf)
+        return false;
+    name.copy(buf, name.size());
+    buf[name.size()] = '\0';
+    struct stat st {};
+    // Followed for its type only; nothing is opened through the link.
+    return ::fstatat(folder.fd(), buf, &st, AT_NO_AUTOMOUNT) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool ReadFolder(const FolderHandle& folder, std::vector<FsEntry>& entries, int* error) {

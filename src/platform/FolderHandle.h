@@ -87,9 +87,13 @@ struct FolderListing {
 bool ReadFolderNames(const FolderHandle& folder, FolderListing& listing, int* error = nullptr);
 
 // The statistics of one entry of folder with a single statx (fstatat where statx is missing), links
-// not followed. Fills every field of entry but name; the creation time only when withCreation (the
-// file system then has less to gather). Returns 0 or the errno (ENOENT when it vanished).
+// not followed. Fills every field of entry but name (mountRoot too); the creation time only when
+// withCreation (the file system then has less to gather). Returns 0 or the errno (ENOENT when it vanished).
 int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry, bool withCreation = true);
+
+// True when the entry name of folder is a symbolic link whose target is a folder now (the link is
+// followed for that answer only).
+bool LinkLeadsToFolder(const FolderHandle& folder, std::string_view name);
 
 // Reads the whole listing of an open folder in the order the file system returns it, without
 // "." and "..", each entry with one fstatat (links not followed). An entry that vanished before its

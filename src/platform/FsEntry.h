@@ -32,6 +32,7 @@ struct FsEntry {
     dev_t device = 0;
     ino_t inode = 0;
     mode_t mode = 0;
+    bool mountRoot = false;      // a folder on which a filesystem is mounted (statx's mount-root flag)
 
     bool isFolder() const { return attributes & faFolder; }
 };

@@ -18,6 +18,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -164,15 +165,20 @@ TEST(Screenshots, FinderResults) {
     RecordingMessageService messages;
     TempTree drive;
     const std::int64_t K = 1024;
-    drive.file("Documents/Reports/annual-report.pdf", 412 * K);
-    drive.file("Backup/2023/annual-report.pdf", 412 * K);
-    drive.file("Downloads/annual-report.pdf", 398 * K);
+    // Real bytes where the contents differ, so the content check has something to tell apart.
+    const auto write = [&drive](const std::string& relative, std::int64_t size, char fill) {
+        drive.file(relative, 0);
+        std::ofstream(drive.path(relative), std::ios::binary) << std::string(std::size_t(size), fill);
+    };
+    write("Documents/Reports/annual-report.pdf", 412 * K, 'a');
+    write("Backup/2023/annual-report.pdf", 412 * K, 'a');
+    write("Downloads/annual-report.pdf", 398 * K, 'b');
     drive.file("Music/Albums/track01.flac", 28 * 1024 * K);
     drive.file("Backup/Music/track01.flac", 28 * 1024 * K);
     drive.file("Videos/holiday.mp4", 650 * 1024 * K);
     drive.file("Downloads/holiday.mp4", 650 * 1024 * K);
-    drive.file("Projects/site/logo.png", 300 * K);
-    drive.file("Pictures/logo.png", 300 * K);
+    write("Projects/site/logo.png", 300 * K, 'c');
+    write("Pictures/logo.png", 300 * K, 'd');
     drive.file("Pictures/unique-photo.jpg", 2 * 1024 * K);
     qputenv("VANTOREL_DRIVES", QByteArray("C=") + QByteArray::fromStdString(drive.root()));
 
@@ -189,6 +195,7 @@ TEST(Screenshots, FinderResults) {
     auto* grid = dup.findChild<QTableView*>(QStringLiteral("grid"));
     ASSERT_NE(grid, nullptr);
     EXPECT_EQ(grid->model()->rowCount(), 9) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    QTest::mouseClick(dup.findChild<QPushButton*>(QStringLiteral("btContent")), Qt::LeftButton);
     EXPECT_FALSE(SaveScreenshot(&dup, QStringLiteral("finder-results")).isEmpty());
     qunsetenv("VANTOREL_DRIVES");
 }

@@ -7,4 +7,6 @@ vantorel_add_test(test_app
   ${CMAKE_CURRENT_LIST_DIR}/HelpTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FinderOpeningTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StatisticsOpeningTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/StringsScreenshotTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BrowserOpeningTest.cpp
 )

@@ -326,3 +326,25 @@ TEST(Cli, ViewAndStringsPrintWhatTheViewerShows) {
     EXPECT_EQ(cli({"strings", q(binary)}).out, " readable text\nWINDOWS\nSYSTEM\ntail end\n");
     EXPECT_EQ(cli({"strings", q(t.root())}).code, 2);
 }
+
+TEST(Cli, DupsContentKeepsOnlyIdenticalTwinsInGroups) {
+    TempTree t;
+    const auto put = [&t](const std::string& relative, const std::string& bytes) {
+        t.file(relative, 0);
+        std::ofstream(t.path(relative), std::ios::binary) << bytes;
+    };
+    put("a/report.pdf", std::string(300 * 1024, 'r'));
+    put("b/report.pdf", std::string(300 * 1024, 'r'));
+    put("c/report.pdf", std::string(300 * 1024 - 1, 'r') + "!");
+    const CliRun lines = cli({"dups", "--content", q(t.root())});
+    ASSERT_EQ(lines.code, 0) << lines.err.constData();
+    const QList<QByteArray> out = lines.out.split('\n');
+    ASSERT_EQ(out.size(), 4); // two lines, the group's empty line, and what follows the last LF
+    EXPECT_TRUE(out[0].contains(QByteArray::fromStdString(t.path("a/"))));
+    EXPECT_TRUE(out[1].contains(QByteArray::fromStdString(t.path("b/"))));
+    EXPECT_EQ(out[2], "");
+    EXPECT_EQ(cli({"dups", "--content", "--null", q(t.root())}).out,
+              QByteArray::fromStdString(t.path("a/report.pdf")) + '\0' +
+                  QByteArray::fromStdString(t.path("b/report.pdf")) + '\0' + '\0');
+    EXPECT_EQ(cli({"hogs", "--content", q(t.root())}).code, 2);
+}

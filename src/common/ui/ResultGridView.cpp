@@ -19,6 +19,33 @@ public:
     explicit MarkDelegate(ResultGridView* view) : QStyledItemDelegate(view), m_view(view) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        paintCell(painter, option, index);
+        if (index.column() == m_view->markColumn())
+            if (const int badge = m_view->rowBadge(index.row() + 1))
+                paintBadge(painter, option, badge);
+    }
+
+private:
+    void paintBadge(QPainter* painter, const QStyleOptionViewItem& option, int number) const {
+        const QString text = QString::number(number);
+        QFont font = option.font;
+        font.setBold(true);
+        const QFontMetrics fm(font);
+        const int height = option.rect.height() - 4;
+        const int width = std::max(height, fm.horizontalAdvance(text) + 8);
+        const QRect box(option.rect.right() - width - 2, option.rect.top() + 2, width, height);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(ResultGridView::badgeColor(number));
+        painter->drawRoundedRect(box, height / 2.0, height / 2.0);
+        painter->setPen(Qt::white);
+        painter->setFont(font);
+        painter->drawText(box, Qt::AlignCenter, text);
+        painter->restore();
+    }
+
+    void paintCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
         if (index.column() != m_view->markColumn() || !index.data(StringGridModel::MarkRole).toBool()) {
             QStyledItemDelegate::paint(painter, option, index);
             return;
@@ -47,7 +74,6 @@ public:
         painter->restore();
     }
 
-private:
     const QPixmap& glyph() const {
         if (m_glyph.isNull())
             m_glyph = ResultGridView::MarkGlyph();
@@ -110,6 +136,19 @@ ResultGridView::ResultGridView(QWidget* parent) : QTableView(parent) {
 void ResultGridView::setMarkColumn(int column) {
     m_markColumn = column;
     viewport()->update();
+}
+
+void ResultGridView::setRowBadge(std::function<int(int)> badge) {
+    m_badge = std::move(badge);
+    viewport()->update();
+}
+
+QColor ResultGridView::badgeColor(int number) {
+    // Dark enough for white numbers, far enough apart to tell neighbouring groups apart.
+    static const QColor colours[] = {QColor(0, 102, 204), QColor(204, 102, 0),  QColor(0, 140, 70),
+                                     QColor(170, 0, 120), QColor(90, 90, 90),   QColor(0, 130, 150),
+                                     QColor(150, 60, 30), QColor(100, 60, 180)};
+    return colours[std::size_t(std::max(number, 1) - 1) % std::size(colours)];
 }
 
 double ResultGridView::scale() const { return logicalDpiY() / 96.0; }

@@ -3,6 +3,7 @@
 #include <QPixmap>
 #include <QStringList>
 #include <QTableView>
+#include <functional>
 #include <vector>
 
 class StringGridModel;
@@ -20,6 +21,13 @@ public:
     // The column whose cells carry the mark glyph; -1 for none (the default).
     void setMarkColumn(int column);
     int markColumn() const { return m_markColumn; }
+
+    // A numbered badge at the right end of the mark column's cells, coloured by its number: the
+    // group a row belongs to (0: none). It marks rows without changing their texts.
+    void setRowBadge(std::function<int(int gridRow)> badge);
+    int rowBadge(int gridRow) const { return m_badge ? m_badge(gridRow) : 0; }
+    // The colour of a badge number, for legends.
+    static QColor badgeColor(int number);
 
     // Screen pixels per inch divided by 96: the factor for widths given at 96 pixels per inch.
     double scale() const;
@@ -48,4 +56,5 @@ public:
 
 private:
     int m_markColumn = -1;
+    std::function<int(int)> m_badge;
 };

@@ -6,4 +6,6 @@ target_sources(vantorel_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/TfrmReallyDelete.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TfrmDelDirectory.h
   ${CMAKE_CURRENT_LIST_DIR}/TfrmDelDirectory.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FolderDeleteRun.h
+  ${CMAKE_CURRENT_LIST_DIR}/FolderDeleteRun.cpp
 )

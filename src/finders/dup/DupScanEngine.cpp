@@ -38,6 +38,7 @@ struct DupScanEngine::Impl final : FolderVisitor {
     bool abortScan = false;
     bool folderAdded = false; // the folder of the current file pass is in the store
     bool rootPending = false; // the next folder entered is a root given to scanDrive
+    bool exact = false;       // the last finish() kept runs of equal names and sizes
     std::int64_t files = 0;
     std::int64_t folders = 0;
 
@@ -170,6 +171,17 @@ void DupScanEngine::finish(bool exact) {
     // read straight through instead of all over memory, and the candidates left out are let go.
     d->store.keepOnly(order);
     d->results = order.size();
+    d->exact = exact;
+}
+
+std::vector<std::uint32_t> DupScanEngine::resultRunStarts() const {
+    std::vector<std::uint32_t> starts;
+    if (!d->criteria.dupMode)
+        return starts;
+    for (std::size_t i = 0; i < d->results; ++i)
+        if (i == 0 || !d->store.sameKey(std::uint32_t(i - 1), std::uint32_t(i), d->exact))
+            starts.push_back(std::uint32_t(i));
+    return starts;
 }
 
 void DupScanEngine::abort() { d->abortScan = true; }

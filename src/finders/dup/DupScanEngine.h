@@ -75,6 +75,9 @@ public:
     // The file as listed: its root as walked, its folder below the root, name, identities, size and
     // the packed write time its line shows. What a delete needs to reach it and check it.
     ListedEntry resultEntry(std::size_t index) const;
+    // Duplicates mode: where each run of equal names (names and sizes in K after an exact scan)
+    // begins, in result order; the last run ends at resultCount().
+    std::vector<std::uint32_t> resultRunStarts() const;
     std::int64_t resultSize(std::size_t index) const; // bytes
     std::vector<std::uint32_t> resultKeys() const;    // 0 .. resultCount()-1, for the grid
     QStringList resultLines() const;                  // every record line, for the clipboard

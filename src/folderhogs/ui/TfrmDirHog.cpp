@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "folderhogs/ui/TfrmDirHog.h"
 
+#include "browse/ui/TfrmBrowse.h"
 #include "common/MessageService.h"
 #include "common/NumberTexts.h"
 #include "common/StringGridModel.h"
@@ -49,7 +50,7 @@ std::vector<int> ColumnTextWidths(const ResultGridView& grid, const QString& siz
 } // namespace
 
 TfrmDirHog::TfrmDirHog(QWidget* parent, std::size_t capacity)
-    : ScanDialog(parent), m_engine(std::make_unique<FolderSizeEngine>(capacity)) {
+    : ScanDialog(parent), m_engine(std::make_unique<FolderSizeEngine>(capacity)), m_browseHandOff(OpenFolderBrowser) {
     setObjectName(QStringLiteral("frmDirHog"));
     setWindowTitle(QStringLiteral("Folder Hogs"));
     // Resizable with a maximise box, but no minimise box.

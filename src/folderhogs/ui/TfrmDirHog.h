@@ -34,8 +34,9 @@ public:
     explicit TfrmDirHog(QWidget* parent = nullptr, std::size_t capacity = FolderSizeEngine::DefaultCapacity);
     ~TfrmDirHog() override;
 
-    // The folder browser hand-off (folder, file name to select, mask): the row's exact folder path
-    // bytes, no file name, "*.*". btBrowse stays hidden while there is none.
+    // The folder browser hand-off (TfrmBrowse unless another is set; folder, file name to select,
+    // mask): the row's exact folder path bytes, no file name, "*.*". btBrowse stays hidden while
+    // there is none.
     using BrowseHandOff = ::BrowseHandOff;
     void setBrowseHandOff(BrowseHandOff handOff);
 

@@ -3,7 +3,6 @@
 // hand-off and the delete of a whole folder.
 #include "folderhogs/ui/TfrmDirHog.h"
 
-#include "common/DisplayText.h"
 #include "common/GridSorts.h"
 #include "common/MessageService.h"
 #include "common/NumberTexts.h"
@@ -14,46 +13,19 @@
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/PrintGrid.h"
 #include "common/ui/ResultGridView.h"
-#include "delete/DeletionTotals.h"
-#include "delete/FolderTreeDelete.h"
-#include "delete/ListedFileRemoval.h"
-#include "delete/ProtectedFolders.h"
-#include "delete/ui/TfrmDelDirectory.h"
+#include "delete/ui/FolderDeleteRun.h"
 #include "folderhogs/FolderRowSort.h"
-#include "platform/AppError.h"
-#include "platform/ListedFolder.h"
 
 #include <QAction>
 #include <QFrame>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <cerrno>
 
 namespace {
 const QString kAbortLine = QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER");
 const QString kDeleted = QStringLiteral("DELETED");
 const QString kRecycled = QStringLiteral("RECYCLED");
-
-// Why the folder itself was left alone, as the second line of the message.
-QString RefusalReason(int error) {
-    switch (error) {
-    case ENOENT:
-        return QStringLiteral("it is no longer there (another program may have deleted or moved it)");
-    case EXDEV:
-        return QStringLiteral("it is a mount point (another filesystem is mounted there)");
-    case EPERM:
-        return QStringLiteral("it is a drive's root or a system folder");
-    default:
-        return RemovalReason(error);
-    }
-}
-
-// The listed folder is gone from where the scan saw it (not merely changed or out of reach).
-bool FolderIsGone(const ListedEntry& folder) {
-    const FolderHandle parent = OpenListedFolder(folder);
-    return parent.valid() && CheckListedFile(parent, folder) == ENOENT;
-}
 } // namespace
 
 int TfrmDirHog::currentGridRow() const { return grid->currentGridRow(); }
@@ -155,71 +127,15 @@ void TfrmDirHog::btDeleteClick() {
         ShowErrorMessage(rootRefused);
         return;
     }
-    const EntryIdentity parent = folder.folder.empty() ? folder.rootIdentity : folder.folderIdentity;
-    switch (ProtectionOf(folder.identity, parent, folder.name)) {
-    case FolderProtection::DriveRoot:
-        ShowErrorMessage(rootRefused);
+    if (RefuseProtectedFolder(folder, rootRefused))
         return;
-    case FolderProtection::SystemFolder:
-        ShowErrorMessage(QStringLiteral("You cannot delete the system folder using Vantorel 95"));
+    const std::optional<bool> recycle = AskFolderDelete(this, folder);
+    if (!recycle)
         return;
-    case FolderProtection::None:
-        break;
-    }
-
-    bool recycle = false;
-    {
-        TfrmDelDirectory confirmation(this);
-        confirmation.setFolder(folder.path());
-        if (confirmation.exec() != QDialog::Accepted)
-            return;
-        recycle = confirmation.recycleChosen();
-    }
-
-    // An empty folder goes at once, also when the trash was chosen: there is nothing to keep.
-    if (RemoveListedEmptyFolder(folder) == 0) {
+    const FolderDeleteOutcome outcome = RemoveConfirmedFolder(folder, *recycle, true);
+    // The row says "gone" only when the folder really is; an empty folder reads "DELETED" either way.
+    if (outcome.removedEmpty)
         markFolderGone(row, key, kDeleted);
-        return;
-    }
-    const FolderDeleteResult result = deleteFolderTree(folder, recycle);
-    const QString shown = DisplayText(folder.path());
-    if (result.error != 0) {
-        ShowErrorMessage(QStringLiteral("Couldn't delete folder - ") + shown + u'\n' + RefusalReason(result.error));
-        return;
-    }
-
-    QString note;
-    // The row says "gone" only when the folder really is.
-    const bool gone = result.completed && FolderIsGone(folder);
-    if (!result.completed)
-        note = QStringLiteral(" (Note: Deletion operation canceled ... not all files deleted)");
-    else if (gone)
-        markFolderGone(row, key, recycle ? kRecycled : kDeleted);
-    QString left = FilesLeftNote(result, recycle);
-    if (result.completed && !gone && left.isEmpty())
-        left = QStringLiteral("The folder itself stayed: something in it could not be removed.");
-
-    if (result.files > 0) {
-        try {
-            if (recycle)
-                DeletionTotals::addDeletionTotals(0, 0, result.files, result.bytes);
-            else
-                DeletionTotals::addDeletionTotals(result.files, result.bytes, 0, 0);
-        } catch (const AppError& error) {
-            // The files are gone whatever the totals file does: say what was not recorded.
-            ShowErrorMessage(error.text() + QStringLiteral("\n\nNot recorded in the totals: ") +
-                             FormatThousands(result.files) +
-                             (result.files == 1 ? QStringLiteral(" file and ") : QStringLiteral(" files and ")) +
-                             FormatThousands(result.bytes) +
-                             (recycle ? QStringLiteral(" bytes sent to the recycle bin.")
-                                      : QStringLiteral(" bytes deleted.")));
-        }
-        ShowInfoMessage((recycle ? QStringLiteral("Recycled ") : QStringLiteral("Deleted ")) +
-                        FormatThousands(result.files) + QStringLiteral(" files for a savings of ") +
-                        FormatThousands(result.bytes) + QStringLiteral(" bytes.") + note +
-                        (left.isEmpty() ? QString() : QStringLiteral("\n\n") + left));
-    } else if (!left.isEmpty()) {
-        // Nothing went, yet the folder is still there: that is no success to keep quiet about.
-        ShowErrorMessage(QStringLiteral("Couldn't delete folder - ") + shown + u'\n' + left);
-    }
+    else if (outcome.gone)
+        markFolderGone(row, key, *recycle ? kRecycled : kDeleted);
 }

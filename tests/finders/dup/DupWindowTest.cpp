@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "common/ui/ResultGridView.h"
 #include "finders/dup/ui/TfrmDup.h"
 #include "support/FinderWindowTest.h"
 #include "support/ScopedMount.h"
@@ -23,6 +24,8 @@
 #include <QTimer>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <fstream>
+#include <map>
 #include <limits>
 #include <unistd.h>
 
@@ -248,9 +251,9 @@ TEST_F(DupWindow, DuplicateScanShowsRunsAndMarksByTheirExactPaths) {
 
     ASSERT_EQ(w->rowsFilled(), 2);
     EXPECT_EQ(status(), QStringLiteral("2 duplicates found"));
-    for (const char* shown : {"btPrint", "btClip", "btMark", "btDelete"})
+    for (const char* shown : {"btPrint", "btClip", "btBrowse", "btMark", "btDelete"})
         EXPECT_TRUE(button(shown)->isVisible()) << shown;
-    for (const char* hidden : {"btSort", "btAbort", "btBrowse"})
+    for (const char* hidden : {"btSort", "btAbort"})
         EXPECT_FALSE(button(hidden)->isVisible()) << hidden;
     EXPECT_FALSE(button("btDelete")->isEnabled());
     EXPECT_TRUE(button("btScan")->isEnabled());
@@ -668,4 +671,49 @@ TEST_F(DupWindow, AGridOfThreeHundredThousandRowsMarksAndSorts) {
     EXPECT_EQ(model->cellText(markedRow, 4), markedPath);
     grid()->scrollToBottom();
     QCoreApplication::processEvents();
+}
+
+TEST_F(DupWindow, ContentCheckNumbersIdenticalRowsAndGuardsTheLastCopy) {
+    // Real bytes: a large TempTree file is a hole, whatever its fill.
+    const auto put = [this](const std::string& relative, char fill) {
+        tree.file(relative, 0);
+        std::ofstream(tree.path(relative), std::ios::binary) << std::string(300 * 1024, fill);
+    };
+    put("a/setup.exe", 'x');
+    put("b/setup.exe", 'x');
+    put("c/setup.exe", 'y'); // same name and size, other bytes
+    open(true);
+    EXPECT_FALSE(button("btContent")->isVisible());
+    button("btScan")->click();
+    ASSERT_EQ(w->rowsFilled(), 3);
+    ASSERT_TRUE(button("btContent")->isVisible());
+    const QStringList before = w->engine().resultLines();
+    button("btContent")->click();
+    ASSERT_NE(w->contentCheck(), nullptr);
+    std::map<std::string, int> badge;
+    for (int row = 1; row <= 3; ++row)
+        badge[rowPath(row).substr(tree.root().size() + 1)] = static_cast<ResultGridView*>(grid())->rowBadge(row);
+    EXPECT_EQ(badge, (std::map<std::string, int>{{"a/setup.exe", 1}, {"b/setup.exe", 1}, {"c/setup.exe", 0}}));
+    EXPECT_EQ(status(), "Numbered files have identical contents: 1 groups, 2 files.");
+    EXPECT_EQ(w->engine().resultLines(), before); // the rows' texts stay as they are
+
+    // Both copies marked: one question first; No keeps everything, Yes goes on to the confirmation.
+    int confirmations = 0;
+    w->setDeleteConfirmation([&](QWidget*, const std::vector<ListedEntry>&, double) {
+        ++confirmations;
+        return int(QDialog::Rejected);
+    });
+    for (int row = 1; row <= 3; ++row)
+        if (badge[rowPath(row).substr(tree.root().size() + 1)] == 1)
+            doubleClickRow(row);
+    messages.scriptAnswers({MessageAnswer::No, MessageAnswer::Yes});
+    button("btDelete")->click();
+    EXPECT_EQ(messages.texts().back(), "Every copy of 1 file(s) is marked. Delete them all anyway?");
+    EXPECT_EQ(confirmations, 0);
+    button("btDelete")->click();
+    EXPECT_EQ(confirmations, 1);
+    // A new scan forgets the groups.
+    button("btScan")->click();
+    EXPECT_EQ(w->contentCheck(), nullptr);
+    EXPECT_EQ(static_cast<ResultGridView*>(grid())->rowBadge(1), 0);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "finders/daterange/ui/TfrmMods.h"
 
+#include "browse/ui/TfrmBrowse.h"
 #include "common/DosDateTime.h"
 #include "common/MessageService.h"
 #include "common/NumberTexts.h"
@@ -51,7 +52,7 @@ QString DateBoxText(QDate date) { return QLocale().toString(date, FileDateFormat
 
 TfrmMods::TfrmMods(QWidget* parent, std::size_t capacity)
     : ScanDialog(parent), m_engine(std::make_unique<DateRangeEngine>(capacity)),
-      m_today([] { return QDate::currentDate(); }) {
+      m_today([] { return QDate::currentDate(); }), m_browseHandOff(OpenFolderBrowser) {
     setObjectName(QStringLiteral("frmMods"));
     setWindowTitle(QStringLiteral("Files in a range of dates"));
     // Resizable with a maximise box, but no minimise box.

@@ -44,8 +44,8 @@ public:
     // The delete confirmation; TfrmReallyDelete when none is set.
     using DeleteConfirmation = ::DeleteConfirmation;
     void setDeleteConfirmation(DeleteConfirmation confirmation);
-    // The folder browser hand-off: the row's exact folder path bytes, its file name and "*.*".
-    // btBrowse stays hidden while there is none.
+    // The folder browser hand-off (TfrmBrowse unless another is set): the row's exact folder path
+    // bytes, its file name and "*.*". btBrowse stays hidden while there is none.
     using BrowseHandOff = ::BrowseHandOff;
     void setBrowseHandOff(BrowseHandOff handOff);
     // Today's date, for the date boxes when the window is shown and for the date picker;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "finders/dup/ui/TfrmDup.h"
 
+#include "browse/ui/TfrmBrowse.h"
 #include "common/MessageService.h"
 #include "common/NumberTexts.h"
 #include "common/StringGridModel.h"
@@ -11,6 +12,7 @@
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
 #include "common/ui/WildcardCombo.h"
+#include "finders/dup/DupContentCheck.h"
 #include "finders/dup/ui/NumField.h"
 
 #include <QAction>
@@ -61,7 +63,8 @@ std::vector<int> ColumnTextWidths(const ResultGridView& grid, bool dupMode, cons
 } // namespace
 
 TfrmDup::TfrmDup(bool dupMode, QWidget* parent)
-    : ScanDialog(parent), m_dupMode(dupMode), m_engine(std::make_unique<DupScanEngine>()) {
+    : ScanDialog(parent), m_dupMode(dupMode), m_engine(std::make_unique<DupScanEngine>()),
+      m_browseHandOff(OpenFolderBrowser) {
     setObjectName(QStringLiteral("frmDup"));
     // Resizable with a maximise box, but no minimise box.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
@@ -178,6 +181,8 @@ void TfrmDup::buildTopPanel() {
     btClip = button("btClip", "C&lipboard", "Copy list of files to clipboard");
     btBrowse = button("btBrowse", "&Browse", "Browse this file and folder");
     btSort = button("btSort", "S&ort", "Sort columns");
+    btContent = button("btContent", "Conte&nt", "Compare the contents of the files of each run");
+    btContent->hide();
     btDelete->setEnabled(false);
     layOutButtonRow();
 
@@ -205,6 +210,7 @@ void TfrmDup::buildTopPanel() {
     connect(btClip, &QPushButton::clicked, this, [this] { btClipClick(); });
     connect(btBrowse, &QPushButton::clicked, this, [this] { BrowseDirectory1Click(); });
     connect(btSort, &QPushButton::clicked, this, [this] { btSortClick(); });
+    connect(btContent, &QPushButton::clicked, this, [this] { btContentClick(); });
     rbLargerClick();
 }
 
@@ -216,9 +222,10 @@ void TfrmDup::layOutButtonRow() {
         places.push_back({btExact});
     places.push_back({btClose});
     places.push_back({btAbort, btMark});
-    for (QPushButton* b : {btDelete, btPrint, btClip, btBrowse, btSort})
+    for (QPushButton* b : {btDelete, btPrint, btClip, btBrowse})
         if (b != btBrowse || m_browseHandOff) // no gap for a browser that is not there
             places.push_back({b});
+    places.push_back({btSort, btContent}); // file hogs sort, duplicates compare contents
     int x = 3;
     for (const auto& place : places) {
         for (QPushButton* b : place)
@@ -231,6 +238,9 @@ void TfrmDup::buildGrid() {
     m_model = new StringGridModel(this);
     grid = new ResultGridView(this);
     grid->setObjectName(QStringLiteral("grid"));
+    grid->setRowBadge([this](int row) {
+        return m_content && m_model->isKeyRow(row) ? int(m_content->groupOf(m_model->keyOf(row))) : 0;
+    });
     grid->setModel(m_model);
     grid->setMarkColumn(m_dupMode ? 0 : 4);
     grid->horizontalHeader()->setStretchLastSection(false);
@@ -349,6 +359,7 @@ void TfrmDup::ClearGrid() {
     m_rowsFilled = 0;
     PopupMenu1->checkSortItem(Sortbysize1);
     m_marked.clear();
+    m_content.reset(); // a new scan makes the old groups meaningless
     btDelete->setEnabled(false);
     m_textWidths = ColumnTextWidths(*grid, m_dupMode, QString());
     FormResize();
@@ -417,6 +428,11 @@ void TfrmDup::btExactClick() {
 }
 
 void TfrmDup::btAbortClick() {
+    if (m_checking) {
+        m_content->abort(); // the check stops at its next block and says so in its legend
+        btAbort->hide();
+        return;
+    }
     m_engine->abort();
     btAbort->hide();
     ShowWarningMessage(QStringLiteral("LIST INCOMPLETE ... ABORTED BY USER"));
@@ -426,7 +442,7 @@ void TfrmDup::setScanningState(bool scanning) {
     setScanning(scanning);
     btAbort->setVisible(scanning);
     if (scanning) {
-        for (QPushButton* b : {btMark, btDelete, btPrint, btClip, btBrowse, btSort})
+        for (QPushButton* b : {btMark, btDelete, btPrint, btClip, btBrowse, btSort, btContent})
             b->hide();
     } else {
         btMark->setVisible(m_rowsFilled > 0);
@@ -484,6 +500,8 @@ void TfrmDup::scan(bool exact) {
                         (m_dupMode ? QStringLiteral(" duplicates found") : QStringLiteral(" file hogs found")));
         if (!m_dupMode)
             btSort->show();
+        else
+            btContent->show();
     }
     closeIfAsked();
 }

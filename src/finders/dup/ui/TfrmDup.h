@@ -15,6 +15,7 @@
 #include <vector>
 
 class DriveBoxPanel;
+class DupContentCheck;
 class FinderPopupMenu;
 class NumField;
 class QAction;
@@ -41,8 +42,8 @@ public:
     // The delete confirmation; TfrmReallyDelete when none is set.
     using DeleteConfirmation = ::DeleteConfirmation;
     void setDeleteConfirmation(DeleteConfirmation confirmation);
-    // The folder browser hand-off (folder, file name to select, the wildcard). btBrowse stays hidden
-    // while there is none.
+    // The folder browser hand-off (folder, file name to select, the wildcard): TfrmBrowse unless
+    // another is set. btBrowse stays hidden while there is none.
     using BrowseHandOff = ::BrowseHandOff;
     void setBrowseHandOff(BrowseHandOff handOff);
 
@@ -87,6 +88,9 @@ public:
     void btScanClick();
     void btExactClick();
     void btAbortClick();
+    // Compares the contents within each run of duplicates and shows each row's group.
+    void btContentClick();
+    const DupContentCheck* contentCheck() const { return m_content.get(); }
     void scan(bool exact);
     void ScanAllDrives();
 
@@ -106,12 +110,19 @@ private:
     bool checkNumField(NumField* field, std::int64_t& lastGood, QLabel* kbLabel);
     void stepNumField(NumField* field, std::int64_t& lastGood, int delta);
     void showMarkedTotals();
+    // The legend of the content check in the status panel.
+    QString contentLegend() const;
+    // True when the marks leave a copy of everything the content check proved identical, or the user
+    // wants them all deleted anyway.
+    bool lastCopyGuard();
     int currentGridRow() const; // 0 when no data row is current (the title row)
     QString sortedColumnTitles() const;
     std::vector<int> columnWidths() const;
 
     const bool m_dupMode;
     std::unique_ptr<DupScanEngine> m_engine;
+    std::unique_ptr<DupContentCheck> m_content; // the last content check of this scan, if any
+    bool m_checking = false;
     StringGridModel* m_model = nullptr;
     double m_scale = 1.0;
 
@@ -142,6 +153,7 @@ private:
     QPushButton* btClip = nullptr;
     QPushButton* btBrowse = nullptr;
     QPushButton* btSort = nullptr;
+    QPushButton* btContent = nullptr;
 
     ResultGridView* grid = nullptr;
     QLabel* pnlSel = nullptr;

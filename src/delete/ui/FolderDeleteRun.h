@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include "delete/FolderTreeDelete.h"
+#include "platform/ListedEntry.h"
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+// The steps of a window's folder delete that the folder hog window and the browser share.
+
+// Refuses a drive's root (with rootRefusal) or a system folder ("You cannot delete the system folder
+// using Vantorel 95"), judged by identity (ProtectionOf). True when the folder was refused.
+bool RefuseProtectedFolder(const ListedEntry& folder, const QString& rootRefusal);
+
+// Asks TfrmDelDirectory how the folder is to go: the trash (true), for good (false), or not at all
+// (nullopt).
+std::optional<bool> AskFolderDelete(QWidget* parent, const ListedEntry& folder);
+
+// What came of a confirmed folder delete.
+struct FolderDeleteOutcome {
+    bool removedEmpty = false; // it was empty and went at once
+    bool gone = false;         // the folder is no longer there (removed empty, or emptied and removed)
+    FolderDeleteResult result; // the tree delete's figures (none when it went empty)
+};
+
+// Removes the confirmed folder: at once when it is empty, else with deleteFolderTree. Says what
+// happened: "Deleted "/"Recycled " with the files and bytes (and the notes on a stopped walk or
+// files that stayed) when files went, "Couldn't delete folder - " with the reason when the folder
+// was left alone or nothing went while it stayed. With recordTotals the files that went are added
+// to the cumulative totals (a totals file that cannot be written is said, with what was not
+// recorded).
+FolderDeleteOutcome RemoveConfirmedFolder(const ListedEntry& folder, bool recycle, bool recordTotals);

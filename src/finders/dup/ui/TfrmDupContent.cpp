@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// TfrmDup: the content check of the duplicate runs, its legend and the guard of the last copy.
+#include "finders/dup/ui/TfrmDup.h"
+
+#include "common/MessageService.h"
+#include "common/NumberTexts.h"
+#include "common/StringGridModel.h"
+#include "common/ui/BusyCursor.h"
+#include "common/ui/ResultGridView.h"
+#include "finders/dup/DupContentCheck.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <algorithm>
+
+void TfrmDup::btContentClick() {
+    if (!m_dupMode || m_rowsFilled == 0 || scanning())
+        return;
+    m_content = std::make_unique<DupContentCheck>(*m_engine);
+    m_content->setYieldHook([this] {
+        setWalkStatus(QStringLiteral("Comparing contents ... ") +
+                      FormatThousands(m_content->bytesRead() / 1024) + QStringLiteral(" K read"));
+        yieldToEvents(pnlSel);
+    });
+    m_checking = true;
+    setScanningState(true);
+    {
+        struct LeaveChecking {
+            TfrmDup* w;
+            ~LeaveChecking() {
+                w->m_checking = false;
+                w->setScanningState(false);
+            }
+        } leave{this};
+        BusyCursor busy;
+        m_content->run();
+    }
+    btPrint->show();
+    btClip->show();
+    btBrowse->setVisible(bool(m_browseHandOff));
+    btContent->show();
+    pnlSel->setText(contentLegend());
+    grid->viewport()->update();
+    closeIfAsked();
+}
+
+QString TfrmDup::contentLegend() const {
+    if (!m_content)
+        return {};
+    if (m_content->aborted())
+        return QStringLiteral("Content check aborted: the groups shown are those found before.");
+    std::int64_t files = 0;
+    QStringList oneFile;
+    for (std::uint32_t g = 1; g <= m_content->groupCount(); ++g) {
+        files += std::int64_t(m_content->members(g).size());
+        if (m_content->sameFile(g))
+            oneFile << QString::number(g);
+    }
+    QString text = m_content->groupCount() == 0
+                       ? QStringLiteral("No two files of a run have the same contents.")
+                       : QStringLiteral("Numbered files have identical contents: ") +
+                             FormatThousands(std::int64_t(m_content->groupCount())) + QStringLiteral(" groups, ") +
+                             FormatThousands(files) + QStringLiteral(" files.");
+    if (!oneFile.isEmpty())
+        text += QStringLiteral(" Groups ") + oneFile.join(QStringLiteral(", ")) +
+                QStringLiteral(" are names of one file: deleting one frees no space.");
+    if (m_content->unreadableFiles() > 0)
+        text += QStringLiteral(" ") + FormatThousands(m_content->unreadableFiles()) +
+                QStringLiteral(" files could not be read or have changed.");
+    return text;
+}
+
+bool TfrmDup::lastCopyGuard() {
+    if (!m_content || m_content->aborted())
+        return true;
+    std::int64_t everyCopy = 0;
+    for (std::uint32_t g = 1; g <= m_content->groupCount(); ++g) {
+        const std::vector<std::uint32_t>& members = m_content->members(g);
+        if (std::all_of(members.begin(), members.end(), [this](std::uint32_t key) { return m_marked.isMarked(key); }))
+            ++everyCopy;
+    }
+    if (everyCopy == 0)
+        return true;
+    return AskYesNo(QStringLiteral("Every copy of ") + QString::number(everyCopy) +
+                    QStringLiteral(" file(s) is marked. Delete them all anyway?")) == MessageAnswer::Yes;
+}
