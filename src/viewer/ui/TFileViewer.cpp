@@ -63,8 +63,10 @@ QString TCustomFileViewer::PrintableLine(std::int64_t n, std::size_t size) {
     else
         text = m_model.printableLine(n, size);
     // As the screen shows it: UTF-8 characters, U+FFFD for each byte that is not one.
+    const LineLayout layout(text, false, TabSize());
     QString out;
-    for (const LineLayout::Cell& cell : LineLayout(text, false, TabSize()).cells())
+    out.reserve(qsizetype(layout.cells().size()));
+    for (const LineLayout::Cell& cell : layout.cells())
         out += QString::fromUcs4(&cell.ch, 1);
     return out;
 }

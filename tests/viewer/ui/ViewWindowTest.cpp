@@ -94,6 +94,9 @@ protected:
         url.setScheme("file");
         url.setPath(QString::fromLatin1(QByteArray::fromStdString(path).toPercentEncoding("/")), QUrl::TolerantMode);
         data.setUrls({url});
+        // Enter, then drop, as a drag from the desktop does.
+        QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w.get(), &enter);
         QDropEvent event(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(w.get(), &event);
     }
@@ -109,13 +112,6 @@ protected:
         return QString::fromUtf8(text.readAllStandardOutput());
     }
 };
-
-std::string tenLines() {
-    std::string text;
-    for (int i = 1; i <= 10; ++i)
-        text += "Line number " + std::to_string(i) + (i < 10 ? "\n" : "");
-    return text;
-}
 
 } // namespace
 
@@ -170,31 +166,37 @@ TEST_F(ViewWindow, ControlsMenusShortcutsAndLayoutAtStart) {
 }
 
 TEST_F(ViewWindow, StatusGoToLineTabsAndHexMode) {
-    const std::string path = WriteFile(tree, "ten.txt", tenLines());
+    // Long enough that the first screen does not reach the end.
+    std::string text;
+    for (int i = 1; i <= 20000; ++i)
+        text += "Line number " + std::to_string(i) + "\n";
+    const std::string path = WriteFile(tree, "many.txt", text);
     show(path);
     EXPECT_EQ(w->windowTitle(), QString::fromStdString("View File : " + path));
-    EXPECT_EQ(status().mid(0, 4), QStringList({"1:1     ", "Total: ?", "Top: 1    ", "Bytes: 149"}));
+    EXPECT_EQ(status().mid(0, 4), QStringList({"1:1     ", "Total: ?", "Top: 1    ", "Bytes: 348,894"}));
     EXPECT_TRUE(item("Find1")->isEnabled());
     EXPECT_TRUE(item("GotoLine1")->isEnabled());
     EXPECT_FALSE(item("FindNext1")->isEnabled());
 
-    // Go to line: 0 is the first line, beyond the end the last; the prompt names the total.
+    // Go to line: the prompt names the total (the largest number while unknown); beyond the end
+    // is the last line, below 1 the first; anything that is not a whole number is ignored.
     QStringList asked;
-    AnswerInputBox("99999", &asked);
+    AnswerInputBox("99999999999", &asked);
     item("GotoLine1")->trigger();
     EXPECT_EQ(asked, QStringList({"Go to line number", "Enter line number (1 to 9223372036854775807)", ""}));
-    EXPECT_EQ(w->viewer()->Caret(), (TextPlace{9, 0}));
-    EXPECT_EQ(status().mid(0, 2), QStringList({"10:1    ", "Total: 10"}));
-    for (const char* value : {"0", "5", "-7", "letters", "99999999999", " 3 "}) {
+    EXPECT_EQ(w->viewer()->Caret(), (TextPlace{20000, 0}));
+    EXPECT_EQ(status().mid(0, 2), QStringList({"20001:1 ", "Total: 20,001"}));
+    struct Case {
+        const char* value;
+        std::int64_t line;
+    };
+    for (const Case c : {Case{"0", 0}, Case{"5", 4}, Case{"letters", 4}, Case{"-7", 0}, Case{" 3 ", 2},
+                         Case{"", 2}, Case{"99999", 20000}}) {
         asked.clear();
-        AnswerInputBox(value, &asked);
+        AnswerInputBox(c.value, &asked);
         item("GotoLine1")->trigger();
-        EXPECT_EQ(asked.value(1), "Enter line number (1 to 10)");
-        const std::int64_t expected = QString(value) == "0" || QString(value) == "-7" ? 0
-                                      : QString(value) == "5"                         ? 4
-                                      : QString(value) == " 3 "                       ? 2
-                                                                                      : 9;
-        EXPECT_EQ(w->viewer()->Caret().line, expected) << value;
+        EXPECT_EQ(asked.value(1), "Enter line number (1 to 20001)");
+        EXPECT_EQ(w->viewer()->Caret().line, c.line) << c.value;
     }
 
     // Tab size: 1..255 taken, 0 and anything else left alone.
@@ -215,11 +217,11 @@ TEST_F(ViewWindow, StatusGoToLineTabsAndHexMode) {
     item("HexMode1")->trigger();
     EXPECT_TRUE(child<QRadioButton>("rbHex")->isChecked());
     EXPECT_TRUE(w->viewer()->InHexMode());
-    EXPECT_EQ(status().mid(0, 2), QStringList({"1:1     ", "Total: 10"}));
+    EXPECT_EQ(status().mid(0, 2), QStringList({"1:1     ", "Total: 21,806"}));
     QTest::mouseClick(child<QRadioButton>("rbAscii"), Qt::LeftButton);
     EXPECT_FALSE(item("HexMode1")->isChecked());
     EXPECT_FALSE(w->viewer()->InHexMode());
-    EXPECT_EQ(status().value(1), "Total: 10"); // what text mode learned is kept
+    EXPECT_EQ(status().value(1), "Total: 20,001"); // what text mode learned is kept
 }
 
 TEST_F(ViewWindow, FindFindNextAndNotFound) {
@@ -230,9 +232,12 @@ TEST_F(ViewWindow, FindFindNextAndNotFound) {
     EXPECT_TRUE(item("FindNext1")->isEnabled());
     item("FindNext1")->trigger();
     EXPECT_EQ(w->viewer()->Caret(), (TextPlace{1, 10}));
+    QCoreApplication::processEvents(); // the status notification updates the Clipboard menu
     EXPECT_TRUE(item("Copy1")->isEnabled());
-    // Backward find next continues before the match.
+    // Backward, from the caret at the end of a match: that match first, then the ones before it.
     findDlg.findChild<QRadioButton*>("RadioButton2")->setChecked(true);
+    item("FindNext1")->trigger();
+    EXPECT_EQ(w->viewer()->Caret(), (TextPlace{1, 6}));
     item("FindNext1")->trigger();
     EXPECT_EQ(w->viewer()->Caret(), (TextPlace{0, 6}));
     item("FindNext1")->trigger();
@@ -257,10 +262,11 @@ TEST_F(ViewWindow, PrintsAllLinesOrTheSelection) {
     // A selection from index 5 of its first line prints 5 spaces before it; the last line is cut.
     w->viewer()->MoveCaret(1, 5);
     key(Qt::Key_Down, Qt::ShiftModifier);
+    key(Qt::Key_Home, Qt::ShiftModifier);
     key(Qt::Key_Right, Qt::ShiftModifier);
     key(Qt::Key_Right, Qt::ShiftModifier);
     const QString selection = printed(TfrmView::PrintRange::Selection);
-    EXPECT_TRUE(selection.contains("      line here")) << selection.toStdString();
+    EXPECT_TRUE(selection.contains("     d line here")) << selection.toStdString();
     EXPECT_FALSE(selection.contains("second"));
     EXPECT_TRUE(selection.contains("th"));
     EXPECT_FALSE(selection.contains("third"));
@@ -320,8 +326,13 @@ TEST_F(ViewWindow, OpenErrorsCopyLimitAndFonts) {
     EXPECT_FALSE(item("Find1")->isEnabled());
     messages.clear();
 
-    w->openFile(WriteFile(tree, "big.txt", std::string(70000, 'x') + "\n" + std::string(70000, 'y')));
+    // Lines show at most 1023 characters: a large selection needs many lines.
+    std::string big;
+    for (int i = 0; i < 70; ++i)
+        big += std::string(1000, 'x') + "\r\n";
+    w->openFile(WriteFile(tree, "big.txt", big));
     item("SelectAll1")->trigger();
+    QCoreApplication::processEvents();
     item("Copy1")->trigger();
     EXPECT_EQ(messages.texts(), QStringList({"Region is too large to copy to clipboard (> 64K)"}));
 
@@ -361,10 +372,12 @@ TEST_F(ViewWindow, Screenshots) {
     w->viewer()->MoveCaret(4, 1);
     key(Qt::Key_Right, Qt::ControlModifier | Qt::ShiftModifier);
     key(Qt::Key_1, Qt::ControlModifier | Qt::ShiftModifier);
+    QCoreApplication::processEvents();
     EXPECT_FALSE(SaveScreenshot(w.get(), "viewer-text").isEmpty());
     item("HexMode1")->trigger();
     w->viewer()->MoveCaret(2, 60);
     key(Qt::Key_Right, Qt::ShiftModifier);
     key(Qt::Key_Right, Qt::ShiftModifier);
+    QCoreApplication::processEvents();
     EXPECT_FALSE(SaveScreenshot(w.get(), "viewer-hex").isEmpty());
 }
