@@ -28,8 +28,9 @@
 
 namespace {
 
-// Acts on the next modal dialog of type Dialog once it is shown (nested exec loops).
-template <class Dialog> void WhenModal(std::function<void(Dialog*)> act, int attempts = 200) {
+// Acts on the next modal dialog of type Dialog once it is shown (nested exec loops). A file dialog
+// can take seconds to appear on a busy machine; giving up early would leave it open for good.
+template <class Dialog> void WhenModal(std::function<void(Dialog*)> act, int attempts = 6000) {
     QTimer::singleShot(10, [act, attempts] {
         if (auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget()))
             act(d);
