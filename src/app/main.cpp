@@ -3,6 +3,7 @@
 #include "app/VantorelApplication.h"
 #include "common/ui/MessageBoxService.h"
 #include "stats/ui/TfrmStatistics.h"
+#include "viewer/ui/TFindDlg.h"
 
 int main(int argc, char** argv) {
     VantorelApplication app(argc, argv);
@@ -14,9 +15,11 @@ int main(int argc, char** argv) {
     // The main window fills the search-path list and applies the hint settings as it is created.
     TfrmMain frmMain;
     // The statistics window lives until exit, hidden until asked for, so it keeps its figures
-    // between showings. The viewer's shared find dialog will be created after it.
+    // between showings.
     TfrmStatistics frmStatistics;
     frmMain.setStatisticsWindow(&frmStatistics);
+    // The viewer windows' find dialog, made once, so its text and options carry over between them.
+    TFindDlg findDlg;
 
     // Other windows (the statistics window stays open beside this one) must not keep the program
     // running once the main window is closed.

@@ -676,3 +676,19 @@ std::int64_t PagedFileModel::lineOffset(std::int64_t n) {
 }
 
 int PagedFileModel::hexOffsetDigits() const { return d->offsetDigits(); }
+
+std::int64_t PagedFileModel::readBytes(std::int64_t offset, char* into, std::int64_t size) {
+    if (!d->isOpen() || offset < 0 || offset >= d->length || size <= 0)
+        return 0;
+    return readAt(d->fd, into, std::min(size, d->length - offset), offset);
+}
+
+void PagedFileModel::learnLineStart(std::int64_t line, std::int64_t offset) {
+    if (d->isOpen() && offset >= 0 && offset <= d->length)
+        d->learn(Position{line, offset});
+}
+
+void PagedFileModel::learnTextEnd(std::int64_t lastLine, std::int64_t offset) {
+    if (d->isOpen() && !d->hex && offset >= 0 && offset <= d->length)
+        d->reachedEnd(Position{lastLine, offset}, false);
+}

@@ -89,6 +89,15 @@ public:
     // the bytes.
     int hexOffsetDigits() const;
 
+    // For the searches, which read far more than the page cache holds: up to size bytes at offset,
+    // straight from the file (fewer at its end, none beyond it). Throws ViewerIOError on a read error.
+    std::int64_t readBytes(std::int64_t offset, char* into, std::int64_t size);
+    // What a scan of the text outside this model found: line starts (line, offset of its first
+    // byte) to remember for positioning, and the start of the last line, which makes TotalLines
+    // known (told through the hook without resetting the view). Only true line starts may be given.
+    void learnLineStart(std::int64_t line, std::int64_t offset);
+    void learnTextEnd(std::int64_t lastLine, std::int64_t offset);
+
 private:
     struct Impl;
     std::unique_ptr<Impl> d;

@@ -6,4 +6,10 @@ target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/LineBreakCount.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StringsExtractor.h
   ${CMAKE_CURRENT_LIST_DIR}/StringsExtractor.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ByteSearch.h
+  ${CMAKE_CURRENT_LIST_DIR}/ByteSearch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FileSearch.h
+  ${CMAKE_CURRENT_LIST_DIR}/FileSearch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LineLayout.h
+  ${CMAKE_CURRENT_LIST_DIR}/LineLayout.cpp
 )

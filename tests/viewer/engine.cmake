@@ -2,4 +2,5 @@
 vantorel_add_test(test_viewer_engine
   ${CMAKE_CURRENT_LIST_DIR}/PagedFileModelTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StringsTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SearchTest.cpp
 )

@@ -15,6 +15,7 @@
 #include "platform/AppError.h"
 #include "platform/CurrentFolder.h"
 #include "platform/Wildcard.h"
+#include "viewer/ui/TfrmView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -273,8 +274,8 @@ void TfrmBrowse::buildButtons() {
     btDeleteFiles->setIcon(imTrash);
     btDeleteFiles->setEnabled(false);
     btClose = button("btClose", "Close", "", 75);
-    // The viewer comes with its own window; until a hand-off is given there is nothing to open.
-    btView->setEnabled(false);
+    // View opens the file viewer window; tests replace the hand-off.
+    m_viewHandOff = &TfrmView::ViewFile;
 
     connect(btDeleteDirectory, &QPushButton::clicked, this, [this] { btDeleteDirectoryClick(); });
     connect(btLaunch, &QPushButton::clicked, this, [this] { btLaunchClick(); });

@@ -54,8 +54,8 @@ public:
     // default); true when the desktop took it. The file itself is never run by this program.
     using FileOpener = std::function<bool(const QUrl&)>;
     void setFileOpener(FileOpener opener);
-    // The viewer hand-off: the exact path bytes of the selected file. btView stays disabled while
-    // there is none.
+    // The viewer hand-off: the exact path bytes of the selected file; the viewer window by default.
+    // btView is disabled when it is cleared.
     using ViewHandOff = std::function<void(QWidget* parent, const std::string& path)>;
     void setViewHandOff(ViewHandOff handOff);
 

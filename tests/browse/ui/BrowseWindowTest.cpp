@@ -5,6 +5,7 @@
 #include "common/ui/TfrmWildCard.h"
 #include "delete/ListedFileRemoval.h"
 #include "support/FinderWindowTest.h"
+#include "viewer/ui/TfrmView.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -81,7 +82,7 @@ TEST_F(BrowseWindow, OpensInTheCurrentFolderWithItsListingAndLayout) {
     EXPECT_EQ(child<QLabel>("pnlWild")->text(), QStringLiteral("Wildcard : *.*"));
     EXPECT_EQ(grid()->verticalHeader()->defaultSectionSize(), 15);
     EXPECT_FALSE(button("btDeleteFiles")->isEnabled() || w->binFull());
-    EXPECT_FALSE(button("btView")->isEnabled()); // until the viewer's window hands itself over
+    EXPECT_TRUE(button("btView")->isEnabled());
 
     // Full screen from the top-left corner; the buttons from the right, 5 pixels apart.
     const QRect screen = w->screen()->availableGeometry();
@@ -376,7 +377,19 @@ TEST_F(BrowseWindow, RunHandsTheFileToTheDesktopAndNeverRunsIt) {
     EXPECT_EQ(opened.size(), 3u);
     EXPECT_TRUE(messages.saw(QStringLiteral("Couldn't run odd\uFFFD name.txt")));
 
-    // The viewer hand-off gets the exact bytes too, once there is one.
+    // View shows the selected file in the viewer window, modally.
+    QString viewerCaption;
+    QTimer::singleShot(0, w.get(), [&] {
+        if (auto* viewer = qobject_cast<TfrmView*>(QApplication::activeModalWidget())) {
+            viewerCaption = viewer->windowTitle();
+            viewer->reject();
+        }
+    });
+    selectRow(rowOf("script.sh"));
+    button("btView")->click();
+    EXPECT_EQ(viewerCaption, QString::fromStdString("View File : " + script));
+
+    // A replaced hand-off gets the exact bytes too.
     std::string viewed;
     w->setViewHandOff([&](QWidget*, const std::string& path) { viewed = path; });
     EXPECT_TRUE(button("btView")->isEnabled());
