@@ -4,7 +4,7 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vantorel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "The Vantorel '95 developers")
+set(CPACK_PACKAGE_VENDOR "Vantorel Software")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "disk-space utility: duplicates, file hogs, folder sizes")
 set(CPACK_PACKAGE_DESCRIPTION
     "Vantorel '95 finds what takes up room on your disks: files whose name occurs in\n"
@@ -21,11 +21,13 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
-set(VANTOREL_MAINTAINER "Vantorel '95 developers <maintainers@vantorel.example.org>"
+# The maker named in the About box.
+set(VANTOREL_MAINTAINER "Vantorel Software <support@vantorel.example>"
     CACHE STRING "The Maintainer field of the Debian package")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${VANTOREL_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.vantorel.example/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Plugins are loaded at run time, so shlibdeps cannot see them; the desktop ones are suggested here.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, hicolor-icon-theme")

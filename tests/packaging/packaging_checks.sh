@@ -150,8 +150,9 @@ deb)
   [ "$(field Section)" = utils ] || fail "Section: $(field Section)"
   # Dependencies computed from the binaries: the Qt libraries and the C library at least.
   depends=$(field Depends)
+  names=$(tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/ .*//')
   for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libxxhash0; do
-    grep -qE "(^|, )$library( |,|$)" <<<"$depends" || fail "Depends lacks $library: $depends"
+    grep -qxF "$library" <<<"$names" || fail "Depends lacks $library: $depends"
   done
   description=$(field Description)
   [ "$(head -n 1 <<<"$description")" = "disk-space utility: duplicates, file hogs, folder sizes" ] ||
