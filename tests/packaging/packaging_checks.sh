@@ -121,6 +121,11 @@ install)
   [ -x "$bin/vantorel" ] && [ -x "$bin/vantorel-cli" ] || fail "the programs are not executable"
   expect_version "$bin/vantorel-cli" vantorel-cli
   expect_version "$bin/vantorel" vantorel
+  # A version that could not be written is a failure, not a success.
+  rc=0; "$bin/vantorel" --version >/dev/full 2>/dev/null || rc=$?
+  [ "$rc" -eq 1 ] || fail "vantorel --version into a full disk ends with $rc, not 1"
+  rc=0; "$bin/vantorel-cli" --version >/dev/full 2>/dev/null || rc=$?
+  [ "$rc" -eq 2 ] || fail "vantorel-cli --version into a full disk ends with $rc, not 2"
   "$bin/vantorel-cli" --help | grep -q "^Usage: vantorel-cli" || fail "vantorel-cli --help"
   "$bin/vantorel" --help | grep -q "^Usage: vantorel" || fail "vantorel --help"
   # The installed manual pages are the rendered ones, compressed.
