@@ -3,7 +3,8 @@
 # Installs the Debian packages that building, testing and running need, when any is missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libglib2.0-dev
-          libxxhash-dev googletest libgtest-dev poppler-utils e2fsprogs fonts-dejavu-core)
+          libxxhash-dev googletest libgtest-dev poppler-utils e2fsprogs fonts-dejavu-core
+          desktop-file-utils appstream man-db groff-base dpkg-dev file)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/THelpWindow.h"
 
+#include "BuildConfig.h"
 #include "common/MessageService.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -20,9 +22,25 @@ QString JoinPath(const QString& folder, const QString& name) {
     return folder + QLatin1Char('/') + name;
 }
 
+QString FindHelpFile(const QString& programFolder) {
+    const QString name = QStringLiteral("vantorel.hlp");
+    const QString beside = JoinPath(programFolder, name);
+    const QString candidates[] = {
+        beside,
+        QDir::cleanPath(JoinPath(JoinPath(programFolder, QStringLiteral(VANTOREL_DATA_DIR_FROM_BIN)), name)),
+        JoinPath(QStringLiteral(VANTOREL_DATA_DIR), name),
+    };
+    for (const QString& path : candidates)
+        if (QFileInfo(path).isFile())
+            return path;
+    return beside;
+}
+
+QString THelpWindow::programHelpFile() { return FindHelpFile(QCoreApplication::applicationDirPath()); }
+
 QString THelpWindow::helpFile() {
     if (s_helpFile.isEmpty())
-        return JoinPath(QCoreApplication::applicationDirPath(), QStringLiteral("vantorel.hlp"));
+        return programHelpFile();
     return s_helpFile;
 }
 

@@ -173,7 +173,7 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::FormShow() {
-    THelpWindow::setHelpFile(JoinPath(QCoreApplication::applicationDirPath(), QStringLiteral("vantorel.hlp")));
+    THelpWindow::setHelpFile(THelpWindow::programHelpFile());
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {
@@ -231,7 +231,7 @@ void TfrmMain::btReachClick() {
 }
 
 void TfrmMain::btHelpClick() {
-    THelpWindow::setHelpFile(JoinPath(QCoreApplication::applicationDirPath(), QStringLiteral("vantorel.hlp")));
+    THelpWindow::setHelpFile(THelpWindow::programHelpFile());
     THelpWindow::showTopic(1, this);
 }
 

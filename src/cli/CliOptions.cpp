@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CliOptions.h"
 
+#include "BuildConfig.h"
+
 #include <cstdint>
 #include <limits>
 
@@ -29,24 +31,27 @@ KText parseK(const std::string& text, std::int64_t& k) {
     return tooLarge ? KText::TooLarge : KText::Number;
 }
 
-// Whether --help or -h comes before "--", option values left aside ("--match --help" is a pattern).
-bool asksForHelp(const std::vector<std::string>& args) {
+// The first of --help, -h and --version before "--", option values left aside ("--match --help" is
+// a pattern); empty when there is none.
+std::string asksForInfo(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--")
-            return false;
-        if (a == "--help" || a == "-h")
-            return true;
+            return {};
+        if (a == "--help" || a == "-h" || a == "--version")
+            return a;
         if (a == "--match" || a == "--larger" || a == "--smaller" || a == "--before" || a == "--after" ||
             a == "--from" || a == "--count")
             i += 1;
         else if (a == "--between")
             i += 2;
     }
-    return false;
+    return {};
 }
 
 } // namespace
+
+const char* CliVersion() { return "vantorel-cli (Vantorel '95) " VANTOREL_VERSION "\n"; }
 
 const char* CliUsage() {
     return "Usage: vantorel-cli dups [--exact] [--content] [SIZE] [--match PATTERN] [--null] FOLDER...\n"
@@ -85,12 +90,23 @@ const char* CliUsage() {
            "  --between K1 K2     files from K1 to K2\n"
            "\n"
            "Other options:\n"
+           "  --exact             dups: the size in K must match too\n"
+           "  --content           dups: only files with a byte-for-byte identical twin\n"
            "  --match PATTERN     wildcard pattern(s), ';'-separated (default: *.*)\n"
            "  --all               folders: every folder, not only the main ones\n"
+           "  --accessed, --created, --modified\n"
+           "                      dates: the time that is tested\n"
+           "  --before DATE, --between DATE1 DATE2, --after DATE\n"
+           "                      dates: the range of days, both ends included\n"
+           "  --hex               view: rows of 16 bytes in hexadecimal\n"
+           "  --from N            view: the first line (row) to print, from 0\n"
+           "  --count M           view: how many lines (rows) to print (default: all)\n"
+           "  --total             view: print only the number of lines (rows)\n"
            "  --null              print each file's (or folder's) exact path followed by a NUL\n"
            "                      byte instead of the lines, in the same order (for xargs -0)\n"
            "  --                  the rest are folders, even when they start with '-'\n"
            "  --help              this text\n"
+           "  --version           the program's name and version\n"
            "\n"
            "Standard output holds the record lines, tab-separated, one per file or folder (names\n"
            "and folders as text: control characters show as '?'; --null gives the exact bytes).\n"
@@ -101,8 +117,8 @@ const char* CliUsage() {
 
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::string& error) {
     o = CliOptions{};
-    if (asksForHelp(args)) {
-        o.help = true;
+    if (const std::string info = asksForInfo(args); !info.empty()) {
+        (info == "--version" ? o.version : o.help) = true;
         return true;
     }
     if (args.empty()) {

@@ -22,6 +22,7 @@ struct CliOptions {
     bool content = false;       // dups --content: only files whose contents have a twin in their run
     bool nullSeparated = false; // --null: exact paths, each followed by NUL, instead of the lines
     bool help = false;
+    bool version = false;       // --version: the name and version, nothing else
     std::vector<std::string> folders;
 };
 
@@ -31,3 +32,5 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, 
 
 // The text of --help.
 const char* CliUsage();
+// The line of --version: the program's name and the one version of the build.
+const char* CliVersion();

@@ -315,8 +315,8 @@ int main(int argc, char** argv) {
     // Said before a scan that could take minutes, since its result could go nowhere.
     if (!outputOpen)
         return writeFailed(EBADF);
-    if (options.help) {
-        if (int failed = WriteAll(STDOUT_FILENO, CliUsage()))
+    if (options.help || options.version) {
+        if (int failed = WriteAll(STDOUT_FILENO, options.help ? CliUsage() : CliVersion()))
             return writeFailed(failed);
         return 0;
     }

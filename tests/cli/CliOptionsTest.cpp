@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "BuildConfig.h"
 #include "cli/CliOptions.h"
 
 #include <gtest/gtest.h>
@@ -62,4 +63,25 @@ TEST(CliOptions, EmptyFolderAndOversizedLimitsAreRefused) {
     }
     Parsed mixed = parse({"hogs", "--larger", "99999999999999999999x", "x"});
     EXPECT_EQ(mixed.error, "--larger needs a whole number of K, not '99999999999999999999x'");
+}
+
+TEST(CliOptions, VersionIsAskedLikeHelpAndTheFirstOfThemWins) {
+    Parsed version = parse({"--version"});
+    ASSERT_TRUE(version.ok);
+    EXPECT_TRUE(version.options.version);
+    EXPECT_FALSE(version.options.help);
+    EXPECT_TRUE(parse({"dups", "--bogus", "--version"}).options.version);
+    EXPECT_TRUE(parse({"--version", "--help"}).options.version);
+    EXPECT_TRUE(parse({"--help", "--version"}).options.help);
+    EXPECT_FALSE(parse({"--help", "--version"}).options.version);
+    // A folder after "--" and a pattern are never taken for it.
+    Parsed folder = parse({"hogs", "--", "--version"});
+    ASSERT_TRUE(folder.ok);
+    EXPECT_FALSE(folder.options.version);
+    Parsed pattern = parse({"dups", "--match", "--version", "x"});
+    ASSERT_TRUE(pattern.ok);
+    EXPECT_FALSE(pattern.options.version);
+    EXPECT_EQ(pattern.options.criteria.pattern, "--version");
+    // The line names the tool and the build's one version.
+    EXPECT_EQ(std::string(CliVersion()), std::string("vantorel-cli (Vantorel '95) ") + VANTOREL_VERSION + "\n");
 }
