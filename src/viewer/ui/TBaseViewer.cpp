@@ -308,11 +308,13 @@ void TBaseViewer::verticalAction(int action) {
 }
 
 void TBaseViewer::wheelEvent(QWheelEvent* event) {
-    const int notches = event->angleDelta().y() / 120;
-    if (notches == 0)
-        return;
-    guarded([&] { setTopLine(m_top - std::int64_t(notches) * QApplication::wheelScrollLines()); });
+    // A notch (120) scrolls the desktop's wheel lines; touchpads send small steps, which add up.
+    m_wheelEighths += std::int64_t(event->angleDelta().y()) * QApplication::wheelScrollLines();
+    const std::int64_t lines = m_wheelEighths / 120;
+    m_wheelEighths -= lines * 120;
     event->accept();
+    if (lines != 0)
+        guarded([&] { setTopLine(m_top - lines); });
 }
 
 // --- painting -----------------------------------------------------------------------------------

@@ -195,6 +195,8 @@ private:
     int m_hOffset = 0;
     std::int64_t m_scrollScale = 1;
     bool m_settingBars = false;
+    // Wheel turns not yet worth a whole line (eighths of a degree times the wheel lines).
+    std::int64_t m_wheelEighths = 0;
 
     TextPlace m_caret;
     TextPlace m_anchor;
