@@ -308,13 +308,20 @@ void TBaseViewer::verticalAction(int action) {
 }
 
 void TBaseViewer::wheelEvent(QWheelEvent* event) {
-    // A notch (120) scrolls the desktop's wheel lines; touchpads send small steps, which add up.
-    m_wheelEighths += std::int64_t(event->angleDelta().y()) * QApplication::wheelScrollLines();
+    // A notch (120) scrolls the desktop's wheel lines (or as many columns sideways); touchpads
+    // send small steps, which add up.
+    const std::int64_t perNotch = QApplication::wheelScrollLines();
+    m_wheelEighths += std::int64_t(event->angleDelta().y()) * perNotch;
+    m_wheelEighthsAcross += std::int64_t(event->angleDelta().x()) * perNotch;
     const std::int64_t lines = m_wheelEighths / 120;
+    const std::int64_t columns = m_wheelEighthsAcross / 120;
     m_wheelEighths -= lines * 120;
+    m_wheelEighthsAcross -= columns * 120;
     event->accept();
     if (lines != 0)
         guarded([&] { setTopLine(m_top - lines); });
+    if (columns != 0)
+        setHorizontalOffset(int(std::clamp<std::int64_t>(m_hOffset - columns, 0, horizontalScrollBar()->maximum())));
 }
 
 // --- painting -----------------------------------------------------------------------------------

@@ -197,6 +197,7 @@ private:
     bool m_settingBars = false;
     // Wheel turns not yet worth a whole line (eighths of a degree times the wheel lines).
     std::int64_t m_wheelEighths = 0;
+    std::int64_t m_wheelEighthsAcross = 0;
 
     TextPlace m_caret;
     TextPlace m_anchor;

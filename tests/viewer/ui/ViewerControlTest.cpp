@@ -152,9 +152,10 @@ TEST_F(ViewerTest, PagesEndsOfTheFileAndBookmarks) {
     key(Qt::Key_Home, Qt::ControlModifier);
     EXPECT_EQ(caret(), (TextPlace{0, 0}));
     // The wheel: a notch scrolls the desktop's wheel lines; a touchpad's small steps add up to them.
-    auto wheel = [&](int delta) {
-        QWheelEvent event(QPointF(50, 50), viewer.mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, delta),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    auto wheel = [&](int delta, bool across = false) {
+        QWheelEvent event(QPointF(50, 50), viewer.mapToGlobal(QPointF(50, 50)), QPoint(),
+                          across ? QPoint(delta, 0) : QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
         QApplication::sendEvent(viewer.viewport(), &event);
     };
     const int lines = QApplication::wheelScrollLines();
@@ -163,6 +164,10 @@ TEST_F(ViewerTest, PagesEndsOfTheFileAndBookmarks) {
     for (int i = 0; i < 8; ++i)
         wheel(15);
     EXPECT_EQ(viewer.FirstVisibleLine(), 0);
+    wheel(-120, true);
+    EXPECT_EQ(viewer.horizontalOffset(), lines);
+    wheel(240, true);
+    EXPECT_EQ(viewer.horizontalOffset(), 0);
     EXPECT_EQ(caret(), (TextPlace{0, 0})); // the caret stays where it was
     key(Qt::Key_PageUp);
     EXPECT_EQ(caret(), (TextPlace{0, 0}));
