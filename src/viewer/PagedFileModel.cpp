@@ -231,34 +231,41 @@ struct PagedFileModel::Impl {
             p.offset = lineStart;
             --remaining;
         };
+        // Bytes [from, to) of a buffer that starts at file offset base, a break at a time; true
+        // once the wanted line starts.
+        auto scanBytes = [&](const char* b, std::int64_t from, std::int64_t to, std::int64_t base) {
+            for (std::int64_t i = from; i < to; ++i) {
+                const char c = b[i];
+                if (afterCR) {
+                    afterCR = false;
+                    if (c == '\n') {
+                        p.offset = base + i + 1; // the LF belongs to the CR's break
+                        if (remaining == 0)
+                            return true;
+                        continue;
+                    }
+                    if (remaining == 0)
+                        return true;
+                }
+                if (c == '\n') {
+                    atBreakEnd(base + i + 1);
+                    if (remaining == 0)
+                        return true;
+                } else if (c == '\r') {
+                    atBreakEnd(base + i + 1);
+                    afterCR = true; // the line start moves past an LF that follows
+                }
+            }
+            return false;
+        };
         // Near lines through the page cache, which the fetch that follows reads anyway.
         for (int pages = 0; pages < 2 && remaining > 0; ++pages) {
             int n = 0;
             const char* bytes = bytesAt(pos, n);
             if (!bytes)
                 return reachedEnd(p, afterCR);
-            for (int i = 0; i < n; ++i) {
-                const char c = bytes[i];
-                if (afterCR) {
-                    afterCR = false;
-                    if (c == '\n') {
-                        p.offset = pos + i + 1; // the LF belongs to the CR's break
-                        if (remaining == 0)
-                            return finish(p);
-                        continue;
-                    }
-                    if (remaining == 0)
-                        return finish(p);
-                }
-                if (c == '\n') {
-                    atBreakEnd(pos + i + 1);
-                    if (remaining == 0)
-                        return finish(p);
-                } else if (c == '\r') {
-                    atBreakEnd(pos + i + 1);
-                    afterCR = true; // the line start moves past an LF that follows
-                }
-            }
+            if (scanBytes(bytes, 0, n, pos))
+                return finish(p);
             pos += n;
         }
         if (remaining == 0 && !afterCR)
@@ -309,28 +316,8 @@ struct PagedFileModel::Impl {
                         return finish(p);
                 }
             }
-            for (; i < got; ++i) {
-                const char c = b[i];
-                if (afterCR) {
-                    afterCR = false;
-                    if (c == '\n') {
-                        p.offset = pos + i + 1;
-                        if (remaining == 0)
-                            return finish(p);
-                        continue;
-                    }
-                    if (remaining == 0)
-                        return finish(p);
-                }
-                if (c == '\n') {
-                    atBreakEnd(pos + i + 1);
-                    if (remaining == 0)
-                        return finish(p);
-                } else if (c == '\r') {
-                    atBreakEnd(pos + i + 1);
-                    afterCR = true;
-                }
-            }
+            if (scanBytes(b, i, got, pos))
+                return finish(p);
             learn(p);
             pos += got;
             if (remaining == 0 && !afterCR)
