@@ -11,6 +11,7 @@
 #include "common/ui/DpiScale.h"
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
+#include "common/ui/StatusPanel.h"
 #include "delete/ListedFileRemoval.h"
 #include "platform/AppError.h"
 #include "platform/CurrentFolder.h"
@@ -99,16 +100,10 @@ QIcon BinGlyph(bool full) {
 }
 
 QLabel* StatusPanel(const char* name, QWidget* parent) {
-    auto* panel = new QLabel(parent);
-    panel->setObjectName(QString::fromLatin1(name));
-    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    panel->setTextFormat(Qt::PlainText);
     QFont font(QStringLiteral("Arial"));
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(13);
-    panel->setFont(font);
-    return panel;
+    return NewStatusPanel(name, font, parent);
 }
 
 } // namespace

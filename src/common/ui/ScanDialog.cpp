@@ -5,8 +5,23 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QVBoxLayout>
 
-ScanDialog::ScanDialog(QWidget* parent) : QDialog(parent) {}
+ScanDialog::ScanDialog(QWidget* parent) : QDialog(parent) {
+    // Resizable with a maximise box, but no minimise box.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(false);
+}
+
+void ScanDialog::stackPanels(QWidget* top, QWidget* list, QWidget* bottom) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(top);
+    layout->addWidget(list, 1);
+    layout->addWidget(bottom);
+}
 
 void ScanDialog::setScanning(bool scanning) {
     m_scanning = scanning;

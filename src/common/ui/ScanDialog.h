@@ -11,7 +11,8 @@ class QLabel;
 // A tool window that walks folders on the user-interface thread. While a scan runs nothing closes
 // the window: a close asked for meanwhile (Close, the frame, Esc) happens when the scan is over. The
 // walk's yield hook runs the event loop at most every yieldInterval milliseconds, so repainting does
-// not slow the walk while Abort still answers at once, and shows the folder being walked.
+// not slow the walk while Abort still answers at once, and shows the folder being walked. It is
+// resizable with a maximise box and no minimise box.
 class ScanDialog : public QDialog {
     Q_OBJECT
 public:
@@ -24,6 +25,8 @@ public:
     void reject() override;
 
 protected:
+    // The window's layout: the top panel, the list taking what height is left, the bottom panel.
+    void stackPanels(QWidget* top, QWidget* list, QWidget* bottom);
     // The scan starts (the walk status is cleared) or is over.
     void setScanning(bool scanning);
     // After a scan: the close that the user asked for while it ran.

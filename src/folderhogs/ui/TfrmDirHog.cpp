@@ -8,6 +8,7 @@
 #include "common/ui/AltKeyGuard.h"
 #include "common/ui/BusyCursor.h"
 #include "common/ui/DpiScale.h"
+#include "common/ui/StatusPanel.h"
 #include "common/ui/DriveBoxPanel.h"
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
@@ -21,7 +22,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QVBoxLayout>
 #include <algorithm>
 
 namespace {
@@ -53,20 +53,11 @@ TfrmDirHog::TfrmDirHog(QWidget* parent, std::size_t capacity)
     : ScanDialog(parent), m_engine(std::make_unique<FolderSizeEngine>(capacity)), m_browseHandOff(OpenFolderBrowser) {
     setObjectName(QStringLiteral("frmDirHog"));
     setWindowTitle(QStringLiteral("Folder Hogs"));
-    // Resizable with a maximise box, but no minimise box.
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    setSizeGripEnabled(false);
     m_scale = DpiScale(this);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
     buildTopPanel();
     buildGrid();
-    layout->addWidget(Panel1);
-    layout->addWidget(grid, 1);
-    layout->addWidget(pnlScan);
+    stackPanels(Panel1, grid, pnlScan);
 
     // Alt+M on a disabled start button must reach nothing.
     new AltKeyGuard(this);
@@ -184,15 +175,8 @@ void TfrmDirHog::buildGrid() {
     N1 = PopupMenu1->addTopPanelItems(Panel1);
     PopupMenu1->serveAsContextMenu(grid);
 
-    pnlScan = new QLabel(this);
-    pnlScan->setObjectName(QStringLiteral("pnlScan"));
-    pnlScan->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    pnlScan->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    QFont status(QStringLiteral("Arial"), 9);
-    status.setStyleHint(QFont::SansSerif);
-    pnlScan->setFont(status);
+    pnlScan = NewStatusPanel("pnlScan", FinderStatusFont(), this);
     pnlScan->setFixedHeight(Scaled(21, m_scale));
-    pnlScan->setTextFormat(Qt::PlainText);
 }
 
 void TfrmDirHog::showEvent(QShowEvent* event) {

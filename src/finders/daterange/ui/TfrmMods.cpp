@@ -9,6 +9,7 @@
 #include "common/ui/AltKeyGuard.h"
 #include "common/ui/BusyCursor.h"
 #include "common/ui/DpiScale.h"
+#include "common/ui/StatusPanel.h"
 #include "common/ui/DriveBoxPanel.h"
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
@@ -55,20 +56,11 @@ TfrmMods::TfrmMods(QWidget* parent, std::size_t capacity)
       m_today([] { return QDate::currentDate(); }), m_browseHandOff(OpenFolderBrowser) {
     setObjectName(QStringLiteral("frmMods"));
     setWindowTitle(QStringLiteral("Files in a range of dates"));
-    // Resizable with a maximise box, but no minimise box.
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    setSizeGripEnabled(false);
     m_scale = DpiScale(this);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
     buildTopPanel();
     buildGrid();
-    layout->addWidget(Panel1);
-    layout->addWidget(grid, 1);
-    layout->addWidget(pnlBase);
+    stackPanels(Panel1, grid, pnlBase);
 
     // Alt+S on a disabled Start must not type an "s" into a date box or the wildcard box.
     new AltKeyGuard(this);
@@ -257,16 +249,9 @@ void TfrmMods::buildGrid() {
     pnlBase->setFixedHeight(Scaled(22, m_scale));
     auto* base = new QVBoxLayout(pnlBase);
     base->setContentsMargins(0, 0, 0, 0);
-    pnlScan = new QLabel(pnlBase);
+    pnlScan = NewStatusPanel("pnlScan", FinderStatusFont(), pnlBase);
     base->addWidget(pnlScan);
-    pnlScan->setObjectName(QStringLiteral("pnlScan"));
-    pnlScan->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    pnlScan->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    QFont status(QStringLiteral("Arial"), 9);
-    status.setStyleHint(QFont::SansSerif);
-    pnlScan->setFont(status);
     pnlScan->setFixedHeight(Scaled(22, m_scale));
-    pnlScan->setTextFormat(Qt::PlainText);
 }
 
 void TfrmMods::showEvent(QShowEvent* event) {

@@ -8,6 +8,7 @@
 #include "common/ui/AltKeyGuard.h"
 #include "common/ui/BusyCursor.h"
 #include "common/ui/DpiScale.h"
+#include "common/ui/StatusPanel.h"
 #include "common/ui/DriveBoxPanel.h"
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
@@ -27,7 +28,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
-#include <QVBoxLayout>
 
 namespace {
 constexpr int NumMin = 0;
@@ -66,20 +66,11 @@ TfrmDup::TfrmDup(bool dupMode, QWidget* parent)
     : ScanDialog(parent), m_dupMode(dupMode), m_engine(std::make_unique<DupScanEngine>()),
       m_browseHandOff(OpenFolderBrowser) {
     setObjectName(QStringLiteral("frmDup"));
-    // Resizable with a maximise box, but no minimise box.
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    setSizeGripEnabled(false);
     m_scale = DpiScale(this);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
     buildTopPanel();
     buildGrid();
-    layout->addWidget(Panel1);
-    layout->addWidget(grid, 1);
-    layout->addWidget(pnlSel);
+    stackPanels(Panel1, grid, pnlSel);
 
     // Alt+S on a disabled Scan must not type an "s" into the wildcard box.
     new AltKeyGuard(this);
@@ -261,15 +252,8 @@ void TfrmDup::buildGrid() {
     N1 = PopupMenu1->addTopPanelItems(Panel1);
     PopupMenu1->serveAsContextMenu(grid);
 
-    pnlSel = new QLabel(this);
-    pnlSel->setObjectName(QStringLiteral("pnlSel"));
-    pnlSel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    pnlSel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    QFont status(QStringLiteral("Arial"), 9);
-    status.setStyleHint(QFont::SansSerif);
-    pnlSel->setFont(status);
+    pnlSel = NewStatusPanel("pnlSel", FinderStatusFont(), this);
     pnlSel->setFixedHeight(Scaled(21, m_scale));
-    pnlSel->setTextFormat(Qt::PlainText);
 }
 
 void TfrmDup::showEvent(QShowEvent* event) {
