@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 ScanDialog::ScanDialog(QWidget* parent) : QDialog(parent) {
@@ -12,6 +13,12 @@ ScanDialog::ScanDialog(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setSizeGripEnabled(false);
+}
+
+void ScanDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
 }
 
 void ScanDialog::stackPanels(QWidget* top, QWidget* list, QWidget* bottom) {

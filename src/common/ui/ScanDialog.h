@@ -6,6 +6,7 @@
 
 class QCloseEvent;
 class QKeyEvent;
+class QShowEvent;
 class QLabel;
 
 // A tool window that walks folders on the user-interface thread. While a scan runs nothing closes
@@ -40,6 +41,10 @@ protected:
     // walk found since the last time, so it is painted in one step.
     virtual void aboutToYield() {}
 
+    // Each time the program shows the window (not when the desktop restores it).
+    virtual void FormShow() {}
+
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 

@@ -179,12 +179,6 @@ void TfrmDirHog::buildGrid() {
     pnlScan->setFixedHeight(Scaled(21, m_scale));
 }
 
-void TfrmDirHog::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
-}
-
 int TfrmDirHog::minimumClientWidth() const {
     // The button row, and the explanations beside the drive label and panel, must stay whole.
     const int buttons = btSort->geometry().right() + 1 + Scaled(3, m_scale);

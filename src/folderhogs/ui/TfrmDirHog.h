@@ -54,7 +54,7 @@ public:
     QPoint sortMenuPosition() const;
 
     // Handlers, by their control and event.
-    void FormShow();
+    void FormShow() override;
     void FormResize();
     void cb1Click();
     void ClearGrid();
@@ -75,7 +75,6 @@ public:
 
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -254,12 +254,6 @@ void TfrmMods::buildGrid() {
     pnlScan->setFixedHeight(Scaled(22, m_scale));
 }
 
-void TfrmMods::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
-}
-
 void TfrmMods::FormShow() {
     PopupMenu1->rememberPanelHeight();
     for (QPushButton* b : {btPrint, btClip, btBrowse, btSort, btMark, btDelete, btAbort})

@@ -70,7 +70,7 @@ public:
     QPoint sortMenuPosition() const;
 
     // Handlers, by their control and event.
-    void FormShow();
+    void FormShow() override;
     void FormResize();
     void cb1Click();
     void rgWhenClick();
@@ -97,7 +97,6 @@ public:
     void Restoretoppanel1Click();
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // The rows found since the last yield go into the grid in one step.

@@ -256,12 +256,6 @@ void TfrmDup::buildGrid() {
     pnlSel->setFixedHeight(Scaled(21, m_scale));
 }
 
-void TfrmDup::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
-}
-
 void TfrmDup::FormShow() {
     PopupMenu1->rememberPanelHeight();
     ClearGrid();

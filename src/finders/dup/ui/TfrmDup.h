@@ -64,7 +64,7 @@ public:
     QPoint sortMenuPosition() const;
 
     // Handlers, by their control and event.
-    void FormShow();
+    void FormShow() override;
     void FormResize();
     void ClearGrid();
     void addToGrid(const std::vector<std::uint32_t>& keys);
@@ -96,7 +96,6 @@ public:
 
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
