@@ -45,14 +45,7 @@ void TfrmBrowse::deleteOneFile(int row) {
         return;
     // The mark is of the listed file itself (its exact name bytes and identity), never of a name
     // read back from the Filename cell.
-    const std::uint32_t key = m_model->keyOf(row);
-    if (m_model->isMarked(row)) {
-        m_model->setMarked(row, false);
-        m_marked.unmark(key);
-    } else {
-        m_model->setMarked(row, true);
-        m_marked.mark(key, m_files.entry(key));
-    }
+    m_marked.toggle(*m_model, row, [this](std::uint32_t key) { return m_files.entry(key); });
     showMarks();
 }
 

@@ -3,6 +3,7 @@
 
 #include "common/NumberTexts.h"
 #include "common/SaturatingSum.h"
+#include "common/StringGridModel.h"
 #include "delete/ListedFileRemoval.h"
 #include "delete/ui/TfrmReallyDelete.h"
 
@@ -41,6 +42,18 @@ void MarkedFiles::unmark(std::uint32_t key) {
         for (const auto& [other, size] : m_counted)
             m_bytes = SaturatingAdd(m_bytes, size);
     }
+}
+
+void MarkedFiles::toggle(StringGridModel& model, int row, const std::function<ListedEntry(std::uint32_t)>& entry) {
+    if (!model.isKeyRow(row))
+        return;
+    const std::uint32_t key = model.keyOf(row);
+    const bool marking = !model.isMarked(row);
+    model.setMarked(row, marking);
+    if (marking)
+        mark(key, entry(key));
+    else
+        unmark(key);
 }
 
 void MarkedFiles::clear() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QWidget;
+class StringGridModel;
 
 // The marked files of a finder window (its lbDeleted, marked count and byte total), by result key.
 // A mark keeps the file as the scan listed it (exact path bytes and identity). Its size counts only
@@ -22,6 +23,9 @@ public:
     void mark(std::uint32_t key, const ListedEntry& file);
     // Takes the mark of the result key away; nothing when it has none.
     void unmark(std::uint32_t key);
+    // Marks the file of a key row of the grid, or takes its mark away, the row's mark glyph too.
+    // entry gives the file of a result key as it was listed; it is asked only when marking.
+    void toggle(StringGridModel& model, int row, const std::function<ListedEntry(std::uint32_t key)>& entry);
     void clear();
 
     bool isMarked(std::uint32_t key) const;

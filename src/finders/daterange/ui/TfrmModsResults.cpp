@@ -31,13 +31,7 @@ void TfrmMods::deleteOneFile(int row) {
         return;
     // The file as the scan found it (exact path bytes and identity), never a path read back from
     // the Folder and Filename cells.
-    const std::uint32_t key = m_model->keyOf(row);
-    const bool marking = !m_model->isMarked(row);
-    m_model->setMarked(row, marking);
-    if (marking)
-        m_marked.mark(key, m_engine->resultEntry(key));
-    else
-        m_marked.unmark(key);
+    m_marked.toggle(*m_model, row, [this](std::uint32_t key) { return m_engine->resultEntry(key); });
     pnlScan->setText(m_marked.totalsText());
 }
 
