@@ -239,25 +239,19 @@ void TfrmView::FormResize() {
 }
 
 void TfrmView::FormShow() {
-    if (!m_fileName.empty()) {
-        Viewer1->setFileName(m_fileName);
-        try {
-            Viewer1->setOpen(true);
-            showCaption();
-        } catch (const AppError& e) {
-            // The window still opens, with an empty viewer.
-            ShowErrorMessage(e.text());
-        }
-    }
-    Search1Click();
-    Clipboard1Click();
+    if (!m_fileName.empty())
+        openViewer(); // on an error the window still opens, with an empty viewer
     Viewer1->setFocus();
 }
 
 void TfrmView::openFile(const std::string& name) {
     m_fileName = name;
+    openViewer();
+}
+
+void TfrmView::openViewer() {
     Viewer1->setOpen(false);
-    Viewer1->setFileName(name);
+    Viewer1->setFileName(m_fileName);
     try {
         Viewer1->setOpen(true);
         showCaption();

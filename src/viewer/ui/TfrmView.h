@@ -78,6 +78,8 @@ private:
     QAction* addItem(QMenu* menu, const char* name, const QString& text, const QKeySequence& shortcut = {});
     void setStatusSection(int section, const QString& text);
     void showCaption();
+    // Opens the viewer on the window's file name, shows an open error, and updates the menus.
+    void openViewer();
     // The search of Find and Find next; tells when nothing was found.
     void search(bool global);
     // Asks with an input box; false when cancelled.
