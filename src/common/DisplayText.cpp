@@ -100,9 +100,7 @@ QString DisplayText(std::string_view bytes) {
             out.append(QChar(QChar::ReplacementCharacter));
             ++i;
         } else {
-            char32_t cp = c & (0xFF >> (len + 1));
-            for (std::size_t k = 1; k < len; ++k)
-                cp = (cp << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
+            const char32_t cp = Utf8CodePoint(bytes, i, len);
             if (IsWideControl(cp))
                 out.append(QChar(u'?'));
             else
@@ -111,6 +109,16 @@ QString DisplayText(std::string_view bytes) {
         }
     }
     return out;
+}
+
+char32_t Utf8CodePoint(std::string_view bytes, std::size_t pos, std::size_t len) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + pos;
+    if (len == 1)
+        return p[0];
+    char32_t cp = p[0] & (0xFF >> (len + 1));
+    for (std::size_t k = 1; k < len; ++k)
+        cp = (cp << 6) | (p[k] & 0x3F);
+    return cp;
 }
 
 bool IsCleanName(std::string_view bytes) { return ShapeOf(bytes) != Shape::NeedsCare; }

@@ -29,6 +29,8 @@ int Utf16Units(std::string_view utf8);
 // there does not start one (stray continuation byte, overlong form, surrogate, beyond U+10FFFF,
 // cut short). pos must be below bytes.size().
 std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t pos);
+// The code point of the well-formed sequence of len bytes (Utf8SequenceLength) at bytes[pos].
+char32_t Utf8CodePoint(std::string_view bytes, std::size_t pos, std::size_t len);
 
 // ASCII letters a-z as A-Z; every other byte unchanged.
 inline char FoldAsciiChar(char c) { return (c >= 'a' && c <= 'z') ? char(c - ('a' - 'A')) : c; }

@@ -9,15 +9,6 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-char32_t decode(const unsigned char* p, std::size_t len) {
-    if (len == 1)
-        return p[0];
-    char32_t cp = p[0] & (0xFF >> (len + 1));
-    for (std::size_t k = 1; k < len; ++k)
-        cp = (cp << 6) | (p[k] & 0x3F);
-    return cp;
-}
-
 bool isControl(char32_t cp) {
     return cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029;
 }
@@ -38,7 +29,8 @@ LineLayout::LineLayout(std::string_view text, bool expandTabs, int tabSize) : m_
             continue;
         }
         const std::size_t len = Utf8SequenceLength(text, i);
-        if (len == 0 || isControl(decode(p, len))) {
+        const char32_t cp = len == 0 ? kReplacement : Utf8CodePoint(text, i, len);
+        if (len == 0 || isControl(cp)) {
             // Each byte of it in a column of its own.
             const std::size_t count = len == 0 ? 1 : len;
             for (std::size_t k = 0; k < count; ++k)
@@ -46,7 +38,7 @@ LineLayout::LineLayout(std::string_view text, bool expandTabs, int tabSize) : m_
             i += count;
             continue;
         }
-        m_cells.push_back({decode(p, len), int(i), int(len), column++, 1});
+        m_cells.push_back({cp, int(i), int(len), column++, 1});
         i += len;
     }
     m_columns = column;
