@@ -4,13 +4,13 @@
 #include "common/ui/CopyLinesToClipboard.h"
 #include "common/ui/MessageBoxService.h"
 #include "common/ui/PrintGrid.h"
+#include "support/PrintedText.h"
 #include "support/RecordingMessageService.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QMessageBox>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -47,13 +47,6 @@ void AnswerNextBox(SeenBox& seen, const QString& press) {
         };
         poll();
     });
-}
-
-QString PdfText(const QString& file) {
-    QProcess pdftotext;
-    pdftotext.start("pdftotext", {"-layout", file, "-"});
-    pdftotext.waitForFinished(30000);
-    return QString::fromUtf8(pdftotext.readAllStandardOutput());
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "common/StringGridModel.h"
 #include "platform/CurrentFolder.h"
 #include "platform/ListedEntry.h"
+#include "support/PrintedText.h"
 #include "support/RecordingMessageService.h"
 #include "support/TempTree.h"
 
@@ -11,10 +12,8 @@
 #include <QDialog>
 #include <QDir>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -31,16 +30,7 @@ inline void SaveShot(QWidget& widget, const QString& name) {
 // The text of the window's report, as printed to a PDF file by window.printTo and read back with
 // pdftotext (empty when that fails).
 template <class Window> QString PrintedReport(Window& window) {
-    QTemporaryDir out;
-    QPrinter printer;
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(out.filePath(QStringLiteral("report.pdf")));
-    window.printTo(printer);
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), printer.outputFileName(), QStringLiteral("-")});
-    if (!text.waitForFinished(30000))
-        return {};
-    return QString::fromUtf8(text.readAllStandardOutput());
+    return PrintedText([&](QPrinter& printer) { window.printTo(printer); });
 }
 
 // The fixture of a finder window's tests: a temporary tree as drive C: with the current folder on

@@ -4,6 +4,7 @@
 #include "viewer/ui/TfrmStrings.h"
 #include "viewer/ui/TfrmView.h"
 #include "viewer/ui/ViewerTestSupport.h"
+#include "support/PrintedText.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -17,10 +18,8 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
 #include <functional>
@@ -102,15 +101,7 @@ protected:
         QApplication::sendEvent(w.get(), &event);
     }
     QString printed(TfrmView::PrintRange range) {
-        QTemporaryDir out;
-        QPrinter printer;
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(out.filePath("view.pdf"));
-        w->printTo(printer, range);
-        QProcess text;
-        text.start("pdftotext", {"-layout", printer.outputFileName(), "-"});
-        text.waitForFinished(30000);
-        return QString::fromUtf8(text.readAllStandardOutput());
+        return PrintedText([&](QPrinter& printer) { w->printTo(printer, range); });
     }
 };
 
