@@ -9,7 +9,6 @@
 #include <chrono>
 #include <csignal>
 #include <fstream>
-#include <functional>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -64,15 +63,6 @@ std::string text(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-std::string errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const AppError& e) {
-        return e.text().toStdString();
-    }
-    return "no error";
-}
-
 class ProfileFileLockTest : public ::testing::Test {
 protected:
     TempTree tree;
@@ -80,8 +70,18 @@ protected:
     ProfileFile profile{QFile::decodeName(QByteArray::fromStdString(path))};
 
     void SetUp() override { std::ofstream(path) << "[Vantorel]\nNdelete=5\n"; }
-    void setDeleted(std::int64_t n, std::chrono::milliseconds wait) const {
-        profile.update([&](ProfileFile::Contents& c) { c.setIntegers("Vantorel", {{"Ndelete", n}}); }, wait);
+    // Sets Ndelete to n; the text of the error that this gave, or "no error".
+    std::string setDeleted(std::int64_t n, std::chrono::milliseconds wait = ProfileFile::lockWait) const {
+        try {
+            profile.update(
+                [&](ProfileFile::Contents& c) {
+                    c.setIntegers("Vantorel", {{"Ndelete", n}});
+                },
+                wait);
+        } catch (const AppError& e) {
+            return e.text().toStdString();
+        }
+        return "no error";
     }
 };
 
@@ -91,20 +91,20 @@ TEST_F(ProfileFileLockTest, ALockHeldPastTheWaitFailsNamingTheOtherProgramAndCha
     LockingProgram other(path, 60'000);
     ASSERT_TRUE(other.holding());
     const std::string expected = "Unable to write to " + path + "\nAnother program holds this file locked";
-    EXPECT_EQ(errorOf([&] { setDeleted(6, 200ms); }), expected);
+    EXPECT_EQ(setDeleted(6, 200ms), expected);
     // The wait that every caller gets, about five seconds.
-    EXPECT_EQ(errorOf([&] { profile.writeIntegers("Vantorel", {{"Ndelete", 7}}); }), expected);
+    EXPECT_EQ(setDeleted(7), expected);
     EXPECT_EQ(text(path), "[Vantorel]\nNdelete=5\n");
 
     // The waits that were given up keep nothing: once the other program is gone, the file is free.
     other.end();
-    EXPECT_EQ(errorOf([&] { setDeleted(8, ProfileFile::lockWait); }), "no error");
+    EXPECT_EQ(setDeleted(8), "no error");
     EXPECT_EQ(text(path), "[Vantorel]\nNdelete=8\n");
 }
 
 TEST_F(ProfileFileLockTest, AnUpdateWaitsOutALockHeldBriefly) {
     LockingProgram other(path, 300);
     ASSERT_TRUE(other.holding());
-    EXPECT_EQ(errorOf([&] { setDeleted(9, ProfileFile::lockWait); }), "no error");
+    EXPECT_EQ(setDeleted(9), "no error");
     EXPECT_EQ(text(path), "[Vantorel]\nNdelete=9\n");
 }
