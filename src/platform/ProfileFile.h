@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <utility>
@@ -16,6 +17,8 @@
 class ProfileFile {
 public:
     static constexpr qint64 maxBytes = 64 * 1024;
+    // How long an update waits for another program's lock on the file before it gives up.
+    static constexpr std::chrono::milliseconds lockWait{5000};
 
     using Values = std::vector<std::pair<QString, std::int64_t>>;
 
@@ -60,7 +63,9 @@ public:
     // a symbolic link is kept and its target replaced. A missing file and folder are made.
     // Throws AppError("Unable to write to <path>\n<system reason>") when the file cannot be locked,
     // read or written, or when the new text would be larger than maxBytes; the file is then unchanged.
-    void update(const std::function<void(Contents&)>& change) const;
+    // A lock that another program holds longer than wait fails likewise, the reason naming that.
+    void update(const std::function<void(Contents&)>& change,
+                std::chrono::milliseconds wait = lockWait) const;
     // update() that sets the keys of section to the values.
     void writeIntegers(const QString& section, const Values& values) const;
 

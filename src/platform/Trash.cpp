@@ -2,6 +2,7 @@
 #include "platform/Trash.h"
 
 #include "platform/MountInfo.h"
+#include "platform/TrashNames.h"
 
 #include <QDir>
 
@@ -17,8 +18,9 @@
 namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-constexpr std::size_t kNameMax = 255;
 const char kInfoSuffix[] = ".trashinfo";
+// Names tried for one entry before giving up: only a trash filled behind our back gets that far.
+constexpr int kMostTries = 100000;
 
 // One owned descriptor.
 class UniqueFd {
@@ -208,26 +210,6 @@ bool openTopTrash(int top, bool make, TrashFolders& out, int& error) {
     return openFilesAndInfo(mine.get(), make, out, error);
 }
 
-// The record's name: the entry's name, then the name with ".2", ".3" ... put before its first dot
-// (after it when it has none), cut so that the record's name fits a file name.
-std::string candidateName(const std::string& name, int n) {
-    std::string candidate = name;
-    if (n > 1) {
-        const std::size_t dot = name.find('.');
-        std::string number(1, '.');
-        number.append(std::to_string(n));
-        candidate.insert(dot == std::string::npos ? candidate.size() : dot, number);
-    }
-    const std::size_t room = kNameMax - (sizeof kInfoSuffix - 1);
-    if (candidate.size() > room) {
-        std::size_t cut = room;
-        while (cut > 0 && (static_cast<unsigned char>(candidate[cut]) & 0xC0) == 0x80)
-            --cut; // never half a UTF-8 character
-        candidate.resize(cut);
-    }
-    return candidate;
-}
-
 std::string localNow() {
     const std::time_t now = std::time(nullptr);
     std::tm local {};
@@ -261,8 +243,11 @@ TrashOutcome moveInto(const TrashFolders& trash, const FolderHandle& folder, con
                       const std::string& recordPath, const EntryIdentity& expected) {
     const std::string record =
         "[Trash Info]\nPath=" + Trash::escapePath(recordPath) + "\nDeletionDate=" + localNow() + "\n";
-    for (int n = 1; n < 100000; ++n) {
-        const std::string candidate = candidateName(name, n);
+    // The name itself first, then on from the last number this process gave the name.
+    std::uint64_t n = 1;
+    for (int tries = 0; tries < kMostTries;
+         ++tries, n = n == 1 ? TrashNames::firstCollisionNumber(trash.info.get(), name) : n + 1) {
+        const std::string candidate = TrashNames::candidate(name, n);
         const std::string infoName = candidate + kInfoSuffix;
         UniqueFd info(::openat(trash.info.get(), infoName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                                0600));
@@ -307,6 +292,7 @@ TrashOutcome moveInto(const TrashFolders& trash, const FolderHandle& folder, con
                 dropRecord();
             return failure(ESTALE, QStringLiteral("it changed after it was listed"));
         }
+        TrashNames::remember(trash.info.get(), name, n);
         return {};
     }
     return failure(EEXIST);

@@ -2,6 +2,8 @@
 target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Trash.h
   ${CMAKE_CURRENT_LIST_DIR}/Trash.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TrashNames.h
+  ${CMAKE_CURRENT_LIST_DIR}/TrashNames.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ProfileFile.h
   ${CMAKE_CURRENT_LIST_DIR}/ProfileFile.cpp
 )

@@ -6,11 +6,13 @@
 #include "DeleteTestSupport.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QRegularExpression>
 #include <cstdlib>
 #include <fstream>
 #include <gio/gio.h>
 #include <gtest/gtest.h>
+#include <map>
 #include <sys/mount.h>
 
 namespace {
@@ -181,4 +183,92 @@ TEST(TrashTest, AFilesystemWithoutATrashFailsAndKeepsTheFile) {
     EXPECT_TRUE(exists(path));
     EXPECT_FALSE(Trash::canTrash(tree.path("missing")));
     EXPECT_FALSE(Trash::canTrash("/proc/self"));
+}
+
+namespace {
+
+// The Path= line of a trash record, as written (escaped).
+std::string recordedPath(const std::string& record) {
+    const QByteArray text = readAll(record);
+    const qsizetype at = text.indexOf("\nPath=");
+    return at < 0 ? std::string() : text.mid(at + 6, text.indexOf('\n', at + 6) - at - 6).toStdString();
+}
+
+std::string repeated(const std::string& piece, std::size_t times) {
+    std::string out;
+    for (std::size_t i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+} // namespace
+
+TEST(TrashTest, NamesUpToTheLongestEachFindAFreeNameThatLeadsBack) {
+    TempTree tree;
+    const std::string home = Trash::homeTrashPath();
+    std::vector<std::string> names;
+    for (std::size_t length = 246; length <= 255; ++length) {
+        names.push_back(repeated("n", length));
+        names.push_back(repeated("e", length - 4) + ".txt");
+    }
+    // Two-byte characters, so that a cut at an odd place would split one.
+    names.push_back(repeated("\xc3\xa9", 125) + ".txt");
+    names.push_back(repeated("\xc3\xa9", 127) + "x");
+    names.push_back("." + repeated("h", 254));
+    constexpr int copies = 3;
+    for (const std::string& name : names) {
+        for (int copy = 0; copy < copies; ++copy) {
+            const std::string path = tree.file("long/" + name, 1);
+            const TrashOutcome outcome = trashFromFolder(path);
+            ASSERT_TRUE(outcome.ok())
+                << name.size() << " bytes, copy " << copy << ": " << outcome.reason.toStdString();
+        }
+    }
+    // Every record names the path that its file came from; the number and the extension stay.
+    std::map<std::string, int> recordsPerPath;
+    for (const QString& record :
+         QDir(QString::fromStdString(home + "/info")).entryList(QDir::Files | QDir::Hidden)) {
+        const std::string path = recordedPath(home + "/info/" + QFile::encodeName(record).toStdString());
+        if (path.rfind(Trash::escapePath(tree.path("long/")), 0) != 0)
+            continue;
+        const std::string trashed = QFile::encodeName(record.chopped(10)).toStdString();
+        EXPECT_TRUE(exists(home + "/files/" + trashed)) << trashed;
+        EXPECT_TRUE(QUtf8StringView(trashed).isValidUtf8()) << trashed;
+        ++recordsPerPath[path];
+        EXPECT_EQ(trashed.ends_with(".txt"), path.ends_with(".txt")) << trashed;
+    }
+    for (const std::string& name : names)
+        EXPECT_EQ(recordsPerPath[Trash::escapePath(tree.path("long/" + name))], copies)
+            << name.size() << " bytes";
+}
+
+TEST(TrashTest, ManyFilesOfOneNameTakeTheNextNumbersAndAnEmptiedTrashStartsAgain) {
+    TempTree tree;
+    const std::string home = Trash::homeTrashPath();
+    constexpr int files = 300;
+    for (int i = 0; i < files; ++i)
+        ASSERT_TRUE(trashFromFolder(tree.file("many/" + std::to_string(i) + "/package.json", 1)).ok()) << i;
+    for (int i = 0; i < files; ++i) {
+        const std::string trashed = i == 0 ? "package.json" : "package." + std::to_string(i + 1) + ".json";
+        EXPECT_TRUE(exists(home + "/files/" + trashed)) << trashed;
+        EXPECT_EQ(recordedPath(home + "/info/" + trashed + ".trashinfo"),
+                  Trash::escapePath(tree.path("many/" + std::to_string(i) + "/package.json")));
+    }
+
+    // Emptied, the trash gives the first names again.
+    for (int n = 1; n <= files; ++n) {
+        const std::string trashed = n == 1 ? "package.json" : "package." + std::to_string(n) + ".json";
+        ASSERT_EQ(::unlink((home + "/files/" + trashed).c_str()), 0);
+        ASSERT_EQ(::unlink((home + "/info/" + trashed + ".trashinfo").c_str()), 0);
+    }
+    ASSERT_TRUE(trashFromFolder(tree.file("again/1/package.json", 1)).ok());
+    ASSERT_TRUE(trashFromFolder(tree.file("again/2/package.json", 1)).ok());
+    EXPECT_EQ(recordedPath(home + "/info/package.2.json.trashinfo"),
+              Trash::escapePath(tree.path("again/2/package.json")));
+    // Names that another program took meanwhile, a record or a file alone, are passed over.
+    std::ofstream(home + "/info/package.3.json.trashinfo") << "[Trash Info]\n";
+    std::ofstream(home + "/files/package.4.json") << "x";
+    ASSERT_TRUE(trashFromFolder(tree.file("again/3/package.json", 1)).ok());
+    EXPECT_EQ(recordedPath(home + "/info/package.5.json.trashinfo"),
+              Trash::escapePath(tree.path("again/3/package.json")));
 }
