@@ -3,4 +3,5 @@ vantorel_add_test(test_platform_services
   ${CMAKE_CURRENT_LIST_DIR}/WildcardTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileTypesTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DriveTableTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ReadingAccessTimeTest.cpp
 )
