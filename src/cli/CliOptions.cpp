@@ -2,6 +2,7 @@
 #include "cli/CliOptions.h"
 
 #include "BuildConfig.h"
+#include "platform/Wildcard.h"
 
 #include <cstdint>
 #include <limits>
@@ -218,6 +219,11 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
                 return false;
             o.criteria.pattern = QString::fromUtf8(pattern.data(), qsizetype(pattern.size()));
             o.dates.pattern = o.criteria.pattern;
+            // Like an empty FOLDER: most likely a variable left empty, and the scan would find nothing.
+            if (WildcardPattern(o.criteria.pattern).isEmpty()) {
+                error = "an empty --match PATTERN matches no file";
+                return false;
+            }
         } else if ((a == "--accessed" || a == "--created" || a == "--modified") && dates) {
             if (kindGiven) {
                 error = "give only one of --accessed, --created and --modified";
@@ -247,6 +253,11 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
             if (a == "--between") {
                 if (!date(o.dates.end, "Invalid ending date"))
                     return false;
+                // As reversed sizes are: such a range could only ever find nothing.
+                if (o.dates.end < o.dates.start) {
+                    error = "The ending date must be the same as the start date or later";
+                    return false;
+                }
                 o.dates.range = DateRange::Between;
             } else {
                 o.dates.range = a == "--before" ? DateRange::OnOrBefore : DateRange::OnOrAfter;

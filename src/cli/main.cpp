@@ -231,11 +231,19 @@ int runStats(const CliOptions& options) {
     return 0;
 }
 
+// What the file tools say of a file they cannot read: in words, never a bare number.
+int fileFailed(const std::string& file, const std::string& reason) {
+    warn(shown(file) + ": " + reason);
+    return 2;
+}
+
 // Lines of a file as the viewer shows them, written in blocks.
 int runView(const CliOptions& options) {
+    const std::string& file = options.folders.front();
     PagedFileModel model;
-    model.setFileName(options.folders.front());
+    model.setFileName(file);
     model.setHexMode(options.hex);
+    std::string block;
     try {
         model.setOpen(true);
         if (options.total) {
@@ -245,7 +253,6 @@ int runView(const CliOptions& options) {
                 return writeFailed(failed);
             return 0;
         }
-        std::string block;
         block.reserve(1 << 16);
         const std::int64_t end = options.count < 0 ? PagedFileModel::UnknownLines : options.from + options.count;
         for (std::int64_t n = options.from; n < end && model.fileLength() > 0; ++n) {
@@ -266,6 +273,14 @@ int runView(const CliOptions& options) {
         if (int failed = WriteAll(STDOUT_FILENO, block))
             return writeFailed(failed);
     } catch (const ViewerIOError& e) {
+        if (e.notRegularFile())
+            return fileFailed(file, "not a regular file");
+        // The lines read before a failed read stand, as the strings found before one do.
+        if (int failed = WriteAll(STDOUT_FILENO, block))
+            return writeFailed(failed);
+        // The viewer's own texts are kept; the ones it has only as a number get the reason.
+        if (ViewerIOError::namedText(e.code()).isEmpty())
+            return fileFailed(file, std::strerror(e.code()));
         warn(e.text().toLocal8Bit().toStdString());
         return 2;
     }
@@ -273,29 +288,35 @@ int runView(const CliOptions& options) {
 }
 
 int runStrings(const CliOptions& options) {
+    const std::string& file = options.folders.front();
     std::string block;
     int failed = 0;
-    int openError = 0;
-    const bool opened = StringsExtractor::extract(
-        options.folders.front(),
-        [&](std::string_view run) {
-            if (failed)
-                return;
-            block += run;
-            block += '\n';
-            if (block.size() >= (1 << 16)) {
-                failed = WriteAll(STDOUT_FILENO, block);
-                block.clear();
-            }
-        },
-        &openError);
-    if (!opened) {
-        warn("Could not open file " + shown(options.folders.front()) + ": " + std::strerror(openError));
+    const StringsExtractor::Result result = StringsExtractor::extract(file, [&](std::string_view run) {
+        if (failed)
+            return;
+        block += run;
+        block += '\n';
+        if (block.size() >= (1 << 16)) {
+            failed = WriteAll(STDOUT_FILENO, block);
+            block.clear();
+        }
+    });
+    switch (result.kind) {
+    case StringsExtractor::Result::NotOpened:
+        warn("Could not open file " + shown(file) + ": " + std::strerror(result.error));
         return 2;
+    case StringsExtractor::Result::NotRegular:
+        return fileFailed(file, "not a regular file");
+    case StringsExtractor::Result::Done:
+    case StringsExtractor::Result::ReadFailed:
+        break;
     }
+    // What was found before a read error is written first, as the window keeps it in view.
     if (!failed)
         failed = WriteAll(STDOUT_FILENO, block);
-    return failed ? writeFailed(failed) : 0;
+    if (failed)
+        return writeFailed(failed);
+    return result.done() ? 0 : fileFailed(file, std::strerror(result.error));
 }
 
 } // namespace

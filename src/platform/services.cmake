@@ -5,4 +5,5 @@ target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/CurrentFolder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileTypes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Wildcard.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/OpenForReading.cpp
 )

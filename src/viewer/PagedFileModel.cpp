@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "viewer/PagedFileModel.h"
 
+#include "platform/OpenForReading.h"
 #include "viewer/LineBreakCount.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -52,9 +51,10 @@ bool isBreak(char c) { return c == '\n' || c == '\r'; }
 
 } // namespace
 
-ViewerIOError::ViewerIOError(int code) : AppError(textFor(code)), m_code(code) {}
+ViewerIOError::ViewerIOError(int code, bool notRegularFile)
+    : AppError(textFor(code)), m_code(code), m_notRegular(notRegularFile) {}
 
-QString ViewerIOError::textFor(int code) {
+QString ViewerIOError::namedText(int code) {
     switch (code) {
     case ENOENT:
         return QStringLiteral("Viewer: file not found");
@@ -68,8 +68,13 @@ QString ViewerIOError::textFor(int code) {
     case EPERM:
         return QStringLiteral("Viewer: file access denied");
     default:
-        return QStringLiteral("Viewer triggered I/O error %1").arg(code);
+        return {};
     }
+}
+
+QString ViewerIOError::textFor(int code) {
+    const QString named = namedText(code);
+    return named.isEmpty() ? QStringLiteral("Viewer triggered I/O error %1").arg(code) : named;
 }
 
 struct PagedFileModel::Impl {
@@ -494,28 +499,16 @@ struct PagedFileModel::Impl {
     }
 
     void open() {
-        // Never blocks, whatever the name leads to: a FIFO or a device is refused, not waited on.
-        const int handle = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-        if (handle < 0)
-            throw ViewerIOError(errno);
-        struct stat st {};
-        int refusal = 0;
-        if (::fstat(handle, &st) != 0)
-            refusal = errno;
-        else if (S_ISDIR(st.st_mode))
-            refusal = EISDIR;
-        else if (!S_ISREG(st.st_mode))
-            refusal = EINVAL;
-        if (refusal != 0) {
-            ::close(handle);
-            throw ViewerIOError(refusal);
-        }
-        fd = handle;
+        const RegularFileOpen opened = OpenRegularFile(name);
+        if (opened.fd < 0)
+            throw ViewerIOError(opened.error, opened.notRegular);
+        fd = opened.fd;
         const off_t end = ::lseek(fd, 0, SEEK_END);
         if (end < 0) {
             const int error = errno;
             close();
-            throw ViewerIOError(error);
+            // Files of /proc such as mem or status have no end to seek to: nothing to page through.
+            throw ViewerIOError(error, error == EINVAL || error == ESPIPE);
         }
         length = end;
         resetState();

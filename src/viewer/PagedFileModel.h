@@ -13,15 +13,22 @@
 // An open, read or seek failure of the viewer, with the system's error code.
 class ViewerIOError : public AppError {
 public:
-    explicit ViewerIOError(int code);
+    explicit ViewerIOError(int code, bool notRegularFile = false);
     int code() const { return m_code; }
+    // The name leads to no regular file (a folder, FIFO, device, socket, or a file whose size cannot
+    // be known, as some /proc files): the window keeps the viewer's text for the code, the command
+    // line says it in words.
+    bool notRegularFile() const { return m_notRegular; }
     // "Viewer: file not found" (ENOENT), "Viewer: path not found or invalid file name" (ENOTDIR,
     // ENAMETOOLONG), "Viewer: too many open files" (EMFILE, ENFILE), "Viewer: file access denied"
     // (EACCES, EPERM), otherwise "Viewer triggered I/O error N".
     static QString textFor(int code);
+    // The viewer's own text for code, empty for the codes that textFor gives only as a number.
+    static QString namedText(int code);
 
 private:
     int m_code;
+    bool m_notRegular;
 };
 
 // The file side of the viewer control: one file of any size, read-only, shown as text lines or as
@@ -51,7 +58,9 @@ public:
     void setFileName(const std::string& name);
     const std::string& fileName() const;
     // Opens (throws ViewerIOError and stays closed on failure) or closes the file. Only a regular
-    // file is opened: a folder, FIFO, socket or device is refused without blocking.
+    // file is opened: a folder, FIFO, socket or device is refused without blocking, and so is a file
+    // whose end cannot be found by seeking (such as /proc/self/mem). Reading leaves the file's
+    // access time alone where the kernel allows it.
     void setOpen(bool open);
     bool isOpen() const;
 

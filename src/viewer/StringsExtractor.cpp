@@ -3,11 +3,11 @@
 
 #include "common/DisplayText.h"
 #include "common/MessageService.h"
+#include "platform/OpenForReading.h"
 
 #include <array>
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <cstring>
 #include <unistd.h>
 #include <vector>
 
@@ -28,33 +28,16 @@ constexpr std::array<bool, 256> printableTable() {
 }
 constexpr std::array<bool, 256> kPrintable = printableTable();
 
-// Opens a regular file for reading without ever blocking on what the name leads to.
-int openRegular(const std::string& name, int& error) {
-    const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        error = errno;
-        return -1;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 } // namespace
 
-bool StringsExtractor::extract(const std::string& fileName, const std::function<void(std::string_view)>& found,
-                               int* error, int lowerBound, int upperBound) {
-    int failure = 0;
-    const int fd = openRegular(fileName, failure);
-    if (fd < 0) {
-        if (error)
-            *error = failure;
-        return false;
-    }
+StringsExtractor::Result StringsExtractor::extract(const std::string& fileName,
+                                                   const std::function<void(std::string_view)>& found,
+                                                   int lowerBound, int upperBound) {
+    const RegularFileOpen opened = OpenRegularFile(fileName);
+    if (opened.fd < 0)
+        return {opened.notRegular ? Result::NotRegular : Result::NotOpened, opened.error};
+    const int fd = opened.fd;
+    Result result;
     const std::size_t longest = std::size_t(upperBound) + 1;
     std::vector<char> block(kBlock);
     std::string carried;   // a run that the previous read ended in the middle of
@@ -68,7 +51,13 @@ bool StringsExtractor::extract(const std::string& fileName, const std::function<
         const ssize_t got = ::read(fd, block.data(), block.size());
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0)
+        if (got < 0) {
+            // Not the end of the file: what lies beyond is unknown, so the run in hand may go on.
+            result = {Result::ReadFailed, errno};
+            carried.clear();
+            break;
+        }
+        if (got == 0)
             break;
         const char* b = block.data();
         const char* end = b + got;
@@ -112,18 +101,26 @@ bool StringsExtractor::extract(const std::string& fileName, const std::function<
     if (!carried.empty())
         finishRun(carried);
     ::close(fd);
-    return true;
+    return result;
 }
 
-bool StringsExtractor::extractInto(const std::string& fileName, QStringList& list, int lowerBound, int upperBound) {
+QString StringsExtractor::readErrorText(const std::string& fileName, int error) {
+    return DisplayText(fileName) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+}
+
+StringsExtractor::Result StringsExtractor::extractInto(const std::string& fileName, QStringList& list,
+                                                       int lowerBound, int upperBound) {
     QStringList found;
-    const bool opened = extract(
-        fileName, [&found](std::string_view run) { found.append(QString::fromLatin1(run.data(), qsizetype(run.size()))); },
-        nullptr, lowerBound, upperBound);
-    if (!opened) {
+    const Result result = extract(
+        fileName,
+        [&found](std::string_view run) {
+            found.append(QString::fromLatin1(run.data(), qsizetype(run.size())));
+        },
+        lowerBound, upperBound);
+    if (result.kind == Result::NotOpened || result.kind == Result::NotRegular) {
         ShowErrorMessage(QStringLiteral("Could not open file ") + DisplayText(fileName));
-        return false;
+        return result;
     }
     list = std::move(found);
-    return true;
+    return result;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The tool run as a shell would run it, with standard output on a full device, closed, or a pipe
 // that nobody reads any more, and with folders it may not read.
+#include "support/ReachableProgram.h"
 #include "support/TempTree.h"
 
 #include <cerrno>
@@ -49,7 +50,9 @@ Outcome run(const std::vector<std::string>& args, Out out, const std::function<b
     for (const char* keep : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "TMPDIR"})
         if (const char* v = std::getenv(keep))
             env.push_back(std::string(keep) + "=" + v);
-    std::vector<char*> argv = {const_cast<char*>(VANTOREL_CLI_PATH)}, envp;
+    // A copy that a child dropped to "nobody" can run, wherever the build folder lies.
+    const std::string& program = ReachableProgram(VANTOREL_CLI_PATH);
+    std::vector<char*> argv = {const_cast<char*>(program.c_str())}, envp;
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -99,11 +102,12 @@ Outcome run(const std::vector<std::string>& args, Out out, const std::function<b
     return r;
 }
 
-// In the child: the permissions of "nobody", so that a folder of mode 000 is really unreadable.
+// In the child: the permissions of "nobody", so that a folder of mode 000 is really unreadable. The
+// working folder (the build folder) may be out of nobody's reach: the child starts from "/".
 bool becomeNobody() {
     if (::geteuid() != 0)
         return true;
-    return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
+    return ::chdir("/") == 0 && ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
 }
 
 void makeFiles(TempTree& t, const std::string& folder, int count) {

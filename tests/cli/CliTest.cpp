@@ -8,9 +8,15 @@
 
 #include <QDateTime>
 #include <QProcess>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -92,8 +98,6 @@ TEST(Cli, NothingFoundIsExitOneWithTheMessage) {
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.out.isEmpty());
     EXPECT_EQ(r.err, "No files found.\n");
-    CliRun empty = cli({"hogs", "--larger", "0", "--match", "", q(t.root())});
-    EXPECT_EQ(empty.code, 1);
 }
 
 TEST(Cli, MistakesAreExitTwoWithAClearMessage) {
@@ -347,4 +351,58 @@ TEST(Cli, DupsContentKeepsOnlyIdenticalTwinsInGroups) {
               QByteArray::fromStdString(t.path("a/report.pdf")) + '\0' +
                   QByteArray::fromStdString(t.path("b/report.pdf")) + '\0' + '\0');
     EXPECT_EQ(cli({"hogs", "--content", q(t.root())}).code, 2);
+}
+
+TEST(Cli, FileToolsSayWhatTheyCannotReadAndRangesThatFindNothingAreRefused) {
+    TempTree t;
+    const std::string fifo = t.path("fifo"), socketPath = t.path("socket");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const int listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(listening, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
+    ASSERT_EQ(::bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    // A FIFO without a writer would hold a reader forever: neither tool may wait on it.
+    for (const std::string& odd : {fifo, socketPath, std::string("/dev/zero"), t.folder("folder")})
+        for (const char* tool : {"view", "strings"}) {
+            const CliRun r = cli({tool, q(odd)});
+            EXPECT_EQ(r.code, 2) << tool << " " << odd;
+            EXPECT_TRUE(r.out.isEmpty());
+            EXPECT_EQ(r.err, QByteArray::fromStdString("vantorel-cli: " + odd + ": not a regular file\n"));
+        }
+    ::close(listening);
+
+    // /proc/self/mem has no end to seek to, so nothing for the viewer to page through; strings reads
+    // it and meets the unmapped first page (EIO), which is no end of the file.
+    for (const QStringList& view :
+         {QStringList{"view", "/proc/self/mem"}, QStringList{"view", "--total", "/proc/self/mem"}})
+        EXPECT_EQ(cli(view).err, "vantorel-cli: /proc/self/mem: not a regular file\n");
+    const CliRun mem = cli({"strings", "/proc/self/mem"});
+    EXPECT_EQ(mem.code, 2);
+    EXPECT_EQ(mem.err, QByteArray("vantorel-cli: /proc/self/mem: ") + std::strerror(EIO) + "\n");
+
+    // Like reversed sizes and an empty FOLDER: choices that could only ever find nothing.
+    t.file("x.txt", 1);
+    const QString root = q(t.root());
+    struct Case {
+        QStringList args;
+        QByteArray says;
+    };
+    const std::vector<Case> refused = {
+        {{"dates", "--modified", "--between", "2030-01-01", "2020-01-01", root},
+         "vantorel-cli: The ending date must be the same as the start date or later\n"},
+        {{"hogs", "--larger", "0", "--match", "", root},
+         "vantorel-cli: an empty --match PATTERN matches no file\n"},
+        {{"dups", "--match", " ; ", root}, "vantorel-cli: an empty --match PATTERN matches no file\n"},
+        {{"dates", "--accessed", "--after", "2020-01-01", "--match", "", root},
+         "vantorel-cli: an empty --match PATTERN matches no file\n"},
+    };
+    for (const Case& c : refused) {
+        const CliRun r = cli(c.args);
+        EXPECT_EQ(r.code, 2) << qPrintable(c.args.join(' '));
+        EXPECT_EQ(r.err, c.says);
+    }
+    EXPECT_EQ(cli({"dates", "--modified", "--between", "2020-01-01", "2020-01-01", root}).code, 1); // one day
 }

@@ -6,13 +6,15 @@
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
 std::vector<std::string> stringsOf(const std::string& path) {
     std::vector<std::string> runs;
-    EXPECT_TRUE(StringsExtractor::extract(path, [&](std::string_view r) { runs.emplace_back(r); }));
+    EXPECT_TRUE(StringsExtractor::extract(path, [&](std::string_view r) { runs.emplace_back(r); }).done());
     return runs;
 }
 std::string writeFile(TempTree& t, const std::string& name, const std::string& bytes) {
@@ -57,4 +59,25 @@ TEST(Strings, TheWindowListsAndCountsOrSaysItCouldNotOpen) {
     missing.show();
     EXPECT_EQ(messages.texts(), QStringList({"Could not open file " + QString::fromStdString(t.path("missing"))}));
     EXPECT_EQ(missing.findChild<QLabel*>("lblCount")->text(), "0");
+}
+
+// /proc/self/mem is a regular file whose first page is never mapped: its first read fails with EIO.
+TEST(Strings, AReadErrorIsNoEndOfTheFile) {
+    RecordingMessageService messages;
+    const StringsExtractor::Result engine =
+        StringsExtractor::extract("/proc/self/mem", [](std::string_view) {});
+    EXPECT_EQ(engine.kind, StringsExtractor::Result::ReadFailed);
+    EXPECT_EQ(engine.error, EIO);
+
+    // The window says so in a box after the strings found before the failure are in view.
+    TfrmStrings w;
+    auto* memo = w.findChild<QPlainTextEdit*>("Memo1");
+    memo->setPlainText("from before");
+    w.setFileName("/proc/self/mem");
+    w.show();
+    ASSERT_EQ(messages.texts(),
+              QStringList({"/proc/self/mem: " + QString::fromLocal8Bit(std::strerror(EIO))}));
+    EXPECT_EQ(messages.records().front().kind, MessageKind::Error);
+    EXPECT_EQ(memo->toPlainText(), ""); // what this file gave, not what the memo held
+    EXPECT_EQ(w.findChild<QLabel*>("lblCount")->text(), "0");
 }

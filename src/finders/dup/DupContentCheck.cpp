@@ -4,6 +4,7 @@
 #include "common/DosDateTime.h"
 #include "finders/dup/DupScanEngine.h"
 #include "platform/ListedFolder.h"
+#include "platform/OpenForReading.h"
 
 #include <xxhash.h>
 
@@ -34,7 +35,8 @@ int openListed(const ListedEntry& e) {
     const FolderHandle folder = OpenListedFolder(e);
     if (!folder.valid())
         return -1;
-    const int fd = ::openat(folder.fd(), e.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd =
+        OpenForReading(folder.fd(), e.name.c_str(), O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return -1;
     struct stat st {};

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "viewer/ui/TfrmStrings.h"
 
+#include "common/MessageService.h"
 #include "common/ui/BusyCursor.h"
 #include "common/ui/DpiScale.h"
 #include "viewer/StringsExtractor.h"
@@ -60,12 +61,20 @@ void TfrmStrings::resizeEvent(QResizeEvent* event) {
 }
 
 void TfrmStrings::FormShow() {
-    BusyCursor busy;
-    QStringList lines = Memo1->toPlainText().isEmpty() ? QStringList() : Memo1->toPlainText().split(u'\n');
-    if (StringsExtractor::extractInto(m_fileName, lines))
-        Memo1->setPlainText(lines.join(u'\n'));
-    lblCount->setText(QString::number(lines.size()));
-    lblCount->adjustSize();
+    StringsExtractor::Result result;
+    {
+        BusyCursor busy;
+        QStringList lines =
+            Memo1->toPlainText().isEmpty() ? QStringList() : Memo1->toPlainText().split(u'\n');
+        result = StringsExtractor::extractInto(m_fileName, lines);
+        if (result.done() || result.kind == StringsExtractor::Result::ReadFailed)
+            Memo1->setPlainText(lines.join(u'\n'));
+        lblCount->setText(QString::number(lines.size()));
+        lblCount->adjustSize();
+    }
+    // Said once the strings found before the failure are in view, so they stay behind the box.
+    if (result.kind == StringsExtractor::Result::ReadFailed)
+        ShowErrorMessage(StringsExtractor::readErrorText(m_fileName, result.error));
 }
 
 void TfrmStrings::FormResize() {
