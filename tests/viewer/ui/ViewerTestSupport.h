@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <fstream>
+#include <ostream>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -17,6 +18,9 @@ inline std::string WriteFile(TempTree& t, const std::string& name, const std::st
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
 }
+
+// Failed comparisons show texts as texts.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 inline QString ClipboardText() { return QGuiApplication::clipboard()->text(); }
 
