@@ -374,7 +374,8 @@ std::string TBaseViewer::SelectedBytes(bool* cut) {
         throw AppError(QStringLiteral("Could not allocate memory for clipboard copy"));
     }
     // Line by line, stopping once past the limit, so that a huge selection reads little.
-    for (std::int64_t line = start.line; line <= end.line && bytes.size() <= std::size_t(MaxCopyBytes); ++line) {
+    for (std::int64_t line = start.line; line <= end.line && bytes.size() <= std::size_t(MaxCopyBytes);
+         ++line) {
         const std::string_view text = LineText(line);
         const std::size_t from = line == start.line ? std::min<std::size_t>(std::size_t(start.index), text.size()) : 0;
         const std::size_t to = line == end.line ? std::min<std::size_t>(std::size_t(end.index), text.size()) : text.size();
@@ -407,7 +408,8 @@ void TBaseViewer::CopySelection() {
     const std::string bytes = SelectedBytes(&cut);
     QGuiApplication::clipboard()->setText(QString::fromUtf8(bytes.data(), qsizetype(bytes.size())));
     if (cut)
-        ShowInfoMessage(QStringLiteral("The selection is larger than 64 K: its first 65,520 bytes were copied to the clipboard."));
+        ShowInfoMessage(QStringLiteral(
+            "The selection is larger than 64 K: its first 65,520 bytes were copied to the clipboard."));
 }
 
 // --- the line-by-line search ----------------------------------------------------------------------

@@ -55,8 +55,8 @@ void TFixedFont::setStyle(bool bold, bool italic, bool underline, bool strikeOut
 QFont TFixedFont::styledFont() const {
     if (!m_font.styleName().isEmpty())
         return m_font;
-    // The family's style nearest in weight and slant; an upright style never stands in for a
-    // slanted one while the family has both (a font dialog left on "Oblique" turned text italic).
+    // The family's style nearest in weight and slant: a slanted one (italic or oblique) for a
+    // slanted font and an upright one for an upright font, whenever the family has such a style.
     QFont font = m_font;
     const bool slanted = font.style() != QFont::StyleNormal;
     int best = INT_MAX;

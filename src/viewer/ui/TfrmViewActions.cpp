@@ -34,7 +34,8 @@ std::optional<std::int64_t> WholeNumber(const QString& text) {
     const qint64 n = value.toLongLong(&ok);
     if (ok)
         return n;
-    return value.startsWith(u'-') ? std::numeric_limits<std::int64_t>::min() : std::numeric_limits<std::int64_t>::max();
+    return value.startsWith(u'-') ? std::numeric_limits<std::int64_t>::min()
+                                  : std::numeric_limits<std::int64_t>::max();
 }
 
 // Tells what a value box accepts after a value it could not take.
@@ -128,7 +129,8 @@ void TfrmView::printTo(QPrinter& printer, PrintRange range) {
         return;
     // A file that has become shorter since it was opened would print, from where it now ends,
     // only empty lines, as many as it had: the print stops instead, checked at every page.
-    const QString shorter = QStringLiteral("The file has become shorter since it was opened: printing stopped.");
+    const QString shorter =
+        QStringLiteral("The file has become shorter since it was opened: printing stopped.");
     auto shrunk = [this] { return Viewer1->model().lengthNow() < Viewer1->FileLength(); };
     if (shrunk()) {
         ShowErrorMessage(shorter);
@@ -236,7 +238,8 @@ void TfrmView::GotoLine1Click() {
     const std::int64_t total = Viewer1->TotalLines();
     const QString last = total == TBaseViewer::UnknownLines ? QStringLiteral("?") : QString::number(total);
     QString value;
-    if (!inputBox(QStringLiteral("Go to line number"), QStringLiteral("Enter line number (1 to %1)").arg(last), value))
+    if (!inputBox(QStringLiteral("Go to line number"),
+                  QStringLiteral("Enter line number (1 to %1)").arg(last), value))
         return;
     const auto n = WholeNumber(value);
     if (!n) {

@@ -9,10 +9,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -20,13 +24,9 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
-#include <QFileInfo>
-#include <QFontDatabase>
-#include <QFontInfo>
-#include <QListView>
-#include <QTemporaryDir>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -208,24 +208,27 @@ TEST_F(ViewWindow, StatusGoToLineTabsAndHexMode) {
         const char* message;
     };
     const char* range = "\nEnter a whole number from 1 to 20001.";
-    for (const Case c : {Case{"0", 0, nullptr}, Case{"5", 4, nullptr}, Case{"letters", 4, "'letters' is not a line number."},
-                         Case{"-7", 0, nullptr}, Case{" 3 ", 2, nullptr}, Case{"", 2, "No line number was given."},
-                         Case{"2.5", 2, "'2.5' is not a line number."}, Case{"99999", 20000, nullptr},
-                         Case{"-99999999999999999999", 0, nullptr}, Case{"99999999999999999999", 20000, nullptr}}) {
+    for (const Case c :
+         {Case{"0", 0, nullptr}, Case{"5", 4, nullptr}, Case{"letters", 4, "'letters' is not a line number."},
+          Case{"-7", 0, nullptr}, Case{" 3 ", 2, nullptr}, Case{"", 2, "No line number was given."},
+          Case{"2.5", 2, "'2.5' is not a line number."}, Case{"99999", 20000, nullptr},
+          Case{"-99999999999999999999", 0, nullptr}, Case{"99999999999999999999", 20000, nullptr}}) {
         asked.clear();
         messages.clear();
         AnswerInputBox(c.value, &asked);
         item("GotoLine1")->trigger();
         EXPECT_EQ(asked.value(1), "Enter line number (1 to 20001)");
         EXPECT_EQ(w->viewer()->Caret().line, c.line) << c.value;
-        EXPECT_EQ(messages.texts(), c.message ? QStringList({c.message + QString(range)}) : QStringList()) << c.value;
+        EXPECT_EQ(messages.texts(), c.message ? QStringList({c.message + QString(range)}) : QStringList())
+            << c.value;
     }
     // While the total is unknown, the message says so too.
     w->openFile(w->fileName());
     messages.clear();
     AnswerInputBox("twelve");
     item("GotoLine1")->trigger();
-    EXPECT_EQ(messages.texts(), QStringList({"'twelve' is not a line number.\nEnter a whole number of 1 or more."}));
+    EXPECT_EQ(messages.texts(),
+              QStringList({"'twelve' is not a line number.\nEnter a whole number of 1 or more."}));
     EXPECT_EQ(messages.records().back().kind, MessageKind::Error);
 
     // Tab size: 1..255 taken; 0, more than 255 and anything else refused with the range.
@@ -234,7 +237,10 @@ TEST_F(ViewWindow, StatusGoToLineTabsAndHexMode) {
         AnswerInputBox(value);
         item("TabSize1")->trigger();
         EXPECT_EQ(w->viewer()->TabSize(), 8) << value;
-        EXPECT_EQ(messages.texts(), QStringList({QStringLiteral("'%1' is not a tab size.\nEnter a whole number from 1 to 255.").arg(value)}));
+        EXPECT_EQ(
+            messages.texts(),
+            QStringList(
+                {QStringLiteral("'%1' is not a tab size.\nEnter a whole number from 1 to 255.").arg(value)}));
     }
     asked.clear();
     messages.clear();
@@ -352,7 +358,8 @@ TEST_F(ViewWindow, PrintsAllLinesTheSelectionOrNothing) {
     ASSERT_EQ(::truncate(shrinking.c_str(), 100), 0);
     messages.clear();
     EXPECT_FALSE(PrintsAJob(TfrmView::PrintRange::All));
-    EXPECT_EQ(messages.texts(), QStringList({"The file has become shorter since it was opened: printing stopped."}));
+    EXPECT_EQ(messages.texts(),
+              QStringList({"The file has become shorter since it was opened: printing stopped."}));
 }
 
 TEST_F(ViewWindow, OpenDropAndTheStringsOfTheFileShown) {
@@ -414,7 +421,8 @@ TEST_F(ViewWindow, AFileThatCannotBeOpenedLeavesNoEmptyWindow) {
         v->reject();
     });
     TfrmView::ViewFile(nullptr, path);
-    EXPECT_EQ(caption, QString::fromUtf8("View File : ") + QString::fromStdString(tree.root()) + QString::fromUtf8("/handed \xef\xbf\xbd.txt"));
+    EXPECT_EQ(caption, QString::fromUtf8("View File : ") + QString::fromStdString(tree.root()) +
+                           QString::fromUtf8("/handed \xef\xbf\xbd.txt"));
     EXPECT_EQ(line, "handed over");
 
     // A file removed after it was listed: the message, and no empty window after it, whether the
@@ -449,8 +457,10 @@ TEST_F(ViewWindow, CopyOfMoreThan64KCopiesItsFirst65520Bytes) {
     item("Copy1")->trigger();
     EXPECT_EQ(ClipboardText().size(), 65520);
     EXPECT_TRUE(ClipboardText().startsWith(QString(1000, 'x') + "\r\nx"));
-    EXPECT_EQ(messages.texts(),
-              QStringList({"The selection is larger than 64 K: its first 65,520 bytes were copied to the clipboard."}));
+    EXPECT_EQ(
+        messages.texts(),
+        QStringList(
+            {"The selection is larger than 64 K: its first 65,520 bytes were copied to the clipboard."}));
 }
 
 TEST_F(ViewWindow, TheFontDialogStartsOnTheViewersFontAndListsFixedPitchOnly) {

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "viewer/ui/ViewerTestSupport.h"
 
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QImage>
-#include <QFontDatabase>
 #include <QScrollBar>
 #include <set>
 #include <sys/stat.h>
@@ -262,8 +262,10 @@ TEST_F(ViewerTest, CopyWithItsLimitSelectWholeAndBadBytes) {
     key(Qt::Key_End, Qt::ShiftModifier);
     QGuiApplication::clipboard()->setText("before");
     key(Qt::Key_Insert, Qt::ControlModifier);
-    EXPECT_EQ(messages.texts(),
-              QStringList({"The selection is larger than 64 K: its first 65,520 bytes were copied to the clipboard."}));
+    EXPECT_EQ(
+        messages.texts(),
+        QStringList(
+            {"The selection is larger than 64 K: its first 65,520 bytes were copied to the clipboard."}));
     EXPECT_EQ(messages.records().back().kind, MessageKind::Information);
     EXPECT_EQ(ClipboardText().size(), 65520);
     EXPECT_TRUE(ClipboardText().endsWith("x\r\n"));

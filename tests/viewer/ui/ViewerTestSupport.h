@@ -9,8 +9,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <fstream>
-#include <ostream>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 
 inline std::string WriteFile(TempTree& t, const std::string& name, const std::string& bytes) {
@@ -20,7 +20,9 @@ inline std::string WriteFile(TempTree& t, const std::string& name, const std::st
 }
 
 // Failed comparisons show texts as texts.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 inline QString ClipboardText() { return QGuiApplication::clipboard()->text(); }
 
