@@ -59,6 +59,9 @@ THelpWindow::THelpWindow(QWidget* parent) : QDialog(parent) {
     m_browser->setOpenLinks(true);
     // Links to web pages leave the help file; links inside it stay in this window.
     m_browser->setOpenExternalLinks(true);
+    // Examples keep their lines where they fit and wrap where the window is narrower, so that the
+    // text never needs scrolling sideways.
+    m_browser->document()->setDefaultStyleSheet(QStringLiteral("pre { white-space: pre-wrap; }"));
 
     m_btContents = new QPushButton(QStringLiteral("&Contents"), this);
     m_btContents->setObjectName(QStringLiteral("btContents"));

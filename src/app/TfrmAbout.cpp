@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/TfrmAbout.h"
 
+#include "BuildConfig.h"
 #include "app/TGradientBack.h"
 
 #include <QLabel>
@@ -88,6 +89,11 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     m_btOK->setObjectName(QStringLiteral("btOK"));
     m_btOK->setDefault(true);
     m_btOK->setGeometry(scaled(AboutWidth - 95 - 12), scaled(AboutHeight - 28 - 12), scaled(95), scaled(28));
+
+    // The version that --version prints, level with OK, below the animation.
+    QLabel* version = addText("lblVersion", QStringLiteral("Version " VANTOREL_VERSION), 0, 9, false);
+    version->setGeometry(scaled(AnimLeft), m_btOK->geometry().center().y() - version->height() / 2,
+                         scaled(TextLeft - AnimLeft), version->height());
     connect(m_btOK, &QPushButton::clicked, this, &QDialog::accept);
 }
 

@@ -108,6 +108,9 @@ struct PagedFileModel::Impl {
     bool isOpen() const { return fd >= 0; }
 
     void setTotal(std::int64_t value, bool resetView) {
+        // An open empty file has no lines and no rows: its end is known at once, in both modes.
+        if (isOpen() && length == 0)
+            value = 0;
         if (value == total && !resetView)
             return;
         total = value;
@@ -594,6 +597,13 @@ void PagedFileModel::setBufferPageCount(int count) {
 int PagedFileModel::bufferPageCount() const { return int(d->slots.size()); }
 std::int64_t PagedFileModel::fileLength() const { return d->length; }
 std::int64_t PagedFileModel::totalLines() const { return d->total; }
+
+std::int64_t PagedFileModel::lengthNow() const {
+    struct stat st {};
+    if (!d->isOpen() || ::fstat(d->fd, &st) != 0)
+        return -1;
+    return st.st_size;
+}
 
 std::string_view PagedFileModel::lineText(std::int64_t n) {
     if (!d->isOpen() || d->length == 0 || n < 0)

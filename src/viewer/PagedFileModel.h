@@ -78,8 +78,10 @@ public:
 
     std::int64_t fileLength() const;
     // The number of lines (hex rows in hex mode), UnknownLines while a text file's end is unknown,
-    // 0 while closed.
+    // 0 while closed and for an empty file.
     std::int64_t totalLines() const;
+    // The open file's size as it is now (fileLength is its size when opened); -1 while closed.
+    std::int64_t lengthNow() const;
 
     // The text of line n (hex row n), bytes as they are but a zero byte as a space; valid until the
     // next call. Empty for an empty file, a negative n or an n beyond a known last line.

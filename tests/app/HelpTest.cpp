@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BuildConfig.h"
+#include "app/ScreenshotDir.h"
 #include "app/THelpWindow.h"
 #include "app/TfrmAbout.h"
 #include "app/TfrmMain.h"
@@ -34,6 +35,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSet>
 #include <QTabWidget>
 #include <QTest>
@@ -197,6 +199,21 @@ TEST_F(HelpTest, HelpButtonOpensTopicOneBesideTheProgramFromAnyFolder) {
     QTest::mouseClick(frm.findChild<QPushButton*>(QStringLiteral("btHelp")), Qt::LeftButton);
     EXPECT_EQ(THelpWindow::current(), help);
     EXPECT_EQ(frm.findChildren<THelpWindow*>().size(), 1);
+}
+
+TEST_F(HelpTest, TheHelpNeedsNoSidewaysScrollingAtItsOpeningSize) {
+    RecordingMessageService messages;
+    THelpWindow* help = THelpWindow::showTopic(15); // the command-line topic holds the widest lines
+    ASSERT_NE(help, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(help->browser()->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(SaveScreenshot(help, QStringLiteral("help-window")).isEmpty());
+    // Narrowed, the examples wrap rather than push the text sideways.
+    help->resize(460, help->height());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(help->browser()->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(SaveScreenshot(help, QStringLiteral("help-window-narrow")).isEmpty());
 }
 
 TEST_F(HelpTest, MissingHelpFileGivesAnErrorBoxAndNoWindow) {

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "BuildConfig.h"
 #include "app/HintSettings.h"
 #include "app/ScreenshotDir.h"
 #include "app/TGradientBack.h"
-#include "app/TfrmAbout.h"
 #include "app/THelpWindow.h"
+#include "app/TfrmAbout.h"
 #include "app/TfrmMain.h"
 #include "app/VantorelApplication.h"
 #include "support/RecordingMessageService.h"
@@ -142,6 +143,7 @@ TEST(MainWindow, AboutBoxOpensModallyAndCloses) {
 
     QString caption;
     QString maker;
+    QString version;
     bool animated = false;
     bool allBlue = true;
     int framesSeen = 0;
@@ -152,6 +154,8 @@ TEST(MainWindow, AboutBoxOpensModallyAndCloses) {
         caption = about->windowTitle();
         if (auto* label = about->findChild<QLabel*>(QStringLiteral("lblMaker")))
             maker = label->text();
+        if (auto* label = about->findChild<QLabel*>(QStringLiteral("lblVersion")))
+            version = label->text();
         if (auto* back = about->findChild<TGradientBack*>())
             allBlue = back->isAllBlue();
         animated = about->animation()->running();
@@ -171,6 +175,7 @@ TEST(MainWindow, AboutBoxOpensModallyAndCloses) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_EQ(caption, QStringLiteral("About Vantorel '95"));
     EXPECT_EQ(maker, QStringLiteral("Vantorel Software"));
+    EXPECT_EQ(version, QStringLiteral("Version " VANTOREL_VERSION)); // as --version says it
     EXPECT_FALSE(allBlue);
     EXPECT_TRUE(animated);
     EXPECT_EQ(framesSeen, TDiskAnimation::FrameCount - 1);

@@ -63,7 +63,21 @@ TEST(PagedFileModel, LinesEndAtLfCrOrCrLfAndTheEndIsLearnedWhenReached) {
     EXPECT_EQ(empty.model.fileLength(), 0);
     EXPECT_EQ(empty.model.checkLine(7), 0);
     EXPECT_EQ(empty.model.lineText(0), "");
-    EXPECT_EQ(empty.model.totalLines(), PagedFileModel::UnknownLines);
+    // No lines and no rows, known at once: nothing waits for an end that no scan would reach.
+    EXPECT_EQ(empty.model.totalLines(), 0);
+    EXPECT_EQ(empty.totals.back(), (std::pair<std::int64_t, bool>{0, true}));
+    empty.model.setHexMode(true);
+    EXPECT_EQ(empty.model.totalLines(), 0);
+    EXPECT_EQ(Opened(empty.model.fileName(), true).model.totalLines(), 0);
+
+    // The size now, beside the size when opened, tells that a file shrank.
+    const std::string shrinking = writeFile(t, "shrinking", "one\ntwo\n");
+    Opened cut(shrinking);
+    ASSERT_EQ(::truncate(shrinking.c_str(), 3), 0);
+    EXPECT_EQ(cut.model.fileLength(), 8);
+    EXPECT_EQ(cut.model.lengthNow(), 3);
+    cut.model.setOpen(false);
+    EXPECT_EQ(cut.model.lengthNow(), -1);
 
     // A long line shows its first 1023 characters; the next line starts after its break.
     Opened longLine(writeFile(t, "long", std::string(5000, 'x') + "\nnext\tline"));

@@ -19,12 +19,6 @@ class LineLayout;
 class QPainter;
 class QTimer;
 
-// A selection too large for the clipboard.
-class ERegionTooLarge : public AppError {
-public:
-    ERegionTooLarge() : AppError(QStringLiteral("Region is too large to copy to clipboard (> 64K)")) {}
-};
-
 // A general viewer of numbered lines: it draws them in a fixed-pitch font beside a 16-pixel margin
 // for the ten bookmarks, keeps a caret and a selection, answers keys, the mouse and both scroll
 // bars, copies the selection, searches, and tells where the caret is. It reads nothing itself:
@@ -78,11 +72,12 @@ public:
     void MoveCaret(std::int64_t line, int index);
     // From the start of the last line back to the start of the first.
     void SelectWhole();
-    // Copies the selection as UTF-8 text, lines joined by CR LF. Throws ERegionTooLarge above
-    // 65,520 bytes (nothing copied).
+    // Copies the selection as UTF-8 text, lines joined by CR LF: at most its first 65,520 bytes,
+    // and when that is not all of it, says so.
     void CopySelection();
-    // The selected bytes as CopySelection puts them on the clipboard.
-    std::string SelectedBytes();
+    // The selected bytes as CopySelection puts them on the clipboard; cut tells whether that is
+    // only the first 65,520 bytes of a larger selection.
+    std::string SelectedBytes(bool* cut = nullptr);
     // Runs a command of the key table.
     void ExecuteCommand(int command);
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The viewer's caret, selection, keys, mouse, clipboard and line-by-line search.
+#include "common/MessageService.h"
 #include "common/ui/BusyCursor.h"
 #include "viewer/ByteSearch.h"
 #include "viewer/LineLayout.h"
@@ -360,29 +361,21 @@ void TBaseViewer::mouseDoubleClickEvent(QMouseEvent* event) {
 
 // --- clipboard ------------------------------------------------------------------------------------
 
-std::string TBaseViewer::SelectedBytes() {
+std::string TBaseViewer::SelectedBytes(bool* cut) {
+    if (cut)
+        *cut = false;
     TextPlace start, end;
     if (!SelectionBounds(start, end))
         return {};
-    // The size first, stopping as soon as it is too large, so a huge selection reads little.
-    std::int64_t size = 0;
-    for (std::int64_t line = start.line; line < end.line; ++line) {
-        const int length = lineLength(line);
-        size += length - (line == start.line ? std::min(start.index, length) : 0) + 2;
-        if (size > MaxCopyBytes)
-            throw ERegionTooLarge();
-    }
-    const int endLength = lineLength(end.line);
-    size += std::min(end.index, endLength) - (start.line == end.line ? std::min(start.index, endLength) : 0);
-    if (size > MaxCopyBytes)
-        throw ERegionTooLarge();
     std::string bytes;
     try {
-        bytes.reserve(std::size_t(size) + 1);
+        bytes.reserve(std::size_t(MaxCopyBytes) + 1);
     } catch (const std::bad_alloc&) {
         throw AppError(QStringLiteral("Could not allocate memory for clipboard copy"));
     }
-    for (std::int64_t line = start.line; line <= end.line; ++line) {
+    // Line by line, stopping once past the limit, so that a huge selection reads little.
+    for (std::int64_t line = start.line; line <= end.line && bytes.size() <= std::size_t(MaxCopyBytes);
+         ++line) {
         const std::string_view text = LineText(line);
         const std::size_t from = line == start.line ? std::min<std::size_t>(std::size_t(start.index), text.size()) : 0;
         const std::size_t to = line == end.line ? std::min<std::size_t>(std::size_t(end.index), text.size()) : text.size();
@@ -391,14 +384,32 @@ std::string TBaseViewer::SelectedBytes() {
         if (line != end.line)
             bytes += "\r\n";
     }
+    if (bytes.size() <= std::size_t(MaxCopyBytes))
+        return bytes;
+    // The first bytes, ending neither inside a character nor between CR and LF.
+    std::size_t keep = std::size_t(MaxCopyBytes);
+    for (std::size_t back = 1; back <= 3 && (static_cast<unsigned char>(bytes[keep]) & 0xC0) == 0x80; ++back)
+        if (static_cast<unsigned char>(bytes[keep - back]) >= 0xC0) {
+            keep -= back;
+            break;
+        }
+    if (bytes[keep] == '\n' && bytes[keep - 1] == '\r')
+        --keep;
+    bytes.resize(keep);
+    if (cut)
+        *cut = true;
     return bytes;
 }
 
 void TBaseViewer::CopySelection() {
     if (!HasSelection())
         return;
-    const std::string bytes = SelectedBytes();
+    bool cut = false;
+    const std::string bytes = SelectedBytes(&cut);
     QGuiApplication::clipboard()->setText(QString::fromUtf8(bytes.data(), qsizetype(bytes.size())));
+    if (cut)
+        ShowInfoMessage(QStringLiteral(
+            "The selection is larger than 64 K: its first 65,520 bytes were copied to the clipboard."));
 }
 
 // --- the line-by-line search ----------------------------------------------------------------------

@@ -2,6 +2,8 @@
 #include "viewer/ui/TFixedFont.h"
 
 #include <QFontDatabase>
+#include <climits>
+#include <cstdlib>
 
 const QStringList& TFixedFont::FixedPitchFamilies() {
     static const QStringList families = [] {
@@ -30,6 +32,7 @@ void TFixedFont::setName(const QString& family) {
     if (!FixedPitchFamilies().contains(family) || family == m_font.family())
         return;
     m_font.setFamily(family);
+    m_font.setStyleName({}); // the old family's style names need not exist in this one
     changed();
 }
 
@@ -45,7 +48,29 @@ void TFixedFont::setStyle(bool bold, bool italic, bool underline, bool strikeOut
     m_font.setItalic(italic);
     m_font.setUnderline(underline);
     m_font.setStrikeOut(strikeOut);
+    m_font.setStyleName({}); // a style name would win over the weight and slant just set
     changed();
+}
+
+QFont TFixedFont::styledFont() const {
+    if (!m_font.styleName().isEmpty())
+        return m_font;
+    // The family's style nearest in weight and slant: a slanted one (italic or oblique) for a
+    // slanted font and an upright one for an upright font, whenever the family has such a style.
+    QFont font = m_font;
+    const bool slanted = font.style() != QFont::StyleNormal;
+    int best = INT_MAX;
+    for (const QString& style : QFontDatabase::styles(font.family())) {
+        const QFont candidate = QFontDatabase::font(font.family(), style, 12);
+        int cost = std::abs(candidate.weight() - font.weight());
+        if (candidate.style() != font.style())
+            cost += (candidate.style() != QFont::StyleNormal) == slanted ? 100 : 10000;
+        if (cost < best) {
+            best = cost;
+            font.setStyleName(style);
+        }
+    }
+    return font;
 }
 
 void TFixedFont::setColor(const QColor& color) {

@@ -32,6 +32,9 @@ public:
     TFixedFont();
 
     const QFont& font() const { return m_font; }
+    // The font with the name of the family's style that it shows ("Book", "Bold Oblique"...), so
+    // that a font dialog starts on exactly this font.
+    QFont styledFont() const;
     QString name() const { return m_font.family(); }
     int size() const { return m_font.pointSize(); }
     const QColor& color() const { return m_color; }

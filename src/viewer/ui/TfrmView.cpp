@@ -99,6 +99,10 @@ TfrmView::~TfrmView() = default;
 void TfrmView::ViewFile(QWidget* parent, const std::string& exactPath) {
     TfrmView frmView(parent);
     frmView.setFileName(exactPath);
+    // Opened before the window shows: a file that cannot be opened (removed since it was listed,
+    // say) gives its message and no empty window after it.
+    if (!frmView.openViewer())
+        return;
     frmView.exec();
 }
 
@@ -239,9 +243,13 @@ void TfrmView::FormResize() {
 }
 
 void TfrmView::FormShow() {
-    if (!m_fileName.empty())
-        openViewer(); // on an error the window still opens, with an empty viewer
     Viewer1->setFocus();
+    if (m_fileName.empty() || (Viewer1->IsOpen() && Viewer1->FileName() == m_fileName))
+        return;
+    // A window shown for a file that cannot be opened has nothing to show: it closes once the
+    // message has been read.
+    if (!openViewer())
+        QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
 }
 
 void TfrmView::openFile(const std::string& name) {
@@ -249,17 +257,20 @@ void TfrmView::openFile(const std::string& name) {
     openViewer();
 }
 
-void TfrmView::openViewer() {
+bool TfrmView::openViewer() {
     Viewer1->setOpen(false);
     Viewer1->setFileName(m_fileName);
+    bool opened = false;
     try {
         Viewer1->setOpen(true);
         showCaption();
+        opened = true;
     } catch (const AppError& e) {
         ShowErrorMessage(e.text()); // the viewer stays closed and the caption as it was
     }
     Search1Click();
     Clipboard1Click();
+    return opened;
 }
 
 void TfrmView::dragEnterEvent(QDragEnterEvent* event) {

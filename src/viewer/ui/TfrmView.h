@@ -29,6 +29,7 @@ public:
     ~TfrmView() override;
 
     // The browser's View button: a window on the file (exact path bytes), shown modally, destroyed.
+    // A file that cannot be opened gives its message and no window.
     static void ViewFile(QWidget* parent, const std::string& exactPath);
 
     // The file to show (exact path bytes); opened when the window is shown.
@@ -78,8 +79,9 @@ private:
     QAction* addItem(QMenu* menu, const char* name, const QString& text, const QKeySequence& shortcut = {});
     void setStatusSection(int section, const QString& text);
     void showCaption();
-    // Opens the viewer on the window's file name, shows an open error, and updates the menus.
-    void openViewer();
+    // Opens the viewer on the window's file name, shows an open error, and updates the menus; false
+    // when the file could not be opened.
+    bool openViewer();
     // The search of Find and Find next; tells when nothing was found.
     void search(bool global);
     // Asks with an input box; false when cancelled.

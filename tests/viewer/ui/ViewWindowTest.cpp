@@ -9,10 +9,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -20,10 +24,14 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -38,11 +46,15 @@ template <class Dialog> void WhenModal(std::function<void(Dialog*)> act, int att
     });
 }
 
-// Answers the next input box with value, after recording its caption, prompt and value.
-void AnswerInputBox(const QString& value, QStringList* asked = nullptr) {
-    WhenModal<QInputDialog>([value, asked](QInputDialog* box) {
+// Answers the next input box with value, after recording its caption, prompt and value (and
+// saving its picture when named).
+void AnswerInputBox(const QString& value, QStringList* asked = nullptr, const QString& picture = {}) {
+    WhenModal<QInputDialog>([value, asked, picture](QInputDialog* box) {
         if (asked)
             *asked << box->windowTitle() << box->labelText() << box->textValue();
+        if (!picture.isEmpty()) {
+            EXPECT_FALSE(SaveScreenshot(box, picture).isEmpty());
+        }
         box->setTextValue(value);
         box->accept();
     });
@@ -103,6 +115,15 @@ protected:
     QString printed(TfrmView::PrintRange range) {
         return PrintedText([&](QPrinter& printer) { w->printTo(printer, range); });
     }
+    // Whether printing the range starts a print job at all (a PDF file appears).
+    bool PrintsAJob(TfrmView::PrintRange range) {
+        QTemporaryDir out;
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(out.filePath(QStringLiteral("printed.pdf")));
+        w->printTo(printer, range);
+        return QFileInfo::exists(printer.outputFileName());
+    }
 };
 
 } // namespace
@@ -155,6 +176,8 @@ TEST_F(ViewWindow, ControlsMenusShortcutsAndLayoutAtStart) {
         right = b->x() - 5;
     }
     EXPECT_EQ(w->findDialog(), &findDlg);
+    child<QPushButton>("BitBtn1")->click(); // no file: nothing to print, and no print dialog
+    EXPECT_EQ(messages.texts(), QStringList({"No file is open: there is nothing to print."}));
 }
 
 TEST_F(ViewWindow, StatusGoToLineTabsAndHexMode) {
@@ -170,40 +193,65 @@ TEST_F(ViewWindow, StatusGoToLineTabsAndHexMode) {
     EXPECT_TRUE(item("GotoLine1")->isEnabled());
     EXPECT_FALSE(item("FindNext1")->isEnabled());
 
-    // Go to line: the prompt names the total (the largest number while unknown); beyond the end
-    // is the last line, below 1 the first; anything that is not a whole number is ignored.
+    // Go to line: the prompt names the total ("?" while unknown); beyond the end is the last
+    // line, below 1 the first, however many digits; anything else is refused with what is
+    // accepted, and the caret stays.
     QStringList asked;
-    AnswerInputBox("99999999999", &asked);
+    AnswerInputBox("99999999999", &asked, "viewer-go-to-line");
     item("GotoLine1")->trigger();
-    EXPECT_EQ(asked, QStringList({"Go to line number", "Enter line number (1 to 9223372036854775807)", ""}));
+    EXPECT_EQ(asked, QStringList({"Go to line number", "Enter line number (1 to ?)", ""}));
     EXPECT_EQ(w->viewer()->Caret(), (TextPlace{20000, 0}));
     EXPECT_EQ(status().mid(0, 2), QStringList({"20001:1 ", "Total: 20,001"}));
     struct Case {
         const char* value;
         std::int64_t line;
+        const char* message;
     };
-    for (const Case c : {Case{"0", 0}, Case{"5", 4}, Case{"letters", 4}, Case{"-7", 0}, Case{" 3 ", 2},
-                         Case{"", 2}, Case{"99999", 20000}}) {
+    const char* range = "\nEnter a whole number from 1 to 20001.";
+    for (const Case c :
+         {Case{"0", 0, nullptr}, Case{"5", 4, nullptr}, Case{"letters", 4, "'letters' is not a line number."},
+          Case{"-7", 0, nullptr}, Case{" 3 ", 2, nullptr}, Case{"", 2, "No line number was given."},
+          Case{"2.5", 2, "'2.5' is not a line number."}, Case{"99999", 20000, nullptr},
+          Case{"-99999999999999999999", 0, nullptr}, Case{"99999999999999999999", 20000, nullptr}}) {
         asked.clear();
+        messages.clear();
         AnswerInputBox(c.value, &asked);
         item("GotoLine1")->trigger();
         EXPECT_EQ(asked.value(1), "Enter line number (1 to 20001)");
         EXPECT_EQ(w->viewer()->Caret().line, c.line) << c.value;
+        EXPECT_EQ(messages.texts(), c.message ? QStringList({c.message + QString(range)}) : QStringList())
+            << c.value;
     }
+    // While the total is unknown, the message says so too.
+    w->openFile(w->fileName());
+    messages.clear();
+    AnswerInputBox("twelve");
+    item("GotoLine1")->trigger();
+    EXPECT_EQ(messages.texts(),
+              QStringList({"'twelve' is not a line number.\nEnter a whole number of 1 or more."}));
+    EXPECT_EQ(messages.records().back().kind, MessageKind::Error);
 
-    // Tab size: 1..255 taken, 0 and anything else left alone.
+    // Tab size: 1..255 taken; 0, more than 255 and anything else refused with the range.
     for (const char* value : {"0", "300", "-1", "four", "256"}) {
+        messages.clear();
         AnswerInputBox(value);
         item("TabSize1")->trigger();
         EXPECT_EQ(w->viewer()->TabSize(), 8) << value;
+        EXPECT_EQ(
+            messages.texts(),
+            QStringList(
+                {QStringLiteral("'%1' is not a tab size.\nEnter a whole number from 1 to 255.").arg(value)}));
     }
     asked.clear();
+    messages.clear();
     AnswerInputBox("4", &asked);
     item("TabSize1")->trigger();
     EXPECT_EQ(asked, QStringList({"Tab Size", "Enter tab size", "8"}));
     EXPECT_EQ(w->viewer()->TabSize(), 4);
+    EXPECT_TRUE(messages.texts().isEmpty());
     item("TabExpansion1")->trigger();
     EXPECT_FALSE(w->viewer()->ExpandTabs());
+    key(Qt::Key_End, Qt::ControlModifier); // the end known again for the checks below
 
     // Hex mode: the menu and the radio buttons agree, the total counts 16-byte rows.
     item("HexMode1")->trigger();
@@ -245,7 +293,7 @@ TEST_F(ViewWindow, FindFindNextAndNotFound) {
     EXPECT_EQ(findDlg.text().size(), 255);
 }
 
-TEST_F(ViewWindow, PrintsAllLinesOrTheSelection) {
+TEST_F(ViewWindow, PrintsAllLinesTheSelectionOrNothing) {
     show(WriteFile(tree, "print.txt", "first\tline\nsecond line here\nthird\n"));
     const QString all = printed(TfrmView::PrintRange::All);
     EXPECT_TRUE(all.contains("first   line")) << all.toStdString();
@@ -271,6 +319,47 @@ TEST_F(ViewWindow, PrintsAllLinesOrTheSelection) {
     });
     child<QPushButton>("BitBtn1")->click();
     EXPECT_TRUE(offered);
+
+    // An empty file has no lines and no rows, known at once: Print has nothing to print and says
+    // so, and printing all of it opens no job (no endless wait for its end, no empty page).
+    w->openFile(WriteFile(tree, "empty.txt", ""));
+    EXPECT_EQ(status().value(1), "Total: 0");
+    w->File1Click();
+    w->Search1Click();
+    w->Clipboard1Click();
+    for (const char* name : {"Print1", "Find1", "GotoLine1", "SelectAll1"})
+        EXPECT_FALSE(item(name)->isEnabled()) << name;
+    for (bool hex : {false, true}) {
+        w->viewer()->setInHexMode(hex);
+        EXPECT_EQ(w->viewer()->TotalLines(), 0);
+        EXPECT_FALSE(PrintsAJob(TfrmView::PrintRange::All));
+    }
+    auto dialogShown = std::make_shared<bool>(false);
+    WhenModal<QPrintDialog>(
+        [dialogShown](QPrintDialog* d) {
+            *dialogShown = true;
+            d->reject();
+        },
+        50);
+    messages.clear();
+    child<QPushButton>("BitBtn1")->click();
+    EXPECT_FALSE(*dialogShown);
+    EXPECT_EQ(messages.texts(), QStringList({"The file is empty: there is nothing to print."}));
+    EXPECT_EQ(messages.records().back().kind, MessageKind::Information);
+
+    // A file that has become shorter since it was opened would print empty lines where its lines
+    // were: the print stops, and says why.
+    std::string text;
+    for (int i = 0; i < 3000; ++i)
+        text += "row " + std::to_string(i) + "\n";
+    const std::string shrinking = WriteFile(tree, "shrinking.txt", text);
+    w->openFile(shrinking);
+    key(Qt::Key_End, Qt::ControlModifier);
+    ASSERT_EQ(::truncate(shrinking.c_str(), 100), 0);
+    messages.clear();
+    EXPECT_FALSE(PrintsAJob(TfrmView::PrintRange::All));
+    EXPECT_EQ(messages.texts(),
+              QStringList({"The file has become shorter since it was opened: printing stopped."}));
 }
 
 TEST_F(ViewWindow, OpenDropAndTheStringsOfTheFileShown) {
@@ -321,34 +410,8 @@ TEST_F(ViewWindow, OpenDropAndTheStringsOfTheFileShown) {
     EXPECT_FALSE(item("Find1")->isEnabled());
 }
 
-TEST_F(ViewWindow, OpenErrorsCopyLimitAndFonts) {
-    show(tree.path("missing"));
-    EXPECT_EQ(messages.texts(), QStringList({"Viewer: file not found"}));
-    EXPECT_EQ(w->windowTitle(), "View file");
-    EXPECT_FALSE(item("Find1")->isEnabled());
-    messages.clear();
-
-    // Lines show at most 1023 characters: a large selection needs many lines.
-    std::string big;
-    for (int i = 0; i < 70; ++i)
-        big += std::string(1000, 'x') + "\r\n";
-    w->openFile(WriteFile(tree, "big.txt", big));
-    item("SelectAll1")->trigger();
-    QCoreApplication::processEvents();
-    item("Copy1")->trigger();
-    EXPECT_EQ(messages.texts(), QStringList({"Region is too large to copy to clipboard (> 64K)"}));
-
-    // The font dialog lists fixed-pitch fonts; the chosen one becomes the viewer's.
-    WhenModal<QFontDialog>([](QFontDialog* d) {
-        d->setCurrentFont(QFont("DejaVu Sans Mono", 14));
-        d->accept();
-    });
-    child<QPushButton>("btFont")->click();
-    EXPECT_EQ(w->viewer()->FixedFont().size(), 14);
-    EXPECT_EQ(w->viewer()->FixedFont().name(), "DejaVu Sans Mono");
-}
-
-TEST_F(ViewWindow, TheBrowsersViewHandOffShowsTheFileModally) {
+TEST_F(ViewWindow, AFileThatCannotBeOpenedLeavesNoEmptyWindow) {
+    // The browser's View: the window shows the file, modally.
     const std::string path = WriteFile(tree, "handed \xff.txt", "handed over\n");
     QString caption;
     std::string line;
@@ -358,8 +421,101 @@ TEST_F(ViewWindow, TheBrowsersViewHandOffShowsTheFileModally) {
         v->reject();
     });
     TfrmView::ViewFile(nullptr, path);
-    EXPECT_EQ(caption, QString::fromUtf8("View File : ") + QString::fromStdString(tree.root()) + QString::fromUtf8("/handed \xef\xbf\xbd.txt"));
+    EXPECT_EQ(caption, QString::fromUtf8("View File : ") + QString::fromStdString(tree.root()) +
+                           QString::fromUtf8("/handed \xef\xbf\xbd.txt"));
     EXPECT_EQ(line, "handed over");
+
+    // A file removed after it was listed: the message, and no empty window after it, whether the
+    // window is opened through View or shown with the name.
+    auto windowStayed = std::make_shared<bool>(false);
+    auto closeIfShown = [windowStayed](TfrmView* v) {
+        *windowStayed = true;
+        v->reject();
+    };
+    WhenModal<TfrmView>(closeIfShown, 5);
+    TfrmView::ViewFile(nullptr, tree.path("removed"));
+    EXPECT_EQ(messages.texts(), QStringList({"Viewer: file not found"}));
+    messages.clear();
+    TfrmView frmView;
+    frmView.setFileName(tree.path("removed"));
+    WhenModal<TfrmView>(closeIfShown, 5);
+    EXPECT_EQ(frmView.exec(), QDialog::Rejected);
+    EXPECT_EQ(messages.texts(), QStringList({"Viewer: file not found"}));
+    EXPECT_FALSE(*windowStayed);
+    EXPECT_FALSE(frmView.isVisible());
+}
+
+TEST_F(ViewWindow, CopyOfMoreThan64KCopiesItsFirst65520Bytes) {
+    // Lines show at most 1023 characters: a large selection needs many lines.
+    std::string big;
+    for (int i = 0; i < 70; ++i)
+        big += std::string(1000, 'x') + "\r\n";
+    show(WriteFile(tree, "big.txt", big));
+    QGuiApplication::clipboard()->setText("before");
+    item("SelectAll1")->trigger();
+    QCoreApplication::processEvents();
+    item("Copy1")->trigger();
+    EXPECT_EQ(ClipboardText().size(), 65520);
+    EXPECT_TRUE(ClipboardText().startsWith(QString(1000, 'x') + "\r\nx"));
+    EXPECT_EQ(
+        messages.texts(),
+        QStringList(
+            {"The selection is larger than 64 K: its first 65,520 bytes were copied to the clipboard."}));
+}
+
+TEST_F(ViewWindow, TheFontDialogStartsOnTheViewersFontAndListsFixedPitchOnly) {
+    show(WriteFile(tree, "font.txt", "some text\n"));
+    const QFont before = w->viewer()->FixedFont().font();
+    // What the dialog offers; then OK, after choosing a font when one is given.
+    struct Offer {
+        QFont font;
+        QStringList families;
+    };
+    auto openDialog = [&](const std::optional<QFont>& choose = {}, const QString& picture = {}) {
+        Offer offer;
+        WhenModal<QFontDialog>([&offer, choose, picture](QFontDialog* d) {
+            offer.font = d->currentFont();
+            // The dialog's first list is the one of the families.
+            if (auto* families = d->findChild<QListView*>())
+                for (int row = 0; row < families->model()->rowCount(); ++row)
+                    offer.families << families->model()->index(row, 0).data().toString();
+            if (!picture.isEmpty()) {
+                EXPECT_FALSE(SaveScreenshot(d, picture).isEmpty());
+            }
+            if (choose)
+                d->setCurrentFont(*choose);
+            d->accept();
+        });
+        child<QPushButton>("btFont")->click();
+        return offer;
+    };
+
+    // It starts on the viewer's font exactly, and OK without a change keeps it upright.
+    const Offer first = openDialog({}, "viewer-font-dialog");
+    QStringList fixed = TFixedFont::FixedPitchFamilies();
+    fixed.sort();
+    QStringList listed = first.families;
+    listed.sort();
+    EXPECT_EQ(listed, fixed);
+    EXPECT_EQ(first.font.family(), before.family());
+    EXPECT_EQ(first.font.style(), QFont::StyleNormal) << first.font.styleName().toStdString();
+    EXPECT_EQ(first.font.weight(), before.weight());
+    EXPECT_EQ(first.font.pointSize(), 9);
+    const QFontInfo kept(w->viewer()->FixedFont().font());
+    EXPECT_EQ(kept.family(), QFontInfo(before).family());
+    EXPECT_EQ(kept.style(), QFont::StyleNormal);
+    EXPECT_FALSE(kept.bold());
+    EXPECT_EQ(w->viewer()->FixedFont().size(), 9);
+
+    // A chosen font becomes the viewer's, and the next dialog starts on it, style and all.
+    openDialog(QFontDatabase::font("DejaVu Sans Mono", "Bold Oblique", 14));
+    EXPECT_EQ(w->viewer()->FixedFont().name(), "DejaVu Sans Mono");
+    EXPECT_EQ(w->viewer()->FixedFont().size(), 14);
+    EXPECT_TRUE(QFontInfo(w->viewer()->FixedFont().font()).bold());
+    const Offer again = openDialog();
+    EXPECT_EQ(again.font.family(), "DejaVu Sans Mono");
+    EXPECT_EQ(again.font.styleName(), "Bold Oblique");
+    EXPECT_EQ(again.font.pointSize(), 14);
 }
 
 // The documentation's pictures of the viewer window, in text mode and in hex mode.

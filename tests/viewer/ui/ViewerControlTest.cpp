@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "viewer/ui/ViewerTestSupport.h"
 
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QImage>
 #include <QScrollBar>
@@ -244,7 +245,8 @@ TEST_F(ViewerTest, CopyWithItsLimitSelectWholeAndBadBytes) {
     viewer.SelectWhole();
     EXPECT_EQ(selected(), "one\r\ntwo");
 
-    // 65,520 bytes copy; one more is refused with the error and nothing is copied.
+    // 65,520 bytes copy whole; of a larger selection the first 65,520 bytes are copied, and the
+    // user is told.
     std::string lines;
     for (int i = 0; i < 65; ++i)
         lines += std::string(1006, 'x') + "\n"; // 1008 bytes each with CR LF
@@ -252,16 +254,37 @@ TEST_F(ViewerTest, CopyWithItsLimitSelectWholeAndBadBytes) {
     openText(lines);
     key(Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier); // nothing bound: no change
     viewer.MoveCaret(0, 0);
-    QGuiApplication::clipboard()->setText("before");
     for (int i = 0; i < 65; ++i)
         key(Qt::Key_Down, Qt::ShiftModifier);
-    EXPECT_EQ(selected().size(), 65u * 1008u); // 65,520
-    key(Qt::Key_Right, Qt::ShiftModifier);
-    EXPECT_THROW(viewer.CopySelection(), ERegionTooLarge);
-    messages.clear();
+    bool cut = true;
+    EXPECT_EQ(viewer.SelectedBytes(&cut).size(), 65u * 1008u); // 65,520
+    EXPECT_FALSE(cut);
+    key(Qt::Key_End, Qt::ShiftModifier);
+    QGuiApplication::clipboard()->setText("before");
     key(Qt::Key_Insert, Qt::ControlModifier);
-    EXPECT_EQ(messages.texts(), QStringList({"Region is too large to copy to clipboard (> 64K)"}));
-    EXPECT_EQ(ClipboardText(), "before");
+    EXPECT_EQ(
+        messages.texts(),
+        QStringList(
+            {"The selection is larger than 64 K: its first 65,520 bytes were copied to the clipboard."}));
+    EXPECT_EQ(messages.records().back().kind, MessageKind::Information);
+    EXPECT_EQ(ClipboardText().size(), 65520);
+    EXPECT_TRUE(ClipboardText().endsWith("x\r\n"));
+
+    // The cut never splits a character or a line break: a euro sign or a CR LF across the limit
+    // is left out whole.
+    const std::string euroLine = std::string(1007, 'x') + "\xe2\x82\xac" + "zz";
+    const std::string crlfFirst = std::string(1007, 'x') + "\n";
+    std::string common;
+    for (int i = 0; i < 64; ++i)
+        common += std::string(1006, 'x') + "\n";
+    for (const std::string& text : {common + euroLine, crlfFirst + common + "yyy"}) {
+        openText(text);
+        viewer.SelectWhole();
+        const std::string bytes = viewer.SelectedBytes(&cut);
+        EXPECT_TRUE(cut);
+        EXPECT_EQ(bytes.size(), 65519u);
+        EXPECT_EQ(bytes.back(), 'x');
+    }
 }
 
 TEST_F(ViewerTest, TextSearchCaseDirectionGlobalAndLimits) {
@@ -364,14 +387,19 @@ TEST_F(ViewerTest, TextScrollBarFindsTheEndAndFilesThatChangeOrAreEmpty) {
     EXPECT_EQ(viewer.LineText(0), "line 0");
     EXPECT_TRUE(messages.texts().isEmpty());
 
+    // An empty file has no lines and no rows, known at once; nothing moves, selects or finds.
     openText("");
-    EXPECT_EQ(viewer.TotalLines(), TBaseViewer::UnknownLines);
+    EXPECT_EQ(viewer.TotalLines(), 0);
     key(Qt::Key_End, Qt::ControlModifier);
     key(Qt::Key_Down);
     viewer.SelectWhole();
     EXPECT_EQ(caret(), (TextPlace{0, 0}));
-    EXPECT_EQ(viewer.TotalLines(), TBaseViewer::UnknownLines); // an empty file never finds an end
+    EXPECT_FALSE(viewer.HasSelection());
     EXPECT_FALSE(viewer.FindText("x", TBaseViewer::SearchGlobal));
+    viewer.setInHexMode(true);
+    EXPECT_EQ(viewer.TotalLines(), 0);
+    EXPECT_FALSE(viewer.FindText("x", TBaseViewer::SearchGlobal));
+    viewer.setInHexMode(false);
     viewer.grab();
     viewer.setOpen(false);
     EXPECT_EQ(viewer.TotalLines(), 0);
@@ -410,6 +438,17 @@ TEST(FixedFont, OnlyFixedPitchFamiliesAndTheTwoErrors) {
     other.setSize(11);
     font.assign(QVariant::fromValue(&other));
     EXPECT_EQ(font.size(), 11);
+
+    // The family's style that the font shows, by weight and slant; an oblique stands in for an
+    // italic, never an upright style.
+    font.setName("DejaVu Sans Mono");
+    EXPECT_EQ(font.styledFont().styleName(), "Book");
+    font.setStyle(true, true);
+    EXPECT_EQ(font.styledFont().styleName(), "Bold Oblique");
+    font.setStyle(false, true);
+    EXPECT_EQ(font.styledFont().styleName(), "Oblique");
+    font.assign(QFontDatabase::font("DejaVu Sans Mono", "Bold", 12));
+    EXPECT_EQ(font.styledFont().styleName(), "Bold");
 
     // The viewer works its metrics out again.
     TFileViewer viewer;

@@ -10,12 +10,18 @@
 #include <QTest>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 
 inline std::string WriteFile(TempTree& t, const std::string& name, const std::string& bytes) {
     const std::string path = t.path(name);
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
+}
+
+// Failed comparisons show texts as texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
 }
 
 inline QString ClipboardText() { return QGuiApplication::clipboard()->text(); }
