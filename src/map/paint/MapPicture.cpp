@@ -15,6 +15,7 @@ constexpr QRgb kLegendGround = 0xFFF0F0F0;
 constexpr QRgb kLegendText = 0xFF000000;
 const char* const kLegendTitle = "Largest types";
 const char* const kRestLabel = "smaller items";
+const char* const kTotalLabel = "All files";
 
 int rowHeight(const QFontMetrics& metrics) { return metrics.height() + 6; }
 
@@ -25,7 +26,7 @@ QRect MapPicture::legendArea(const QSize& size, const QFont& font) {
     const int swatch = metrics.height();
     const int width = 8 + swatch + 6 + metrics.horizontalAdvance(QStringLiteral("(no extension)")) + 10 +
                       metrics.horizontalAdvance(QStringLiteral("1,023.9 M")) + 8;
-    if (size.width() < 3 * width || size.height() < 13 * rowHeight(metrics))
+    if (size.width() < 3 * width || size.height() < 15 * rowHeight(metrics))
         return {};
     return QRect(size.width() - width, 0, width, size.height());
 }
@@ -86,7 +87,8 @@ void MapPicture::drawLegend(QPainter& painter, const QRect& area, const MapModel
         painter.drawRect(box.adjusted(0, 0, -1, -1));
         painter.setPen(QColor::fromRgb(kLegendText));
         const QRect text(box.right() + 7, y, right - box.right() - 7, row);
-        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, metrics.elidedText(label, Qt::ElideRight, text.width() / 2));
+        const int labelWidth = size.isEmpty() ? text.width() : text.width() - metrics.horizontalAdvance(size) - 6;
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, metrics.elidedText(label, Qt::ElideRight, labelWidth));
         if (!size.isEmpty())
             painter.drawText(text, Qt::AlignRight | Qt::AlignVCenter, size);
         y += row;
@@ -96,6 +98,11 @@ void MapPicture::drawLegend(QPainter& painter, const QRect& area, const MapModel
         entry(MapPalette::rankColour(t.rank), MapTypeLabel(model, std::uint16_t(type)), MapSizeText(t.bytes));
     }
     entry(MapPalette::RestColour, QString::fromLatin1(kRestLabel), QString());
+    // What the whole map holds, below the types.
+    y += row / 2;
+    const QRect total(left, y, right - left, row);
+    painter.drawText(total, Qt::AlignLeft | Qt::AlignVCenter, QString::fromLatin1(kTotalLabel));
+    painter.drawText(total, Qt::AlignRight | Qt::AlignVCenter, MapSizeText(model.folder(MapModel::Scan).bytes));
     painter.restore();
 }
 
