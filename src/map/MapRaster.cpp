@@ -14,8 +14,8 @@ constexpr std::uint32_t kRankColours[10] = {0xFF2F6FE0, 0xFFE03A3A, 0xFF2FA84F, 
 constexpr double kLightX = -1.0 / 10.2470;
 constexpr double kLightY = -2.0 / 10.2470;
 constexpr double kLightZ = 10.0 / 10.2470;
-constexpr double kAmbient = 40.0 / 255.0;
-constexpr double kDirect = 215.0 / 255.0;
+constexpr double kAmbient = 80.0 / 255.0;
+constexpr double kDirect = 185.0 / 255.0;
 
 std::uint32_t paleColour(const std::string& extension) {
     // FNV-1a of the extension chooses a hue; low saturation keeps these apart from the legend's.
