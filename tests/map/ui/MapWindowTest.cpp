@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/ScreenshotDir.h"
 #include "app/TfrmMain.h"
 #include "common/DisplayText.h"
 #include "common/ui/ResultGridView.h"
@@ -218,4 +219,45 @@ TEST(MapPictureDensity, HighDensityScreensGetEveryDevicePixel) {
     EXPECT_EQ(image.devicePixelRatio(), 2.0);
     EXPECT_EQ(layout.width(), 2.0 * MapPicture::mapArea(QSize(500, 300), font).width());
     EXPECT_EQ(layout.height(), 600);
+}
+
+// The README's picture: a home folder of the usual kinds of files.
+TEST(Screenshots, SpaceMap) {
+    RecordingMessageService messages;
+    TempTree drive;
+    const std::int64_t K = 1024, M = 1024 * K;
+    drive.file("Videos/holiday.mp4", 650 * M);
+    drive.file("Videos/wedding.mkv", 1400 * M);
+    drive.file("Downloads/debian-12.iso", 628 * M);
+    drive.file("Downloads/driver-setup.run", 48 * M);
+    for (int i = 0; i < 14; ++i)
+        drive.file("Music/Albums/Live/track" + std::to_string(i) + ".flac", (20 + 3 * i) * M);
+    for (int i = 0; i < 40; ++i)
+        drive.file("Pictures/2024/IMG_" + std::to_string(4100 + i) + ".jpg", (2 + i % 5) * M);
+    for (int i = 0; i < 25; ++i)
+        drive.file("Pictures/Scans/receipt-" + std::to_string(i) + ".png", (300 + 40 * i) * K);
+    for (int i = 0; i < 30; ++i)
+        drive.file("Documents/Reports/report-" + std::to_string(i) + ".pdf", (200 + 90 * i) * K);
+    for (int i = 0; i < 120; ++i)
+        drive.file("Projects/engine/src/part" + std::to_string(i) + ".cpp", (8 + i % 40) * K);
+    drive.file("Projects/engine/build/engine.o", 96 * M);
+    drive.file("Backup/home-2023.tar.gz", 900 * M);
+    qputenv("VANTOREL_DRIVES", QByteArray("C=") + QByteArray::fromStdString(drive.root()));
+    CurrentFolder::set(drive.root());
+
+    TfrmMap map;
+    map.setStartRoots({drive.root()});
+    map.show();
+    map.resize(900, 640);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !map.scanning() && map.engine().model().fileCount() > 0; }));
+    QCoreApplication::processEvents();
+    // A photo selected: it and its folder are framed, and the bottom bar describes it.
+    const MapModel& m = map.engine().model();
+    const MapLayout& layout = map.mapView()->layout();
+    for (std::size_t i = 0; i < layout.tiles().size(); ++i)
+        if (layout.tiles()[i].kind == MapTile::File && m.fileName(layout.tiles()[i].file) == "IMG_4104.jpg")
+            QTest::mouseClick(map.mapView(), Qt::LeftButton, {}, map.mapView()->tileCentre(int(i)));
+    EXPECT_TRUE(map.statusText().contains(QStringLiteral("IMG_4104.jpg")));
+    EXPECT_FALSE(SaveScreenshot(&map, QStringLiteral("space-map")).isEmpty());
+    qunsetenv("VANTOREL_DRIVES");
 }
