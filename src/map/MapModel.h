@@ -101,8 +101,9 @@ public:
     void removeFolder(std::uint32_t folder);
     void setChanged(std::uint32_t folder, std::int64_t changedNs) { m_folders[folder].changedNs = changedNs; }
 
-    // Bytes held by the tables (the measure of the bench).
+    // Bytes held by the tables (the measure of the bench), and the part of them that is name bytes.
     std::size_t memoryBytes() const;
+    std::size_t nameBytes() const { return m_names.capacity(); }
 
 private:
     std::uint32_t addName(std::string_view name);

@@ -6,6 +6,7 @@
 #include "common/DisplayText.h"
 #include "map/MapScanEngine.h"
 #include "map/paint/MapPicture.h"
+#include "map/paint/OffscreenGui.h"
 #include "platform/FolderHandle.h"
 
 #include <QBuffer>
@@ -166,11 +167,7 @@ int RunMapCommand(int argc, char** argv) {
     // Drawing needs fonts and images but no screen: the offscreen platform, whatever the
     // environment says, so neither a display nor a variable is needed.
     qInstallMessageHandler(quietQt);
-    char platformOption[] = "-platform";
-    char platformName[] = "offscreen";
-    char* qtArgv[] = {argv[0], platformOption, platformName, nullptr};
-    int qtArgc = 3;
-    QGuiApplication app(qtArgc, qtArgv);
+    OffscreenGui gui(argv[0]);
 
     MapScanEngine engine;
     engine.setSkippedFolderHook([](const std::string& path, int failure) {

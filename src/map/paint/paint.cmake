@@ -3,6 +3,7 @@
 # command-line tool draws it without the window classes.
 add_library(vantorel_paint STATIC
   ${CMAKE_CURRENT_LIST_DIR}/MapPicture.h ${CMAKE_CURRENT_LIST_DIR}/MapPicture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/OffscreenGui.h ${CMAKE_CURRENT_LIST_DIR}/OffscreenGui.cpp
 )
 target_link_libraries(vantorel_paint PUBLIC vantorel_core Qt6::Gui)
 target_link_libraries(vantorel_ui PUBLIC vantorel_paint)

@@ -16,10 +16,8 @@
 #include "viewer/ui/TfrmView.h"
 
 #include <QCheckBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <cstring>
 
@@ -84,11 +82,7 @@ void TfrmMap::buildTopPanel() {
     Panel1->setFixedHeight(Scaled(PanelHeight, s));
 
     auto label = [&](const char* name, const char* text, int x, int y, int w, int h) {
-        auto* l = new QLabel(QString::fromUtf8(text), Panel1);
-        l->setObjectName(QString::fromLatin1(name));
-        l->setGeometry(ScaledRect(x, y, w, h, s));
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        return l;
+        return addPanelLabel(Panel1, name, text, QRect(x, y, w, h), s);
     };
     Label1 = label("Label1", "Map -", 10, 14, 48, 18);
     Label2 = label("Label2", "every file is a tile whose area is its size; the files of a folder lie together",
@@ -157,13 +151,11 @@ void TfrmMap::FormShow() {
     cb1Click();
     btScan->setFocus();
 
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QRect area = screenArea();
     setMinimumSize(std::min(minimumClientWidth(), area.width() - 10), Scaled(PanelHeight, m_scale) * 2);
     // As large as was designed, but never beyond the screen.
     resize(std::min(width(), area.width() - 10), std::min(height(), area.height() - 40));
-    move(area.x() + (area.width() - frameGeometry().width()) / 2,
-         area.y() + (area.height() - frameGeometry().height()) / 2);
+    centreOnScreen();
     FormResize();
     if (!m_startRoots.empty())
         QTimer::singleShot(0, this, [this] { scan(m_startRoots); });
@@ -177,8 +169,7 @@ void TfrmMap::resizeEvent(QResizeEvent* event) {
 void TfrmMap::FormResize() {
     if (!pnlDrives)
         return;
-    pnlDrives->move(width() - Scaled(10, m_scale) - pnlDrives->width(), pnlDrives->y());
-    Label4->move(pnlDrives->x() - Scaled(10, m_scale) - Label4->width(), Label4->y());
+    placeDrivePanel(pnlDrives, Label4, width(), m_scale);
     lblPath->setFixedWidth(std::max(Scaled(40, m_scale), Label4->x() - Scaled(10, m_scale) - lblPath->x()));
     showViewPath();
 }
