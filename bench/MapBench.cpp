@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -72,5 +73,21 @@ int main(int argc, char** argv) {
     std::printf("record-bytes %zu\n", sizeof(MapFile));
     std::printf("model-bytes-per-file %.1f\n", double(model.memoryBytes()) / files);
     std::printf("model-bytes-per-file-besides-names %.1f\n", double(model.memoryBytes() - model.nameBytes()) / files);
+
+    // The worst case for the layout: a million files of one size, each a tile of its own at
+    // 1600 x 1000 (about a pixel and a half each), in 1,000 folders of 1,000.
+    MapModel equal;
+    equal.beginRoot("/equal", 0);
+    for (int f = 0; f < 1000; ++f) {
+        equal.enterFolder("folder" + std::to_string(f), 0);
+        for (int i = 0; i < 1000; ++i)
+            equal.addFile("file" + std::to_string(i), 4096);
+        equal.leaveFolder();
+    }
+    equal.finish();
+    std::printf("equal-first-paint %.3f\n", render(equal, equal.top(), QSize(1600, 1000), layout, 1));
+    std::printf("equal-tiles %zu\n", layout.tiles().size());
+    std::printf("equal-resize %.3f\n", render(equal, equal.top(), QSize(1400, 900), layout, 3));
+    std::printf("equal-zoom-in %.3f\n", render(equal, equal.child(equal.folder(equal.top()).firstChild), QSize(1600, 1000), layout, 3));
     return 0;
 }

@@ -97,6 +97,9 @@ void MapLayout::build(const MapModel& model, std::uint32_t viewFolder, double wi
     m_height = height;
     if (width <= 0 || height <= 0 || viewFolder >= model.folderCount())
         return;
+    // Tiles are at most one a pixel, and one a file or folder: room for them at once (pages that
+    // are never written cost nothing).
+    m_tiles.reserve(std::min(model.fileCount() + model.folderCount(), std::size_t(width * height / MinTileArea) + 1));
     const MapRect whole{0, 0, float(width), float(height)};
     std::vector<Pending> pending; // no recursion: any depth costs heap, not stack
     pending.push_back({viewFolder, whole, raise({}, whole, CushionHeight), CushionHeight * CushionFactor, 0});

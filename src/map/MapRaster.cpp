@@ -80,18 +80,21 @@ void PaintCushions(const MapLayout& layout, const MapPalette& palette, std::uint
         if (x0 >= x1 || y0 >= y1)
             continue;
         const std::uint32_t colour = palette.colourOf(t);
-        const double red = (colour >> 16) & 0xFF, green = (colour >> 8) & 0xFF, blue = colour & 0xFF;
+        const float red = float((colour >> 16) & 0xFF), green = float((colour >> 8) & 0xFF),
+                    blue = float(colour & 0xFF);
+        // Single precision is plenty for a shade of 256 steps, and twice as quick per pixel.
+        const float lx = float(kLightX), ly = float(kLightY), lz = float(kLightZ);
+        const float ambient = float(kAmbient), direct = float(kDirect);
         for (int y = y0; y < y1; ++y) {
             std::uint32_t* row = pixels + std::size_t(y) * stride;
-            const double py = y + 0.5;
-            const double ny = -(2.0 * t.cy2 * py + t.cy1);
-            const double nyLight = ny * kLightY + kLightZ;
-            const double ny2 = ny * ny + 1.0;
+            const float ny = -(2.0f * t.cy2 * (float(y) + 0.5f) + t.cy1);
+            const float nyLight = ny * ly + lz;
+            const float ny2 = ny * ny + 1.0f;
             for (int x = x0; x < x1; ++x) {
-                const double nx = -(2.0 * t.cx2 * (x + 0.5) + t.cx1);
-                const double cosine = (nx * kLightX + nyLight) / std::sqrt(nx * nx + ny2);
-                const double shade = kAmbient + kDirect * std::max(0.0, cosine);
-                auto channel = [shade](double c) { return std::uint32_t(std::min(255.0, c * shade + 0.5)); };
+                const float nx = -(2.0f * t.cx2 * (float(x) + 0.5f) + t.cx1);
+                const float cosine = (nx * lx + nyLight) / std::sqrt(nx * nx + ny2);
+                const float shade = ambient + direct * std::max(0.0f, cosine);
+                auto channel = [shade](float c) { return std::uint32_t(std::min(255.0f, c * shade + 0.5f)); };
                 row[x] = 0xFF000000u | channel(red) << 16 | channel(green) << 8 | channel(blue);
             }
         }
