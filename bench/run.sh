@@ -13,6 +13,8 @@
 #   The viewer's file side is timed against wc -l, xxd and strings on generated files (no ROOT).
 #   The folder browser fills its grid for one generated folder of 100,000 files (offscreen) against
 #   ls -l --time-style=long-iso of the same folder, one run each (no ROOT).
+#   The space map lays out and paints the 1,000,000-file tree (or ROOT) offscreen: first paint,
+#   resize and zoom times and the model's bytes per file.
 #
 # What is compared: "find" lists the files the tool lists (hidden files and folders pruned, as the
 # tool leaves them out) with the size, both times and the path that the tool's lines show:
@@ -29,7 +31,7 @@ if [ ! -x /usr/bin/time ]; then
   $sudo apt-get install -y -qq time >&2
 fi
 # Always brought up to date: a stale binary would measure old code.
-(cd "$here" && cmake --preset release >/dev/null && cmake --build --preset release --target vantorel-cli bench-grid-sort bench-browse-fill bench-viewer -j2 >&2)
+(cd "$here" && cmake --preset release >/dev/null && cmake --build --preset release --target vantorel-cli bench-grid-sort bench-browse-fill bench-viewer bench-map -j2 >&2)
 
 stats=$(mktemp)
 work=""
@@ -213,6 +215,25 @@ bench_browse() {
   rm -rf "$folder"
 }
 
+# The space map on a walked tree (offscreen): layout and first paint of the 1600 x 1000 picture
+# after the walk, a resize, a zoom into the largest folder and back, and the model's bytes per file.
+bench_map() {
+  local root=$1 report
+  report=$("$here/build/release/bin/bench-map" "$root" 2>/dev/null || true)
+  awk '{ v[$1] = $2 } END {
+    printf "space map: %d files in %d folders, walked in %.2f s; %d tiles drawn\n", v["files"], v["folders"], v["walk"], v["tiles"]
+    printf "%-34s %10s\n", "step", "seconds"
+    printf "%-34s %10.3f\n", "layout and first paint 1600x1000", v["first-paint"]
+    printf "%-34s %10.3f\n", "layout alone", v["layout"]
+    printf "%-34s %10.3f\n", "resize to 1400x900", v["resize"]
+    printf "%-34s %10.3f\n", "zoom into the largest folder", v["zoom-in"]
+    printf "%-34s %10.3f\n", "zoom back out", v["zoom-out"]
+    printf "worst case, 1,000,000 files of one size in 1,000 folders (%d tiles): first paint %.3f s, resize %.3f s, zoom %.3f s\n", v["equal-tiles"], v["equal-first-paint"], v["equal-resize"], v["equal-zoom-in"]
+    printf "model: %d-byte file records, %.1f bytes per file with names and folders (%.1f besides names)\n", v["record-bytes"], v["model-bytes-per-file"], v["model-bytes-per-file-besides-names"]
+    printf "targets: first paint < 1 s, resize and zoom < 0.2 s, at most 32 bytes per file\n\n"
+  }' <<<"$report"
+}
+
 # The duplicate finder's content check against the content-only tools, on real contents.
 bench_content() {
   local root=$1
@@ -242,6 +263,7 @@ if [ $# -ge 1 ]; then
   bench_folders "$1"
   bench_dates "$1"
   bench_stats "$1"
+  bench_map "$1"
 else
   work=$(mktemp -d /tmp/vantorel-bench.XXXXXX)
   python3 "$here/bench/make_tree.py" "$work/200k" >&2
@@ -256,6 +278,7 @@ else
   bench_browse "$work/browse"
   python3 "$here/bench/make_tree.py" "$work/1m" --files 1000000 --folders 1000 >&2
   bench_tree "$work/1m"
+  bench_map "$work/1m"
   rm -rf "$work/1m"
 fi
 

@@ -10,6 +10,7 @@
 #include "finders/daterange/ui/TfrmMods.h"
 #include "finders/dup/ui/TfrmDup.h"
 #include "folderhogs/ui/TfrmDirHog.h"
+#include "map/ui/MapOpeners.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -92,6 +93,10 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
                                 QStringLiteral("Browse through files and folders"));
     fitLabelFont();
 
+    // The map has no row of its own: it sits in the free place at the left of the bottom row.
+    auto* btMap = addBottomButton(25, "btMap", QStringLiteral("Space &map"));
+    btMap->setToolTip(QStringLiteral("Map of where the space went"));
+    connect(btMap, &QPushButton::clicked, this, [this] { OpenSpaceMap(this); });
     auto* btReach = addBottomButton(155, "btReach", QStringLiteral("Ab&out"));
     auto* btHelp = addBottomButton(285, "btHelp", QStringLiteral("H&elp"));
     btHelp->setIcon(helpGlyph());

@@ -65,6 +65,7 @@ const char* CliUsage() {
            "       vantorel-cli view [--hex] [--from N] [--count M] FILE\n"
            "       vantorel-cli view --total [--hex] FILE\n"
            "       vantorel-cli strings FILE\n"
+           "       vantorel-cli map [--size WxH] --output FILE.png FOLDER\n"
            "\n"
            "dups lists the files whose name occurs in more than one place (letter case ignored);\n"
            "with --exact the size in K must match too; with --content only the files whose\n"
@@ -83,7 +84,9 @@ const char* CliUsage() {
            "N+M-1 of FILE as the viewer shows them (lines end at LF, CR or CR LF; at most 1023\n"
            "characters each; a zero byte as a space), or hex rows of 16 bytes with --hex; --total\n"
            "prints the number of lines. strings prints the runs of 6 to 101 letters, digits and\n"
-           "spaces in FILE, one per line.\n"
+           "spaces in FILE, one per line. map draws every file of FOLDER as a tile whose area is\n"
+           "its size, nested by folder and coloured by type, with a legend of the ten largest\n"
+           "types, into a PNG picture; no display is needed.\n"
            "\n"
            "SIZE, in K (1 K = 1024 bytes), one of:\n"
            "  --larger K          files of K or more (default: --larger 250)\n"
@@ -103,6 +106,9 @@ const char* CliUsage() {
            "  --from N            view: the first line (row) to print, from 0\n"
            "  --count M           view: how many lines (rows) to print (default: all)\n"
            "  --total             view: print only the number of lines (rows)\n"
+           "  --size WxH          map: the picture's width and height in pixels (default\n"
+           "                      1600x1000, at most 16384 each)\n"
+           "  --output FILE       map: the PNG file to write\n"
            "  --null              print each file's (or folder's) exact path followed by a NUL\n"
            "                      byte instead of the lines, in the same order (for xargs -0)\n"
            "  --                  the rest are folders, even when they start with '-'\n"
@@ -123,7 +129,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         return true;
     }
     if (args.empty()) {
-        error = "missing command: dups, hogs, folders, dates, stats, view or strings (see --help)";
+        error = "missing command: dups, hogs, folders, dates, stats, view, strings or map (see --help)";
         return false;
     }
     if (args[0] == "dups") {
@@ -143,7 +149,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
     } else if (args[0] == "strings") {
         o.command = CliCommand::Strings;
     } else {
-        error = "unknown command '" + args[0] + "': use dups, hogs, folders, dates, stats, view or strings (see --help)";
+        error = "unknown command '" + args[0] + "': use dups, hogs, folders, dates, stats, view, strings or map (see --help)";
         return false;
     }
     const bool sizes = o.command == CliCommand::Dups || o.command == CliCommand::Hogs;

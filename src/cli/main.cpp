@@ -10,6 +10,7 @@
 #include "finders/daterange/DateRangeEngine.h"
 #include "finders/dup/DupContentCheck.h"
 #include "finders/dup/DupScanEngine.h"
+#include "map/cli/MapCommand.h"
 #include "folderhogs/FolderSizeEngine.h"
 #include "platform/DriveTable.h"
 #include "stats/StatisticsCollector.h"
@@ -325,6 +326,9 @@ int main(int argc, char** argv) {
     keepOpen(STDIN_FILENO);
     const bool outputOpen = keepOpen(STDOUT_FILENO);
     keepOpen(STDERR_FILENO);
+    // The map draws a picture into a file: a command of its own, with its own options.
+    if (argc > 1 && std::strcmp(argv[1], "map") == 0)
+        return RunMapCommand(argc, argv);
 
     std::vector<std::string> args(argv + 1, argv + argc);
     CliOptions options;

@@ -12,6 +12,7 @@
 #include "finders/daterange/ui/TfrmPickDate.h"
 #include "finders/dup/ui/TfrmDup.h"
 #include "folderhogs/ui/TfrmDirHog.h"
+#include "map/ui/TfrmMap.h"
 #include "stats/ui/TfrmStatistics.h"
 #include "support/RecordingMessageService.h"
 #include "support/TempTree.h"
@@ -110,6 +111,7 @@ std::map<QString, QSet<QString>> captionsOfEveryWindow() {
     take(QStringLiteral("TfrmDelDirectory"), std::make_unique<TfrmDelDirectory>(nullptr));
     take(QStringLiteral("TfrmStrings"), std::make_unique<TfrmStrings>());
     take(QStringLiteral("TfrmAbout"), std::make_unique<TfrmAbout>());
+    take(QStringLiteral("TfrmMap"), std::make_unique<TfrmMap>());
 #ifdef HELP_TEST_HAS_VIEWER
     take(QStringLiteral("TfrmView"), std::make_unique<TfrmView>());
     take(QStringLiteral("TFindDlg"), std::make_unique<TFindDlg>(nullptr));
@@ -346,6 +348,7 @@ TEST_F(HelpTest, EveryButtonOfEveryWindowIsNamedInTheHelp) {
     windows.push_back(std::make_unique<TfrmReallyDelete>(nullptr));
     windows.push_back(std::make_unique<TfrmDelDirectory>(nullptr));
     windows.push_back(std::make_unique<TfrmStrings>());
+    windows.push_back(std::make_unique<TfrmMap>());
 #ifdef HELP_TEST_HAS_VIEWER
     windows.push_back(std::make_unique<TfrmView>());
 #endif

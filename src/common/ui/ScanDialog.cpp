@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/ui/ScanDialog.h"
 
+#include "common/ui/DpiScale.h"
+
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -28,6 +32,31 @@ void ScanDialog::stackPanels(QWidget* top, QWidget* list, QWidget* bottom) {
     layout->addWidget(top);
     layout->addWidget(list, 1);
     layout->addWidget(bottom);
+}
+
+QLabel* ScanDialog::addPanelLabel(QWidget* panel, const char* name, const char* text, const QRect& design,
+                                  double scale) {
+    auto* l = new QLabel(QString::fromUtf8(text), panel);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setGeometry(ScaledRect(design.x(), design.y(), design.width(), design.height(), scale));
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return l;
+}
+
+void ScanDialog::placeDrivePanel(QWidget* drives, QWidget* label, int clientWidth, double scale) {
+    drives->move(clientWidth - Scaled(10, scale) - drives->width(), drives->y());
+    label->move(drives->x() - Scaled(10, scale) - label->width(), label->y());
+}
+
+QRect ScanDialog::screenArea() const {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+void ScanDialog::centreOnScreen() {
+    const QRect area = screenArea();
+    move(area.x() + (area.width() - frameGeometry().width()) / 2,
+         area.y() + (area.height() - frameGeometry().height()) / 2);
 }
 
 void ScanDialog::setScanning(bool scanning) {

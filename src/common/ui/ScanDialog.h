@@ -8,6 +8,7 @@ class QCloseEvent;
 class QKeyEvent;
 class QShowEvent;
 class QLabel;
+class QRect;
 
 // A tool window that walks folders on the user-interface thread. While a scan runs nothing closes
 // the window: a close asked for meanwhile (Close, the frame, Esc) happens when the scan is over. The
@@ -28,6 +29,14 @@ public:
 protected:
     // The window's layout: the top panel, the list taking what height is left, the bottom panel.
     void stackPanels(QWidget* top, QWidget* list, QWidget* bottom);
+    // A label of the top panel at a design rectangle (96 pixels per inch, scaled), top left aligned.
+    static QLabel* addPanelLabel(QWidget* panel, const char* name, const char* text, const QRect& design,
+                                 double scale);
+    // The drive panel 10 design pixels from the right of a client area that wide, its label 10 left of it.
+    static void placeDrivePanel(QWidget* drives, QWidget* label, int clientWidth, double scale);
+    // The screen the window is on (its available area), and the window put in its middle.
+    QRect screenArea() const;
+    void centreOnScreen();
     // The scan starts (the walk status is cleared) or is over.
     void setScanning(bool scanning);
     // After a scan: the close that the user asked for while it ran.

@@ -30,6 +30,7 @@ constexpr int ButtonY = 138;
 constexpr int ButtonHeight = 28;
 constexpr int ButtonWidth = 66;
 constexpr int StartButtonWidth = 80; // "&Main folders" and "&All Folders" need a little more
+constexpr int MapButtonWidth = 50;   // after Sort, within the window's width
 constexpr int DrivePanelTop = 8;
 constexpr int ExplanationLeft = 52;
 constexpr int ExplanationWidth = 270;
@@ -125,6 +126,7 @@ void TfrmDirHog::buildTopPanel() {
     btClip = button("btClip", "C&lipboard", "Copy list of directories to clipboard");
     btBrowse = button("btBrowse", "&Browse", "Browse the files and folder");
     btSort = button("btSort", "S&ort", "Sort columns ");
+    btMap = button("btMap", "Map", "Map of where the space went");
     layOutButtonRow();
 
     connect(pnlDrives, &DriveBoxPanel::tickedChanged, this, [this] { cb1Click(); });
@@ -137,6 +139,7 @@ void TfrmDirHog::buildTopPanel() {
     connect(btClip, &QPushButton::clicked, this, [this] { btClipClick(); });
     connect(btBrowse, &QPushButton::clicked, this, [this] { btBrowseClick(); });
     connect(btSort, &QPushButton::clicked, this, [this] { btSortClick(); });
+    connect(btMap, &QPushButton::clicked, this, [this] { btMapClick(); });
 }
 
 void TfrmDirHog::layOutButtonRow() {
@@ -145,9 +148,12 @@ void TfrmDirHog::layOutButtonRow() {
     if (m_browseHandOff) // no gap for a browser that is not there
         places.push_back({btBrowse});
     places.push_back({btSort});
+    places.push_back({btMap});
     int x = 3;
     for (const auto& place : places) {
-        const int width = place.front() == btTop || place.front() == btAll ? StartButtonWidth : ButtonWidth;
+        const int width = place.front() == btTop || place.front() == btAll ? StartButtonWidth
+                          : place.front() == btMap                        ? MapButtonWidth
+                                                                          : ButtonWidth;
         for (QPushButton* b : place)
             b->setGeometry(ScaledRect(x, ButtonY, width, ButtonHeight, m_scale));
         x += width + 3;
@@ -173,6 +179,8 @@ void TfrmDirHog::buildGrid() {
     SortbyName1 = item("SortbyName1", "Sort by &Name");
     PopupMenu1->checkSortItem(SortbySize1);
     N1 = PopupMenu1->addTopPanelItems(Panel1);
+    Mapthisfolder1 = PopupMenu1->addAction(QStringLiteral("&Map of this folder"), this, [this] { Mapthisfolder1Click(); });
+    Mapthisfolder1->setObjectName(QStringLiteral("Mapthisfolder1"));
     PopupMenu1->serveAsContextMenu(grid);
 
     pnlScan = NewStatusPanel("pnlScan", FinderStatusFont(), this);
@@ -181,7 +189,7 @@ void TfrmDirHog::buildGrid() {
 
 int TfrmDirHog::minimumClientWidth() const {
     // The button row, and the explanations beside the drive label and panel, must stay whole.
-    const int buttons = btSort->geometry().right() + 1 + Scaled(3, m_scale);
+    const int buttons = btMap->geometry().right() + 1 + Scaled(3, m_scale);
     const int panel = Scaled(ExplanationLeft + ExplanationWidth + 10, m_scale) + Label4->width() +
                       Scaled(10, m_scale) + pnlDrives->width() + Scaled(10, m_scale);
     return std::max(buttons, panel);
@@ -190,7 +198,7 @@ int TfrmDirHog::minimumClientWidth() const {
 void TfrmDirHog::FormShow() {
     PopupMenu1->rememberPanelHeight();
     ClearGrid();
-    for (QPushButton* b : {btPrint, btClip, btBrowse, btSort, btDelete, btAbort})
+    for (QPushButton* b : {btPrint, btClip, btBrowse, btSort, btDelete, btAbort, btMap})
         b->hide();
     pnlScan->clear();
 
@@ -278,7 +286,7 @@ void TfrmDirHog::setScanningState(bool scanning) {
     setScanning(scanning);
     btAbort->setVisible(scanning);
     if (scanning)
-        for (QPushButton* b : {btDelete, btPrint, btClip, btBrowse, btSort})
+        for (QPushButton* b : {btDelete, btPrint, btClip, btBrowse, btSort, btMap})
             b->hide();
     btClose->setEnabled(!scanning);
     pnlDrives->setEnabled(!scanning);
@@ -318,7 +326,7 @@ void TfrmDirHog::scan(FolderScanMode mode) {
         // Delete acts on the current row: the largest folder is current at once.
         if (m_rowsFilled > 0)
             grid->setCurrentGridRow(1);
-        for (QPushButton* b : {btPrint, btClip, btSort, btDelete})
+        for (QPushButton* b : {btPrint, btClip, btSort, btDelete, btMap})
             b->show();
         btBrowse->setVisible(bool(m_browseHandOff));
     }

@@ -70,6 +70,8 @@ public:
     void btClipClick();
     void btBrowseClick();
     void btDeleteClick();
+    void btMapClick();           // the map of the scanned drives
+    void Mapthisfolder1Click();  // the map of the current line's folder
     void Shrinktoppanel1Click();
     void Restoretoppanel1Click();
 
@@ -109,6 +111,7 @@ private:
     QPushButton* btClip = nullptr;
     QPushButton* btBrowse = nullptr;
     QPushButton* btSort = nullptr;
+    QPushButton* btMap = nullptr;
 
     ResultGridView* grid = nullptr;
     QLabel* pnlScan = nullptr;
@@ -120,6 +123,7 @@ private:
     QAction* Sortbydate1 = nullptr;
     QAction* SortbyName1 = nullptr;
     QAction* N1 = nullptr; // separator
+    QAction* Mapthisfolder1 = nullptr;
 
     int m_rowsFilled = 0;
     // Result keys whose folder was deleted or recycled from this window (indexed by key).

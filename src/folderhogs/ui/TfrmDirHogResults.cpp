@@ -15,6 +15,7 @@
 #include "common/ui/ResultGridView.h"
 #include "delete/ui/FolderDeleteRun.h"
 #include "folderhogs/FolderRowSort.h"
+#include "map/ui/MapOpeners.h"
 
 #include <QAction>
 #include <QFrame>
@@ -139,3 +140,7 @@ void TfrmDirHog::btDeleteClick() {
     else if (outcome.gone)
         markFolderGone(row, key, *recycle ? kRecycled : kDeleted);
 }
+
+void TfrmDirHog::btMapClick() { OpenMapOfFolderHogs(*this, false); }
+
+void TfrmDirHog::Mapthisfolder1Click() { OpenMapOfFolderHogs(*this, true); }

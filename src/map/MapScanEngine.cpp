@@ -1,0 +1,207 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "map/MapScanEngine.h"
+
+#include "common/DisplayText.h"
+#include "platform/FolderHandle.h"
+#include "platform/FolderWalker.h"
+
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unordered_set>
+
+namespace {
+
+std::int64_t nanoseconds(const timespec& t) { return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec; }
+
+std::int64_t changedNsOf(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 ? nanoseconds(st.st_mtim) : 0;
+}
+
+std::string_view lastPart(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+struct MapScanEngine::Impl final : FolderVisitor {
+    std::function<void()> yieldHook;
+    std::function<void(const QString&)> statusHook;
+    std::function<void(const std::string&, int)> skippedHook;
+
+    FolderWalker walker;
+    MapModel model;
+    bool abortWalk = false;
+    bool rootPending = false;
+    std::int64_t files = 0;
+    std::int64_t folders = 0;
+    std::int64_t unreadable = 0;
+    std::vector<std::pair<std::string, int>> unreadableList;
+    std::int64_t walkStartNs = 0;
+    // The path of the folder being built, so that a failure to read it marks it.
+    std::string currentPath;
+
+    // FolderVisitor
+    bool shouldStop() override { return abortWalk; }
+    bool wantsEveryEntry() override { return true; }
+    bool wantsCreationTime() override { return false; }
+    void enterFolder(const FolderHandle& folder) override {
+        const std::int64_t changed = changedNsOf(folder.fd());
+        if (rootPending)
+            model.beginRoot(folder.path(), changed);
+        else
+            model.enterFolder(lastPart(folder.path()), changed);
+        rootPending = false;
+        currentPath = folder.path();
+        ++folders;
+        if (statusHook)
+            statusHook(DisplayText(folder.path()));
+    }
+    void yield() override {
+        if (yieldHook)
+            yieldHook();
+    }
+    void file(const FolderHandle&, const FsEntry& entry) override {
+        model.addFile(entry.name, entry.size);
+        ++files;
+    }
+    void leaveFolder(const FolderHandle&) override { model.leaveFolder(); }
+    void folderSkipped(const std::string& path, int error) override {
+        if (error == EXDEV)
+            return; // a mount: not entered by design
+        if (path == currentPath && model.building())
+            model.markUnreadable();
+        ++unreadable;
+        if (unreadableList.size() < KeptUnreadable)
+            unreadableList.emplace_back(path, error);
+        if (skippedHook)
+            skippedHook(path, error);
+    }
+};
+
+MapScanEngine::MapScanEngine() : d(std::make_unique<Impl>()) {}
+MapScanEngine::~MapScanEngine() = default;
+
+void MapScanEngine::setYieldHook(std::function<void()> hook) { d->yieldHook = std::move(hook); }
+void MapScanEngine::setStatusHook(std::function<void(const QString&)> hook) { d->statusHook = std::move(hook); }
+void MapScanEngine::setSkippedFolderHook(std::function<void(const std::string&, int)> hook) {
+    d->skippedHook = std::move(hook);
+}
+
+void MapScanEngine::begin() {
+    d->model.clear();
+    d->walker.reset();
+    d->abortWalk = false;
+    d->files = d->folders = d->unreadable = 0;
+    d->unreadableList.clear();
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    d->walkStartNs = nanoseconds(now);
+}
+
+bool MapScanEngine::scanDrive(const std::string& rootPath) {
+    if (d->abortWalk)
+        return true;
+    d->rootPending = true;
+    const bool walked = d->walker.walk(rootPath, *d);
+    d->rootPending = false;
+    return walked;
+}
+
+void MapScanEngine::finish() { d->model.finish(); }
+
+void MapScanEngine::abort() { d->abortWalk = true; }
+bool MapScanEngine::aborted() const { return d->abortWalk; }
+std::int64_t MapScanEngine::filesSeen() const { return d->files; }
+std::int64_t MapScanEngine::foldersSeen() const { return d->folders; }
+std::int64_t MapScanEngine::unreadableCount() const { return d->unreadable; }
+const std::vector<std::pair<std::string, int>>& MapScanEngine::unreadableFolders() const { return d->unreadableList; }
+const MapModel& MapScanEngine::model() const { return d->model; }
+MapModel& MapScanEngine::model() { return d->model; }
+
+std::size_t MapScanEngine::recheck() {
+    MapModel& m = d->model;
+    // A folder changed within the walk (or a second before it) may change again within the same
+    // tick of its file system's clock: such a folder is listed again whatever its time says.
+    const std::int64_t recentNs = d->walkStartNs - 1'000'000'000;
+    std::vector<std::uint32_t> goneFolders;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> goneFiles;
+    std::vector<bool> skip(m.folderCount(), false);
+    FolderListing listing;
+    std::unordered_set<std::string_view> present;
+
+    struct Step {
+        std::uint32_t folder;
+        std::uint32_t nextChild;
+        std::size_t pathLength;
+    };
+    std::vector<Step> stack;
+    std::string path; // one buffer, grown and cut as the check goes down and back up
+
+    auto check = [&](std::uint32_t folder, bool isRoot) {
+        struct stat st {};
+        // A root is named as the user gave it (links followed); nothing below it is.
+        if (::fstatat(AT_FDCWD, path.c_str(), &st, isRoot ? 0 : AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT || errno == ENOTDIR) {
+                goneFolders.push_back(folder);
+                skip[folder] = true;
+            }
+            return; // any other failure tells nothing: the folder stays as it was
+        }
+        if (!S_ISDIR(st.st_mode)) {
+            goneFolders.push_back(folder);
+            skip[folder] = true;
+            return;
+        }
+        const MapFolder& f = m.folder(folder);
+        const std::int64_t changed = nanoseconds(st.st_mtim);
+        if (changed == f.changedNs && f.changedNs < recentNs)
+            return;
+        FolderHandle handle = FolderHandle::open(path);
+        if (!handle.valid() || !ReadFolderNames(handle, listing))
+            return;
+        present.clear();
+        for (std::size_t i = 0; i < listing.size(); ++i)
+            present.insert(listing.name(i));
+        for (std::uint32_t i = f.firstFile; i < f.firstFile + f.fileCount; ++i)
+            if (!m.file(i).removed && !present.count(m.fileName(i)))
+                goneFiles.emplace_back(folder, i);
+        for (std::uint32_t c = 0; c < f.childCount; ++c) {
+            const std::uint32_t sub = m.child(f.firstChild + c);
+            if (!m.folder(sub).removed && !present.count(m.folderName(sub))) {
+                goneFolders.push_back(sub);
+                skip[sub] = true;
+            }
+        }
+        m.setChanged(folder, changed);
+    };
+
+    stack.push_back({MapModel::Scan, 0, 0});
+    while (!stack.empty()) {
+        Step& step = stack.back();
+        const MapFolder& f = m.folder(step.folder);
+        if (step.nextChild >= f.childCount) {
+            stack.pop_back();
+            continue;
+        }
+        const std::uint32_t sub = m.child(f.firstChild + step.nextChild++);
+        if (m.folder(sub).removed || skip[sub])
+            continue;
+        path.resize(step.pathLength);
+        if (step.folder != MapModel::Scan && (path.empty() || path.back() != '/'))
+            path += '/';
+        path += m.folderName(sub);
+        check(sub, step.folder == MapModel::Scan);
+        if (!skip[sub])
+            stack.push_back({sub, 0, path.size()});
+    }
+
+    for (const auto& [folder, file] : goneFiles)
+        m.removeFile(folder, file);
+    for (std::uint32_t folder : goneFolders)
+        m.removeFolder(folder);
+    return goneFiles.size() + goneFolders.size();
+}

@@ -1,0 +1,344 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "map/ui/TfrmMap.h"
+
+#include "browse/ui/TfrmBrowse.h"
+#include "common/DisplayText.h"
+#include "common/MessageService.h"
+#include "common/NumberTexts.h"
+#include "common/ui/AltKeyGuard.h"
+#include "common/ui/BusyCursor.h"
+#include "common/ui/DpiScale.h"
+#include "common/ui/DriveBoxPanel.h"
+#include "common/ui/FinderPopupMenu.h"
+#include "common/ui/StatusPanel.h"
+#include "map/MapTexts.h"
+#include "map/ui/TMapView.h"
+#include "viewer/ui/TfrmView.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <cstring>
+
+namespace {
+constexpr int PanelHeight = 169;
+constexpr int ButtonY = 138;
+constexpr int ButtonHeight = 28;
+constexpr int ButtonWidth = 66;
+constexpr int ScanButtonWidth = 80;
+constexpr int DrivePanelTop = 8;
+constexpr int ExplanationLeft = 60;
+constexpr int ExplanationWidth = 270;
+constexpr int PathTop = 104;
+constexpr int ShownUnreadable = 30; // folders named in the status panel's tooltip
+} // namespace
+
+TfrmMap::TfrmMap(QWidget* parent)
+    : ScanDialog(parent), m_engine(std::make_unique<MapScanEngine>()), m_browseHandOff(OpenFolderBrowser),
+      m_viewHandOff(&TfrmView::ViewFile) {
+    setObjectName(QStringLiteral("frmMap"));
+    setWindowTitle(QStringLiteral("Space Map"));
+    m_scale = DpiScale(this);
+
+    buildTopPanel();
+    pbMap = new TMapView(this);
+    pbMap->setObjectName(QStringLiteral("pbMap"));
+    pnlScan = NewStatusPanel("pnlScan", FinderStatusFont(), this);
+    pnlScan->setFixedHeight(Scaled(21, m_scale));
+    stackPanels(Panel1, pbMap, pnlScan);
+    new AltKeyGuard(this);
+
+    PopupMenu1 = new FinderPopupMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->addTopPanelItems(Panel1);
+
+    m_engine->setYieldHook([this] { yieldToEvents(pnlScan); });
+    m_engine->setStatusHook([this](const QString& folder) { setWalkStatus(folder); });
+    connect(pbMap, &TMapView::hovered, this, [this](int tile) { showHovered(tile); });
+    connect(pbMap, &TMapView::selectionChanged, this, [this] { showSelection(); });
+    connect(pbMap, &TMapView::viewChanged, this, [this] { showViewPath(); });
+    connect(pbMap, &TMapView::contextMenuAsked, this, [this](const QPoint& at) { PopupMenu1->popup(at); });
+
+    resize(Scaled(800, m_scale), Scaled(600, m_scale));
+}
+
+TfrmMap::~TfrmMap() = default;
+
+void TfrmMap::setStartRoots(std::vector<std::string> roots) { m_startRoots = std::move(roots); }
+
+void TfrmMap::setBrowseHandOff(BrowseHandOff handOff) { m_browseHandOff = std::move(handOff); }
+
+void TfrmMap::setViewHandOff(ViewHandOff handOff) { m_viewHandOff = std::move(handOff); }
+
+void TfrmMap::setFolderSelectedHook(std::function<void(const std::string&)> hook) {
+    m_folderSelected = std::move(hook);
+}
+
+void TfrmMap::buildTopPanel() {
+    const double s = m_scale;
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(Scaled(PanelHeight, s));
+
+    auto label = [&](const char* name, const char* text, int x, int y, int w, int h) {
+        return addPanelLabel(Panel1, name, text, QRect(x, y, w, h), s);
+    };
+    Label1 = label("Label1", "Map -", 10, 14, 48, 18);
+    Label2 = label("Label2", "every file is a tile whose area is its size; the files of a folder lie together",
+                   ExplanationLeft, 14, ExplanationWidth, 36);
+    Label3 = label("Label3", "Zoom -", 10, 60, 48, 18);
+    Label5 = label("Label5", "double-click a tile to enter its folder; Backspace or Up goes back up", ExplanationLeft,
+                   60, ExplanationWidth, 36);
+    for (QLabel* l : {Label2, Label5})
+        l->setWordWrap(true);
+    lblPath = label("lblPath", "", 10, PathTop, ExplanationLeft + ExplanationWidth - 10, 20);
+    lblPath->setTextFormat(Qt::PlainText);
+    QFont bold = lblPath->font();
+    bold.setBold(true);
+    lblPath->setFont(bold);
+    Label4 = label("Label4", "D&rives:", 0, DrivePanelTop + 2, 48, 18);
+    Label4->setAlignment(Qt::AlignRight | Qt::AlignTop);
+
+    pnlDrives = new DriveBoxPanel(Panel1);
+    pnlDrives->applyScale(s);
+    pnlDrives->move(Scaled(428, s), Scaled(DrivePanelTop, s));
+    Label4->setBuddy(pnlDrives->box(1));
+
+    auto button = [&](const char* name, const char* text, const char* hint, int x, int width) {
+        auto* b = new QPushButton(QString::fromUtf8(text), Panel1);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(QString::fromUtf8(hint));
+        b->setAutoDefault(false);
+        b->setGeometry(ScaledRect(x, ButtonY, width, ButtonHeight, s));
+        return b;
+    };
+    // In the folder hog window's row: Up, Browse and View appear once there is a map, Abort
+    // only while walking, in Up's place.
+    int x = 3;
+    btScan = button("btScan", "&Scan", "Walk the ticked drives and draw their map", x, ScanButtonWidth);
+    x += ScanButtonWidth + 3;
+    btClose = button("btClose", "Close", "Close window", x, ButtonWidth);
+    x += ButtonWidth + 3;
+    btAbort = button("btAbort", "&Abort", "Abort scan", x, ButtonWidth);
+    btUp = button("btUp", "&Up", "Back to the folder above (Backspace)", x, ButtonWidth);
+    x += ButtonWidth + 3;
+    btBrowse = button("btBrowse", "&Browse", "Browse the folder of the selected tile", x, ButtonWidth);
+    x += ButtonWidth + 3;
+    btView = button("btView", "&View", "View the selected file", x, ButtonWidth);
+
+    connect(pnlDrives, &DriveBoxPanel::tickedChanged, this, [this] { cb1Click(); });
+    connect(btScan, &QPushButton::clicked, this, [this] { btScanClick(); });
+    connect(btClose, &QPushButton::clicked, this, [this] { reject(); });
+    connect(btAbort, &QPushButton::clicked, this, [this] { btAbortClick(); });
+    connect(btUp, &QPushButton::clicked, this, [this] { btUpClick(); });
+    connect(btBrowse, &QPushButton::clicked, this, [this] { btBrowseClick(); });
+    connect(btView, &QPushButton::clicked, this, [this] { btViewClick(); });
+}
+
+int TfrmMap::minimumClientWidth() const {
+    const int buttons = btView->geometry().right() + 1 + Scaled(3, m_scale);
+    const int panel = Scaled(ExplanationLeft + ExplanationWidth + 10, m_scale) + Label4->width() +
+                      Scaled(10, m_scale) + pnlDrives->width() + Scaled(10, m_scale);
+    return std::max(buttons, panel);
+}
+
+void TfrmMap::FormShow() {
+    PopupMenu1->rememberPanelHeight();
+    for (QPushButton* b : {btUp, btBrowse, btView, btAbort})
+        b->hide();
+    pnlDrives->loadDrives();
+    cb1Click();
+    btScan->setFocus();
+
+    const QRect area = screenArea();
+    setMinimumSize(std::min(minimumClientWidth(), area.width() - 10), Scaled(PanelHeight, m_scale) * 2);
+    // As large as was designed, but never beyond the screen.
+    resize(std::min(width(), area.width() - 10), std::min(height(), area.height() - 40));
+    centreOnScreen();
+    FormResize();
+    if (!m_startRoots.empty())
+        QTimer::singleShot(0, this, [this] { scan(m_startRoots); });
+}
+
+void TfrmMap::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    FormResize();
+}
+
+void TfrmMap::FormResize() {
+    if (!pnlDrives)
+        return;
+    placeDrivePanel(pnlDrives, Label4, width(), m_scale);
+    lblPath->setFixedWidth(std::max(Scaled(40, m_scale), Label4->x() - Scaled(10, m_scale) - lblPath->x()));
+    showViewPath();
+}
+
+void TfrmMap::cb1Click() { btScan->setEnabled(pnlDrives->anyTicked() && !scanning()); }
+
+void TfrmMap::setScanningState(bool scanning) {
+    setScanning(scanning);
+    btAbort->setVisible(scanning);
+    if (scanning)
+        for (QPushButton* b : {btUp, btBrowse, btView})
+            b->hide();
+    btClose->setEnabled(!scanning);
+    pnlDrives->setEnabled(!scanning);
+    cb1Click();
+}
+
+void TfrmMap::btScanClick() {
+    m_startRoots.clear();
+    std::vector<std::string> roots;
+    for (const TickedDrive& drive : pnlDrives->tickedDrives())
+        roots.push_back(drive.mountPoint);
+    scan(roots);
+}
+
+void TfrmMap::scan(const std::vector<std::string>& roots) {
+    m_haveMap = false;
+    pbMap->setModel(nullptr);
+    m_engine->begin();
+    setScanningState(true);
+    pnlScan->clear();
+    pnlScan->setToolTip(QString());
+    {
+        // Whatever happens in the walk, the window must come back to the idle state.
+        struct LeaveScanning {
+            TfrmMap* w;
+            ~LeaveScanning() { w->setScanningState(false); }
+        } leave{this};
+        BusyCursor busy;
+        for (const std::string& root : roots) {
+            if (m_engine->aborted())
+                break;
+            if (!m_engine->scanDrive(root))
+                ShowErrorMessage(QStringLiteral("Can't open folder ") + DisplayText(root));
+        }
+        m_engine->finish();
+        pbMap->setModel(&m_engine->model());
+        m_haveMap = true;
+    }
+    if (!m_startSelection.empty()) {
+        const std::uint32_t folder = m_engine->model().findFolder(m_startSelection);
+        if (folder != MapModel::NoFolder)
+            pbMap->selectFolder(folder);
+        m_startSelection.clear();
+    }
+    showResultState();
+    closeIfAsked();
+}
+
+void TfrmMap::btAbortClick() {
+    m_engine->abort();
+    btAbort->hide();
+}
+
+void TfrmMap::showResultState() {
+    btUp->setVisible(m_haveMap);
+    btBrowse->setVisible(m_haveMap && bool(m_browseHandOff));
+    btView->setVisible(m_haveMap && bool(m_viewHandOff));
+    showViewPath();
+    showSelection();
+    // The folders that could not be read are named where the pointer can find them.
+    QString unreadable;
+    const auto& folders = m_engine->unreadableFolders();
+    for (std::size_t i = 0; i < folders.size() && i < std::size_t(ShownUnreadable); ++i)
+        unreadable += DisplayText(folders[i].first) + QStringLiteral(": ") +
+                      QString::fromLocal8Bit(std::strerror(folders[i].second)) + u'\n';
+    if (m_engine->unreadableCount() > ShownUnreadable)
+        unreadable += QStringLiteral("and ") + FormatThousands(m_engine->unreadableCount() - ShownUnreadable) +
+                      QStringLiteral(" more");
+    pnlScan->setToolTip(unreadable.trimmed());
+    pbMap->setFocus();
+}
+
+QString TfrmMap::summaryText() const {
+    if (!m_haveMap)
+        return QString();
+    const MapModel& m = m_engine->model();
+    QString text = QStringLiteral("Files : ") + FormatThousands(m.folder(MapModel::Scan).files) +
+                   QStringLiteral("   Size : ") + FormatThousands(m.folder(MapModel::Scan).bytes) +
+                   QStringLiteral(" bytes");
+    if (m_engine->unreadableCount() > 0)
+        text += QStringLiteral("   Could not read : ") + FormatThousands(m_engine->unreadableCount()) +
+                QStringLiteral(" folders");
+    if (m_engine->aborted())
+        text += QStringLiteral("   (walk aborted: the map is incomplete)");
+    return text;
+}
+
+QString TfrmMap::statusText() const { return pnlScan->text(); }
+
+void TfrmMap::showHovered(int tile) {
+    if (!m_haveMap || scanning())
+        return;
+    if (tile < 0) {
+        showSelection();
+        return;
+    }
+    pnlScan->setText(DescribeTile(m_engine->model(), pbMap->layout().tiles()[std::size_t(tile)]).joined());
+}
+
+void TfrmMap::showSelection() {
+    if (!m_haveMap) {
+        btView->setEnabled(false);
+        return;
+    }
+    btView->setEnabled(pbMap->selectedIsFile());
+    btBrowse->setEnabled(pbMap->hasSelection() || pbMap->viewFolder() != MapModel::Scan);
+    const int tile = pbMap->selectedTile();
+    if (tile >= 0)
+        pnlScan->setText(DescribeTile(m_engine->model(), pbMap->layout().tiles()[std::size_t(tile)]).joined());
+    else
+        pnlScan->setText(summaryText());
+    if (pbMap->hasSelection() && m_folderSelected && pbMap->selectedFolder() != MapModel::Scan)
+        m_folderSelected(m_engine->model().folderPath(pbMap->selectedFolder()));
+}
+
+void TfrmMap::showViewPath() {
+    if (!m_haveMap) {
+        lblPath->clear();
+        return;
+    }
+    const std::uint32_t view = pbMap->viewFolder();
+    const MapTileText text = DescribeFolder(m_engine->model(), view);
+    const QString line = text.path + QStringLiteral("   ") + MapSizeText(m_engine->model().folder(view).bytes);
+    lblPath->setText(lblPath->fontMetrics().elidedText(line, Qt::ElideMiddle, lblPath->width()));
+    lblPath->setToolTip(text.joined());
+    btUp->setEnabled(pbMap->canGoUp());
+}
+
+void TfrmMap::btUpClick() {
+    pbMap->goUp();
+    pbMap->setFocus();
+}
+
+void TfrmMap::btBrowseClick() {
+    if (!m_haveMap || !m_browseHandOff)
+        return;
+    const MapModel& m = m_engine->model();
+    if (pbMap->selectedIsFile()) {
+        // The exact bytes the walk saw, never a path read back from a text.
+        BrowseToFile(m_browseHandOff, this, m.filePath(pbMap->selectedFolder(), pbMap->selectedFile()),
+                     QStringLiteral("*.*"));
+    } else {
+        const std::uint32_t folder = pbMap->hasSelection() ? pbMap->selectedFolder() : pbMap->viewFolder();
+        if (folder == MapModel::Scan)
+            return;
+        m_browseHandOff(this, m.folderPath(folder), std::string(), QStringLiteral("*.*"));
+    }
+    // The browser can delete files and folders: what went leaves the map.
+    std::size_t gone = 0;
+    {
+        BusyCursor busy;
+        gone = m_engine->recheck();
+    }
+    if (gone > 0)
+        pbMap->modelChanged();
+}
+
+void TfrmMap::btViewClick() {
+    if (m_haveMap && m_viewHandOff && pbMap->selectedIsFile())
+        m_viewHandOff(this, m_engine->model().filePath(pbMap->selectedFolder(), pbMap->selectedFile()));
+}
