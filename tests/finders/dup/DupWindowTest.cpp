@@ -155,7 +155,7 @@ TEST_F(DupWindow, TheAcceleratorOfADisabledOrHiddenButtonTypesNothing) {
 TEST_F(DupWindow, NumbersOutsideTheRangeAreRefused) {
     open(false);
     setNum("num1", QStringLiteral("10001"));
-    EXPECT_TRUE(messages.saw(QStringLiteral("Value is not within required range")));
+    EXPECT_TRUE(messages.saw(QStringLiteral("Value is not within required range (0 to 10000 KB)")));
     EXPECT_EQ(child<QLineEdit>("num1")->text(), QStringLiteral("250"));
     setNum("num1", QStringLiteral("10000"));
     EXPECT_EQ(child<QLabel>("lblKB1")->text(), QStringLiteral("KB ( 9.8 Meg)"));
@@ -163,7 +163,7 @@ TEST_F(DupWindow, NumbersOutsideTheRangeAreRefused) {
     messages.clear();
     child<QLineEdit>("num1")->setText(QString()); // not a number; typed and Scan pressed at once
     button("btScan")->click();
-    EXPECT_EQ(messages.texts(), QStringList{"Value is not within required range"});
+    EXPECT_EQ(messages.texts(), QStringList{"Value is not within required range (0 to 10000 KB)"});
     EXPECT_EQ(w->engine().resultCount(), 0u);
 
     // "In between" with the second limit below the first: refused, nothing cleared or scanned.
