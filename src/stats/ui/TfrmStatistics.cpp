@@ -44,6 +44,7 @@ const QColor kPurple(128, 0, 128);
 const QColor kFuchsia(255, 0, 255);
 const QColor kBlue(0, 0, 255);
 const QColor kAqua(0, 255, 255);
+const QColor kSilver(192, 192, 192);
 
 // A font of the design; where the family is missing, the desktop's sans-serif face stands in.
 QFont DesignFont(const char* family, double points, bool bold = false) {
@@ -202,6 +203,8 @@ void TfrmStatistics::buildDiskSpacePage() {
         {&lblTotalC, "lblTotalC", "Total Capacity", &lblTotal, "lblTotal", &Label25, "Label25", "bytes", 40},
         {&lblFreeC, "lblFreeC", "Free Space on Drive:", &lblFree, "lblFree", &lblPct, "lblPct", "", 96},
         {&Label26, "Label26", "Used Space on Drive:", &lblUsed, "lblUsed", &lblPct2, "lblPct2", "", 144},
+        {&lblReservedC, "lblReservedC", "Reserved Space on Drive:", &lblReserved, "lblReserved", &lblPct3,
+         "lblPct3", "", 192},
     };
     for (const Row& r : rows) {
         *r.caption = addLabel(TabSheet3, r.captionName, QString::fromUtf8(r.captionText), 16, r.top, 228, 28);
@@ -226,19 +229,19 @@ void TfrmStatistics::buildDiskSpacePage() {
     };
     swatch("Panel1", kFuchsia, 96);
     swatch("Panel2", kBlue, 144);
+    swatch("Panel4", kSilver, 192);
 
     auto* Panel3 = new QFrame(TabSheet3);
     Panel3->setObjectName(QStringLiteral("Panel3"));
     Panel3->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel3->setGeometry(ScaledRect(16, 232, 553, 35, m_scale));
-    // Blue for the used share on a fuchsia ground for the free share, no text.
+    // No text: the rows above give the figures.
     Gauge1 = new QProgressBar(Panel3);
     Gauge1->setObjectName(QStringLiteral("Gauge1"));
     Gauge1->setRange(0, 100);
     Gauge1->setValue(0);
     Gauge1->setTextVisible(false);
-    Gauge1->setStyleSheet(QStringLiteral("QProgressBar { background: #ff00ff; border: none; }"
-                                         "QProgressBar::chunk { background: #0000ff; }"));
+    Gauge1->setStyleSheet(DiskGaugeStyle(0));
     const int inset = Panel3->frameWidth();
     Gauge1->setGeometry(Panel3->rect().adjusted(inset, inset, -inset, -inset));
 }
@@ -281,7 +284,6 @@ void TfrmStatistics::buildTypesPage() {
     SortbyType1 = item("SortbyType1", "Sort by &Type");
     SortbyNumber1 = item("SortbyNumber1", "Sort by &Number of files");
     SortbySize1 = item("SortbySize1", "Sort by &Size");
-    PopupMenu1->checkSortItem(SortbyExtension1);
     PopupMenu1->serveAsContextMenu(gridTypes);
 }
 

@@ -172,6 +172,9 @@ private:
     QLabel* Label26 = nullptr;
     QLabel* lblUsed = nullptr;
     QLabel* lblPct2 = nullptr;
+    QLabel* lblReservedC = nullptr; // the blocks kept for root
+    QLabel* lblReserved = nullptr;
+    QLabel* lblPct3 = nullptr;
     QProgressBar* Gauge1 = nullptr;
 
     // Types
