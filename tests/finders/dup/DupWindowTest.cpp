@@ -593,6 +593,26 @@ TEST_F(DupWindow, PrintedReportHoldsTheTitleAndEveryRow) {
     EXPECT_TRUE(report.contains(QStringLiteral("FileName")));
 }
 
+TEST_F(DupWindow, ATimeOutside1980To2107ShowsNeitherDateNorTimeInTheListClipboardAndPrint) {
+    tree.file("old/ancient.bin", 300 * 1024);
+    const std::time_t y1975 = QDateTime(QDate(1975, 5, 1), QTime(9, 30)).toSecsSinceEpoch();
+    tree.setTimes("old/ancient.bin", y1975, y1975);
+    open(false);
+    button("btScan")->click();
+    ASSERT_EQ(w->rowsFilled(), 1);
+    // Size in K, Modified, Time, Access: the three dates and the time are empty.
+    for (int column : {1, 2, 3})
+        EXPECT_EQ(w->gridModel()->cellText(1, column), QString()) << column;
+
+    w->btClipClick();
+    const QStringList fields = QApplication::clipboard()->text().remove(u'\r').remove(u'\n').split(u'\t');
+    ASSERT_EQ(fields.size(), 6);
+    EXPECT_TRUE(fields[1].isEmpty() && fields[2].isEmpty() && fields[3].isEmpty()) << fields.join(u'|').toStdString();
+    const QString report = PrintedReport(*w);
+    EXPECT_TRUE(report.contains(QStringLiteral("ancient.bin"))) << report.toStdString();
+    EXPECT_FALSE(report.contains(QStringLiteral("12:00"))) << report.toStdString();
+}
+
 TEST_F(DupWindow, DeleteHandOffClosesOnOkAndKeepsMarksOnCancel) {
     tree.file("a/dup.bin", 300 * 1024);
     tree.file("b/dup.bin", 300 * 1024);
