@@ -180,7 +180,9 @@ int StatisticsCollector::ageClass(std::int64_t ageDays) {
     return 9;
 }
 
-std::string StatisticsCollector::extensionOf(std::string_view name) { return FoldAscii(OwnExtension(name)); }
+std::string StatisticsCollector::extensionOf(std::string_view name) {
+    return FoldAscii(OwnExtension(name));
+}
 
 bool StatisticsCollector::isTypeExtension(std::string_view extension) {
     // Characters, not bytes: a dot and at most four letters of any script.

@@ -156,7 +156,8 @@ TEST(WildcardCombo, LabelRuleNamesTheTypedPattern) {
     const QString txt = FileTypeName(QStringLiteral(".txt"));
     ASSERT_NE(txt, QStringLiteral("TXT File"));
     for (const char* pattern : {"notes.txt", "*.txt", "my.notes.txt", " *.TXT"})
-        EXPECT_EQ(WildcardLabelText(QString::fromLatin1(pattern)), FileTypeName(QString::fromLatin1(pattern).trimmed().right(4)))
+        EXPECT_EQ(WildcardLabelText(QString::fromLatin1(pattern)),
+                  FileTypeName(QString::fromLatin1(pattern).trimmed().right(4)))
             << pattern;
     EXPECT_EQ(WildcardLabelText(QStringLiteral("report.zzz")), QStringLiteral("ZZZ File"));
     EXPECT_EQ(WildcardLabelText(QStringLiteral("*.zzz;*.txt;b.zzz")), QStringLiteral("ZZZ File, ") + txt);

@@ -5,9 +5,9 @@
 #include "support/TempTree.h"
 
 #include <QDir>
-#include <sys/statvfs.h>
 #include <gtest/gtest.h>
 #include <map>
+#include <sys/statvfs.h>
 
 namespace {
 
@@ -140,7 +140,7 @@ TEST(DriveSpace, UsedFreeAndReservedAsDfCountsThem) {
     st.f_frsize = 4096;
     st.f_bsize = 1 << 20; // only the transfer size
     st.f_blocks = 1000;
-    st.f_bfree = 300;  // 50 of them kept for root
+    st.f_bfree = 300; // 50 of them kept for root
     st.f_bavail = 250;
     DriveSpace space = SpaceOfStatvfs(st);
     EXPECT_EQ(space.totalBytes, 1000 * 4096);

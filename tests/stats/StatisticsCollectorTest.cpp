@@ -82,7 +82,8 @@ TEST(StatisticsCollection, EveryFileOfEveryEnteredFolderIsCounted) {
         spellings[type.extension] = type.spelling;
     }
     EXPECT_EQ(types[".TXT"].files, 2);
-    EXPECT_EQ(spellings[".TXT"], ".txt"); // the type is looked up by the files' own spelling, lower case first
+    EXPECT_EQ(spellings[".TXT"],
+              ".txt"); // the type is looked up by the files' own spelling, lower case first
     EXPECT_EQ(spellings[".IMG"], ".img");
     EXPECT_EQ(types[".TXT"].bytes, 20'100);
     EXPECT_EQ(types[""].files, 2); // README and the link; ".hidden" is all extension, too long for a type

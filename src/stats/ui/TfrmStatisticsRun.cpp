@@ -324,8 +324,8 @@ void TfrmStatistics::doFileTypes(const FileStatistics& stats) {
         const QString typeName = FileTypeName(type.spelling.empty() ? extension : DisplayText(type.spelling));
         fileTexts << FormatThousands(files[i]);
         byteTexts << FormatThousands(bytes[i]);
-        m_model->appendTextRow({extension, typeName, fileTexts.back(), rankText(fileRanks[i]), byteTexts.back(),
-                                rankText(sizeRanks[i])});
+        m_model->appendTextRow({extension, typeName, fileTexts.back(), rankText(fileRanks[i]),
+                                byteTexts.back(), rankText(sizeRanks[i])});
     }
     // The rows are in the order the extensions were met, which no sort item names.
     PopupMenu1->checkSortItem(nullptr);

@@ -607,7 +607,8 @@ TEST_F(DupWindow, ATimeOutside1980To2107ShowsNeitherDateNorTimeInTheListClipboar
     w->btClipClick();
     const QStringList fields = QApplication::clipboard()->text().remove(u'\r').remove(u'\n').split(u'\t');
     ASSERT_EQ(fields.size(), 6);
-    EXPECT_TRUE(fields[1].isEmpty() && fields[2].isEmpty() && fields[3].isEmpty()) << fields.join(u'|').toStdString();
+    EXPECT_TRUE(fields[1].isEmpty() && fields[2].isEmpty() && fields[3].isEmpty())
+        << fields.join(u'|').toStdString();
     const QString report = PrintedReport(*w);
     EXPECT_TRUE(report.contains(QStringLiteral("ancient.bin"))) << report.toStdString();
     EXPECT_FALSE(report.contains(QStringLiteral("12:00"))) << report.toStdString();

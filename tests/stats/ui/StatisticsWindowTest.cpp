@@ -364,12 +364,14 @@ TEST_F(StatisticsWindow, DiskSpaceFiguresAndTheRedThreshold) {
     EXPECT_EQ(text("lblPct3"), QStringLiteral("bytes (56 %) "));
     EXPECT_EQ(bar("Gauge1"), 19);
     QDir().mkpath(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
-    w->grab().save(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots/statistics-disk-space.png"));
+    w->grab().save(QCoreApplication::applicationDirPath() +
+                   QStringLiteral("/../screenshots/statistics-disk-space.png"));
 
     auto colour = [&](const char* name) {
         return child<QLabel>(QString::fromLatin1(name))->palette().color(QPalette::WindowText);
     };
-    w->showDiskSpace(u'D', {1'000'000'000'000, 20'000'000'000'000, 4096, 19'000'000'000'000, 0}); // 5 % free: red
+    w->showDiskSpace(u'D',
+                     {1'000'000'000'000, 20'000'000'000'000, 4096, 19'000'000'000'000, 0}); // 5 % free: red
     EXPECT_EQ(text("lblTotal"), QStringLiteral("20,000,000,000,000"));
     EXPECT_EQ(text("lblPct"), QStringLiteral("bytes (5 %) "));
     EXPECT_EQ(colour("lblFree"), QColor(Qt::red));

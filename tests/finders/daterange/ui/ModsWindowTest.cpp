@@ -88,8 +88,8 @@ protected:
     }
     QStringList checkedSortItems() const {
         QStringList checked;
-        for (const char* name : {"Sortbyname1", "SortbyAccessDate", "SortbyCreationDate", "SortbyWrittentodate",
-                                 "SortbyDirectory1", "SortbyType1"})
+        for (const char* name : {"Sortbyname1", "SortbyAccessDate", "SortbyCreationDate",
+                                 "SortbyWrittentodate", "SortbyDirectory1", "SortbyType1"})
             if (action(name)->isChecked())
                 checked << QString::fromLatin1(name);
         return checked;
