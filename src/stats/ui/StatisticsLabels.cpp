@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QVariant>
-#include <algorithm>
 
 namespace {
 const char* const kDesignFont = "vantorelDesignFont";
@@ -50,18 +49,4 @@ void SetTextColour(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, colour);
     widget->setPalette(palette);
-}
-
-QString DiskGaugeStyle(double reservedShare) {
-    QString ground = QStringLiteral("#ff00ff");
-    if (reservedShare > 0) {
-        const double freeEnd = std::clamp(1.0 - reservedShare, 0.001, 1.0);
-        ground = QStringLiteral("qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #ff00ff, stop:%1 #ff00ff, "
-                                "stop:%2 #c0c0c0, stop:1 #c0c0c0)")
-                     .arg(freeEnd - 0.001, 0, 'f', 4)
-                     .arg(freeEnd, 0, 'f', 4);
-    }
-    return QStringLiteral("QProgressBar { background: %1; border: none; }"
-                          "QProgressBar::chunk { background: #0000ff; }")
-        .arg(ground);
 }

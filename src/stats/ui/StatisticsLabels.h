@@ -18,7 +18,3 @@ void SetTextColour(QWidget* widget, const QColor& colour);
 
 // A percentage bar (range 0 to 100) in the given colour; withText shows the percentage on it.
 QProgressBar* MakePercentBar(QWidget* parent, const QString& name, const QColor& colour, bool withText);
-
-// The style of the disk space gauge: blue for the used share (its value) on a fuchsia ground for
-// the free share, silver at the end for the share of the total kept for root (0 to 1).
-QString DiskGaugeStyle(double reservedShare);

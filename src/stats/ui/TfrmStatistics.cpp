@@ -217,15 +217,19 @@ void TfrmStatistics::buildDiskSpacePage() {
             SetFittedText(l, l->text());
         }
     }
-    auto swatch = [&](const char* name, const QColor& colour, int top) {
-        auto* panel = new QFrame(TabSheet3);
+    auto colouredPanel = [&](QWidget* parent, const char* name, const QColor& colour) {
+        auto* panel = new QFrame(parent);
         panel->setObjectName(QString::fromLatin1(name));
-        panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-        panel->setGeometry(ScaledRect(544, top + 4, 24, 20, m_scale));
         panel->setAutoFillBackground(true);
         QPalette palette = panel->palette();
         palette.setColor(QPalette::Window, colour);
         panel->setPalette(palette);
+        return panel;
+    };
+    auto swatch = [&](const char* name, const QColor& colour, int top) {
+        QFrame* panel = colouredPanel(TabSheet3, name, colour);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        panel->setGeometry(ScaledRect(544, top + 4, 24, 20, m_scale));
     };
     swatch("Panel1", kFuchsia, 96);
     swatch("Panel2", kBlue, 144);
@@ -235,15 +239,21 @@ void TfrmStatistics::buildDiskSpacePage() {
     Panel3->setObjectName(QStringLiteral("Panel3"));
     Panel3->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel3->setGeometry(ScaledRect(16, 232, 553, 35, m_scale));
-    // No text: the rows above give the figures.
+    const int inset = Panel3->frameWidth();
+    const QRect inner = Panel3->rect().adjusted(inset, inset, -inset, -inset);
+    // Blue for the used share (Gauge1, no text, on a clear ground) over fuchsia for the free share,
+    // and silver at the end for the share kept for root (gaReserved, sized with the figures).
+    colouredPanel(Panel3, "gaFree", kFuchsia)->setGeometry(inner);
+    gaReserved = colouredPanel(Panel3, "gaReserved", kSilver);
+    gaReserved->setGeometry(inner.right() + 1, inner.y(), 0, inner.height());
     Gauge1 = new QProgressBar(Panel3);
     Gauge1->setObjectName(QStringLiteral("Gauge1"));
     Gauge1->setRange(0, 100);
     Gauge1->setValue(0);
     Gauge1->setTextVisible(false);
-    Gauge1->setStyleSheet(DiskGaugeStyle(0));
-    const int inset = Panel3->frameWidth();
-    Gauge1->setGeometry(Panel3->rect().adjusted(inset, inset, -inset, -inset));
+    Gauge1->setStyleSheet(QStringLiteral("QProgressBar { background: transparent; border: none; }"
+                                         "QProgressBar::chunk { background: #0000ff; }"));
+    Gauge1->setGeometry(inner);
 }
 
 void TfrmStatistics::buildTypesPage() {

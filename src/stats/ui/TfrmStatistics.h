@@ -16,6 +16,7 @@
 class FinderPopupMenu;
 class QAction;
 class QComboBox;
+class QFrame;
 class QLabel;
 class QLineEdit;
 class QPrinter;
@@ -176,6 +177,7 @@ private:
     QLabel* lblReserved = nullptr;
     QLabel* lblPct3 = nullptr;
     QProgressBar* Gauge1 = nullptr;
+    QFrame* gaReserved = nullptr; // behind Gauge1, at its end
 
     // Types
     ResultGridView* gridTypes = nullptr;

@@ -23,6 +23,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -38,6 +39,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 const QString kNotAvailable = QStringLiteral("n/a");
@@ -140,7 +142,10 @@ void TfrmStatistics::showDiskSpace(QChar letter, const DriveSpace& space) {
     const int reservedPercent = PercentOf(reserved, total);
     const int usedPercent = std::max(100 - freePercent - reservedPercent, 0);
     Gauge1->setValue(usedPercent);
-    Gauge1->setStyleSheet(DiskGaugeStyle(total > 0 ? double(reserved) / double(total) : 0.0));
+    const QRect gauge = Gauge1->geometry();
+    const int reservedWidth =
+        total > 0 ? int(std::lround(double(gauge.width()) * double(reserved) / double(total))) : 0;
+    gaReserved->setGeometry(gauge.right() + 1 - reservedWidth, gauge.y(), reservedWidth, gauge.height());
     auto percentText = [](int percent) {
         return QStringLiteral("bytes (") + QString::number(percent) + QStringLiteral(" %) ");
     };

@@ -14,6 +14,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFrame>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -363,6 +364,8 @@ TEST_F(StatisticsWindow, DiskSpaceFiguresAndTheRedThreshold) {
     EXPECT_EQ(text("lblReserved"), QStringLiteral("56,000,000"));
     EXPECT_EQ(text("lblPct3"), QStringLiteral("bytes (56 %) "));
     EXPECT_EQ(bar("Gauge1"), 19);
+    const int gaugeWidth = child<QProgressBar>(QStringLiteral("Gauge1"))->width();
+    EXPECT_NEAR(child<QFrame>(QStringLiteral("gaReserved"))->width(), gaugeWidth * 0.56, 1.0);
     QDir().mkpath(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
     w->grab().save(QCoreApplication::applicationDirPath() +
                    QStringLiteral("/../screenshots/statistics-disk-space.png"));
@@ -380,6 +383,7 @@ TEST_F(StatisticsWindow, DiskSpaceFiguresAndTheRedThreshold) {
     QLabel* total = child<QLabel>(QStringLiteral("lblTotal"));
     EXPECT_LE(QFontMetrics(total->font()).horizontalAdvance(total->text()), total->width());
     w->showDiskSpace(u'D', {6, 100, 4096, 94, 0});
+    EXPECT_EQ(child<QFrame>(QStringLiteral("gaReserved"))->width(), 0);
     EXPECT_EQ(colour("lblFree"), QColor(Qt::black));
     w->showDiskSpace(u'D', {0, 0, 0}); // a drive reporting no size at all: no division by zero
     EXPECT_EQ(text("lblPct"), QStringLiteral("bytes (0 %) "));
