@@ -212,7 +212,7 @@ std::string statisticsText(const FileStatistics& s, const std::optional<DriveSpa
         line({"type", t.extension, n(t.count.files), n(t.count.bytes)});
     line({"cluster", n(space ? space->clusterBytes : -1)});
     line({"disk", n(space ? space->totalBytes : -1), n(space ? space->freeBytes : -1),
-          n(space ? space->totalBytes - space->freeBytes : -1)});
+          n(space ? space->usedBytes : -1), n(space ? space->reservedBytes : -1)});
     line({"allocated", n(s.allocatedBytes), n(s.lostBytes)});
     return out;
 }

@@ -166,6 +166,8 @@ QString FileDateText(quint32 v) {
 }
 
 QString FileTimeText(quint32 v) {
+    if (v == 0) // no date, so no time of day either
+        return {};
     quint16 word = quint16(v & 0xFFFF);
     if (!DateWordValid(v) || !TimeWordValid(v))
         word = kNoon;
@@ -190,4 +192,21 @@ QDate ParseFileDateText(const QString& text) {
     if (!date.isValid()) // a text written in the locale's own short format
         date = locale.toDate(text, QLocale::ShortFormat);
     return date;
+}
+
+QDate ParseEnteredDate(const QString& text) {
+    const QString trimmed = text.trimmed();
+    const QLocale locale;
+    QDate date = locale.toDate(trimmed, FileDateFormat());
+    if (date.isValid())
+        return date;
+    const QString shortFormat = locale.dateFormat(QLocale::ShortFormat);
+    date = locale.toDate(trimmed, shortFormat);
+    if (date.isValid()) {
+        // Qt reads two digits as 19xx; file dates begin in 1980.
+        if (WidenYear(shortFormat) != shortFormat && date.year() < 1980)
+            date = date.addYears(100);
+        return date;
+    }
+    return QDate::fromString(trimmed, QStringLiteral("yyyy-M-d"));
 }

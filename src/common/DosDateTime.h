@@ -31,11 +31,15 @@ QTime DosTimeToQTime(quint32 v);
 // "" for 0; otherwise the date in the default locale's short format with a four-digit year (so the
 // text reads back as the same date); a value that is not a valid date and time shows 1 January 1980.
 QString FileDateText(quint32 v);
-// The time in the default locale's long format without the time zone; a value that is not a valid
-// date and time (0 included) shows 12:00:00.
+// "" for 0; otherwise the time in the default locale's long format without the time zone; a value
+// that is not a valid date and time shows 12:00:00.
 QString FileTimeText(quint32 v);
 
 // The formats behind those texts, and the reading back of a date text (invalid when unreadable).
 QString FileDateFormat();
 QString FileTimeFormat();
 QDate ParseFileDateText(const QString& text);
+// A date the user typed: in the form of the date texts, in the locale's own short date (where that
+// has a two-digit year, it is read as one of 1980 to 2079) or in ISO 8601 ("2025-09-10", the
+// command line's form); blanks around it are ignored. Invalid when none of them reads it.
+QDate ParseEnteredDate(const QString& text);

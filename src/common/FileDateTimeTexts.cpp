@@ -270,8 +270,11 @@ std::string_view FileDateTimeTexts::makeTimeText(std::size_t key) {
         return {};
     if (m_timeSlots[key].state != 0)
         return textOf(m_timeSlots[key]);
+    if (key == NoTimeKey)
+        return store(m_timeSlots[key], std::string());
     const std::uint32_t word = key == NoonKey ? (12u << 11) : std::uint32_t(key);
     if (!m_own)
-        return store(m_timeSlots[key], utf8(FileTimeText(key == NoonKey ? 0u : (kFirstOf1980 << 16) | word)));
+        return store(m_timeSlots[key],
+                     utf8(FileTimeText((kFirstOf1980 << 16) | (key == NoonKey ? 0xFFFFu : word))));
     return store(m_timeSlots[key], formatTime(int(word >> 11), int((word >> 5) & 0x3F), int(word & 0x1F) * 2));
 }

@@ -21,11 +21,15 @@ public:
     static std::size_t dateKey(std::uint32_t v) {
         return v == 0 ? 0 : 1 + (((v >> 16) << 1) | (timeWordValid(v) ? 1 : 0));
     }
-    // What a time text depends on: the time word, or NoonKey when the date or time is invalid.
+    // What a time text depends on: the time word, NoonKey when the date or time is invalid, or
+    // NoTimeKey for 0 (no date, so no time either).
     static constexpr std::size_t NoonKey = std::size_t(1) << 16;
-    static constexpr std::size_t TimeKeys = NoonKey + 1;
+    static constexpr std::size_t NoTimeKey = NoonKey + 1;
+    static constexpr std::size_t TimeKeys = NoTimeKey + 1;
     static std::size_t timeKey(std::uint32_t v) {
-        if (v == 0 || !timeWordValid(v) || !dateWordValid(v))
+        if (v == 0)
+            return NoTimeKey;
+        if (!timeWordValid(v) || !dateWordValid(v))
             return NoonKey;
         return v & 0xFFFF;
     }

@@ -222,30 +222,33 @@ bool DriveReady(QChar letter) {
     return drive && ::statvfs(drive->mountPoint.c_str(), &st) == 0;
 }
 
-namespace {
-std::optional<DriveSpace> SpaceOf(const struct statvfs& st) {
+DriveSpace SpaceOfStatvfs(const struct statvfs& st) {
     // f_frsize is the unit in which the filesystem counts (and allocates) its blocks; f_bsize is
     // only the preferred transfer size, which some filesystems (NFS, ZFS) set far larger.
     const std::int64_t unit = st.f_frsize ? std::int64_t(st.f_frsize) : std::int64_t(st.f_bsize);
+    // Some filesystems report more available than free blocks: then nothing is reserved.
+    const std::uint64_t freeBlocks = std::min<std::uint64_t>(st.f_bfree, st.f_blocks);
+    const std::uint64_t available = std::min<std::uint64_t>(st.f_bavail, freeBlocks);
     DriveSpace space;
     space.freeBytes = std::int64_t(st.f_bavail) * unit; // what the user may still write
     space.totalBytes = std::int64_t(st.f_blocks) * unit;
     space.clusterBytes = unit;
+    space.usedBytes = std::int64_t(st.f_blocks - freeBlocks) * unit;
+    space.reservedBytes = std::int64_t(freeBlocks - available) * unit;
     return space;
 }
-} // namespace
 
 std::optional<DriveSpace> DriveSpaceOf(QChar letter) {
     const std::optional<Drive> drive = CheckedDrive(letter);
     struct statvfs st {};
     if (!drive || ::statvfs(drive->mountPoint.c_str(), &st) != 0)
         return std::nullopt;
-    return SpaceOf(st);
+    return SpaceOfStatvfs(st);
 }
 
 std::optional<DriveSpace> DriveSpaceOfFolder(const FolderHandle& folder) {
     struct statvfs st {};
     if (!folder.valid() || ::fstatvfs(folder.fd(), &st) != 0)
         return std::nullopt;
-    return SpaceOf(st);
+    return SpaceOfStatvfs(st);
 }

@@ -25,11 +25,19 @@ struct Drive {
     QString caption() const;
 };
 
+// A filesystem's space as df tells it: used is what the files take, free what an ordinary user can
+// still write, reserved the rest (blocks kept back for root); the three make up the total.
 struct DriveSpace {
     std::int64_t freeBytes = 0;
     std::int64_t totalBytes = 0;
     std::int64_t clusterBytes = 0; // allocation unit
+    std::int64_t usedBytes = 0;
+    std::int64_t reservedBytes = 0;
 };
+
+struct statvfs;
+// The space of statvfs figures.
+DriveSpace SpaceOfStatvfs(const struct statvfs& st);
 
 class DriveTable {
 public:
@@ -55,7 +63,7 @@ public:
 // True when the drive's mount point answers statvfs. A letter outside A-Z (after upper-casing a-z)
 // throws AppError("Not a valid drive ID").
 bool DriveReady(QChar letter);
-// Free and total space and the allocation unit of a drive; nullopt when it does not answer.
+// The space and the allocation unit of a drive; nullopt when it does not answer.
 std::optional<DriveSpace> DriveSpaceOf(QChar letter);
 // The same figures for the filesystem that holds an open folder (fstatvfs on its handle).
 std::optional<DriveSpace> DriveSpaceOfFolder(const FolderHandle& folder);

@@ -24,6 +24,19 @@ struct TransparentHash {
 
 constexpr int kUnknownClass = -2;
 
+// The extension as the name spells it: from its last "." to the end; "" without one.
+std::string_view OwnExtension(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+}
+
+bool HasNoAsciiCapital(std::string_view text) {
+    for (char c : text)
+        if (c >= 'A' && c <= 'Z')
+            return false;
+    return true;
+}
+
 } // namespace
 
 struct StatisticsCollector::Impl final : FolderVisitor {
@@ -82,14 +95,18 @@ struct StatisticsCollector::Impl final : FolderVisitor {
         add(stats.created[std::size_t(entry.hasCreation ? ageClassOf(packer.pack(entry.creation)) : 0)], size);
         add(stats.modified[std::size_t(ageClassOf(packer.pack(entry.lastWrite)))], size);
 
-        const std::string extension = extensionOf(entry.name);
+        const std::string_view own = OwnExtension(entry.name);
+        const std::string extension = FoldAscii(own);
         if (isTypeExtension(extension)) {
             auto it = typeIndex.find(extension);
             if (it != typeIndex.end()) {
-                add(stats.types[it->second].count, size);
+                TypeCount& type = stats.types[it->second];
+                add(type.count, size);
+                if (type.spelling != own && HasNoAsciiCapital(own))
+                    type.spelling = own;
             } else if (stats.types.size() < FileStatistics::MaxTypes) {
                 typeIndex.emplace(extension, stats.types.size());
-                stats.types.push_back({extension, {}});
+                stats.types.push_back({extension, {}, std::string(own)});
                 add(stats.types.back().count, size);
             }
         }
@@ -164,8 +181,7 @@ int StatisticsCollector::ageClass(std::int64_t ageDays) {
 }
 
 std::string StatisticsCollector::extensionOf(std::string_view name) {
-    const std::size_t dot = name.rfind('.');
-    return dot == std::string_view::npos ? std::string() : FoldAscii(name.substr(dot));
+    return FoldAscii(OwnExtension(name));
 }
 
 bool StatisticsCollector::isTypeExtension(std::string_view extension) {

@@ -21,6 +21,9 @@ struct FileCount {
 struct TypeCount {
     std::string extension;
     FileCount count;
+    // The extension as the files spell it, for its type name (".c" and ".C" are different types):
+    // the lower-case spelling when a file had it, else the first one met; "" means extension.
+    std::string spelling;
 };
 
 // What one collection counted. Size classes are 1..9 (index 0 unused), age classes 0..9 (0: the

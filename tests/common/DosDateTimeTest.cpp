@@ -119,6 +119,27 @@ TEST(FileDateText, ReadsBackAsTheSameDateInTwoLocales) {
     EXPECT_FALSE(ParseFileDateText("not a date").isValid());
 }
 
+TEST(ParseEnteredDate, ReadsTheShownFormTheLocalesShortDateAndIso) {
+    const QDate day(2025, 9, 10);
+    EXPECT_EQ(ParseEnteredDate("9/10/2025"), day);
+    EXPECT_EQ(ParseEnteredDate("9/10/25"), day); // the locale's own short date, two-digit year
+    EXPECT_EQ(ParseEnteredDate("12/31/99"), QDate(1999, 12, 31));
+    EXPECT_EQ(ParseEnteredDate(" 2025-09-10 "), day);
+    EXPECT_EQ(ParseEnteredDate("2025-9-10"), day);
+    for (const char* bad : {"", "not a date", "2025-13-01", "2/30/2025", "10 Sep 2025"})
+        EXPECT_FALSE(ParseEnteredDate(QString::fromLatin1(bad)).isValid()) << bad;
+    {
+        LocaleGuard german(QLocale::German, QLocale::Germany);
+        EXPECT_EQ(ParseEnteredDate("10.09.2025"), day);
+        EXPECT_EQ(ParseEnteredDate("10.09.25"), day);
+        EXPECT_EQ(ParseEnteredDate("2025-09-10"), day);
+    }
+    QLocale::setDefault(QLocale::c());
+    EXPECT_EQ(ParseEnteredDate("10 Sep 2025"), day);
+    EXPECT_EQ(ParseEnteredDate("2025-09-10"), day);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
 TEST(FileTimeText, LongFormatWithoutTimeZone) {
     EXPECT_EQ(FileTimeText(PackDosDateTime(2001, 2, 3, 4, 5, 6)), "4:05:06 AM");
     EXPECT_EQ(FileTimeText(PackDosDateTime(2001, 2, 3, 23, 59, 58)), "11:59:58 PM");
@@ -127,10 +148,15 @@ TEST(FileTimeText, LongFormatWithoutTimeZone) {
     EXPECT_FALSE(FileTimeFormat().contains(u't'));
 }
 
-TEST(FileTimeText, InvalidValuesShowNoon) {
-    EXPECT_EQ(FileTimeText(0), "12:00:00 PM");
+TEST(FileTimeText, InvalidValuesShowNoonAndNoDateNoTime) {
     EXPECT_EQ(FileTimeText(PackDosDateTime(2001, 2, 3, 25, 0, 0)), "12:00:00 PM");
     EXPECT_EQ(FileTimeText(PackDosDateTime(2001, 13, 3, 4, 5, 6)), "12:00:00 PM"); // month 13
+    // A time outside 1980..2107 packs to 0: neither a date nor a time of day is shown for it.
+    const quint32 before1980 = PackFileTime({315'000'000, 0}); // December 1979
+    EXPECT_EQ(before1980, 0u);
+    EXPECT_EQ(FileDateText(before1980), "");
+    EXPECT_EQ(FileTimeText(before1980), "");
     LocaleGuard german(QLocale::German, QLocale::Germany);
-    EXPECT_EQ(FileTimeText(0), "12:00:00");
+    EXPECT_EQ(FileTimeText(PackDosDateTime(2001, 2, 3, 25, 0, 0)), "12:00:00");
+    EXPECT_EQ(FileTimeText(0), "");
 }

@@ -3,6 +3,7 @@
 #include "common/ui/TfrmWildCard.h"
 #include "common/ui/WildcardCombo.h"
 #include "platform/CurrentFolder.h"
+#include "platform/FileTypes.h"
 #include "support/RecordingMessageService.h"
 #include "support/TempTree.h"
 
@@ -150,6 +151,18 @@ TEST(WildcardCombo, LabelRuleNamesTheTypedPattern) {
     EXPECT_EQ(label->text(), QStringLiteral("ZZZ File"));
     combo->setEditText(QStringLiteral("*.*"));
     EXPECT_EQ(label->text(), QStringLiteral("All files"));
+
+    // A plain name names the type of its extension, never a piece of the name.
+    const QString txt = FileTypeName(QStringLiteral(".txt"));
+    ASSERT_NE(txt, QStringLiteral("TXT File"));
+    for (const char* pattern : {"notes.txt", "*.txt", "my.notes.txt", " *.TXT"})
+        EXPECT_EQ(WildcardLabelText(QString::fromLatin1(pattern)),
+                  FileTypeName(QString::fromLatin1(pattern).trimmed().right(4)))
+            << pattern;
+    EXPECT_EQ(WildcardLabelText(QStringLiteral("report.zzz")), QStringLiteral("ZZZ File"));
+    EXPECT_EQ(WildcardLabelText(QStringLiteral("*.zzz;*.txt;b.zzz")), QStringLiteral("ZZZ File, ") + txt);
+    for (const char* none : {"*", "README", "*.", "*.do?", "*.t*", "*.*;*"})
+        EXPECT_EQ(WildcardLabelText(QString::fromLatin1(none)), QString()) << none;
 }
 
 TEST(TfrmWildCard, PickerLayoutLabelsAndResults) {
@@ -169,6 +182,8 @@ TEST(TfrmWildCard, PickerLayoutLabelsAndResults) {
     EXPECT_EQ(picker.combo()->itemText(0), QStringLiteral("*.*"));
     SaveShot(picker, QStringLiteral("wildcard-picker.png"));
 
+    picker.setPattern(QStringLiteral("report.zzz"));
+    EXPECT_EQ(lblType->text(), QStringLiteral("ZZZ File"));
     picker.setPattern(QStringLiteral("*.*"));
     EXPECT_EQ(lblWild->text(), QStringLiteral("All files"));
     EXPECT_EQ(lblType->text(), QString());

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <gtest/gtest.h>
 #include <map>
+#include <sys/statvfs.h>
 
 namespace {
 
@@ -132,6 +133,29 @@ TEST(DriveReady, ReadyWhenTheMountPointAnswers) {
     EXPECT_GE(space->totalBytes, space->freeBytes);
     EXPECT_GT(space->clusterBytes, 0);
     EXPECT_FALSE(DriveSpaceOf(u'X').has_value());
+}
+
+TEST(DriveSpace, UsedFreeAndReservedAsDfCountsThem) {
+    struct statvfs st {};
+    st.f_frsize = 4096;
+    st.f_bsize = 1 << 20; // only the transfer size
+    st.f_blocks = 1000;
+    st.f_bfree = 300; // 50 of them kept for root
+    st.f_bavail = 250;
+    DriveSpace space = SpaceOfStatvfs(st);
+    EXPECT_EQ(space.totalBytes, 1000 * 4096);
+    EXPECT_EQ(space.usedBytes, 700 * 4096);
+    EXPECT_EQ(space.freeBytes, 250 * 4096);
+    EXPECT_EQ(space.reservedBytes, 50 * 4096);
+    EXPECT_EQ(space.clusterBytes, 4096);
+    st.f_bavail = 400; // more available than free: nothing reserved, used stays what df says
+    space = SpaceOfStatvfs(st);
+    EXPECT_EQ(space.usedBytes, 700 * 4096);
+    EXPECT_EQ(space.reservedBytes, 0);
+
+    const std::optional<DriveSpace> real = DriveSpaceOf(u'C');
+    ASSERT_TRUE(real.has_value());
+    EXPECT_LE(real->usedBytes + real->reservedBytes, real->totalBytes);
 }
 
 TEST(DriveReady, LettersOutsideAToZAreRefused) {

@@ -76,9 +76,15 @@ TEST(StatisticsCollection, EveryFileOfEveryEnteredFolderIsCounted) {
 
     // Types in the order first met; A.TXT and B.txt share one line; README shares the empty one.
     std::map<std::string, FileCount> types;
-    for (const TypeCount& type : s.types)
+    std::map<std::string, std::string> spellings;
+    for (const TypeCount& type : s.types) {
         types[type.extension] = type.count;
+        spellings[type.extension] = type.spelling;
+    }
     EXPECT_EQ(types[".TXT"].files, 2);
+    EXPECT_EQ(spellings[".TXT"],
+              ".txt"); // the type is looked up by the files' own spelling, lower case first
+    EXPECT_EQ(spellings[".IMG"], ".img");
     EXPECT_EQ(types[".TXT"].bytes, 20'100);
     EXPECT_EQ(types[""].files, 2); // README and the link; ".hidden" is all extension, too long for a type
     EXPECT_EQ(types.count(".SECRET"), 0u);

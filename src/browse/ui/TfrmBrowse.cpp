@@ -511,7 +511,7 @@ void TfrmBrowse::DirectoryListBox1Change() {
         if (checked && checked != Sortbyname1)
             applySort(checked);
     }
-    pnlScan->setText(QStringLiteral("Number of files : ") + FormatThousands(std::int64_t(m_files.count())));
+    pnlScan->setText(QStringLiteral("Number of files : ") + QString::number(m_files.count()));
     pnlSize->setText(QStringLiteral("Total size : ") + FormatThousands(m_files.totalBytes()));
 }
 

@@ -9,9 +9,9 @@ class QAbstractItemView;
 class QAction;
 
 // The pop-up menu PopupMenu1 of a finder window's grid, also opened by its Sort button: the sort
-// items, exactly one of which carries the check mark (the order the rows are in), then a separator
-// and "Shrink top panel" / "Restore top panel", which take the top panel's height away and give it
-// back.
+// items, at most one of which carries the check mark (the order the rows are in; none while no item
+// names that order), then a separator and "Shrink top panel" / "Restore top panel", which take the
+// top panel's height away and give it back.
 class FinderPopupMenu : public QMenu {
     Q_OBJECT
 public:

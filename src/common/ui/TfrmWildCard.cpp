@@ -3,7 +3,6 @@
 
 #include "common/ui/DpiScale.h"
 #include "common/ui/WildcardCombo.h"
-#include "platform/FileTypes.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -64,7 +63,7 @@ void TfrmWildCard::cbWildCardChange() {
     lblWild->clear();
     if (text == QLatin1String("*.*"))
         lblWild->setText(QStringLiteral("All files"));
-    lblType->setText(FileTypeName(text.mid(1)));
+    lblType->setText(PatternTypeName(text));
 }
 
 void TfrmWildCard::reject() { done(mrCancel); }

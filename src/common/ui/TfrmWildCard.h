@@ -21,7 +21,7 @@ public:
     void setPattern(const QString& pattern);
 
     // The picker's label rule: lblWild reads "All files" for exactly "*.*" (empty otherwise);
-    // lblType always shows the type name of the pattern without its first character.
+    // lblType always shows the file type of the pattern's extension (PatternTypeName).
     void cbWildCardChange();
 
     void reject() override; // Esc and the frame's close give mrCancel

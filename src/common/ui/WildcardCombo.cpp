@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QStringList>
 
 QComboBox* MakeWildcardCombo(QWidget* parent) {
     auto* combo = new QComboBox(parent);
@@ -30,10 +31,27 @@ void FillWildcardList(QComboBox* combo) {
     combo->blockSignals(blocked);
 }
 
+QString PatternTypeName(const QString& pattern) {
+    QStringList names;
+    for (const QString& part : pattern.split(u';')) {
+        const QString trimmed = part.trimmed();
+        const qsizetype dot = trimmed.lastIndexOf(u'.');
+        if (dot < 0)
+            continue;
+        const QString extension = trimmed.mid(dot);
+        if (extension.size() < 2 || extension.contains(u'*') || extension.contains(u'?'))
+            continue;
+        const QString name = FileTypeName(extension);
+        if (!name.isEmpty() && !names.contains(name))
+            names.append(name);
+    }
+    return names.join(QStringLiteral(", "));
+}
+
 QString WildcardLabelText(const QString& pattern) {
     if (pattern == QLatin1String("*.*"))
         return QStringLiteral("All files");
-    return FileTypeName(pattern.mid(1));
+    return PatternTypeName(pattern);
 }
 
 void cbWildCardChange(QComboBox* combo, QLabel* lblWild) {

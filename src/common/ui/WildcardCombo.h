@@ -13,8 +13,13 @@ QComboBox* MakeWildcardCombo(QWidget* parent);
 // in the combo stays.
 void FillWildcardList(QComboBox* combo);
 
-// The finder windows' label for a pattern: "All files" for exactly "*.*", otherwise the type name
-// of the pattern without its first character ("*.doc" looks up ".doc").
+// The file type of a pattern's extension, from its last "." ("*.doc" and "report.doc" both give
+// the type of .doc); for a list ("*.c;*.h") the types of its parts, each once, joined by ", ".
+// Empty where there is no single extension ("*", "*.*", "*.do?").
+QString PatternTypeName(const QString& pattern);
+
+// The finder windows' label for a pattern: "All files" for exactly "*.*", otherwise its
+// PatternTypeName.
 QString WildcardLabelText(const QString& pattern);
 
 // cbWildCardChange of the finder windows: rewrites lblWild from the combo's text.

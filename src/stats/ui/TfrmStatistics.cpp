@@ -44,6 +44,7 @@ const QColor kPurple(128, 0, 128);
 const QColor kFuchsia(255, 0, 255);
 const QColor kBlue(0, 0, 255);
 const QColor kAqua(0, 255, 255);
+const QColor kSilver(192, 192, 192);
 
 // A font of the design; where the family is missing, the desktop's sans-serif face stands in.
 QFont DesignFont(const char* family, double points, bool bold = false) {
@@ -202,6 +203,8 @@ void TfrmStatistics::buildDiskSpacePage() {
         {&lblTotalC, "lblTotalC", "Total Capacity", &lblTotal, "lblTotal", &Label25, "Label25", "bytes", 40},
         {&lblFreeC, "lblFreeC", "Free Space on Drive:", &lblFree, "lblFree", &lblPct, "lblPct", "", 96},
         {&Label26, "Label26", "Used Space on Drive:", &lblUsed, "lblUsed", &lblPct2, "lblPct2", "", 144},
+        {&lblReservedC, "lblReservedC", "Reserved Space on Drive:", &lblReserved, "lblReserved", &lblPct3,
+         "lblPct3", "", 192},
     };
     for (const Row& r : rows) {
         *r.caption = addLabel(TabSheet3, r.captionName, QString::fromUtf8(r.captionText), 16, r.top, 228, 28);
@@ -214,33 +217,43 @@ void TfrmStatistics::buildDiskSpacePage() {
             SetFittedText(l, l->text());
         }
     }
-    auto swatch = [&](const char* name, const QColor& colour, int top) {
-        auto* panel = new QFrame(TabSheet3);
+    auto colouredPanel = [&](QWidget* parent, const char* name, const QColor& colour) {
+        auto* panel = new QFrame(parent);
         panel->setObjectName(QString::fromLatin1(name));
-        panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-        panel->setGeometry(ScaledRect(544, top + 4, 24, 20, m_scale));
         panel->setAutoFillBackground(true);
         QPalette palette = panel->palette();
         palette.setColor(QPalette::Window, colour);
         panel->setPalette(palette);
+        return panel;
+    };
+    auto swatch = [&](const char* name, const QColor& colour, int top) {
+        QFrame* panel = colouredPanel(TabSheet3, name, colour);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        panel->setGeometry(ScaledRect(544, top + 4, 24, 20, m_scale));
     };
     swatch("Panel1", kFuchsia, 96);
     swatch("Panel2", kBlue, 144);
+    swatch("Panel4", kSilver, 192);
 
     auto* Panel3 = new QFrame(TabSheet3);
     Panel3->setObjectName(QStringLiteral("Panel3"));
     Panel3->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel3->setGeometry(ScaledRect(16, 232, 553, 35, m_scale));
-    // Blue for the used share on a fuchsia ground for the free share, no text.
+    const int inset = Panel3->frameWidth();
+    const QRect inner = Panel3->rect().adjusted(inset, inset, -inset, -inset);
+    // Blue for the used share (Gauge1, no text, on a clear ground) over fuchsia for the free share,
+    // and silver at the end for the share kept for root (gaReserved, sized with the figures).
+    colouredPanel(Panel3, "gaFree", kFuchsia)->setGeometry(inner);
+    gaReserved = colouredPanel(Panel3, "gaReserved", kSilver);
+    gaReserved->setGeometry(inner.right() + 1, inner.y(), 0, inner.height());
     Gauge1 = new QProgressBar(Panel3);
     Gauge1->setObjectName(QStringLiteral("Gauge1"));
     Gauge1->setRange(0, 100);
     Gauge1->setValue(0);
     Gauge1->setTextVisible(false);
-    Gauge1->setStyleSheet(QStringLiteral("QProgressBar { background: #ff00ff; border: none; }"
+    Gauge1->setStyleSheet(QStringLiteral("QProgressBar { background: transparent; border: none; }"
                                          "QProgressBar::chunk { background: #0000ff; }"));
-    const int inset = Panel3->frameWidth();
-    Gauge1->setGeometry(Panel3->rect().adjusted(inset, inset, -inset, -inset));
+    Gauge1->setGeometry(inner);
 }
 
 void TfrmStatistics::buildTypesPage() {
@@ -281,7 +294,6 @@ void TfrmStatistics::buildTypesPage() {
     SortbyType1 = item("SortbyType1", "Sort by &Type");
     SortbyNumber1 = item("SortbyNumber1", "Sort by &Number of files");
     SortbySize1 = item("SortbySize1", "Sort by &Size");
-    PopupMenu1->checkSortItem(SortbyExtension1);
     PopupMenu1->serveAsContextMenu(gridTypes);
 }
 

@@ -16,6 +16,7 @@
 class FinderPopupMenu;
 class QAction;
 class QComboBox;
+class QFrame;
 class QLabel;
 class QLineEdit;
 class QPrinter;
@@ -172,7 +173,11 @@ private:
     QLabel* Label26 = nullptr;
     QLabel* lblUsed = nullptr;
     QLabel* lblPct2 = nullptr;
+    QLabel* lblReservedC = nullptr; // the blocks kept for root
+    QLabel* lblReserved = nullptr;
+    QLabel* lblPct3 = nullptr;
     QProgressBar* Gauge1 = nullptr;
+    QFrame* gaReserved = nullptr; // behind Gauge1, at its end
 
     // Types
     ResultGridView* gridTypes = nullptr;

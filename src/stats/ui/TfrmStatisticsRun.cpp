@@ -23,6 +23,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -38,6 +39,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 const QString kNotAvailable = QStringLiteral("n/a");
@@ -58,6 +60,7 @@ QString SinceText(std::int64_t dayNumber) {
         return {};
     return QStringLiteral("Since ") + QLocale().toString(origin.addDays(dayNumber), FileDateFormat());
 }
+
 } // namespace
 
 void TfrmStatistics::showEvent(QShowEvent* event) {
@@ -128,20 +131,34 @@ void TfrmStatistics::doDiskSize() {
 }
 
 void TfrmStatistics::showDiskSpace(QChar letter, const DriveSpace& space) {
+    // Used is what the files take, free what the user may still write; the blocks kept for root
+    // are neither and have their own row.
     const std::int64_t total = std::max<std::int64_t>(space.totalBytes, 0);
     const std::int64_t free = std::clamp<std::int64_t>(space.freeBytes, 0, total);
-    const std::int64_t used = total - free;
+    const std::int64_t reserved = std::clamp<std::int64_t>(space.reservedBytes, 0, total - free);
+    const std::int64_t used = std::clamp<std::int64_t>(space.usedBytes, 0, total - free - reserved);
     m_usedSpace = used;
     const int freePercent = PercentOf(free, total);
-    Gauge1->setValue(100 - freePercent);
+    const int reservedPercent = PercentOf(reserved, total);
+    const int usedPercent = std::max(100 - freePercent - reservedPercent, 0);
+    Gauge1->setValue(usedPercent);
+    const QRect gauge = Gauge1->geometry();
+    const int reservedWidth =
+        total > 0 ? int(std::lround(double(gauge.width()) * double(reserved) / double(total))) : 0;
+    gaReserved->setGeometry(gauge.right() + 1 - reservedWidth, gauge.y(), reservedWidth, gauge.height());
+    auto percentText = [](int percent) {
+        return QStringLiteral("bytes (") + QString::number(percent) + QStringLiteral(" %) ");
+    };
     SetFittedText(lblTotal, FormatThousands(total));
     SetFittedText(lblFree, FormatThousands(free));
     SetFittedText(lblUsed, FormatThousands(used));
-    SetFittedText(lblPct, QStringLiteral("bytes (") + QString::number(freePercent) + QStringLiteral(" %) "));
-    SetFittedText(lblPct2,
-                  QStringLiteral("bytes (") + QString::number(100 - freePercent) + QStringLiteral(" %) "));
+    SetFittedText(lblReserved, FormatThousands(reserved));
+    SetFittedText(lblPct, percentText(freePercent));
+    SetFittedText(lblPct2, percentText(usedPercent));
+    SetFittedText(lblPct3, percentText(reservedPercent));
     SetFittedText(lblFreeC, QStringLiteral("Free Space on Drive ") + letter + QStringLiteral(": "));
     SetFittedText(Label26, QStringLiteral("Used Space on Drive ") + letter + QStringLiteral(": "));
+    SetFittedText(lblReservedC, QStringLiteral("Reserved Space on Drive ") + letter + QStringLiteral(": "));
     const QColor colour = freePercent <= 5 ? QColor(Qt::red) : QColor(Qt::black);
     SetTextColour(lblFree, colour);
     SetTextColour(lblPct, colour);
@@ -178,11 +195,13 @@ void TfrmStatistics::btOKClick() {
         QStringLiteral(" bytes.  The actual space that each file uses will be rounded up to the "
                        "next multiple of ") +
         cluster + QStringLiteral(" bytes."));
-    m_usedSpace = std::max<std::int64_t>(SaturatingSub(space->totalBytes, space->freeBytes), 0);
+    m_usedSpace = std::max<std::int64_t>(space->usedBytes, 0);
     ProgressBar1->setValue(0);
     ProgressBar1->show();
     pnlNotYet->setText(QStringLiteral("Collecting statistics.  Standby."));
     m_runDriveText = driveText;
+    // The caption names the drive being counted, not the one the pages still show.
+    setWindowTitle(QStringLiteral("Collecting statistics for drive ") + driveText);
     scan(root);
 }
 
@@ -305,12 +324,16 @@ void TfrmStatistics::doFileTypes(const FileStatistics& stats) {
     QStringList fileTexts;
     QStringList byteTexts;
     for (std::size_t i = 0; i < stats.types.size(); ++i) {
-        const QString extension = DisplayText(stats.types[i].extension);
+        const TypeCount& type = stats.types[i];
+        const QString extension = DisplayText(type.extension);
+        const QString typeName = FileTypeName(type.spelling.empty() ? extension : DisplayText(type.spelling));
         fileTexts << FormatThousands(files[i]);
         byteTexts << FormatThousands(bytes[i]);
-        m_model->appendTextRow({extension, FileTypeName(extension), fileTexts.back(), rankText(fileRanks[i]),
+        m_model->appendTextRow({extension, typeName, fileTexts.back(), rankText(fileRanks[i]),
                                 byteTexts.back(), rankText(sizeRanks[i])});
     }
+    // The rows are in the order the extensions were met, which no sort item names.
+    PopupMenu1->checkSortItem(nullptr);
     // The count and size columns grow to show their largest figure whole.
     gridTypes->setColumnWidth(
         2, std::max(Scaled(TypesCountWidth, m_scale), gridTypes->columnWidthFor(fileTexts)));

@@ -155,7 +155,7 @@ TEST_F(DupWindow, TheAcceleratorOfADisabledOrHiddenButtonTypesNothing) {
 TEST_F(DupWindow, NumbersOutsideTheRangeAreRefused) {
     open(false);
     setNum("num1", QStringLiteral("10001"));
-    EXPECT_TRUE(messages.saw(QStringLiteral("Value is not within required range")));
+    EXPECT_TRUE(messages.saw(QStringLiteral("Value is not within required range (0 to 10000 KB)")));
     EXPECT_EQ(child<QLineEdit>("num1")->text(), QStringLiteral("250"));
     setNum("num1", QStringLiteral("10000"));
     EXPECT_EQ(child<QLabel>("lblKB1")->text(), QStringLiteral("KB ( 9.8 Meg)"));
@@ -163,7 +163,7 @@ TEST_F(DupWindow, NumbersOutsideTheRangeAreRefused) {
     messages.clear();
     child<QLineEdit>("num1")->setText(QString()); // not a number; typed and Scan pressed at once
     button("btScan")->click();
-    EXPECT_EQ(messages.texts(), QStringList{"Value is not within required range"});
+    EXPECT_EQ(messages.texts(), QStringList{"Value is not within required range (0 to 10000 KB)"});
     EXPECT_EQ(w->engine().resultCount(), 0u);
 
     // "In between" with the second limit below the first: refused, nothing cleared or scanned.
@@ -591,6 +591,27 @@ TEST_F(DupWindow, PrintedReportHoldsTheTitleAndEveryRow) {
     EXPECT_TRUE(report.contains(QStringLiteral("report-one.bin")));
     EXPECT_TRUE(report.contains(QStringLiteral("report-two.bin")));
     EXPECT_TRUE(report.contains(QStringLiteral("FileName")));
+}
+
+TEST_F(DupWindow, ATimeOutside1980To2107ShowsNeitherDateNorTimeInTheListClipboardAndPrint) {
+    tree.file("old/ancient.bin", 300 * 1024);
+    const std::time_t y1975 = QDateTime(QDate(1975, 5, 1), QTime(9, 30)).toSecsSinceEpoch();
+    tree.setTimes("old/ancient.bin", y1975, y1975);
+    open(false);
+    button("btScan")->click();
+    ASSERT_EQ(w->rowsFilled(), 1);
+    // Size in K, Modified, Time, Access: the three dates and the time are empty.
+    for (int column : {1, 2, 3})
+        EXPECT_EQ(w->gridModel()->cellText(1, column), QString()) << column;
+
+    w->btClipClick();
+    const QStringList fields = QApplication::clipboard()->text().remove(u'\r').remove(u'\n').split(u'\t');
+    ASSERT_EQ(fields.size(), 6);
+    EXPECT_TRUE(fields[1].isEmpty() && fields[2].isEmpty() && fields[3].isEmpty())
+        << fields.join(u'|').toStdString();
+    const QString report = PrintedReport(*w);
+    EXPECT_TRUE(report.contains(QStringLiteral("ancient.bin"))) << report.toStdString();
+    EXPECT_FALSE(report.contains(QStringLiteral("12:00"))) << report.toStdString();
 }
 
 TEST_F(DupWindow, DeleteHandOffClosesOnOkAndKeepsMarksOnCancel) {

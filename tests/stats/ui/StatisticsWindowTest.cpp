@@ -5,13 +5,16 @@
 #include "common/StringGridModel.h"
 #include "delete/DeletionTotals.h"
 #include "platform/CurrentFolder.h"
+#include "platform/FileTypes.h"
 #include "support/RecordingMessageService.h"
 #include "support/TempTree.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFrame>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -106,7 +109,7 @@ protected:
 FileStatistics Types(std::initializer_list<std::tuple<const char*, std::int64_t, std::int64_t>> lines) {
     FileStatistics s;
     for (const auto& [extension, files, bytes] : lines)
-        s.types.push_back({extension, {files, bytes}});
+        s.types.push_back({extension, {files, bytes}, {}});
     return s;
 }
 } // namespace
@@ -239,6 +242,7 @@ TEST_F(StatisticsWindow, CancelWhileCollectingThenANewRunAndClosing) {
     QSignalSpy ended(w.get(), &TfrmStatistics::collectionEnded);
     QTest::mouseClick(button("btOK"), Qt::LeftButton);
     ASSERT_TRUE(w->collecting());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Collecting statistics for drive ") + driveText());
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return status() == QStringLiteral("Processing files ... standby : 25"); }));
     EXPECT_FALSE(button("btOK")->isEnabled());
@@ -288,7 +292,7 @@ TEST_F(StatisticsWindow, TypesRanksAndSorts) {
     // Twelve types of equal size: the first ten rows get the size ranks 1 to 10, the last two none.
     FileStatistics twelve;
     for (int i = 0; i < 12; ++i)
-        twelve.types.push_back({".T" + std::to_string(10 + i), {1, 1000}});
+        twelve.types.push_back({".T" + std::to_string(10 + i), {1, 1000}, {}});
     w->doFileTypes(twelve);
     StringGridModel* grid = w->typesModel();
     auto column = [&](int c) {
@@ -313,7 +317,7 @@ TEST_F(StatisticsWindow, TypesRanksAndSorts) {
                 names << QString::fromLatin1(item);
         return names;
     };
-    EXPECT_EQ(checked(), QStringList{"SortbyExtension1"});
+    EXPECT_EQ(checked(), QStringList()); // the order met, which no item names
     menuItem("SortbyNumber1")->trigger();
     EXPECT_EQ(column(0), (QStringList{".AAA", "", ".ZIP"}));
     EXPECT_EQ(checked(), QStringList{"SortbyNumber1"});
@@ -326,15 +330,25 @@ TEST_F(StatisticsWindow, TypesRanksAndSorts) {
     EXPECT_EQ(checked(), QStringList{"SortbyType1"});
     EXPECT_EQ(column(1).first(), QString()); // no extension, no type name: first from A to Z
 
-    // A table of one line: the menu does nothing, not even move its check mark.
+    // A new table is in the order met again; one of one line: the menu does nothing.
     w->doFileTypes(Types({{".ONE", 1, 1}}));
+    EXPECT_EQ(checked(), QStringList());
     menuItem("SortbySize1")->trigger();
-    EXPECT_EQ(checked(), QStringList{"SortbyType1"});
+    EXPECT_EQ(checked(), QStringList());
+
+    // The type is that of the files' own spelling, shown upper-cased: .c is C, .C is C++.
+    FileStatistics spelt = Types({{".C", 2, 10}, {".CC", 1, 5}});
+    spelt.types[0].spelling = ".c";
+    w->doFileTypes(spelt);
+    EXPECT_EQ(grid->cellText(1, 0), QStringLiteral(".C"));
+    EXPECT_EQ(grid->cellText(1, 1), FileTypeName(QStringLiteral(".c")));
+    EXPECT_NE(FileTypeName(QStringLiteral(".c")), FileTypeName(QStringLiteral(".C")));
+    EXPECT_EQ(grid->cellText(2, 1), FileTypeName(QStringLiteral(".CC")));
 }
 
 TEST_F(StatisticsWindow, DiskSpaceFiguresAndTheRedThreshold) {
     open();
-    w->showDiskSpace(u'C', {25'000'000, 100'000'000, 4096});
+    w->showDiskSpace(u'C', {25'000'000, 100'000'000, 4096, 75'000'000, 0});
     EXPECT_EQ(text("lblTotal"), QStringLiteral("100,000,000"));
     EXPECT_EQ(text("lblFree"), QStringLiteral("25,000,000"));
     EXPECT_EQ(text("lblPct"), QStringLiteral("bytes (25 %) "));
@@ -342,10 +356,25 @@ TEST_F(StatisticsWindow, DiskSpaceFiguresAndTheRedThreshold) {
     EXPECT_EQ(text("lblFreeC"), QStringLiteral("Free Space on Drive C: "));
     EXPECT_EQ(bar("Gauge1"), 75);
 
+    // Blocks kept for root are neither used nor free: they have their own row, as df counts them.
+    w->showDiskSpace(u'C', {25'000'000, 100'000'000, 4096, 19'000'000, 56'000'000});
+    EXPECT_EQ(text("lblUsed"), QStringLiteral("19,000,000"));
+    EXPECT_EQ(text("lblPct2"), QStringLiteral("bytes (19 %) "));
+    EXPECT_EQ(text("lblReservedC"), QStringLiteral("Reserved Space on Drive C: "));
+    EXPECT_EQ(text("lblReserved"), QStringLiteral("56,000,000"));
+    EXPECT_EQ(text("lblPct3"), QStringLiteral("bytes (56 %) "));
+    EXPECT_EQ(bar("Gauge1"), 19);
+    const int gaugeWidth = child<QProgressBar>(QStringLiteral("Gauge1"))->width();
+    EXPECT_NEAR(child<QFrame>(QStringLiteral("gaReserved"))->width(), gaugeWidth * 0.56, 1.0);
+    QDir().mkpath(QCoreApplication::applicationDirPath() + QStringLiteral("/../screenshots"));
+    w->grab().save(QCoreApplication::applicationDirPath() +
+                   QStringLiteral("/../screenshots/statistics-disk-space.png"));
+
     auto colour = [&](const char* name) {
         return child<QLabel>(QString::fromLatin1(name))->palette().color(QPalette::WindowText);
     };
-    w->showDiskSpace(u'D', {1'000'000'000'000, 20'000'000'000'000, 4096}); // exactly 5 % free: red
+    w->showDiskSpace(u'D',
+                     {1'000'000'000'000, 20'000'000'000'000, 4096, 19'000'000'000'000, 0}); // 5 % free: red
     EXPECT_EQ(text("lblTotal"), QStringLiteral("20,000,000,000,000"));
     EXPECT_EQ(text("lblPct"), QStringLiteral("bytes (5 %) "));
     EXPECT_EQ(colour("lblFree"), QColor(Qt::red));
@@ -353,7 +382,8 @@ TEST_F(StatisticsWindow, DiskSpaceFiguresAndTheRedThreshold) {
     // The figure fits its label however long it grows.
     QLabel* total = child<QLabel>(QStringLiteral("lblTotal"));
     EXPECT_LE(QFontMetrics(total->font()).horizontalAdvance(total->text()), total->width());
-    w->showDiskSpace(u'D', {6, 100, 4096});
+    w->showDiskSpace(u'D', {6, 100, 4096, 94, 0});
+    EXPECT_EQ(child<QFrame>(QStringLiteral("gaReserved"))->width(), 0);
     EXPECT_EQ(colour("lblFree"), QColor(Qt::black));
     w->showDiskSpace(u'D', {0, 0, 0}); // a drive reporting no size at all: no division by zero
     EXPECT_EQ(text("lblPct"), QStringLiteral("bytes (0 %) "));

@@ -4,7 +4,6 @@
 #include "browse/ui/TfrmBrowse.h"
 #include "common/DosDateTime.h"
 #include "common/MessageService.h"
-#include "common/NumberTexts.h"
 #include "common/StringGridModel.h"
 #include "common/ui/AltKeyGuard.h"
 #include "common/ui/BusyCursor.h"
@@ -239,7 +238,6 @@ void TfrmMods::buildGrid() {
     SortbyWrittentodate = item("SortbyWrittentodate", "Sort by &Modification Date");
     SortbyDirectory1 = item("SortbyDirectory1", "Sort by &Folder");
     SortbyType1 = item("SortbyType1", "Sort by &Type");
-    PopupMenu1->checkSortItem(Sortbyname1);
     PopupMenu1->addTopPanelItems(Panel1);
     PopupMenu1->serveAsContextMenu(grid);
 
@@ -342,13 +340,15 @@ bool TfrmMods::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TfrmMods::checkDateBox(QLineEdit* box, const QString& refusal) {
-    if (ParseFileDateText(box->text()).isValid())
+    if (ParseEnteredDate(box->text()).isValid())
         return true;
     m_dateRefused = true;
     if (!m_checkingDate) {
         // Giving the box its focus back takes it from another date box, whose check must not ask too.
         m_checkingDate = true;
-        ShowErrorMessage(refusal);
+        const QDate example = today();
+        ShowErrorMessage(refusal + QStringLiteral("\nType a date as ") + DateBoxText(example) +
+                         QStringLiteral(" or ") + example.toString(Qt::ISODate) + u'.');
         box->setFocus();
         m_checkingDate = false;
     }
@@ -374,15 +374,15 @@ void TfrmMods::popDateClick(QLineEdit* box, bool isStart) {
         TfrmPickDate picker(this);
         picker.setClock(m_today);
         picker.move(box->mapToGlobal(QPoint(0, box->height())));
-        picker.setSelectedDate(ParseFileDateText(box->text()));
+        picker.setSelectedDate(ParseEnteredDate(box->text()));
         if (picker.exec() == QDialog::Accepted) {
             box->setText(DateBoxText(picker.selectedDate()));
             box->selectAll();
         }
     }
     // A date picked from the calendar never leaves the start after the end; typed ones may.
-    const QDate start = ParseFileDateText(dtStart->text());
-    const QDate end = ParseFileDateText(dtEnd->text());
+    const QDate start = ParseEnteredDate(dtStart->text());
+    const QDate end = ParseEnteredDate(dtEnd->text());
     if (start.isValid() && end.isValid() && start > end) {
         if (isStart)
             dtEnd->setText(dtStart->text());
@@ -395,8 +395,15 @@ void TfrmMods::btOKClick() {
     // The walk must find readable dates: the end date only counts for "In between".
     if (!checkDateBox(dtStart, kInvalidStart))
         return;
-    if (chosenRange() == DateRange::Between && !checkDateBox(dtEnd, kInvalidEnd))
-        return;
+    if (chosenRange() == DateRange::Between) {
+        if (!checkDateBox(dtEnd, kInvalidEnd))
+            return;
+        // Refused like reversed sizes: nothing cleared, nothing walked.
+        if (ParseEnteredDate(dtStart->text()) > ParseEnteredDate(dtEnd->text())) {
+            ShowErrorMessage(QStringLiteral("The ending date must be the same as the start date or later"));
+            return;
+        }
+    }
     ClearGrid();
     scan();
 }
@@ -424,8 +431,8 @@ void TfrmMods::scan() {
     DateScanCriteria criteria;
     criteria.kind = chosenKind();
     criteria.range = chosenRange();
-    criteria.start = ParseFileDateText(dtStart->text());
-    criteria.end = ParseFileDateText(dtEnd->text()); // may be unreadable while it is not used
+    criteria.start = ParseEnteredDate(dtStart->text());
+    criteria.end = ParseEnteredDate(dtEnd->text()); // may be unreadable while it is not used
     criteria.pattern = cbWildCard->currentText();
     m_userAborted = false;
     m_found.clear();
@@ -463,7 +470,7 @@ void TfrmMods::ScanAllDrives() {
         *pnlDrives, [this](const std::string& root) { return m_engine->scanDrive(root); },
         [this] { return m_engine->aborted(); });
     // The count is of files only: the abort line is none.
-    pnlScan->setText(QStringLiteral("Found : ") + FormatThousands(std::int64_t(m_engine->resultCount())));
+    pnlScan->setText(QStringLiteral("Found : ") + QString::number(m_engine->resultCount()));
 }
 
 void TfrmMods::aboutToYield() { flushFoundRows(); }
@@ -480,7 +487,8 @@ void TfrmMods::ClearGrid() {
                         QStringLiteral("Modified"), QStringLiteral("Folder"), QStringLiteral("Type")});
     m_rowsFilled = 0;
     m_found.clear();
-    PopupMenu1->checkSortItem(Sortbyname1);
+    // The rows come in walk order, which no sort item names.
+    PopupMenu1->checkSortItem(nullptr);
     m_marked.clear();
     btDelete->setEnabled(false);
     m_dateWidth = grid->columnWidthFor(ResultGridView::dateSamples());

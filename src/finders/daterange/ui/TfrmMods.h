@@ -108,8 +108,9 @@ private:
     void layOutButtonRow();
     void setScanningState(bool scanning);
     QDate today() const;
-    // The date box's text read as a date; shows the refusal and gives the box the focus back when
-    // it cannot be read. Returns whether it was read.
+    // The date box's text read as a date (ParseEnteredDate); when it cannot be read, shows the
+    // refusal with the forms a date is read in and gives the box the focus back. Returns whether it
+    // was read.
     bool checkDateBox(QLineEdit* box, const QString& refusal);
     void popDateClick(QLineEdit* box, bool isStart);
     // The choices that the walk reads afresh: date kind, range kind and pattern.

@@ -38,7 +38,9 @@ constexpr int ButtonWidth = 66;
 constexpr int ButtonHeight = 28;
 constexpr int DrivePanelTop = 8;
 
-const QString kRangeRefused = QStringLiteral("Value is not within required range");
+// The described words, and the range they speak of.
+const QString kRangeRefused =
+    QStringLiteral("Value is not within required range (%1 to %2 KB)").arg(NumMin).arg(NumMax);
 
 // The label beside a number field follows the number as it stands, whether stepped or typed; a
 // text that is no number in range leaves it alone until the field is left and checked.

@@ -86,6 +86,14 @@ protected:
             names << cell(row, 0);
         return names;
     }
+    QStringList checkedSortItems() const {
+        QStringList checked;
+        for (const char* name : {"Sortbyname1", "SortbyAccessDate", "SortbyCreationDate",
+                                 "SortbyWrittentodate", "SortbyDirectory1", "SortbyType1"})
+            if (action(name)->isChecked())
+                checked << QString::fromLatin1(name);
+        return checked;
+    }
     QStringList clipboardLines() {
         button("btClip")->click();
         return QApplication::clipboard()->text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
@@ -95,6 +103,7 @@ protected:
 
 TEST_F(ModsWindow, OpensOnTodayWithTheResultButtonsHiddenAndTheEndDateOnlyInBetween) {
     open();
+    EXPECT_EQ(checkedSortItems(), QStringList()); // nothing listed, no order claimed
     EXPECT_EQ(box("dtStart")->text(), QStringLiteral("6/15/2024"));
     EXPECT_EQ(box("dtEnd")->text(), QStringLiteral("6/15/2024"));
     for (const char* hidden : {"btPrint", "btClip", "btBrowse", "btSort", "btMark", "btDelete", "btAbort"})
@@ -111,9 +120,11 @@ TEST_F(ModsWindow, OpensOnTodayWithTheResultButtonsHiddenAndTheEndDateOnlyInBetw
     }
 }
 
-TEST_F(ModsWindow, DateBoxesRefuseWhatIsNotADate) {
+TEST_F(ModsWindow, DateBoxesRefuseWhatIsNotADateAndAReversedRange) {
     open();
-    // Each refusal keeps the text as typed and the focus in the box; Start refuses it too.
+    // Each refusal names the forms a date is read in, keeps the text as typed and the focus in the
+    // box; Start refuses it too.
+    const QString forms = QStringLiteral("\nType a date as 6/15/2024 or 2024-06-15.");
     for (const auto& [name, text, refusal] : {std::tuple{"dtStart", "31/31/2024", "Invalid start date"},
                                               std::tuple{"dtStart", "", "Invalid start date"},
                                               std::tuple{"dtEnd", "next week", "Invalid ending date"}}) {
@@ -121,16 +132,33 @@ TEST_F(ModsWindow, DateBoxesRefuseWhatIsNotADate) {
         messages.clear();
         typeDate(name, QString::fromLatin1(text));
         button("btOK")->click();
-        EXPECT_EQ(messages.texts(), (QStringList{refusal, refusal}));
+        EXPECT_EQ(messages.texts(), (QStringList{refusal + forms, refusal + forms}));
         EXPECT_EQ(QApplication::focusWidget(), box(name));
         EXPECT_EQ(box(name)->text(), QString::fromLatin1(text));
         typeDate(name, QStringLiteral("6/15/2024"));
     }
-    // Years that no file date holds are still dates.
+    // Years that no file date holds are still dates; ISO 8601 and the locale's short date are read.
     messages.clear();
     typeDate("dtStart", QStringLiteral("1/1/1979"));
     typeDate("dtEnd", QStringLiteral("12/31/2108"));
     EXPECT_TRUE(messages.records().empty());
+    file("in-range.txt", QDate(2024, 6, 1), QDate(2024, 6, 1));
+    typeDate("dtStart", QStringLiteral("2024-05-31"));
+    typeDate("dtEnd", QStringLiteral("6/1/24"));
+    button("btOK")->click();
+    EXPECT_TRUE(messages.records().empty()) << messages.texts().join(u'|').toStdString();
+    EXPECT_EQ(rowNames(), QStringList{"in-range.txt"});
+
+    // A start after the end is refused with the command line's words; nothing is cleared or walked.
+    typeDate("dtStart", QStringLiteral("2024-06-02"));
+    button("btOK")->click();
+    EXPECT_EQ(messages.texts(), QStringList{"The ending date must be the same as the start date or later"});
+    EXPECT_EQ(rowNames(), QStringList{"in-range.txt"});
+    item("On or After")->click(); // a single date has no order to keep
+    messages.clear();
+    button("btOK")->click();
+    EXPECT_EQ(messages.texts(), QStringList{"No files found."});
+    typeDate("dtStart", QStringLiteral("1/1/1979"));
     // An unreadable end date is not asked about while only the start counts.
     typeDate("dtEnd", QStringLiteral("x"));
     item("On or Before")->click();
@@ -219,7 +247,7 @@ TEST_F(ModsWindow, AScanListsTheRangeAsItGoesAndSortsOnlyWhenItIsOver) {
     ASSERT_TRUE(changed);
     EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [&](int rows) { return rows > 0 && rows < w->rowsFilled(); }));
     EXPECT_FALSE(sortChecked);
-    EXPECT_TRUE(action("Sortbyname1")->isChecked());
+    EXPECT_EQ(checkedSortItems(), QStringList()); // walk order: no sort item names it
     EXPECT_TRUE(openDuringScan);
     EXPECT_TRUE(closedDuringScan);
     // The walk took the new choices; the rows are in walk order.
@@ -239,7 +267,7 @@ TEST_F(ModsWindow, AScanListsTheRangeAsItGoesAndSortsOnlyWhenItIsOver) {
     w->setYieldInterval(15);
     QSignalSpy inserted(w->gridModel(), &QAbstractItemModel::rowsInserted);
     button("btOK")->click();
-    EXPECT_TRUE(action("Sortbyname1")->isChecked());
+    EXPECT_EQ(checkedSortItems(), QStringList());
     EXPECT_GT(w->rowsFilled(), 100);
     EXPECT_LT(inserted.count(), w->rowsFilled() / 10);
 }
