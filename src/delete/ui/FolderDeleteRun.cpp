@@ -21,8 +21,6 @@ QString RefusalReason(int error) {
     switch (error) {
     case ENOENT:
         return QStringLiteral("it is no longer there (another program may have deleted or moved it)");
-    case EXDEV:
-        return QStringLiteral("it is a mount point (another filesystem is mounted there)");
     case EPERM:
         return QStringLiteral("it is a drive's root or a system folder");
     default:

@@ -199,7 +199,7 @@ void TfrmReallyDelete::btRecycleClick() {
         if (outcome.ok())
             return Removal::Gone;
         // A file that changed or went is this file's problem, not the bin's: the others still go.
-        if (IsEntryProblem(outcome.error)) {
+        if (!IsFullDiskError(outcome.error)) {
             ShowErrorMessage(couldNotDelete(file, outcome.reason));
             return Removal::FailedGoOn;
         }
