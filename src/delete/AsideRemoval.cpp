@@ -74,9 +74,8 @@ bool moveBack(int fd, const std::string& fresh, const std::string& name, AsideKi
 
 int removeFlags(AsideKind kind) { return kind == AsideKind::EmptyFolder ? AT_REMOVEDIR : 0; }
 
-// The full-disk way: look, then remove by the name itself.
-AsideOutcome removeInPlace(const FolderHandle& folder, const std::string& name, AsideKind kind,
-                           const std::function<bool(const FsEntry&)>& expected) {
+AsideOutcome lookThenRemove(const FolderHandle& folder, const std::string& name, AsideKind kind,
+                            const std::function<bool(const FsEntry&)>& expected) {
     FsEntry now;
     if (const int error = StatEntry(folder, name, now, false))
         return {error, {}};
@@ -90,6 +89,12 @@ AsideOutcome removeInPlace(const FolderHandle& folder, const std::string& name, 
 
 void SetAsideStepHook(AsideStepHook hook) { stepHook() = std::move(hook); }
 
+AsideOutcome RemoveInPlace(const FolderHandle& folder, const std::string& name, AsideKind kind,
+                           const std::function<bool(const FsEntry& now)>& expected) {
+    step(AsideStep::BeforeMove, folder, name, {});
+    return lookThenRemove(folder, name, kind, expected);
+}
+
 AsideOutcome RemoveAside(const FolderHandle& folder, const std::string& name, AsideKind kind,
                          const std::function<bool(const FsEntry& now)>& expected) {
     step(AsideStep::BeforeMove, folder, name, {});
@@ -97,7 +102,7 @@ AsideOutcome RemoveAside(const FolderHandle& folder, const std::string& name, As
     if (const int error = moveAside(folder.fd(), name, fresh)) {
         // Freeing space is what a full disk needs most, and there the rename may find no room.
         if (error == ENOSPC || error == EDQUOT)
-            return removeInPlace(folder, name, kind, expected);
+            return lookThenRemove(folder, name, kind, expected);
         return {error, {}};
     }
     step(AsideStep::Moved, folder, name, fresh);

@@ -25,6 +25,12 @@ struct AsideOutcome {
 AsideOutcome RemoveAside(const FolderHandle& folder, const std::string& name, AsideKind kind,
                          const std::function<bool(const FsEntry& now)>& expected);
 
+// Looks at name, then removes it by that name. Only for the emptied folders of a folder delete: a
+// rename costs the kernel time in proportion to the entry's depth, which at every level of a very
+// deep tree adds up to minutes, while a folder swapped in between can only be an empty one.
+AsideOutcome RemoveInPlace(const FolderHandle& folder, const std::string& name, AsideKind kind,
+                           const std::function<bool(const FsEntry& now)>& expected);
+
 // The moments of a removal at which another program could change the folder.
 enum class AsideStep { BeforeMove, Moved, Checked };
 using AsideStepHook =

@@ -135,8 +135,8 @@ private:
         Level below{identityOf(now), 0, {}, 0, false};
         if (error == 0 && !ReadFolderNames(child, below.listing, &error)) {
             // Unreadable but perhaps empty: then it can still go.
-            if (RemoveAside(folder, name, AsideKind::EmptyFolder,
-                            [&](const FsEntry& moved) { return isFolderEntered(moved, below.identity); })
+            if (RemoveInPlace(folder, name, AsideKind::EmptyFolder,
+                              [&](const FsEntry& now) { return isFolderEntered(now, below.identity); })
                     .error == 0)
                 return std::nullopt;
         }
@@ -199,18 +199,18 @@ private:
         return true;
     }
 
-    // Removes an emptied folder, only while its name still is that folder; true when it went. One
-    // that something in it kept, or that was not the walk's to remove, stays.
+    // Removes an emptied folder, only while its name still is that folder (looked at, then removed:
+    // see RemoveInPlace); true when it went. One that something in it kept, or that was not the
+    // walk's to remove, stays.
     bool removeFolder(const FolderHandle& in, const std::string& name, const Level& folder) {
         if (folder.keep)
             return false;
-        const AsideOutcome outcome = RemoveAside(in, name, AsideKind::EmptyFolder, [&](const FsEntry& now) {
-            return isFolderEntered(now, folder.identity);
-        });
-        if (outcome.error == 0)
+        const int error = RemoveInPlace(in, name, AsideKind::EmptyFolder, [&](const FsEntry& now) {
+                              return isFolderEntered(now, folder.identity);
+                          }).error;
+        if (error == 0)
             return true;
-        folderLeft(pathOf(name), outcome.strandedName.empty() ? RemovalReason(outcome.error)
-                                                              : StrandedReason(outcome.strandedName));
+        folderLeft(pathOf(name), RemovalReason(error));
         return false;
     }
 
