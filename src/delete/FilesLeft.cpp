@@ -15,6 +15,14 @@ void FilesLeft::add(std::string path, QString reason) {
     m_kept.push_back({std::move(path), std::move(reason)});
 }
 
+QString FilesStayedText(std::int64_t files, bool recycle) {
+    const bool one = files == 1;
+    return FormatThousands(files) + (one ? QStringLiteral(" file") : QStringLiteral(" files")) +
+           (recycle ? QStringLiteral(" could not be sent to the recycle bin and ")
+                    : QStringLiteral(" could not be deleted and ")) +
+           (one ? QStringLiteral("stayed where it was.") : QStringLiteral("stayed where they were."));
+}
+
 QStringList FilesLeft::lines() const {
     QStringList out;
     out.reserve(int(m_kept.size()) + 1);

@@ -31,3 +31,6 @@ private:
     std::size_t m_keptBytes = 0;
     std::int64_t m_count = 0;
 };
+
+// "N files could not be deleted and stayed where they were." (or "sent to the recycle bin").
+QString FilesStayedText(std::int64_t files, bool recycle);

@@ -276,23 +276,22 @@ FolderDeleteResult deleteFolderTree(const ListedEntry& folder, bool recycle, con
     return result;
 }
 
-QString FilesLeftNote(const FolderDeleteResult& result, bool recycle) {
-    if (result.left.empty())
-        return {};
+QString FilesLeftSummary(const FolderDeleteResult& result, bool recycle) {
     QStringList parts;
-    if (result.filesLeft > 0) {
-        const bool one = result.filesLeft == 1;
-        parts << FormatThousands(result.filesLeft) + (one ? QStringLiteral(" file") : QStringLiteral(" files")) +
-                     (recycle ? QStringLiteral(" could not be sent to the recycle bin and ")
-                              : QStringLiteral(" could not be deleted and ")) +
-                     (one ? QStringLiteral("stayed where it was.") : QStringLiteral("stayed where they were."));
-    }
+    if (result.filesLeft > 0)
+        parts << FilesStayedText(result.filesLeft, recycle);
     if (result.foldersLeft > 0) {
         const bool one = result.foldersLeft == 1;
         parts << FormatThousands(result.foldersLeft) +
                      (one ? QStringLiteral(" folder could not be emptied or removed and stayed with what is in it.")
                           : QStringLiteral(" folders could not be emptied or removed and stayed with what is in them."));
     }
+    return parts.join(u' ');
+}
+
+QString FilesLeftNote(const FolderDeleteResult& result, bool recycle) {
+    if (result.left.empty())
+        return {};
     const FilesLeft::Item& first = result.left.kept().front();
-    return parts.join(u' ') + QStringLiteral("\n\nThe first one:\n") + DisplayText(first.path) + u'\n' + first.reason;
+    return FilesLeftSummary(result, recycle) + QStringLiteral("\n\nThe first one:\n") + DisplayText(first.path) + u'\n' + first.reason;
 }

@@ -38,6 +38,8 @@ using FolderDeleteProgress = std::function<bool(const FolderDeleteResult& sofar)
 // walk. Afterwards the program's current folder is the parent of the folder.
 FolderDeleteResult deleteFolderTree(const ListedEntry& folder, bool recycle, const FolderDeleteProgress& progress = {});
 
+// How many files and folders stayed, in a sentence each ("" when nothing did).
+QString FilesLeftSummary(const FolderDeleteResult& result, bool recycle);
 // The caller's note on what stayed ("" when nothing did): how many files and folders, and the first
 // with its reason.
 QString FilesLeftNote(const FolderDeleteResult& result, bool recycle);

@@ -16,6 +16,7 @@ target_compile_definitions(test_delete PRIVATE VANTOREL_TOTALS_ADDER="$<TARGET_F
 
 vantorel_add_test(test_delete_ui
   ${CMAKE_CURRENT_LIST_DIR}/DeleteTestSupport.h
+  ${CMAKE_CURRENT_LIST_DIR}/FilesLeftReport.h
   ${CMAKE_CURRENT_LIST_DIR}/TfrmReallyDeleteTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TfrmDelDirectoryTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SwappedTreeTest.cpp

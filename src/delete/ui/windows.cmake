@@ -2,6 +2,9 @@
 target_sources(vantorel_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DeleteWindowLayout.h
   ${CMAKE_CURRENT_LIST_DIR}/DeleteWindowLayout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DeleteRunPacer.h
+  ${CMAKE_CURRENT_LIST_DIR}/TfrmFilesLeft.h
+  ${CMAKE_CURRENT_LIST_DIR}/TfrmFilesLeft.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TfrmReallyDelete.h
   ${CMAKE_CURRENT_LIST_DIR}/TfrmReallyDelete.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TfrmDelDirectory.h
