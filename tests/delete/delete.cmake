@@ -20,5 +20,6 @@ vantorel_add_test(test_delete_ui
   ${CMAKE_CURRENT_LIST_DIR}/TfrmReallyDeleteTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TfrmDelDirectoryTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SwappedTreeTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FolderDeleteRunTest.cpp
 )
 target_compile_definitions(test_delete_ui PRIVATE VANTOREL_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")

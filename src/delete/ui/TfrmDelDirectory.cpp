@@ -102,7 +102,10 @@ void TfrmDelDirectory::FormShow() {
     lblDirectory->adjustSize();
     lblDirectory->move((width() - lblDirectory->width()) / 2, lblDirectory->y());
     // A volume that keeps no trash cannot take the files (the old floppy-drive rule).
-    btRecycle->setEnabled(Trash::canTrash(m_folder));
+    const bool trash = Trash::canTrash(m_folder);
+    btRecycle->setEnabled(trash);
+    btRecycle->setToolTip(trash ? QStringLiteral("Send to recycle bin.  Recycle bin can be emptied later.  Files can be recovered.")
+                                : QStringLiteral("This folder lies on a filesystem that has no recycle bin."));
 }
 
 void TfrmDelDirectory::btDeleteClick() {
