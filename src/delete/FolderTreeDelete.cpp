@@ -133,13 +133,14 @@ private:
         else if (child.isMountRoot() || child.device() != folder.device())
             error = EXDEV;
         Level below{identityOf(now), 0, {}, 0, false};
-        if (error == 0 && !ReadFolderNames(child, below.listing, &error)) {
-            // Unreadable but perhaps empty: then it can still go.
-            if (RemoveInPlace(folder, name, AsideKind::EmptyFolder,
-                              [&](const FsEntry& now) { return isFolderEntered(now, below.identity); })
-                    .error == 0)
-                return std::nullopt;
-        }
+        if (error == 0)
+            ReadFolderNames(child, below.listing, &error);
+        // One that may not be opened or read may still be empty, and then it can go.
+        if ((error == EACCES || error == EPERM) &&
+            RemoveInPlace(folder, name, AsideKind::EmptyFolder, [&](const FsEntry& again) {
+                return isFolderEntered(again, below.identity);
+            }).error == 0)
+            return std::nullopt;
         if (error != 0) {
             folderLeft(pathOf(name), RemovalReason(error));
             level.keep = true;

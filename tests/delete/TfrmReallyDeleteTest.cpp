@@ -218,6 +218,27 @@ TEST_F(ReallyDeleteTest, ARunGoesOnPastEveryFilesOwnProblemAndListsWhatStayedOnc
     EXPECT_EQ(DeletionTotals::read().filesRecycled, 3);
 }
 
+TEST_F(ReallyDeleteTest, FilesOnAReadOnlyMountStayAndTheOthersGo) {
+    tree.file("data/a.txt", 1);
+    tree.file("data/b.txt", 2);
+    const std::string writable = tree.file("rw/c.txt", 3);
+    ScopedMount bind(tree.path("data").c_str(), tree.folder("ro"), nullptr, MS_BIND);
+    if (!bind.mounted || ::mount(nullptr, tree.path("ro").c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+        GTEST_SKIP() << "cannot mount here";
+    TfrmReallyDelete w(nullptr);
+    w.setFileList(listed({tree.path("ro/a.txt"), tree.path("ro/b.txt"), writable}));
+    w.show();
+    messages.scriptAnswers({MessageAnswer::Yes});
+    QStringList rows;
+    whenFilesLeftShows([&](TfrmFilesLeft& report) { rows = filesLeftRows(report); });
+    click(w, "btDelete");
+    EXPECT_EQ(rows.join('|'), QString::fromStdString(tree.path("ro/a.txt") + "\tRead-only file system|" +
+                                                     tree.path("ro/b.txt") + "\tRead-only file system"));
+    EXPECT_TRUE(exists(tree.path("data/a.txt")));
+    EXPECT_FALSE(exists(writable));
+    EXPECT_EQ(DeletionTotals::read().filesDeleted, 1);
+}
+
 TEST_F(ReallyDeleteTest, CancelDuringARunStopsItAfterTheCurrentFile) {
     std::vector<ListedEntry> files;
     for (int i = 0; i < 40; ++i)
