@@ -72,7 +72,9 @@ bool moveBack(int fd, const std::string& fresh, const std::string& name, AsideKi
     return false;
 }
 
-int removeFlags(AsideKind kind) { return kind == AsideKind::EmptyFolder ? AT_REMOVEDIR : 0; }
+int removeFlags(AsideKind kind) {
+    return kind == AsideKind::EmptyFolder ? AT_REMOVEDIR : 0;
+}
 
 AsideOutcome lookThenRemove(const FolderHandle& folder, const std::string& name, AsideKind kind,
                             const std::function<bool(const FsEntry&)>& expected) {
@@ -87,7 +89,9 @@ AsideOutcome lookThenRemove(const FolderHandle& folder, const std::string& name,
 
 } // namespace
 
-void SetAsideStepHook(AsideStepHook hook) { stepHook() = std::move(hook); }
+void SetAsideStepHook(AsideStepHook hook) {
+    stepHook() = std::move(hook);
+}
 
 AsideOutcome RemoveInPlace(const FolderHandle& folder, const std::string& name, AsideKind kind,
                            const std::function<bool(const FsEntry& now)>& expected) {

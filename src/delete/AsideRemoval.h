@@ -33,8 +33,8 @@ AsideOutcome RemoveInPlace(const FolderHandle& folder, const std::string& name, 
 
 // The moments of a removal at which another program could change the folder.
 enum class AsideStep { BeforeMove, Moved, Checked };
-using AsideStepHook =
-    std::function<void(AsideStep step, const FolderHandle& folder, const std::string& name, const std::string& fresh)>;
+using AsideStepHook = std::function<void(AsideStep step, const FolderHandle& folder, const std::string& name,
+                                         const std::string& fresh)>;
 // For tests only: called at each step of every removal, so a test can change the folder at exactly
 // that moment. An empty hook (the default) turns it off.
 void SetAsideStepHook(AsideStepHook hook);

@@ -74,7 +74,8 @@ public:
             current = FolderHandle::reopenParent(current, m_path, up.identity.device, up.identity.inode);
             if (!current.valid()) {
                 // The tree was moved while we were inside it: going on could delete elsewhere.
-                folderLeft(m_path, QStringLiteral("it was moved while it was being emptied; the rest was left alone"));
+                folderLeft(m_path, QStringLiteral(
+                                       "it was moved while it was being emptied; the rest was left alone"));
                 break;
             }
             if (!removeFolder(current, std::string(up.listing.name(up.next - 1)), done))
@@ -90,7 +91,7 @@ private:
         std::size_t cut;       // length of the path text before this folder's "/name"
         FolderListing listing; // names as listed, taken in this order
         std::size_t next = 0;
-        bool keep = false;     // something in it stays, so it stays too
+        bool keep = false; // something in it stays, so it stays too
     };
 
     // Appends "/name" to the path text; returns the length to cut it back to.
@@ -179,13 +180,14 @@ private:
             if (error != 0 || !sameAsListed(now, listed)) {
                 reason = RemovalReason(error ? error : ESTALE);
             } else {
-                const TrashOutcome outcome = Trash::moveToTrash(folder, name, pathOf(name), identityOf(listed));
+                const TrashOutcome outcome =
+                    Trash::moveToTrash(folder, name, pathOf(name), identityOf(listed));
                 if (!outcome.ok())
                     reason = outcome.reason;
             }
         } else {
-            const AsideOutcome outcome = RemoveAside(folder, name, AsideKind::File,
-                                                     [&](const FsEntry& now) { return sameAsListed(now, listed); });
+            const AsideOutcome outcome = RemoveAside(
+                folder, name, AsideKind::File, [&](const FsEntry& now) { return sameAsListed(now, listed); });
             if (!outcome.strandedName.empty())
                 reason = StrandedReason(outcome.strandedName);
             else if (outcome.error)
@@ -234,7 +236,8 @@ private:
 
 } // namespace
 
-FolderDeleteResult deleteFolderTree(const ListedEntry& folder, bool recycle, const FolderDeleteProgress& progress) {
+FolderDeleteResult deleteFolderTree(const ListedEntry& folder, bool recycle,
+                                    const FolderDeleteProgress& progress) {
     FolderDeleteResult result;
     if (folder.name.empty() || folder.name == "." || folder.name == ".." ||
         folder.name.find('/') != std::string::npos) {
@@ -284,8 +287,10 @@ QString FilesLeftSummary(const FolderDeleteResult& result, bool recycle) {
     if (result.foldersLeft > 0) {
         const bool one = result.foldersLeft == 1;
         parts << FormatThousands(result.foldersLeft) +
-                     (one ? QStringLiteral(" folder could not be emptied or removed and stayed with what is in it.")
-                          : QStringLiteral(" folders could not be emptied or removed and stayed with what is in them."));
+                     (one ? QStringLiteral(
+                                " folder could not be emptied or removed and stayed with what is in it.")
+                          : QStringLiteral(
+                                " folders could not be emptied or removed and stayed with what is in them."));
     }
     return parts.join(u' ');
 }
@@ -294,5 +299,6 @@ QString FilesLeftNote(const FolderDeleteResult& result, bool recycle) {
     if (result.left.empty())
         return {};
     const FilesLeft::Item& first = result.left.kept().front();
-    return FilesLeftSummary(result, recycle) + QStringLiteral("\n\nThe first one:\n") + DisplayText(first.path) + u'\n' + first.reason;
+    return FilesLeftSummary(result, recycle) + QStringLiteral("\n\nThe first one:\n") +
+           DisplayText(first.path) + u'\n' + first.reason;
 }

@@ -36,7 +36,8 @@ using FolderDeleteProgress = std::function<bool(const FolderDeleteResult& sofar)
 // happens to its name meanwhile (AsideRemoval). Its memory does not grow with the length of the
 // paths: each level keeps its listing and identity, and one path text grows and shrinks with the
 // walk. Afterwards the program's current folder is the parent of the folder.
-FolderDeleteResult deleteFolderTree(const ListedEntry& folder, bool recycle, const FolderDeleteProgress& progress = {});
+FolderDeleteResult deleteFolderTree(const ListedEntry& folder, bool recycle,
+                                    const FolderDeleteProgress& progress = {});
 
 // How many files and folders stayed, in a sentence each ("" when nothing did).
 QString FilesLeftSummary(const FolderDeleteResult& result, bool recycle);

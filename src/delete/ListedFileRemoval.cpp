@@ -43,9 +43,13 @@ RemovalOutcome RemoveListedFile(const ListedEntry& entry, bool recycle) {
     return {outcome.error, outcome.error ? RemovalReason(outcome.error) : QString()};
 }
 
-int DeleteListedFile(const ListedEntry& entry) { return RemoveListedFile(entry, false).error; }
+int DeleteListedFile(const ListedEntry& entry) {
+    return RemoveListedFile(entry, false).error;
+}
 
-TrashOutcome TrashListedFile(const ListedEntry& entry) { return RemoveListedFile(entry, true); }
+TrashOutcome TrashListedFile(const ListedEntry& entry) {
+    return RemoveListedFile(entry, true);
+}
 
 int RemoveListedEmptyFolder(const ListedEntry& entry) {
     const FolderHandle parent = OpenListedFolder(entry);
@@ -66,12 +70,17 @@ int RemoveListedEmptyFolder(const ListedEntry& entry) {
     FolderListing listing;
     if (ReadFolderNames(folder, listing) && listing.size() != 0)
         return ENOTEMPTY;
-    return RemoveAside(parent, entry.name, AsideKind::EmptyFolder, [&](const FsEntry& now) {
-               return S_ISDIR(now.mode) && !now.mountRoot && EntryIdentity{now.device, now.inode} == entry.identity;
-           }).error;
+    return RemoveAside(parent, entry.name, AsideKind::EmptyFolder,
+                       [&](const FsEntry& now) {
+                           return S_ISDIR(now.mode) && !now.mountRoot &&
+                                  EntryIdentity{now.device, now.inode} == entry.identity;
+                       })
+        .error;
 }
 
-bool IsFullDiskError(int error) { return error == ENOSPC || error == EDQUOT; }
+bool IsFullDiskError(int error) {
+    return error == ENOSPC || error == EDQUOT;
+}
 
 std::optional<std::int64_t> ListedFileSizeNow(const ListedEntry& entry) {
     const FolderHandle folder = OpenListedFolder(entry);
@@ -89,6 +98,6 @@ QString RemovalReason(int error) {
 }
 
 QString StrandedReason(const std::string& strandedName) {
-    return RemovalReason(ESTALE) + QStringLiteral("; what took its place is now called ") + DisplayText(strandedName) +
-           QStringLiteral(" (its name was taken again meanwhile)");
+    return RemovalReason(ESTALE) + QStringLiteral("; what took its place is now called ") +
+           DisplayText(strandedName) + QStringLiteral(" (its name was taken again meanwhile)");
 }

@@ -3,11 +3,11 @@
 // and no byte of anything else. Each race is built once at an exact moment (the removal's test hook)
 // and once as a stress run with a thread exchanging names the whole time.
 #include "delete/AsideRemoval.h"
+#include "DeleteTestSupport.h"
 #include "delete/FolderTreeDelete.h"
 #include "delete/ListedFileRemoval.h"
 #include "support/RecordingMessageService.h"
 #include "support/TempTree.h"
-#include "DeleteTestSupport.h"
 
 #include <atomic>
 #include <cstdio>
@@ -135,14 +135,15 @@ TEST_F(AsideRemovalTest, AnImpostorWhoseNameIsTakenStaysUnderItsFreshNameAndIsNa
     const ino_t outsideInode = inodeOf(outside);
     const ListedEntry listed = ::listed(victim);
     std::string fresh;
-    ScopedStepHook hook([&](AsideStep step, const FolderHandle&, const std::string&, const std::string& name) {
-        if (step == AsideStep::BeforeMove)
-            swapNames(victim, outside);
-        if (step == AsideStep::Moved) {
-            fresh = name;
-            tree.file("a/victim.txt", 3, 'n');
-        }
-    });
+    ScopedStepHook hook(
+        [&](AsideStep step, const FolderHandle&, const std::string&, const std::string& name) {
+            if (step == AsideStep::BeforeMove)
+                swapNames(victim, outside);
+            if (step == AsideStep::Moved) {
+                fresh = name;
+                tree.file("a/victim.txt", 3, 'n');
+            }
+        });
     const RemovalOutcome outcome = RemoveListedFile(listed, false);
     EXPECT_EQ(outcome.error, ESTALE);
     ASSERT_FALSE(fresh.empty());
@@ -174,14 +175,15 @@ TEST_F(AsideRemovalTest, TheFolderDeleteRemovesOnlyWhatItLookedAt) {
     const std::string outside = tree.file("b/outside.txt", 7, 'o');
     tree.folder("b/theirs");
     bool swappedFile = false, swappedFolder = false;
-    ScopedStepHook hook([&](AsideStep step, const FolderHandle&, const std::string& name, const std::string&) {
-        if (step != AsideStep::BeforeMove)
-            return;
-        if (name == "victim.txt" && !swappedFile)
-            swappedFile = swapNames(tree.path("a/tree/sub/victim.txt"), outside);
-        if (name == "empty" && !swappedFolder)
-            swappedFolder = swapNames(tree.path("a/tree/sub/empty"), tree.path("b/theirs"));
-    });
+    ScopedStepHook hook(
+        [&](AsideStep step, const FolderHandle&, const std::string& name, const std::string&) {
+            if (step != AsideStep::BeforeMove)
+                return;
+            if (name == "victim.txt" && !swappedFile)
+                swappedFile = swapNames(tree.path("a/tree/sub/victim.txt"), outside);
+            if (name == "empty" && !swappedFolder)
+                swappedFolder = swapNames(tree.path("a/tree/sub/empty"), tree.path("b/theirs"));
+        });
     const FolderDeleteResult r = deleteFolderTree(listed(tree.path("a/tree")), false);
     EXPECT_TRUE(swappedFile && swappedFolder);
     EXPECT_EQ(contentOf(tree.path("a/tree/sub/victim.txt")), std::string(7, 'o'));
@@ -215,8 +217,7 @@ TEST_F(AsideRemovalTest, ARewriteWithinTheSameSecondIsNotTheListedFile) {
 class SwapStress : public AsideRemovalTest {
 protected:
     // remove gets the listed file (or, for a folder delete, its folder) and says whether it went.
-    template <typename Remove>
-    void stress(int rounds, bool wholeFolder, Remove remove) {
+    template <typename Remove> void stress(int rounds, bool wholeFolder, Remove remove) {
         int raced = 0;
         for (int round = 0; round < rounds; ++round) {
             const std::string victim = tree.file("a/victim", 6, 'v');

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "delete/ui/FolderDeleteRun.h"
+#include "DeleteTestSupport.h"
+#include "FilesLeftReport.h"
 #include "delete/ui/TfrmDeleteProgress.h"
 #include "support/RecordingMessageService.h"
 #include "support/TempTree.h"
-#include "DeleteTestSupport.h"
-#include "FilesLeftReport.h"
 
 #include <QDir>
 #include <QLabel>
@@ -39,8 +39,9 @@ TEST_F(FolderDeleteRunTest, ALongDeleteShowsItsProgressAndCancelStopsItAfterTheC
     EXPECT_FALSE(outcome.result.completed);
     EXPECT_EQ(outcome.result.files, 1);
     EXPECT_FALSE(outcome.gone);
-    EXPECT_EQ(messages.texts(), QStringList{"Deleted 1 files for a savings of 3 bytes. (Note: Deletion operation "
-                                            "canceled ... not all files deleted)"});
+    EXPECT_EQ(messages.texts(),
+              QStringList{"Deleted 1 files for a savings of 3 bytes. (Note: Deletion operation "
+                          "canceled ... not all files deleted)"});
     EXPECT_EQ(QDir(QString::fromStdString(tree.path("victim"))).entryList(QDir::Files).size(), 19);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr); // the progress window is gone
 }
@@ -64,7 +65,8 @@ TEST_F(FolderDeleteRunTest, SeveralThatStayAreListedInOneWindow) {
     EXPECT_EQ(header, "Deleted 1 files for a savings of 3 bytes.\n\n"
                       "2 files could not be deleted and stayed where they were.");
     rows.sort();
-    EXPECT_EQ(rows.join('|'), QString::fromStdString(tree.path("victim/locked-a/keep.txt") + "\tPermission denied|" +
-                                                     tree.path("victim/locked-b/keep.txt") + "\tPermission denied"));
+    EXPECT_EQ(rows.join('|'),
+              QString::fromStdString(tree.path("victim/locked-a/keep.txt") + "\tPermission denied|" +
+                                     tree.path("victim/locked-b/keep.txt") + "\tPermission denied"));
     EXPECT_FALSE(exists(tree.path("victim/free.txt")));
 }

@@ -202,10 +202,10 @@ TEST_F(FolderTreeDeleteTest, FoldersThatCannotBeReadStayAndAreListedUnlessEmpty)
     EXPECT_EQ(r.left.kept()[0].reason, "Permission denied");
     EXPECT_TRUE(exists(tree.path("victim/unreadable/inside.txt")));
     EXPECT_FALSE(exists(tree.path("victim/empty-unreadable")));
-    EXPECT_EQ(FilesLeftNote(r, false), "1 folder could not be emptied or removed and stayed with what is in it."
-                                       "\n\nThe first one:\n" +
-                                           QString::fromStdString(tree.path("victim/unreadable")) +
-                                           "\nPermission denied");
+    EXPECT_EQ(FilesLeftNote(r, false),
+              "1 folder could not be emptied or removed and stayed with what is in it."
+              "\n\nThe first one:\n" +
+                  QString::fromStdString(tree.path("victim/unreadable")) + "\nPermission denied");
 }
 
 TEST(FilesLeftList, KeepsTheFirstFewThousandAndCountsTheRest) {

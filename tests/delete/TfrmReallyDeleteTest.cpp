@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "delete/DeletionTotals.h"
 #include "delete/ui/TfrmReallyDelete.h"
+#include "DeleteTestSupport.h"
+#include "FilesLeftReport.h"
+#include "delete/DeletionTotals.h"
 #include "platform/AppError.h"
 #include "support/RecordingMessageService.h"
 #include "support/ScopedMount.h"
 #include "support/TempTree.h"
-#include "DeleteTestSupport.h"
-#include "FilesLeftReport.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -17,8 +17,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <limits>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -162,7 +162,8 @@ TEST_F(ReallyDeleteTest, ARunGoesOnPastEveryFilesOwnProblemAndListsWhatStayedOnc
         std::vector<std::string> denied, free;
         const std::string mode = recycle ? "recycle" : "delete";
         for (int i = 0; i < 6; ++i) {
-            const std::string path = tree.file(mode + (i % 2 ? "/locked/f" : "/open/f") + std::to_string(i), 3);
+            const std::string path =
+                tree.file(mode + (i % 2 ? "/locked/f" : "/open/f") + std::to_string(i), 3);
             (i % 2 ? denied : free).push_back(path);
             files.push_back(listed(path));
         }
@@ -200,11 +201,12 @@ TEST_F(ReallyDeleteTest, ARunGoesOnPastEveryFilesOwnProblemAndListsWhatStayedOnc
         EXPECT_TRUE(shot.save(VANTOREL_SCREENSHOT_DIR "/TfrmFilesLeft.png"));
         EXPECT_EQ(messages.texts().size(), 1); // the question only: no box per file
         const QString denial = "Permission denied";
-        EXPECT_EQ(rows.join('|'), (QStringList{QString::fromStdString(denied[0]) + '\t' + denial,
-                                               QString::fromStdString(denied[1]) + '\t' + denial,
-                                               QString::fromStdString(denied[2]) + '\t' + denial,
-                                               QString::fromStdString(vanished) + "\tNo such file or directory"})
-                                      .join('|'));
+        EXPECT_EQ(rows.join('|'),
+                  (QStringList{QString::fromStdString(denied[0]) + '\t' + denial,
+                               QString::fromStdString(denied[1]) + '\t' + denial,
+                               QString::fromStdString(denied[2]) + '\t' + denial,
+                               QString::fromStdString(vanished) + "\tNo such file or directory"})
+                      .join('|'));
         EXPECT_EQ(header, recycle ? "4 files could not be sent to the recycle bin and stayed where they were."
                                   : "4 files could not be deleted and stayed where they were.");
         EXPECT_EQ(copied.mid(0, 3).join('|'), (QStringList{header, "", rows.value(0)}).join('|'));
@@ -223,7 +225,8 @@ TEST_F(ReallyDeleteTest, FilesOnAReadOnlyMountStayAndTheOthersGo) {
     tree.file("data/b.txt", 2);
     const std::string writable = tree.file("rw/c.txt", 3);
     ScopedMount bind(tree.path("data").c_str(), tree.folder("ro"), nullptr, MS_BIND);
-    if (!bind.mounted || ::mount(nullptr, tree.path("ro").c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+    if (!bind.mounted ||
+        ::mount(nullptr, tree.path("ro").c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
         GTEST_SKIP() << "cannot mount here";
     TfrmReallyDelete w(nullptr);
     w.setFileList(listed({tree.path("ro/a.txt"), tree.path("ro/b.txt"), writable}));
@@ -300,9 +303,10 @@ TEST_F(ReallyDeleteTest, OnlyAFullBinStopsTheRecycleRun) {
     click(w, "btRecycle");
     qputenv("XDG_DATA_HOME", dataHome);
     ASSERT_EQ(messages.texts().size(), 2);
-    EXPECT_EQ(messages.texts()[1], "An error occurred sending files to the recycle bin.  The bin may be full.\n\n"
-                                   "2 files were not attempted and stayed where they were.\n\n" +
-                                       QString::fromStdString(first) + "\nNo space left on device");
+    EXPECT_EQ(messages.texts()[1],
+              "An error occurred sending files to the recycle bin.  The bin may be full.\n\n"
+              "2 files were not attempted and stayed where they were.\n\n" +
+                  QString::fromStdString(first) + "\nNo space left on device");
     for (const std::string& path : {first, second, third})
         EXPECT_TRUE(exists(path)) << path;
     EXPECT_FALSE(QFile::exists(DeletionTotals::settingsPath())); // nothing went, nothing written
@@ -328,8 +332,8 @@ TEST_F(ReallyDeleteTest, FilesWhereNoTrashIsKeptCannotBeOfferedTheBin) {
     ASSERT_TRUE(btRecycle(mixed)->isEnabled());
     messages.scriptAnswers({MessageAnswer::Yes});
     click(mixed, "btRecycle");
-    EXPECT_EQ(messages.texts().back(), "Couldn't delete file - " + QString::fromStdString(onRam) +
-                                           "\nthis filesystem has no trash");
+    EXPECT_EQ(messages.texts().back(),
+              "Couldn't delete file - " + QString::fromStdString(onRam) + "\nthis filesystem has no trash");
     EXPECT_TRUE(exists(onRam));
     EXPECT_FALSE(exists(atHome));
 }

@@ -104,8 +104,10 @@ void TfrmDelDirectory::FormShow() {
     // A volume that keeps no trash cannot take the files (the old floppy-drive rule).
     const bool trash = Trash::canTrash(m_folder);
     btRecycle->setEnabled(trash);
-    btRecycle->setToolTip(trash ? QStringLiteral("Send to recycle bin.  Recycle bin can be emptied later.  Files can be recovered.")
-                                : QStringLiteral("This folder lies on a filesystem that has no recycle bin."));
+    btRecycle->setToolTip(
+        trash ? QStringLiteral(
+                    "Send to recycle bin.  Recycle bin can be emptied later.  Files can be recovered.")
+              : QStringLiteral("This folder lies on a filesystem that has no recycle bin."));
 }
 
 void TfrmDelDirectory::btDeleteClick() {

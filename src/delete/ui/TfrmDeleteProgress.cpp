@@ -27,8 +27,9 @@ TfrmDeleteProgress::TfrmDeleteProgress(QWidget* parent, const std::string& folde
 
     lblFolder = makeLabel(this, "lblFolder", QString());
     lblFolder->setGeometry(s(8), s(8), s(404), s(18));
-    const QString shown = (recycle ? QStringLiteral("Sending to the recycle bin: ") : QStringLiteral("Deleting: ")) +
-                          DisplayText(folder);
+    const QString shown =
+        (recycle ? QStringLiteral("Sending to the recycle bin: ") : QStringLiteral("Deleting: ")) +
+        DisplayText(folder);
     lblFolder->setText(lblFolder->fontMetrics().elidedText(shown, Qt::ElideMiddle, s(404)));
     lblFolder->setToolTip(DisplayText(folder));
     lblFigures = makeLabel(this, "lblFigures", QString());
@@ -47,7 +48,8 @@ TfrmDeleteProgress::TfrmDeleteProgress(QWidget* parent, const std::string& folde
 }
 
 void TfrmDeleteProgress::setFigures(const FolderDeleteResult& sofar) {
-    QString text = FormatThousands(sofar.files) + (sofar.files == 1 ? QStringLiteral(" file") : QStringLiteral(" files")) +
+    QString text = FormatThousands(sofar.files) +
+                   (sofar.files == 1 ? QStringLiteral(" file") : QStringLiteral(" files")) +
                    (m_recycle ? QStringLiteral(" sent to the recycle bin (") : QStringLiteral(" deleted (")) +
                    FormatThousands(sofar.bytes) + QStringLiteral(" bytes)");
     if (sofar.filesLeft > 0)
@@ -57,7 +59,9 @@ void TfrmDeleteProgress::setFigures(const FolderDeleteResult& sofar) {
     lblFigures->setText(text);
 }
 
-void TfrmDeleteProgress::reject() { m_stopAsked = true; }
+void TfrmDeleteProgress::reject() {
+    m_stopAsked = true;
+}
 
 void TfrmDeleteProgress::closeEvent(QCloseEvent* event) {
     m_stopAsked = true;

@@ -16,7 +16,8 @@
 
 #include <algorithm>
 
-TfrmFilesLeft::TfrmFilesLeft(QWidget* parent, const QString& header, const FilesLeft& left) : QDialog(parent) {
+TfrmFilesLeft::TfrmFilesLeft(QWidget* parent, const QString& header, const FilesLeft& left)
+    : QDialog(parent) {
     setObjectName(QStringLiteral("frmFilesLeft"));
     setWindowTitle(QStringLiteral("Files that stayed"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -50,12 +51,13 @@ TfrmFilesLeft::TfrmFilesLeft(QWidget* parent, const QString& header, const Files
     for (const FilesLeft::Item& item : left.kept())
         rows << new QTreeWidgetItem(QStringList{DisplayText(item.path), item.reason});
     if (const std::int64_t more = left.count() - std::int64_t(left.kept().size()); more > 0)
-        rows << new QTreeWidgetItem(QStringList{QStringLiteral("... and ") + FormatThousands(more) +
-                                                QStringLiteral(" more")});
+        rows << new QTreeWidgetItem(
+            QStringList{QStringLiteral("... and ") + FormatThousands(more) + QStringLiteral(" more")});
     lbLeft->addTopLevelItems(rows);
     lbLeft->setColumnWidth(0, s(400));
 
-    btCopy = makeButton(this, "btCopy", QStringLiteral("&Copy"), QStringLiteral("Copy this list to the clipboard"));
+    btCopy = makeButton(this, "btCopy", QStringLiteral("&Copy"),
+                        QStringLiteral("Copy this list to the clipboard"));
     btCopy->setGeometry(s(340), s(365), s(129), s(28));
     btOK = makeButton(this, "btOK", QStringLiteral("OK"), QStringLiteral("Close this list"));
     btOK->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
@@ -70,7 +72,9 @@ TfrmFilesLeft::TfrmFilesLeft(QWidget* parent, const QString& header, const Files
     connect(btOK, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TfrmFilesLeft::btCopyClick() { CopyLinesToClipboard(m_copyText); }
+void TfrmFilesLeft::btCopyClick() {
+    CopyLinesToClipboard(m_copyText);
+}
 
 void ShowFilesLeft(QWidget* parent, const QString& header, const FilesLeft& left) {
     TfrmFilesLeft report(parent, header, left);

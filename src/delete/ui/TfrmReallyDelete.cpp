@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "delete/ui/TfrmReallyDelete.h"
 
-#include "common/MessageService.h"
 #include "common/DisplayText.h"
+#include "common/MessageService.h"
 #include "common/NumberTexts.h"
 #include "common/SaturatingSum.h"
+#include "common/ui/BusyCursor.h"
+#include "common/ui/DpiScale.h"
 #include "delete/DeletionTotals.h"
 #include "delete/FilesLeft.h"
 #include "delete/ListedFileRemoval.h"
-#include "common/ui/BusyCursor.h"
-#include "common/ui/DpiScale.h"
 #include "delete/ui/DeleteRunPacer.h"
 #include "delete/ui/DeleteWindowLayout.h"
 #include "delete/ui/TfrmFilesLeft.h"
@@ -41,7 +41,8 @@ QString couldNotDelete(const std::string& path, const QString& reason) {
     return QStringLiteral("Couldn't delete file - ") + DisplayText(path) + u'\n' + reason;
 }
 
-const QString kBinFull = QStringLiteral("An error occurred sending files to the recycle bin.  The bin may be full.");
+const QString kBinFull =
+    QStringLiteral("An error occurred sending files to the recycle bin.  The bin may be full.");
 
 QString filesText(std::int64_t files) {
     return FormatThousands(files) + (files == 1 ? QStringLiteral(" file") : QStringLiteral(" files"));
@@ -62,10 +63,11 @@ qint64 wholeBytes(double value) {
 } // namespace
 
 QString recycleWarningText() {
-    return QStringLiteral("Note that the recycle bin may be full, or that some filesystems (RAM disks, some "
-                          "network shares and removable disks) have no recycle bin: files that cannot be sent "
-                          "there stay where they are. Files in the recycle bin still take up disk space until "
-                          "the bin is emptied. ") +
+    return QStringLiteral(
+               "Note that the recycle bin may be full, or that some filesystems (RAM disks, some "
+               "network shares and removable disks) have no recycle bin: files that cannot be sent "
+               "there stay where they are. Files in the recycle bin still take up disk space until "
+               "the bin is emptied. ") +
            QStringLiteral("\n\nSend to the recycle bin anyway?");
 }
 
@@ -186,8 +188,9 @@ void TfrmReallyDelete::FormShow() {
             anyTrash = Trash::canTrash(file.folderPath());
     }
     btRecycle->setEnabled(anyTrash);
-    btRecycle->setToolTip(anyTrash ? QStringLiteral("Send to recycle bin.  Recycle bin can be emptied later.")
-                                   : QStringLiteral("These files lie on a filesystem that has no recycle bin."));
+    btRecycle->setToolTip(anyTrash
+                              ? QStringLiteral("Send to recycle bin.  Recycle bin can be emptied later.")
+                              : QStringLiteral("These files lie on a filesystem that has no recycle bin."));
 }
 
 void TfrmReallyDelete::UpdateHeaders() {
@@ -292,8 +295,9 @@ void TfrmReallyDelete::reportRun(const Run& run, bool recycled) {
         parts << FilesStayedText(left, recycled);
     if (run.notAttempted > 0)
         parts << (run.stopped ? QStringLiteral("Stopped: ") : QString()) + FormatThousands(run.notAttempted) +
-                     (run.notAttempted == 1 ? QStringLiteral(" file was not attempted and stayed where it was.")
-                                            : QStringLiteral(" files were not attempted and stayed where they were."));
+                     (run.notAttempted == 1
+                          ? QStringLiteral(" file was not attempted and stayed where it was.")
+                          : QStringLiteral(" files were not attempted and stayed where they were."));
     const QString header = parts.join(QStringLiteral("\n\n"));
     if (left == 0)
         ShowInfoMessage(header);

@@ -3,8 +3,8 @@
 #include "platform/ListedEntry.h"
 
 #include <QDialog>
-#include <string>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class QLabel;

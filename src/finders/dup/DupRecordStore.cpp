@@ -127,8 +127,8 @@ std::uint32_t DupRecordStore::typeIndex(std::string_view name) const {
     }
 }
 
-bool DupRecordStore::add(std::string_view name, std::int64_t size, std::uint64_t inode, std::uint32_t modified,
-                         std::uint32_t accessed, std::uint64_t modifiedNs) {
+bool DupRecordStore::add(std::string_view name, std::int64_t size, std::uint64_t inode,
+                         std::uint32_t modified, std::uint32_t accessed, std::uint64_t modifiedNs) {
     // The arena must stay addressable by 32-bit offsets up to its end, which closes the last name.
     if (m_folders.empty() || name.empty() ||
         m_names.size() + name.size() > std::numeric_limits<std::uint32_t>::max() ||

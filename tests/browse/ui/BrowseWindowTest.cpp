@@ -302,7 +302,8 @@ TEST_F(BrowseWindow, AFolderRemovedWhileShownIsLeftWithoutHarm) {
     QStringList stayed;
     whenFilesLeftShows([&](TfrmFilesLeft& report) { stayed = filesLeftRows(report); });
     button("btDeleteFiles")->click();
-    EXPECT_EQ(stayed.value(0), QString::fromStdString(tree.path("gone/x.txt")) + u'\t' + RemovalReason(ENOENT))
+    EXPECT_EQ(stayed.value(0),
+              QString::fromStdString(tree.path("gone/x.txt")) + u'\t' + RemovalReason(ENOENT))
         << stayed.join(u'|').toStdString();
     EXPECT_EQ(w->folderPath(), tree.root());
     EXPECT_EQ(w->markedCount(), 0);
