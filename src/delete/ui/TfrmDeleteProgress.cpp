@@ -15,15 +15,11 @@
 
 TfrmDeleteProgress::TfrmDeleteProgress(QWidget* parent, const std::string& folder, bool recycle)
     : QDialog(parent), m_recycle(recycle) {
-    setObjectName(QStringLiteral("frmDeleteProgress"));
-    setWindowTitle(QStringLiteral("Delete directory, sub-directories and all files"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setWindowModality(Qt::ApplicationModal);
-    setDeleteWindowFont(this, 8, true);
-    const double scale = DpiScale(this);
+    const double scale =
+        setUpDeleteWindow(this, "frmDeleteProgress",
+                          QStringLiteral("Delete directory, sub-directories and all files"), true, 420, 128);
     auto s = [scale](int designPixels) { return Scaled(designPixels, scale); };
-    setFixedSize(s(420), s(128));
+    setWindowModality(Qt::ApplicationModal);
 
     lblFolder = makeLabel(this, "lblFolder", QString());
     lblFolder->setGeometry(s(8), s(8), s(404), s(18));

@@ -18,14 +18,9 @@
 
 TfrmFilesLeft::TfrmFilesLeft(QWidget* parent, const QString& header, const FilesLeft& left)
     : QDialog(parent) {
-    setObjectName(QStringLiteral("frmFilesLeft"));
-    setWindowTitle(QStringLiteral("Files that stayed"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setDeleteWindowFont(this, 8, true);
-    const double scale = DpiScale(this);
+    const double scale =
+        setUpDeleteWindow(this, "frmFilesLeft", QStringLiteral("Files that stayed"), true, 622, 400);
     auto s = [scale](int designPixels) { return Scaled(designPixels, scale); };
-    setFixedSize(s(622), s(400));
 
     lblHeader = makeLabel(this, "lblHeader", header);
     lblHeader->setWordWrap(true);

@@ -82,14 +82,9 @@ struct TfrmReallyDelete::Run {
 };
 
 TfrmReallyDelete::TfrmReallyDelete(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("frmReallyDelete"));
-    setWindowTitle(QStringLiteral("Delete/rename the following files:"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setDeleteWindowFont(this, 8, true);
-    const double scale = DpiScale(this);
+    const double scale = setUpDeleteWindow(
+        this, "frmReallyDelete", QStringLiteral("Delete/rename the following files:"), true, 622, 400);
     auto s = [scale](int designPixels) { return Scaled(designPixels, scale); };
-    setFixedSize(s(622), s(400));
 
     auto* Panel2 = new QFrame(this);
     Panel2->setObjectName(QStringLiteral("Panel2"));
