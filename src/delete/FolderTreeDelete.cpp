@@ -44,8 +44,11 @@ public:
     void run(const FolderHandle& parent, FolderHandle top, const std::string& topName) {
         m_path = parent.path();
         Level first{top.identity(), descend(topName), {}, 0, false};
-        if (!ReadFolderNames(top, first.listing))
-            first.listing.clear(); // nothing to take out: the removal at the end tells whether it was empty
+        int error = 0;
+        if (!ReadFolderNames(top, first.listing, &error)) {
+            folderLeft(m_path, RemovalReason(error));
+            first.keep = true;
+        }
         FolderHandle current = std::move(top);
         std::vector<Level> stack;
         stack.push_back(std::move(first));

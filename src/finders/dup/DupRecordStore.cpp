@@ -188,7 +188,7 @@ ListedEntry DupRecordStore::entry(std::size_t i) const {
     e.isFolder = false;
     e.size = r.size;
     e.modifiedNs = r.modifiedNs;
-    e.modifiedKnown = true;
+    e.modifiedKnown = r.modifiedNs != 0; // a record added without its exact time is checked without it
     return e;
 }
 

@@ -44,7 +44,8 @@ public:
     // trailing "/" but at "/") for the records that follow. False when the folder table is full or
     // the folder does not lie in the current root.
     bool addFolder(const std::string& path, bool searchPath, EntryIdentity identity);
-    // Adds a file of the current folder. False when a table is full (the record is not added).
+    // Adds a file of the current folder (modifiedNs: its last write as NanosecondStamp, 0 when not
+    // known). False when a table is full (the record is not added).
     bool add(std::string_view name, std::int64_t size, std::uint64_t inode, std::uint32_t modified,
              std::uint32_t accessed, std::uint64_t modifiedNs = 0);
 
