@@ -28,8 +28,9 @@ struct FileRecord {
     std::uint32_t accessed;
     std::uint16_t nameLength;
     std::uint16_t type;     // index of the extension
+    std::uint64_t modifiedNs; // the last write to the nanosecond, for telling the file unchanged
 };
-static_assert(sizeof(FileRecord) == 32, "a listed file stays at 32 bytes besides its name");
+static_assert(sizeof(FileRecord) == 40, "a listed file stays at 40 bytes besides its name");
 
 struct TransparentHash {
     using is_transparent = void;
@@ -150,6 +151,7 @@ bool FolderFileList::list(const BrowsedFolder& folder, const WildcardPattern& pa
         r.nameOffset = std::uint32_t(d->names.size());
         r.nameLength = std::uint16_t(name.size());
         r.modified = packer.pack(stats.lastWrite);
+        r.modifiedNs = NanosecondStamp(stats.lastWrite);
         r.accessed = packer.pack(stats.lastAccess);
         r.type = d->typeOf(name);
         d->names.append(name);
@@ -190,7 +192,7 @@ ListedEntry FolderFileList::entry(std::uint32_t key) const {
     const FileRecord& r = d->records[key];
     ListedEntry e = d->places.entry(d->folder, name(key), r.inode);
     e.size = r.size;
-    e.modified = r.modified;
+    e.modifiedNs = r.modifiedNs;
     e.modifiedKnown = true;
     return e;
 }

@@ -17,7 +17,7 @@ class WildcardPattern;
 
 // The files of one browsed folder: those whose names match the pattern, hidden and system entries
 // and sub-folders left out, in name order (ASCII case ignored, then the bytes). Each file is one
-// 32-byte record besides its name; the grid's six cells are rendered only when shown, sorted or
+// 40-byte record besides its name; the grid's six cells are rendered only when shown, sorted or
 // printed, so a folder of 100,000 files lists in about the time its statistics take to read.
 // Keys are positions in name order.
 class FolderFileList : public GridRowSource {

@@ -5,6 +5,7 @@
 #include "common/MessageService.h"
 #include "common/NumberTexts.h"
 #include "common/SaturatingSum.h"
+#include "delete/AsideRemoval.h"
 #include "delete/ListedFileRemoval.h"
 #include "delete/ProtectedFolders.h"
 #include "platform/CurrentFolder.h"
@@ -12,61 +13,76 @@
 #include "platform/ListedFolder.h"
 #include "platform/Trash.h"
 
+#include <QStringList>
 #include <cerrno>
-#include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 EntryIdentity identityOf(const FsEntry& entry) { return {entry.device, entry.inode}; }
 
-// Still the object that was listed, and unchanged: the file the user was asked about.
+// Still the object that was looked at, and unchanged: the file the user was asked about.
 bool sameAsListed(const FsEntry& now, const FsEntry& listed) {
     return now.device == listed.device && now.inode == listed.inode &&
            (now.mode & S_IFMT) == (listed.mode & S_IFMT) && now.size == listed.size &&
-           now.lastWrite.tv_sec == listed.lastWrite.tv_sec && now.lastWrite.tv_nsec == listed.lastWrite.tv_nsec;
+           NanosecondStamp(now.lastWrite) == NanosecondStamp(listed.lastWrite);
+}
+
+// The emptied folder that was entered, and nothing in its place; never a mount.
+bool isFolderEntered(const FsEntry& now, const EntryIdentity& entered) {
+    return S_ISDIR(now.mode) && !now.mountRoot && identityOf(now) == entered;
 }
 
 class TreeDelete {
 public:
-    TreeDelete(bool recycle, FolderDeleteResult& result) : m_recycle(recycle), m_result(result) {}
+    TreeDelete(bool recycle, FolderDeleteResult& result, const FolderDeleteProgress& progress)
+        : m_recycle(recycle), m_result(result), m_progress(progress) {}
 
     // Empties and removes top, an open folder listed in parent under topName.
     void run(const FolderHandle& parent, FolderHandle top, const std::string& topName) {
+        m_path = parent.path();
+        Level first{top.identity(), descend(topName), {}, 0, false};
+        int error = 0;
+        if (!ReadFolderNames(top, first.listing, &error)) {
+            folderLeft(m_path, RemovalReason(error));
+            first.keep = true;
+        }
         FolderHandle current = std::move(top);
         std::vector<Level> stack;
-        stack.push_back(enter(current, topName));
+        stack.push_back(std::move(first));
         while (!stack.empty()) {
             Level& level = stack.back();
-            if (!m_stop && level.next < level.entries.size()) {
-                const FsEntry& entry = level.entries[level.next++];
-                if (!entry.isFolder()) {
-                    fileStep(current, entry);
-                    continue;
+            if (!m_stop && level.next < level.listing.size()) {
+                const std::string name(level.listing.name(level.next++));
+                if (std::optional<Level> below = entryStep(current, level, name)) {
+                    current = std::move(m_child);
+                    stack.push_back(std::move(*below));
                 }
-                FolderHandle child = FolderHandle::openChild(current, entry.name);
-                // Skip what cannot be entered, a folder swapped since it was listed, and mounts.
-                if (!child.valid() || child.identity() != identityOf(entry) || child.isMountRoot() ||
-                    child.device() != current.device())
-                    continue;
-                current = std::move(child);
-                stack.push_back(enter(current, entry.name));
+                if (m_progress && !m_progress(m_result))
+                    m_stop = true;
                 continue;
             }
-            const Level done = std::move(stack.back());
+            Level done = std::move(stack.back());
             stack.pop_back();
+            if (done.next < done.listing.size())
+                done.keep = true; // stopped before its end
+            m_path.resize(done.cut);
             if (stack.empty()) {
-                removeFolder(parent, done);
+                removeFolder(parent, topName, done);
                 break;
             }
-            const Level& up = stack.back();
-            current = FolderHandle::reopenParent(current, up.path, up.identity.device, up.identity.inode);
-            // The tree was moved while we were inside it: going on could delete elsewhere.
-            if (!current.valid())
+            Level& up = stack.back();
+            current = FolderHandle::reopenParent(current, m_path, up.identity.device, up.identity.inode);
+            if (!current.valid()) {
+                // The tree was moved while we were inside it: going on could delete elsewhere.
+                folderLeft(m_path, QStringLiteral(
+                                       "it was moved while it was being emptied; the rest was left alone"));
                 break;
-            removeFolder(current, done);
+            }
+            if (!removeFolder(current, std::string(up.listing.name(up.next - 1)), done))
+                up.keep = true;
         }
     }
 
@@ -74,34 +90,73 @@ public:
 
 private:
     struct Level {
-        std::string name; // in its parent
-        std::string path;
         EntryIdentity identity;
-        std::vector<FsEntry> entries;
+        std::size_t cut;       // length of the path text before this folder's "/name"
+        FolderListing listing; // names as listed, taken in this order
         std::size_t next = 0;
+        bool keep = false; // something in it stays, so it stays too
     };
 
-    // Only the deepest folder's handle stays open, so the depth of the tree is not limited by the
-    // number of open files; the way back up goes through ".." with an identity check.
-    static Level enter(const FolderHandle& folder, const std::string& name) {
-        Level level{name, folder.path(), folder.identity(), {}, 0};
-        // An unreadable listing finds nothing; the folder's removal then simply fails.
-        ReadFolder(folder, level.entries);
-        return level;
+    // Appends "/name" to the path text; returns the length to cut it back to.
+    std::size_t descend(const std::string& name) {
+        const std::size_t cut = m_path.size();
+        if (m_path.empty() || m_path.back() != '/')
+            m_path += '/';
+        m_path += name;
+        return cut;
+    }
+    std::string pathOf(const std::string& name) const {
+        std::string path = m_path;
+        if (path.empty() || path.back() != '/')
+            path += '/';
+        return path + name;
     }
 
-    // A folder that is not empty (a file stayed, or the walk was stopped) stays too; so does one that
-    // took the emptied folder's place.
-    static void removeFolder(const FolderHandle& in, const Level& folder) {
-        struct stat st {};
-        if (::fstatat(in.fd(), folder.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            st.st_dev == folder.identity.device && st.st_ino == folder.identity.inode)
-            ::unlinkat(in.fd(), folder.name.c_str(), AT_REMOVEDIR);
+    // One entry of the current folder: a file is removed, a folder is opened and read, to be entered
+    // (its level is returned, its handle left in m_child).
+    std::optional<Level> entryStep(const FolderHandle& folder, Level& level, const std::string& name) {
+        FsEntry now;
+        if (const int error = StatEntry(folder, name, now, false)) {
+            if (error != ENOENT) { // what vanished since the listing needs no removing
+                fileLeft(name, RemovalReason(error));
+                level.keep = true;
+            }
+            return std::nullopt;
+        }
+        if (!S_ISDIR(now.mode)) {
+            if (!fileStep(folder, name, now))
+                level.keep = true;
+            return std::nullopt;
+        }
+        FolderHandle child = FolderHandle::openChild(folder, name);
+        int error = 0;
+        if (!child.valid())
+            error = child.error() == ELOOP || child.error() == ENOTDIR ? ESTALE : child.error();
+        else if (child.identity() != identityOf(now))
+            error = ESTALE; // swapped since it was looked at
+        else if (child.isMountRoot() || child.device() != folder.device())
+            error = EXDEV;
+        Level below{identityOf(now), 0, {}, 0, false};
+        if (error == 0)
+            ReadFolderNames(child, below.listing, &error);
+        // One that may not be opened or read may still be empty, and then it can go.
+        if ((error == EACCES || error == EPERM) &&
+            RemoveInPlace(folder, name, AsideKind::EmptyFolder, [&](const FsEntry& again) {
+                return isFolderEntered(again, below.identity);
+            }).error == 0)
+            return std::nullopt;
+        if (error != 0) {
+            folderLeft(pathOf(name), RemovalReason(error));
+            level.keep = true;
+            return std::nullopt;
+        }
+        below.cut = descend(name);
+        m_child = std::move(child);
+        return below;
     }
 
-    void fileStep(const FolderHandle& folder, const FsEntry& entry) {
-        if (m_stop)
-            return;
+    // True when the file went.
+    bool fileStep(const FolderHandle& folder, const std::string& name, const FsEntry& listed) {
         static const struct {
             std::uint32_t attribute;
             const char* text;
@@ -111,53 +166,81 @@ private:
             {faSystem, " is a system file, "},
         };
         for (const auto& q : questions) {
-            if (!(entry.attributes & q.attribute))
+            if (!(listed.attributes & q.attribute))
                 continue;
-            const QString text = DisplayText(folder.childPath(entry.name)) + QString::fromLatin1(q.text) +
+            const QString text = DisplayText(pathOf(name)) + QString::fromLatin1(q.text) +
                                  QStringLiteral("delete this file and continue deleting other files? ");
             if (AskYesNoCancel(text) != MessageAnswer::Yes) {
                 m_stop = true;
-                return;
+                return false;
             }
         }
-        // A question may have been open for a long time: act only on the entry that was listed.
-        FsEntry now;
-        if (const int error = StatEntry(folder, entry.name, now, false)) {
-            leftBehind(folder, entry, RemovalReason(error));
-            return;
-        }
-        if (!sameAsListed(now, entry)) {
-            leftBehind(folder, entry, RemovalReason(ESTALE));
-            return;
-        }
+        // A question may have been open for a long time: act only on the entry that was looked at.
+        QString reason;
         if (m_recycle) {
-            const TrashOutcome outcome =
-                Trash::moveToTrash(folder, entry.name, folder.childPath(entry.name), identityOf(entry));
-            if (!outcome.ok()) {
-                leftBehind(folder, entry, outcome.reason);
-                return;
+            FsEntry now;
+            const int error = StatEntry(folder, name, now, false);
+            if (error != 0 || !sameAsListed(now, listed)) {
+                reason = RemovalReason(error ? error : ESTALE);
+            } else {
+                const TrashOutcome outcome =
+                    Trash::moveToTrash(folder, name, pathOf(name), identityOf(listed));
+                if (!outcome.ok())
+                    reason = outcome.reason;
             }
-        } else if (::unlinkat(folder.fd(), entry.name.c_str(), 0) != 0) {
-            leftBehind(folder, entry, RemovalReason(errno));
-            return;
+        } else {
+            const AsideOutcome outcome = RemoveAside(
+                folder, name, AsideKind::File, [&](const FsEntry& now) { return sameAsListed(now, listed); });
+            if (!outcome.strandedName.empty())
+                reason = StrandedReason(outcome.strandedName);
+            else if (outcome.error)
+                reason = RemovalReason(outcome.error);
+        }
+        if (!reason.isEmpty()) {
+            fileLeft(name, reason);
+            return false;
         }
         ++m_result.files;
-        m_result.bytes = SaturatingAdd(m_result.bytes, entry.size);
+        m_result.bytes = SaturatingAdd(m_result.bytes, listed.size);
+        return true;
     }
 
-    void leftBehind(const FolderHandle& folder, const FsEntry& entry, const QString& reason) {
-        if (m_result.filesLeft++ == 0)
-            m_result.firstLeft = DisplayText(folder.childPath(entry.name)) + u'\n' + reason;
+    // Removes an emptied folder, only while its name still is that folder (looked at, then removed:
+    // see RemoveInPlace); true when it went. One that something in it kept, or that was not the
+    // walk's to remove, stays.
+    bool removeFolder(const FolderHandle& in, const std::string& name, const Level& folder) {
+        if (folder.keep)
+            return false;
+        const int error = RemoveInPlace(in, name, AsideKind::EmptyFolder, [&](const FsEntry& now) {
+                              return isFolderEntered(now, folder.identity);
+                          }).error;
+        if (error == 0)
+            return true;
+        folderLeft(pathOf(name), RemovalReason(error));
+        return false;
+    }
+
+    void fileLeft(const std::string& name, const QString& reason) {
+        ++m_result.filesLeft;
+        m_result.left.add(pathOf(name), reason);
+    }
+    void folderLeft(std::string path, const QString& reason) {
+        ++m_result.foldersLeft;
+        m_result.left.add(std::move(path), reason);
     }
 
     bool m_recycle;
     FolderDeleteResult& m_result;
+    const FolderDeleteProgress& m_progress;
     bool m_stop = false;
+    std::string m_path;   // the folder being emptied: grown and cut as the walk goes down and up
+    FolderHandle m_child; // the folder entryStep opened, until the walk takes it
 };
 
 } // namespace
 
-FolderDeleteResult deleteFolderTree(const ListedEntry& folder, bool recycle) {
+FolderDeleteResult deleteFolderTree(const ListedEntry& folder, bool recycle,
+                                    const FolderDeleteProgress& progress) {
     FolderDeleteResult result;
     if (folder.name.empty() || folder.name == "." || folder.name == ".." ||
         folder.name.find('/') != std::string::npos) {
@@ -194,19 +277,31 @@ FolderDeleteResult deleteFolderTree(const ListedEntry& folder, bool recycle) {
         result.error = EPERM;
         return result;
     }
-    TreeDelete walk(recycle, result);
+    TreeDelete walk(recycle, result, progress);
     walk.run(parent, std::move(top), folder.name);
     result.completed = !walk.stopped();
     return result;
 }
 
+QString FilesLeftSummary(const FolderDeleteResult& result, bool recycle) {
+    QStringList parts;
+    if (result.filesLeft > 0)
+        parts << FilesStayedText(result.filesLeft, recycle);
+    if (result.foldersLeft > 0) {
+        const bool one = result.foldersLeft == 1;
+        parts << FormatThousands(result.foldersLeft) +
+                     (one ? QStringLiteral(
+                                " folder could not be emptied or removed and stayed with what is in it.")
+                          : QStringLiteral(
+                                " folders could not be emptied or removed and stayed with what is in them."));
+    }
+    return parts.join(u' ');
+}
+
 QString FilesLeftNote(const FolderDeleteResult& result, bool recycle) {
-    if (result.filesLeft <= 0)
+    if (result.left.empty())
         return {};
-    const bool one = result.filesLeft == 1;
-    return FormatThousands(result.filesLeft) + (one ? QStringLiteral(" file") : QStringLiteral(" files")) +
-           (recycle ? QStringLiteral(" could not be sent to the recycle bin and ")
-                    : QStringLiteral(" could not be deleted and ")) +
-           (one ? QStringLiteral("stayed where it was.") : QStringLiteral("stayed where they were.")) +
-           QStringLiteral("\n\nThe first one:\n") + result.firstLeft;
+    const FilesLeft::Item& first = result.left.kept().front();
+    return FilesLeftSummary(result, recycle) + QStringLiteral("\n\nThe first one:\n") +
+           DisplayText(first.path) + u'\n' + first.reason;
 }

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "delete/ListedFileRemoval.h"
 
-#include "common/DosDateTime.h"
+#include "common/DisplayText.h"
+#include "delete/AsideRemoval.h"
 #include "platform/ListedFolder.h"
 
 #include <cerrno>
@@ -10,36 +11,44 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+bool IsListedEntry(const FsEntry& now, const ListedEntry& entry) {
+    if (now.device != entry.identity.device || now.inode != entry.identity.inode)
+        return false;
+    if (entry.isFolder)
+        return S_ISDIR(now.mode);
+    // The same file rewritten since is not what the user saw either.
+    return !S_ISDIR(now.mode) && now.size == entry.size &&
+           (!entry.modifiedKnown || NanosecondStamp(now.lastWrite) == entry.modifiedNs);
+}
+
 int CheckListedFile(const FolderHandle& folder, const ListedEntry& entry) {
     FsEntry now;
     if (const int error = StatEntry(folder, entry.name, now, false))
         return error;
-    if (now.device != entry.identity.device || now.inode != entry.identity.inode)
-        return ESTALE;
-    if (entry.isFolder)
-        return S_ISDIR(now.mode) ? 0 : ESTALE;
-    // The same file rewritten since is not what the user saw either.
-    if (S_ISDIR(now.mode) || now.size != entry.size ||
-        (entry.modifiedKnown && PackFileTime(now.lastWrite) != entry.modified))
-        return ESTALE;
-    return 0;
+    return IsListedEntry(now, entry) ? 0 : ESTALE;
+}
+
+RemovalOutcome RemoveListedFile(const ListedEntry& entry, bool recycle) {
+    const FolderHandle folder = OpenListedFolder(entry);
+    // A first look spares a file that plainly changed the moves aside and back.
+    const int error = folder.valid() ? CheckListedFile(folder, entry) : folder.error();
+    if (error)
+        return {error, RemovalReason(error)};
+    if (recycle)
+        return Trash::moveToTrash(folder, entry.name, entry.path(), entry.identity);
+    const AsideOutcome outcome = RemoveAside(folder, entry.name, AsideKind::File,
+                                             [&](const FsEntry& now) { return IsListedEntry(now, entry); });
+    if (!outcome.strandedName.empty())
+        return {outcome.error, StrandedReason(outcome.strandedName)};
+    return {outcome.error, outcome.error ? RemovalReason(outcome.error) : QString()};
 }
 
 int DeleteListedFile(const ListedEntry& entry) {
-    const FolderHandle folder = OpenListedFolder(entry);
-    if (!folder.valid())
-        return folder.error();
-    if (const int error = CheckListedFile(folder, entry))
-        return error;
-    return ::unlinkat(folder.fd(), entry.name.c_str(), 0) == 0 ? 0 : errno;
+    return RemoveListedFile(entry, false).error;
 }
 
 TrashOutcome TrashListedFile(const ListedEntry& entry) {
-    const FolderHandle folder = OpenListedFolder(entry);
-    int error = folder.valid() ? CheckListedFile(folder, entry) : folder.error();
-    if (error)
-        return {error, RemovalReason(error)};
-    return Trash::moveToTrash(folder, entry.name, entry.path(), entry.identity);
+    return RemoveListedFile(entry, true);
 }
 
 int RemoveListedEmptyFolder(const ListedEntry& entry) {
@@ -56,10 +65,22 @@ int RemoveListedEmptyFolder(const ListedEntry& entry) {
         return ESTALE;
     if (folder.isMountRoot() || folder.device() != parent.device())
         return EXDEV;
-    return ::unlinkat(parent.fd(), entry.name.c_str(), AT_REMOVEDIR) == 0 ? 0 : errno;
+    // A folder with something in it is not renamed back and forth only to find that out (one that
+    // cannot be listed is tried: the removal itself tells).
+    FolderListing listing;
+    if (ReadFolderNames(folder, listing) && listing.size() != 0)
+        return ENOTEMPTY;
+    return RemoveAside(parent, entry.name, AsideKind::EmptyFolder,
+                       [&](const FsEntry& now) {
+                           return S_ISDIR(now.mode) && !now.mountRoot &&
+                                  EntryIdentity{now.device, now.inode} == entry.identity;
+                       })
+        .error;
 }
 
-bool IsEntryProblem(int error) { return error == ESTALE || error == ENOENT; }
+bool IsFullDiskError(int error) {
+    return error == ENOSPC || error == EDQUOT;
+}
 
 std::optional<std::int64_t> ListedFileSizeNow(const ListedEntry& entry) {
     const FolderHandle folder = OpenListedFolder(entry);
@@ -71,5 +92,12 @@ std::optional<std::int64_t> ListedFileSizeNow(const ListedEntry& entry) {
 QString RemovalReason(int error) {
     if (error == ESTALE)
         return QStringLiteral("it changed after it was listed");
+    if (error == EXDEV)
+        return QStringLiteral("it is a mount point (another filesystem is mounted there)");
     return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QString StrandedReason(const std::string& strandedName) {
+    return RemovalReason(ESTALE) + QStringLiteral("; what took its place is now called ") +
+           DisplayText(strandedName) + QStringLiteral(" (its name was taken again meanwhile)");
 }

@@ -49,5 +49,7 @@ std::optional<ListedEntry> ListedEntry::listNow(const std::string& path, int* er
     e.identity = {stats.device, stats.inode};
     e.isFolder = S_ISDIR(stats.mode);
     e.size = stats.size;
+    e.modifiedNs = NanosecondStamp(stats.lastWrite);
+    e.modifiedKnown = !e.isFolder;
     return e;
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <time.h>
 
 // Which file-system object an entry is, whatever its name: a swap of names changes it.
 struct EntryIdentity {
@@ -11,6 +12,13 @@ struct EntryIdentity {
     ino_t inode = 0;
     bool operator==(const EntryIdentity&) const = default;
 };
+
+// A file time as one exact number: seconds and nanoseconds, so that a rewrite within the same
+// second (or the same 2-second step of a packed time) still tells. Wraps rather than overflows; no
+// two times a file system can hold share a stamp.
+inline std::uint64_t NanosecondStamp(const struct timespec& t) {
+    return std::uint64_t(t.tv_sec) * 1000000000u + std::uint64_t(t.tv_nsec);
+}
 
 // A file or folder as a scan or a folder listing saw it: enough to reach exactly that entry again
 // through folder handles from the root the user chose, following no link below the root, and to
@@ -24,8 +32,8 @@ struct ListedEntry {
     EntryIdentity identity;       // the entry itself when it was listed
     bool isFolder = false;
     std::int64_t size = 0;        // files: bytes when listed
-    std::uint32_t modified = 0;   // files: packed local date-time of the last write when listed (PackFileTime)
-    bool modifiedKnown = false;   // whether modified was recorded and is to be checked
+    std::uint64_t modifiedNs = 0; // files: the last write when listed, to the nanosecond (NanosecondStamp)
+    bool modifiedKnown = false;   // whether modifiedNs was recorded and is to be checked
 
     // Full path bytes, root + folder + name joined by single "/": for messages and the trash record.
     std::string path() const;

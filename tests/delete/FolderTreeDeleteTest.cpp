@@ -174,6 +174,59 @@ TEST_F(FolderTreeDeleteTest, ThreeThousandLevelsDeep) {
     EXPECT_FALSE(exists(tree.path("victim")));
 }
 
+TEST_F(FolderTreeDeleteTest, PathsLongerThanTheSystemLimitAreNoObstacle) {
+    tree.file("victim/top.txt", 3);
+    tree.deepChain("victim", 40, std::string(250, 'n')); // about 10,000 bytes of path
+    EXPECT_TRUE(run("victim"));
+    EXPECT_EQ(r.files, 1);
+    EXPECT_EQ(r.left.count(), 0);
+    EXPECT_FALSE(exists(tree.path("victim")));
+}
+
+TEST_F(FolderTreeDeleteTest, FoldersThatCannotBeReadStayAndAreListedUnlessEmpty) {
+    tree.file("victim/unreadable/inside.txt", 1);
+    tree.folder("victim/empty-unreadable");
+    tree.file("victim/plain.txt", 2);
+    for (const char* folder : {"victim", "victim/unreadable", "victim/empty-unreadable"})
+        tree.setMode(folder, 0733); // nobody may enter and write, not list
+    tree.setMode("victim", 0777);
+    {
+        AsUnprivileged nobody;
+        EXPECT_TRUE(run("victim"));
+    }
+    EXPECT_EQ(r.files, 1);
+    EXPECT_EQ(r.filesLeft, 0);
+    EXPECT_EQ(r.foldersLeft, 1);
+    ASSERT_EQ(r.left.kept().size(), 1u);
+    EXPECT_EQ(r.left.kept()[0].path, tree.path("victim/unreadable"));
+    EXPECT_EQ(r.left.kept()[0].reason, "Permission denied");
+    EXPECT_TRUE(exists(tree.path("victim/unreadable/inside.txt")));
+    EXPECT_FALSE(exists(tree.path("victim/empty-unreadable")));
+    EXPECT_EQ(FilesLeftNote(r, false),
+              "1 folder could not be emptied or removed and stayed with what is in it."
+              "\n\nThe first one:\n" +
+                  QString::fromStdString(tree.path("victim/unreadable")) + "\nPermission denied");
+}
+
+TEST(FilesLeftList, KeepsTheFirstFewThousandAndCountsTheRest) {
+    FilesLeft left;
+    for (std::size_t i = 0; i < FilesLeft::MaxKept + 1000; ++i)
+        left.add("/f" + std::to_string(i), QStringLiteral("why"));
+    EXPECT_EQ(left.count(), std::int64_t(FilesLeft::MaxKept) + 1000);
+    EXPECT_EQ(left.kept().size(), FilesLeft::MaxKept);
+    EXPECT_EQ(left.lines().first(), "/f0\twhy");
+    EXPECT_EQ(left.lines().last(), "... and 1,000 more");
+
+    // Paths of a very deep tree: the first is kept whatever its length, the bytes kept stay bounded.
+    FilesLeft deep;
+    const std::string huge(FilesLeft::MaxKeptPathBytes + 1, 'd');
+    deep.add(huge, QStringLiteral("one"));
+    deep.add(huge, QStringLiteral("two"));
+    EXPECT_EQ(deep.count(), 2);
+    ASSERT_EQ(deep.kept().size(), 1u);
+    EXPECT_EQ(deep.kept()[0].reason, "one");
+}
+
 TEST_F(FolderTreeDeleteTest, MountedFilesystemInsideIsNotEntered) {
     tree.file("victim/mnt/.keep", 0);
     tree.file("victim/plain.txt", 2);
@@ -185,4 +238,6 @@ TEST_F(FolderTreeDeleteTest, MountedFilesystemInsideIsNotEntered) {
     EXPECT_TRUE(exists(tree.path("victim/mnt/inside.txt")));
     EXPECT_FALSE(exists(tree.path("victim/plain.txt")));
     EXPECT_EQ(r.files, 1);
+    ASSERT_EQ(r.foldersLeft, 1);
+    EXPECT_EQ(r.left.kept()[0].reason, "it is a mount point (another filesystem is mounted there)");
 }

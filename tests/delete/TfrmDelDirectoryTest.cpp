@@ -37,6 +37,7 @@ TEST(DelDirectoryTest, VolumeWithoutTrashDisablesRecycle) {
     w.setFolder("/proc/sys");
     w.show();
     EXPECT_FALSE(button(w, "btRecycle")->isEnabled());
+    EXPECT_EQ(button(w, "btRecycle")->toolTip(), "This folder lies on a filesystem that has no recycle bin.");
 }
 
 TEST(DelDirectoryTest, ChoicesAndTheirResults) {

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "delete/DeletionTotals.h"
 #include "delete/ui/TfrmReallyDelete.h"
+#include "DeleteTestSupport.h"
+#include "FilesLeftReport.h"
+#include "delete/DeletionTotals.h"
 #include "platform/AppError.h"
 #include "support/RecordingMessageService.h"
 #include "support/ScopedMount.h"
 #include "support/TempTree.h"
-#include "DeleteTestSupport.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
@@ -14,8 +17,10 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <limits>
+#include <sys/mount.h>
 #include <unistd.h>
 
 namespace {
@@ -133,7 +138,9 @@ TEST_F(ReallyDeleteTest, DeclinedThenRecycledIntoTheTrash) {
     messages.scriptAnswers({MessageAnswer::Yes});
     click(w, "btRecycle");
     EXPECT_EQ(messages.texts(), QStringList({recycleWarningText()}));
-    EXPECT_TRUE(recycleWarningText().endsWith("recycle bin. \n\nSend to the recycle bin anyway?"));
+    EXPECT_TRUE(recycleWarningText().startsWith("Note that the recycle bin may be full"));
+    EXPECT_TRUE(recycleWarningText().endsWith("emptied. \n\nSend to the recycle bin anyway?"));
+    EXPECT_FALSE(recycleWarningText().contains("Immediately Remove"));
     EXPECT_EQ(w.result(), QDialog::Accepted);
     EXPECT_FALSE(exists(a));
     EXPECT_TRUE(inTrash("declined-a.txt"));
@@ -147,34 +154,188 @@ TEST_F(ReallyDeleteTest, DeclinedThenRecycledIntoTheTrash) {
     EXPECT_EQ(v.bytesRecycled, 4);
 }
 
-TEST_F(ReallyDeleteTest, RecycleStopsAtTheFirstTrashFailureAndGoesOnPastAVanishedFile) {
-    const std::string missing = tree.path("data/a-missing.txt");
-    const std::string b = tree.file("data/b-stays.txt", 5);
-    const std::string c = tree.file("data/c-stays.txt", 6);
-    tree.setMode("data", 0777);
-    // A trash that its user may not make: the bin itself fails.
-    const QByteArray oldDataHome = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(tree.folder("locked-data")));
+TEST_F(ReallyDeleteTest, ARunGoesOnPastEveryFilesOwnProblemAndListsWhatStayedOnce) {
+    for (bool recycle : {false, true}) {
+        SCOPED_TRACE(recycle);
+        // Every second file lies in a folder of root's, which nobody may change; one has vanished.
+        std::vector<ListedEntry> files;
+        std::vector<std::string> denied, free;
+        const std::string mode = recycle ? "recycle" : "delete";
+        for (int i = 0; i < 6; ++i) {
+            const std::string path =
+                tree.file(mode + (i % 2 ? "/locked/f" : "/open/f") + std::to_string(i), 3);
+            (i % 2 ? denied : free).push_back(path);
+            files.push_back(listed(path));
+        }
+        const std::string vanished = tree.file(mode + "/open/gone", 1);
+        files.push_back(listed(vanished));
+        ::unlink(vanished.c_str());
+        tree.setMode(mode + "/open", 0777);
+        tree.setMode("config", 0777);
+        // A trash that nobody may write to.
+        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(tree.folder(mode + "/data")));
+        tree.setMode(mode + "/data", 0777);
+        messages.clear();
+
+        TfrmReallyDelete w(nullptr);
+        w.setFileList(files);
+        w.show();
+        messages.scriptAnswers({MessageAnswer::Yes});
+        QStringList rows, copied;
+        QString header;
+        QPixmap shot;
+        whenFilesLeftShows([&](TfrmFilesLeft& report) {
+            rows = filesLeftRows(report);
+            shot = report.grab();
+            header = report.findChild<QLabel*>("lblHeader")->text();
+            QTest::mouseClick(report.findChild<QPushButton*>("btCopy"), Qt::LeftButton);
+            copied = QApplication::clipboard()->text().split("\r\n");
+        });
+        {
+            AsUnprivileged nobody;
+            click(w, recycle ? "btRecycle" : "btDelete");
+        }
+        qputenv("XDG_DATA_HOME", dataHome);
+        QDir().mkpath(VANTOREL_SCREENSHOT_DIR);
+        EXPECT_TRUE(shot.save(VANTOREL_SCREENSHOT_DIR "/TfrmFilesLeft.png"));
+        EXPECT_EQ(messages.texts().size(), 1); // the question only: no box per file
+        const QString denial = "Permission denied";
+        EXPECT_EQ(rows.join('|'),
+                  (QStringList{QString::fromStdString(denied[0]) + '\t' + denial,
+                               QString::fromStdString(denied[1]) + '\t' + denial,
+                               QString::fromStdString(denied[2]) + '\t' + denial,
+                               QString::fromStdString(vanished) + "\tNo such file or directory"})
+                      .join('|'));
+        EXPECT_EQ(header, recycle ? "4 files could not be sent to the recycle bin and stayed where they were."
+                                  : "4 files could not be deleted and stayed where they were.");
+        EXPECT_EQ(copied.mid(0, 3).join('|'), (QStringList{header, "", rows.value(0)}).join('|'));
+        for (const std::string& path : denied)
+            EXPECT_TRUE(exists(path)) << path;
+        for (const std::string& path : free)
+            EXPECT_FALSE(exists(path)) << path;
+        EXPECT_EQ(w.result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(DeletionTotals::read().filesDeleted, 3);
+    EXPECT_EQ(DeletionTotals::read().filesRecycled, 3);
+}
+
+TEST_F(ReallyDeleteTest, FilesOnAReadOnlyMountStayAndTheOthersGo) {
+    tree.file("data/a.txt", 1);
+    tree.file("data/b.txt", 2);
+    const std::string writable = tree.file("rw/c.txt", 3);
+    ScopedMount bind(tree.path("data").c_str(), tree.folder("ro"), nullptr, MS_BIND);
+    if (!bind.mounted ||
+        ::mount(nullptr, tree.path("ro").c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0)
+        GTEST_SKIP() << "cannot mount here";
     TfrmReallyDelete w(nullptr);
-    w.setFileList(listed({c, b, missing}));
-    w.setSavings(11);
+    w.setFileList(listed({tree.path("ro/a.txt"), tree.path("ro/b.txt"), writable}));
     w.show();
     messages.scriptAnswers({MessageAnswer::Yes});
-    {
-        AsUnprivileged nobody;
-        click(w, "btRecycle");
-    }
-    qputenv("XDG_DATA_HOME", oldDataHome);
-    // The vanished file is reported and passed; the first real failure stops the run.
-    EXPECT_EQ(messages.texts(),
-              QStringList({recycleWarningText(),
-                           "Couldn't delete file - " + QString::fromStdString(missing) + "\nNo such file or directory",
-                           "An error occurred sending files to the recycle bin.  The bin may be full.\n\n" +
-                               QString::fromStdString(b) + "\nPermission denied"}));
-    EXPECT_TRUE(exists(b));
-    EXPECT_TRUE(exists(c));
+    QStringList rows;
+    whenFilesLeftShows([&](TfrmFilesLeft& report) { rows = filesLeftRows(report); });
+    click(w, "btDelete");
+    EXPECT_EQ(rows.join('|'), QString::fromStdString(tree.path("ro/a.txt") + "\tRead-only file system|" +
+                                                     tree.path("ro/b.txt") + "\tRead-only file system"));
+    EXPECT_TRUE(exists(tree.path("data/a.txt")));
+    EXPECT_FALSE(exists(writable));
+    EXPECT_EQ(DeletionTotals::read().filesDeleted, 1);
+}
+
+TEST_F(ReallyDeleteTest, CancelDuringARunStopsItAfterTheCurrentFile) {
+    std::vector<ListedEntry> files;
+    for (int i = 0; i < 40; ++i)
+        files.push_back(listed(tree.file("many/f" + std::to_string(100 + i), 2)));
+    TfrmReallyDelete w(nullptr);
+    w.setFileList(files);
+    w.setYieldInterval(0); // the event loop after every file
+    w.show();
+    messages.scriptAnswers({MessageAnswer::Yes});
+    QTimer::singleShot(0, &w, [&] {
+        EXPECT_TRUE(w.running());
+        EXPECT_FALSE(w.findChild<QPushButton*>("btRecycle")->isEnabled());
+        click(w, "btClose");
+    });
+    click(w, "btDelete");
+    EXPECT_EQ(messages.texts().back(), "Stopped: 39 files were not attempted and stayed where they were.");
+    EXPECT_EQ(messages.records().back().kind, MessageKind::Information);
+    EXPECT_FALSE(exists(tree.path("many/f100")));
+    EXPECT_TRUE(exists(tree.path("many/f101")));
     EXPECT_EQ(w.result(), QDialog::Accepted);
+    EXPECT_EQ(DeletionTotals::read().filesDeleted, 1);
+}
+
+// A tmpfs of its own size: the home trash and the files on it, so that the trash can fill up.
+struct SmallRamDisk {
+    std::string where;
+    bool mounted;
+    explicit SmallRamDisk(const std::string& folder)
+        : where(folder), mounted(::mount("none", folder.c_str(), "tmpfs", 0, "size=256k") == 0) {}
+    ~SmallRamDisk() {
+        if (mounted)
+            ::umount2(where.c_str(), MNT_DETACH);
+    }
+};
+
+TEST_F(ReallyDeleteTest, OnlyAFullBinStopsTheRecycleRun) {
+    SmallRamDisk ram(tree.folder("ram"));
+    if (!ram.mounted)
+        GTEST_SKIP() << "cannot mount here";
+    const std::string first = tree.file("ram/files/a.txt", 10);
+    const std::string second = tree.file("ram/files/b.txt", 10);
+    const std::string third = tree.file("ram/files/c.txt", 10);
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(tree.folder("ram/data")));
+    tree.folder("ram/data/Trash/files");
+    tree.folder("ram/data/Trash/info");
+    {
+        std::FILE* filler = std::fopen(tree.path("ram/filler").c_str(), "w");
+        ASSERT_NE(filler, nullptr);
+        const std::string block(4096, 'f');
+        while (std::fwrite(block.data(), 1, block.size(), filler) == block.size() && std::fflush(filler) == 0)
+            ;
+        std::fclose(filler);
+    }
+    TfrmReallyDelete w(nullptr);
+    w.setFileList(listed({third, second, first}));
+    w.show();
+    messages.scriptAnswers({MessageAnswer::Yes});
+    click(w, "btRecycle");
+    qputenv("XDG_DATA_HOME", dataHome);
+    ASSERT_EQ(messages.texts().size(), 2);
+    EXPECT_EQ(messages.texts()[1],
+              "An error occurred sending files to the recycle bin.  The bin may be full.\n\n"
+              "2 files were not attempted and stayed where they were.\n\n" +
+                  QString::fromStdString(first) + "\nNo space left on device");
+    for (const std::string& path : {first, second, third})
+        EXPECT_TRUE(exists(path)) << path;
     EXPECT_FALSE(QFile::exists(DeletionTotals::settingsPath())); // nothing went, nothing written
+}
+
+TEST_F(ReallyDeleteTest, FilesWhereNoTrashIsKeptCannotBeOfferedTheBin) {
+    ScopedMount ram("none", tree.folder("ram"), "tmpfs", 0);
+    if (!ram.mounted)
+        GTEST_SKIP() << "cannot mount here";
+    const std::string onRam = tree.file("ram/a.txt", 3);
+    const std::string atHome = tree.file("home/b.txt", 4);
+    auto btRecycle = [](TfrmReallyDelete& w) { return w.findChild<QPushButton*>("btRecycle"); };
+    TfrmReallyDelete ramOnly(nullptr);
+    ramOnly.setFileList(listed({onRam}));
+    ramOnly.show();
+    EXPECT_FALSE(btRecycle(ramOnly)->isEnabled());
+    EXPECT_EQ(btRecycle(ramOnly)->toolTip(), "These files lie on a filesystem that has no recycle bin.");
+
+    // Mixed: the bin is offered, and the file it cannot take says why.
+    TfrmReallyDelete mixed(nullptr);
+    mixed.setFileList(listed({onRam, atHome}));
+    mixed.show();
+    ASSERT_TRUE(btRecycle(mixed)->isEnabled());
+    messages.scriptAnswers({MessageAnswer::Yes});
+    click(mixed, "btRecycle");
+    EXPECT_EQ(messages.texts().back(),
+              "Couldn't delete file - " + QString::fromStdString(onRam) + "\nthis filesystem has no trash");
+    EXPECT_TRUE(exists(onRam));
+    EXPECT_FALSE(exists(atHome));
 }
 
 TEST_F(ReallyDeleteTest, EmptyListWarnsAndCancelChangesNothing) {

@@ -4,6 +4,7 @@ vantorel_add_test(test_delete
   ${CMAKE_CURRENT_LIST_DIR}/DeletionTotalsTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TrashTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FolderTreeDeleteTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AsideRemovalTest.cpp
 )
 # The desktop library's own trash, to compare the layout with.
 target_link_libraries(test_delete PRIVATE PkgConfig::GIO)
@@ -15,8 +16,10 @@ target_compile_definitions(test_delete PRIVATE VANTOREL_TOTALS_ADDER="$<TARGET_F
 
 vantorel_add_test(test_delete_ui
   ${CMAKE_CURRENT_LIST_DIR}/DeleteTestSupport.h
+  ${CMAKE_CURRENT_LIST_DIR}/FilesLeftReport.h
   ${CMAKE_CURRENT_LIST_DIR}/TfrmReallyDeleteTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TfrmDelDirectoryTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SwappedTreeTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FolderDeleteRunTest.cpp
 )
 target_compile_definitions(test_delete_ui PRIVATE VANTOREL_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")

@@ -7,22 +7,57 @@
 #include "delete/DeletionTotals.h"
 #include "delete/ListedFileRemoval.h"
 #include "delete/ProtectedFolders.h"
+#include "delete/ui/DeleteRunPacer.h"
+#include "delete/ui/DeleteWindowLayout.h"
 #include "delete/ui/TfrmDelDirectory.h"
+#include "delete/ui/TfrmDeleteProgress.h"
+#include "delete/ui/TfrmFilesLeft.h"
 #include "platform/AppError.h"
 #include "platform/ListedFolder.h"
 
 #include <QDialog>
 #include <cerrno>
+#include <memory>
 
 namespace {
+
+int g_showProgressAfterMs = 1000;
+int g_progressYieldMs = 15;
+
+// The folder delete's progress hook: nothing for the first second (no event is handled, so nothing
+// else can start meanwhile), then the progress window, over everything, with the event loop run
+// every few milliseconds.
+class ProgressWatch {
+public:
+    ProgressWatch(const ListedEntry& folder, bool recycle)
+        : m_folder(folder), m_recycle(recycle), m_pacer(g_progressYieldMs) {}
+
+    bool operator()(const FolderDeleteResult& sofar) {
+        if (!m_window) {
+            if (m_pacer.elapsedMs() < g_showProgressAfterMs)
+                return true;
+            m_window = std::make_unique<TfrmDeleteProgress>(nullptr, m_folder.path(), m_recycle);
+            m_window->setFigures(sofar);
+            centreOnScreen(m_window.get());
+            m_window->show();
+        }
+        m_window->setFigures(sofar);
+        m_pacer.yield();
+        return !m_window->stopAsked();
+    }
+
+private:
+    const ListedEntry& m_folder;
+    bool m_recycle;
+    DeleteRunPacer m_pacer;
+    std::unique_ptr<TfrmDeleteProgress> m_window;
+};
 
 // Why the folder itself was left alone, as the second line of the message.
 QString RefusalReason(int error) {
     switch (error) {
     case ENOENT:
         return QStringLiteral("it is no longer there (another program may have deleted or moved it)");
-    case EXDEV:
-        return QStringLiteral("it is a mount point (another filesystem is mounted there)");
     case EPERM:
         return QStringLiteral("it is a drive's root or a system folder");
     default:
@@ -84,7 +119,11 @@ FolderDeleteOutcome RemoveConfirmedFolder(const ListedEntry& folder, bool recycl
         outcome.removedEmpty = outcome.gone = true;
         return outcome;
     }
-    const FolderDeleteResult& result = outcome.result = deleteFolderTree(folder, recycle);
+    {
+        ProgressWatch watch(folder, recycle);
+        outcome.result = deleteFolderTree(folder, recycle, std::ref(watch));
+    }
+    const FolderDeleteResult& result = outcome.result;
     const QString shown = DisplayText(folder.path());
     if (result.error != 0) {
         ShowErrorMessage(QStringLiteral("Couldn't delete folder - ") + shown + u'\n' + RefusalReason(result.error));
@@ -100,16 +139,27 @@ FolderDeleteOutcome RemoveConfirmedFolder(const ListedEntry& folder, bool recycl
     if (result.completed && !outcome.gone && left.isEmpty())
         left = QStringLiteral("The folder itself stayed: something in it could not be removed.");
 
-    if (result.files > 0) {
-        if (recordTotals)
-            RecordTotals(result, recycle);
-        ShowInfoMessage((recycle ? QStringLiteral("Recycled ") : QStringLiteral("Deleted ")) +
-                        FormatThousands(result.files) + QStringLiteral(" files for a savings of ") +
-                        FormatThousands(result.bytes) + QStringLiteral(" bytes.") + note +
-                        (left.isEmpty() ? QString() : QStringLiteral("\n\n") + left));
+    const QString went = (recycle ? QStringLiteral("Recycled ") : QStringLiteral("Deleted ")) +
+                         FormatThousands(result.files) + QStringLiteral(" files for a savings of ") +
+                         FormatThousands(result.bytes) + QStringLiteral(" bytes.") + note;
+    if (result.files > 0 && recordTotals)
+        RecordTotals(result, recycle);
+    if (result.left.count() > 1) {
+        // Several stayed: all of them in one list.
+        ShowFilesLeft(nullptr,
+                      (result.files > 0 ? went : QStringLiteral("Couldn't delete folder - ") + shown) +
+                          QStringLiteral("\n\n") + FilesLeftSummary(result, recycle),
+                      result.left);
+    } else if (result.files > 0) {
+        ShowInfoMessage(went + (left.isEmpty() ? QString() : QStringLiteral("\n\n") + left));
     } else if (!left.isEmpty()) {
         // Nothing went, yet the folder is still there: that is no success to keep quiet about.
         ShowErrorMessage(QStringLiteral("Couldn't delete folder - ") + shown + u'\n' + left);
     }
     return outcome;
+}
+
+void SetFolderDeleteProgressTiming(int showAfterMs, int yieldMs) {
+    g_showProgressAfterMs = showAfterMs;
+    g_progressYieldMs = yieldMs;
 }

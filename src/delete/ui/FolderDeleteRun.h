@@ -25,10 +25,16 @@ struct FolderDeleteOutcome {
     FolderDeleteResult result; // the tree delete's figures (none when it went empty)
 };
 
-// Removes the confirmed folder: at once when it is empty, else with deleteFolderTree. Says what
-// happened: "Deleted "/"Recycled " with the files and bytes (and the notes on a stopped walk or
-// files that stayed) when files went, "Couldn't delete folder - " with the reason when the folder
-// was left alone or nothing went while it stayed. With recordTotals the files that went are added
-// to the cumulative totals (a totals file that cannot be written is said, with what was not
-// recorded).
+// Removes the confirmed folder: at once when it is empty, else with deleteFolderTree. A delete that
+// runs longer than about a second shows its progress (TfrmDeleteProgress), whose Cancel stops it
+// after the current file. Says what happened: "Deleted "/"Recycled " with the files and bytes (and
+// the notes on a stopped walk or what stayed) when files went, "Couldn't delete folder - " with the
+// reason when the folder was left alone or nothing went while it stayed; when several files or
+// folders stayed, in one window that lists them all (TfrmFilesLeft). With recordTotals the files
+// that went are added to the cumulative totals (a totals file that cannot be written is said, with
+// what was not recorded).
 FolderDeleteOutcome RemoveConfirmedFolder(const ListedEntry& folder, bool recycle, bool recordTotals);
+
+// How long a folder delete runs before its progress shows, and how often it then lets the event
+// loop run, in milliseconds (about 1,000 and 15; tests make them 0).
+void SetFolderDeleteProgressTiming(int showAfterMs, int yieldMs);

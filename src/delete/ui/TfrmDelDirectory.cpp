@@ -25,14 +25,10 @@ QLabel* makeWrappedLabel(QWidget* parent, const char* name, const QString& text,
 } // namespace
 
 TfrmDelDirectory::TfrmDelDirectory(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("frmDelDirectory"));
-    setWindowTitle(QStringLiteral("Delete directory, sub-directories and all files"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setDeleteWindowFont(this, 8, false);
-    const double scale = DpiScale(this);
+    const double scale =
+        setUpDeleteWindow(this, "frmDelDirectory",
+                          QStringLiteral("Delete directory, sub-directories and all files"), false, 518, 266);
     auto s = [scale](int designPixels) { return Scaled(designPixels, scale); };
-    setFixedSize(s(518), s(266));
 
     const int bevelTops[] = {73, 136, 199};
     for (int i = 0; i < 3; ++i) {
@@ -102,7 +98,12 @@ void TfrmDelDirectory::FormShow() {
     lblDirectory->adjustSize();
     lblDirectory->move((width() - lblDirectory->width()) / 2, lblDirectory->y());
     // A volume that keeps no trash cannot take the files (the old floppy-drive rule).
-    btRecycle->setEnabled(Trash::canTrash(m_folder));
+    const bool trash = Trash::canTrash(m_folder);
+    btRecycle->setEnabled(trash);
+    btRecycle->setToolTip(
+        trash ? QStringLiteral(
+                    "Send to recycle bin.  Recycle bin can be emptied later.  Files can be recovered.")
+              : QStringLiteral("This folder lies on a filesystem that has no recycle bin."));
 }
 
 void TfrmDelDirectory::btDeleteClick() {

@@ -1,18 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "delete/ui/TfrmReallyDelete.h"
 
-#include "common/MessageService.h"
 #include "common/DisplayText.h"
+#include "common/MessageService.h"
 #include "common/NumberTexts.h"
 #include "common/SaturatingSum.h"
-#include "delete/DeletionTotals.h"
-#include "delete/ListedFileRemoval.h"
 #include "common/ui/BusyCursor.h"
 #include "common/ui/DpiScale.h"
+#include "delete/DeletionTotals.h"
+#include "delete/FilesLeft.h"
+#include "delete/ListedFileRemoval.h"
+#include "delete/ui/DeleteRunPacer.h"
 #include "delete/ui/DeleteWindowLayout.h"
+#include "delete/ui/TfrmFilesLeft.h"
 #include "platform/AppError.h"
 #include "platform/Trash.h"
 
+#include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -24,6 +28,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <set>
 
 namespace {
 // Ignoring ASCII case; names that differ only in case keep a fixed order by their bytes.
@@ -32,9 +37,12 @@ bool lessIgnoringAsciiCase(const std::string& a, const std::string& b) {
     return folded != 0 ? folded < 0 : a < b;
 }
 
-QString couldNotDelete(const ListedEntry& file, const QString& reason) {
-    return QStringLiteral("Couldn't delete file - ") + DisplayText(file.path()) + u'\n' + reason;
+QString couldNotDelete(const std::string& path, const QString& reason) {
+    return QStringLiteral("Couldn't delete file - ") + DisplayText(path) + u'\n' + reason;
 }
+
+const QString kBinFull =
+    QStringLiteral("An error occurred sending files to the recycle bin.  The bin may be full.");
 
 QString filesText(std::int64_t files) {
     return FormatThousands(files) + (files == 1 ? QStringLiteral(" file") : QStringLiteral(" files"));
@@ -55,21 +63,28 @@ qint64 wholeBytes(double value) {
 } // namespace
 
 QString recycleWarningText() {
-    return QStringLiteral("Note that the recycle bin may be full or that you may have the \"Immediately Remove "
-                          "Files On Delete\" option turned on in the recycle bin. If either is true, then you "
-                          "will not be able to recover the deleted files from the recycle bin. ") +
+    return QStringLiteral(
+               "Note that the recycle bin may be full, or that some filesystems (RAM disks, some "
+               "network shares and removable disks) have no recycle bin: files that cannot be sent "
+               "there stay where they are. Files in the recycle bin still take up disk space until "
+               "the bin is emptied. ") +
            QStringLiteral("\n\nSend to the recycle bin anyway?");
 }
 
+// What a run did and what it left.
+struct TfrmReallyDelete::Run {
+    std::int64_t files = 0;        // files that went
+    std::int64_t bytes = 0;        // their listed sizes
+    FilesLeft left;                // files that failed, with their reasons
+    std::int64_t notAttempted = 0; // files after a stop
+    bool stopped = false;          // the user stopped the run
+    bool binFull = false;          // the trash or its disk was full
+};
+
 TfrmReallyDelete::TfrmReallyDelete(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("frmReallyDelete"));
-    setWindowTitle(QStringLiteral("Delete/rename the following files:"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setDeleteWindowFont(this, 8, true);
-    const double scale = DpiScale(this);
+    const double scale = setUpDeleteWindow(
+        this, "frmReallyDelete", QStringLiteral("Delete/rename the following files:"), true, 622, 400);
     auto s = [scale](int designPixels) { return Scaled(designPixels, scale); };
-    setFixedSize(s(622), s(400));
 
     auto* Panel2 = new QFrame(this);
     Panel2->setObjectName(QStringLiteral("Panel2"));
@@ -157,6 +172,20 @@ void TfrmReallyDelete::FormShow() {
     lblSavings->setText(FormatThousands(wholeBytes(m_savings)) + QStringLiteral(" bytes"));
     lblSavings->adjustSize();
     UpdateHeaders();
+    // Nothing is offered that cannot be done: files that all lie where no trash is kept cannot go
+    // there. The filesystem decides, so one file per device tells.
+    bool anyTrash = m_files.empty();
+    std::set<dev_t> devices;
+    for (const ListedEntry& file : m_files) {
+        if (anyTrash)
+            break;
+        if (devices.insert(file.identity.device).second)
+            anyTrash = Trash::canTrash(file.folderPath());
+    }
+    btRecycle->setEnabled(anyTrash);
+    btRecycle->setToolTip(anyTrash
+                              ? QStringLiteral("Send to recycle bin.  Recycle bin can be emptied later.")
+                              : QStringLiteral("These files lie on a filesystem that has no recycle bin."));
 }
 
 void TfrmReallyDelete::UpdateHeaders() {
@@ -179,14 +208,7 @@ void TfrmReallyDelete::btDeleteAllClick() {
         ShowInfoMessage(QStringLiteral("Files not deleted"));
         return;
     }
-    const RunFigures run = removeListedFiles([](const ListedEntry& file) {
-        if (const int error = DeleteListedFile(file)) {
-            ShowErrorMessage(couldNotDelete(file, RemovalReason(error)));
-            return Removal::FailedGoOn;
-        }
-        return Removal::Gone;
-    });
-    finishRun(run, false);
+    finishRun(removeListedFiles(false), false);
 }
 
 void TfrmReallyDelete::btRecycleClick() {
@@ -194,23 +216,94 @@ void TfrmReallyDelete::btRecycleClick() {
         ShowInfoMessage(QStringLiteral("Files not deleted"));
         return;
     }
-    const RunFigures run = removeListedFiles([](const ListedEntry& file) {
-        const TrashOutcome outcome = sendToRecycleBin(file);
-        if (outcome.ok())
-            return Removal::Gone;
-        // A file that changed or went is this file's problem, not the bin's: the others still go.
-        if (IsEntryProblem(outcome.error)) {
-            ShowErrorMessage(couldNotDelete(file, outcome.reason));
-            return Removal::FailedGoOn;
-        }
-        ShowErrorMessage(QStringLiteral("An error occurred sending files to the recycle bin.  The bin may be full.") +
-                         QStringLiteral("\n\n") + DisplayText(file.path()) + u'\n' + outcome.reason);
-        return Removal::FailedStop;
-    });
-    finishRun(run, true);
+    finishRun(removeListedFiles(true), true);
 }
 
-void TfrmReallyDelete::finishRun(const RunFigures& run, bool recycled) {
+void TfrmReallyDelete::reject() {
+    if (m_running) {
+        m_stopAsked = true;
+        return;
+    }
+    QDialog::reject();
+}
+
+void TfrmReallyDelete::closeEvent(QCloseEvent* event) {
+    if (m_running) {
+        m_stopAsked = true;
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+TfrmReallyDelete::Run TfrmReallyDelete::removeListedFiles(bool recycle) {
+    Run run;
+    BusyCursor busy;
+    // Only Cancel answers while the run lets the event loop in.
+    btDelete->setEnabled(false);
+    btRecycle->setEnabled(false);
+    m_running = true;
+    m_stopAsked = false;
+    const std::size_t count = m_files.size();
+    bar->setRange(0, static_cast<int>(count) - 1);
+    DeleteRunPacer pacer(m_yieldIntervalMs);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (m_stopAsked) {
+            run.stopped = true;
+            run.notAttempted = std::int64_t(count - i);
+            break;
+        }
+        bar->setValue(static_cast<int>(i));
+        const ListedEntry& file = m_files[i];
+        const RemovalOutcome outcome = recycle ? sendToRecycleBin(file) : RemoveListedFile(file, false);
+        if (outcome.ok()) {
+            ++run.files;
+            run.bytes = SaturatingAdd(run.bytes, file.size);
+        } else {
+            run.left.add(file.path(), outcome.reason);
+            // The next file would not fit either; every other failure is this file's own.
+            if (recycle && IsFullDiskError(outcome.error)) {
+                run.binFull = true;
+                run.notAttempted = std::int64_t(count - i - 1);
+                break;
+            }
+        }
+        pacer.yield();
+    }
+    m_running = false;
+    return run;
+}
+
+void TfrmReallyDelete::reportRun(const Run& run, bool recycled) {
+    const std::int64_t left = run.left.count();
+    if (left == 0 && run.notAttempted == 0)
+        return;
+    const FilesLeft::Item* only = left == 1 ? &run.left.kept().front() : nullptr;
+    if (only && run.notAttempted == 0 && !run.binFull) {
+        ShowErrorMessage(couldNotDelete(only->path, only->reason));
+        return;
+    }
+    QStringList parts;
+    if (run.binFull)
+        parts << kBinFull;
+    if (left > 0 && !(only && run.binFull))
+        parts << FilesStayedText(left, recycled);
+    if (run.notAttempted > 0)
+        parts << (run.stopped ? QStringLiteral("Stopped: ") : QString()) + FormatThousands(run.notAttempted) +
+                     (run.notAttempted == 1
+                          ? QStringLiteral(" file was not attempted and stayed where it was.")
+                          : QStringLiteral(" files were not attempted and stayed where they were."));
+    const QString header = parts.join(QStringLiteral("\n\n"));
+    if (left == 0)
+        ShowInfoMessage(header);
+    else if (only)
+        ShowErrorMessage(header + QStringLiteral("\n\n") + DisplayText(only->path) + u'\n' + only->reason);
+    else
+        ShowFilesLeft(this, header, run.left);
+}
+
+void TfrmReallyDelete::finishRun(const Run& run, bool recycled) {
+    reportRun(run, recycled);
     // Only what really went is recorded. The files are gone whatever the totals file does, so the
     // window ends as after any run; a failed write only says what it could not record.
     try {
@@ -229,24 +322,6 @@ void TfrmReallyDelete::finishRun(const RunFigures& run, bool recycled) {
     clearList();
     UpdateHeaders();
     accept();
-}
-
-TfrmReallyDelete::RunFigures
-TfrmReallyDelete::removeListedFiles(const std::function<Removal(const ListedEntry&)>& remove) {
-    RunFigures run;
-    BusyCursor busy;
-    bar->setRange(0, static_cast<int>(m_files.size()) - 1);
-    for (std::size_t i = 0; i < m_files.size(); ++i) {
-        bar->setValue(static_cast<int>(i));
-        const Removal result = remove(m_files[i]);
-        if (result == Removal::Gone) {
-            ++run.files;
-            run.bytes = SaturatingAdd(run.bytes, m_files[i].size);
-        } else if (result == Removal::FailedStop) {
-            break;
-        }
-    }
-    return run;
 }
 
 TrashOutcome TfrmReallyDelete::sendToRecycleBin(const ListedEntry& file) { return TrashListedFile(file); }

@@ -3,24 +3,27 @@
 #include "platform/ListedEntry.h"
 
 #include <QDialog>
-#include <string>
 #include <cstdint>
-#include <functional>
+#include <string>
 #include <vector>
 
 class QLabel;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
+class QCloseEvent;
 class QShowEvent;
 struct TrashOutcome;
 
 // The confirmation of a marked-file deletion. The caller hands over the marked files as they were
 // listed and their total size, runs exec() and reads only the result: Accepted (OK) after a delete or
-// recycle run, also one in which some files failed to go; Rejected (Cancel) when the user closed the
-// window. Each file goes only while it is still the file that was listed (ListedFileRemoval). The
-// run records what really left the disk in the cumulative deletion totals; when they cannot be
-// written, the error says what was not recorded and the run still ends as a run.
+// recycle run, also one in which some files failed to go or that was stopped; Rejected (Cancel) when
+// the user closed the window. Each file goes only while it is still the file that was listed
+// (ListedFileRemoval). A run goes on past every failure that is the file's own; only a full trash or
+// disk ends it. It lets the event loop run every few milliseconds, so the bar moves and Cancel
+// stops the run after the current file; what stayed is told once at the end. The run records what
+// really left the disk in the cumulative deletion totals; when they cannot be written, the error
+// says what was not recorded and the run still ends as a run.
 class TfrmReallyDelete : public QDialog {
     Q_OBJECT
 public:
@@ -30,9 +33,12 @@ public:
     void setFileList(const std::vector<ListedEntry>& files);
     // The caller's marked total in bytes (a whole number).
     void setSavings(double bytes);
+    // How often a run lets the event loop run, in milliseconds (~15 by default).
+    void setYieldInterval(int milliseconds) { m_yieldIntervalMs = milliseconds; }
 
     // The listed files in list order.
     const std::vector<ListedEntry>& fileList() const { return m_files; }
+    bool running() const { return m_running; }
 
     void FormShow();
     void UpdateHeaders();
@@ -41,24 +47,29 @@ public:
     // One listed file to the trash, no questions.
     static TrashOutcome sendToRecycleBin(const ListedEntry& file);
 
+    // During a run Cancel (and Esc, and closing the window) stops it after the current file.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
-    enum class Removal { Gone, FailedGoOn, FailedStop };
-    struct RunFigures {
-        std::int64_t files = 0;
-        std::int64_t bytes = 0;
-    };
+    struct Run;
     // Removes the listed files in list order under the hourglass with the progress bar, counting only
     // the files that really went, with their listed sizes.
-    RunFigures removeListedFiles(const std::function<Removal(const ListedEntry&)>& remove);
+    Run removeListedFiles(bool recycle);
+    // Says once what stayed and why, and what was not attempted.
+    void reportRun(const Run& run, bool recycled);
     // Adds the run to the totals, clears the list and ends the window as after a run.
-    void finishRun(const RunFigures& run, bool recycled);
+    void finishRun(const Run& run, bool recycled);
     void clearList();
 
     std::vector<ListedEntry> m_files;
     double m_savings = 0;
+    int m_yieldIntervalMs = 15;
+    bool m_running = false;
+    bool m_stopAsked = false;
 
     QLabel* lblDelete = nullptr;
     QLabel* Label3 = nullptr;

@@ -31,8 +31,9 @@ struct DateRecord {
     std::uint32_t accessed;
     std::uint32_t modified;
     std::uint32_t type;
+    std::uint64_t modifiedNs; // the last write to the nanosecond, for telling the file unchanged
 };
-static_assert(sizeof(DateRecord) == 40, "a found file stays at 40 bytes besides its name");
+static_assert(sizeof(DateRecord) == 48, "a found file stays at 48 bytes besides its name");
 
 // A whole day as a number that orders like the date: year, month, day.
 int dayKey(int year, int month, int day) { return (year * 16 + month) * 32 + day; }
@@ -194,6 +195,7 @@ struct DateRangeEngine::Impl final : FolderVisitor {
         r.created = entry.hasCreation ? packer.pack(entry.creation) : 0;
         r.accessed = packer.pack(entry.lastAccess);
         r.modified = packer.pack(entry.lastWrite);
+        r.modifiedNs = NanosecondStamp(entry.lastWrite);
         r.type = typeOf(entry.name);
         names += entry.name;
         records.push_back(r);
@@ -328,7 +330,7 @@ ListedEntry DateRangeEngine::resultEntry(std::size_t index) const {
     const DateRecord& r = d->records[index];
     ListedEntry e = d->places.entry(r.folder, d->nameOf(index), r.inode);
     e.size = r.size;
-    e.modified = r.modified;
+    e.modifiedNs = r.modifiedNs;
     e.modifiedKnown = true;
     return e;
 }

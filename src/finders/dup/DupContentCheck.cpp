@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "finders/dup/DupContentCheck.h"
 
-#include "common/DosDateTime.h"
 #include "finders/dup/DupScanEngine.h"
 #include "platform/ListedFolder.h"
 #include "platform/OpenForReading.h"
@@ -26,7 +25,7 @@ constexpr std::size_t kMaxOpen = 256;
 // Still the file the scan listed, as an open descriptor shows it.
 bool unchanged(const struct stat& st, const ListedEntry& e) {
     return S_ISREG(st.st_mode) && st.st_dev == e.identity.device && st.st_ino == e.identity.inode &&
-           st.st_size == e.size && (!e.modifiedKnown || PackFileTime(st.st_mtim) == e.modified);
+           st.st_size == e.size && (!e.modifiedKnown || NanosecondStamp(st.st_mtim) == e.modifiedNs);
 }
 
 // Opens the listed file for reading through its folder's handle, or -1 when it cannot be read or

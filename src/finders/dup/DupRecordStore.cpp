@@ -127,8 +127,8 @@ std::uint32_t DupRecordStore::typeIndex(std::string_view name) const {
     }
 }
 
-bool DupRecordStore::add(std::string_view name, std::int64_t size, std::uint64_t inode, std::uint32_t modified,
-                         std::uint32_t accessed) {
+bool DupRecordStore::add(std::string_view name, std::int64_t size, std::uint64_t inode,
+                         std::uint32_t modified, std::uint32_t accessed, std::uint64_t modifiedNs) {
     // The arena must stay addressable by 32-bit offsets up to its end, which closes the last name.
     if (m_folders.empty() || name.empty() ||
         m_names.size() + name.size() > std::numeric_limits<std::uint32_t>::max() ||
@@ -143,6 +143,7 @@ bool DupRecordStore::add(std::string_view name, std::int64_t size, std::uint64_t
     r.needsCare = IsCleanName(name) ? 0 : 1;
     r.modified = modified;
     r.accessed = accessed;
+    r.modifiedNs = modifiedNs;
     m_names.append(name);
     m_records.push_back(r);
     return true;
@@ -186,8 +187,8 @@ ListedEntry DupRecordStore::entry(std::size_t i) const {
     ListedEntry e = m_places.entry(r.folder, name(i), r.inode);
     e.isFolder = false;
     e.size = r.size;
-    e.modified = r.modified;
-    e.modifiedKnown = true;
+    e.modifiedNs = r.modifiedNs;
+    e.modifiedKnown = r.modifiedNs != 0; // a record added without its exact time is checked without it
     return e;
 }
 

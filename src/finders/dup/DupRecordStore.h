@@ -22,8 +22,9 @@ struct DupRecord {
     std::uint32_t needsCare : 1;  // the name is not clean UTF-8: its display text differs from its bytes
     std::uint32_t modified;       // packed local date-time of the last write
     std::uint32_t accessed;       // packed local date-time of the last access
+    std::uint64_t modifiedNs;     // the last write to the nanosecond, for telling the file unchanged
 };
-static_assert(sizeof(DupRecord) == 32, "a listed file must stay at 32 bytes besides its name");
+static_assert(sizeof(DupRecord) == 40, "a listed file must stay at 40 bytes besides its name");
 
 // The records of one scan and everything needed to render and order their lines.
 // Duplicate lines have 7 fields: padded name, size, modified date, modified time, access date,
@@ -43,9 +44,10 @@ public:
     // trailing "/" but at "/") for the records that follow. False when the folder table is full or
     // the folder does not lie in the current root.
     bool addFolder(const std::string& path, bool searchPath, EntryIdentity identity);
-    // Adds a file of the current folder. False when a table is full (the record is not added).
+    // Adds a file of the current folder (modifiedNs: its last write as NanosecondStamp, 0 when not
+    // known). False when a table is full (the record is not added).
     bool add(std::string_view name, std::int64_t size, std::uint64_t inode, std::uint32_t modified,
-             std::uint32_t accessed);
+             std::uint32_t accessed, std::uint64_t modifiedNs = 0);
 
     const DupRecord& record(std::size_t i) const { return m_records[i]; }
     std::string_view name(std::size_t i) const {

@@ -120,7 +120,7 @@ struct DupScanEngine::Impl final : FolderVisitor {
             folderAdded = true;
         }
         if (!store.add(entry.name, entry.size, entry.inode, packer.pack(entry.lastWrite),
-                       packer.pack(entry.lastAccess)))
+                       packer.pack(entry.lastAccess), NanosecondStamp(entry.lastWrite)))
             refuse();
     }
 };

@@ -366,8 +366,8 @@ TEST(DupScanEngine, ResultEntriesReachTheirFilesFromTheRootAsWalked) {
         EXPECT_FALSE(e.isFolder);
         EXPECT_EQ(e.size, st.st_size);
         EXPECT_TRUE(e.modifiedKnown);
-        EXPECT_EQ(e.modified, PackFileTime(st.st_mtim));
-        EXPECT_EQ(FileDateText(e.modified), RecordField(s.engine.resultLine(i), 2));
+        EXPECT_EQ(e.modifiedNs, NanosecondStamp(st.st_mtim));
+        EXPECT_EQ(FileDateText(PackFileTime(st.st_mtim)), RecordField(s.engine.resultLine(i), 2));
         folders.push_back(e.folder);
     }
     std::sort(folders.begin(), folders.end());
@@ -376,7 +376,7 @@ TEST(DupScanEngine, ResultEntriesReachTheirFilesFromTheRootAsWalked) {
 }
 
 TEST(DupRecordStore, FoldersArePlacedBelowTheirRootAndRecordsStaySmall) {
-    EXPECT_EQ(sizeof(DupRecord), 32u);
+    EXPECT_EQ(sizeof(DupRecord), 40u);
     DupRecordStore store;
     EXPECT_FALSE(store.addFolder("/a", false, {})); // no root yet
     ASSERT_TRUE(store.addRoot("/", {1, 2}));
