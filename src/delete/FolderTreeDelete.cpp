@@ -84,7 +84,7 @@ private:
     // Only the deepest folder's handle stays open, so the depth of the tree is not limited by the
     // number of open files; the way back up goes through ".." with an identity check.
     static Level enter(const FolderHandle& folder, const std::string& name) {
-        Level level{name, folder.path(), folder.identity(), {}, 0};
+        Level level{name, std::string(folder.path()), folder.identity(), {}, 0};
         // An unreadable listing finds nothing; the folder's removal then simply fails.
         ReadFolder(folder, level.entries);
         return level;
