@@ -13,6 +13,8 @@
 #   The viewer's file side is timed against wc -l, xxd and strings on generated files (no ROOT).
 #   The folder browser fills its grid for one generated folder of 100,000 files (offscreen) against
 #   ls -l --time-style=long-iso of the same folder, one run each (no ROOT).
+#   bench/deep_tree.sh runs every scan on a chain of 5,000 folders with 250-byte names and one of
+#   50,000 folders (no ROOT): time and peak memory against the targets.
 #
 # What is compared: "find" lists the files the tool lists (hidden files and folders pruned, as the
 # tool leaves them out) with the size, both times and the path that the tool's lines show:
@@ -257,6 +259,11 @@ else
   python3 "$here/bench/make_tree.py" "$work/1m" --files 1000000 --folders 1000 >&2
   bench_tree "$work/1m"
   rm -rf "$work/1m"
+fi
+
+# Trees deeper than PATH_MAX (no ROOT): memory and time independent of depth times name length.
+if [ $# -eq 0 ]; then
+  "$here/bench/deep_tree.sh" "$work"
 fi
 
 # The finder's grid on 300,000 rows: marking and the sort menu must stay within a couple of seconds.

@@ -14,6 +14,7 @@ constexpr std::size_t kMaxFolders = (std::size_t(1) << 31) - 2;
 } // namespace
 
 void ScanPlaces::clear() {
+    m_shown = {};
     m_folders = {};
     m_names = {};
     m_roots = {};
@@ -25,7 +26,9 @@ std::uint32_t ScanPlaces::addNode(std::uint32_t parent, std::string_view name, E
                                   std::uint32_t root) {
     if (m_folders.size() >= kMaxFolders || name.size() > kMaxName)
         return None;
-    m_folders.push_back({m_names.size(), identity, parent, root, static_cast<std::uint16_t>(name.size())});
+    const std::uint32_t depth = parent == None ? 0 : m_folders[parent].depth + 1;
+    m_folders.push_back(
+        {m_names.size(), identity, parent, root, depth, static_cast<std::uint16_t>(name.size())});
     m_names.append(name);
     return static_cast<std::uint32_t>(m_folders.size() - 1);
 }
@@ -139,7 +142,8 @@ void ScanPlaces::appendFolderPath(std::uint32_t folder, std::string& out) const 
         if (up == None)
             length += node.nameLength == 0 ? 1 : node.nameLength; // the top "" is "/"
         else
-            length += node.nameLength + (m_folders[up].parent == None && m_folders[up].nameLength == 0 ? 0 : 1);
+            length +=
+                node.nameLength + (m_folders[up].parent == None && m_folders[up].nameLength == 0 ? 0 : 1);
         f = up;
     }
     const std::size_t start = out.size();
@@ -179,18 +183,34 @@ std::string ScanPlaces::path(std::uint32_t folder, std::string_view name) const 
     return p;
 }
 
-void ScanPlaces::appendDisplayPath(std::uint32_t folder, std::string& out) const {
-    std::vector<std::uint32_t> way;
-    for (std::uint32_t f = folder; f != None; f = m_folders[f].parent)
+std::string_view ScanPlaces::displayPath(std::uint32_t folder) const {
+    // Paths shown one after the other share their beginning more often than not (a folder and its
+    // sub-folders, files of one folder): what the last one shares with this one is not made again.
+    // Here the folders below that shared part, deepest first.
+    std::vector<std::uint32_t>& way = m_shown.scratch;
+    way.clear();
+    std::uint32_t f = folder;
+    for (; f != None; f = m_folders[f].parent) {
+        const std::uint32_t depth = m_folders[f].depth;
+        if (depth < m_shown.way.size() && m_shown.way[depth] == f)
+            break;
         way.push_back(f);
+    }
+    const std::size_t same = f == None ? 0 : m_folders[f].depth + 1;
+    m_shown.way.resize(same);
+    m_shown.ends.resize(same);
+    m_shown.text.resize(same > 0 ? m_shown.ends[same - 1] : 0);
     for (auto it = way.rbegin(); it != way.rend(); ++it) {
         const std::string_view name = nameOf(*it);
-        if (it == way.rbegin() && name.empty())
-            out += '/';
-        else if (it != way.rbegin() && out.back() != '/')
-            out += '/';
-        AppendDisplayUtf8(name, out);
+        if (m_shown.way.empty() && name.empty())
+            m_shown.text += '/';
+        else if (!m_shown.way.empty() && m_shown.text.back() != '/')
+            m_shown.text += '/';
+        AppendDisplayUtf8(name, m_shown.text);
+        m_shown.way.push_back(*it);
+        m_shown.ends.push_back(m_shown.text.size());
     }
+    return m_shown.text;
 }
 
 std::string ScanPlaces::pathBelowRoot(std::uint32_t folder) const {
@@ -360,7 +380,10 @@ std::vector<std::uint32_t> ScanPlaces::rankTexts(const std::vector<RankItem>& it
 
 std::size_t ScanPlaces::memoryBytes() const {
     std::size_t bytes = m_folders.capacity() * sizeof(Folder) + m_names.capacity() +
-                        m_roots.capacity() * sizeof(Root) + m_way.capacity() * sizeof(Step) + m_wayNames.capacity();
+                        m_roots.capacity() * sizeof(Root) + m_way.capacity() * sizeof(Step) +
+                        m_wayNames.capacity() + m_shown.text.capacity() +
+                        (m_shown.way.capacity() + m_shown.scratch.capacity()) * 4 +
+                        m_shown.ends.capacity() * sizeof(std::size_t);
     for (const Root& r : m_roots)
         bytes += r.path.capacity();
     return bytes;

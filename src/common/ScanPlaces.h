@@ -53,8 +53,11 @@ public:
     // The full path of name in folder.
     std::string path(std::uint32_t folder, std::string_view name) const;
     void appendPath(std::uint32_t folder, std::string_view name, std::string& out) const;
-    // The display text of folder's path in UTF-8 (each name as DisplayText shows it), appended.
-    void appendDisplayPath(std::uint32_t folder, std::string& out) const;
+    // The display text of folder's path in UTF-8 (each name as DisplayText shows it). The last one
+    // made is kept to make the next one from, so the view is valid until the next call (and the
+    // table is not for use from two threads at once).
+    std::string_view displayPath(std::uint32_t folder) const;
+    void appendDisplayPath(std::uint32_t folder, std::string& out) const { out += displayPath(folder); }
 
     // The file or folder name of folder, as a listing saw it: root, folder below the root, identities.
     ListedEntry entry(std::uint32_t folder, std::string_view name, std::uint64_t inode) const;
@@ -64,7 +67,8 @@ public:
 
     // Texts to order: the display path of folder with a "/" after it (none after "/" itself), then
     // tail; with folder None the tail alone. Every text is ASCII-folded: tail must be so already and
-    // hold no "/" (but a tail that is a whole path above every folder, such as "/").
+    // hold no "/". (A folder's own path is its name as the tail of the folder above it; the path "/"
+    // is the top folder with an empty tail.)
     struct RankItem {
         std::uint32_t folder;
         std::string tail;
@@ -85,6 +89,7 @@ private:
         EntryIdentity identity;   // unknown ({}) for the parts of a root's path above it
         std::uint32_t parent;     // None at the top
         std::uint32_t root;       // the walked root it lies in; None above every root
+        std::uint32_t depth;      // folders above it in the tree
         std::uint16_t nameLength;
     };
     struct Root {
@@ -100,7 +105,8 @@ private:
         EntryIdentity identity;
     };
 
-    std::uint32_t addNode(std::uint32_t parent, std::string_view name, EntryIdentity identity, std::uint32_t root);
+    std::uint32_t addNode(std::uint32_t parent, std::string_view name, EntryIdentity identity,
+                          std::uint32_t root);
     // The part of folder's path below its root ("" for the root itself).
     std::string pathBelowRoot(std::uint32_t folder) const;
 
@@ -109,4 +115,12 @@ private:
     std::vector<Root> m_roots;
     std::vector<Step> m_way;
     std::string m_wayNames;
+    // The display path made last: its folders from the top, where each one's text ends.
+    struct Shown {
+        std::vector<std::uint32_t> way;
+        std::vector<std::size_t> ends;
+        std::string text;
+        std::vector<std::uint32_t> scratch;
+    };
+    mutable Shown m_shown;
 };

@@ -19,7 +19,8 @@ struct RowKey {
 } // namespace
 
 void SortFolderRowsBySize(StringGridModel& grid, int firstRow, int lastRow,
-                          const std::function<std::int64_t(std::uint32_t key)>& bytesOf, bool keysInLineOrder) {
+                          const std::function<std::int64_t(std::uint32_t key)>& bytesOf,
+                          bool keysInLineOrder) {
     if (firstRow < 1 || lastRow >= grid.gridRowCount() || firstRow >= lastRow)
         return;
     const std::size_t count = static_cast<std::size_t>(lastRow - firstRow + 1);

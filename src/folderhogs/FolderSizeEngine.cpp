@@ -176,7 +176,9 @@ struct FolderSizeEngine::Impl final : FolderVisitor {
             f.folder = placeHere();
         frames.push_back(f);
     }
-    void folderEntry(const FolderHandle&, std::string_view, bool) override { frames.back().folderPassAny = true; }
+    void folderEntry(const FolderHandle&, std::string_view, bool) override {
+        frames.back().folderPassAny = true;
+    }
     void yield() override {
         if (yieldHook)
             yieldHook();
@@ -258,16 +260,16 @@ struct FolderSizeEngine::Impl final : FolderVisitor {
         case 2:
             return unread ? QStringLiteral("???") : FolderPercentText(r.bytes, driveTotals[r.root]);
         case 3:
-            return unread ? QStringLiteral("?")
-                          : QString::number(r.files) + ((r.flags & Partial) ? QStringLiteral("?") : QString());
+            return unread
+                       ? QStringLiteral("?")
+                       : QString::number(r.files) + ((r.flags & Partial) ? QStringLiteral("?") : QString());
         case 4:
             return unread ? QStringLiteral("?") : QString::number(r.subFolders);
         case 5:
             return FileDateText(r.latest);
         case 6: {
-            std::string shown;
-            places.appendDisplayPath(r.folder, shown);
-            return QString::fromUtf8(shown);
+            const std::string_view shown = places.displayPath(r.folder);
+            return QString::fromUtf8(shown.data(), qsizetype(shown.size()));
         }
         default:
             return {};
@@ -294,11 +296,10 @@ struct FolderSizeEngine::Impl final : FolderVisitor {
     ScanPlaces::RankItem pathItem(const FolderRecord& r) const {
         const std::uint32_t parent = places.parentOf(r.folder);
         const std::string_view name = places.nameOf(r.folder);
-        ScanPlaces::RankItem item{parent, {}};
         if (parent == ScanPlaces::None && name.empty())
-            item.tail = "/"; // the top of the tree is "/" itself
-        else
-            ScanPlaces::appendFoldedDisplay(name, item.tail);
+            return {r.folder, {}}; // the top of the tree is "/" itself
+        ScanPlaces::RankItem item{parent, {}};
+        ScanPlaces::appendFoldedDisplay(name, item.tail);
         return item;
     }
 
@@ -359,9 +360,15 @@ FolderSizeEngine::~FolderSizeEngine() {
 }
 
 void FolderSizeEngine::setYieldHook(std::function<void()> hook) { d->yieldHook = std::move(hook); }
-QString FolderSizeEngine::walkStatus() const { return WalkStatusText(d->walker.currentPath()); }
-SkippedEntries& FolderSizeEngine::skipped() { return d->skipped; }
-const SkippedEntries& FolderSizeEngine::skipped() const { return d->skipped; }
+QString FolderSizeEngine::walkStatus() const {
+    return WalkStatusText(d->walker.currentPath());
+}
+SkippedEntries& FolderSizeEngine::skipped() {
+    return d->skipped;
+}
+const SkippedEntries& FolderSizeEngine::skipped() const {
+    return d->skipped;
+}
 
 void FolderSizeEngine::begin(FolderScanMode mode) {
     d->mode = mode;

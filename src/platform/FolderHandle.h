@@ -87,8 +87,9 @@ private:
 
     int m_fd = -1;
     int m_error = 0;
-    std::string m_path;                    // the path, when not shared
-    const std::string* m_shared = nullptr; // a walk's path buffer, whose first m_sharedLength bytes are the path
+    std::string m_path; // the path, when not shared
+    const std::string* m_shared =
+        nullptr; // a walk's path buffer, whose first m_sharedLength bytes are the path
     std::size_t m_sharedLength = 0;
     dev_t m_device = 0;
     ino_t m_inode = 0;

@@ -178,7 +178,9 @@ void FolderWalker::pop(FolderVisitor& visitor) {
         afterEntry(*m_levels[m_depth - 1], visitor);
 }
 
-void FolderWalker::cutPath() { m_path.resize(m_depth > 0 ? m_levels[m_depth - 1]->handle.path().size() : 0); }
+void FolderWalker::cutPath() {
+    m_path.resize(m_depth > 0 ? m_levels[m_depth - 1]->handle.path().size() : 0);
+}
 
 void FolderWalker::afterEntry(Level& level, FolderVisitor& visitor) {
     if (level.listed > 1)

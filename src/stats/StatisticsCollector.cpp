@@ -142,10 +142,18 @@ void StatisticsCollector::setFolderHook(std::function<void(std::string_view)> ho
     d->folderHook = std::move(hook);
 }
 
-void StatisticsCollector::setYieldHook(std::function<void()> hook) { d->yieldHook = std::move(hook); }
-QString StatisticsCollector::walkStatus() const { return WalkStatusText(d->walker.currentPath()); }
-SkippedEntries& StatisticsCollector::skipped() { return d->skipped; }
-const SkippedEntries& StatisticsCollector::skipped() const { return d->skipped; }
+void StatisticsCollector::setYieldHook(std::function<void()> hook) {
+    d->yieldHook = std::move(hook);
+}
+QString StatisticsCollector::walkStatus() const {
+    return WalkStatusText(d->walker.currentPath());
+}
+SkippedEntries& StatisticsCollector::skipped() {
+    return d->skipped;
+}
+const SkippedEntries& StatisticsCollector::skipped() const {
+    return d->skipped;
+}
 
 void StatisticsCollector::abort() { d->abortRequested.store(true); }
 bool StatisticsCollector::aborted() const { return d->abortRequested.load(); }

@@ -206,8 +206,10 @@ TEST(CliOutput, EntriesThatCannotBeExaminedAreNamed) {
     t.file("listonly/sub/below.dat", 300 * 1024);
     t.setMode("listonly", 0644);
     const std::string denied = std::strerror(EACCES);
-    const std::string fileWarning = "vantorel-cli: cannot read " + t.path("listonly/hidden-by-mode.dat") + ": " + denied + "\n";
-    const std::string folderWarning = "vantorel-cli: cannot read " + t.path("listonly/sub") + ": " + denied + "\n";
+    const std::string fileWarning =
+        "vantorel-cli: cannot read " + t.path("listonly/hidden-by-mode.dat") + ": " + denied + "\n";
+    const std::string folderWarning =
+        "vantorel-cli: cannot read " + t.path("listonly/sub") + ": " + denied + "\n";
 
     Outcome hogs = run({"hogs", t.root()}, Out::Pipe, withoutPermissionOverride);
     if (WIFEXITED(hogs.status) && WEXITSTATUS(hogs.status) == kSetUpFailed)
@@ -230,7 +232,8 @@ TEST(CliOutput, EntriesThatCannotBeExaminedAreNamed) {
     EXPECT_TRUE(stats.exited(0)) << stats.err;
     EXPECT_EQ(stats.out.substr(0, 8), "files\t1\n");
     EXPECT_NE(stats.err.find(fileWarning), std::string::npos) << stats.err;
-    Outcome dates = run({"dates", "--modified", "--after", "1980-01-01", t.root()}, Out::Pipe, withoutPermissionOverride);
+    Outcome dates =
+        run({"dates", "--modified", "--after", "1980-01-01", t.root()}, Out::Pipe, withoutPermissionOverride);
     EXPECT_TRUE(dates.exited(0)) << dates.err;
     EXPECT_NE(dates.err.find(folderWarning), std::string::npos) << dates.err;
 }

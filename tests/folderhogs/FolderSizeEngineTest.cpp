@@ -8,8 +8,8 @@
 #include "support/TempTree.h"
 
 #include <QDateTime>
-#include <gtest/gtest.h>
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <map>
 #include <sys/stat.h>
 
@@ -142,9 +142,11 @@ TEST(FolderSizeWalk, DeniedFoldersMountsAndLoopsAreHandledAndTheScanGoesOn) {
         s.run(FolderScanMode::All, {t.root()});
     }
     // The denied folder keeps a line that says its figures are unknown; the mount gets none.
-    EXPECT_EQ(s.line(t.path("locked")), QStringList({"      ? K", "???", "?", "?", "", t.path("locked").c_str()}));
+    EXPECT_EQ(s.line(t.path("locked")),
+              QStringList({"      ? K", "???", "?", "?", "", t.path("locked").c_str()}));
     const std::vector<std::string> paths = s.paths();
-    EXPECT_TRUE(s.engine.resultIsUnread(std::size_t(std::find(paths.begin(), paths.end(), t.path("locked")) - paths.begin())));
+    EXPECT_TRUE(s.engine.resultIsUnread(
+        std::size_t(std::find(paths.begin(), paths.end(), t.path("locked")) - paths.begin())));
     EXPECT_EQ(skipped, (std::vector<std::pair<std::string, int>>{{t.path("locked"), EACCES}}));
     EXPECT_TRUE(s.line(t.path("mnt")).isEmpty());
     EXPECT_EQ(s.line(t.path("open")).mid(2, 2), QStringList({"2", "0"})); // a and the link
@@ -231,7 +233,8 @@ TEST(FolderSizeWalk, WhatCouldNotBeReadMarksTheLinesItBelongsTo) {
         for (const QString& line : s.engine.resultLines())
             EXPECT_EQ(line.count(u'\t'), 5) << line.toStdString();
         if (mode == FolderScanMode::All) {
-            EXPECT_EQ(s.line(t.path("main/listonly")).mid(0, 4), QStringList({"      0.0 K", "0.00", "0?", "1"}));
+            EXPECT_EQ(s.line(t.path("main/listonly")).mid(0, 4),
+                      QStringList({"      0.0 K", "0.00", "0?", "1"}));
             EXPECT_EQ(s.line(t.path("main")).at(2), "1"); // its own file was counted whole
             EXPECT_TRUE(s.line(t.path("main/listonly/sub")).isEmpty());
         } else {

@@ -4,8 +4,8 @@
 #include "common/ui/SkippedEntriesPanel.h"
 
 #include <QCloseEvent>
-#include <QHBoxLayout>
 #include <QCoreApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QShowEvent>

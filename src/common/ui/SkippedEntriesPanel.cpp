@@ -57,8 +57,9 @@ bool SkippedEntriesPanel::event(QEvent* event) {
         const qsizetype all = lines.size();
         if (all > kTipLines)
             lines = lines.mid(0, kTipLines) << QStringLiteral("...");
-        lines << QString() << (all > kTipLines ? QStringLiteral("Click to see them all.")
-                                               : QStringLiteral("Click to see them in a window."));
+        lines << QString()
+              << (all > kTipLines ? QStringLiteral("Click to see them all.")
+                                  : QStringLiteral("Click to see them in a window."));
         QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), lines.join(u'\n'), this);
         return true;
     }

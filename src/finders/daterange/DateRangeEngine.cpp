@@ -109,10 +109,7 @@ struct DateRangeEngine::Impl final : FolderVisitor {
     std::string names;
     std::vector<QString> typeNames;
     std::vector<std::string> typeUtf8;
-    // The display text in UTF-8 of the folder of the last line written: lines of one folder follow
-    // each other.
-    mutable std::uint32_t shownFolder = ScanPlaces::None;
-    mutable std::string shown;
+
     std::unordered_map<std::string, std::uint32_t, TransparentHash, std::equal_to<>> types;
     mutable FileDateTimeTexts texts;
 
@@ -209,15 +206,10 @@ struct DateRangeEngine::Impl final : FolderVisitor {
         skipped.addEntry(f, name, error);
     }
 
-    const std::string& folderShown(std::uint32_t index) const {
-        if (shownFolder != index) {
-            shown.clear();
-            places.appendDisplayPath(index, shown);
-            shownFolder = index;
-        }
-        return shown;
+    QString folderText(const DateRecord& r) const {
+        const std::string_view shown = places.displayPath(r.folder);
+        return QString::fromUtf8(shown.data(), qsizetype(shown.size()));
     }
-    QString folderText(const DateRecord& r) const { return QString::fromUtf8(folderShown(r.folder)); }
     QString nameText(std::size_t i) const { return DisplayText(nameOf(i)); }
 };
 
@@ -228,9 +220,15 @@ DateRangeEngine::~DateRangeEngine() {
 }
 
 void DateRangeEngine::setYieldHook(std::function<void()> hook) { d->yieldHook = std::move(hook); }
-QString DateRangeEngine::walkStatus() const { return WalkStatusText(d->walker.currentPath()); }
-SkippedEntries& DateRangeEngine::skipped() { return d->skipped; }
-const SkippedEntries& DateRangeEngine::skipped() const { return d->skipped; }
+QString DateRangeEngine::walkStatus() const {
+    return WalkStatusText(d->walker.currentPath());
+}
+SkippedEntries& DateRangeEngine::skipped() {
+    return d->skipped;
+}
+const SkippedEntries& DateRangeEngine::skipped() const {
+    return d->skipped;
+}
 void DateRangeEngine::setFoundHook(std::function<void(std::uint32_t)> hook) { d->foundHook = std::move(hook); }
 
 void DateRangeEngine::begin(const DateScanCriteria& criteria) {
@@ -244,8 +242,6 @@ void DateRangeEngine::begin(const DateScanCriteria& criteria) {
     d->packer = FileTimePacker();
     d->skipped.clear();
     d->places.clear();
-    d->shownFolder = ScanPlaces::None;
-    d->shown = {};
     d->records = {};
     d->names = {};
     d->typeNames = {};
@@ -314,7 +310,7 @@ void DateRangeEngine::appendResultLineUtf8(std::size_t index, std::string& out) 
         out += d->texts.dateText(FileDateTimeTexts::dateKey(v));
     }
     out += '\t';
-    out += d->folderShown(r.folder);
+    d->places.appendDisplayPath(r.folder, out);
     out += '\t';
     out += d->typeUtf8[r.type];
 }

@@ -31,8 +31,6 @@ void DupRecordStore::clear() {
     m_places.clear();
     m_folder = ScanPlaces::None;
     m_searchPath = {};
-    m_shownIndex = ScanPlaces::None;
-    m_shown = {};
     m_typeNames = {};
     m_typeUtf8 = {};
     m_exts = {};
@@ -58,22 +56,23 @@ bool DupRecordStore::useFolder(std::uint32_t folder, bool searchPath) {
     return true;
 }
 
-bool DupRecordStore::useWalkFolder(bool searchPath) { return useFolder(m_places.current(), searchPath); }
+bool DupRecordStore::useWalkFolder(bool searchPath) {
+    return useFolder(m_places.current(), searchPath);
+}
 
 bool DupRecordStore::addFolder(std::string_view path, bool searchPath, EntryIdentity identity) {
     return useFolder(m_places.addFolderPath(path, identity), searchPath);
 }
 
-const std::string& DupRecordStore::shownFolder(std::uint32_t folder) const {
-    if (m_shownIndex != folder) {
-        m_shown.clear();
-        m_places.appendDisplayPath(folder, m_shown);
-        if (m_shown.empty() || m_shown.back() != '/')
-            m_shown += '/';
-        m_shownIndex = folder;
-    }
-    return m_shown;
+namespace {
+// A folder text of a line ends in exactly one "/".
+QString withSlash(std::string_view shown) {
+    QString text = QString::fromUtf8(shown.data(), qsizetype(shown.size()));
+    if (!text.endsWith(u'/'))
+        text += u'/';
+    return text;
 }
+} // namespace
 
 namespace {
 
@@ -206,7 +205,7 @@ ListedEntry DupRecordStore::entry(std::size_t i) const {
 QString DupRecordStore::nameText(std::size_t i) const { return DisplayText(name(i)); }
 
 QString DupRecordStore::folderField(const DupRecord& r) const {
-    const QString text = QString::fromUtf8(shownFolder(r.folder));
+    const QString text = withSlash(shownFolder(r.folder));
     return isSearchPath(r.folder) ? text + kMarker : text;
 }
 
@@ -229,7 +228,7 @@ QString DupRecordStore::field(std::size_t i, int n, bool dupMode) const {
         if (dupMode)
             return folderField(r);
         {
-            QString p = QString::fromUtf8(shownFolder(r.folder)) + nameText(i);
+            QString p = withSlash(shownFolder(r.folder)) + nameText(i);
             return isSearchPath(r.folder) ? p + kMarker : p;
         }
     case 7:
@@ -252,12 +251,13 @@ QString DupRecordStore::line(std::size_t i, bool dupMode) const {
 
 std::size_t DupRecordStore::memoryBytes() const {
     std::size_t bytes = m_records.capacity() * sizeof(DupRecord) + m_names.capacity();
-    return bytes + m_places.memoryBytes() + m_searchPath.capacity() + m_shown.capacity();
+    return bytes + m_places.memoryBytes() + m_searchPath.capacity();
 }
 
 void DupRecordStore::appendLine(std::size_t i, bool dupMode, std::string& out) const {
     const DupRecord& r = m_records[i];
-    const std::string& shown = shownFolder(r.folder);
+    const std::string_view shown = shownFolder(r.folder);
+    const std::string_view slash = shown.empty() || shown.back() != '/' ? "/" : "";
     const std::string_view raw = name(i);
     NameView nv(raw, r.needsCare);
     char size[32];
@@ -275,8 +275,8 @@ void DupRecordStore::appendLine(std::size_t i, bool dupMode, std::string& out) c
 
     // One resize and plain copies: a line is written in one go, not by many small appends.
     const std::size_t length = (dupMode ? nv.text.size() + pad + 1 : nv.text.size()) + sizeText.size() +
-                               modDate.size() + modTime.size() + accDate.size() + shown.size() + marker.size() +
-                               type.size() + 5;
+                               modDate.size() + modTime.size() + accDate.size() + shown.size() +
+                               slash.size() + marker.size() + type.size() + 5;
     const std::size_t start = out.size();
     out.resize(start + length);
     char* p = out.data() + start;
@@ -300,6 +300,7 @@ void DupRecordStore::appendLine(std::size_t i, bool dupMode, std::string& out) c
     put(accDate);
     *p++ = '\t';
     put(shown);
+    put(slash);
     if (!dupMode)
         put(nv.text);
     put(marker);

@@ -101,10 +101,12 @@ private:
     // The name field of the record's line, folded: name fields order as their keys.
     std::string nameFieldKey(std::size_t i) const;
     QString folderField(const DupRecord& r) const;
-    bool isSearchPath(std::uint32_t folder) const { return folder < m_searchPath.size() && m_searchPath[folder]; }
-    // The folder's display text ending in "/" (no marker), in UTF-8; the last one asked is kept,
-    // since lines of one folder often follow each other.
-    const std::string& shownFolder(std::uint32_t folder) const;
+    bool isSearchPath(std::uint32_t folder) const {
+        return folder < m_searchPath.size() && m_searchPath[folder];
+    }
+    // The folder's display text (no "/" at its end but for "/", no marker) in UTF-8, valid until the
+    // next one is asked for.
+    std::string_view shownFolder(std::uint32_t folder) const { return m_places.displayPath(folder); }
     bool useFolder(std::uint32_t folder, bool searchPath);
     // Ranks of the path fields (folder, name, marker) of the records listed, in that order.
     std::vector<std::uint32_t> pathRanks(const std::vector<std::uint32_t>& records) const;
@@ -122,8 +124,7 @@ private:
     ScanPlaces m_places;
     std::uint32_t m_folder = ScanPlaces::None; // of the records being added
     std::vector<std::uint8_t> m_searchPath;    // by folder: a search-path folder
-    mutable std::uint32_t m_shownIndex = ScanPlaces::None;
-    mutable std::string m_shown;
+
     std::vector<QString> m_typeNames;
     std::vector<std::string> m_typeUtf8;
     // Date and time texts in UTF-8, each made once, for both the order and the written lines.

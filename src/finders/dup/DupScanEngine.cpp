@@ -2,10 +2,10 @@
 #include "finders/dup/DupScanEngine.h"
 
 #include "common/DisplayText.h"
+#include "common/FileTimePacker.h"
 #include "common/MessageService.h"
 #include "common/SearchPathList.h"
 #include "finders/dup/DupRecordStore.h"
-#include "common/FileTimePacker.h"
 #include "platform/FolderWalker.h"
 #include "platform/FreedMemory.h"
 #include "platform/Wildcard.h"
@@ -134,9 +134,15 @@ DupScanEngine::~DupScanEngine() {
 }
 
 void DupScanEngine::setYieldHook(std::function<void()> hook) { d->yieldHook = std::move(hook); }
-QString DupScanEngine::walkStatus() const { return WalkStatusText(d->walker.currentPath()); }
-SkippedEntries& DupScanEngine::skipped() { return d->skipped; }
-const SkippedEntries& DupScanEngine::skipped() const { return d->skipped; }
+QString DupScanEngine::walkStatus() const {
+    return WalkStatusText(d->walker.currentPath());
+}
+SkippedEntries& DupScanEngine::skipped() {
+    return d->skipped;
+}
+const SkippedEntries& DupScanEngine::skipped() const {
+    return d->skipped;
+}
 void DupScanEngine::setSearchPath(const SearchPathList* list) { d->searchPath = list; }
 
 void DupScanEngine::begin(const DupScanCriteria& criteria) {

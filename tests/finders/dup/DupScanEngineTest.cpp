@@ -8,8 +8,8 @@
 #include "support/RecordingMessageService.h"
 #include "support/TempTree.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -313,7 +313,8 @@ TEST(DupScanEngine, AbortFromTheYieldHookKeepsThePartialResult) {
     EXPECT_LT(s.engine.candidateCount(), 40u);
     EXPECT_GT(s.engine.candidateCount(), 0u);
     EXPECT_TRUE(lines.isEmpty() || lines.size() % 2 == 0);
-    EXPECT_TRUE(statuses.value(0).startsWith(QString::fromStdString(t.root() + "/"))) << statuses.value(0).toStdString();
+    EXPECT_TRUE(statuses.value(0).startsWith(QString::fromStdString(t.root() + "/")))
+        << statuses.value(0).toStdString();
     EXPECT_TRUE(s.engine.walkStatus().isEmpty()); // no walk now
     // A new scan starts from empty lists.
     s.engine.setYieldHook({});

@@ -382,7 +382,8 @@ TEST_F(DirHogWindow, WhatCouldNotBeReadIsCountedListedAndMarked) {
     QTest::mouseClick(panel, Qt::LeftButton);
     auto* list = w->findChild<QDialog*>(QStringLiteral("frmSkipped"));
     ASSERT_NE(list, nullptr);
-    QStringList shown = list->findChild<QPlainTextEdit*>(QStringLiteral("memList"))->toPlainText().split(u'\n');
+    QStringList shown =
+        list->findChild<QPlainTextEdit*>(QStringLiteral("memList"))->toPlainText().split(u'\n');
     shown.sort();
     EXPECT_EQ(shown, want);
     SaveShot(*list, QStringLiteral("skipped-list.png"));
