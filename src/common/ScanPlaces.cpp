@@ -33,32 +33,29 @@ std::uint32_t ScanPlaces::addNode(std::uint32_t parent, std::string_view name, E
     return static_cast<std::uint32_t>(m_folders.size() - 1);
 }
 
+std::uint32_t ScanPlaces::addNames(std::uint32_t parent, std::string_view names, std::uint32_t root) {
+    for (std::size_t at = 0; at < names.size();) {
+        std::size_t slash = names.find('/', at);
+        if (slash == std::string_view::npos)
+            slash = names.size();
+        if (slash > at && (parent = addNode(parent, names.substr(at, slash - at), {}, root)) == None)
+            return None;
+        at = slash + 1;
+    }
+    return parent;
+}
+
 bool ScanPlaces::addRoot(std::string_view path, EntryIdentity identity) {
     m_way.clear();
     m_wayNames.clear();
-    if (m_roots.size() >= kMaxFolders)
+    if (m_roots.size() >= kMaxFolders || path.empty())
         return false;
     const auto root = static_cast<std::uint32_t>(m_roots.size());
     // The parts above the root: "/tmp/x" is "" (the top, shown as "/"), "tmp", then the root "x".
-    std::uint32_t parent = None;
-    std::size_t at = 0;
-    if (!path.empty() && path.front() == '/') {
-        parent = addNode(None, {}, {}, None);
-        at = 1;
-    }
-    while (at < path.size()) {
-        std::size_t slash = path.find('/', at);
-        if (slash == std::string_view::npos)
-            slash = path.size();
-        if (slash > at) {
-            parent = addNode(parent, path.substr(at, slash - at), {}, None);
-            if (parent == None)
-                return false;
-        }
-        at = slash + 1;
-    }
+    const std::uint32_t parent =
+        path.front() == '/' ? addNames(addNode(None, {}, {}, None), path.substr(1), None) : addNames(None, path, None);
     if (parent == None)
-        return false; // an empty path names nothing
+        return false;
     m_folders[parent].identity = identity;
     m_folders[parent].root = root;
     m_roots.push_back({std::string(path), identity, parent});
@@ -110,21 +107,9 @@ std::uint32_t ScanPlaces::addFolderPath(std::string_view path, EntryIdentity ide
         below = path.substr(rootPath.back() == '/' ? rootPath.size() : rootPath.size() + 1);
     else
         return None; // not below the root: there would be no way to reach it from there
-    std::uint32_t folder = root.folder;
-    const auto rootIndex = static_cast<std::uint32_t>(m_roots.size() - 1);
-    std::size_t at = 0;
-    while (at < below.size()) {
-        std::size_t slash = below.find('/', at);
-        if (slash == std::string_view::npos)
-            slash = below.size();
-        if (slash > at) {
-            folder = addNode(folder, below.substr(at, slash - at), {}, rootIndex);
-            if (folder == None)
-                return None;
-        }
-        at = slash + 1;
-    }
-    m_folders[folder].identity = identity;
+    const std::uint32_t folder = addNames(root.folder, below, static_cast<std::uint32_t>(m_roots.size() - 1));
+    if (folder != None)
+        m_folders[folder].identity = identity;
     return folder;
 }
 

@@ -107,6 +107,9 @@ private:
 
     std::uint32_t addNode(std::uint32_t parent, std::string_view name, EntryIdentity identity,
                           std::uint32_t root);
+    // Adds each "/"-separated name of names below parent (none for an empty part); the last one's
+    // index (parent itself when there is none), or None when the table is full.
+    std::uint32_t addNames(std::uint32_t parent, std::string_view names, std::uint32_t root);
     // The part of folder's path below its root ("" for the root itself).
     std::string pathBelowRoot(std::uint32_t folder) const;
 
