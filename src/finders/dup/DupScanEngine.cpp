@@ -155,9 +155,6 @@ void DupScanEngine::begin(const DupScanCriteria& criteria) {
     d->folders = 0;
     d->walker.reset();
     d->skipped.clear();
-    d->searchPathBytes = 0;
-    for (const QString& entry : d->searchList().entries())
-        d->searchPathBytes = std::max(d->searchPathBytes, std::size_t(entry.size()) * 3);
     d->store.clear();
     ReturnFreedMemory();
     d->results = 0;
@@ -170,6 +167,9 @@ bool DupScanEngine::scanDrive(const std::string& rootPath) {
     if (d->abortScan)
         return true;
     d->rootPending = true;
+    d->searchPathBytes = 0;
+    for (const QString& entry : d->searchList().entries())
+        d->searchPathBytes = std::max(d->searchPathBytes, std::size_t(entry.size()) * 3);
     const bool opened = d->walker.walk(rootPath, *d);
     d->rootPending = false;
     return opened;
