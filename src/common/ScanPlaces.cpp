@@ -52,8 +52,9 @@ bool ScanPlaces::addRoot(std::string_view path, EntryIdentity identity) {
         return false;
     const auto root = static_cast<std::uint32_t>(m_roots.size());
     // The parts above the root: "/tmp/x" is "" (the top, shown as "/"), "tmp", then the root "x".
-    const std::uint32_t parent =
-        path.front() == '/' ? addNames(addNode(None, {}, {}, None), path.substr(1), None) : addNames(None, path, None);
+    const std::uint32_t parent = path.front() == '/'
+                                     ? addNames(addNode(None, {}, {}, None), path.substr(1), None)
+                                     : addNames(None, path, None);
     if (parent == None)
         return false;
     m_folders[parent].identity = identity;

@@ -321,7 +321,8 @@ struct DupContentCheck::Impl {
                         unreadable += std::int64_t(in.names.size());
                         continue;
                     }
-                    oneFile = oneFile && (alike.empty() || in.listed.identity == inodes.front().listed.identity);
+                    oneFile =
+                        oneFile && (alike.empty() || in.listed.identity == inodes.front().listed.identity);
                     alike.insert(alike.end(), in.names.begin(), in.names.end());
                 }
                 if (alike.size() >= 2)
