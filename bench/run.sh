@@ -15,6 +15,8 @@
 #   ls -l --time-style=long-iso of the same folder, one run each (no ROOT).
 #   The space map lays out and paints the 1,000,000-file tree (or ROOT) offscreen: first paint,
 #   resize and zoom times and the model's bytes per file.
+#   bench/deep_tree.sh runs every scan on a chain of 5,000 folders with 250-byte names and one of
+#   50,000 folders (no ROOT): time and peak memory against the targets.
 #
 # What is compared: "find" lists the files the tool lists (hidden files and folders pruned, as the
 # tool leaves them out) with the size, both times and the path that the tool's lines show:
@@ -280,6 +282,11 @@ else
   bench_tree "$work/1m"
   bench_map "$work/1m"
   rm -rf "$work/1m"
+fi
+
+# Trees deeper than PATH_MAX (no ROOT): memory and time independent of depth times name length.
+if [ $# -eq 0 ]; then
+  "$here/bench/deep_tree.sh" "$work"
 fi
 
 # The finder's grid on 300,000 rows: marking and the sort menu must stay within a couple of seconds.

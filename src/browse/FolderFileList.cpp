@@ -120,7 +120,7 @@ bool FolderFileList::list(const BrowsedFolder& folder, const WildcardPattern& pa
     if (!ReadFolderNames(folder.handle, listing, error))
         return false;
     d->places.addRoot(folder.rootPath, folder.rootIdentity);
-    d->folder = d->places.addFolder(folder.handle.path(), folder.handle.identity());
+    d->folder = d->places.addFolderPath(folder.handle.path(), folder.handle.identity());
     if (d->folder == ScanPlaces::None) {
         if (error)
             *error = EINVAL;

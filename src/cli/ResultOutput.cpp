@@ -64,6 +64,14 @@ int WriteResults(const DateRangeEngine& engine, bool nullSeparated, int fd) {
 int WriteContentGroups(const DupScanEngine& engine, const DupContentCheck& check, bool nullSeparated, int fd) {
     const char end = nullSeparated ? '\0' : '\n';
     std::string block;
+    // Written whenever a block is full, inside a group too: a group of deep paths is large.
+    auto flushFull = [&]() -> int {
+        if (block.size() < (1u << 16))
+            return 0;
+        const int error = WriteAll(fd, block);
+        block.clear();
+        return error;
+    };
     for (std::uint32_t g = 1; g <= check.groupCount(); ++g) {
         for (std::uint32_t i : check.members(g)) {
             if (nullSeparated)
@@ -71,13 +79,10 @@ int WriteContentGroups(const DupScanEngine& engine, const DupContentCheck& check
             else
                 engine.appendResultLineUtf8(i, block);
             block += end;
+            if (int error = flushFull())
+                return error;
         }
         block += end;
-        if (block.size() >= (1u << 16) || g == check.groupCount()) {
-            if (int error = WriteAll(fd, block))
-                return error;
-            block.clear();
-        }
     }
-    return 0;
+    return WriteAll(fd, block);
 }

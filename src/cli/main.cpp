@@ -67,23 +67,25 @@ public:
 };
 
 // Live progress on a terminal: entries seen and the folder being walked, at most ten times a second.
+// The walk's yield hook ticks it; the folder's text is made only when a line is shown.
 class Progress {
 public:
-    Progress(std::function<std::int64_t()> seen, QString unit)
-        : m_seen(std::move(seen)), m_unit(std::move(unit)), m_on(::isatty(STDERR_FILENO) == 1) {
+    Progress(std::function<std::int64_t()> seen, std::function<QString()> folder, QString unit)
+        : m_seen(std::move(seen)), m_folder(std::move(folder)), m_unit(std::move(unit)),
+          m_on(::isatty(STDERR_FILENO) == 1) {
         struct winsize ws {};
         if (m_on && ::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 20)
             m_width = ws.ws_col;
     }
     bool on() const { return m_on; }
-    void folder(const QString& text) {
+    void tick() {
         timespec now{};
         ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
         const long long ms = now.tv_sec * 1000LL + now.tv_nsec / 1000000;
         if (ms - m_lastMs < 100)
             return;
         m_lastMs = ms;
-        QString line = QString::number(m_seen()) + m_unit + text;
+        QString line = QString::number(m_seen()) + m_unit + m_folder();
         if (line.size() > m_width - 1)
             line = line.left(m_width - 2) + QChar(0x2026);
         std::fprintf(stderr, "\r\033[K%s", line.toLocal8Bit().constData());
@@ -98,6 +100,7 @@ public:
 
 private:
     std::function<std::int64_t()> m_seen;
+    std::function<QString()> m_folder;
     QString m_unit;
     bool m_on;
     bool m_shown = false;
@@ -105,15 +108,20 @@ private:
     long long m_lastMs = -1000;
 };
 
-// As find and du do: the folder is named and left out, the walk goes on. A mount point is not
-// entered by design, so it is no failure.
-std::function<void(const std::string&, int)> skippedFolderWarning(Progress& progress) {
+// As find and du do: a folder that cannot be read, or an entry whose statistics cannot be, is named
+// and left out, and the walk goes on. (A mount point is not entered by design: no failure.)
+std::function<void(const std::string&, int)> skippedWarning(Progress& progress) {
     return [&progress](const std::string& path, int failure) {
-        if (failure == EXDEV)
-            return;
         progress.clear();
         warn("cannot read " + shown(path) + ": " + std::strerror(failure));
     };
+}
+
+// The progress line and the warnings of a scan engine's walk.
+template <class Engine> void reportWalk(Engine& engine, Progress& progress) {
+    if (progress.on())
+        engine.setYieldHook([&progress] { progress.tick(); });
+    engine.skipped().setReporter(skippedWarning(progress));
 }
 
 // The scan, then its lines on standard output. 0, 1 (no line) or 2 (the output failed).
@@ -130,10 +138,9 @@ template <class Engine> int writeOut(const Engine& engine, bool nullSeparated) {
 int runFiles(const CliOptions& options) {
     SearchPathList::global().GetSearchPath();
     DupScanEngine engine;
-    Progress progress([&engine] { return engine.filesSeen(); }, QStringLiteral(" files  "));
-    if (progress.on())
-        engine.setStatusHook([&](const QString& folder) { progress.folder(folder); });
-    engine.setSkippedFolderHook(skippedFolderWarning(progress));
+    Progress progress([&engine] { return engine.filesSeen(); }, [&engine] { return engine.walkStatus(); },
+                      QStringLiteral(" files  "));
+    reportWalk(engine, progress);
     engine.begin(options.criteria);
     for (const std::string& folder : options.folders)
         engine.scanDrive(folder); // a root that cannot be read was reported by the hook
@@ -157,10 +164,9 @@ int runFiles(const CliOptions& options) {
 
 int runFolders(const CliOptions& options) {
     FolderSizeEngine engine;
-    Progress progress([&engine] { return engine.foldersSeen(); }, QStringLiteral(" folders  "));
-    if (progress.on())
-        engine.setStatusHook([&](const QString& folder) { progress.folder(folder); });
-    engine.setSkippedFolderHook(skippedFolderWarning(progress));
+    Progress progress([&engine] { return engine.foldersSeen(); }, [&engine] { return engine.walkStatus(); },
+                      QStringLiteral(" folders  "));
+    reportWalk(engine, progress);
     engine.begin(options.allFolders ? FolderScanMode::All : FolderScanMode::Main);
     for (const std::string& folder : options.folders)
         engine.scanDrive(folder);
@@ -171,10 +177,9 @@ int runFolders(const CliOptions& options) {
 
 int runDates(const CliOptions& options) {
     DateRangeEngine engine;
-    Progress progress([&engine] { return engine.filesSeen(); }, QStringLiteral(" files  "));
-    if (progress.on())
-        engine.setStatusHook([&](const QString& folder) { progress.folder(folder); });
-    engine.setSkippedFolderHook(skippedFolderWarning(progress));
+    Progress progress([&engine] { return engine.filesSeen(); }, [&engine] { return engine.walkStatus(); },
+                      QStringLiteral(" files  "));
+    reportWalk(engine, progress);
     engine.begin(options.dates);
     for (const std::string& folder : options.folders)
         engine.scanDrive(folder);
@@ -219,11 +224,10 @@ std::string statisticsText(const FileStatistics& s, const std::optional<DriveSpa
 
 int runStats(const CliOptions& options) {
     StatisticsCollector collector;
-    Progress progress([&collector] { return collector.filesProcessed(); }, QStringLiteral(" files  "));
-    collector.setSkippedFolderHook(skippedFolderWarning(progress));
+    Progress progress([&collector] { return collector.filesProcessed(); },
+                      [&collector] { return collector.walkStatus(); }, QStringLiteral(" files  "));
+    reportWalk(collector, progress);
     const std::string& root = options.folders.front();
-    if (progress.on())
-        collector.setFolderHook([&](const std::string& folder) { progress.folder(DisplayText(folder)); });
     collector.collect(root);
     progress.clear();
     const std::optional<DriveSpace> space = DriveSpaceOfFolder(FolderHandle::open(root));

@@ -7,5 +7,6 @@ target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FileDateTimeTexts.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileTimePacker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScanPlaces.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WalkReport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SearchPathList.cpp
 )

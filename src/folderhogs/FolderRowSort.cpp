@@ -14,11 +14,13 @@ struct RowKey {
     int row = 0;
     bool text = false;     // a deleted or recycled folder's row: above every size
     std::int64_t bytes = 0;
+    std::uint32_t key = 0;
 };
 } // namespace
 
 void SortFolderRowsBySize(StringGridModel& grid, int firstRow, int lastRow,
-                          const std::function<std::int64_t(std::uint32_t key)>& bytesOf) {
+                          const std::function<std::int64_t(std::uint32_t key)>& bytesOf,
+                          bool keysInLineOrder) {
     if (firstRow < 1 || lastRow >= grid.gridRowCount() || firstRow >= lastRow)
         return;
     const std::size_t count = static_cast<std::size_t>(lastRow - firstRow + 1);
@@ -26,7 +28,8 @@ void SortFolderRowsBySize(StringGridModel& grid, int firstRow, int lastRow,
     keys.reserve(count);
     for (int r = firstRow; r <= lastRow; ++r) {
         const bool text = !grid.isKeyRow(r);
-        keys.push_back({r, text, text ? 0 : bytesOf(grid.keyOf(r))});
+        const std::uint32_t key = text ? 0 : grid.keyOf(r);
+        keys.push_back({r, text, text ? 0 : bytesOf(key), key});
     }
     // Totals rarely tie, so a row's line is made only when a tie needs it, and then once.
     std::vector<std::optional<std::string>> lines(count);
@@ -50,6 +53,8 @@ void SortFolderRowsBySize(StringGridModel& grid, int firstRow, int lastRow,
             return a.text;
         if (!a.text && a.bytes != b.bytes)
             return a.bytes > b.bytes;
+        if (!a.text && keysInLineOrder)
+            return a.key < b.key;
         return CompareFolded(line(a), line(b)) > 0;
     };
     // Stable, so rows whose lines are identical keep their places.

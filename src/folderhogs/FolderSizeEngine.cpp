@@ -6,8 +6,10 @@
 #include "common/FileTimePacker.h"
 #include "common/MessageService.h"
 #include "common/SaturatingSum.h"
+#include "common/ScanPlaces.h"
 #include "platform/DriveTable.h"
 #include "platform/FolderWalker.h"
+#include "platform/FreedMemory.h"
 
 #include <QLocale>
 
@@ -19,37 +21,34 @@ namespace {
 
 const QString kListFull = QStringLiteral("Resource limit reached ... cannot process any more files.");
 
-// One folder line, kept as figures: its texts are made only when shown, copied or written.
+enum RecordFlag : std::uint8_t {
+    IsRoot = 1,
+    Unread = 2,  // the folder could not be opened or listed: its figures are unknown
+    Partial = 4, // something inside could not be read: the figures are what could be counted
+};
+
+// One folder line, kept as figures: its texts are made only when shown, copied or written; its path,
+// identity and the folder that holds it are in the scan's tree of folders.
 struct FolderRecord {
     std::int64_t bytes = 0;
     std::int64_t files = 0;
     std::int64_t subFolders = 0;
-    std::uint64_t inode = 0;       // the folder's own
-    std::uint64_t parentInode = 0; // the folder that holds it; 0 for a root's line
-    std::uint64_t pathOffset = 0;  // into the path arena
-    std::uint32_t pathLength = 0;
-    std::uint32_t root = 0;        // index of its root
-    std::uint32_t latest = 0;      // packed local date-time of the latest access; 0: none
-    bool isRoot = false;
-};
-
-struct Root {
-    std::string path; // as opened for the walk
-    EntryIdentity identity;
-    std::int64_t driveTotal = -1;
+    std::uint32_t folder = 0; // in the places
+    std::uint32_t root = 0;   // index of its root
+    std::uint32_t latest = 0; // packed local date-time of the latest access; 0: none
+    std::uint8_t flags = 0;
 };
 
 // A folder the walk is in, with what has been counted for it so far.
 struct Frame {
-    std::string path;
-    std::uint64_t inode = 0;
-    std::uint64_t parentInode = 0;
+    std::uint32_t folder = ScanPlaces::None; // in the places, once it is to have a line
     std::int64_t bytes = 0;
     std::int64_t files = 0;
     std::int64_t subFolders = 0;
     std::uint32_t latest = 0;
     bool folderPassAny = false; // the folder pass listed something
     bool inFilePass = false;
+    std::uint8_t flags = 0;
 };
 
 std::string foldedUtf8(const QString& text) {
@@ -83,8 +82,7 @@ QString FolderPercentText(std::int64_t bytes, std::int64_t driveTotal) {
 struct FolderSizeEngine::Impl final : FolderVisitor {
     std::size_t capacity;
     std::function<void()> yieldHook;
-    std::function<void(const QString&)> statusHook;
-    std::function<void(const std::string&, int)> skippedHook;
+    SkippedEntries skipped;
 
     FolderScanMode mode = FolderScanMode::Main;
     bool abortScan = false;
@@ -94,61 +92,63 @@ struct FolderSizeEngine::Impl final : FolderVisitor {
 
     FolderWalker walker;
     FileTimePacker packer;
-    std::vector<Root> roots;
-    std::vector<FolderRecord> records; // in result order after finish()
-    std::string paths;
+    ScanPlaces places;
+    std::vector<std::int64_t> driveTotals; // by root
+    std::vector<FolderRecord> records;     // in result order after finish()
     std::vector<Frame> frames;
-    // The folder the folder pass is about to enter, so that one that cannot be opened still gets
-    // its identity from its listing.
-    const FolderHandle* listingFolder = nullptr;
-    std::string_view enteringName;
 
     explicit Impl(std::size_t cap) : capacity(cap) {}
 
-    void showStatus(const std::string& path) {
-        if (statusHook)
-            statusHook(DisplayText(path));
+    // The list or the folder table refuses a line: the scan stops as aborted, said once.
+    void refuseLine() {
+        if (!listFull)
+            ShowWarningMessage(kListFull);
+        listFull = true;
+        abortScan = true;
     }
 
-    // Adds the line of a folder; the full list refuses it, stops the scan and says so once.
-    void addLine(const Frame& f, bool isRoot) {
+    // Adds the line of a folder.
+    void addLine(const Frame& f) {
+        if (f.folder == ScanPlaces::None)
+            return;
         if (records.size() >= capacity) {
-            if (!listFull)
-                ShowWarningMessage(kListFull);
-            listFull = true;
-            abortScan = true;
+            refuseLine();
             return;
         }
         FolderRecord r;
         r.bytes = f.bytes;
         r.files = f.files;
         r.subFolders = f.subFolders;
-        r.inode = f.inode;
-        r.parentInode = f.parentInode;
-        r.pathOffset = paths.size();
-        r.pathLength = std::uint32_t(f.path.size());
-        r.root = std::uint32_t(roots.size() - 1);
+        r.folder = f.folder;
+        r.root = std::uint32_t(driveTotals.size() - 1);
         r.latest = f.latest;
-        r.isRoot = isRoot;
-        paths += f.path;
+        r.flags = f.flags;
         records.push_back(r);
+    }
+    // The place of the folder the walk is in, for one that is to have a line.
+    std::uint32_t placeHere() {
+        const std::uint32_t folder = places.current();
+        if (folder == ScanPlaces::None)
+            refuseLine();
+        return folder;
     }
 
     // Where a file's figures go: the folder itself in All mode, its main folder in Main mode (files
-    // directly in a root belong to no line there).
+    // directly in a root belong to none there).
     Frame* countingFrame() {
         if (mode == FolderScanMode::All)
             return frames.empty() ? nullptr : &frames.back();
         return frames.size() >= 2 ? &frames[1] : nullptr;
     }
+    bool hasLine(std::size_t depth) const { return mode == FolderScanMode::All || depth == 1; }
 
     // The folders still open when the walk was stopped: the one being measured keeps its line.
     void windDown() {
         if (mode == FolderScanMode::All) {
             if (!frames.empty() && frames.back().inFilePass)
-                addLine(frames.back(), frames.size() == 1);
+                addLine(frames.back());
         } else if (frames.size() >= 2) {
-            addLine(frames[1], false);
+            addLine(frames[1]);
         }
         frames.clear();
     }
@@ -160,33 +160,30 @@ struct FolderSizeEngine::Impl final : FolderVisitor {
 
     void enterFolder(const FolderHandle& folder) override {
         ++folders;
-        listingFolder = nullptr; // the folder listed last was entered after all
         Frame f;
-        f.path = folder.path();
-        f.inode = folder.inode();
-        f.parentInode = frames.empty() ? 0 : frames.back().inode;
         if (frames.empty()) {
             const std::optional<DriveSpace> space = DriveSpaceOfFolder(folder);
-            roots.push_back({folder.path(), folder.identity(), space ? space->totalBytes : -1});
-        } else if (mode == FolderScanMode::Main && frames.size() >= 2) {
-            ++frames[1].subFolders; // every folder entered below a main folder
+            driveTotals.push_back(space ? space->totalBytes : -1);
+            if (!places.addRoot(folder.path(), folder.identity()))
+                refuseLine();
+            f.flags = IsRoot;
+        } else {
+            places.enter(folder.name(), folder.identity());
+            if (mode == FolderScanMode::Main && frames.size() >= 2)
+                ++frames[1].subFolders; // every folder entered below a main folder
         }
-        frames.push_back(std::move(f));
-        showStatus(folder.path());
+        if (hasLine(frames.size()))
+            f.folder = placeHere();
+        frames.push_back(f);
     }
-    void folderEntry(const FolderHandle& folder, std::string_view name, bool isFolder) override {
+    void folderEntry(const FolderHandle&, std::string_view, bool) override {
         frames.back().folderPassAny = true;
-        listingFolder = isFolder ? &folder : nullptr;
-        enteringName = name;
     }
     void yield() override {
         if (yieldHook)
             yieldHook();
     }
-    void beginFiles(const FolderHandle& folder) override {
-        frames.back().inFilePass = true;
-        showStatus(folder.path());
-    }
+    void beginFiles(const FolderHandle&) override { frames.back().inFilePass = true; }
     void file(const FolderHandle&, const FsEntry& entry) override {
         ++entries;
         Frame* f = countingFrame();
@@ -203,91 +200,150 @@ struct FolderSizeEngine::Impl final : FolderVisitor {
             ++frames.back().subFolders; // hidden and mounted ones too: every folder entry
     }
     void leaveFolder(const FolderHandle&) override {
-        const Frame f = std::move(frames.back());
+        const Frame f = frames.back();
         frames.pop_back();
-        if (mode == FolderScanMode::All) {
-            // A root whose folder pass finds nothing has no line.
-            if (!frames.empty() || f.folderPassAny)
-                addLine(f, frames.empty());
-        } else if (frames.size() == 1) {
-            addLine(f, false);
-        }
+        // A root whose folder pass finds nothing has no line (All mode; in Main mode roots have none).
+        if (hasLine(frames.size()) && (!frames.empty() || f.folderPassAny))
+            addLine(f);
+        if (!frames.empty())
+            places.leave();
     }
-    void folderSkipped(const std::string& path, int error) override {
+    // What could not be counted makes the line it belongs to incomplete.
+    void markPartial() {
+        if (Frame* f = countingFrame())
+            f->flags |= Partial;
+    }
+    void entrySkipped(const FolderHandle& folder, std::string_view name, int error) override {
+        skipped.addEntry(folder, name, error);
+        markPartial();
+    }
+    void folderSkipped(const FolderHandle& folder, std::string_view name, int error) override {
         // A mount belongs to its own drive; it is neither a warning nor a line here.
         if (error == EXDEV)
             return;
-        if (skippedHook)
-            skippedHook(path, error);
-        // A folder listed but not opened keeps a line with what could be counted: nothing.
-        const bool listedChild = listingFolder && !frames.empty() && path == listingFolder->childPath(enteringName);
-        const bool wantsLine = mode == FolderScanMode::All || frames.size() == 1;
-        if (!listedChild || !wantsLine)
+        skipped.addFolder(folder, name, error);
+        if (frames.empty())
+            return; // the root itself: the caller says "Can't open drive "
+        if (name.empty()) {
+            // Its listing could not be read, or the way back to it was lost half-way.
+            Frame& f = frames.back();
+            f.flags |= f.folderPassAny || f.inFilePass ? Partial : Unread;
+            if (frames.size() > 2)
+                markPartial();
             return;
+        }
+        if (!hasLine(frames.size())) {
+            markPartial();
+            return;
+        }
+        // A folder listed but not opened keeps a line that says its figures are unknown, when it is
+        // known which folder it is.
         FsEntry stats;
-        if (StatEntry(*listingFolder, enteringName, stats, false) != 0)
+        if (StatEntry(folder, name, stats, false) != 0) {
+            markPartial(); // not even that: what it holds is missing from the folder that lists it
             return;
+        }
+        places.enter(name, {stats.device, stats.inode});
         Frame f;
-        f.path = path;
-        f.inode = stats.inode;
-        f.parentInode = frames.back().inode;
-        addLine(f, false);
-        listingFolder = nullptr;
+        f.folder = placeHere();
+        f.flags = Unread;
+        places.leave();
+        addLine(f);
     }
 
     // Field n (1-based) of a record's line.
     QString field(const FolderRecord& r, int n) const {
+        const bool unread = r.flags & Unread;
         switch (n) {
         case 1:
-            return FolderSizeText(r.bytes) + QStringLiteral(" K");
+            return (unread ? QStringLiteral("      ?") : FolderSizeText(r.bytes)) + QStringLiteral(" K");
         case 2:
-            return FolderPercentText(r.bytes, roots[r.root].driveTotal);
+            return unread ? QStringLiteral("???") : FolderPercentText(r.bytes, driveTotals[r.root]);
         case 3:
-            return QString::number(r.files);
+            return unread
+                       ? QStringLiteral("?")
+                       : QString::number(r.files) + ((r.flags & Partial) ? QStringLiteral("?") : QString());
         case 4:
-            return QString::number(r.subFolders);
+            return unread ? QStringLiteral("?") : QString::number(r.subFolders);
         case 5:
             return FileDateText(r.latest);
-        case 6:
-            return DisplayText(pathOf(r));
+        case 6: {
+            const std::string_view shown = places.displayPath(r.folder);
+            return QString::fromUtf8(shown.data(), qsizetype(shown.size()));
+        }
         default:
             return {};
         }
     }
-    QString line(const FolderRecord& r) const {
+    // The first five fields, tab-separated: everything but the path.
+    QString figures(const FolderRecord& r) const {
         QString out;
-        for (int n = 1; n <= 6; ++n) {
+        for (int n = 1; n <= 5; ++n) {
             if (n > 1)
                 out += u'\t';
             out += field(r, n);
         }
         return out;
     }
-    std::string_view pathOf(const FolderRecord& r) const { return {paths.data() + r.pathOffset, r.pathLength}; }
+    QString line(const FolderRecord& r) const { return figures(r) + u'\t' + field(r, 6); }
+    void appendLineUtf8(const FolderRecord& r, std::string& out) const {
+        const QByteArray head = figures(r).toUtf8();
+        out.append(head.constData(), std::size_t(head.size()));
+        out += '\t';
+        places.appendDisplayPath(r.folder, out);
+    }
+    // The text of a line's path as the scan's tree ranks it.
+    ScanPlaces::RankItem pathItem(const FolderRecord& r) const {
+        const std::uint32_t parent = places.parentOf(r.folder);
+        const std::string_view name = places.nameOf(r.folder);
+        if (parent == ScanPlaces::None && name.empty())
+            return {r.folder, {}}; // the top of the tree is "/" itself
+        ScanPlaces::RankItem item{parent, {}};
+        ScanPlaces::appendFoldedDisplay(name, item.tail);
+        return item;
+    }
 
     // Largest byte total first; equal totals in descending order of the whole line, ASCII case
-    // ignored (the lines' own text order, read backwards).
+    // ignored (the lines' own text order, read backwards). The figures decide before the path; the
+    // paths are ranked from the tree, never made whole.
     void order() {
         std::vector<std::uint32_t> index(records.size());
         std::iota(index.begin(), index.end(), 0u);
         std::sort(index.begin(), index.end(), [&](std::uint32_t a, std::uint32_t b) {
             return records[a].bytes != records[b].bytes ? records[a].bytes > records[b].bytes : a < b;
         });
+        std::vector<std::pair<std::size_t, std::size_t>> ties;
+        std::vector<ScanPlaces::RankItem> items;
         for (std::size_t i = 0; i < index.size();) {
             std::size_t j = i + 1;
             while (j < index.size() && records[index[j]].bytes == records[index[i]].bytes)
                 ++j;
             if (j - i > 1) {
-                std::vector<std::pair<std::string, std::uint32_t>> keyed;
-                keyed.reserve(j - i);
+                ties.emplace_back(i, j);
                 for (std::size_t k = i; k < j; ++k)
-                    keyed.emplace_back(foldedUtf8(line(records[index[k]])), index[k]);
-                std::stable_sort(keyed.begin(), keyed.end(),
-                                 [](const auto& a, const auto& b) { return a.first > b.first; });
-                for (std::size_t k = i; k < j; ++k)
-                    index[k] = keyed[k - i].second;
+                    items.push_back(pathItem(records[index[k]]));
             }
             i = j;
+        }
+        const std::vector<std::uint32_t> pathRank = places.rankTexts(items);
+        std::size_t at = 0;
+        for (const auto& [i, j] : ties) {
+            struct Keyed {
+                std::string figures;
+                std::uint32_t path;
+                std::uint32_t index;
+            };
+            std::vector<Keyed> keyed;
+            keyed.reserve(j - i);
+            for (std::size_t k = i; k < j; ++k)
+                keyed.push_back({foldedUtf8(figures(records[index[k]])), pathRank[at++], index[k]});
+            std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+                if (int c = a.figures.compare(b.figures))
+                    return c > 0;
+                return a.path > b.path;
+            });
+            for (std::size_t k = i; k < j; ++k)
+                index[k] = keyed[k - i].index;
         }
         std::vector<FolderRecord> sorted;
         sorted.reserve(records.size());
@@ -298,12 +354,20 @@ struct FolderSizeEngine::Impl final : FolderVisitor {
 };
 
 FolderSizeEngine::FolderSizeEngine(std::size_t capacity) : d(std::make_unique<Impl>(capacity)) {}
-FolderSizeEngine::~FolderSizeEngine() = default;
+FolderSizeEngine::~FolderSizeEngine() {
+    d.reset();
+    ReturnFreedMemory(); // a big scan's memory goes back to the system with the window
+}
 
 void FolderSizeEngine::setYieldHook(std::function<void()> hook) { d->yieldHook = std::move(hook); }
-void FolderSizeEngine::setStatusHook(std::function<void(const QString&)> hook) { d->statusHook = std::move(hook); }
-void FolderSizeEngine::setSkippedFolderHook(std::function<void(const std::string&, int)> hook) {
-    d->skippedHook = std::move(hook);
+QString FolderSizeEngine::walkStatus() const {
+    return WalkStatusText(d->walker.currentPath());
+}
+SkippedEntries& FolderSizeEngine::skipped() {
+    return d->skipped;
+}
+const SkippedEntries& FolderSizeEngine::skipped() const {
+    return d->skipped;
 }
 
 void FolderSizeEngine::begin(FolderScanMode mode) {
@@ -313,23 +377,23 @@ void FolderSizeEngine::begin(FolderScanMode mode) {
     d->folders = 0;
     d->entries = 0;
     d->walker.reset();
-    d->roots = {};
+    d->skipped.clear();
+    d->places.clear();
+    d->driveTotals = {};
     d->records = {};
-    d->paths = {};
     d->frames = {};
     d->packer = FileTimePacker();
+    ReturnFreedMemory();
 }
 
 bool FolderSizeEngine::scanDrive(const std::string& rootPath) {
     if (d->abortScan)
         return true;
     d->frames.clear();
-    d->listingFolder = nullptr;
     const bool walked = d->walker.walk(rootPath, *d);
     if (d->abortScan)
         d->windDown();
     d->frames.clear();
-    d->listingFolder = nullptr;
     return walked;
 }
 
@@ -340,6 +404,10 @@ bool FolderSizeEngine::aborted() const { return d->abortScan; }
 FolderScanMode FolderSizeEngine::mode() const { return d->mode; }
 std::int64_t FolderSizeEngine::foldersSeen() const { return d->folders; }
 std::int64_t FolderSizeEngine::entriesSeen() const { return d->entries; }
+std::size_t FolderSizeEngine::memoryBytes() const {
+    return d->records.capacity() * sizeof(FolderRecord) + d->places.memoryBytes() +
+           d->frames.capacity() * sizeof(Frame) + d->driveTotals.capacity() * sizeof(std::int64_t);
+}
 
 std::size_t FolderSizeEngine::resultCount() const { return d->records.size(); }
 
@@ -357,16 +425,18 @@ QStringList FolderSizeEngine::resultLines() const {
 
 void FolderSizeEngine::appendResultLineUtf8(std::size_t index, std::string& out) const {
     if (index < d->records.size())
-        out += resultLine(index).toUtf8().toStdString();
+        d->appendLineUtf8(d->records[index], out);
 }
 
 std::string FolderSizeEngine::resultPath(std::size_t index) const {
-    return index < d->records.size() ? std::string(d->pathOf(d->records[index])) : std::string();
+    std::string path;
+    appendResultPath(index, path);
+    return path;
 }
 
 void FolderSizeEngine::appendResultPath(std::size_t index, std::string& out) const {
     if (index < d->records.size())
-        out += d->pathOf(d->records[index]);
+        d->places.appendFolderPath(d->records[index].folder, out);
 }
 
 std::int64_t FolderSizeEngine::resultBytes(std::size_t index) const {
@@ -374,34 +444,15 @@ std::int64_t FolderSizeEngine::resultBytes(std::size_t index) const {
 }
 
 bool FolderSizeEngine::resultIsRoot(std::size_t index) const {
-    return index < d->records.size() && d->records[index].isRoot;
+    return index < d->records.size() && (d->records[index].flags & IsRoot);
+}
+
+bool FolderSizeEngine::resultIsUnread(std::size_t index) const {
+    return index < d->records.size() && (d->records[index].flags & Unread);
 }
 
 ListedEntry FolderSizeEngine::resultEntry(std::size_t index) const {
-    ListedEntry e;
-    if (index >= d->records.size())
-        return e;
-    const FolderRecord& r = d->records[index];
-    const Root& root = d->roots[r.root];
-    e.root = root.path;
-    e.rootIdentity = root.identity;
-    e.isFolder = true;
-    if (r.isRoot) {
-        // A root has no entry in a parent of the walk: nothing can be reached to delete it.
-        e.identity = root.identity;
-        return e;
-    }
-    // The path is the root's, then the folder below it: "a/b/name" after the root's own text.
-    const std::string_view path = d->pathOf(r);
-    std::string_view below = path.substr(std::min(path.size(), root.path.size()));
-    if (!below.empty() && below.front() == '/')
-        below.remove_prefix(1);
-    const std::size_t slash = below.rfind('/');
-    e.folder = slash == std::string_view::npos ? std::string() : std::string(below.substr(0, slash));
-    e.name = std::string(slash == std::string_view::npos ? below : below.substr(slash + 1));
-    e.folderIdentity = {root.identity.device, static_cast<ino_t>(r.parentInode)};
-    e.identity = {root.identity.device, static_cast<ino_t>(r.inode)};
-    return e;
+    return index < d->records.size() ? d->places.folderEntry(d->records[index].folder) : ListedEntry();
 }
 
 std::vector<std::uint32_t> FolderSizeEngine::resultKeys() const {

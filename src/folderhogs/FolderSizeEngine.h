@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "common/StringGridModel.h"
+#include "common/WalkReport.h"
 #include "platform/ListedEntry.h"
 
 #include <QString>
@@ -26,6 +27,11 @@ enum class FolderScanMode {
 // "???" when the folder's bytes are not below it or it is unknown), files, sub-folders, latest access
 // date, path. Sizes and counts are 64-bit; the order is by byte total, largest first, equal totals in
 // descending order of the whole line (ASCII case ignored).
+//
+// What could not be read is marked, never shown as empty: a folder that could not be opened or
+// listed reads "      ? K", "???", "?", "?", no date; a line that misses something inside it that
+// could not be read (an entry's statistics, a folder below a main folder) has "?" after its file
+// count ("3?"). The fields stay six, tab-separated.
 class FolderSizeEngine : public GridRowSource {
 public:
     static constexpr std::size_t DefaultCapacity = 50'000'000;
@@ -38,11 +44,14 @@ public:
     // Called after each directory entry (except the first of a listing); the window runs its event
     // loop there. None by default.
     void setYieldHook(std::function<void()> hook);
-    // Called with the display text of the folder being walked (for the status panel).
-    void setStatusHook(std::function<void(const QString&)> hook);
-    // Called with a folder that could not be read (path bytes and errno); mount points are not
-    // reported. The scan goes on.
-    void setSkippedFolderHook(std::function<void(const std::string& path, int error)> hook);
+    // The display text of the folder being walked (for the status panel), made when asked: from a
+    // hook while a scan runs; empty between scans.
+    QString walkStatus() const;
+    // The folders that could not be opened or read and the entries whose statistics could not be
+    // read (mount points are none of them); cleared by begin(). Its reporter hears of each at once.
+    // The scan goes on.
+    SkippedEntries& skipped();
+    const SkippedEntries& skipped() const;
 
     // Starts a scan: clears every line and the abort flag.
     void begin(FolderScanMode mode);
@@ -60,6 +69,8 @@ public:
     // Progress: folders entered, entries counted.
     std::int64_t foldersSeen() const;
     std::int64_t entriesSeen() const;
+    // Bytes the lines and their folders take (for measurements).
+    std::size_t memoryBytes() const;
 
     // Results in result order.
     std::size_t resultCount() const;
@@ -72,6 +83,8 @@ public:
     std::int64_t resultBytes(std::size_t index) const; // the folder's byte total
     // True for the line of a walked root (All mode): a drive's root folder.
     bool resultIsRoot(std::size_t index) const;
+    // True for the line of a folder that could not be opened or listed: its figures are unknown.
+    bool resultIsUnread(std::size_t index) const;
     // The folder as the scan saw it, for a delete: reached from its root, checked by identity.
     ListedEntry resultEntry(std::size_t index) const;
     std::vector<std::uint32_t> resultKeys() const;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "map/MapScanEngine.h"
 
-#include "common/DisplayText.h"
+#include "common/WalkReport.h"
 #include "platform/FolderHandle.h"
 #include "platform/FolderWalker.h"
 
@@ -29,8 +29,6 @@ std::string_view lastPart(std::string_view path) {
 
 struct MapScanEngine::Impl final : FolderVisitor {
     std::function<void()> yieldHook;
-    std::function<void(const QString&)> statusHook;
-    std::function<void(const std::string&, int)> skippedHook;
 
     FolderWalker walker;
     MapModel model;
@@ -38,11 +36,10 @@ struct MapScanEngine::Impl final : FolderVisitor {
     bool rootPending = false;
     std::int64_t files = 0;
     std::int64_t folders = 0;
-    std::int64_t unreadable = 0;
-    std::vector<std::pair<std::string, int>> unreadableList;
+    SkippedEntries skipped;
     std::int64_t walkStartNs = 0;
-    // The path of the folder being built, so that a failure to read it marks it.
-    std::string currentPath;
+    // The folder being built, so that a failure to read it marks it.
+    EntryIdentity current;
 
     // FolderVisitor
     bool shouldStop() override { return abortWalk; }
@@ -55,10 +52,8 @@ struct MapScanEngine::Impl final : FolderVisitor {
         else
             model.enterFolder(lastPart(folder.path()), changed);
         rootPending = false;
-        currentPath = folder.path();
+        current = folder.identity();
         ++folders;
-        if (statusHook)
-            statusHook(DisplayText(folder.path()));
     }
     void yield() override {
         if (yieldHook)
@@ -69,16 +64,14 @@ struct MapScanEngine::Impl final : FolderVisitor {
         ++files;
     }
     void leaveFolder(const FolderHandle&) override { model.leaveFolder(); }
-    void folderSkipped(const std::string& path, int error) override {
-        if (error == EXDEV)
-            return; // a mount: not entered by design
-        if (path == currentPath && model.building())
+    void folderSkipped(const FolderHandle& folder, std::string_view name, int error) override {
+        // The folder being built could not be read: its tile says so.
+        if (error != EXDEV && name.empty() && model.building() && folder.identity() == current)
             model.markUnreadable();
-        ++unreadable;
-        if (unreadableList.size() < KeptUnreadable)
-            unreadableList.emplace_back(path, error);
-        if (skippedHook)
-            skippedHook(path, error);
+        skipped.addFolder(folder, name, error);
+    }
+    void entrySkipped(const FolderHandle& folder, std::string_view name, int error) override {
+        skipped.addEntry(folder, name, error);
     }
 };
 
@@ -86,17 +79,16 @@ MapScanEngine::MapScanEngine() : d(std::make_unique<Impl>()) {}
 MapScanEngine::~MapScanEngine() = default;
 
 void MapScanEngine::setYieldHook(std::function<void()> hook) { d->yieldHook = std::move(hook); }
-void MapScanEngine::setStatusHook(std::function<void(const QString&)> hook) { d->statusHook = std::move(hook); }
-void MapScanEngine::setSkippedFolderHook(std::function<void(const std::string&, int)> hook) {
-    d->skippedHook = std::move(hook);
-}
+QString MapScanEngine::walkStatus() const { return WalkStatusText(d->walker.currentPath()); }
+SkippedEntries& MapScanEngine::skipped() { return d->skipped; }
+const SkippedEntries& MapScanEngine::skipped() const { return d->skipped; }
 
 void MapScanEngine::begin() {
     d->model.clear();
     d->walker.reset();
     d->abortWalk = false;
-    d->files = d->folders = d->unreadable = 0;
-    d->unreadableList.clear();
+    d->files = d->folders = 0;
+    d->skipped.clear();
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     d->walkStartNs = nanoseconds(now);
@@ -117,8 +109,6 @@ void MapScanEngine::abort() { d->abortWalk = true; }
 bool MapScanEngine::aborted() const { return d->abortWalk; }
 std::int64_t MapScanEngine::filesSeen() const { return d->files; }
 std::int64_t MapScanEngine::foldersSeen() const { return d->folders; }
-std::int64_t MapScanEngine::unreadableCount() const { return d->unreadable; }
-const std::vector<std::pair<std::string, int>>& MapScanEngine::unreadableFolders() const { return d->unreadableList; }
 const MapModel& MapScanEngine::model() const { return d->model; }
 MapModel& MapScanEngine::model() { return d->model; }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "common/WalkReport.h"
 #include "map/MapModel.h"
 
 #include <QString>
@@ -17,20 +18,18 @@
 // folder reached twice walked once.
 class MapScanEngine {
 public:
-    // At most this many folders that could not be read are kept by name (all are counted).
-    static constexpr std::size_t KeptUnreadable = 1000;
-
     MapScanEngine();
     ~MapScanEngine();
 
     // Called after each directory entry (except the first of a listing); the window runs its event
     // loop there. None by default.
     void setYieldHook(std::function<void()> hook);
-    // Called with the display text of each folder entered (for the status panel).
-    void setStatusHook(std::function<void(const QString&)> hook);
-    // Called with each folder that could not be read (path bytes and errno); mounts are not
-    // reported. The walk goes on.
-    void setSkippedFolderHook(std::function<void(const std::string& path, int error)> hook);
+    // The folder being walked, for the status panel: made only when asked.
+    QString walkStatus() const;
+    // The folders and entries that could not be read (mounts are not entered and not counted); a
+    // reporter set on it hears of each at once. The walk goes on.
+    SkippedEntries& skipped();
+    const SkippedEntries& skipped() const;
 
     // Starts a new map: clears the model, the counts and the abort flag.
     void begin();
@@ -45,9 +44,6 @@ public:
 
     std::int64_t filesSeen() const;
     std::int64_t foldersSeen() const;
-    // Folders that could not be read: how many, and the first KeptUnreadable with their errno.
-    std::int64_t unreadableCount() const;
-    const std::vector<std::pair<std::string, int>>& unreadableFolders() const;
 
     const MapModel& model() const;
     MapModel& model();

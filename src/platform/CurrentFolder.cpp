@@ -40,7 +40,7 @@ std::string CurrentFolder::get() {
     return s.path;
 }
 
-void CurrentFolder::set(const std::string& path) {
+void CurrentFolder::set(std::string_view path) {
     State& s = TheState();
     s.path = path;
     s.known = true;

@@ -87,6 +87,16 @@ FolderListing::Type typeOfHint(unsigned char dtype) {
     }
 }
 
+// Opens a folder without changing its access time where the kernel allows that (the owner, or
+// root): the tools that show access dates must not be fooled by this program's own listings.
+// Anyone else gets EPERM for O_NOATIME and opens it the plain way.
+int openFolder(int at, const char* name, int flags) {
+    int fd = ::openat(at, name, flags | O_NOATIME);
+    if (fd < 0 && errno == EPERM)
+        fd = ::openat(at, name, flags);
+    return fd;
+}
+
 struct timespec fromStatx(const struct statx_timestamp& t) { return {t.tv_sec, static_cast<long>(t.tv_nsec)}; }
 
 } // namespace
@@ -94,8 +104,9 @@ struct timespec fromStatx(const struct statx_timestamp& t) { return {t.tv_sec, s
 FolderHandle::~FolderHandle() { close(); }
 
 FolderHandle::FolderHandle(FolderHandle&& other) noexcept
-    : m_fd(other.m_fd), m_error(other.m_error), m_path(std::move(other.m_path)), m_device(other.m_device),
-      m_inode(other.m_inode), m_mountRoot(other.m_mountRoot) {
+    : m_fd(other.m_fd), m_error(other.m_error), m_path(std::move(other.m_path)), m_shared(other.m_shared),
+      m_sharedLength(other.m_sharedLength), m_device(other.m_device), m_inode(other.m_inode),
+      m_mountRoot(other.m_mountRoot) {
     other.m_fd = -1;
 }
 
@@ -105,6 +116,8 @@ FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
         m_fd = other.m_fd;
         m_error = other.m_error;
         m_path = std::move(other.m_path);
+        m_shared = other.m_shared;
+        m_sharedLength = other.m_sharedLength;
         m_device = other.m_device;
         m_inode = other.m_inode;
         m_mountRoot = other.m_mountRoot;
@@ -120,47 +133,74 @@ void FolderHandle::close() {
     m_error = 0;
 }
 
-FolderHandle FolderHandle::open(const std::string& path) {
+void FolderHandle::setPath(std::string path) {
+    m_path = std::move(path);
+    m_shared = nullptr;
+    m_sharedLength = 0;
+}
+
+void FolderHandle::sharePath(const std::string& buffer, std::size_t length) {
+    m_path = std::string();
+    m_shared = &buffer;
+    m_sharedLength = length;
+}
+
+std::string_view FolderHandle::name() const {
+    const std::string_view p = path();
+    const std::size_t slash = p.rfind('/');
+    return slash == std::string_view::npos ? p : p.substr(slash + 1);
+}
+
+FolderHandle FolderHandle::open(std::string_view path) {
     FolderHandle h;
-    h.m_path = cleanPath(path);
-    h.m_fd = ::open(h.m_path.c_str(), kRootFlags);
-    if (h.m_fd < 0 || !fillIdentity(h.m_fd, h.m_device, h.m_inode, h.m_mountRoot)) {
-        int err = errno;
-        h.close();
-        h.m_error = err;
-    }
+    h.m_path = cleanPath(std::string(path));
+    h.m_fd = openFolder(AT_FDCWD, h.m_path.c_str(), kRootFlags);
+    h.identify();
     return h;
 }
 
-FolderHandle FolderHandle::failed(const std::string& path, int error) {
+FolderHandle FolderHandle::failed(std::string_view path, int error) {
     FolderHandle h;
     h.m_path = path;
     h.m_error = error;
     return h;
 }
 
-FolderHandle FolderHandle::openChild(const FolderHandle& parent, const std::string& name) {
+FolderHandle FolderHandle::openChildUnnamed(const FolderHandle& parent, std::string_view name) {
     FolderHandle h;
-    h.m_path = parent.childPath(name);
-    h.m_fd = ::openat(parent.fd(), name.c_str(), kOpenFlags);
-    if (h.m_fd < 0 || !fillIdentity(h.m_fd, h.m_device, h.m_inode, h.m_mountRoot)) {
-        int err = errno;
-        h.close();
-        h.m_error = err;
+    // Names are at most 255 bytes on Linux; a longer one cannot be in a folder.
+    char buf[1024];
+    if (name.size() >= sizeof buf) {
+        h.m_error = ENAMETOOLONG;
+        return h;
     }
+    name.copy(buf, name.size());
+    buf[name.size()] = '\0';
+    h.m_fd = openFolder(parent.fd(), buf, kOpenFlags);
+    h.identify();
     return h;
 }
 
-FolderHandle FolderHandle::reopenParent(const FolderHandle& child, const std::string& parentPath, dev_t device,
+FolderHandle FolderHandle::openChild(const FolderHandle& parent, std::string_view name) {
+    FolderHandle h = openChildUnnamed(parent, name);
+    h.m_path = parent.childPath(name);
+    return h;
+}
+
+FolderHandle FolderHandle::openChildSharing(const FolderHandle& parent, std::string_view name,
+                                            const std::string& pathBuffer) {
+    FolderHandle h = openChildUnnamed(parent, name);
+    h.sharePath(pathBuffer, pathBuffer.size());
+    return h;
+}
+
+FolderHandle FolderHandle::reopenParent(const FolderHandle& child, std::string_view parentPath, dev_t device,
                                         ino_t inode) {
     FolderHandle h;
     h.m_path = parentPath;
-    h.m_fd = ::openat(child.fd(), "..", kOpenFlags);
-    if (h.m_fd < 0 || !fillIdentity(h.m_fd, h.m_device, h.m_inode, h.m_mountRoot)) {
-        int err = errno;
-        h.close();
-        h.m_error = err;
-    } else if (h.m_device != device || h.m_inode != inode) {
+    h.m_fd = openFolder(child.fd(), "..", kOpenFlags);
+    h.identify();
+    if (h.valid() && (h.m_device != device || h.m_inode != inode)) {
         // The folder was moved while the walk was below it: ".." is now somewhere else.
         h.close();
         h.m_error = ESTALE;
@@ -168,10 +208,28 @@ FolderHandle FolderHandle::reopenParent(const FolderHandle& child, const std::st
     return h;
 }
 
+FolderHandle FolderHandle::reopenParent(const FolderHandle& child, const FolderHandle& expected) {
+    FolderHandle h = reopenParent(child, std::string_view(), expected.device(), expected.inode());
+    if (expected.m_shared)
+        h.sharePath(*expected.m_shared, expected.m_sharedLength);
+    else
+        h.m_path = expected.m_path;
+    return h;
+}
+
+void FolderHandle::identify() {
+    if (m_fd < 0 || !fillIdentity(m_fd, m_device, m_inode, m_mountRoot)) {
+        const int err = errno;
+        close();
+        m_error = err;
+    }
+}
+
 std::string FolderHandle::childPath(std::string_view name) const {
+    const std::string_view base = path();
     std::string p;
-    p.reserve(m_path.size() + 1 + name.size());
-    p = m_path;
+    p.reserve(base.size() + 1 + name.size());
+    p = base;
     if (p.empty() || p.back() != '/')
         p += '/';
     p += name;

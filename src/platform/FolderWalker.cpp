@@ -42,7 +42,7 @@ void FolderWalker::setOpenHandleLimit(std::size_t limit) { m_openLimit = limit <
 bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
     FolderHandle h = FolderHandle::open(root);
     if (!h.valid()) {
-        visitor.folderSkipped(h.path(), h.error());
+        visitor.folderSkipped(h, {}, h.error());
         return false;
     }
     if (!m_visited.insert({h.device(), h.inode()}).second)
@@ -50,8 +50,13 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
     m_rootDevice = h.device();
     m_withCreation = visitor.wantsCreationTime();
     m_everyEntry = visitor.wantsEveryEntry();
-    if (!push(std::move(h), visitor))
+    // From here on every level's path is the first bytes of the one buffer.
+    m_path.assign(h.path());
+    h.sharePath(m_path, m_path.size());
+    if (!push(std::move(h), visitor)) {
+        m_path.clear();
         return false;
+    }
 
     while (m_depth > 0) {
         Level& level = *m_levels[m_depth - 1];
@@ -68,17 +73,18 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
             pop(visitor);
             continue;
         }
-        FolderListing::Item& item = level.listing.items[level.next++];
-        std::string_view name(level.listing.names.data() + item.offset, item.length);
+        const std::size_t index = level.next++;
+        FolderListing::Item& item = level.listing.items[index];
+        const std::string_view name = level.listing.name(index);
         if (isHidden(name))
             continue;
         if (item.type == FolderListing::Unknown) {
-            // The file system gave no type hint: one stat settles it (a vanished entry is left out).
-            if (StatEntry(level.handle, name, m_entry, false) != 0)
+            // The file system gave no type hint: one stat settles it.
+            if (!statItem(level, index, false, visitor))
                 continue;
             item.type = typeOfMode(m_entry.mode);
         }
-        if (item.type == FolderListing::Other)
+        if (item.type == FolderListing::Other || item.type == FolderListing::Failed)
             continue; // system entries (links, devices, ...) are not listed
         ++level.listed;
         bool isFolder = item.type == FolderListing::Folder;
@@ -87,19 +93,23 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
             afterEntry(level, visitor);
             continue;
         }
-        FolderHandle child = FolderHandle::openChild(level.handle, std::string(name));
-        if (!child.valid()) {
-            visitor.folderSkipped(child.path(), child.error());
-            afterEntry(level, visitor);
-            continue;
-        }
+        const std::size_t parentLength = m_path.size();
+        if (m_path.empty() || m_path.back() != '/')
+            m_path += '/';
+        m_path += name;
+        FolderHandle child = FolderHandle::openChildSharing(level.handle, name, m_path);
+        int refused = child.valid() ? 0 : child.error();
         // Another filesystem, or a bind mount of this one: listed, never entered.
-        if (child.device() != m_rootDevice || child.isMountRoot()) {
-            visitor.folderSkipped(child.path(), EXDEV);
+        if (!refused && (child.device() != m_rootDevice || child.isMountRoot()))
+            refused = EXDEV;
+        if (refused) {
+            m_path.resize(parentLength);
+            visitor.folderSkipped(level.handle, name, refused);
             afterEntry(level, visitor);
             continue;
         }
         if (!m_visited.insert({child.device(), child.inode()}).second) {
+            m_path.resize(parentLength);
             afterEntry(level, visitor); // reached before through another root: walked once only
             continue;
         }
@@ -108,6 +118,7 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
             level.handle.close();
         push(std::move(child), visitor); // on failure the child level is already gone again
     }
+    m_path.clear();
     return true;
 }
 
@@ -122,7 +133,7 @@ bool FolderWalker::push(FolderHandle handle, FolderVisitor& visitor) {
     visitor.enterFolder(level.handle);
     int error = 0;
     if (!ReadFolderNames(level.handle, level.listing, &error)) {
-        visitor.folderSkipped(level.handle.path(), error);
+        visitor.folderSkipped(level.handle, {}, error);
         level.listing.clear();
         level.broken = true;
         visitor.leaveFolder(level.handle);
@@ -138,30 +149,55 @@ void FolderWalker::pop(FolderVisitor& visitor) {
         Level& parent = *m_levels[m_depth - 2];
         if (!parent.handle.valid() && !parent.broken) {
             const FolderHandle& old = parent.handle;
-            FolderHandle back = FolderHandle::reopenParent(level.handle, old.path(), old.device(), old.inode());
+            FolderHandle back = FolderHandle::reopenParent(level.handle, old);
             if (!back.valid()) {
                 // No way up through "..": try the path text, which still has to name the same folder.
                 FolderHandle byPath = FolderHandle::open(old.path());
-                if (byPath.valid() && byPath.device() == old.device() && byPath.inode() == old.inode())
+                if (byPath.valid() && byPath.device() == old.device() && byPath.inode() == old.inode()) {
+                    byPath.sharePath(m_path, old.path().size());
                     back = std::move(byPath);
+                }
             }
             if (back.valid()) {
                 parent.handle = std::move(back);
             } else {
-                visitor.folderSkipped(old.path(), back.error() ? back.error() : ESTALE);
+                const int error = back.error() ? back.error() : ESTALE;
+                level.handle.close();
+                --m_depth;
+                cutPath();
+                visitor.folderSkipped(parent.handle, {}, error);
                 parent.broken = true;
+                return;
             }
         }
     }
     level.handle.close();
     --m_depth;
+    cutPath();
     if (m_depth > 0 && !m_levels[m_depth - 1]->broken)
         afterEntry(*m_levels[m_depth - 1], visitor);
+}
+
+void FolderWalker::cutPath() {
+    m_path.resize(m_depth > 0 ? m_levels[m_depth - 1]->handle.path().size() : 0);
 }
 
 void FolderWalker::afterEntry(Level& level, FolderVisitor& visitor) {
     if (level.listed > 1)
         visitor.yield();
+}
+
+bool FolderWalker::statItem(Level& level, std::size_t i, bool withCreation, FolderVisitor& visitor) {
+    const std::string_view name = level.listing.name(i);
+    const int error = StatEntry(level.handle, name, m_entry, withCreation);
+    if (error == 0)
+        return true;
+    // Gone since the listing: nothing was left out. Anything else was, and is said.
+    if (error != ENOENT) {
+        level.listing.items[i].type = FolderListing::Failed;
+        visitor.entrySkipped(level.handle, name, error);
+    }
+    return false;
 }
 
 void FolderWalker::filePass(Level& level, FolderVisitor& visitor) {
@@ -180,8 +216,8 @@ void FolderWalker::filePass(Level& level, FolderVisitor& visitor) {
         std::string_view name = level.listing.name(i);
         if (isHidden(name) || !visitor.wantsFile(name))
             continue;
-        if (StatEntry(level.handle, name, m_entry, m_withCreation) == 0 && S_ISREG(m_entry.mode)) {
-            // Gone since the listing, or no longer a plain file: left out.
+        // No longer a plain file since the listing: left out.
+        if (statItem(level, i, m_withCreation, visitor) && S_ISREG(m_entry.mode)) {
             m_entry.name.assign(name);
             visitor.file(level.handle, m_entry);
         }
@@ -199,8 +235,8 @@ void FolderWalker::everyEntryPass(Level& level, FolderVisitor& visitor) {
         const std::string_view name = level.listing.name(i);
         if (item.type == FolderListing::Folder) {
             visitor.subFolderEntry(level.handle, name);
-        } else if (StatEntry(level.handle, name, m_entry, m_withCreation) == 0) {
-            // A hidden entry without a type hint is known only now; one that vanished is left out.
+        } else if (item.type != FolderListing::Failed && statItem(level, i, m_withCreation, visitor)) {
+            // A hidden entry without a type hint is known only now.
             if (S_ISDIR(m_entry.mode)) {
                 visitor.subFolderEntry(level.handle, name);
             } else {

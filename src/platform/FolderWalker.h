@@ -14,7 +14,8 @@
 int ClassifyEntry(std::string_view name, std::uint32_t attributes);
 
 // What a walk hands to the engine that drives it. Every hook has an empty default, so an engine
-// overrides only what it needs. Folders are given as their open handle (path(), fd() for statx).
+// overrides only what it needs. Folders are given as their open handle (path(), fd() for statx);
+// the handle and its path() view are valid during the call only.
 class FolderVisitor {
 public:
     virtual ~FolderVisitor() = default;
@@ -53,9 +54,19 @@ public:
     // could not be read or the way back to it was lost. Every enterFolder gets one, unless the walk
     // is stopped (shouldStop), which ends it without further hooks.
     virtual void leaveFolder(const FolderHandle& folder) { (void)folder; }
-    // A folder that was listed but is not walked: errno of the failure to open or read it, EXDEV
-    // when it is a mount point (another filesystem or a bind mount), ESTALE when it moved during the walk.
-    virtual void folderSkipped(const std::string& path, int error) { (void)path, (void)error; }
+    // A folder that is not walked: the sub-folder name of folder, listed but not entered, or folder
+    // itself when name is empty (a root that cannot be opened, a listing that cannot be read, the
+    // way back to it lost). error is the errno of the failure, EXDEV when it is a mount point
+    // (another filesystem or a bind mount), ESTALE when it moved during the walk.
+    virtual void folderSkipped(const FolderHandle& folder, std::string_view name, int error) {
+        (void)folder, (void)name, (void)error;
+    }
+    // An entry of folder that the walk needed to examine (a file it would hand out, or an entry
+    // whose type it had to learn) but whose statistics could not be read: the errno, never ENOENT
+    // (an entry that vanished since the listing is simply gone). The entry is left out.
+    virtual void entrySkipped(const FolderHandle& folder, std::string_view name, int error) {
+        (void)folder, (void)name, (void)error;
+    }
 };
 
 // The one folder walker. A folder's listing is read completely, then each sub-folder is walked in
@@ -66,6 +77,13 @@ public:
 // Children are opened relative to their parent and the working folder is never changed; above a
 // depth limit the upper handles are closed and reopened through ".." (checked by device and inode),
 // so any depth costs a bounded number of open handles.
+//
+// Memory is bounded by the depth in entries, not by depth times path length: the walk keeps one
+// path buffer, grown by a name as it descends and cut as it returns, and each level's handle sees
+// its path as the first bytes of that buffer; a level holds its listing and nothing else.
+// Listing a folder (ReadFolderNames) and reading an entry's statistics (StatEntry) depend only on
+// the folder's handle, so they could run ahead on other threads while the visitor calls stay in
+// this order on the walking thread.
 class FolderWalker {
 public:
     FolderWalker();
@@ -76,6 +94,10 @@ public:
     bool walk(const std::string& root, FolderVisitor& visitor);
     // Forgets the folders already walked (a new scan).
     void reset();
+
+    // The path of the folder the walk is in (empty between walks): for a status text made when it
+    // is shown. Valid on the walking thread, inside a hook, until the walk moves on.
+    std::string_view currentPath() const { return m_path; }
 
     // Open handles kept along the current path before upper ones are closed (at least 2).
     void setOpenHandleLimit(std::size_t limit);
@@ -98,13 +120,19 @@ private:
     void filePass(Level& level, FolderVisitor& visitor);
     void everyEntryPass(Level& level, FolderVisitor& visitor);
     void afterEntry(Level& level, FolderVisitor& visitor);
+    // Reads the statistics of item i of level into m_entry; tells the visitor of a failure other
+    // than ENOENT. True when they were read.
+    bool statItem(Level& level, std::size_t i, bool withCreation, FolderVisitor& visitor);
+    // Cuts the path buffer back to the path of the innermost level.
+    void cutPath();
 
     std::vector<std::unique_ptr<Level>> m_levels; // reused between folders to keep their buffers
     std::size_t m_depth = 0;
     std::size_t m_openLimit = 128;
     dev_t m_rootDevice = 0;
     std::unordered_set<FolderKey, FolderKeyHash> m_visited;
-    FsEntry m_entry; // reused for every file, so its name keeps its buffer
+    std::string m_path; // the walk's one path buffer: the current folder's path
+    FsEntry m_entry;    // reused for every file, so its name keeps its buffer
     bool m_withCreation = true;
     bool m_everyEntry = false;
 };

@@ -18,11 +18,12 @@ FolderHandle OpenListedFolder(const ListedEntry& entry) {
     std::string_view rest = entry.folder;
     while (!rest.empty()) {
         const std::size_t slash = rest.find('/');
-        const std::string part(rest.substr(0, slash));
+        const std::string_view part = rest.substr(0, slash);
         rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
         if (part.empty() || part == "." || part == "..")
             return FolderHandle::failed(entry.folderPath(), EINVAL);
-        FolderHandle child = FolderHandle::openChild(current, part);
+        // No path text on the way: a deep folder would copy the path above it at every step.
+        FolderHandle child = FolderHandle::openChildUnnamed(current, part);
         if (!child.valid()) {
             // Where a folder was listed there is now a link or something else that is no folder.
             const int error = child.error() == ELOOP || child.error() == ENOTDIR ? ESTALE : child.error();
@@ -35,5 +36,6 @@ FolderHandle OpenListedFolder(const ListedEntry& entry) {
     }
     if (known(entry.folderIdentity) && current.identity() != entry.folderIdentity)
         return FolderHandle::failed(entry.folderPath(), ESTALE);
+    current.setPath(entry.folderPath());
     return current;
 }

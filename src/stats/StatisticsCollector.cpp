@@ -41,8 +41,9 @@ bool HasNoAsciiCapital(std::string_view text) {
 
 struct StatisticsCollector::Impl final : FolderVisitor {
     std::function<QDate()> today;
-    std::function<void(const std::string&, int)> skippedHook;
-    std::function<void(const std::string&)> folderHook;
+    std::function<void(std::string_view)> folderHook;
+    std::function<void()> yieldHook;
+    SkippedEntries skipped;
     std::atomic<bool> abortRequested{false};
     std::atomic<std::int64_t> files{0};
     std::atomic<std::int64_t> bytes{0};
@@ -80,6 +81,10 @@ struct StatisticsCollector::Impl final : FolderVisitor {
     void enterFolder(const FolderHandle& folder) override {
         if (folderHook)
             folderHook(folder.path());
+    }
+    void yield() override {
+        if (yieldHook)
+            yieldHook();
     }
     void file(const FolderHandle&, const FsEntry& entry) override {
         const std::int64_t size = entry.size;
@@ -120,9 +125,11 @@ struct StatisticsCollector::Impl final : FolderVisitor {
         files.store(stats.filesProcessed, std::memory_order_relaxed);
         bytes.store(SaturatingAdd(bytes.load(std::memory_order_relaxed), size), std::memory_order_relaxed);
     }
-    void folderSkipped(const std::string& path, int error) override {
-        if (error != EXDEV && skippedHook)
-            skippedHook(path, error);
+    void folderSkipped(const FolderHandle& folder, std::string_view name, int error) override {
+        skipped.addFolder(folder, name, error);
+    }
+    void entrySkipped(const FolderHandle& folder, std::string_view name, int error) override {
+        skipped.addEntry(folder, name, error);
     }
 };
 
@@ -142,17 +149,27 @@ bool StatisticsCollector::collect(const std::string& root) {
     d->files.store(0);
     d->bytes.store(0);
     d->walker.reset();
+    d->skipped.clear();
     const bool walked = d->walker.walk(root, *d);
     d->stats.aborted = d->abortRequested.load();
     return walked;
 }
 
-void StatisticsCollector::setFolderHook(std::function<void(const std::string&)> hook) {
+void StatisticsCollector::setFolderHook(std::function<void(std::string_view)> hook) {
     d->folderHook = std::move(hook);
 }
 
-void StatisticsCollector::setSkippedFolderHook(std::function<void(const std::string&, int)> hook) {
-    d->skippedHook = std::move(hook);
+void StatisticsCollector::setYieldHook(std::function<void()> hook) {
+    d->yieldHook = std::move(hook);
+}
+QString StatisticsCollector::walkStatus() const {
+    return WalkStatusText(d->walker.currentPath());
+}
+SkippedEntries& StatisticsCollector::skipped() {
+    return d->skipped;
+}
+const SkippedEntries& StatisticsCollector::skipped() const {
+    return d->skipped;
 }
 
 void StatisticsCollector::abort() { d->abortRequested.store(true); }

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "common/WalkReport.h"
+
 #include <QDate>
+#include <QString>
 
 #include <array>
 #include <atomic>
@@ -60,11 +63,19 @@ public:
     // folder). False when the root cannot be opened or read. An abort ends the walk at once; the
     // counters keep what was counted.
     bool collect(const std::string& root);
-    // Called with each folder as the walk enters it (path bytes), on the collecting thread.
-    void setFolderHook(std::function<void(const std::string& path)> hook);
-    // Called with each folder that could not be read (path bytes, errno), on the collecting thread;
-    // mount points are not reported.
-    void setSkippedFolderHook(std::function<void(const std::string& path, int error)> hook);
+    // Called with each folder as the walk enters it (a view of its path bytes, valid during the
+    // call), on the collecting thread.
+    void setFolderHook(std::function<void(std::string_view path)> hook);
+    // Called after each directory entry but the first of a listing, on the collecting thread.
+    void setYieldHook(std::function<void()> hook);
+    // The display text of the folder being walked, made when asked: on the collecting thread, from
+    // a hook; empty between collections.
+    QString walkStatus() const;
+    // The folders that could not be opened or read and the entries whose statistics could not be
+    // read (mount points are none of them), cleared by collect(). Its reporter hears of each at once,
+    // on the collecting thread; read it from another thread only after collect() has returned.
+    SkippedEntries& skipped();
+    const SkippedEntries& skipped() const;
 
     void abort();
     bool aborted() const;

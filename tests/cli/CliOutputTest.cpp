@@ -12,7 +12,9 @@
 #include <functional>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <linux/capability.h>
 #include <sys/mount.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -110,6 +112,15 @@ bool becomeNobody() {
     return ::chdir("/") == 0 && ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
 }
 
+// In the child: still root, but without root's power over file permissions, so that the test's own
+// folders deny what their modes deny, while the tool (wherever the build lies) can still be run.
+bool withoutPermissionOverride() {
+    if (::geteuid() != 0)
+        return true;
+    return ::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0) == 0 &&
+           ::prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0) == 0;
+}
+
 void makeFiles(TempTree& t, const std::string& folder, int count) {
     for (int i = 0; i < count; ++i)
         t.file(folder + "/file" + std::to_string(i) + ".dat", i);
@@ -188,4 +199,45 @@ TEST(CliOutput, UnreadableFoldersAreNamedAndLeftOutMountsAreNot) {
     EXPECT_TRUE(below.exited(0)) << below.err;
     EXPECT_EQ(below.err.find("/mnt"), std::string::npos) << below.err;
     EXPECT_EQ(below.out.find("under.dat"), std::string::npos); // hidden by the mount, and not entered
+}
+
+// A folder that may be listed but not searched: every file whose statistics cannot be read and every
+// folder that cannot be opened is named, the others are listed, and the files found decide the status.
+TEST(CliOutput, EntriesThatCannotBeExaminedAreNamed) {
+    TempTree t;
+    t.file("open/big.dat", 300 * 1024);
+    t.file("listonly/hidden-by-mode.dat", 300 * 1024);
+    t.file("listonly/sub/below.dat", 300 * 1024);
+    t.setMode("listonly", 0644);
+    const std::string denied = std::strerror(EACCES);
+    const std::string fileWarning =
+        "vantorel-cli: cannot read " + t.path("listonly/hidden-by-mode.dat") + ": " + denied + "\n";
+    const std::string folderWarning =
+        "vantorel-cli: cannot read " + t.path("listonly/sub") + ": " + denied + "\n";
+
+    Outcome hogs = run({"hogs", t.root()}, Out::Pipe, withoutPermissionOverride);
+    if (WIFEXITED(hogs.status) && WEXITSTATUS(hogs.status) == kSetUpFailed)
+        GTEST_SKIP() << "cannot give up the permission override here";
+    EXPECT_TRUE(hogs.exited(0)) << hogs.err;
+    EXPECT_NE(hogs.out.find("big.dat"), std::string::npos);
+    EXPECT_NE(hogs.err.find(fileWarning), std::string::npos) << hogs.err;
+    EXPECT_NE(hogs.err.find(folderWarning), std::string::npos) << hogs.err;
+
+    Outcome none = run({"dups", t.path("listonly")}, Out::Pipe, withoutPermissionOverride);
+    EXPECT_TRUE(none.exited(1));
+    EXPECT_NE(none.err.find(fileWarning), std::string::npos) << none.err;
+    EXPECT_NE(none.err.find("No files found.\n"), std::string::npos);
+
+    // The folder's line says that its count is not all there is; the statistics count what they can.
+    Outcome folders = run({"folders", "--all", t.root()}, Out::Pipe, withoutPermissionOverride);
+    EXPECT_TRUE(folders.exited(0)) << folders.err;
+    EXPECT_NE(folders.out.find("\t0?\t1\t\t" + t.path("listonly") + "\n"), std::string::npos) << folders.out;
+    Outcome stats = run({"stats", t.root()}, Out::Pipe, withoutPermissionOverride);
+    EXPECT_TRUE(stats.exited(0)) << stats.err;
+    EXPECT_EQ(stats.out.substr(0, 8), "files\t1\n");
+    EXPECT_NE(stats.err.find(fileWarning), std::string::npos) << stats.err;
+    Outcome dates =
+        run({"dates", "--modified", "--after", "1980-01-01", t.root()}, Out::Pipe, withoutPermissionOverride);
+    EXPECT_TRUE(dates.exited(0)) << dates.err;
+    EXPECT_NE(dates.err.find(folderWarning), std::string::npos) << dates.err;
 }

@@ -6,4 +6,5 @@ vantorel_add_test(test_texts
   ${CMAKE_CURRENT_LIST_DIR}/FileTimePackerTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileDateTimeTextsTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SearchPathListTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ScanPlacesTest.cpp
 )

@@ -8,6 +8,7 @@
 #include "support/TempTree.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
 #include <sys/stat.h>
@@ -135,13 +136,17 @@ TEST(FolderSizeWalk, DeniedFoldersMountsAndLoopsAreHandledAndTheScanGoesOn) {
         t.file("mnt/elsewhere", 99);
     FolderScan s;
     std::vector<std::pair<std::string, int>> skipped;
-    s.engine.setSkippedFolderHook([&](const std::string& p, int e) { skipped.emplace_back(p, e); });
+    s.engine.skipped().setReporter([&](const std::string& p, int e) { skipped.emplace_back(p, e); });
     {
         AsUnprivileged nobody;
         s.run(FolderScanMode::All, {t.root()});
     }
-    // The denied folder keeps a line with what could be counted; the mount gets none.
-    EXPECT_EQ(s.line(t.path("locked")).mid(0, 4), QStringList({"      0.0 K", "0.00", "0", "0"}));
+    // The denied folder keeps a line that says its figures are unknown; the mount gets none.
+    EXPECT_EQ(s.line(t.path("locked")),
+              QStringList({"      ? K", "???", "?", "?", "", t.path("locked").c_str()}));
+    const std::vector<std::string> paths = s.paths();
+    EXPECT_TRUE(s.engine.resultIsUnread(
+        std::size_t(std::find(paths.begin(), paths.end(), t.path("locked")) - paths.begin())));
     EXPECT_EQ(skipped, (std::vector<std::pair<std::string, int>>{{t.path("locked"), EACCES}}));
     EXPECT_TRUE(s.line(t.path("mnt")).isEmpty());
     EXPECT_EQ(s.line(t.path("open")).mid(2, 2), QStringList({"2", "0"})); // a and the link
@@ -205,4 +210,51 @@ TEST(FolderSizeWalk, DeepTreesRootsTwiceAbortAndAFullList) {
     EXPECT_EQ(full.engine.resultCount(), 2u);
     EXPECT_TRUE(full.engine.aborted());
     EXPECT_EQ(messages.texts(), QStringList({"Resource limit reached ... cannot process any more files."}));
+}
+
+// A folder that may be listed but not searched: its files cannot be counted and its sub-folders not
+// opened. Its line says so ("?" after the file count); a sub-folder whose identity is unknown gets
+// no line; in Main mode the main folder above them says the same. Nothing reads as a true empty.
+TEST(FolderSizeWalk, WhatCouldNotBeReadMarksTheLinesItBelongsTo) {
+    TempTree t;
+    t.file("main/listonly/a.txt", 1000);
+    t.file("main/listonly/sub/b.txt", 1000);
+    t.file("main/ok.txt", 2048);
+    t.file("other/c.txt", 10);
+    t.setMode("main/listonly", 0644);
+    for (FolderScanMode mode : {FolderScanMode::All, FolderScanMode::Main}) {
+        FolderScan s;
+        {
+            AsUnprivileged nobody;
+            s.run(mode, {t.root()});
+        }
+        EXPECT_EQ(s.engine.skipped().files(), 1);
+        EXPECT_EQ(s.engine.skipped().folders(), 1);
+        for (const QString& line : s.engine.resultLines())
+            EXPECT_EQ(line.count(u'\t'), 5) << line.toStdString();
+        if (mode == FolderScanMode::All) {
+            EXPECT_EQ(s.line(t.path("main/listonly")).mid(0, 4),
+                      QStringList({"      0.0 K", "0.00", "0?", "1"}));
+            EXPECT_EQ(s.line(t.path("main")).at(2), "1"); // its own file was counted whole
+            EXPECT_TRUE(s.line(t.path("main/listonly/sub")).isEmpty());
+        } else {
+            EXPECT_EQ(s.line(t.path("main")).mid(0, 4), QStringList({"      2 K", "0.00", "1?", "1"}));
+            EXPECT_EQ(s.line(t.path("other")).at(2), "1");
+        }
+    }
+}
+
+// Folders are kept as names under their parents: a chain of long names costs its names, not a
+// copy of the path above each folder.
+TEST(FolderSizeWalk, DeepLongNamesCostTheirNamesOnly) {
+    TempTree t;
+    const std::string name(250, 'n');
+    const std::string deepest = t.deepChain("", 300, name);
+    FolderScan s;
+    s.run(FolderScanMode::All, {t.root()});
+    ASSERT_EQ(s.engine.resultCount(), 301u);
+    // A copy of the path per folder would be some 11 MB here.
+    EXPECT_LT(s.engine.memoryBytes(), std::size_t(8) * 300 * name.size());
+    EXPECT_EQ(s.line(t.path(deepest)).at(5).size(), qsizetype(t.path(deepest).size()));
+    EXPECT_EQ(s.engine.resultEntry(0).path(), s.engine.resultPath(0));
 }

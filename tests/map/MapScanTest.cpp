@@ -60,7 +60,7 @@ TEST_F(MapScan, EveryFileCountsOnceInEachFolderAboveIt) {
     EXPECT_EQ(m.top(), folder(""));
     EXPECT_EQ(m.folder(folder("")).files, 7);
     EXPECT_EQ(engine.filesSeen(), 7);
-    EXPECT_EQ(engine.unreadableCount(), 0);
+    EXPECT_TRUE(engine.skipped().empty());
     // Files of a folder lie together, largest first.
     const MapFolder& photos = m.folder(folder("photos"));
     ASSERT_EQ(photos.fileCount, 2u);
@@ -104,10 +104,10 @@ TEST_F(MapScan, UnreadableFoldersAreCountedAndNamed) {
         AsUnprivileged nobody;
         walk();
     }
-    EXPECT_EQ(engine.unreadableCount(), 1);
-    ASSERT_EQ(engine.unreadableFolders().size(), 1u);
-    EXPECT_EQ(engine.unreadableFolders()[0].first, t.path("locked"));
-    EXPECT_EQ(engine.unreadableFolders()[0].second, EACCES);
+    EXPECT_EQ(engine.skipped().folders(), 1);
+    ASSERT_EQ(engine.skipped().kept().size(), 1u);
+    EXPECT_EQ(engine.skipped().kept()[0].path, t.path("locked"));
+    EXPECT_EQ(engine.skipped().kept()[0].error, EACCES);
     EXPECT_EQ(bytes("photos"), 600'000);
 }
 

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace {
@@ -32,6 +33,7 @@ public:
     std::vector<std::string> log;
     std::vector<std::string> files; // relative paths of the files handed out
     std::vector<std::pair<std::string, int>> skipped;
+    std::vector<std::pair<std::string, int>> unreadable; // entries whose statistics could not be read
     int yields = 0;
     std::function<bool()> stop;
     std::function<void(const FolderHandle&)> onBeginFiles;
@@ -39,10 +41,10 @@ public:
     bool creation = true;
     std::vector<bool> hadCreation; // per file handed out
 
-    std::string rel(const std::string& p) const {
+    std::string rel(std::string_view p) const {
         if (p == m_root)
             return ".";
-        return p.rfind(m_root + "/", 0) == 0 ? p.substr(m_root.size() + 1) : p;
+        return std::string(p.substr(0, m_root.size() + 1) == m_root + "/" ? p.substr(m_root.size() + 1) : p);
     }
     bool shouldStop() override { return stop && stop(); }
     void enterFolder(const FolderHandle& f) override {
@@ -66,7 +68,12 @@ public:
     }
     bool wantsCreationTime() override { return creation; }
     void leaveFolder(const FolderHandle& f) override { log.push_back("leave " + rel(f.path())); }
-    void folderSkipped(const std::string& path, int error) override { skipped.emplace_back(rel(path), error); }
+    void folderSkipped(const FolderHandle& f, std::string_view name, int error) override {
+        skipped.emplace_back(rel(name.empty() ? std::string(f.path()) : f.childPath(name)), error);
+    }
+    void entrySkipped(const FolderHandle& f, std::string_view name, int error) override {
+        unreadable.emplace_back(rel(f.childPath(name)), error);
+    }
 
     std::size_t indexOf(const std::string& line) const {
         return std::find(log.begin(), log.end(), line) - log.begin();
@@ -305,4 +312,85 @@ TEST(FolderWalker, BindMountOfTheSameFilesystemIsAMountToo) {
     EXPECT_EQ(v.files, (std::vector<std::string>{"src/f"}));
     std::sort(v.skipped.begin(), v.skipped.end());
     EXPECT_EQ(v.skipped, (std::vector<std::pair<std::string, int>>{{"bind", EXDEV}, {"into-outside", EXDEV}}));
+}
+
+// A folder that may be listed but not searched (read without execute): its sub-folders cannot be
+// opened and its files' statistics cannot be read. Each is said, none is handed out as empty.
+TEST(FolderWalker, EntriesOfAFolderThatCannotBeSearchedAreSaid) {
+    TempTree t;
+    t.file("open/ok", 1);
+    t.file("listonly/a.txt", 1);
+    t.file("listonly/.hidden", 1);
+    t.file("listonly/sub/deeper", 1);
+    t.setMode("listonly", 0644);
+    for (bool every : {false, true}) {
+        struct EveryVisitor : LogVisitor {
+            using LogVisitor::LogVisitor;
+            bool every = false;
+            bool wantsEveryEntry() override { return every; }
+        } v(t.root());
+        v.every = every;
+        {
+            AsUnprivileged nobody;
+            FolderWalker w;
+            ASSERT_TRUE(w.walk(t.root(), v));
+        }
+        EXPECT_EQ(v.files, (std::vector<std::string>{"open/ok"}));
+        EXPECT_EQ(v.skipped, (std::vector<std::pair<std::string, int>>{{"listonly/sub", EACCES}}));
+        // A hidden file is examined only by a visitor that counts hidden files.
+        std::vector<std::pair<std::string, int>> want{{"listonly/a.txt", EACCES}};
+        if (every)
+            want.insert(want.begin(), {"listonly/.hidden", EACCES});
+        std::sort(v.unreadable.begin(), v.unreadable.end());
+        EXPECT_EQ(v.unreadable, want) << "every entry: " << every;
+        EXPECT_NE(v.indexOf("leave listonly"), v.log.size()); // the folder itself was listed
+    }
+}
+
+// The one path buffer: every level sees its own whole path, however deep and long, and the walk
+// says where it is between its hooks.
+TEST(FolderWalker, DeepLongNamesGiveWholePathsFromOneBuffer) {
+    TempTree t;
+    const std::string name(250, 'n');
+    const std::string deepest = t.deepChain("", 200, name); // a path of some 50 KB
+    LogVisitor v(t.root());
+    FolderWalker w;
+    std::size_t depth = 0, checked = 0;
+    v.onEnter = [&](const FolderHandle& f) {
+        const std::string_view p = f.path();
+        EXPECT_EQ(p.size(), t.root().size() + depth * (name.size() + 1));
+        EXPECT_EQ(w.currentPath(), p);
+        if (depth > 0) {
+            EXPECT_EQ(p.substr(p.size() - name.size() - 1), "/" + name);
+        }
+        ++depth;
+        ++checked;
+    };
+    v.onBeginFiles = [&](const FolderHandle& f) {
+        EXPECT_EQ(w.currentPath(), f.path()); // back in it after every folder below
+        --depth;
+    };
+    ASSERT_TRUE(w.walk(t.root(), v));
+    EXPECT_EQ(checked, 201u);
+    EXPECT_TRUE(w.currentPath().empty());
+    EXPECT_NE(v.indexOf("leave " + deepest), v.log.size());
+}
+
+// Listing folders does not make them look used: their access times stay (where the kernel lets the
+// owner or root ask for that, which is the case for the tests).
+TEST(FolderWalker, WalkingLeavesFolderAccessTimes) {
+    TempTree t;
+    t.file("a/b/f", 1);
+    const struct timespec old[2] = {{1'600'000'000, 0}, {1'600'000'000, 0}};
+    for (const char* f : {"a/b", "a", ""})
+        ASSERT_EQ(::utimensat(AT_FDCWD, t.path(f).c_str(), old, AT_SYMLINK_NOFOLLOW), 0);
+    LogVisitor v(t.root());
+    FolderWalker w;
+    ASSERT_TRUE(w.walk(t.root(), v));
+    ASSERT_EQ(v.files, (std::vector<std::string>{"a/b/f"}));
+    for (const char* f : {"a/b", "a", ""}) {
+        struct statx sx {};
+        ASSERT_EQ(::statx(AT_FDCWD, t.path(f).c_str(), AT_SYMLINK_NOFOLLOW, STATX_ATIME, &sx), 0);
+        EXPECT_EQ(sx.stx_atime.tv_sec, 1'600'000'000) << "folder " << f;
+    }
 }

@@ -103,7 +103,7 @@ TEST(StatisticsCollection, TypeTableLimitNoBirthTimeDeniedFoldersAndAbort) {
     t.setMode("locked", 0700);
     StatisticsCollector c = collectorForToday();
     std::vector<std::pair<std::string, int>> skipped;
-    c.setSkippedFolderHook([&](const std::string& p, int e) { skipped.emplace_back(p, e); });
+    c.skipped().setReporter([&](const std::string& p, int e) { skipped.emplace_back(p, e); });
     {
         AsUnprivileged nobody;
         ASSERT_TRUE(c.collect(t.root()));
@@ -124,7 +124,7 @@ TEST(StatisticsCollection, TypeTableLimitNoBirthTimeDeniedFoldersAndAbort) {
     }
 
     // Cancel stops the walk at once, the counters keep what was counted; a new run starts afresh.
-    c.setFolderHook([&c](const std::string&) { std::thread([&c] { c.abort(); }).join(); });
+    c.setFolderHook([&c](std::string_view) { std::thread([&c] { c.abort(); }).join(); });
     c.collect(t.path("many"));
     EXPECT_TRUE(c.statistics().aborted);
     EXPECT_EQ(c.statistics().filesProcessed, 0);

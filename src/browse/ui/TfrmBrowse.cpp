@@ -299,7 +299,9 @@ QUrl TfrmBrowse::FileUrl(const std::string& path) {
     return QUrl::fromEncoded(QByteArrayLiteral("file://") + bytes.toPercentEncoding("/"), QUrl::StrictMode);
 }
 
-std::string TfrmBrowse::folderPath() const { return m_folder.handle.path(); }
+std::string TfrmBrowse::folderPath() const {
+    return std::string(m_folder.handle.path());
+}
 
 bool TfrmBrowse::setFolder(const std::string& path, int* error) {
     int drive = DriveTable::indexOfPath(m_drives, path);

@@ -2,11 +2,13 @@
 #include "common/ui/ScanDialog.h"
 
 #include "common/ui/DpiScale.h"
+#include "common/ui/SkippedEntriesPanel.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QCoreApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QShowEvent>
@@ -31,7 +33,22 @@ void ScanDialog::stackPanels(QWidget* top, QWidget* list, QWidget* bottom) {
     layout->setSpacing(0);
     layout->addWidget(top);
     layout->addWidget(list, 1);
-    layout->addWidget(bottom);
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(bottom, 1);
+    if (!m_skippedPanel)
+        m_skippedPanel = new SkippedEntriesPanel(this);
+    if (bottom->minimumHeight() > 0) // the bottom panel's fixed height
+        m_skippedPanel->setFixedHeight(bottom->minimumHeight());
+    row->addWidget(m_skippedPanel);
+    layout->addLayout(row);
+}
+
+void ScanDialog::setSkippedEntries(const SkippedEntries* skipped) {
+    if (!m_skippedPanel)
+        m_skippedPanel = new SkippedEntriesPanel(this);
+    m_skippedPanel->setSource(skipped);
 }
 
 QLabel* ScanDialog::addPanelLabel(QWidget* panel, const char* name, const char* text, const QRect& design,
@@ -61,10 +78,10 @@ void ScanDialog::centreOnScreen() {
 
 void ScanDialog::setScanning(bool scanning) {
     m_scanning = scanning;
-    if (scanning) {
+    if (scanning)
         m_sinceYield.restart();
-        m_walkStatus.clear();
-    }
+    if (m_skippedPanel)
+        m_skippedPanel->refresh();
 }
 
 void ScanDialog::closeIfAsked() {
@@ -79,8 +96,13 @@ void ScanDialog::yieldToEvents(QLabel* status) {
     if (m_sinceYield.isValid() && m_sinceYield.elapsed() < m_yieldIntervalMs)
         return;
     m_sinceYield.restart();
-    if (status && status->text() != m_walkStatus)
-        status->setText(m_walkStatus);
+    if (status && m_walkStatus) {
+        const QString text = m_walkStatus();
+        if (status->text() != text)
+            status->setText(text);
+    }
+    if (m_skippedPanel)
+        m_skippedPanel->refresh();
     aboutToYield();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }

@@ -3,18 +3,22 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QString>
+#include <functional>
 
 class QCloseEvent;
 class QKeyEvent;
 class QShowEvent;
 class QLabel;
 class QRect;
+class SkippedEntries;
+class SkippedEntriesPanel;
 
 // A tool window that walks folders on the user-interface thread. While a scan runs nothing closes
 // the window: a close asked for meanwhile (Close, the frame, Esc) happens when the scan is over. The
 // walk's yield hook runs the event loop at most every yieldInterval milliseconds, so repainting does
-// not slow the walk while Abort still answers at once, and shows the folder being walked. It is
-// resizable with a maximise box and no minimise box.
+// not slow the walk while Abort still answers at once, and shows the folder being walked (its text
+// is asked for only then). Beside the status line, the count of what the walk could not read
+// (SkippedEntriesPanel). It is resizable with a maximise box and no minimise box.
 class ScanDialog : public QDialog {
     Q_OBJECT
 public:
@@ -27,7 +31,8 @@ public:
     void reject() override;
 
 protected:
-    // The window's layout: the top panel, the list taking what height is left, the bottom panel.
+    // The window's layout: the top panel, the list taking what height is left, the bottom panel
+    // with the panel of what could not be read at its right.
     void stackPanels(QWidget* top, QWidget* list, QWidget* bottom);
     // A label of the top panel at a design rectangle (96 pixels per inch, scaled), top left aligned.
     static QLabel* addPanelLabel(QWidget* panel, const char* name, const char* text, const QRect& design,
@@ -37,12 +42,16 @@ protected:
     // The screen the window is on (its available area), and the window put in its middle.
     QRect screenArea() const;
     void centreOnScreen();
+    // What could not be read in the engine's walks: shown while a scan runs and after it.
+    void setSkippedEntries(const SkippedEntries* skipped);
+    SkippedEntriesPanel* skippedPanel() const { return m_skippedPanel; }
     // The scan starts (the walk status is cleared) or is over.
     void setScanning(bool scanning);
     // After a scan: the close that the user asked for while it ran.
     void closeIfAsked();
-    // The folder being walked, shown at the next yield.
-    void setWalkStatus(const QString& text) { m_walkStatus = text; }
+    // The status shown at each yield: made by source when it is time to show it (the engine's
+    // folder being walked, or another running task's figures).
+    void setWalkStatusSource(std::function<QString()> source) { m_walkStatus = std::move(source); }
     // The engine's yield hook: shows the walk status in status and runs the event loop, at most
     // every yieldInterval milliseconds.
     void yieldToEvents(QLabel* status);
@@ -62,5 +71,6 @@ private:
     bool m_closeRequested = false;
     int m_yieldIntervalMs = 15;
     QElapsedTimer m_sinceYield;
-    QString m_walkStatus;
+    std::function<QString()> m_walkStatus;
+    SkippedEntriesPanel* m_skippedPanel = nullptr;
 };

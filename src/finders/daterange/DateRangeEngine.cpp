@@ -9,6 +9,7 @@
 #include "common/ScanPlaces.h"
 #include "platform/FileTypes.h"
 #include "platform/FolderWalker.h"
+#include "platform/FreedMemory.h"
 #include "platform/Wildcard.h"
 
 #include <cerrno>
@@ -89,9 +90,8 @@ bool DateRangeEngine::inDateRange(std::uint32_t packed, const DateScanCriteria& 
 struct DateRangeEngine::Impl final : FolderVisitor {
     std::size_t capacity;
     std::function<void()> yieldHook;
-    std::function<void(const QString&)> statusHook;
-    std::function<void(const std::string&, int)> skippedHook;
     std::function<void(std::uint32_t)> foundHook;
+    SkippedEntries skipped;
 
     DateScanCriteria criteria;
     DayRange days{DateScanCriteria{}};
@@ -110,7 +110,7 @@ struct DateRangeEngine::Impl final : FolderVisitor {
     std::string names;
     std::vector<QString> typeNames;
     std::vector<std::string> typeUtf8;
-    mutable std::vector<std::string> folderShown; // display texts in UTF-8, made once per folder
+
     std::unordered_map<std::string, std::uint32_t, TransparentHash, std::equal_to<>> types;
     mutable FileDateTimeTexts texts;
 
@@ -148,25 +148,24 @@ struct DateRangeEngine::Impl final : FolderVisitor {
             rootPending = false;
             if (!places.addRoot(f.path(), f.identity()))
                 refuse();
+        } else {
+            places.enter(f.name(), f.identity());
         }
-        if (statusHook)
-            statusHook(DisplayText(f.path()));
     }
+    void leaveFolder(const FolderHandle&) override { places.leave(); }
     void yield() override {
         if (yieldHook)
             yieldHook();
     }
-    void beginFiles(const FolderHandle& f) override {
+    void beginFiles(const FolderHandle&) override {
         folder = ScanPlaces::None;
         if (patternChanged) {
             pattern = WildcardPattern(pendingPattern);
             patternChanged = false;
         }
-        if (statusHook)
-            statusHook(DisplayText(f.path()));
     }
     bool wantsFile(std::string_view name) override { return pattern.matches(name); }
-    void file(const FolderHandle& f, const FsEntry& entry) override {
+    void file(const FolderHandle&, const FsEntry& entry) override {
         ++files;
         // Only the time tested is packed for every file; the others only for a file found.
         const struct timespec& tested = criteria.kind == DateKind::Accessed ? entry.lastAccess
@@ -181,7 +180,7 @@ struct DateRangeEngine::Impl final : FolderVisitor {
             return;
         }
         if (folder == ScanPlaces::None) {
-            folder = places.addFolder(f.path(), f.identity());
+            folder = places.current();
             if (folder == ScanPlaces::None) {
                 refuse();
                 return;
@@ -202,22 +201,35 @@ struct DateRangeEngine::Impl final : FolderVisitor {
         if (foundHook)
             foundHook(std::uint32_t(records.size() - 1));
     }
-    void folderSkipped(const std::string& path, int error) override {
-        if (error != EXDEV && skippedHook)
-            skippedHook(path, error);
+    void folderSkipped(const FolderHandle& f, std::string_view name, int error) override {
+        skipped.addFolder(f, name, error);
+    }
+    void entrySkipped(const FolderHandle& f, std::string_view name, int error) override {
+        skipped.addEntry(f, name, error);
     }
 
-    QString folderText(const DateRecord& r) const { return DisplayText(places.folderPath(r.folder)); }
+    QString folderText(const DateRecord& r) const {
+        const std::string_view shown = places.displayPath(r.folder);
+        return QString::fromUtf8(shown.data(), qsizetype(shown.size()));
+    }
     QString nameText(std::size_t i) const { return DisplayText(nameOf(i)); }
 };
 
 DateRangeEngine::DateRangeEngine(std::size_t capacity) : d(std::make_unique<Impl>(capacity)) {}
-DateRangeEngine::~DateRangeEngine() = default;
+DateRangeEngine::~DateRangeEngine() {
+    d.reset();
+    ReturnFreedMemory(); // a big scan's memory goes back to the system with the window
+}
 
 void DateRangeEngine::setYieldHook(std::function<void()> hook) { d->yieldHook = std::move(hook); }
-void DateRangeEngine::setStatusHook(std::function<void(const QString&)> hook) { d->statusHook = std::move(hook); }
-void DateRangeEngine::setSkippedFolderHook(std::function<void(const std::string&, int)> hook) {
-    d->skippedHook = std::move(hook);
+QString DateRangeEngine::walkStatus() const {
+    return WalkStatusText(d->walker.currentPath());
+}
+SkippedEntries& DateRangeEngine::skipped() {
+    return d->skipped;
+}
+const SkippedEntries& DateRangeEngine::skipped() const {
+    return d->skipped;
 }
 void DateRangeEngine::setFoundHook(std::function<void(std::uint32_t)> hook) { d->foundHook = std::move(hook); }
 
@@ -230,14 +242,15 @@ void DateRangeEngine::begin(const DateScanCriteria& criteria) {
     d->files = 0;
     d->walker.reset();
     d->packer = FileTimePacker();
+    d->skipped.clear();
     d->places.clear();
-    d->folderShown = {};
     d->records = {};
     d->names = {};
     d->typeNames = {};
     d->typeUtf8 = {};
     d->types = {};
     d->texts.clear();
+    ReturnFreedMemory();
 }
 
 void DateRangeEngine::updateCriteria(const DateScanCriteria& criteria) {
@@ -299,19 +312,14 @@ void DateRangeEngine::appendResultLineUtf8(std::size_t index, std::string& out) 
         out += d->texts.dateText(FileDateTimeTexts::dateKey(v));
     }
     out += '\t';
-    if (d->folderShown.size() <= r.folder)
-        d->folderShown.resize(d->places.folderCount());
-    std::string& shown = d->folderShown[r.folder];
-    if (shown.empty())
-        AppendDisplayUtf8(d->places.folderPath(r.folder), shown);
-    out += shown;
+    d->places.appendDisplayPath(r.folder, out);
     out += '\t';
     out += d->typeUtf8[r.type];
 }
 
 void DateRangeEngine::appendResultPath(std::size_t index, std::string& out) const {
     if (index < d->records.size())
-        out += d->places.path(d->records[index].folder, d->nameOf(index));
+        d->places.appendPath(d->records[index].folder, d->nameOf(index), out);
 }
 
 std::string DateRangeEngine::resultPath(std::size_t index) const {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "common/StringGridModel.h"
+#include "common/WalkReport.h"
 #include "platform/ListedEntry.h"
 
 #include <QDate>
@@ -46,9 +47,13 @@ public:
     ~DateRangeEngine() override;
 
     void setYieldHook(std::function<void()> hook);
-    void setStatusHook(std::function<void(const QString&)> hook);
-    // A folder that could not be read (path bytes and errno); mount points are not reported.
-    void setSkippedFolderHook(std::function<void(const std::string& path, int error)> hook);
+    // The display text of the folder being walked (for the status panel), made when asked: from a
+    // hook while a scan runs; empty between scans.
+    QString walkStatus() const;
+    // The folders that could not be opened or read and the files whose statistics could not be
+    // read (mount points are none of them); cleared by begin(). Its reporter hears of each at once.
+    SkippedEntries& skipped();
+    const SkippedEntries& skipped() const;
     // Each file found, with its result index, at once.
     void setFoundHook(std::function<void(std::uint32_t index)> hook);
 

@@ -117,11 +117,14 @@ struct DupContentCheck::Impl {
     std::vector<Group> groups;
     std::int64_t unreadable = 0;
 
-    // The distinct files (inodes) of one size within a run, with their names.
+    // The distinct files (inodes) of one size within a run, with their names. What a file was when
+    // listed is kept without its path: a run of files deep down would hold a copy of each path,
+    // which is made again only to open the file.
     struct Inode {
-        ListedEntry entry;
+        ListedEntry listed;               // identity, size and write time; no path parts
         std::vector<std::uint32_t> names; // result indices
     };
+    ListedEntry entryOf(const Inode& in) const { return engine.resultEntry(in.names.front()); }
 
     explicit Impl(const DupScanEngine& e) : engine(e) {}
 
@@ -140,7 +143,7 @@ struct DupContentCheck::Impl {
         for (std::size_t i : which) {
             auto r = std::make_unique<Reader>();
             r->inode = i;
-            r->fd = openListed(inodes[i].entry);
+            r->fd = openListed(entryOf(inodes[i]));
             if (r->fd < 0) {
                 unreadable += std::int64_t(inodes[i].names.size());
                 continue;
@@ -201,7 +204,7 @@ struct DupContentCheck::Impl {
             const XXH128_hash_t first = XXH3_128bits_digest(set.front()->state);
             for (Reader* r : set) {
                 struct stat st {};
-                if (::fstat(r->fd, &st) != 0 || !unchanged(st, inodes[r->inode].entry) ||
+                if (::fstat(r->fd, &st) != 0 || !unchanged(st, inodes[r->inode].listed) ||
                     !XXH128_isEqual(XXH3_128bits_digest(r->state), first)) {
                     unreadable += std::int64_t(inodes[r->inode].names.size());
                     continue;
@@ -220,7 +223,7 @@ struct DupContentCheck::Impl {
         std::map<std::pair<XXH64_hash_t, XXH64_hash_t>, std::vector<std::size_t>> byHash;
         std::vector<char> block(kBlock);
         for (std::size_t i = 0; i < inodes.size(); ++i) {
-            const int fd = openListed(inodes[i].entry);
+            const int fd = openListed(entryOf(inodes[i]));
             if (fd < 0) {
                 unreadable += std::int64_t(inodes[i].names.size());
                 continue;
@@ -298,22 +301,29 @@ struct DupContentCheck::Impl {
             for (std::uint32_t r : results) {
                 ListedEntry e = engine.resultEntry(r);
                 auto same = std::find_if(inodes.begin(), inodes.end(),
-                                         [&](const Inode& in) { return in.entry.identity == e.identity; });
-                if (same == inodes.end())
-                    inodes.push_back({std::move(e), {r}});
-                else
+                                         [&](const Inode& in) { return in.listed.identity == e.identity; });
+                if (same == inodes.end()) {
+                    ListedEntry listed;
+                    listed.identity = e.identity;
+                    listed.size = e.size;
+                    listed.modifiedNs = e.modifiedNs;
+                    listed.modifiedKnown = e.modifiedKnown;
+                    inodes.push_back({std::move(listed), {r}});
+                } else {
                     same->names.push_back(r);
+                }
             }
             if (size == 0) {
                 // Empty files are all alike: only whether each is still there, still empty, counts.
                 std::vector<std::uint32_t> alike;
                 bool oneFile = true;
                 for (const Inode& in : inodes) {
-                    if (!stillListed(in.entry)) {
+                    if (!stillListed(entryOf(in))) {
                         unreadable += std::int64_t(in.names.size());
                         continue;
                     }
-                    oneFile = oneFile && (alike.empty() || in.entry.identity == inodes.front().entry.identity);
+                    oneFile =
+                        oneFile && (alike.empty() || in.listed.identity == inodes.front().listed.identity);
                     alike.insert(alike.end(), in.names.begin(), in.names.end());
                 }
                 if (alike.size() >= 2)
@@ -339,7 +349,7 @@ struct DupContentCheck::Impl {
             }
             // Several names of one file with no other twin: the same file, no read needed.
             for (std::size_t i = 0; i < inodes.size(); ++i)
-                if (!grouped[i] && inodes[i].names.size() >= 2 && stillListed(inodes[i].entry))
+                if (!grouped[i] && inodes[i].names.size() >= 2 && stillListed(entryOf(inodes[i])))
                     addGroup(inodes[i].names, true, found);
         }
     }

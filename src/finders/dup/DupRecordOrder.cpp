@@ -10,6 +10,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <numeric>
 
 namespace {
 
@@ -21,40 +22,6 @@ constexpr std::string_view kMarkerBytes = DupLine::MarkerBytes;
 
 // Lines compare byte by byte in UTF-8 with a-z folded to A-Z. A tab separates fields and sorts below
 // every character a field can hold, so comparing field by field, a prefix first, is comparing lines.
-
-// A field made of up to three byte runs followed by pad spaces, read with a-z folded.
-struct TextSeq {
-    std::string_view part[3];
-    int parts = 0;
-    int pad = 0;
-};
-
-int compareSeq(const TextSeq& a, const TextSeq& b) {
-    int ap = 0, bp = 0;
-    std::size_t ao = 0, bo = 0;
-    int apad = 0, bpad = 0;
-    auto next = [](const TextSeq& s, int& p, std::size_t& o, int& pad) -> int {
-        while (p < s.parts) {
-            if (o < s.part[p].size())
-                return static_cast<unsigned char>(FoldAsciiChar(s.part[p][o++]));
-            ++p;
-            o = 0;
-        }
-        if (pad < s.pad) {
-            ++pad;
-            return ' ';
-        }
-        return -1;
-    };
-    for (;;) {
-        int ca = next(a, ap, ao, apad);
-        int cb = next(b, bp, bo, bpad);
-        if (ca != cb)
-            return ca < cb ? -1 : 1; // the end (-1) sorts first: a prefix comes first
-        if (ca < 0)
-            return 0;
-    }
-}
 
 std::string foldedUtf8(const QString& text) {
     QByteArray u = text.toUtf8();
@@ -142,7 +109,7 @@ bool equalFolded(std::string_view a, std::string_view b) {
 struct DupRecordStore::Ranks {
     std::vector<std::uint32_t> date; // by dateKey
     std::vector<std::uint32_t> time; // by timeKey
-    std::vector<std::uint32_t> folderField; // duplicates layout: text + marker
+    std::vector<std::uint32_t> folderField; // by folder, duplicates layout: text + marker
     std::vector<std::uint32_t> type;
     std::uint32_t dates = 0; // distinct date texts (ranks are below)
     std::uint32_t times = 0;
@@ -180,15 +147,20 @@ DupRecordStore::Ranks DupRecordStore::makeRanks() const {
     ranks.dates = *std::max_element(ranks.date.begin(), ranks.date.end()) + 1;
     ranks.times = *std::max_element(ranks.time.begin(), ranks.time.end()) + 1;
 
-    std::vector<std::string> texts;
-    texts.reserve(m_folders.size());
-    for (const Folder& f : m_folders) {
-        texts.push_back(f.folded);
-        if (f.searchPath)
-            texts.back().append(kMarkerBytes);
+    // The folders that hold records; their texts are ranked from the tree of folders, never made whole.
+    std::vector<std::uint8_t> used(m_places.folderCount(), 0);
+    std::vector<ScanPlaces::RankItem> folders;
+    for (const DupRecord& r : m_records) {
+        if (!used[r.folder]) {
+            used[r.folder] = 1;
+            folders.push_back({r.folder, isSearchPath(r.folder) ? std::string(kMarkerBytes) : std::string()});
+        }
     }
-    ranks.folderField = rankTexts(texts);
-    texts.clear();
+    const std::vector<std::uint32_t> folderRanks = m_places.rankTexts(folders);
+    ranks.folderField.assign(m_places.folderCount(), 0);
+    for (std::size_t k = 0; k < folders.size(); ++k)
+        ranks.folderField[folders[k].folder] = folderRanks[k];
+    std::vector<std::string> texts;
     for (const QString& t : m_typeNames)
         texts.push_back(foldedUtf8(t));
     ranks.type = rankTexts(texts);
@@ -441,9 +413,33 @@ std::vector<std::uint32_t> DupRecordStore::nameOrder(bool duplicatesOnly, bool e
     return order;
 }
 
+std::vector<std::uint32_t> DupRecordStore::pathRanks(const std::vector<std::uint32_t>& records) const {
+    std::vector<ScanPlaces::RankItem> items(records.size());
+    for (std::size_t k = 0; k < records.size(); ++k) {
+        const DupRecord& r = m_records[records[k]];
+        items[k].folder = r.folder;
+        NameView nv(name(records[k]), r.needsCare);
+        items[k].tail.reserve(nv.text.size() + kMarkerBytes.size());
+        for (char c : nv.text)
+            items[k].tail += FoldAsciiChar(c);
+        if (isSearchPath(r.folder))
+            items[k].tail += kMarkerBytes;
+    }
+    return m_places.rankTexts(items);
+}
+
 std::vector<std::uint32_t> DupRecordStore::hogOrder() const {
     const Ranks ranks = makeRanks();
     const std::size_t n = m_records.size();
+    // Where size, dates and time tie, the path field decides: ranked, for the records that need it,
+    // from the tree of folders (paths are never made whole to compare them).
+    std::vector<std::uint32_t> pathRank;
+    auto rankPaths = [&](const std::vector<std::uint32_t>& records) {
+        pathRank.assign(n, 0);
+        const std::vector<std::uint32_t> r = pathRanks(records);
+        for (std::size_t k = 0; k < records.size(); ++k)
+            pathRank[records[k]] = r[k];
+    };
     auto before = [&](std::uint32_t ia, std::uint32_t ib) {
         const DupRecord& a = m_records[ia];
         const DupRecord& b = m_records[ib];
@@ -456,17 +452,7 @@ std::vector<std::uint32_t> DupRecordStore::hogOrder() const {
         if (c == 0)
             c = cmp(ranks.date[dateKey(b.accessed)], ranks.date[dateKey(a.accessed)]);
         if (c == 0) {
-            const Folder& fa = m_folders[a.folder];
-            const Folder& fb = m_folders[b.folder];
-            NameView na(name(ia), a.needsCare), nb(name(ib), b.needsCare);
-            TextSeq sa, sb;
-            sa.part[0] = fa.folded, sa.part[1] = na.text, sa.parts = 2;
-            sb.part[0] = fb.folded, sb.part[1] = nb.text, sb.parts = 2;
-            if (fa.searchPath)
-                sa.part[sa.parts++] = kMarkerBytes;
-            if (fb.searchPath)
-                sb.part[sb.parts++] = kMarkerBytes;
-            c = compareSeq(sb, sa);
+            c = cmp(pathRank[ib], pathRank[ia]);
             if (c == 0 && (a.needsCare || b.needsCare))
                 c = compareRawFolded(name(ib), name(ia));
         }
@@ -488,6 +474,9 @@ std::vector<std::uint32_t> DupRecordStore::hogOrder() const {
             k2[i] = ~((std::uint64_t(ranks.date[dateKey(r.modified)]) << 35) |
                       (std::uint64_t(ranks.time[timeKey(r.modified)]) << 18) | ranks.date[dateKey(r.accessed)]);
         }
+        std::vector<std::uint32_t> all(n);
+        std::iota(all.begin(), all.end(), 0u);
+        rankPaths(all);
         return sortByKeys(k1, k2, before);
     }
     struct Item {
@@ -510,14 +499,23 @@ std::vector<std::uint32_t> DupRecordStore::hogOrder() const {
     for (std::size_t i = 0; i < n; ++i)
         order[i] = static_cast<std::uint32_t>(items[i].rest & indexMask);
     // Same size, dates and time: the rest of the line decides.
+    std::vector<std::pair<std::size_t, std::size_t>> ties;
+    std::vector<std::uint32_t> tied;
     for (std::size_t i = 0; i < n;) {
         std::size_t j = i + 1;
         while (j < n && items[j].size == items[i].size && (items[j].rest >> indexBits) == (items[i].rest >> indexBits))
             ++j;
-        if (j - i > 1)
-            std::sort(order.begin() + std::ptrdiff_t(i), order.begin() + std::ptrdiff_t(j), before);
+        if (j - i > 1) {
+            ties.emplace_back(i, j);
+            tied.insert(tied.end(), order.begin() + std::ptrdiff_t(i), order.begin() + std::ptrdiff_t(j));
+        }
         i = j;
     }
+    if (ties.empty())
+        return order;
+    rankPaths(tied);
+    for (const auto& [i, j] : ties)
+        std::sort(order.begin() + std::ptrdiff_t(i), order.begin() + std::ptrdiff_t(j), before);
     return order;
 }
 

@@ -29,7 +29,8 @@ void DupRecordStore::clear() {
     m_records = {};
     m_names = {};
     m_places.clear();
-    m_folders = {};
+    m_folder = ScanPlaces::None;
+    m_searchPath = {};
     m_typeNames = {};
     m_typeUtf8 = {};
     m_exts = {};
@@ -37,27 +38,41 @@ void DupRecordStore::clear() {
     m_texts.clear();
 }
 
-bool DupRecordStore::addRoot(const std::string& path, EntryIdentity identity) {
+bool DupRecordStore::addRoot(std::string_view path, EntryIdentity identity) {
+    m_folder = ScanPlaces::None;
     return m_places.addRoot(path, identity);
 }
 
-bool DupRecordStore::addFolder(const std::string& path, bool searchPath, EntryIdentity identity) {
+bool DupRecordStore::useFolder(std::uint32_t folder, bool searchPath) {
     // The folder index shares its word with a flag: 31 bits.
-    if (m_folders.size() >= (std::uint32_t(1) << 31) - 1 || m_places.addFolder(path, identity) == ScanPlaces::None)
+    if (folder == ScanPlaces::None || folder >= (std::uint32_t(1) << 31) - 1)
         return false;
-    Folder f;
-    f.text = DisplayText(path);
-    if (!f.text.endsWith(u'/'))
-        f.text += u'/';
-    QByteArray shown = f.text.toUtf8();
-    f.shown.assign(shown.constData(), std::size_t(shown.size()));
-    f.folded = f.shown;
-    for (char& c : f.folded)
-        c = FoldAsciiChar(c);
-    f.searchPath = searchPath;
-    m_folders.push_back(std::move(f));
+    if (searchPath) {
+        if (m_searchPath.size() <= folder)
+            m_searchPath.resize(std::max<std::size_t>(folder + 1, m_searchPath.size() * 2), 0);
+        m_searchPath[folder] = 1;
+    }
+    m_folder = folder;
     return true;
 }
+
+bool DupRecordStore::useWalkFolder(bool searchPath) {
+    return useFolder(m_places.current(), searchPath);
+}
+
+bool DupRecordStore::addFolder(std::string_view path, bool searchPath, EntryIdentity identity) {
+    return useFolder(m_places.addFolderPath(path, identity), searchPath);
+}
+
+namespace {
+// A folder text of a line ends in exactly one "/".
+QString withSlash(std::string_view shown) {
+    QString text = QString::fromUtf8(shown.data(), qsizetype(shown.size()));
+    if (!text.endsWith(u'/'))
+        text += u'/';
+    return text;
+}
+} // namespace
 
 namespace {
 
@@ -130,7 +145,7 @@ std::uint32_t DupRecordStore::typeIndex(std::string_view name) const {
 bool DupRecordStore::add(std::string_view name, std::int64_t size, std::uint64_t inode,
                          std::uint32_t modified, std::uint32_t accessed, std::uint64_t modifiedNs) {
     // The arena must stay addressable by 32-bit offsets up to its end, which closes the last name.
-    if (m_folders.empty() || name.empty() ||
+    if (m_folder == ScanPlaces::None || name.empty() ||
         m_names.size() + name.size() > std::numeric_limits<std::uint32_t>::max() ||
         m_records.size() >= std::numeric_limits<std::uint32_t>::max())
         return false;
@@ -139,7 +154,7 @@ bool DupRecordStore::add(std::string_view name, std::int64_t size, std::uint64_t
     r.size = size;
     r.inode = inode;
     r.nameOffset = static_cast<std::uint32_t>(m_names.size());
-    r.folder = static_cast<std::uint32_t>(m_folders.size() - 1) & 0x7FFFFFFFu;
+    r.folder = m_folder & 0x7FFFFFFFu;
     r.needsCare = IsCleanName(name) ? 0 : 1;
     r.modified = modified;
     r.accessed = accessed;
@@ -156,11 +171,7 @@ std::string DupRecordStore::path(std::size_t i) const {
 }
 
 void DupRecordStore::appendPath(std::size_t i, std::string& out) const {
-    const std::string& folder = m_places.folderPath(m_records[i].folder);
-    out += folder;
-    if (folder.empty() || folder.back() != '/')
-        out += '/';
-    out += name(i);
+    m_places.appendPath(m_records[i].folder, name(i), out);
 }
 
 void DupRecordStore::keepOnly(const std::vector<std::uint32_t>& order) {
@@ -195,8 +206,8 @@ ListedEntry DupRecordStore::entry(std::size_t i) const {
 QString DupRecordStore::nameText(std::size_t i) const { return DisplayText(name(i)); }
 
 QString DupRecordStore::folderField(const DupRecord& r) const {
-    const Folder& f = m_folders[r.folder];
-    return f.searchPath ? f.text + kMarker : f.text;
+    const QString text = withSlash(shownFolder(r.folder));
+    return isSearchPath(r.folder) ? text + kMarker : text;
 }
 
 QString DupRecordStore::field(std::size_t i, int n, bool dupMode) const {
@@ -218,9 +229,8 @@ QString DupRecordStore::field(std::size_t i, int n, bool dupMode) const {
         if (dupMode)
             return folderField(r);
         {
-            const Folder& f = m_folders[r.folder];
-            QString p = f.text + nameText(i);
-            return f.searchPath ? p + kMarker : p;
+            QString p = withSlash(shownFolder(r.folder)) + nameText(i);
+            return isSearchPath(r.folder) ? p + kMarker : p;
         }
     case 7:
         return m_typeNames[typeIndex(name(i))];
@@ -242,15 +252,13 @@ QString DupRecordStore::line(std::size_t i, bool dupMode) const {
 
 std::size_t DupRecordStore::memoryBytes() const {
     std::size_t bytes = m_records.capacity() * sizeof(DupRecord) + m_names.capacity();
-    bytes += m_places.memoryBytes();
-    for (const Folder& f : m_folders)
-        bytes += sizeof(Folder) + std::size_t(f.text.capacity()) * 2 + f.shown.capacity() + f.folded.capacity();
-    return bytes;
+    return bytes + m_places.memoryBytes() + m_searchPath.capacity();
 }
 
 void DupRecordStore::appendLine(std::size_t i, bool dupMode, std::string& out) const {
     const DupRecord& r = m_records[i];
-    const Folder& f = m_folders[r.folder];
+    const std::string_view shown = shownFolder(r.folder);
+    const std::string_view slash = shown.empty() || shown.back() != '/' ? "/" : "";
     const std::string_view raw = name(i);
     NameView nv(raw, r.needsCare);
     char size[32];
@@ -258,7 +266,7 @@ void DupRecordStore::appendLine(std::size_t i, bool dupMode, std::string& out) c
     const std::string_view modDate = m_texts.dateText(dateKey(r.modified));
     const std::string_view modTime = m_texts.timeText(timeKey(r.modified));
     const std::string_view accDate = m_texts.dateText(dateKey(r.accessed));
-    const std::string_view marker = f.searchPath ? kMarkerBytes : std::string_view();
+    const std::string_view marker = isSearchPath(r.folder) ? kMarkerBytes : std::string_view();
     const std::string& type = m_typeUtf8[typeIndex(raw)];
     std::size_t pad = 0;
     // The width counts UTF-16 units, as the window's text does. A unit takes at most three bytes
@@ -268,8 +276,8 @@ void DupRecordStore::appendLine(std::size_t i, bool dupMode, std::string& out) c
 
     // One resize and plain copies: a line is written in one go, not by many small appends.
     const std::size_t length = (dupMode ? nv.text.size() + pad + 1 : nv.text.size()) + sizeText.size() +
-                               modDate.size() + modTime.size() + accDate.size() + f.shown.size() + marker.size() +
-                               type.size() + 5;
+                               modDate.size() + modTime.size() + accDate.size() + shown.size() +
+                               slash.size() + marker.size() + type.size() + 5;
     const std::size_t start = out.size();
     out.resize(start + length);
     char* p = out.data() + start;
@@ -292,7 +300,8 @@ void DupRecordStore::appendLine(std::size_t i, bool dupMode, std::string& out) c
     *p++ = '\t';
     put(accDate);
     *p++ = '\t';
-    put(f.shown);
+    put(shown);
+    put(slash);
     if (!dupMode)
         put(nv.text);
     put(marker);

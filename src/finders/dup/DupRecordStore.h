@@ -10,10 +10,10 @@
 #include <string_view>
 #include <vector>
 
-// One listed file, kept compact: the folder path, device and identity are stored once per folder,
-// the name as bytes in one arena, times as packed words. The name ends where the next record's
-// begins (records are appended in arena order); the type follows from the name's extension. Its
-// record line is made only when asked.
+// One listed file, kept compact: its folder (a name under its parent folder), device and identity
+// are stored once per folder, the name as bytes in one arena, times as packed words. The name ends
+// where the next record's begins (records are appended in arena order); the type follows from the
+// name's extension. Its record line is made only when asked.
 struct DupRecord {
     std::int64_t size;            // bytes
     std::uint64_t inode;          // the file's inode; the device is its folder's
@@ -39,11 +39,18 @@ public:
 
     // Starts a walked root (its path text as opened, no trailing "/" but "/", and its identity) for
     // the folders that follow. False when the root table is full.
-    bool addRoot(const std::string& path, EntryIdentity identity);
-    // Starts a folder of the current root (exact path bytes beginning with the root's path, no
-    // trailing "/" but at "/") for the records that follow. False when the folder table is full or
+    bool addRoot(std::string_view path, EntryIdentity identity);
+    // Following the walk below the root: the folder entered (its name and identity), or left. Costs
+    // only the names of the way down until a folder is used.
+    void enterFolder(std::string_view name, EntryIdentity identity) { m_places.enter(name, identity); }
+    void leaveFolder() { m_places.leave(); }
+    // The folder the walk is in holds the records that follow; searchPath: it is a search-path folder.
+    // False when the folder table is full.
+    bool useWalkFolder(bool searchPath);
+    // Starts a folder of the current root by its path (exact bytes beginning with the root's path,
+    // no trailing "/" but at "/") for the records that follow. False when the folder table is full or
     // the folder does not lie in the current root.
-    bool addFolder(const std::string& path, bool searchPath, EntryIdentity identity);
+    bool addFolder(std::string_view path, bool searchPath, EntryIdentity identity);
     // Adds a file of the current folder (modifiedNs: its last write as NanosecondStamp, 0 when not
     // known). False when a table is full (the record is not added).
     bool add(std::string_view name, std::int64_t size, std::uint64_t inode, std::uint32_t modified,
@@ -85,13 +92,6 @@ public:
     std::size_t memoryBytes() const;
 
 private:
-    // The display side of a folder; its path and identity are in m_places under the same index.
-    struct Folder {
-        QString text;        // display text ending in "/" (no marker)
-        std::string shown;   // text in UTF-8
-        std::string folded;  // shown with a-z folded, for ordering
-        bool searchPath = false;
-    };
     struct Ranks;
     // An extension's slot in the open-addressed table of extensions (index + 1; 0 is free).
     struct ExtSlot {
@@ -103,6 +103,15 @@ private:
     // The name field of the record's line, folded: name fields order as their keys.
     std::string nameFieldKey(std::size_t i) const;
     QString folderField(const DupRecord& r) const;
+    bool isSearchPath(std::uint32_t folder) const {
+        return folder < m_searchPath.size() && m_searchPath[folder];
+    }
+    // The folder's display text (no "/" at its end but for "/", no marker) in UTF-8, valid until the
+    // next one is asked for.
+    std::string_view shownFolder(std::uint32_t folder) const { return m_places.displayPath(folder); }
+    bool useFolder(std::uint32_t folder, bool searchPath);
+    // Ranks of the path fields (folder, name, marker) of the records listed, in that order.
+    std::vector<std::uint32_t> pathRanks(const std::vector<std::uint32_t>& records) const;
     // The type index of a name's extension: typeOf adds an extension met for the first time,
     // typeIndex finds one that was added.
     std::uint32_t typeOf(std::string_view name);
@@ -115,7 +124,9 @@ private:
     std::vector<DupRecord> m_records;
     std::string m_names;
     ScanPlaces m_places;
-    std::vector<Folder> m_folders;
+    std::uint32_t m_folder = ScanPlaces::None; // of the records being added
+    std::vector<std::uint8_t> m_searchPath;    // by folder: a search-path folder
+
     std::vector<QString> m_typeNames;
     std::vector<std::string> m_typeUtf8;
     // Date and time texts in UTF-8, each made once, for both the order and the written lines.

@@ -2,13 +2,15 @@
 #include "finders/dup/DupScanEngine.h"
 
 #include "common/DisplayText.h"
+#include "common/FileTimePacker.h"
 #include "common/MessageService.h"
 #include "common/SearchPathList.h"
 #include "finders/dup/DupRecordStore.h"
-#include "common/FileTimePacker.h"
 #include "platform/FolderWalker.h"
+#include "platform/FreedMemory.h"
 #include "platform/Wildcard.h"
 
+#include <algorithm>
 #include <limits>
 #include <numeric>
 
@@ -27,9 +29,11 @@ std::int64_t limitBytes(std::int64_t k) {
 struct DupScanEngine::Impl final : FolderVisitor {
     std::size_t capacity;
     std::function<void()> yieldHook;
-    std::function<void(const QString&)> statusHook;
-    std::function<void(const std::string&, int)> skippedHook;
     const SearchPathList* searchPath = nullptr;
+    // Paths longer than this many bytes cannot show as a search-path folder (a UTF-16 unit takes
+    // at most three of them): they are not turned into texts to be compared.
+    std::size_t searchPathBytes = 0;
+    SkippedEntries skipped;
 
     DupScanCriteria criteria;
     WildcardPattern pattern;
@@ -53,11 +57,6 @@ struct DupScanEngine::Impl final : FolderVisitor {
     explicit Impl(std::size_t cap) : capacity(cap) {}
 
     const SearchPathList& searchList() const { return searchPath ? *searchPath : SearchPathList::global(); }
-
-    void showStatus(const FolderHandle& folder) {
-        if (statusHook)
-            statusHook(DisplayText(folder.path()));
-    }
 
     bool passes(std::int64_t size) const {
         switch (criteria.range) {
@@ -85,22 +84,23 @@ struct DupScanEngine::Impl final : FolderVisitor {
             rootPending = false;
             if (!store.addRoot(folder.path(), folder.identity()))
                 refuse();
+        } else {
+            store.enterFolder(folder.name(), folder.identity());
         }
         ++folders;
-        showStatus(folder);
     }
+    void leaveFolder(const FolderHandle&) override { store.leaveFolder(); }
     void yield() override {
         if (yieldHook)
             yieldHook();
     }
-    void folderSkipped(const std::string& path, int error) override {
-        if (skippedHook)
-            skippedHook(path, error);
+    void folderSkipped(const FolderHandle& folder, std::string_view name, int error) override {
+        skipped.addFolder(folder, name, error);
     }
-    void beginFiles(const FolderHandle& folder) override {
-        folderAdded = false;
-        showStatus(folder);
+    void entrySkipped(const FolderHandle& folder, std::string_view name, int error) override {
+        skipped.addEntry(folder, name, error);
     }
+    void beginFiles(const FolderHandle&) override { folderAdded = false; }
     bool wantsFile(std::string_view name) override { return pattern.matches(name); }
     bool wantsCreationTime() override { return false; } // lines show write and access times only
     void file(const FolderHandle& folder, const FsEntry& entry) override {
@@ -112,8 +112,10 @@ struct DupScanEngine::Impl final : FolderVisitor {
             return;
         }
         if (!folderAdded) {
-            bool marked = searchList().IsSearchPathFolder(DisplayText(folder.path()));
-            if (!store.addFolder(folder.path(), marked, folder.identity())) {
+            const std::string_view path = folder.path();
+            const bool marked =
+                path.size() <= searchPathBytes && searchList().IsSearchPathFolder(DisplayText(path));
+            if (!store.useWalkFolder(marked)) {
                 refuse();
                 return;
             }
@@ -126,12 +128,20 @@ struct DupScanEngine::Impl final : FolderVisitor {
 };
 
 DupScanEngine::DupScanEngine(std::size_t capacity) : d(std::make_unique<Impl>(capacity)) {}
-DupScanEngine::~DupScanEngine() = default;
+DupScanEngine::~DupScanEngine() {
+    d.reset();
+    ReturnFreedMemory(); // a big scan's memory goes back to the system with the window
+}
 
 void DupScanEngine::setYieldHook(std::function<void()> hook) { d->yieldHook = std::move(hook); }
-void DupScanEngine::setStatusHook(std::function<void(const QString&)> hook) { d->statusHook = std::move(hook); }
-void DupScanEngine::setSkippedFolderHook(std::function<void(const std::string&, int)> hook) {
-    d->skippedHook = std::move(hook);
+QString DupScanEngine::walkStatus() const {
+    return WalkStatusText(d->walker.currentPath());
+}
+SkippedEntries& DupScanEngine::skipped() {
+    return d->skipped;
+}
+const SkippedEntries& DupScanEngine::skipped() const {
+    return d->skipped;
 }
 void DupScanEngine::setSearchPath(const SearchPathList* list) { d->searchPath = list; }
 
@@ -144,7 +154,9 @@ void DupScanEngine::begin(const DupScanCriteria& criteria) {
     d->files = 0;
     d->folders = 0;
     d->walker.reset();
+    d->skipped.clear();
     d->store.clear();
+    ReturnFreedMemory();
     d->results = 0;
     d->candidates = 0;
     d->finished = false;
@@ -155,6 +167,9 @@ bool DupScanEngine::scanDrive(const std::string& rootPath) {
     if (d->abortScan)
         return true;
     d->rootPending = true;
+    d->searchPathBytes = 0;
+    for (const QString& entry : d->searchList().entries())
+        d->searchPathBytes = std::max(d->searchPathBytes, std::size_t(entry.size()) * 3);
     const bool opened = d->walker.walk(rootPath, *d);
     d->rootPending = false;
     return opened;

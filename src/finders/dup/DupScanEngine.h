@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "common/StringGridModel.h"
+#include "common/WalkReport.h"
 #include "platform/ListedEntry.h"
 
 #include <QString>
@@ -38,12 +39,14 @@ public:
     // Called after each directory entry (except the first of a listing); the window runs its event
     // loop here at most every ~15 ms. None by default.
     void setYieldHook(std::function<void()> hook);
-    // Called with the folder text being walked (for the status panel). None by default.
-    void setStatusHook(std::function<void(const QString&)> hook);
-    // Called for a folder that was listed but is not walked, with its exact path bytes and the errno:
-    // of the failure to open or read it, EXDEV for a mount point (not entered by design), ESTALE
-    // when it moved during the walk. None by default.
-    void setSkippedFolderHook(std::function<void(const std::string& path, int error)> hook);
+    // The display text of the folder being walked (for the status panel), made when asked: from a
+    // hook while a scan runs; empty between scans.
+    QString walkStatus() const;
+    // The folders that could not be opened or read and the files whose statistics could not be
+    // read (mount points are not entered by design and are none of them); cleared by begin(). Its
+    // reporter hears of each at once.
+    SkippedEntries& skipped();
+    const SkippedEntries& skipped() const;
     // The search-path folders to flag; SearchPathList::global() by default.
     void setSearchPath(const SearchPathList* list);
 

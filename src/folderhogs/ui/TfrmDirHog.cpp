@@ -64,7 +64,7 @@ TfrmDirHog::TfrmDirHog(QWidget* parent, std::size_t capacity)
     new AltKeyGuard(this);
 
     m_engine->setYieldHook([this] { yieldToEvents(pnlScan); });
-    m_engine->setStatusHook([this](const QString& folder) { setWalkStatus(folder); });
+    setSkippedEntries(&m_engine->skipped());
     m_model->setRowSource(m_engine.get());
 
     resize(Scaled(638, m_scale), Scaled(414, m_scale));
@@ -296,6 +296,7 @@ void TfrmDirHog::setScanningState(bool scanning) {
 void TfrmDirHog::scan(FolderScanMode mode) {
     m_userAborted = false;
     m_engine->begin(mode);
+    setWalkStatusSource([this] { return m_engine->walkStatus(); });
     setScanningState(true);
     pnlScan->clear();
     {

@@ -170,7 +170,7 @@ int RunMapCommand(int argc, char** argv) {
     OffscreenGui gui(argv[0]);
 
     MapScanEngine engine;
-    engine.setSkippedFolderHook([](const std::string& path, int failure) {
+    engine.skipped().setReporter([](const std::string& path, int failure) {
         warn("cannot read " + shown(path) + ": " + std::strerror(failure));
     });
     engine.begin();

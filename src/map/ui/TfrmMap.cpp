@@ -31,7 +31,6 @@ constexpr int DrivePanelTop = 8;
 constexpr int ExplanationLeft = 60;
 constexpr int ExplanationWidth = 270;
 constexpr int PathTop = 104;
-constexpr int ShownUnreadable = 30; // folders named in the status panel's tooltip
 } // namespace
 
 TfrmMap::TfrmMap(QWidget* parent)
@@ -54,7 +53,8 @@ TfrmMap::TfrmMap(QWidget* parent)
     PopupMenu1->addTopPanelItems(Panel1);
 
     m_engine->setYieldHook([this] { yieldToEvents(pnlScan); });
-    m_engine->setStatusHook([this](const QString& folder) { setWalkStatus(folder); });
+    setWalkStatusSource([this] { return m_engine->walkStatus(); });
+    setSkippedEntries(&m_engine->skipped());
     connect(pbMap, &TMapView::hovered, this, [this](int tile) { showHovered(tile); });
     connect(pbMap, &TMapView::selectionChanged, this, [this] { showSelection(); });
     connect(pbMap, &TMapView::viewChanged, this, [this] { showViewPath(); });
@@ -240,16 +240,6 @@ void TfrmMap::showResultState() {
     btView->setVisible(m_haveMap && bool(m_viewHandOff));
     showViewPath();
     showSelection();
-    // The folders that could not be read are named where the pointer can find them.
-    QString unreadable;
-    const auto& folders = m_engine->unreadableFolders();
-    for (std::size_t i = 0; i < folders.size() && i < std::size_t(ShownUnreadable); ++i)
-        unreadable += DisplayText(folders[i].first) + QStringLiteral(": ") +
-                      QString::fromLocal8Bit(std::strerror(folders[i].second)) + u'\n';
-    if (m_engine->unreadableCount() > ShownUnreadable)
-        unreadable += QStringLiteral("and ") + FormatThousands(m_engine->unreadableCount() - ShownUnreadable) +
-                      QStringLiteral(" more");
-    pnlScan->setToolTip(unreadable.trimmed());
     pbMap->setFocus();
 }
 
@@ -260,9 +250,6 @@ QString TfrmMap::summaryText() const {
     QString text = QStringLiteral("Files : ") + FormatThousands(m.folder(MapModel::Scan).files) +
                    QStringLiteral("   Size : ") + FormatThousands(m.folder(MapModel::Scan).bytes) +
                    QStringLiteral(" bytes");
-    if (m_engine->unreadableCount() > 0)
-        text += QStringLiteral("   Could not read : ") + FormatThousands(m_engine->unreadableCount()) +
-                QStringLiteral(" folders");
     if (m_engine->aborted())
         text += QStringLiteral("   (walk aborted: the map is incomplete)");
     return text;

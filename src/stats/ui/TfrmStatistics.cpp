@@ -7,6 +7,7 @@
 #include "common/ui/DpiScale.h"
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
+#include "common/ui/SkippedEntriesPanel.h"
 #include "platform/CurrentFolder.h"
 #include "stats/ui/StatisticsLabels.h"
 
@@ -161,6 +162,8 @@ void TfrmStatistics::buildBottomControls() {
     StatusBar1->setSizeGripEnabled(false);
     StatusBar1->setGeometry(0, height() - Scaled(StatusBarHeight, m_scale), width(),
                             Scaled(StatusBarHeight, m_scale));
+    pnlSkipped = new SkippedEntriesPanel(StatusBar1);
+    StatusBar1->addPermanentWidget(pnlSkipped);
 
     ProgressBar1 =
         MakePercentBar(this, QStringLiteral("ProgressBar1"), palette().color(QPalette::Highlight), false);

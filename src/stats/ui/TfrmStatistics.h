@@ -23,6 +23,7 @@ class QPrinter;
 class QProgressBar;
 class QPushButton;
 class QStatusBar;
+class SkippedEntriesPanel;
 class QTabWidget;
 class QTimer;
 class ResultGridView;
@@ -150,6 +151,7 @@ private:
     QPushButton* btPrint = nullptr;
     QPushButton* btCancel = nullptr;
     QStatusBar* StatusBar1 = nullptr;
+    SkippedEntriesPanel* pnlSkipped = nullptr; // what the last collection could not read
     QProgressBar* ProgressBar1 = nullptr;
     QLabel* pnlNotYet = nullptr;
     QTabWidget* PageControl1 = nullptr;

@@ -14,6 +14,7 @@
 #include "common/ui/DpiScale.h"
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
+#include "common/ui/SkippedEntriesPanel.h"
 #include "delete/DeletionTotals.h"
 #include "platform/AppError.h"
 #include "platform/CurrentFolder.h"
@@ -224,6 +225,7 @@ void TfrmStatistics::clearVariables() {
 
 void TfrmStatistics::scan(const std::string& root) {
     StatusBar1->clearMessage();
+    pnlSkipped->setSource(nullptr); // the collector clears its list on its own thread
     setControlsForCollecting(true);
     clearVariables();
     CurrentFolder::set(root);
@@ -282,6 +284,7 @@ void TfrmStatistics::finishCollection(bool rootOpened, const QString& failure) {
     if (stats.aborted)
         status += QStringLiteral(" INCOMPLETE ... ABORTED");
     StatusBar1->showMessage(status);
+    pnlSkipped->setSource(&m_collector->skipped());
     setControlsForCollecting(false);
     m_collected = true;
     setWindowTitle(stats.aborted ? QStringLiteral("File Statistics for drive ") + m_runDriveText +

@@ -130,7 +130,7 @@ TEST(DateRange, CreatedTimesDeniedFoldersAbortAndAFullList) {
     const QDate today = QDate::currentDate();
     DateScan s;
     std::vector<std::pair<std::string, int>> skipped;
-    s.engine.setSkippedFolderHook([&](const std::string& p, int e) { skipped.emplace_back(p, e); });
+    s.engine.skipped().setReporter([&](const std::string& p, int e) { skipped.emplace_back(p, e); });
     {
         AsUnprivileged nobody;
         s.run(criteria(DateKind::Accessed, DateRange::OnOrAfter, today.addDays(-1)), {t.root()});

@@ -8,8 +8,10 @@
 #include "support/RecordingMessageService.h"
 #include "support/TempTree.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -302,16 +304,18 @@ TEST(DupScanEngine, AbortFromTheYieldHookKeepsThePartialResult) {
     int yields = 0;
     QStringList statuses;
     s.engine.setYieldHook([&] {
+        statuses << s.engine.walkStatus(); // the folder being walked, made when asked
         if (++yields == 25)
             s.engine.abort();
     });
-    s.engine.setStatusHook([&](const QString& folder) { statuses << folder; });
     QStringList lines = s.run(dups(), {t.root()});
     EXPECT_TRUE(s.engine.aborted());
     EXPECT_LT(s.engine.candidateCount(), 40u);
     EXPECT_GT(s.engine.candidateCount(), 0u);
     EXPECT_TRUE(lines.isEmpty() || lines.size() % 2 == 0);
-    EXPECT_EQ(statuses.value(0), QString::fromStdString(t.root()));
+    EXPECT_TRUE(statuses.value(0).startsWith(QString::fromStdString(t.root() + "/")))
+        << statuses.value(0).toStdString();
+    EXPECT_TRUE(s.engine.walkStatus().isEmpty()); // no walk now
     // A new scan starts from empty lists.
     s.engine.setYieldHook({});
     EXPECT_EQ(s.run(dups(), {t.root()}).size(), 40);
@@ -408,4 +412,33 @@ TEST(DupRecordStore, FoldersArePlacedBelowTheirRootAndRecordsStaySmall) {
     EXPECT_EQ(store.entry(1).path(), "/x");
     EXPECT_EQ(store.entry(1).identity.inode, 7u);
     EXPECT_EQ(store.record(0).size, 3);
+}
+
+// Folders are kept as names under their parents: a chain of long names, a file at every level,
+// costs its names, not a copy of the path above each folder, and still orders by whole folder texts.
+TEST(DupScanEngine, DeepLongNamesCostTheirNamesOnly) {
+    TempTree t;
+    const std::string name(250, 'n');
+    const int depth = 300;
+    t.deepChain("", depth, name);
+    int fd = ::open(t.root().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; level <= depth; ++level) {
+        ::close(::openat(fd, "same.txt", O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+        if (level < depth) {
+            const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            ::close(fd);
+            fd = next;
+        }
+    }
+    ::close(fd);
+    Scan s;
+    const QStringList lines = s.run(dups(), {t.root()});
+    ASSERT_EQ(lines.size(), depth + 1);
+    // A copy of the path per folder would be some 11 MB here.
+    EXPECT_LT(s.engine.memoryBytes(), std::size_t(8) * depth * name.size());
+    for (std::size_t i = 0; i < s.engine.resultCount(); ++i) {
+        // Each folder's text begins the next one's: shallower first.
+        EXPECT_EQ(s.engine.resultPath(i).size(), t.root().size() + i * (name.size() + 1) + 9);
+        EXPECT_EQ(s.engine.resultEntry(i).path(), s.engine.resultPath(i));
+    }
 }

@@ -9,11 +9,16 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
+#include <QHelpEvent>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
+#include <QToolTip>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -342,4 +347,52 @@ TEST_F(DirHogWindow, TwoDrivesPrintedAndBrowsed) {
     EXPECT_EQ(folder, rowPath(2));
     EXPECT_EQ(name, "");
     EXPECT_EQ(mask, QStringLiteral("*.*"));
+}
+
+// What the walk could not read is counted beside the status line, listed in its tooltip and in a
+// window from which it can be copied; the rows say which figures are unknown or incomplete.
+TEST_F(DirHogWindow, WhatCouldNotBeReadIsCountedListedAndMarked) {
+    tree.file("open/a.txt", 10);
+    tree.file("listonly/x.txt", 10);
+    tree.file("locked/secret", 10);
+    tree.setMode("listonly", 0644);
+    tree.setMode("locked", 0700); // root's own: nobody may not open it
+    open();
+    {
+        AsUnprivileged nobody;
+        button("btAll")->click();
+    }
+    auto* panel = child<QToolButton>("pnlSkipped");
+    ASSERT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->text(), QStringLiteral("1 folder and 1 file could not be read"));
+    EXPECT_EQ(status(), QStringLiteral("Folders : 4")); // the described text stays as it was
+    EXPECT_EQ(cell(rowOf(tree.path("locked")), 0), QStringLiteral("      ? K"));
+    EXPECT_EQ(cell(rowOf(tree.path("locked")), 2), QStringLiteral("?"));
+    EXPECT_EQ(cell(rowOf(tree.path("listonly")), 2), QStringLiteral("0?"));
+    SaveShot(*w, QStringLiteral("dirhog-unreadable.png"));
+
+    const QString denied = QString::fromLocal8Bit(std::strerror(EACCES));
+    const QStringList want = {QString::fromStdString(tree.path("listonly/x.txt")) + ": " + denied,
+                              QString::fromStdString(tree.path("locked")) + "/: " + denied};
+    QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), panel->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(panel, &tip);
+    for (const QString& line : want)
+        EXPECT_TRUE(QToolTip::text().contains(line)) << QToolTip::text().toStdString();
+
+    QTest::mouseClick(panel, Qt::LeftButton);
+    auto* list = w->findChild<QDialog*>(QStringLiteral("frmSkipped"));
+    ASSERT_NE(list, nullptr);
+    QStringList shown =
+        list->findChild<QPlainTextEdit*>(QStringLiteral("memList"))->toPlainText().split(u'\n');
+    shown.sort();
+    EXPECT_EQ(shown, want);
+    SaveShot(*list, QStringLiteral("skipped-list.png"));
+    QTest::mouseClick(list->findChild<QPushButton*>(QStringLiteral("btCopy")), Qt::LeftButton);
+    QStringList copied = QApplication::clipboard()->text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    copied.sort();
+    EXPECT_EQ(copied, want);
+    list->close();
+
+    button("btAll")->click(); // a walk that reads everything shows nothing there
+    EXPECT_FALSE(panel->isVisible());
 }

@@ -234,7 +234,7 @@ TEST_F(StatisticsWindow, CancelWhileCollectingThenANewRunAndClosing) {
     // The walk waits in its third folder, 30 files counted, until it is told to stop.
     StatisticsCollector& engine = w->collector();
     std::atomic<int> folders{0};
-    engine.setFolderHook([&](const std::string&) {
+    engine.setFolderHook([&](std::string_view) {
         if (++folders == 3)
             while (!engine.aborted())
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -277,7 +277,7 @@ TEST_F(StatisticsWindow, CancelWhileCollectingThenANewRunAndClosing) {
 
     // Going away during a run stops the walk and waits for it (no thread outlives the window).
     folders = 0;
-    engine.setFolderHook([&](const std::string&) {
+    engine.setFolderHook([&](std::string_view) {
         if (++folders == 2)
             while (!engine.aborted())
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));

@@ -65,7 +65,7 @@ TfrmMods::TfrmMods(QWidget* parent, std::size_t capacity)
     new AltKeyGuard(this);
 
     m_engine->setYieldHook([this] { yieldToEvents(pnlScan); });
-    m_engine->setStatusHook([this](const QString& folder) { setWalkStatus(folder); });
+    setSkippedEntries(&m_engine->skipped());
     m_engine->setFoundHook([this](std::uint32_t index) { m_found.push_back(index); });
     m_model->setRowSource(m_engine.get());
 
@@ -437,6 +437,7 @@ void TfrmMods::scan() {
     m_userAborted = false;
     m_found.clear();
     m_engine->begin(criteria);
+    setWalkStatusSource([this] { return m_engine->walkStatus(); });
 
     setScanningState(true);
     pnlScan->clear();

@@ -78,7 +78,7 @@ TfrmDup::TfrmDup(bool dupMode, QWidget* parent)
     new AltKeyGuard(this);
 
     m_engine->setYieldHook([this] { yieldToEvents(pnlSel); });
-    m_engine->setStatusHook([this](const QString& folder) { setWalkStatus(folder); });
+    setSkippedEntries(&m_engine->skipped());
     m_model->setRowSource(m_engine.get());
 
     resize(Scaled(640, m_scale), Scaled(406, m_scale));
@@ -447,6 +447,7 @@ void TfrmDup::scan(bool exact) {
     criteria.limit2K = m_limit2;
     criteria.pattern = cbWildCard->currentText();
     m_engine->begin(criteria);
+    setWalkStatusSource([this] { return m_engine->walkStatus(); });
 
     setScanningState(true);
     {

@@ -17,11 +17,11 @@ void TfrmDup::btContentClick() {
     if (!m_dupMode || m_rowsFilled == 0 || scanning())
         return;
     m_content = std::make_unique<DupContentCheck>(*m_engine);
-    m_content->setYieldHook([this] {
-        setWalkStatus(QStringLiteral("Comparing contents ... ") +
-                      FormatThousands(m_content->bytesRead() / 1024) + QStringLiteral(" K read"));
-        yieldToEvents(pnlSel);
+    setWalkStatusSource([this] {
+        return QStringLiteral("Comparing contents ... ") + FormatThousands(m_content->bytesRead() / 1024) +
+               QStringLiteral(" K read");
     });
+    m_content->setYieldHook([this] { yieldToEvents(pnlSel); });
     m_checking = true;
     setScanningState(true);
     {
