@@ -311,11 +311,7 @@ void TfrmStatistics::doFileTypes(const FileStatistics& stats) {
         m_model->appendTextRow({extension, FileTypeName(extension), fileTexts.back(), rankText(fileRanks[i]),
                                 byteTexts.back(), rankText(sizeRanks[i])});
     }
-    // The count and size columns grow to show their largest figure whole.
-    gridTypes->setColumnWidth(
-        2, std::max(Scaled(TypesCountWidth, m_scale), gridTypes->columnWidthFor(fileTexts)));
-    gridTypes->setColumnWidth(
-        4, std::max(Scaled(TypesSizeWidth, m_scale), gridTypes->columnWidthFor(byteTexts)));
+    layOutTypesColumns(byteTexts);
 }
 
 void TfrmStatistics::fillBarRows(BarRow* rows, const FileCount* counts, int rowCount) {
