@@ -79,10 +79,26 @@ QStringList BreakText(const QString& text, int width) {
 
 QStringList ReportRowLines(const StringGridModel& grid, const ReportLayout& layout, int gridRow) {
     const int columns = int(layout.fields.size());
+    QStringList texts;
+    texts.reserve(columns);
+    bool fits = true;
+    for (int c = 0; c < columns; ++c) {
+        texts << grid.cellText(gridRow, c);
+        const int field = layout.fields[std::size_t(c)];
+        fits = fits && (field < 1 || texts.back().size() <= field);
+    }
+    QString first;
+    if (fits) { // most rows: one line, no pieces to make
+        for (int c = 0; c < columns; ++c) {
+            first += texts[c].leftJustified(layout.fields[std::size_t(c)], u' ', false);
+            first += u' ';
+        }
+        return {first};
+    }
     std::vector<QStringList> pieces;
     qsizetype lines = 1;
     for (int c = 0; c < columns; ++c) {
-        pieces.push_back(BreakText(grid.cellText(gridRow, c), layout.fields[std::size_t(c)]));
+        pieces.push_back(BreakText(texts[c], layout.fields[std::size_t(c)]));
         lines = std::max(lines, pieces.back().size());
     }
     QStringList out;
