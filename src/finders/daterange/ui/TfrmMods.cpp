@@ -293,16 +293,19 @@ void TfrmMods::FormResize() {
     if (!grid || !pnlDrives)
         return;
     // The date columns are at least as wide as the widest date of this locale; Type gives up that
-    // room. Type has what the design width leaves; a wider window widens the Folder column.
+    // room. Type has what is left, up to its design width; a wider window widens the Folder column.
     std::vector<int> widths;
     int taken = 0;
+    int designTaken = 0;
     for (int c = 0; c < 5; ++c) {
         const int design = Scaled(DesignWidths[c], m_scale);
         widths.push_back(c >= 1 && c <= 3 ? std::max(design, m_dateWidth) : design);
         taken += widths.back();
+        designTaken += design;
     }
-    const int typeRoom = std::min(width(), Scaled(DesignWidth, m_scale));
-    widths.push_back(std::max(typeRoom - taken - Scaled(TypeColumnSlack, m_scale), Scaled(30, m_scale)));
+    const int slack = Scaled(TypeColumnSlack, m_scale);
+    const int designType = Scaled(DesignWidth, m_scale) - designTaken - slack;
+    widths.push_back(std::max(std::min(width() - taken - slack, designType), Scaled(30, m_scale)));
     grid->setColumnLayout(widths, 4);
     pnlDrives->move(width() - Scaled(DrivePanelRightMargin, m_scale) - pnlDrives->width(), pnlDrives->y());
 }

@@ -323,10 +323,10 @@ void TfrmDup::FormResize() {
         widths.push_back(i < m_textWidths.size() ? std::max(design, m_textWidths[i]) : design);
         widened += widths.back() - design;
     }
-    // The type column takes what the others leave of the design width, never less than a sliver;
-    // a window wider than designed gives the extra to the paths (Folder, or FileName for hogs).
-    const int typeRoom = std::min(client, Scaled(DesignWidth, m_scale));
-    widths.push_back(std::max(typeRoom - unscaledTotal - widened, Scaled(30, m_scale)));
+    // The type column takes what the others leave, never less than a sliver, and no more than its
+    // design width: a wider window gives the extra to the paths (Folder, or FileName for hogs).
+    const int designType = Scaled(DesignWidth, m_scale) - unscaledTotal;
+    widths.push_back(std::max(std::min(client - unscaledTotal - widened, designType), Scaled(30, m_scale)));
     grid->setColumnLayout(widths, m_dupMode ? 5 : 4);
     pnlDrives->move(client - Scaled(8, m_scale) - pnlDrives->width(), pnlDrives->y());
 }
