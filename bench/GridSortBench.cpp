@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Times the finder's grid operations on a 300,000-row file-hog grid: filling, marking every tenth
-// row, and each sort of the sort menu. Prints seconds; run by bench/run.sh, never by the tests.
+// row, each sort of the sort menu, and the printed report's layout and lines. Prints seconds; run by bench/run.sh, never by the tests.
 #include "common/GridSorts.h"
 #include "common/NumberTexts.h"
+#include "common/ReportText.h"
 #include "common/StringGridModel.h"
 
 #include <QCoreApplication>
@@ -67,5 +68,15 @@ int main(int argc, char** argv) {
     std::printf("%-24s %6.2f\n", "sort by size", seconds([&] { SortGridBySizeK(grid, 1, last, 0); }));
     std::printf("%-24s %6.2f\n", "sort by date", seconds([&] { SortGridByDate(grid, 1, last, true, 1); }));
     std::printf("%-24s %6.2f\n", "sort by type", seconds([&] { SortGridByText(grid, 1, last, false, 5); }));
+    // A page of 100 characters, the path column as wide as a maximised window makes it.
+    ReportLayout layout;
+    std::printf("%-24s %6.2f\n", "report layout",
+                seconds([&] { layout = FitReport(grid, {54, 64, 64, 64, 1200, 73}, 4, 100); }));
+    qsizetype lines = 0;
+    std::printf("%-24s %6.2f\n", "report lines", seconds([&] {
+                    for (int r = 0; r <= last; ++r)
+                        lines += ReportRowLines(grid, layout, r).size();
+                }));
+    std::printf("%-24s %6lld\n", "report lines written", static_cast<long long>(lines));
     return 0;
 }

@@ -141,3 +141,71 @@ TEST(ResultGridView, ColumnWidthForTextsCountsEveryDigitAsTheWidest) {
     EXPECT_TRUE(times.contains(QStringLiteral("11:59:58 PM")));
     EXPECT_TRUE(times.contains(QStringLiteral("12:59:58 AM")));
 }
+
+TEST(ResultGridView, TheFillColumnTakesTheRoomBeyondTheLeastWidthsAndFollowsTheScrollBar) {
+    StringGridModel model;
+    model.setTitles({"Size in K", "Folder", "Type"});
+    ResultGridView view;
+    view.setModel(&model);
+    view.resize(600, 200);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    view.setColumnLayout({60, 150, 80}, 1);
+    const auto total = [&] { return view.columnWidth(0) + view.columnWidth(1) + view.columnWidth(2); };
+    EXPECT_EQ(view.columnWidth(0), 60);
+    EXPECT_EQ(view.columnWidth(2), 80);
+    EXPECT_EQ(total(), view.viewport()->width());
+
+    // Rows enough for a vertical scroll bar: the folders give up its room, the others keep theirs.
+    const int before = view.viewport()->width();
+    for (int i = 0; i < 40; ++i)
+        model.appendTextRow({"    1 K", "/home/", "Text"});
+    QApplication::processEvents();
+    ASSERT_LT(view.viewport()->width(), before);
+    EXPECT_EQ(total(), view.viewport()->width());
+    EXPECT_EQ(view.columnWidth(2), 80);
+
+    // Narrower than the least widths: each keeps its least, and the grid scrolls sideways.
+    view.resize(200, 200);
+    QApplication::processEvents();
+    EXPECT_EQ(view.columnWidth(1), 150);
+}
+
+TEST(ResultGridView, BadgesStandInASlotBeforeTheTextThatWidensTheMarkColumn) {
+    StringGridModel model;
+    model.setTitles({"Filename", "Folder"});
+    model.appendTextRow({"big-installer.iso", "/a/"});
+    model.appendTextRow({"big-installer.iso", "/b/"});
+    ResultGridView view;
+    view.setModel(&model);
+    view.setMarkColumn(0);
+    view.setRowBadge([](int row) { return row == 1 ? 12 : 0; });
+    view.setColumnLayout({93, 184}, 1);
+    view.resize(400, 120);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    EXPECT_EQ(view.badgeSlotWidth(), 0) << "no badges before a content check";
+    view.setBadgeRange(12);
+    ASSERT_GT(view.badgeSlotWidth(), 0);
+    EXPECT_EQ(view.columnWidth(0), 93 + view.badgeSlotWidth());
+    QApplication::processEvents();
+
+    // The badge's colour lies in the slot only; the end of the cell, where the name ends, has none.
+    const QImage image = view.grab().toImage();
+    const QRect cell = view.visualRect(model.index(0, 0));
+    const QPoint origin = view.viewport()->mapTo(&view, cell.topLeft());
+    const QColor colour = ResultGridView::badgeColor(12);
+    auto badgePixels = [&](int from, int to) {
+        int n = 0;
+        for (int x = from; x < to; ++x)
+            for (int y = 0; y < cell.height(); ++y)
+                n += QColor(image.pixel(origin.x() + x, origin.y() + y)) == colour ? 1 : 0;
+        return n;
+    };
+    EXPECT_GT(badgePixels(0, view.badgeSlotWidth()), 20);
+    EXPECT_EQ(badgePixels(view.badgeSlotWidth(), cell.width()), 0);
+    image.save(QStringLiteral(VANTOREL_SCREENSHOT_DIR "/result-grid-badges.png"));
+
+    view.setBadgeRange(0);
+    EXPECT_EQ(view.columnWidth(0), 93);
+}

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/ui/DriveBoxPanel.h"
+#include "common/ui/DriveCombo.h"
 #include "common/ui/TfrmWildCard.h"
 #include "common/ui/WildcardCombo.h"
 #include "platform/CurrentFolder.h"
@@ -11,6 +12,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -54,7 +56,9 @@ TEST(DriveBoxPanel, ShowsOneBoxPerDriveAndTicksTheCurrentOne) {
         ASSERT_NE(cb, nullptr);
         EXPECT_EQ(cb->isVisibleTo(&window), i <= 3) << i;
         if (i <= 3) {
-            EXPECT_EQ(cb->text(), captions[i - 1]);
+            // What the letter stands for, the whole drive item as the tooltip.
+            EXPECT_TRUE(cb->text().startsWith(captions[i - 1] + "  /")) << cb->text().toStdString();
+            EXPECT_EQ(cb->toolTip(), panel->driveCombo()->itemText(i - 1));
         }
         EXPECT_EQ(cb->isChecked(), i == 2) << i;
     }
@@ -79,6 +83,58 @@ TEST(DriveBoxPanel, ShowsOneBoxPerDriveAndTicksTheCurrentOne) {
     ASSERT_EQ(ticked.size(), 2u);
     EXPECT_EQ(ticked[0].mountPoint, drives.c);
     EXPECT_EQ(ticked[1].mountPoint, drives.e);
+}
+
+TEST(DriveBoxPanel, BoxTextsTakeThePanelsFreeWidthAndElideLongMountPointsInTheMiddle) {
+    TempTree tree;
+    const std::string deep = tree.folder("a-rather-long-folder-name/with/several/levels/down/to/the-mount");
+    qputenv("VANTOREL_DRIVES", QString::fromStdString("C=/;D=" + deep).toUtf8());
+    CurrentFolder::set(deep);
+    QWidget window;
+    auto* panel = new DriveBoxPanel(&window);
+    panel->loadDrives();
+    EXPECT_EQ(panel->box(1)->text(), QStringLiteral("C:  /"));
+    EXPECT_EQ(panel->box(1)->pos(), QPoint(8, 6)) << "the described places stay";
+    EXPECT_GT(panel->box(1)->geometry().right(), panel->box(6)->x())
+        << "one column in use: the panel's width";
+    const QString d = panel->box(2)->text();
+    EXPECT_TRUE(d.startsWith(QStringLiteral("D:  /"))) << d.toStdString();
+    EXPECT_TRUE(d.contains(QChar(0x2026)) && d.endsWith(QStringLiteral("the-mount"))) << d.toStdString();
+    EXPECT_EQ(panel->box(2)->toolTip(), QStringLiteral("D: ") + QString::fromStdString(deep));
+    EXPECT_EQ(panel->tickedCaptionList(), QStringLiteral("D: ")) << "report titles name the letter";
+
+    // Seven drives: a box of the first column ends before the second column begins.
+    std::string drives = "C=/";
+    for (char letter = 'D'; letter <= 'I'; ++letter)
+        drives += ";" + std::string(1, letter) + "=" + tree.folder(std::string(1, letter));
+    qputenv("VANTOREL_DRIVES", QString::fromStdString(drives).toUtf8());
+    panel->loadDrives();
+    EXPECT_LT(panel->box(1)->geometry().right(), panel->box(6)->x());
+    EXPECT_TRUE(panel->box(5)->text().startsWith(QStringLiteral("G:")))
+        << panel->box(5)->text().toStdString();
+    EXPECT_GT(panel->box(6)->geometry().right(), panel->box(11)->x()) << "the last column in use";
+    qunsetenv("VANTOREL_DRIVES");
+}
+
+TEST(DriveCombo, KeepsTheLetterAndBothEndsOfALongItemAndTellsTheWholeItem) {
+    QWidget window;
+    auto* combo = new DriveCombo(&window);
+    const QString item = QStringLiteral("D: [backup disk] /media/user/some-rather-long-volume-name/inner");
+    combo->addItem(QStringLiteral("C: /"));
+    combo->addItem(item);
+    const QFontMetrics fm(combo->font());
+    EXPECT_EQ(ElideDriveText(QStringLiteral("C: /"), fm, 200), QStringLiteral("C: /"));
+    const QString shown = ElideDriveText(item, fm, 120);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("D: ")) && shown.endsWith(QStringLiteral("inner")))
+        << shown.toStdString();
+    EXPECT_LE(fm.horizontalAdvance(shown), 120);
+
+    combo->setToolTip(QStringLiteral("The drive selected for statistics"));
+    combo->setCurrentIndex(1);
+    EXPECT_EQ(combo->shownTip(), QStringLiteral("The drive selected for statistics\n") + item);
+    combo->resize(120, 24);
+    combo->show();
+    SaveShot(window, QStringLiteral("drive-combo.png"));
 }
 
 TEST(DriveBoxPanel, ReopeningForgetsTheOldTicks) {

@@ -109,9 +109,9 @@ TEST(BusyCursor, RestoresTheCursorOnEveryPathAndNests) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST(CopyLinesToClipboard, PutsEachLineWithCarriageReturnLineFeed) {
+TEST(CopyLinesToClipboard, PutsEachLineWithALineFeed) {
     CopyLinesToClipboard({"  250 K\t1/2/2024", "b"});
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "  250 K\t1/2/2024\r\nb\r\n");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "  250 K\t1/2/2024\nb\n");
 }
 
 TEST(PrintGrid, WritesTitlePrintedLineAndEveryRowToPdfOverSeveralPages) {
@@ -136,6 +136,28 @@ TEST(PrintGrid, WritesTitlePrintedLineAndEveryRowToPdfOverSeveralPages) {
     EXPECT_TRUE(words.contains("1490 K /home/user/file149.txt"));
     EXPECT_GE(text.count('\f'), 2) << "150 rows of 9 points do not fit on one page";
     EXPECT_LT(text.indexOf("Printed : "), text.indexOf("Size in K"));
+}
+
+TEST(PrintGrid, EveryColumnFitsThePageHoweverWideTheWindowMadeThePaths) {
+    RecordingMessageService record;
+    StringGridModel grid;
+    grid.setTitles({"Size in K", "Modified", "Time", "Access", "FileName", "Type"});
+    for (int i = 0; i < 30; ++i)
+        grid.appendTextRow(
+            {"  400 K", "12/28/2088", "11:59:58 PM", "12/28/2088",
+             QStringLiteral("/home/user/Downloads/2024/projects/spring-term/final-%1/setup.iso").arg(i),
+             "plain text document"});
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("report.pdf"));
+    // A path column 1,200 pixels wide, as a maximised window gives it.
+    ASSERT_TRUE(PrintGrid(grid, {54, 64, 64, 64, 1200, 73}, "File Hogs", printer, 4));
+    const QString words = PdfText(dir.filePath("report.pdf")).simplified();
+    // The last column stands whole on the page in every row, and every path is there in pieces.
+    EXPECT_EQ(words.count("plain text document"), 30) << words.left(600).toStdString();
+    EXPECT_EQ(words.count("setup.iso"), 30);
+    EXPECT_TRUE(words.contains("final-29/")) << words.left(600).toStdString();
 }
 
 TEST(PrintGrid, ReportsAJobThatCannotStartOnceWithoutSound) {

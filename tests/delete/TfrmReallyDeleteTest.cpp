@@ -190,7 +190,7 @@ TEST_F(ReallyDeleteTest, ARunGoesOnPastEveryFilesOwnProblemAndListsWhatStayedOnc
             shot = report.grab();
             header = report.findChild<QLabel*>("lblHeader")->text();
             QTest::mouseClick(report.findChild<QPushButton*>("btCopy"), Qt::LeftButton);
-            copied = QApplication::clipboard()->text().split("\r\n");
+            copied = QApplication::clipboard()->text().split("\n");
         });
         {
             AsUnprivileged nobody;

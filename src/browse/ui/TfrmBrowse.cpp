@@ -9,6 +9,7 @@
 #include "common/ui/AltKeyGuard.h"
 #include "common/ui/BusyCursor.h"
 #include "common/ui/DpiScale.h"
+#include "common/ui/DriveCombo.h"
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
 #include "common/ui/StatusPanel.h"
@@ -48,9 +49,11 @@ constexpr int SizeWidth = 167;
 constexpr int ButtonTop = 4;
 constexpr int ButtonHeight = 26;
 constexpr int RowHeight = 15;
-// Modified, Time, Access, Size; Filename and Type share the rest less 25.
+// Modified, Time, Access, Size; Filename and Type share the rest less 25, as they do on a screen
+// this wide; on a wider one Filename takes the extra.
 constexpr int DesignWidths[4] = {69, 66, 66, 61};
 constexpr int ColumnSlack = 25;
+constexpr int ShareWidth = 1024;
 
 // The folder tree with the glyph of each kind of row.
 class FolderTreeWithIcons : public FolderTreeModel {
@@ -155,7 +158,7 @@ void TfrmBrowse::buildPanels() {
     Panel4->setFixedHeight(Scaled(TopBarHeight, s));
     auto* driveRow = new QHBoxLayout(Panel4);
     driveRow->setContentsMargins(Scaled(2, s), Scaled(2, s), Scaled(2, s), Scaled(2, s));
-    DriveComboBox1 = new QComboBox(Panel4);
+    DriveComboBox1 = new DriveCombo(Panel4);
     DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
     for (const Drive& drive : m_drives)
         DriveComboBox1->addItem(drive.itemText());
@@ -401,16 +404,19 @@ void TfrmBrowse::FormResize() {
     }
     if (m_textWidths.size() < 4)
         return;
-    // Dates, times and sizes stay readable in every locale; the name and type share the rest.
+    // Dates, times and sizes stay readable in every locale; the name and type share the rest of a
+    // window up to ShareWidth wide, and the names take what a wider one has.
+    std::vector<int> widths;
     int taken = 0;
     for (int c = 0; c < 4; ++c) {
-        const int width = std::max(Scaled(DesignWidths[c], m_scale), m_textWidths[std::size_t(c)]);
-        grid->setColumnWidth(c, width);
-        taken += width;
+        widths.push_back(std::max(Scaled(DesignWidths[c], m_scale), m_textWidths[std::size_t(c)]));
+        taken += widths.back();
     }
-    const int rest = std::max(grid->width() - taken - Scaled(ColumnSlack, m_scale), Scaled(60, m_scale));
-    grid->setColumnWidth(FolderFileList::Filename, rest / 2);
-    grid->setColumnWidth(FolderFileList::Type, rest / 2);
+    const int shared = grid->width() - std::max(width() - Scaled(ShareWidth, m_scale), 0);
+    const int rest = std::max(shared - taken - Scaled(ColumnSlack, m_scale), Scaled(60, m_scale));
+    widths.push_back(rest / 2); // Filename
+    widths.push_back(rest / 2); // Type
+    grid->setColumnLayout(widths, FolderFileList::Filename);
 }
 
 bool TfrmBrowse::eventFilter(QObject* watched, QEvent* event) {

@@ -2,5 +2,5 @@
 #pragma once
 #include <QStringList>
 
-// Puts the lines on the clipboard as plain text, each followed by CR LF (ClipboardText).
+// Puts the lines on the clipboard as plain text, each followed by LF (ClipboardText).
 void CopyLinesToClipboard(const QStringList& lines);

@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/ui/DriveBoxPanel.h"
 
+#include "common/DisplayText.h"
 #include "common/MessageService.h"
 #include "common/ui/DpiScale.h"
+#include "common/ui/DriveCombo.h"
 #include "platform/CurrentFolder.h"
 #include "platform/DriveTable.h"
 
 #include <QByteArray>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QStyle>
+#include <algorithm>
 
 namespace {
 constexpr int ColumnX[5] = {8, 46, 84, 122, 160};
@@ -40,9 +44,26 @@ QCheckBox* DriveBoxPanel::box(int number) const {
 }
 
 void DriveBoxPanel::applyScale(double scale) {
+    m_scale = scale;
     resize(Scaled(200, scale), Scaled(127, scale));
     for (int i = 0; i < BoxCount; ++i)
         m_boxes[std::size_t(i)]->setGeometry(ScaledRect(ColumnX[i / 5], RowY[i % 5], BoxWidth, BoxHeight, scale));
+    fitBoxTexts();
+}
+
+void DriveBoxPanel::fitBoxTexts() {
+    const int drives = std::min(m_cbDrive->count(), BoxCount);
+    for (int i = 0; i < drives; ++i) {
+        QCheckBox* cb = m_boxes[std::size_t(i)];
+        const int column = i / 5;
+        const int right = (column + 1) * 5 < drives ? Scaled(ColumnX[column + 1] - 2, m_scale)
+                                                    : width() - Scaled(4, m_scale);
+        cb->resize(std::max(right - cb->x(), Scaled(BoxWidth, m_scale)), cb->height());
+        const int indicator = cb->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, cb) +
+                              cb->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, cb);
+        cb->setText(
+            ElideDriveText(DriveBoxText(m_cbDrive, i), cb->fontMetrics(), cb->width() - indicator - 2));
+    }
 }
 
 void DriveBoxPanel::loadDrives() {
@@ -55,6 +76,7 @@ void DriveBoxPanel::loadDrives() {
     for (QCheckBox* cb : m_boxes)
         cb->setChecked(false);
     SetUpDriveBoxes(window(), m_cbDrive);
+    fitBoxTexts();
 }
 
 bool DriveBoxPanel::anyTicked() const {
@@ -73,7 +95,7 @@ std::vector<TickedDrive> DriveBoxPanel::tickedDrives() const {
             continue;
         TickedDrive t;
         t.box = i + 1;
-        t.caption = cb->text();
+        t.caption = m_cbDrive->itemText(i).left(2);
         t.letter = t.caption.isEmpty() ? QChar() : t.caption.at(0);
         // Item data: the exact mount point bytes.
         t.mountPoint = m_cbDrive->itemData(i).toByteArray().toStdString();
@@ -84,10 +106,18 @@ std::vector<TickedDrive> DriveBoxPanel::tickedDrives() const {
 
 QString DriveBoxPanel::tickedCaptionList() const {
     QString list;
-    for (const QCheckBox* cb : m_boxes)
-        if (cb->isChecked())
-            list += cb->text() + QLatin1Char(' ');
+    for (const TickedDrive& t : tickedDrives())
+        list += t.caption + QLatin1Char(' ');
     return list;
+}
+
+QString DriveBoxText(const QComboBox* cbDrive, int i) {
+    const QString item = cbDrive->itemText(i);
+    const QByteArray mount = cbDrive->itemData(i).toByteArray();
+    const QString where = mount.isEmpty()
+                              ? item.mid(item.indexOf(u' ') + 1)
+                              : DisplayText(std::string_view(mount.constData(), std::size_t(mount.size())));
+    return item.left(2) + QStringLiteral("  ") + where;
 }
 
 void SetUpDriveBoxes(QWidget* window, QComboBox* cbDrive) {
@@ -101,7 +131,8 @@ void SetUpDriveBoxes(QWidget* window, QComboBox* cbDrive) {
         QCheckBox* cb = boxes[std::size_t(i)];
         if (!cb)
             continue;
-        cb->setText(cbDrive->itemText(i).left(2));
+        cb->setText(DriveBoxText(cbDrive, i));
+        cb->setToolTip(cbDrive->itemText(i));
         cb->show();
         if (i == cbDrive->currentIndex())
             cb->setChecked(true);

@@ -38,11 +38,15 @@ public:
     void loadDrives();
     // Places the boxes for the screen's pixels per inch (design positions times scale).
     void applyScale(double scale);
+    // Gives each box of a drive the width up to the next column in use (the last column in use
+    // reaches the panel's edge) and its text fitted to it: "C:  /mount/point", the mount point
+    // elided in the middle when too long; the tooltip holds the whole drive item.
+    void fitBoxTexts();
 
     bool anyTicked() const;
     // Visible, ticked boxes in box order (drive-letter order).
     std::vector<TickedDrive> tickedDrives() const;
-    // The captions of the ticked boxes, each followed by one space ("C: D: "), for report titles.
+    // The captions ("C:") of the ticked boxes, each followed by one space ("C: D: "), for report titles.
     QString tickedCaptionList() const;
 
 Q_SIGNALS:
@@ -51,11 +55,17 @@ Q_SIGNALS:
 private:
     std::array<QCheckBox*, BoxCount> m_boxes{};
     QComboBox* m_cbDrive = nullptr;
+    double m_scale = 1.0;
 };
 
-// Hides cb1 .. cb25 of the window, then gives box i+1 the caption of drive item i (its first two
-// characters), shows it, and ticks the box of the combo's current item. Drives past the 25th are
-// not offered.
+// The text of the box of drive item i: its caption (the first two characters), two spaces and the
+// mount point, "C:  /home" (the item's data holds the exact mount point bytes; without it, the
+// item's text after its first space).
+QString DriveBoxText(const QComboBox* cbDrive, int i);
+
+// Hides cb1 .. cb25 of the window, then gives box i+1 the text of drive item i (DriveBoxText) and
+// the whole item as its tooltip, shows it, and ticks the box of the combo's current item. Drives
+// past the 25th are not offered.
 void SetUpDriveBoxes(QWidget* window, QComboBox* cbDrive);
 
 // The root loop of every finder window: walks the ticked drives in box order. A drive that is not

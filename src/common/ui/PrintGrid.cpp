@@ -12,6 +12,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPrinter>
+#include <algorithm>
 
 namespace {
 
@@ -26,6 +27,22 @@ QFont ReportFont() {
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPointSize(9);
     return fixed;
+}
+
+// How many characters of the font fit across the printer's printable width.
+int PageChars(const QFont& font, QPrinter& printer) {
+    const QFontMetricsF metrics(font, &printer);
+    const qreal advance = metrics.horizontalAdvance(QLatin1Char('M'));
+    return advance > 0 ? int(printer.width() / advance) : 0;
+}
+
+// The report font made small enough that lines of lineChars characters fit across the page.
+QFont FittedFont(QFont font, int lineChars, QPrinter& printer) {
+    for (int step = 0; step < 40 && lineChars > PageChars(font, printer); ++step) {
+        const int fits = std::max(PageChars(font, printer), 1);
+        font.setPointSizeF(font.pointSizeF() * std::min(0.98, double(fits) / lineChars));
+    }
+    return font;
 }
 
 // Writes text lines top to bottom, starting a new page when the next line would not fit.
@@ -63,26 +80,33 @@ private:
 } // namespace
 
 bool PrintGrid(const StringGridModel& grid, const std::vector<int>& columnWidths, const QString& title,
-               QPrinter& printer) {
+               QPrinter& printer, int wrapColumn) {
     QPainter painter;
     if (!painter.begin(&printer)) {
         ShowPlainErrorBox(kPrintError);
         return false;
     }
-    painter.setFont(ReportFont());
+    QFont font = ReportFont();
+    const ReportLayout layout = FitReport(grid, columnWidths, wrapColumn, PageChars(font, printer));
+    font = FittedFont(font, layout.lineChars(), printer);
+    painter.setFont(font);
     LineWriter writer(painter, printer);
-    if (!writer.write(title) || !writer.write(PrintedLine(QDateTime::currentDateTime())) || !writer.write({}) ||
+    bool written = true;
+    for (const QString& line : BreakText(title, PageChars(font, printer)))
+        written = written && writer.write(line);
+    if (!written || !writer.write(PrintedLine(QDateTime::currentDateTime())) || !writer.write({}) ||
         !writer.write({})) {
         painter.end();
         ShowPlainErrorBox(kPrintError);
         return false;
     }
 
-    bool written = true;
     {
         BusyCursor busy;
         for (int r = 0; r < grid.gridRowCount() && written; ++r)
-            written = writer.write(ReportLine(grid, columnWidths, r));
+            for (const QString& line : ReportRowLines(grid, layout, r))
+                if (!(written = writer.write(line)))
+                    break;
     }
     // The job is closed whatever happened, so a partial report still reaches the printer.
     if (!painter.end())

@@ -4,49 +4,40 @@
 #include "common/DosDateTime.h"
 #include "common/StringGridModel.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QPainter>
 #include <QPainterPath>
+#include <QResizeEvent>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
 namespace {
 
-// Draws the cell as usual; in the mark column of a marked row, the glyph first and the text after it.
+// The number's badge: a rounded box coloured by the number, the number in white.
+QFont BadgeFont(const QFont& cellFont) {
+    QFont font = cellFont;
+    font.setBold(true);
+    return font;
+}
+
+int BadgeWidth(const QFont& cellFont, int height, const QString& number) {
+    const QFontMetrics fm(BadgeFont(cellFont));
+    return std::max(height, fm.horizontalAdvance(number) + 8);
+}
+
+// Draws the cell as usual. In the mark column, a badge slot (when badges show) comes first, then the
+// mark glyph of a marked row, then the text.
 class MarkDelegate : public QStyledItemDelegate {
 public:
     explicit MarkDelegate(ResultGridView* view) : QStyledItemDelegate(view), m_view(view) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        paintCell(painter, option, index);
-        if (index.column() == m_view->markColumn())
-            if (const int badge = m_view->rowBadge(index.row() + 1))
-                paintBadge(painter, option, badge);
-    }
-
-private:
-    void paintBadge(QPainter* painter, const QStyleOptionViewItem& option, int number) const {
-        const QString text = QString::number(number);
-        QFont font = option.font;
-        font.setBold(true);
-        const QFontMetrics fm(font);
-        const int height = option.rect.height() - 4;
-        const int width = std::max(height, fm.horizontalAdvance(text) + 8);
-        const QRect box(option.rect.right() - width - 2, option.rect.top() + 2, width, height);
-        painter->save();
-        painter->setRenderHint(QPainter::Antialiasing);
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(ResultGridView::badgeColor(number));
-        painter->drawRoundedRect(box, height / 2.0, height / 2.0);
-        painter->setPen(Qt::white);
-        painter->setFont(font);
-        painter->drawText(box, Qt::AlignCenter, text);
-        painter->restore();
-    }
-
-    void paintCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
-        if (index.column() != m_view->markColumn() || !index.data(StringGridModel::MarkRole).toBool()) {
+        const bool markColumn = index.column() == m_view->markColumn();
+        const bool marked = markColumn && index.data(StringGridModel::MarkRole).toBool();
+        const int slot = markColumn ? m_view->badgeSlotWidth() : 0;
+        if (!marked && slot == 0) {
             QStyledItemDelegate::paint(painter, option, index);
             return;
         }
@@ -55,16 +46,26 @@ private:
         const QString text = opt.text;
         opt.text.clear();
         const QWidget* widget = opt.widget;
-        QStyle* style = widget ? widget->style() : nullptr;
-        if (style)
-            style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
 
-        const double scale = m_view->scale();
-        const int inset = qRound(2 * scale);
-        const int side = qRound(16 * scale);
         painter->save();
-        painter->drawPixmap(QRect(opt.rect.left() + inset, opt.rect.top() + inset, side, side), glyph());
-        const QRect textRect = opt.rect.adjusted(qRound(18 * scale), 0, 0, 0);
+        if (slot > 0)
+            if (const int badge = m_view->rowBadge(index.row() + 1))
+                paintBadge(painter, opt, badge);
+        const double scale = m_view->scale();
+        const QRect content = opt.rect.adjusted(slot, 0, 0, 0);
+        QRect textRect;
+        if (marked) {
+            const int inset = qRound(2 * scale);
+            const int side = qRound(16 * scale);
+            painter->drawPixmap(QRect(content.left() + inset, content.top() + inset, side, side), glyph());
+            textRect = content.adjusted(qRound(18 * scale), 0, 0, 0);
+        } else {
+            // Where the style puts the text of a plain cell.
+            const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+            textRect = content.adjusted(margin, 0, -margin, 0);
+        }
         const bool selected = opt.state & QStyle::State_Selected;
         painter->setPen(opt.palette.color(opt.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive,
                                           selected ? QPalette::HighlightedText : QPalette::Text));
@@ -72,6 +73,20 @@ private:
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                           opt.fontMetrics.elidedText(text, opt.textElideMode, textRect.width()));
         painter->restore();
+    }
+
+private:
+    void paintBadge(QPainter* painter, const QStyleOptionViewItem& option, int number) const {
+        const int height = option.rect.height() - 4;
+        const QRect box(option.rect.left() + 2, option.rect.top() + 2,
+                        BadgeWidth(option.font, height, QString::number(number)), height);
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(ResultGridView::badgeColor(number));
+        painter->drawRoundedRect(box, height / 2.0, height / 2.0);
+        painter->setPen(Qt::white);
+        painter->setFont(BadgeFont(option.font));
+        painter->drawText(box, Qt::AlignCenter, QString::number(number));
     }
 
     const QPixmap& glyph() const {
@@ -143,6 +158,22 @@ void ResultGridView::setRowBadge(std::function<int(int)> badge) {
     viewport()->update();
 }
 
+void ResultGridView::setBadgeRange(int largest) {
+    // Any number of as many digits as the largest fits: each digit counted as the widest.
+    const int height = verticalHeader()->defaultSectionSize() - 4;
+    const QString widest = WithWidestDigits(QString::number(largest), QFontMetrics(BadgeFont(font())));
+    const int slot = largest > 0 ? BadgeWidth(font(), height, widest) + 4 : 0;
+    if (slot == m_badgeSlot)
+        return;
+    const int change = slot - m_badgeSlot;
+    m_badgeSlot = slot;
+    if (m_markColumn >= 0 && !m_minimumWidths.empty()) {
+        setColumnWidth(m_markColumn, columnWidth(m_markColumn) + change);
+        fitFillColumn();
+    }
+    viewport()->update();
+}
+
 QColor ResultGridView::badgeColor(int number) {
     // Dark enough for white numbers, far enough apart to tell neighbouring groups apart.
     static const QColor colours[] = {QColor(0, 102, 204), QColor(204, 102, 0),  QColor(0, 140, 70),
@@ -171,6 +202,40 @@ std::vector<int> ResultGridView::columnWidths() const {
     for (int c = 0; c < columns; ++c)
         widths.push_back(columnWidth(c));
     return widths;
+}
+
+void ResultGridView::setColumnLayout(std::vector<int> minimumWidths, int fillColumn) {
+    m_minimumWidths = std::move(minimumWidths);
+    m_fillColumn = fillColumn;
+    for (int c = 0; c < int(m_minimumWidths.size()); ++c)
+        if (c != m_fillColumn)
+            setColumnWidth(c, minimumWidth(c));
+    fitFillColumn();
+}
+
+int ResultGridView::minimumWidth(int column) const {
+    const int width = column < int(m_minimumWidths.size()) ? m_minimumWidths[std::size_t(column)] : 0;
+    return column == m_markColumn ? width + m_badgeSlot : width;
+}
+
+void ResultGridView::fitFillColumn() {
+    if (!model() || m_fillColumn < 0 || m_fillColumn >= model()->columnCount())
+        return;
+    int others = 0;
+    for (int c = 0; c < model()->columnCount(); ++c)
+        if (c != m_fillColumn && !isColumnHidden(c))
+            others += columnWidth(c);
+    setColumnWidth(m_fillColumn, std::max(minimumWidth(m_fillColumn), viewport()->width() - others));
+}
+
+bool ResultGridView::viewportEvent(QEvent* event) {
+    // A vertical scroll bar that comes or goes changes the room of the fill column, not the window.
+    if (event->type() == QEvent::Resize) {
+        const auto* resize = static_cast<QResizeEvent*>(event);
+        if (resize->size().width() != resize->oldSize().width())
+            fitFillColumn();
+    }
+    return QTableView::viewportEvent(event);
 }
 
 int ResultGridView::columnWidthFor(const QStringList& texts) const {

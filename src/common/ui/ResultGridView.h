@@ -22,10 +22,15 @@ public:
     void setMarkColumn(int column);
     int markColumn() const { return m_markColumn; }
 
-    // A numbered badge at the right end of the mark column's cells, coloured by its number: the
-    // group a row belongs to (0: none). It marks rows without changing their texts.
+    // A numbered badge before the text of the mark column's cells, coloured by its number: the
+    // group a row belongs to (0: none). It marks rows without changing their texts. The badges
+    // show once setBadgeRange gives the largest number: the mark column then starts with a slot
+    // as wide as that number's badge, and is that much wider, so that no name loses room to it.
     void setRowBadge(std::function<int(int gridRow)> badge);
     int rowBadge(int gridRow) const { return m_badge ? m_badge(gridRow) : 0; }
+    void setBadgeRange(int largest);
+    // The width of the badge slot in pixels; 0 while no badges show.
+    int badgeSlotWidth() const { return m_badgeSlot; }
     // The colour of a badge number, for legends.
     static QColor badgeColor(int number);
 
@@ -38,6 +43,13 @@ public:
 
     // The current width of every column, in pixels (for the printed report).
     std::vector<int> columnWidths() const;
+
+    // Sets every column to its minimum width (screen pixels); the fill column (-1: none), the one
+    // that holds paths, also takes whatever the view has beyond their sum, so a wider window shows
+    // longer paths and every other column keeps its width. The fill column follows the view's width
+    // from then on (a scroll bar that comes or goes too); the user may still drag any column.
+    void setColumnLayout(std::vector<int> minimumWidths, int fillColumn);
+    int fillColumn() const { return m_fillColumn; }
 
     // The narrowest column width that shows each of the texts whole in a cell of this grid (its
     // font, the style's cell margins and the grid line). Every decimal digit counts as the widest
@@ -54,7 +66,17 @@ public:
     // The 16 x 16 red tick on a transparent ground.
     static QPixmap MarkGlyph();
 
+protected:
+    bool viewportEvent(QEvent* event) override;
+
 private:
+    // The fill column's width: its minimum, or what the other columns leave of the view.
+    void fitFillColumn();
+    int minimumWidth(int column) const;
+
     int m_markColumn = -1;
     std::function<int(int)> m_badge;
+    int m_badgeSlot = 0;
+    std::vector<int> m_minimumWidths;
+    int m_fillColumn = -1;
 };

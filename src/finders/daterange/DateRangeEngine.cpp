@@ -19,7 +19,6 @@ namespace {
 
 const QString kListFull = QStringLiteral("Resource limit reached ... cannot process any more files.\n"
                                          "Try decreasing the file date range.");
-constexpr int kNameWidth = 14;
 
 // One file found, kept compact: its folder once in the scan's places, its name in one arena (it
 // ends where the next record's begins), times packed, its type as an index.
@@ -285,9 +284,8 @@ QString DateRangeEngine::resultLine(std::size_t index) const {
     if (index >= d->records.size())
         return {};
     const DateRecord& r = d->records[index];
-    return d->nameText(index).leftJustified(kNameWidth, u' ') + u'\t' + FileDateText(r.created) + u'\t' +
-           FileDateText(r.accessed) + u'\t' + FileDateText(r.modified) + u'\t' + d->folderText(r) + u'\t' +
-           d->typeNames[r.type];
+    return d->nameText(index) + u'\t' + FileDateText(r.created) + u'\t' + FileDateText(r.accessed) + u'\t' +
+           FileDateText(r.modified) + u'\t' + d->folderText(r) + u'\t' + d->typeNames[r.type];
 }
 
 QStringList DateRangeEngine::resultLines() const {
@@ -302,11 +300,7 @@ void DateRangeEngine::appendResultLineUtf8(std::size_t index, std::string& out) 
     if (index >= d->records.size())
         return;
     const DateRecord& r = d->records[index];
-    const std::size_t start = out.size();
     AppendDisplayUtf8(d->nameOf(index), out);
-    const int units = Utf16Units(std::string_view(out).substr(start));
-    if (units < kNameWidth)
-        out.append(std::size_t(kNameWidth - units), ' ');
     for (std::uint32_t v : {r.created, r.accessed, r.modified}) {
         out += '\t';
         out += d->texts.dateText(FileDateTimeTexts::dateKey(v));

@@ -33,7 +33,7 @@ struct DateScanCriteria {
 // hidden and system entries are never listed, hidden folders never entered, links never followed,
 // mounts never entered.
 //
-// A result line: name padded to 14 characters ("%-14s", case kept), created, accessed and modified
+// A result line: name (case kept), created, accessed and modified
 // date texts, folder path, type name. The grid shows name, accessed, created, modified, folder,
 // type. A time that is not kept (a filesystem without birth times) or outside the packed dates'
 // years 1980-2107 is 0: an empty date, found only by OnOrBefore.

@@ -13,8 +13,6 @@ namespace DupLine {
 
 constexpr std::string_view MarkerBytes = "*(SEARCHPATH)*";
 
-inline int utf16Units(std::string_view utf8) { return Utf16Units(utf8); }
-
 // The size text with " K", as bytes (digits, spaces and "." only, so folding does not matter).
 inline std::size_t sizeTextBytes(std::int64_t size, char* out) {
     if (size < 0)

@@ -17,7 +17,6 @@ namespace {
 using DupLine::compareSizeText;
 using DupLine::NameView;
 using DupLine::sizeKey;
-using DupLine::utf16Units;
 constexpr std::string_view kMarkerBytes = DupLine::MarkerBytes;
 
 // Lines compare byte by byte in UTF-8 with a-z folded to A-Z. A tab separates fields and sorts below
@@ -168,14 +167,12 @@ DupRecordStore::Ranks DupRecordStore::makeRanks() const {
 }
 
 std::string DupRecordStore::nameFieldKey(std::size_t i) const {
-    // The name field as its line shows it (padded to the width), folded: keys compare as the fields.
+    // The name field as its line shows it, folded: keys compare as the fields (a prefix first, as
+    // the tab after a field sorts below every character it can hold).
     NameView nv(name(i), m_records[i].needsCare);
     std::string key(nv.text);
     for (char& c : key)
         c = FoldAsciiChar(c);
-    const int pad = NameWidth - utf16Units(nv.text);
-    if (pad > 0)
-        key.append(std::size_t(pad), ' ');
     return key;
 }
 

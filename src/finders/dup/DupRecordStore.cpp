@@ -16,7 +16,6 @@ namespace {
 
 using DupLine::NameView;
 using DupLine::sizeTextBytes;
-using DupLine::utf16Units;
 constexpr std::string_view kMarkerBytes = DupLine::MarkerBytes;
 const QString kMarker = QString::fromLatin1(kMarkerBytes.data(), qsizetype(kMarkerBytes.size()));
 
@@ -216,7 +215,7 @@ QString DupRecordStore::field(std::size_t i, int n, bool dupMode) const {
         ++n; // the hog layout is the duplicates layout without the name, with the path in place of the folder
     switch (n) {
     case 1:
-        return nameText(i).leftJustified(NameWidth, u' ');
+        return nameText(i);
     case 2:
         return SizeInKText(r.size) + QStringLiteral(" K");
     case 3:
@@ -268,14 +267,9 @@ void DupRecordStore::appendLine(std::size_t i, bool dupMode, std::string& out) c
     const std::string_view accDate = m_texts.dateText(dateKey(r.accessed));
     const std::string_view marker = isSearchPath(r.folder) ? kMarkerBytes : std::string_view();
     const std::string& type = m_typeUtf8[typeIndex(raw)];
-    std::size_t pad = 0;
-    // The width counts UTF-16 units, as the window's text does. A unit takes at most three bytes
-    // (a three-byte character is one unit), so only from 42 bytes on does a name fill it by itself.
-    if (dupMode && nv.text.size() < 3 * NameWidth)
-        pad = std::size_t(std::max(0, NameWidth - utf16Units(nv.text)));
 
     // One resize and plain copies: a line is written in one go, not by many small appends.
-    const std::size_t length = (dupMode ? nv.text.size() + pad + 1 : nv.text.size()) + sizeText.size() +
+    const std::size_t length = (dupMode ? nv.text.size() + 1 : nv.text.size()) + sizeText.size() +
                                modDate.size() + modTime.size() + accDate.size() + shown.size() +
                                slash.size() + marker.size() + type.size() + 5;
     const std::size_t start = out.size();
@@ -288,8 +282,6 @@ void DupRecordStore::appendLine(std::size_t i, bool dupMode, std::string& out) c
     };
     if (dupMode) {
         put(nv.text);
-        std::memset(p, ' ', pad);
-        p += pad;
         *p++ = '\t';
     }
     put(sizeText);

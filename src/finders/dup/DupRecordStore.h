@@ -27,13 +27,11 @@ struct DupRecord {
 static_assert(sizeof(DupRecord) == 40, "a listed file must stay at 40 bytes besides its name");
 
 // The records of one scan and everything needed to render and order their lines.
-// Duplicate lines have 7 fields: padded name, size, modified date, modified time, access date,
+// Duplicate lines have 7 fields: name, size, modified date, modified time, access date,
 // folder (+ marker), type. File-hog lines have 6: size, modified date, modified time, access date,
 // path (+ marker), type.
 class DupRecordStore {
 public:
-    static constexpr int NameWidth = 14;
-
     void clear();
     std::size_t size() const { return m_records.size(); }
 

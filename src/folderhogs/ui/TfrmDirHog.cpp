@@ -35,15 +35,20 @@ constexpr int DrivePanelTop = 8;
 constexpr int ExplanationLeft = 52;
 constexpr int ExplanationWidth = 270;
 constexpr int DesignWidths[5] = {61, 40, 40, 70, 90};
+constexpr int DesignWidth = 638;
+constexpr int DesignHeight = 414;
 
-// Per column 0..4, the narrowest width that shows its title and its size or date texts whole in the
-// grid's fonts and the default locale. sizeText: the largest folder's size text, which may be longer
-// than seven digits.
+// Per column 0..4, the narrowest width that shows its title and its size, count or date texts whole
+// in the grid's fonts and the default locale. sizeText: the largest folder's size text, which may be
+// longer than seven digits.
 std::vector<int> ColumnTextWidths(const ResultGridView& grid, const QString& sizeText) {
     QStringList sizes{ResultGridView::sizeKSample(7), QStringLiteral("RECYCLED"), QStringLiteral("DELETED")};
     if (!sizeText.isEmpty())
         sizes << sizeText;
-    std::vector<int> widths{grid.columnWidthFor(sizes), 0, 0, 0, grid.columnWidthFor(ResultGridView::dateSamples())};
+    // Counts of files and sub-folders up to ten digits show whole.
+    const int count = grid.columnWidthFor({QString(10, u'9')});
+    std::vector<int> widths{grid.columnWidthFor(sizes), 0, count, count,
+                            grid.columnWidthFor(ResultGridView::dateSamples())};
     for (int c = 0; c < 5; ++c)
         widths[std::size_t(c)] = std::max(widths[std::size_t(c)], grid.horizontalHeader()->sectionSizeHint(c));
     return widths;
@@ -67,7 +72,7 @@ TfrmDirHog::TfrmDirHog(QWidget* parent, std::size_t capacity)
     setSkippedEntries(&m_engine->skipped());
     m_model->setRowSource(m_engine.get());
 
-    resize(Scaled(638, m_scale), Scaled(414, m_scale));
+    resize(Scaled(DesignWidth, m_scale), Scaled(DesignHeight, m_scale));
 }
 
 TfrmDirHog::~TfrmDirHog() {
@@ -229,15 +234,18 @@ void TfrmDirHog::FormResize() {
         return;
     const int client = width();
     // The design widths are the least; a column whose texts are wider in this font and locale
-    // grows, and the Name column gives up that room.
+    // grows, and the Name column gives up that room. Name, the paths, fills the grid.
+    std::vector<int> widths;
     int taken = 0;
     for (int c = 0; c < 5; ++c) {
         const int design = Scaled(DesignWidths[c], m_scale);
-        const int width = std::size_t(c) < m_textWidths.size() ? std::max(design, m_textWidths[std::size_t(c)]) : design;
-        grid->setColumnWidth(c, width);
-        taken += width;
+        widths.push_back(std::size_t(c) < m_textWidths.size() ? std::max(design, m_textWidths[std::size_t(c)])
+                                                              : design);
+        taken += widths.back();
     }
-    grid->setColumnWidth(5, std::max(client - taken - Scaled(25, m_scale), Scaled(30, m_scale)));
+    const int nameRoom = std::min(client, Scaled(DesignWidth, m_scale));
+    widths.push_back(std::max(nameRoom - taken - Scaled(25, m_scale), Scaled(30, m_scale)));
+    grid->setColumnLayout(widths, 5);
     pnlDrives->move(client - Scaled(10, m_scale) - pnlDrives->width(), pnlDrives->y());
     Label4->move(pnlDrives->x() - Scaled(10, m_scale) - Label4->width(), Label4->y());
 }

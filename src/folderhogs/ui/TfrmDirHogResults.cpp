@@ -88,7 +88,9 @@ QString TfrmDirHog::printTitle() const {
     return QStringLiteral("Folder hogs on drive(s) ") + pnlDrives->tickedCaptionList();
 }
 
-void TfrmDirHog::printTo(QPrinter& printer) { PrintGrid(*m_model, grid->columnWidths(), printTitle(), printer); }
+void TfrmDirHog::printTo(QPrinter& printer) {
+    PrintGrid(*m_model, grid->columnWidths(), printTitle(), printer, grid->fillColumn());
+}
 
 void TfrmDirHog::btPrintClick() {
     QPrinter printer;

@@ -3,8 +3,10 @@
 // TfrmStatisticsRun.cpp.
 #include "stats/ui/TfrmStatistics.h"
 
+#include "common/NumberTexts.h"
 #include "common/StringGridModel.h"
 #include "common/ui/DpiScale.h"
+#include "common/ui/DriveCombo.h"
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
 #include "common/ui/SkippedEntriesPanel.h"
@@ -25,6 +27,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -134,7 +137,7 @@ void TfrmStatistics::buildBottomControls() {
     Label24 = addLabel(this, "Label24", QStringLiteral("&Drive:"), 16, BottomRowTop, 36, 22);
     Label24->setTextFormat(Qt::AutoText); // the "&" marks the accelerator
 
-    cbDrive = new QComboBox(this);
+    cbDrive = new DriveCombo(this);
     cbDrive->setObjectName(QStringLiteral("cbDrive"));
     cbDrive->setGeometry(ScaledRect(54, BottomRowTop, 144, 22, m_scale));
     cbDrive->setToolTip(QStringLiteral("The drive selected for statistics"));
@@ -259,6 +262,16 @@ void TfrmStatistics::buildDiskSpacePage() {
     Gauge1->setGeometry(inner);
 }
 
+void TfrmStatistics::layOutTypesColumns(const QStringList& byteTexts) {
+    const int design[] = {80, 163, 54, 68, 76, 80};
+    std::vector<int> widths;
+    for (int w : design)
+        widths.push_back(Scaled(w, m_scale));
+    widths[2] = std::max(widths[2], gridTypes->columnWidthFor({FormatThousands(9'999'999'999)}));
+    widths[4] = std::max(widths[4], gridTypes->columnWidthFor(byteTexts));
+    gridTypes->setColumnLayout(widths, 1);
+}
+
 void TfrmStatistics::buildTypesPage() {
     TabSheet1 = addPage("TabSheet1", QStringLiteral("Types"));
     m_model = new StringGridModel(this);
@@ -269,9 +282,7 @@ void TfrmStatistics::buildTypesPage() {
     gridTypes->setModel(m_model);
     gridTypes->setGeometry(ScaledRect(11, 8, 558, 278, m_scale));
     gridTypes->verticalHeader()->setDefaultSectionSize(Scaled(19, m_scale));
-    const int widths[] = {80, 163, TypesCountWidth, 68, TypesSizeWidth, 80};
-    for (int c = 0; c < 6; ++c)
-        gridTypes->setColumnWidth(c, Scaled(widths[c], m_scale));
+    layOutTypesColumns({});
 
     Label22 = addLabel(
         TabSheet1, "Label22",

@@ -95,9 +95,9 @@ private:
         QLabel* bytes = nullptr;
     };
     struct BarColumns;
-    // Design widths of the types grid's "# Files" and "Size" columns.
-    static constexpr int TypesCountWidth = 54;
-    static constexpr int TypesSizeWidth = 76;
+    // Sets the types grid's columns: the design widths as the least, "# Files" wide enough for ten
+    // digits, "Size" for the largest of byteTexts, and Type filling what the grid has left.
+    void layOutTypesColumns(const QStringList& byteTexts);
 
     void buildBottomControls();
     void buildDiskSpacePage();

@@ -337,11 +337,7 @@ void TfrmStatistics::doFileTypes(const FileStatistics& stats) {
     }
     // The rows are in the order the extensions were met, which no sort item names.
     PopupMenu1->checkSortItem(nullptr);
-    // The count and size columns grow to show their largest figure whole.
-    gridTypes->setColumnWidth(
-        2, std::max(Scaled(TypesCountWidth, m_scale), gridTypes->columnWidthFor(fileTexts)));
-    gridTypes->setColumnWidth(
-        4, std::max(Scaled(TypesSizeWidth, m_scale), gridTypes->columnWidthFor(byteTexts)));
+    layOutTypesColumns(byteTexts);
 }
 
 void TfrmStatistics::fillBarRows(BarRow* rows, const FileCount* counts, int rowCount) {

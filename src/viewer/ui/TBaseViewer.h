@@ -72,7 +72,7 @@ public:
     void MoveCaret(std::int64_t line, int index);
     // From the start of the last line back to the start of the first.
     void SelectWhole();
-    // Copies the selection as UTF-8 text, lines joined by CR LF: at most its first 65,520 bytes,
+    // Copies the selection as UTF-8 text, lines joined by LF: at most its first 65,520 bytes,
     // and when that is not all of it, says so.
     void CopySelection();
     // The selected bytes as CopySelection puts them on the clipboard; cut tells whether that is

@@ -382,19 +382,17 @@ std::string TBaseViewer::SelectedBytes(bool* cut) {
         if (to > from)
             bytes.append(text.substr(from, to - from));
         if (line != end.line)
-            bytes += "\r\n";
+            bytes += '\n'; // lines end as text lines do on Linux
     }
     if (bytes.size() <= std::size_t(MaxCopyBytes))
         return bytes;
-    // The first bytes, ending neither inside a character nor between CR and LF.
+    // The first bytes, never ending inside a character.
     std::size_t keep = std::size_t(MaxCopyBytes);
     for (std::size_t back = 1; back <= 3 && (static_cast<unsigned char>(bytes[keep]) & 0xC0) == 0x80; ++back)
         if (static_cast<unsigned char>(bytes[keep - back]) >= 0xC0) {
             keep -= back;
             break;
         }
-    if (bytes[keep] == '\n' && bytes[keep - 1] == '\r')
-        --keep;
     bytes.resize(keep);
     if (cut)
         *cut = true;

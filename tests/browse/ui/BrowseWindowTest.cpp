@@ -94,7 +94,12 @@ TEST_F(BrowseWindow, OpensInTheCurrentFolderWithItsListingAndLayout) {
     const char* order[] = {"btLaunch", "btView", "btSort", "btMark", "btDeleteFiles", "btClose"};
     for (int i = 0; i + 1 < 6; ++i)
         EXPECT_EQ(button(order[i])->geometry().right() + 1 + 5, button(order[i + 1])->x()) << order[i];
-    EXPECT_EQ(grid()->columnWidth(4), grid()->columnWidth(5));
+    // Filename and Type share the rest; Filename also takes the room that the share leaves over.
+    EXPECT_GE(grid()->columnWidth(4), grid()->columnWidth(5));
+    int total = 0;
+    for (int c = 0; c < 6; ++c)
+        total += grid()->columnWidth(c);
+    EXPECT_EQ(total, grid()->viewport()->width());
     // At its smallest the buttons still stand side by side.
     w->resize(w->minimumSize());
     EXPECT_GT(button("btLaunch")->x(), button("btDeleteDirectory")->geometry().right());

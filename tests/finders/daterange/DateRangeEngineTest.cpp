@@ -92,7 +92,7 @@ TEST(DateRange, ScanFindsFilesInWalkOrderWithTheirLinesAndEntries) {
     EXPECT_EQ(s.found, (std::vector<std::uint32_t>{0, 1, 2}));
     const QStringList line = s.engine.resultLine(0).split(u'\t');
     ASSERT_EQ(line.size(), 6);
-    EXPECT_EQ(line[0], "also.txt      "); // case kept, padded to 14
+    EXPECT_EQ(line[0], "also.txt"); // case kept, no spaces before the tab
     EXPECT_EQ(line[3], FileDateText(PackFileTime({localTime(2024, 6, 15, 23, 59), 0})));
     EXPECT_EQ(line[4], QString::fromStdString(t.path("sub")));
     EXPECT_EQ(s.engine.cellText(0, 0), "also.txt");

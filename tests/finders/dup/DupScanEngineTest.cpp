@@ -131,8 +131,7 @@ TEST(DupScanEngine, DuplicatesByNameIgnoreCaseButKeepIt) {
     Scan s;
     QStringList lines = s.run(dups(), {a.root(), b.root()});
     ASSERT_EQ(lines.size(), 5) << qPrintable(lines.join(u'\n'));
-    EXPECT_EQ(fields(lines, 1), QStringList({"README.TXT    ", "ReadMe.txt    ", "three         ", "three         ",
-                                             "three         "}));
+    EXPECT_EQ(fields(lines, 1), QStringList({"README.TXT", "ReadMe.txt", "three", "three", "three"}));
     QStringList folders = fields(lines, 6);
     EXPECT_TRUE(folders.contains(QString::fromStdString(a.root() + "/")));
     EXPECT_TRUE(folders.contains(QString::fromStdString(b.root() + "/docs/")));
@@ -158,7 +157,7 @@ TEST(DupScanEngine, ExactModeComparesSizeTexts) {
     t.file("b/tiny", 100); // both "     0.1 K"
     Scan s;
     QStringList exact = s.run(dups(), {t.root()}, true);
-    EXPECT_EQ(fields(exact, 1), QStringList({"setup.exe     ", "setup.exe     ", "tiny          ", "tiny          "}));
+    EXPECT_EQ(fields(exact, 1), QStringList({"setup.exe", "setup.exe", "tiny", "tiny"}));
     QStringList byName = s.run(dups(), {t.root()}, false);
     EXPECT_EQ(byName.size(), 6);
 }
@@ -215,8 +214,8 @@ TEST(DupScanEngine, OddNamesKeepTheirFieldsAndExactPaths) {
         std::string n2 = paths[i + 1].substr(paths[i + 1].rfind('/') + 1);
         EXPECT_EQ(n1, n2); // each run is one name, byte for byte
     }
-    EXPECT_TRUE(fields(lines, 1).contains(QStringLiteral("tab?here.dat  ")));
-    EXPECT_TRUE(fields(lines, 1).contains(QString::fromUtf8("bad\xef\xbf\xbd\xef\xbf\xbd.dat").leftJustified(14)));
+    EXPECT_TRUE(fields(lines, 1).contains(QStringLiteral("tab?here.dat")));
+    EXPECT_TRUE(fields(lines, 1).contains(QString::fromUtf8("bad\xef\xbf\xbd\xef\xbf\xbd.dat")));
     QStringList h = s.run(hogs(), {t.root()});
     for (const QString& l : h)
         EXPECT_EQ(l.count(u'\t'), 5);

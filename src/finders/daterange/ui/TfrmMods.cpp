@@ -43,6 +43,8 @@ constexpr int DrivePanelRightMargin = 10;
 // Filename, Accessed, Created, Modified, Folder; Type takes the rest less 25.
 constexpr int DesignWidths[5] = {120, 68, 68, 68, 189};
 constexpr int TypeColumnSlack = 25;
+constexpr int DesignWidth = 640;
+constexpr int DesignHeight = 403;
 
 const QString kInvalidStart = QStringLiteral("Invalid start date");
 const QString kInvalidEnd = QStringLiteral("Invalid ending date");
@@ -69,7 +71,7 @@ TfrmMods::TfrmMods(QWidget* parent, std::size_t capacity)
     m_engine->setFoundHook([this](std::uint32_t index) { m_found.push_back(index); });
     m_model->setRowSource(m_engine.get());
 
-    resize(Scaled(640, m_scale), Scaled(403, m_scale));
+    resize(Scaled(DesignWidth, m_scale), Scaled(DesignHeight, m_scale));
 }
 
 TfrmMods::~TfrmMods() {
@@ -288,15 +290,21 @@ void TfrmMods::resizeEvent(QResizeEvent* event) {
 void TfrmMods::FormResize() {
     if (!grid || !pnlDrives)
         return;
-    // The date columns are at least as wide as the widest date of this locale; Type gives up that room.
+    // The date columns are at least as wide as the widest date of this locale; Type gives up that
+    // room. Type has what is left, up to its design width; a wider window widens the Folder column.
+    std::vector<int> widths;
     int taken = 0;
+    int designTaken = 0;
     for (int c = 0; c < 5; ++c) {
         const int design = Scaled(DesignWidths[c], m_scale);
-        const int width = c >= 1 && c <= 3 ? std::max(design, m_dateWidth) : design;
-        grid->setColumnWidth(c, width);
-        taken += width;
+        widths.push_back(c >= 1 && c <= 3 ? std::max(design, m_dateWidth) : design);
+        taken += widths.back();
+        designTaken += design;
     }
-    grid->setColumnWidth(5, std::max(width() - taken - Scaled(TypeColumnSlack, m_scale), Scaled(30, m_scale)));
+    const int slack = Scaled(TypeColumnSlack, m_scale);
+    const int designType = Scaled(DesignWidth, m_scale) - designTaken - slack;
+    widths.push_back(std::max(std::min(width() - taken - slack, designType), Scaled(30, m_scale)));
+    grid->setColumnLayout(widths, 4);
     pnlDrives->move(width() - Scaled(DrivePanelRightMargin, m_scale) - pnlDrives->width(), pnlDrives->y());
 }
 

@@ -110,7 +110,9 @@ QString TfrmMods::printTitle() const {
     return QStringLiteral("Files ") + QString::fromLatin1(kinds[int(chosenKind())]) + u' ' + range;
 }
 
-void TfrmMods::printTo(QPrinter& printer) { PrintGrid(*m_model, grid->columnWidths(), printTitle(), printer); }
+void TfrmMods::printTo(QPrinter& printer) {
+    PrintGrid(*m_model, grid->columnWidths(), printTitle(), printer, grid->fillColumn());
+}
 
 void TfrmMods::PrintClick() {
     QPrinter printer;

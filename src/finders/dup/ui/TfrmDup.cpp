@@ -37,6 +37,8 @@ constexpr int ButtonY = 141;
 constexpr int ButtonWidth = 66;
 constexpr int ButtonHeight = 28;
 constexpr int DrivePanelTop = 8;
+constexpr int DesignWidth = 640;
+constexpr int DesignHeight = 406;
 
 // The described words, and the range they speak of.
 const QString kRangeRefused =
@@ -81,7 +83,7 @@ TfrmDup::TfrmDup(bool dupMode, QWidget* parent)
     setSkippedEntries(&m_engine->skipped());
     m_model->setRowSource(m_engine.get());
 
-    resize(Scaled(640, m_scale), Scaled(406, m_scale));
+    resize(Scaled(DesignWidth, m_scale), Scaled(DesignHeight, m_scale));
 }
 
 TfrmDup::~TfrmDup() {
@@ -316,15 +318,18 @@ void TfrmDup::FormResize() {
     const int unscaledTotal = m_dupMode ? 560 : 567;
     // The design widths are the least; a column whose texts are wider in this font and locale
     // grows, and the type column gives up that room.
+    std::vector<int> widths;
     int widened = 0;
     for (std::size_t i = 0; i < fixed.size(); ++i) {
         const int design = Scaled(fixed[i], m_scale);
-        const int width = i < m_textWidths.size() ? std::max(design, m_textWidths[i]) : design;
-        widened += width - design;
-        grid->setColumnWidth(int(i), width);
+        widths.push_back(i < m_textWidths.size() ? std::max(design, m_textWidths[i]) : design);
+        widened += widths.back() - design;
     }
-    // The type column takes what the others leave, never less than a sliver.
-    grid->setColumnWidth(int(fixed.size()), std::max(client - unscaledTotal - widened, Scaled(30, m_scale)));
+    // The type column takes what the others leave, never less than a sliver, and no more than its
+    // design width: a wider window gives the extra to the paths (Folder, or FileName for hogs).
+    const int designType = Scaled(DesignWidth, m_scale) - unscaledTotal;
+    widths.push_back(std::max(std::min(client - unscaledTotal - widened, designType), Scaled(30, m_scale)));
+    grid->setColumnLayout(widths, m_dupMode ? 5 : 4);
     pnlDrives->move(client - Scaled(8, m_scale) - pnlDrives->width(), pnlDrives->y());
 }
 
@@ -340,6 +345,7 @@ void TfrmDup::ClearGrid() {
     PopupMenu1->checkSortItem(Sortbysize1);
     m_marked.clear();
     m_content.reset(); // a new scan makes the old groups meaningless
+    grid->setBadgeRange(0);
     btDelete->setEnabled(false);
     m_textWidths = ColumnTextWidths(*grid, m_dupMode, QString());
     FormResize();

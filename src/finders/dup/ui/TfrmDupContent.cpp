@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
+#include <climits>
 
 void TfrmDup::btContentClick() {
     if (!m_dupMode || m_rowsFilled == 0 || scanning())
@@ -40,6 +41,7 @@ void TfrmDup::btContentClick() {
     btBrowse->setVisible(bool(m_browseHandOff));
     btContent->show();
     pnlSel->setText(contentLegend());
+    grid->setBadgeRange(int(std::min<std::size_t>(m_content->groupCount(), INT_MAX)));
     grid->viewport()->update();
     closeIfAsked();
 }

@@ -105,14 +105,16 @@ QString TfrmDup::printTitle() const {
 
 std::vector<int> TfrmDup::columnWidths() const { return grid->columnWidths(); }
 
-void TfrmDup::printTo(QPrinter& printer) { PrintGrid(*m_model, columnWidths(), printTitle(), printer); }
+void TfrmDup::printTo(QPrinter& printer) {
+    PrintGrid(*m_model, columnWidths(), printTitle(), printer, grid->fillColumn());
+}
 
 void TfrmDup::btPrintClick() {
     const QString title = printTitle();
     QPrinter printer;
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() == QDialog::Accepted)
-        PrintGrid(*m_model, columnWidths(), title, printer);
+        PrintGrid(*m_model, columnWidths(), title, printer, grid->fillColumn());
 }
 
 void TfrmDup::btClipClick() { CopyLinesToClipboard(m_engine->resultLines()); }

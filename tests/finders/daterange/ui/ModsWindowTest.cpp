@@ -96,7 +96,7 @@ protected:
     }
     QStringList clipboardLines() {
         button("btClip")->click();
-        return QApplication::clipboard()->text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        return QApplication::clipboard()->text().split(u'\n', Qt::SkipEmptyParts);
     }
 };
 } // namespace
