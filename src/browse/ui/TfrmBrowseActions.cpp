@@ -107,7 +107,7 @@ void TfrmBrowse::btDeleteFilesClick() {
         return;
     // Cancel deletes nothing, so the marks stay, as in the finders; after a run the files that went
     // are gone from the list, and the marks with them.
-    if (ConfirmMarkedDelete(this, m_marked, m_deleteConfirmation) == QDialog::Accepted)
+    if (ConfirmMarkedDelete(this, m_marked, m_deleteConfirmation, JournalTool::Browser) == QDialog::Accepted)
         DirectoryListBox1Change();
 }
 
@@ -127,8 +127,7 @@ void TfrmBrowse::btDeleteDirectoryClick() {
         return;
     // The parent is browsed from now on: the folder is about to go.
     m_names.pop_back();
-    // Counted in the totals like every other delete.
-    RemoveConfirmedFolder(folder, *recycle, true);
+    RemoveConfirmedFolder(folder, *recycle, JournalTool::Browser);
     DirectoryListBox1Change();
 }
 
