@@ -165,3 +165,18 @@ QString FreedSpaceText(const FreedSpace& space, bool trashNote) {
         parts << QStringLiteral("In the recycle bin they free nothing until it is emptied.");
     return parts.join(u' ');
 }
+
+QStringList FreedSpaceLines(const FreedSpace& space, bool trashNote) {
+    QStringList lines;
+    lines << (space.partial ? QStringLiteral("Frees at least ") : QStringLiteral("Frees ")) +
+                 bytesText(space.freedBytes) + QStringLiteral(" on disk");
+    if (trashNote)
+        lines << QStringLiteral("Recycle bin: freed when emptied");
+    if (space.linkedBytes > 0)
+        lines << bytesText(space.linkedBytes) + QStringLiteral(" kept by other links");
+    if (space.sharedBytes > 0)
+        lines << bytesText(space.sharedBytes) + QStringLiteral(" shared with other files");
+    if (space.notCounted > 0)
+        lines << FormatThousands(space.notCounted) + QStringLiteral(" changed files not counted");
+    return lines.mid(0, 4);
+}

@@ -3,6 +3,7 @@
 #include "platform/ListedEntry.h"
 
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <cstdint>
 #include <map>
@@ -67,3 +68,7 @@ private:
 // space that other links keep, the shared space, the files not counted, and (with trashNote) that
 // the recycle bin frees nothing until it is emptied. "At least" when the count was partial.
 QString FreedSpaceText(const FreedSpace& space, bool trashNote);
+// The same in short lines for a narrow place, at most four, the first always the space freed:
+// "Frees N bytes on disk", then the recycle bin's note, the space other links keep, the shared
+// space and the files not counted, as far as room allows.
+QStringList FreedSpaceLines(const FreedSpace& space, bool trashNote);

@@ -9,4 +9,5 @@ vantorel_add_test(test_app
   ${CMAKE_CURRENT_LIST_DIR}/StatisticsOpeningTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/StringsScreenshotTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BrowserOpeningTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HistoryOpeningTest.cpp
 )

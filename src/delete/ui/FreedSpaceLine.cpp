@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QTimer>
 
-FreedSpaceLine::FreedSpaceLine(QLabel* label, bool trashNote)
-    : QObject(label), m_label(label), m_trashNote(trashNote), m_timer(new QTimer(this)) {
+FreedSpaceLine::FreedSpaceLine(QLabel* label, bool trashNote, bool compact)
+    : QObject(label), m_label(label), m_trashNote(trashNote), m_compact(compact), m_timer(new QTimer(this)) {
     m_timer->setInterval(100);
     connect(m_timer, &QTimer::timeout, this, &FreedSpaceLine::poll);
 }
@@ -23,7 +23,8 @@ template <class Count> void FreedSpaceLine::start(Count count) {
     m_stop = false;
     m_done = false;
     m_counter = std::make_unique<FreedSpaceCounter>(&m_stop);
-    show(QStringLiteral("Counting the disk space this frees..."));
+    const QString counting = QStringLiteral("Counting the disk space this frees...");
+    show(counting, counting);
     m_worker = std::thread([this, count = std::move(count)] {
         count(*m_counter);
         m_done = true;
@@ -50,17 +51,19 @@ bool FreedSpaceLine::counting() const { return m_timer->isActive(); }
 
 void FreedSpaceLine::poll() {
     if (!m_done) {
-        show(QStringLiteral("Counting the disk space this frees... ") + FormatThousands(m_counter->entriesSeen()) +
-             QStringLiteral(" files so far"));
+        const QString seen = FormatThousands(m_counter->entriesSeen()) + QStringLiteral(" files so far");
+        show(QStringLiteral("Counting the disk space this frees...") + (m_compact ? u'\n' : u' ') + seen,
+             QStringLiteral("Counting the disk space this frees... ") + seen);
         return;
     }
     m_worker.join();
     m_timer->stop();
     m_result = m_counter->result();
-    show(FreedSpaceText(m_result, m_trashNote));
+    const QString whole = FreedSpaceText(m_result, m_trashNote);
+    show(m_compact ? FreedSpaceLines(m_result, m_trashNote).join(u'\n') : whole, whole);
 }
 
-void FreedSpaceLine::show(const QString& text) {
+void FreedSpaceLine::show(const QString& text, const QString& whole) {
     m_label->setText(text);
-    m_label->setToolTip(text);
+    m_label->setToolTip(whole);
 }

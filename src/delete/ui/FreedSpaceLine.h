@@ -19,7 +19,9 @@ class QTimer;
 class FreedSpaceLine : public QObject {
     Q_OBJECT
 public:
-    FreedSpaceLine(QLabel* label, bool trashNote);
+    // A compact line shows FreedSpaceLines, one per label line, for a narrow place; every line
+    // keeps the whole text in its tooltip.
+    FreedSpaceLine(QLabel* label, bool trashNote, bool compact = false);
     ~FreedSpaceLine() override;
 
     void countFiles(std::vector<ListedEntry> files);
@@ -34,10 +36,11 @@ public:
 private:
     template <class Count> void start(Count count);
     void poll();
-    void show(const QString& text);
+    void show(const QString& text, const QString& whole);
 
     QLabel* m_label;
     bool m_trashNote;
+    bool m_compact;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_done{false};
     std::unique_ptr<FreedSpaceCounter> m_counter;

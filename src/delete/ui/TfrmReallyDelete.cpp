@@ -118,11 +118,10 @@ TfrmReallyDelete::TfrmReallyDelete(QWidget* parent) : QDialog(parent) {
     btRecycle->setGeometry(s(418), s(282), s(195), s(30));
     // The space the delete really frees, in the free place left of the buttons.
     lblFreed = makeLabel(Panel2, "lblFreed", QString());
-    lblFreed->setWordWrap(true);
     lblFreed->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    setDeleteWindowFont(lblFreed, 8, false);
-    lblFreed->setGeometry(s(7), s(276), s(193), s(43));
-    m_freed = new FreedSpaceLine(lblFreed, true);
+    setDeleteWindowFont(lblFreed, 7, false);
+    lblFreed->setGeometry(s(7), s(275), s(193), s(45));
+    m_freed = new FreedSpaceLine(lblFreed, true, true);
 
     Label2 = makeLabel(this, "Label2",
                        QStringLiteral("WARNING: The file(s) that you selected to delete may belong to working "
