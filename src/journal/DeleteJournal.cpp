@@ -53,20 +53,6 @@ int openRegular(int folder, const char* name, int flags, UniqueFd& file) {
     return 0;
 }
 
-int writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return errno;
-        if (n == 0)
-            return ENOSPC;
-        bytes.remove_prefix(std::size_t(n));
-    }
-    return 0;
-}
-
 // Reads at most limit bytes of fd into bytes; EFBIG when there are more.
 int readAtMost(int fd, std::int64_t limit, std::string& bytes) {
     bytes.clear();
@@ -168,7 +154,7 @@ void DeleteJournal::writeLastId(std::int64_t id) const {
     UniqueFd file(::openat(m_folder.fd(), temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | kFileFlags, 0600));
     if (!file.valid())
         return;
-    if (writeAll(file.get(), std::to_string(id) + "\n") != 0 ||
+    if (WriteAllTo(file.get(), std::to_string(id) + "\n") != 0 ||
         ::renameat(m_folder.fd(), temp.c_str(), m_folder.fd(), kLastIdName) != 0)
         ::unlinkat(m_folder.fd(), temp.c_str(), 0);
 }
@@ -208,7 +194,7 @@ int DeleteJournal::beginRun(JournalRunHeader& header, UniqueFd& file) {
     if (error != 0)
         return error;
     writeLastId(id);
-    if ((error = writeAll(file.get(), EncodeJournalLine(header))) != 0) {
+    if ((error = WriteAllTo(file.get(), EncodeJournalLine(header))) != 0) {
         ::unlinkat(m_folder.fd(), runName(id).c_str(), 0);
         file.reset();
         return error;
@@ -265,7 +251,7 @@ int DeleteJournal::appendLine(int fd, const std::string& line) {
     if (error == 0 && st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) != 1)
         error = errno ? errno : EIO;
     if (error == 0)
-        error = writeAll(fd, last == '\n' ? line : "\n" + line);
+        error = WriteAllTo(fd, last == '\n' ? line : "\n" + line);
     ::flock(fd, LOCK_UN);
     return error;
 }

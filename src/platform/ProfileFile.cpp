@@ -3,6 +3,7 @@
 
 #include "platform/AppError.h"
 #include "platform/LockWithin.h"
+#include "platform/UniqueFd.h"
 
 #include <QFile>
 
@@ -85,23 +86,6 @@ int readAtMost(int fd, QByteArray* bytes) {
     return 0;
 }
 
-int writeAll(int fd, const QByteArray& bytes) {
-    const char* at = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, at, static_cast<size_t>(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return errno;
-        if (n == 0)
-            return ENOSPC;
-        at += n;
-        left -= n;
-    }
-    return 0;
-}
-
 QByteArray folderOf(const QByteArray& path) {
     const qsizetype slash = path.lastIndexOf('/');
     return slash < 0 ? QByteArray() : path.left(slash);
@@ -177,7 +161,7 @@ int replaceFile(const QByteArray& target, const QByteArray& bytes, const struct 
         // Not ours to give away: the new file stays ours, as any other write would leave it.
     }
     if (error == 0)
-        error = writeAll(fd.get(), bytes);
+        error = WriteAllTo(fd.get(), std::string_view(bytes.constData(), std::size_t(bytes.size())));
     if (error == 0 && ::fsync(fd.get()) != 0)
         error = errno;
     if (error == 0)

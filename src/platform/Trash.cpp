@@ -195,19 +195,6 @@ std::string localNow() {
     return text;
 }
 
-bool writeAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += std::size_t(n);
-    }
-    return true;
-}
-
 bool isEntry(int folder, const char* name, const EntryIdentity& expected) {
     struct stat st {};
     return ::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == expected.device &&
@@ -232,8 +219,10 @@ TrashOutcome moveInto(const TrashFolders& trash, const FolderHandle& folder, con
                 continue;
             return failure(errno);
         }
-        const bool written = writeAll(info.get(), record) && ::fsync(info.get()) == 0;
-        const int writeError = errno;
+        int writeError = WriteAllTo(info.get(), record);
+        if (writeError == 0 && ::fsync(info.get()) != 0)
+            writeError = errno;
+        const bool written = writeError == 0;
         info.reset();
         auto dropRecord = [&] { ::unlinkat(trash.info.get(), infoName.c_str(), 0); };
         if (!written) {

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <cerrno>
+#include <string_view>
 #include <unistd.h>
 
 // One owned file descriptor, closed on every way out. Move-only.
@@ -30,3 +32,19 @@ public:
 private:
     int m_fd = -1;
 };
+
+// Writes all of bytes to fd, going on after short writes and interruptions: 0, or the errno
+// (ENOSPC when the file system takes nothing more).
+inline int WriteAllTo(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            return ENOSPC;
+        bytes.remove_prefix(std::size_t(n));
+    }
+    return 0;
+}
