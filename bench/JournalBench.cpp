@@ -39,7 +39,9 @@ std::vector<std::string> makeFiles(const std::string& folder, const std::string&
     return paths;
 }
 
-double seconds(const QElapsedTimer& timer) { return double(timer.nsecsElapsed()) / 1e9; }
+double seconds(const QElapsedTimer& timer) {
+    return double(timer.nsecsElapsed()) / 1e9;
+}
 
 } // namespace
 
@@ -95,8 +97,8 @@ int main(int argc, char** argv) {
                 withoutJournal * 1e6 / count);
     std::printf("%-40s %10.3f s  (%.1f us a file, %+.1f %%)\n", "trash run with the journal", withJournal,
                 withJournal * 1e6 / count, (withJournal / withoutJournal - 1) * 100);
-    std::printf("%-40s %10lld bytes (%.0f a file)\n", "journal file of the run", static_cast<long long>(st.st_size),
-                double(st.st_size) / count);
+    std::printf("%-40s %10lld bytes (%.0f a file)\n", "journal file of the run",
+                static_cast<long long>(st.st_size), double(st.st_size) / count);
     std::printf("%-40s %10.3f s  (%zu runs, %lld restorable)\n", "vantorel-cli journal listing", listing,
                 runs.size(), static_cast<long long>(runs.empty() ? 0 : runs.front().restorable));
     std::printf("%-40s %10.3f s  (%lld restored, %.1f us a file)\n", "undo of the run", undoing,

@@ -137,7 +137,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         return true;
     }
     if (args.empty()) {
-        error = "missing command: dups, hogs, folders, dates, stats, view, strings, map, journal or undo (see --help)";
+        error = "missing command: dups, hogs, folders, dates, stats, view, strings, map, journal or undo "
+                "(see --help)";
         return false;
     }
     if (args[0] == "dups") {
@@ -157,7 +158,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
     } else if (args[0] == "strings") {
         o.command = CliCommand::Strings;
     } else {
-        error = "unknown command '" + args[0] + "': use dups, hogs, folders, dates, stats, view, strings, map, journal or undo (see --help)";
+        error = "unknown command '" + args[0] +
+                "': use dups, hogs, folders, dates, stats, view, strings, map, journal or undo (see --help)";
         return false;
     }
     const bool sizes = o.command == CliCommand::Dups || o.command == CliCommand::Hogs;

@@ -255,7 +255,8 @@ private:
 } // namespace
 
 FolderDeleteResult deleteFolderTree(const ListedEntry& folder, bool recycle,
-                                    const FolderDeleteProgress& progress, const FolderDeleteFileHook& onFile) {
+                                    const FolderDeleteProgress& progress,
+                                    const FolderDeleteFileHook& onFile) {
     FolderDeleteResult result;
     if (folder.name.empty() || folder.name == "." || folder.name == ".." ||
         folder.name.find('/') != std::string::npos) {

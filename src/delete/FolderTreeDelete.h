@@ -29,7 +29,7 @@ using FolderDeleteProgress = std::function<bool(const FolderDeleteResult& sofar)
 
 // One file that a folder delete removed, sent to the trash or tried to and left, for the journal.
 struct FolderDeleteFile {
-    std::string_view folder;     // its folder below the deleted folder's own folder: "<name>/a/b"
+    std::string_view folder; // its folder below the deleted folder's own folder: "<name>/a/b"
     std::string_view name;
     const FsEntry& listed;       // as it was looked at (all zero when it could not be)
     const TrashOutcome& outcome; // 0, or the errno with the reason; where it went in the trash

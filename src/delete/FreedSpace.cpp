@@ -17,9 +17,13 @@
 
 namespace {
 
-std::int64_t allocatedOf(const struct stat& st) { return std::int64_t(st.st_blocks) * 512; }
+std::int64_t allocatedOf(const struct stat& st) {
+    return std::int64_t(st.st_blocks) * 512;
+}
 
-QString bytesText(std::int64_t bytes) { return FormatThousands(bytes) + QStringLiteral(" bytes"); }
+QString bytesText(std::int64_t bytes) {
+    return FormatThousands(bytes) + QStringLiteral(" bytes");
+}
 
 } // namespace
 
@@ -74,7 +78,8 @@ void FreedSpaceCounter::countFiles(const std::vector<ListedEntry>& files) {
         struct stat st {};
         FsEntry now;
         if (!folder.valid() || StatEntry(folder, file.name, now, false) != 0 || !IsListedEntry(now, file) ||
-            ::fstatat(folder.fd(), file.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || st.st_ino != now.inode) {
+            ::fstatat(folder.fd(), file.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            st.st_ino != now.inode) {
             m_seen.fetch_add(1, std::memory_order_relaxed);
             ++m_figures.notCounted;
             continue;
@@ -88,7 +93,8 @@ void FreedSpaceCounter::countFolder(const ListedEntry& listed, std::int64_t most
     if (!parent.valid())
         return;
     FolderHandle top = FolderHandle::openChild(parent, listed.name);
-    if (!top.valid() || top.identity() != listed.identity || top.isMountRoot() || top.device() != parent.device())
+    if (!top.valid() || top.identity() != listed.identity || top.isMountRoot() ||
+        top.device() != parent.device())
         return;
     struct Level {
         FolderHandle folder;
@@ -156,11 +162,14 @@ QString FreedSpaceText(const FreedSpace& space, bool trashNote) {
     if (space.linkedBytes > 0)
         parts << bytesText(space.linkedBytes) + QStringLiteral(" stay in use by other links.");
     if (space.sharedBytes > 0)
-        parts << bytesText(space.sharedBytes) + QStringLiteral(" are shared with other files and may stay in use.");
+        parts << bytesText(space.sharedBytes) +
+                     QStringLiteral(" are shared with other files and may stay in use.");
     if (space.notCounted > 0)
         parts << FormatThousands(space.notCounted) +
-                     (space.notCounted == 1 ? QStringLiteral(" file is gone or changed since it was listed and is not counted.")
-                                            : QStringLiteral(" files are gone or changed since they were listed and are not counted."));
+                     (space.notCounted == 1
+                          ? QStringLiteral(" file is gone or changed since it was listed and is not counted.")
+                          : QStringLiteral(
+                                " files are gone or changed since they were listed and are not counted."));
     if (trashNote)
         parts << QStringLiteral("In the recycle bin they free nothing until it is emptied.");
     return parts.join(u' ');

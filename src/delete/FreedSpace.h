@@ -59,9 +59,9 @@ private:
 
     const std::atomic<bool>* m_stop;
     std::atomic<std::int64_t> m_seen{0};
-    FreedSpace m_figures;              // all but the files of several links
+    FreedSpace m_figures;                              // all but the files of several links
     std::map<std::pair<dev_t, ino_t>, Inode> m_linked; // files of several links, by device and inode
-    std::map<dev_t, bool> m_sharing;   // whether a filesystem can share extents
+    std::map<dev_t, bool> m_sharing;                   // whether a filesystem can share extents
 };
 
 // The line the delete windows show: "Frees N bytes of disk space." with, where they apply, the

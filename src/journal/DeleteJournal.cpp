@@ -23,7 +23,9 @@ constexpr char kLastIdName[] = "last-id";
 constexpr char kRunSuffix[] = ".run";
 constexpr int kFileFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
-std::string runName(std::int64_t id) { return std::to_string(id) + kRunSuffix; }
+std::string runName(std::int64_t id) {
+    return std::to_string(id) + kRunSuffix;
+}
 
 // The id of a run file's name ("12.run"), or 0 for any other name.
 std::int64_t idOfName(std::string_view name) {
@@ -92,7 +94,9 @@ std::string stateHome() {
 
 } // namespace
 
-std::string DeleteJournal::folderPath() { return stateHome() + "/vantorel/journal"; }
+std::string DeleteJournal::folderPath() {
+    return stateHome() + "/vantorel/journal";
+}
 
 QString DeleteJournal::JournalErrorText(int error) {
     switch (error) {
@@ -121,7 +125,8 @@ DeleteJournal DeleteJournal::open(bool make) {
         return DeleteJournal(FolderHandle::failed(folderPath(), mine.error()), mine.error());
     FolderHandle journal = childFolder(mine, "journal", make);
     const int error = journal.valid() ? 0 : journal.error();
-    return DeleteJournal(journal.valid() ? std::move(journal) : FolderHandle::failed(folderPath(), error), error);
+    return DeleteJournal(journal.valid() ? std::move(journal) : FolderHandle::failed(folderPath(), error),
+                         error);
 }
 
 std::vector<std::int64_t> DeleteJournal::runIds() const {
@@ -185,8 +190,8 @@ int DeleteJournal::beginRun(JournalRunHeader& header, UniqueFd& file) {
     int error = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         header.id = ++id;
-        file.reset(::openat(m_folder.fd(), runName(id).c_str(), O_RDWR | O_CREAT | O_EXCL | O_APPEND | kFileFlags,
-                            0600));
+        file.reset(::openat(m_folder.fd(), runName(id).c_str(),
+                            O_RDWR | O_CREAT | O_EXCL | O_APPEND | kFileFlags, 0600));
         error = file.valid() ? 0 : errno;
         if (error != EEXIST)
             break;

@@ -28,8 +28,8 @@ struct JournalRunHeader {
     std::int64_t id = 0;
     std::int64_t startTime = 0; // seconds since 1970
     JournalTool tool = JournalTool::Duplicates;
-    bool recycle = false;       // to the trash, else deleted for good
-    std::string subject;        // the deleted folder of a folder delete; "" for marked files
+    bool recycle = false; // to the trash, else deleted for good
+    std::string subject;  // the deleted folder of a folder delete; "" for marked files
 };
 
 enum class JournalOutcome : std::uint8_t { Deleted, Trashed, Failed };
@@ -38,13 +38,13 @@ enum class JournalOutcome : std::uint8_t { Deleted, Trashed, Failed };
 struct JournalFileRecord {
     std::int64_t seq = 0; // from 1 within the run
     JournalOutcome outcome = JournalOutcome::Failed;
-    int error = 0;        // the errno when it stayed
+    int error = 0; // the errno when it stayed
     std::int64_t size = 0;
     EntryIdentity identity;
     std::uint64_t modifiedNs = 0;
     EntryIdentity rootIdentity;
-    std::string root;        // the root the file was reached from, as the user named it
-    std::string folder;      // its folder below root ("" for root itself)
+    std::string root;   // the root the file was reached from, as the user named it
+    std::string folder; // its folder below root ("" for root itself)
     std::string name;
     std::string trashFolder; // Trashed: the trash that took it (holding files/ and info/)
     std::string trashName;   // Trashed: its name in files/
@@ -58,7 +58,7 @@ struct JournalRestoreRecord {
     std::int64_t seq = 0;  // the file record's
     std::int64_t time = 0; // seconds since 1970
     bool restored = false;
-    std::string reason;    // why it did not come back (UTF-8)
+    std::string reason; // why it did not come back (UTF-8)
 };
 
 struct JournalEndRecord {

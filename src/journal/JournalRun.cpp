@@ -129,7 +129,8 @@ std::int64_t JournalRun::restorable(TrashLookup& trash) const {
         if (m_restore[i] == Restore::Restored)
             continue;
         const JournalFileRecord record = file(i);
-        if (record.outcome == JournalOutcome::Trashed && trash.holds(record.trashFolder, record.trashName, record.identity))
+        if (record.outcome == JournalOutcome::Trashed &&
+            trash.holds(record.trashFolder, record.trashName, record.identity))
             ++count;
     }
     return count;

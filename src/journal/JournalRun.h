@@ -84,15 +84,15 @@ private:
 // One line of the journal's listing.
 struct JournalRunSummary {
     std::int64_t id = 0;
-    int error = 0;              // the run cannot be read (errorText says why); the rest is empty
+    int error = 0; // the run cannot be read (errorText says why); the rest is empty
     QString errorText;
     JournalRunHeader header;
-    bool finished = false;      // closed; else cut short (or still going)
-    std::int64_t files = 0;     // that went
+    bool finished = false;  // closed; else cut short (or still going)
+    std::int64_t files = 0; // that went
     std::int64_t bytes = 0;
-    std::int64_t failed = 0;    // that stayed
-    std::int64_t trashed = 0;   // that went to the trash
-    std::int64_t restored = 0;  // put back by an undo
+    std::int64_t failed = 0;     // that stayed
+    std::int64_t trashed = 0;    // that went to the trash
+    std::int64_t restored = 0;   // put back by an undo
     std::int64_t restorable = 0; // still in the trash as they went in, not put back yet
     std::int64_t brokenLines = 0;
     std::vector<std::int64_t> brokenLineNumbers; // the first hundred

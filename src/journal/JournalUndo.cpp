@@ -33,7 +33,8 @@ FolderHandle stepDown(const FolderHandle& current, const std::string& part) {
     }
     if (!child.valid())
         return FolderHandle::failed(current.childPath(part),
-                                    child.error() == ELOOP || child.error() == ENOTDIR ? EMLINK : child.error());
+                                    child.error() == ELOOP || child.error() == ENOTDIR ? EMLINK
+                                                                                       : child.error());
     if (child.isMountRoot() || child.device() != current.device())
         return FolderHandle::failed(child.path(), EXDEV);
     return child;
@@ -81,11 +82,12 @@ FolderHandle ReopenOriginalFolder(const JournalFileRecord& file, QString* why) {
                    QStringLiteral(" is a symbolic link or no folder now; nothing was restored there");
             break;
         case EXDEV:
-            *why = QStringLiteral("another filesystem is mounted on its folder ") + DisplayText(folder.path()) +
-                   QStringLiteral(" now");
+            *why = QStringLiteral("another filesystem is mounted on its folder ") +
+                   DisplayText(folder.path()) + QStringLiteral(" now");
             break;
         default:
-            *why = QStringLiteral("its folder ") + DisplayText(folder.path()) + QStringLiteral(" cannot be reached: ") +
+            *why = QStringLiteral("its folder ") + DisplayText(folder.path()) +
+                   QStringLiteral(" cannot be reached: ") +
                    QString::fromLocal8Bit(std::strerror(folder.error()));
         }
     }
@@ -104,8 +106,9 @@ UndoReport UndoRun(std::int64_t id, const UndoProgress& progress) {
     const JournalRun run = JournalRun::read(journal, id);
     if (!run.ok()) {
         report.error = run.error();
-        report.errorText = run.error() == ENOENT ? QStringLiteral("there is no run %1 in the journal").arg(id)
-                                                 : QStringLiteral("run %1 cannot be read: ").arg(id) + run.errorText();
+        report.errorText = run.error() == ENOENT
+                               ? QStringLiteral("there is no run %1 in the journal").arg(id)
+                               : QStringLiteral("run %1 cannot be read: ").arg(id) + run.errorText();
         return report;
     }
     report.brokenLines = run.brokenCount();
@@ -131,10 +134,9 @@ UndoReport UndoRun(std::int64_t id, const UndoProgress& progress) {
         }
         QString why;
         const FolderHandle folder = ReopenOriginalFolder(file, &why);
-        TrashOutcome outcome = folder.valid()
-                                   ? Trash::restoreFromTrash(file.trashFolder, file.trashName, file.identity, folder,
-                                                             file.name)
-                                   : TrashOutcome{folder.error(), why, {}, {}};
+        TrashOutcome outcome = folder.valid() ? Trash::restoreFromTrash(file.trashFolder, file.trashName,
+                                                                        file.identity, folder, file.name)
+                                              : TrashOutcome{folder.error(), why, {}, {}};
         if (outcome.ok())
             ++report.restored;
         else
@@ -151,19 +153,19 @@ QString UndoSummary(const UndoReport& report) {
     if (report.error != 0)
         return QStringLiteral("Nothing was restored: ") + report.errorText + u'.';
     if (report.permanent)
-        return QStringLiteral("Nothing to restore: run %1 deleted its files for good, not into the recycle bin.")
+        return QStringLiteral(
+                   "Nothing to restore: run %1 deleted its files for good, not into the recycle bin.")
             .arg(report.run);
     if (report.trashed == 0)
         return QStringLiteral("Nothing to restore: run %1 sent no file to the recycle bin.").arg(report.run);
     QStringList parts;
-    parts << filesText(report.restored) +
-                 (report.restored == 1 ? QStringLiteral(" was put back where it was.")
-                                       : QStringLiteral(" were put back where they were."));
+    parts << filesText(report.restored) + (report.restored == 1
+                                               ? QStringLiteral(" was put back where it was.")
+                                               : QStringLiteral(" were put back where they were."));
     if (report.earlier > 0)
         parts << filesText(report.earlier) + QStringLiteral(" had been put back before.");
     if (!report.left.empty())
-        parts << filesText(report.left.count()) +
-                     QStringLiteral(" could not come back.");
+        parts << filesText(report.left.count()) + QStringLiteral(" could not come back.");
     if (report.stopped)
         parts << QStringLiteral("Stopped before the end.");
     if (report.brokenLines > 0)

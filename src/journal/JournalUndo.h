@@ -11,16 +11,16 @@
 // What an undo of a run did.
 struct UndoReport {
     std::int64_t run = 0;
-    int error = 0;             // the run could not be read: nothing was tried
-    QString errorText;         // why, in words
-    bool permanent = false;    // the run deleted its files for good: there is nothing to restore
-    std::int64_t trashed = 0;  // files the run sent to the trash
-    std::int64_t restored = 0; // put back now
-    std::int64_t earlier = 0;  // put back by an earlier undo
+    int error = 0;                // the run could not be read: nothing was tried
+    QString errorText;            // why, in words
+    bool permanent = false;       // the run deleted its files for good: there is nothing to restore
+    std::int64_t trashed = 0;     // files the run sent to the trash
+    std::int64_t restored = 0;    // put back now
+    std::int64_t earlier = 0;     // put back by an earlier undo
     std::int64_t brokenLines = 0; // lines of the run that could not be read (their files are unknown)
-    FilesLeft left;            // trashed files that could not come back, with why
-    QString journalFailure;    // the journal could not note what came back
-    bool stopped = false;      // the progress hook asked to stop
+    FilesLeft left;               // trashed files that could not come back, with why
+    QString journalFailure;       // the journal could not note what came back
+    bool stopped = false;         // the progress hook asked to stop
 
     // Everything the run sent to the trash is back where it was.
     bool allBack() const { return error == 0 && !permanent && trashed > 0 && left.empty() && !stopped; }

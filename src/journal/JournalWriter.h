@@ -43,7 +43,6 @@ private:
     void write(const std::string& line);
     bool open(); // makes the run's file at the first record
 
-
     JournalRunHeader m_header;
     UniqueFd m_file;
     int m_error = 0;

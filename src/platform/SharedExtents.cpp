@@ -12,8 +12,8 @@ constexpr unsigned long kBtrfs = 0x9123683E;
 constexpr unsigned long kXfs = 0x58465342;
 constexpr unsigned long kOcfs2 = 0x7461636F;
 constexpr unsigned long kBcachefs = 0xCA451A4E;
-constexpr unsigned kBatch = 64;    // extents asked for at a time
-constexpr int kMostRounds = 4096;  // the bound on one file's questions
+constexpr unsigned kBatch = 64;   // extents asked for at a time
+constexpr int kMostRounds = 4096; // the bound on one file's questions
 } // namespace
 
 bool CanShareExtents(int fd) {
@@ -26,7 +26,8 @@ bool CanShareExtents(int fd) {
 
 std::int64_t SharedExtentBytes(int fd) {
     // The request and the extents the kernel fills in after it, in one buffer.
-    alignas(struct fiemap) unsigned char buffer[sizeof(struct fiemap) + kBatch * sizeof(struct fiemap_extent)];
+    alignas(
+        struct fiemap) unsigned char buffer[sizeof(struct fiemap) + kBatch * sizeof(struct fiemap_extent)];
     auto* map = reinterpret_cast<struct fiemap*>(buffer);
     const auto* extents = reinterpret_cast<const struct fiemap_extent*>(buffer + sizeof(struct fiemap));
     std::int64_t shared = 0;

@@ -365,7 +365,8 @@ bool TrashLookup::holds(const std::string& trashFolder, const std::string& trash
 TrashOutcome Trash::restoreFromTrash(const std::string& trashFolder, const std::string& trashName,
                                      const EntryIdentity& expected, const FolderHandle& into,
                                      const std::string& name) {
-    const QString gone = QStringLiteral("it is no longer in the recycle bin (emptied, or restored meanwhile)");
+    const QString gone =
+        QStringLiteral("it is no longer in the recycle bin (emptied, or restored meanwhile)");
     if (!into.valid())
         return failure(into.error() ? into.error() : EBADF);
     if (!isTrashName(trashName) || !isTrashName(name))

@@ -62,13 +62,15 @@ TEST(Screenshots, HistoryOfDeletes) {
     ScopedXdgFolder data("XDG_DATA_HOME", tree.folder("data"));
     JournalWriter journal = JournalWriter::begin(JournalTool::Duplicates, true);
     for (const char* name : {"holiday.jpg", "holiday (copy).jpg", "report-final-2.pdf"}) {
-        const std::optional<ListedEntry> file = ListedEntry::listNow(tree.file(std::string("Pictures/") + name, 180000));
+        const std::optional<ListedEntry> file =
+            ListedEntry::listNow(tree.file(std::string("Pictures/") + name, 180000));
         ASSERT_TRUE(file);
         journal.file(*file, RemoveListedFile(*file, true));
     }
     journal.end(0, false);
     JournalWriter folder = JournalWriter::begin(JournalTool::FolderHogs, false, tree.path("Downloads/old"));
-    const std::optional<ListedEntry> old = ListedEntry::listNow(tree.file("Downloads/old/setup.iso", 2 << 20));
+    const std::optional<ListedEntry> old =
+        ListedEntry::listNow(tree.file("Downloads/old/setup.iso", 2 << 20));
     ASSERT_TRUE(old);
     folder.file(*old, RemoveListedFile(*old, false));
     folder.end(0, false);

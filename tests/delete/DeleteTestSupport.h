@@ -15,7 +15,8 @@
 // the trash or the journal starts empty in every test even when one process runs them all.
 class ScopedXdgFolder {
 public:
-    ScopedXdgFolder(const char* variable, const std::string& folder) : m_variable(variable), m_old(qgetenv(variable)) {
+    ScopedXdgFolder(const char* variable, const std::string& folder)
+        : m_variable(variable), m_old(qgetenv(variable)) {
         qputenv(variable, QByteArray::fromStdString(folder));
     }
     ~ScopedXdgFolder() { qputenv(m_variable, m_old); }

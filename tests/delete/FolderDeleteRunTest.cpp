@@ -34,7 +34,8 @@ TEST_F(FolderDeleteRunTest, ALongDeleteShowsItsProgressAndCancelStopsItAfterTheC
         EXPECT_TRUE(progress->grab().save(VANTOREL_SCREENSHOT_DIR "/TfrmDeleteProgress.png"));
         QTest::mouseClick(progress->findChild<QPushButton*>("btCancel"), Qt::LeftButton);
     });
-    const FolderDeleteOutcome outcome = RemoveConfirmedFolder(listed(tree.path("victim")), false, JournalTool::FolderHogs);
+    const FolderDeleteOutcome outcome =
+        RemoveConfirmedFolder(listed(tree.path("victim")), false, JournalTool::FolderHogs);
     EXPECT_EQ(figures, "1 file deleted (3 bytes)");
     EXPECT_FALSE(outcome.result.completed);
     EXPECT_EQ(outcome.result.files, 1);

@@ -69,7 +69,8 @@ TEST(FreedSpaceTest, TheSpaceThatReallyLeavesTheDiskOnExt4) {
     const FreedSpace folder = countFolder(ext4.path("victim"));
     EXPECT_EQ(folder.files, 5);
     EXPECT_FALSE(folder.partial);
-    EXPECT_EQ(folder.freedBytes, allocated(ext4.path("victim/plain.bin")) + allocated(ext4.path("victim/sparse.bin")) +
+    EXPECT_EQ(folder.freedBytes, allocated(ext4.path("victim/plain.bin")) +
+                                     allocated(ext4.path("victim/sparse.bin")) +
                                      allocated(ext4.path("victim/pair-a")));
     EXPECT_LT(allocated(ext4.path("victim/sparse.bin")), 8 << 20);
     EXPECT_EQ(folder.linkedFiles, 1);
@@ -77,7 +78,8 @@ TEST(FreedSpaceTest, TheSpaceThatReallyLeavesTheDiskOnExt4) {
     EXPECT_EQ(folder.sharedBytes, 0);
     EXPECT_EQ(FreedSpaceText(folder, false).toStdString(),
               "Frees " + QLocale().toString(folder.freedBytes).toStdString() + " bytes of disk space. " +
-                  QLocale().toString(folder.linkedBytes).toStdString() + " bytes stay in use by other links.");
+                  QLocale().toString(folder.linkedBytes).toStdString() +
+                  " bytes stay in use by other links.");
 
     // Marked: one link of the pair stays, so the pair frees nothing; a file that changed since it
     // was listed is not counted.
@@ -91,8 +93,10 @@ TEST(FreedSpaceTest, TheSpaceThatReallyLeavesTheDiskOnExt4) {
     EXPECT_EQ(files.freedBytes, allocated(ext4.path("victim/plain.bin")));
     EXPECT_EQ(files.linkedBytes, allocated(ext4.path("victim/pair-a")));
     const QString text = FreedSpaceText(files, true);
-    EXPECT_TRUE(text.contains("1 file is gone or changed since it was listed and is not counted.")) << text.toStdString();
-    EXPECT_TRUE(text.endsWith("In the recycle bin they free nothing until it is emptied.")) << text.toStdString();
+    EXPECT_TRUE(text.contains("1 file is gone or changed since it was listed and is not counted."))
+        << text.toStdString();
+    EXPECT_TRUE(text.endsWith("In the recycle bin they free nothing until it is emptied."))
+        << text.toStdString();
 }
 
 // A reflinked copy shares all its extents: deleting it alone frees (next to) nothing, which the
@@ -123,7 +127,8 @@ TEST(FreedSpaceTest, ExtentsSharedWithAReflinkedCopyAreCountedApart) {
     EXPECT_EQ(copy.files, 1);
     EXPECT_EQ(copy.sharedBytes, 1 << 20);
     EXPECT_EQ(copy.freedBytes, allocated(fs->path("copy.bin")) - (1 << 20));
-    EXPECT_TRUE(FreedSpaceText(copy, false).contains("1,048,576 bytes are shared with other files and may stay in use."))
+    EXPECT_TRUE(FreedSpaceText(copy, false)
+                    .contains("1,048,576 bytes are shared with other files and may stay in use."))
         << FreedSpaceText(copy, false).toStdString();
 }
 
@@ -136,7 +141,8 @@ TEST(FreedSpaceTest, AFolderCountStopsAtItsBoundAndSaysAtLeast) {
     const FreedSpace space = counter.result();
     EXPECT_TRUE(space.partial);
     EXPECT_EQ(space.files, 4);
-    EXPECT_TRUE(FreedSpaceText(space, false).startsWith("Frees at least ")) << FreedSpaceText(space, false).toStdString();
+    EXPECT_TRUE(FreedSpaceText(space, false).startsWith("Frees at least "))
+        << FreedSpaceText(space, false).toStdString();
 
     // Stopped from another thread: the same.
     std::atomic<bool> stop{true};

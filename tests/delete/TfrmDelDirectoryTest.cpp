@@ -26,11 +26,13 @@ TEST(DelDirectoryTest, LayoutTextsAndCentredFolder) {
     w.show();
     // The space it frees, counted while the window waits.
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.countingFreedSpace(); }, 30000));
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     ASSERT_EQ(::lstat(tree.path("Old Stuff/a.bin").c_str(), &a), 0);
     ASSERT_EQ(::lstat(tree.path("Old Stuff/.hidden/b.bin").c_str(), &b), 0);
     EXPECT_EQ(w.findChild<QLabel*>("lblFreed")->text(),
-              "Frees " + QLocale().toString(std::int64_t(a.st_blocks + b.st_blocks) * 512) + " bytes of disk space.");
+              "Frees " + QLocale().toString(std::int64_t(a.st_blocks + b.st_blocks) * 512) +
+                  " bytes of disk space.");
     EXPECT_EQ(w.windowTitle(), "Delete directory, sub-directories and all files");
     auto* label = w.findChild<QLabel*>("lblDirectory");
     EXPECT_EQ(label->text(), QString::fromStdString(tree.path("Old Stuff")));

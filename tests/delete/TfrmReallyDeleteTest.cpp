@@ -94,12 +94,14 @@ TEST_F(ReallyDeleteTest, TheSpaceReallyFreedIsToldAndTheRunIsJournalled) {
     w.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.countingFreedSpace(); }, 30000));
     const QLabel* freed = w.findChild<QLabel*>("lblFreed");
-    EXPECT_EQ(freed->text(), "Frees " + QLocale().toString(bigSpace) + " bytes on disk\nRecycle bin: freed when emptied\n" +
+    EXPECT_EQ(freed->text(), "Frees " + QLocale().toString(bigSpace) +
+                                 " bytes on disk\nRecycle bin: freed when emptied\n" +
                                  QLocale().toString(linkedSpace) + " bytes kept by other links");
-    EXPECT_EQ(freed->toolTip(), "Frees " + QLocale().toString(bigSpace) + " bytes of disk space. " +
-                                    QLocale().toString(linkedSpace) +
-                                    " bytes stay in use by other links. In the recycle bin they free nothing until "
-                                    "it is emptied.");
+    EXPECT_EQ(freed->toolTip(),
+              "Frees " + QLocale().toString(bigSpace) + " bytes of disk space. " +
+                  QLocale().toString(linkedSpace) +
+                  " bytes stay in use by other links. In the recycle bin they free nothing until "
+                  "it is emptied.");
     QDir().mkpath(VANTOREL_SCREENSHOT_DIR);
     EXPECT_TRUE(w.grab().save(VANTOREL_SCREENSHOT_DIR "/TfrmReallyDelete-freed.png"));
 

@@ -60,7 +60,8 @@ TEST_F(JournalCommand, ListsTheRunsNewestFirstAndUndoesTheLastOne) {
     const CommandRun json = cli({"journal", "--json"});
     EXPECT_EQ(json.code, 0);
     EXPECT_TRUE(json.out.contains(R"("id": 2, "time": ")")) << json.out.toStdString();
-    EXPECT_TRUE(json.out.contains(R"("mode": "trash", "files": 2, "bytes": 8, "failed": 0, "restorable": 2)"));
+    EXPECT_TRUE(
+        json.out.contains(R"("mode": "trash", "files": 2, "bytes": 8, "failed": 0, "restorable": 2)"));
 
     const CommandRun undo = cli({"undo"});
     EXPECT_EQ(undo.code, 0) << undo.err.toStdString();
@@ -72,8 +73,9 @@ TEST_F(JournalCommand, ListsTheRunsNewestFirstAndUndoesTheLastOne) {
 
 TEST_F(JournalCommand, BadInputIsRefusedAndADamagedJournalIsNamed) {
     deleteFiles("trash", {q(tree.file("t/a.txt", 3)), q(tree.file("t/b.txt", 3))});
-    for (const QStringList& bad : {QStringList{"undo", "x"}, QStringList{"undo", "0"}, QStringList{"undo", "1", "2"},
-                                   QStringList{"undo", "7"}, QStringList{"journal", "--all"}}) {
+    for (const QStringList& bad :
+         {QStringList{"undo", "x"}, QStringList{"undo", "0"}, QStringList{"undo", "1", "2"},
+          QStringList{"undo", "7"}, QStringList{"journal", "--all"}}) {
         const CommandRun run = cli(bad);
         EXPECT_EQ(run.code, 2) << bad.join(' ').toStdString();
         EXPECT_TRUE(run.err.startsWith("vantorel-cli: ")) << run.err.toStdString();

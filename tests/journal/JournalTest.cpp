@@ -67,8 +67,7 @@ TEST_F(JournalTest, EveryRecordReadsBackWithTheExactBytesOfItsNames) {
     const std::string odd[] = {"line\nbreak", std::string("bytes\xE9\xFF"), "tab\there", "100% sure", ""};
     JournalWriter journal = JournalWriter::begin(JournalTool::Browser, true, "/the folder\n");
     for (int i = 0; i < 4; ++i)
-        journal.file(entry(odd[i], i + 1),
-                     TrashOutcome{0, {}, "/home/u/.local/share/Trash", odd[i] + ".2"});
+        journal.file(entry(odd[i], i + 1), TrashOutcome{0, {}, "/home/u/.local/share/Trash", odd[i] + ".2"});
     journal.file(entry("denied", 100), TrashOutcome{EACCES, QStringLiteral("Permission denied"), {}, {}});
     journal.end(2, true);
     ASSERT_FALSE(journal.failed()) << journal.failure().toStdString();
@@ -186,7 +185,8 @@ TEST_F(JournalTest, TwoProgramsDeletingAtOnceBothCompleteInTheJournal) {
     for (int p = 0; p < 2; ++p) {
         QStringList arguments{"trash"};
         for (int i = 0; i < files; ++i)
-            arguments << QString::fromStdString(tree.file("p" + std::to_string(p) + "/f" + std::to_string(i), 10));
+            arguments << QString::fromStdString(
+                tree.file("p" + std::to_string(p) + "/f" + std::to_string(i), 10));
         programs.push_back(std::make_unique<QProcess>());
         programs.back()->start(VANTOREL_JOURNAL_DELETER, arguments);
     }

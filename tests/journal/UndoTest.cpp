@@ -47,8 +47,8 @@ protected:
     std::int64_t trashFolder(const std::string& path) {
         const ListedEntry folder = listed(path);
         JournalWriter journal = JournalWriter::begin(JournalTool::FolderHogs, true, path);
-        const FolderDeleteResult result =
-            deleteFolderTree(folder, true, {}, [&](const FolderDeleteFile& file) { journal.file(folder, file); });
+        const FolderDeleteResult result = deleteFolderTree(
+            folder, true, {}, [&](const FolderDeleteFile& file) { journal.file(folder, file); });
         EXPECT_EQ(result.error, 0);
         EXPECT_EQ(result.filesLeft, 0);
         journal.end(0, !result.completed);
@@ -62,8 +62,8 @@ protected:
     static std::vector<std::string> trashPart(const char* part) {
         std::vector<std::string> names;
         std::error_code error;
-        for (const auto& entry :
-             std::filesystem::directory_iterator(qgetenv("XDG_DATA_HOME").toStdString() + "/Trash/" + part, error))
+        for (const auto& entry : std::filesystem::directory_iterator(
+                 qgetenv("XDG_DATA_HOME").toStdString() + "/Trash/" + part, error))
             names.push_back(entry.path().filename().string());
         return names;
     }
@@ -117,7 +117,7 @@ TEST_F(UndoTest, WhatCannotComeBackIsSaidAndStaysInTheTrash) {
     EXPECT_FALSE(report.allBack());
     EXPECT_EQ(report.restored, 1);
     EXPECT_EQ(content(fine), "fff");
-    EXPECT_EQ(content(taken), "nnnnn"); // the new file is untouched
+    EXPECT_EQ(content(taken), "nnnnn");                           // the new file is untouched
     EXPECT_TRUE(QDir(QString::fromStdString(outside)).isEmpty()); // nothing restored where the link leads
     std::map<std::string, QString> why;
     for (const FilesLeft::Item& item : report.left.kept())
@@ -129,7 +129,8 @@ TEST_F(UndoTest, WhatCannotComeBackIsSaidAndStaysInTheTrash) {
                                " is a symbolic link or no folder now; nothing was restored there");
     EXPECT_TRUE(inTrash("taken.txt"));
     EXPECT_TRUE(inTrash("linked.txt"));
-    EXPECT_EQ(UndoSummary(report), QStringLiteral("1 file was put back where it was. 3 files could not come back."));
+    EXPECT_EQ(UndoSummary(report),
+              QStringLiteral("1 file was put back where it was. 3 files could not come back."));
 }
 
 TEST_F(UndoTest, APermanentRunOrAnUnknownOneHasNothingToRestore) {
@@ -137,11 +138,14 @@ TEST_F(UndoTest, APermanentRunOrAnUnknownOneHasNothingToRestore) {
     const UndoReport permanent = UndoRun(id);
     EXPECT_TRUE(permanent.permanent);
     EXPECT_FALSE(permanent.allBack());
-    EXPECT_EQ(UndoSummary(permanent),
-              QStringLiteral("Nothing to restore: run %1 deleted its files for good, not into the recycle bin.").arg(id));
+    EXPECT_EQ(
+        UndoSummary(permanent),
+        QStringLiteral("Nothing to restore: run %1 deleted its files for good, not into the recycle bin.")
+            .arg(id));
     const UndoReport unknown = UndoRun(id + 40);
     EXPECT_EQ(unknown.error, ENOENT);
-    EXPECT_EQ(UndoSummary(unknown), QStringLiteral("Nothing was restored: there is no run %1 in the journal.").arg(id + 40));
+    EXPECT_EQ(UndoSummary(unknown),
+              QStringLiteral("Nothing was restored: there is no run %1 in the journal.").arg(id + 40));
 }
 
 // Where the home trash is on another filesystem, a file goes to its own volume's trash, and comes
@@ -167,7 +171,8 @@ TEST_F(UndoTest, AFileTrashedOnAnotherFilesystemComesBackFromItsTrash) {
 
 // The desktop's own tools see what this program put in the trash, and restore it.
 TEST_F(UndoTest, AFileTrashedHereIsListedAndRestoredByGio) {
-    if (QStandardPaths::findExecutable("gio").isEmpty() || QStandardPaths::findExecutable("dbus-run-session").isEmpty() ||
+    if (QStandardPaths::findExecutable("gio").isEmpty() ||
+        QStandardPaths::findExecutable("dbus-run-session").isEmpty() ||
         !QFile::exists("/usr/libexec/gvfsd-trash"))
         GTEST_SKIP() << "gio with its trash backend (Debian gvfs) and dbus-run-session are needed";
     const std::string path = tree.file("report 2024.txt", 4, 'r');

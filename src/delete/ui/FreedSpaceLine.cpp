@@ -47,7 +47,9 @@ void FreedSpaceLine::stop() {
     m_timer->stop();
 }
 
-bool FreedSpaceLine::counting() const { return m_timer->isActive(); }
+bool FreedSpaceLine::counting() const {
+    return m_timer->isActive();
+}
 
 void FreedSpaceLine::poll() {
     if (!m_done) {

@@ -93,7 +93,9 @@ void TfrmDelDirectory::setListedFolder(const ListedEntry& folder) {
     m_listed = folder;
 }
 
-bool TfrmDelDirectory::countingFreedSpace() const { return m_freed->counting(); }
+bool TfrmDelDirectory::countingFreedSpace() const {
+    return m_freed->counting();
+}
 
 void TfrmDelDirectory::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);

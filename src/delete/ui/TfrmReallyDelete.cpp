@@ -199,7 +199,9 @@ void TfrmReallyDelete::FormShow() {
         m_freed->countFiles(m_files);
 }
 
-bool TfrmReallyDelete::countingFreedSpace() const { return m_freed->counting(); }
+bool TfrmReallyDelete::countingFreedSpace() const {
+    return m_freed->counting();
+}
 
 void TfrmReallyDelete::UpdateHeaders() {
     lblDelete->setText(QStringLiteral("The following ") + QString::number(m_files.size()) +

@@ -18,18 +18,23 @@
 
 namespace {
 
-void warn(const QString& text) { std::fprintf(stderr, "vantorel-cli: %s\n", text.toLocal8Bit().constData()); }
+void warn(const QString& text) {
+    std::fprintf(stderr, "vantorel-cli: %s\n", text.toLocal8Bit().constData());
+}
 
 int writeOut(const std::string& text) {
     if (const int failed = WriteAll(STDOUT_FILENO, text)) {
-        warn(QStringLiteral("cannot write to standard output: ") + QString::fromLocal8Bit(std::strerror(failed)));
+        warn(QStringLiteral("cannot write to standard output: ") +
+             QString::fromLocal8Bit(std::strerror(failed)));
         return 2;
     }
     return 0;
 }
 
 std::string localTime(std::int64_t seconds) {
-    return QDateTime::fromSecsSinceEpoch(seconds).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
+    return QDateTime::fromSecsSinceEpoch(seconds)
+        .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+        .toStdString();
 }
 
 std::string isoTime(std::int64_t seconds) {
@@ -56,7 +61,9 @@ std::string jsonString(const QString& text) {
     return out + "\"";
 }
 
-std::string modeOf(const JournalRunHeader& header) { return header.recycle ? "trash" : "delete"; }
+std::string modeOf(const JournalRunHeader& header) {
+    return header.recycle ? "trash" : "delete";
+}
 
 void warnBroken(const JournalRunSummary& run) {
     if (run.error != 0) {
@@ -79,9 +86,9 @@ std::string listingLines(const std::vector<JournalRunSummary>& runs) {
     for (const JournalRunSummary& r : runs) {
         if (r.error != 0)
             continue;
-        out += std::to_string(r.id) + '\t' + localTime(r.header.startTime) + '\t' + JournalToolKey(r.header.tool) +
-               '\t' + modeOf(r.header) + '\t' + std::to_string(r.files) + '\t' + std::to_string(r.bytes) + '\t' +
-               std::to_string(r.restorable) + '\n';
+        out += std::to_string(r.id) + '\t' + localTime(r.header.startTime) + '\t' +
+               JournalToolKey(r.header.tool) + '\t' + modeOf(r.header) + '\t' + std::to_string(r.files) +
+               '\t' + std::to_string(r.bytes) + '\t' + std::to_string(r.restorable) + '\n';
     }
     return out;
 }
@@ -97,10 +104,11 @@ std::string listingJson(const std::vector<JournalRunSummary>& runs) {
         out += "  {\"id\": " + std::to_string(r.id) + ", \"time\": \"" + isoTime(r.header.startTime) +
                "\", \"tool\": \"" + JournalToolKey(r.header.tool) + "\", \"mode\": \"" + modeOf(r.header) +
                "\", \"files\": " + std::to_string(r.files) + ", \"bytes\": " + std::to_string(r.bytes) +
-               ", \"failed\": " + std::to_string(r.failed) + ", \"restorable\": " + std::to_string(r.restorable) +
+               ", \"failed\": " + std::to_string(r.failed) +
+               ", \"restorable\": " + std::to_string(r.restorable) +
                ", \"restored\": " + std::to_string(r.restored) +
-               ", \"finished\": " + (r.finished ? "true" : "false") +
-               ", \"folder\": " + (r.header.subject.empty() ? "null" : jsonString(DisplayText(r.header.subject))) +
+               ", \"finished\": " + (r.finished ? "true" : "false") + ", \"folder\": " +
+               (r.header.subject.empty() ? "null" : jsonString(DisplayText(r.header.subject))) +
                ", \"damagedLines\": " + std::to_string(r.brokenLines) + "}";
     }
     return out + (first ? "]\n" : "\n]\n");
@@ -109,15 +117,16 @@ std::string listingJson(const std::vector<JournalRunSummary>& runs) {
 int runJournal(const JournalCommandOptions& options) {
     const DeleteJournal journal = DeleteJournal::open(false);
     if (!journal.valid() && journal.error() != ENOENT) {
-        warn(QStringLiteral("cannot read the journal ") + QString::fromStdString(DeleteJournal::folderPath()) +
-             QStringLiteral(": ") + journal.reason());
+        warn(QStringLiteral("cannot read the journal ") +
+             QString::fromStdString(DeleteJournal::folderPath()) + QStringLiteral(": ") + journal.reason());
         return 2;
     }
     const std::vector<JournalRunSummary> runs =
         journal.valid() ? ListJournalRuns(journal) : std::vector<JournalRunSummary>();
     for (const JournalRunSummary& run : runs)
         warnBroken(run);
-    const bool any = std::any_of(runs.begin(), runs.end(), [](const JournalRunSummary& r) { return r.error == 0; });
+    const bool any =
+        std::any_of(runs.begin(), runs.end(), [](const JournalRunSummary& r) { return r.error == 0; });
     if (!any && !options.json) {
         std::fputs("No runs in the journal.\n", stderr);
         return 1;
@@ -131,7 +140,8 @@ int runUndo(const JournalCommandOptions& options) {
     std::int64_t id = options.run;
     if (id == 0) {
         const DeleteJournal journal = DeleteJournal::open(false);
-        const std::vector<std::int64_t> ids = journal.valid() ? journal.runIds() : std::vector<std::int64_t>();
+        const std::vector<std::int64_t> ids =
+            journal.valid() ? journal.runIds() : std::vector<std::int64_t>();
         if (ids.empty()) {
             warn(QStringLiteral("there is no run in the journal to undo"));
             return 2;

@@ -7,9 +7,9 @@
 // vantorel-cli journal [--json]: the runs of the journal of deletes, newest first.
 // vantorel-cli undo [RUN]: puts the files that run RUN (by default the last) sent to the trash back.
 struct JournalCommandOptions {
-    bool undo = false;       // else journal
-    bool json = false;       // journal --json
-    std::int64_t run = 0;    // undo: 0 for the last run
+    bool undo = false;    // else journal
+    bool json = false;    // journal --json
+    std::int64_t run = 0; // undo: 0 for the last run
     bool help = false;
     bool version = false;
 };

@@ -96,21 +96,22 @@ private:
 TfrmHistory::TfrmHistory(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmHistory"));
     setWindowTitle(QStringLiteral("History of deletes"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     const double s = DpiScale(this);
 
-    lblRuns = new QLabel(QStringLiteral("Every delete run of every window, newest first. Select a run to see its "
-                                        "files; Undo puts the files it sent to the recycle bin back where they "
-                                        "were."),
-                         this);
+    lblRuns =
+        new QLabel(QStringLiteral("Every delete run of every window, newest first. Select a run to see its "
+                                  "files; Undo puts the files it sent to the recycle bin back where they "
+                                  "were."),
+                   this);
     lblRuns->setObjectName(QStringLiteral("lblRuns"));
     lblRuns->setWordWrap(true);
 
     m_runs = new StringGridModel(this);
-    m_runs->setTitles({QStringLiteral("Run"), QStringLiteral("Date"), QStringLiteral("Time"), QStringLiteral("Tool"),
-                       QStringLiteral("Mode"), QStringLiteral("Files"), QStringLiteral("Bytes"),
-                       QStringLiteral("In the bin"), QStringLiteral("Restored")});
+    m_runs->setTitles({QStringLiteral("Run"), QStringLiteral("Date"), QStringLiteral("Time"),
+                       QStringLiteral("Tool"), QStringLiteral("Mode"), QStringLiteral("Files"),
+                       QStringLiteral("Bytes"), QStringLiteral("In the bin"), QStringLiteral("Restored")});
     gridRuns = new ResultGridView(this);
     gridRuns->setObjectName(QStringLiteral("gridRuns"));
     gridRuns->setModel(m_runs);
@@ -142,10 +143,11 @@ TfrmHistory::TfrmHistory(QWidget* parent) : QDialog(parent) {
         b->setFixedSize(Scaled(width, s), Scaled(28, s));
         return b;
     };
-    btUndo = button("btUndo", QStringLiteral("&Undo"),
-                    QStringLiteral("Put the files this run sent to the recycle bin back where they were"), 97);
-    btCopy = button("btCopy", QStringLiteral("&Clipboard"), QStringLiteral("Copy the run's files to the clipboard"),
-                    97);
+    btUndo =
+        button("btUndo", QStringLiteral("&Undo"),
+               QStringLiteral("Put the files this run sent to the recycle bin back where they were"), 97);
+    btCopy = button("btCopy", QStringLiteral("&Clipboard"),
+                    QStringLiteral("Copy the run's files to the clipboard"), 97);
     btClose = button("btClose", QStringLiteral("Close"), QString(), 75);
     btClose->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     buttons->addWidget(btUndo);
@@ -204,8 +206,8 @@ bool TfrmHistory::eventFilter(QObject* watched, QEvent* event) {
         int others = 0;
         for (int c : {FileName, FileSize, FileOutcome})
             others += gridFiles->columnWidth(c);
-        gridFiles->setColumnWidth(FileFolder,
-                                  std::max(Scaled(150, DpiScale(this)), gridFiles->viewport()->width() - others));
+        gridFiles->setColumnWidth(
+            FileFolder, std::max(Scaled(150, DpiScale(this)), gridFiles->viewport()->width() - others));
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -226,25 +228,28 @@ void TfrmHistory::refresh() {
     for (const JournalRunSummary& r : m_list) {
         if (r.error != 0) {
             unreadable << QStringLiteral("Run %1 cannot be read: ").arg(r.id) + r.errorText;
-            m_runs->appendTextRow({QString::number(r.id), QString(), QString(), QString(), QString(), QString(),
-                                   QString(), QString(), QString()});
+            m_runs->appendTextRow({QString::number(r.id), QString(), QString(), QString(), QString(),
+                                   QString(), QString(), QString(), QString()});
             continue;
         }
         damaged += r.brokenLines;
         if (r.brokenLines > 0)
-            unreadable << QStringLiteral("Run %1: %2 damaged lines were skipped").arg(r.id).arg(r.brokenLines);
+            unreadable
+                << QStringLiteral("Run %1: %2 damaged lines were skipped").arg(r.id).arg(r.brokenLines);
         QString mode = modeText(r.header);
         if (!r.finished)
             mode += QStringLiteral(" (cut short)");
-        m_runs->appendTextRow({QString::number(r.id), dateText(r.header.startTime), timeText(r.header.startTime),
-                               JournalToolText(r.header.tool), mode, FormatThousands(r.files),
-                               FormatThousands(r.bytes), r.header.recycle ? FormatThousands(r.restorable) : QString(),
+        m_runs->appendTextRow({QString::number(r.id), dateText(r.header.startTime),
+                               timeText(r.header.startTime), JournalToolText(r.header.tool), mode,
+                               FormatThousands(r.files), FormatThousands(r.bytes),
+                               r.header.recycle ? FormatThousands(r.restorable) : QString(),
                                r.header.recycle ? FormatThousands(r.restored) : QString()});
     }
-    QString status = m_list.empty() ? QStringLiteral("No delete runs in the journal")
-                                    : FormatThousands(std::int64_t(m_list.size())) +
-                                          (m_list.size() == 1 ? QStringLiteral(" run") : QStringLiteral(" runs")) +
-                                          QStringLiteral(" in the journal");
+    QString status = m_list.empty()
+                         ? QStringLiteral("No delete runs in the journal")
+                         : FormatThousands(std::int64_t(m_list.size())) +
+                               (m_list.size() == 1 ? QStringLiteral(" run") : QStringLiteral(" runs")) +
+                               QStringLiteral(" in the journal");
     if (!unreadable.isEmpty())
         status += QStringLiteral("; some of it could not be read (point here to see which)");
     pnlStatus->setText(status);
@@ -307,7 +312,8 @@ void TfrmHistory::btUndoClick() {
     const std::int64_t id = selectedRun();
     if (id == 0 || !btUndo->isEnabled())
         return;
-    if (AskYesNo(QStringLiteral("Put the files of run %1 back where they were?").arg(id)) != MessageAnswer::Yes)
+    if (AskYesNo(QStringLiteral("Put the files of run %1 back where they were?").arg(id)) !=
+        MessageAnswer::Yes)
         return;
     UndoReport report;
     {
@@ -324,8 +330,8 @@ void TfrmHistory::btUndoClick() {
     if (report.left.count() > 1)
         ShowFilesLeft(this, summary, report.left);
     else if (report.left.count() == 1)
-        ShowErrorMessage(summary + QStringLiteral("\n\n") + DisplayText(report.left.kept().front().path) + u'\n' +
-                         report.left.kept().front().reason);
+        ShowErrorMessage(summary + QStringLiteral("\n\n") + DisplayText(report.left.kept().front().path) +
+                         u'\n' + report.left.kept().front().reason);
     else if (report.allBack())
         ShowInfoMessage(summary);
     else

@@ -106,7 +106,10 @@ TEST_F(HistoryWindow, AnEmptyOrUnreadableJournalIsSaid) {
     TfrmHistory w;
     EXPECT_EQ(w.runsModel()->gridRowCount(), 3);
     const QLabel* status = w.findChild<QLabel*>("pnlStatus");
-    EXPECT_EQ(status->text(), QStringLiteral("2 runs in the journal; some of it could not be read (point here to see which)"));
-    EXPECT_TRUE(status->toolTip().contains("Run 7 cannot be read: its first line is not the record of this run"))
+    EXPECT_EQ(
+        status->text(),
+        QStringLiteral("2 runs in the journal; some of it could not be read (point here to see which)"));
+    EXPECT_TRUE(
+        status->toolTip().contains("Run 7 cannot be read: its first line is not the record of this run"))
         << status->toolTip().toStdString();
 }
