@@ -15,6 +15,7 @@
 #include "delete/ui/TfrmFilesLeft.h"
 #include "journal/JournalUndo.h"
 
+#include <QCloseEvent>
 #include <QDateTime>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -317,12 +318,20 @@ void TfrmHistory::btUndoClick() {
         return;
     UndoReport report;
     {
+        // The window repaints while files come back, but nothing else starts meanwhile.
         BusyCursor busy;
+        m_undoing = true;
+        for (QPushButton* b : {btUndo, btCopy, btClose})
+            b->setEnabled(false);
+        gridRuns->setEnabled(false);
         DeleteRunPacer pacer(15);
         report = UndoRun(id, [&](std::int64_t, std::int64_t) {
             pacer.yield();
             return true;
         });
+        m_undoing = false;
+        gridRuns->setEnabled(true);
+        btClose->setEnabled(true);
     }
     refresh();
     selectRun(id);
@@ -336,6 +345,19 @@ void TfrmHistory::btUndoClick() {
         ShowInfoMessage(summary);
     else
         ShowWarningMessage(summary);
+}
+
+void TfrmHistory::reject() {
+    if (!m_undoing)
+        QDialog::reject();
+}
+
+void TfrmHistory::closeEvent(QCloseEvent* event) {
+    if (m_undoing) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void TfrmHistory::btCopyClick() {

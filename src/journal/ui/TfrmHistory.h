@@ -33,9 +33,12 @@ public:
 
     void btUndoClick();
     void btCopyClick();
+    // While an undo runs, Close, Esc and the frame wait for its end.
+    void reject() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     class FileRows;
@@ -43,6 +46,7 @@ private:
     void updateButtons();
 
     std::vector<JournalRunSummary> m_list;
+    bool m_undoing = false;
     std::unique_ptr<FileRows> m_rows;
     StringGridModel* m_runs = nullptr;
     StringGridModel* m_files = nullptr;
