@@ -10,6 +10,7 @@
 #include "finders/daterange/ui/TfrmMods.h"
 #include "finders/dup/ui/TfrmDup.h"
 #include "folderhogs/ui/TfrmDirHog.h"
+#include "journal/ui/TfrmHistory.h"
 #include "map/ui/MapOpeners.h"
 
 #include <QCloseEvent>
@@ -37,6 +38,7 @@ constexpr int LabelLeft = 216;
 constexpr int LabelRightMargin = 4;
 constexpr int BottomButtonTop = 334;
 constexpr int BottomButtonWidth = 111;
+constexpr int HistoryButtonWidth = 90;
 
 QFont toolButtonFont() {
     QFont font(QStringLiteral("Sans Serif"), 8);
@@ -92,6 +94,15 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
     auto* btBrowse = addToolRow(277, "btBrowse", QStringLiteral("&Browse"), "lblBrowse",
                                 QStringLiteral("Browse through files and folders"));
     fitLabelFont();
+    // The history of deletes has no row of its own either: it sits at the right of the statistics
+    // row, whose short description leaves the room (the Deleted page of statistics opens it too).
+    auto* btHistory = new QPushButton(QStringLiteral("H&istory"), btStatistic->parentWidget());
+    btHistory->setObjectName(QStringLiteral("btHistory"));
+    btHistory->setFont(toolButtonFont());
+    btHistory->setToolTip(QStringLiteral("What was deleted, and Undo for what went to the recycle bin"));
+    btHistory->setGeometry(scaled(PanelWidth - ToolButtonLeft - HistoryButtonWidth), scaled(ToolButtonTop),
+                           scaled(HistoryButtonWidth), scaled(ButtonHeight));
+    connect(btHistory, &QPushButton::clicked, this, [this] { OpenHistory(this); });
 
     // The map has no row of its own: it sits in the free place at the left of the bottom row.
     auto* btMap = addBottomButton(25, "btMap", QStringLiteral("Space &map"));

@@ -66,6 +66,8 @@ const char* CliUsage() {
            "       vantorel-cli view --total [--hex] FILE\n"
            "       vantorel-cli strings FILE\n"
            "       vantorel-cli map [--size WxH] --output FILE.png FOLDER\n"
+           "       vantorel-cli journal [--json]\n"
+           "       vantorel-cli undo [RUN]\n"
            "\n"
            "dups lists the files whose name occurs in more than one place (letter case ignored);\n"
            "with --exact the size in K must match too; with --content only the files whose\n"
@@ -86,7 +88,10 @@ const char* CliUsage() {
            "prints the number of lines. strings prints the runs of 6 to 101 letters, digits and\n"
            "spaces in FILE, one per line. map draws every file of FOLDER as a tile whose area is\n"
            "its size, nested by folder and coloured by type, with a legend of the ten largest\n"
-           "types, into a PNG picture; no display is needed.\n"
+           "types, into a PNG picture; no display is needed. journal lists the delete runs of every\n"
+           "window, newest first: run, time, tool, mode (delete or trash), files, bytes and how many\n"
+           "of them can still be restored. undo puts the files that run RUN (by default the last)\n"
+           "sent to the recycle bin back where they were, never over a file that took a name since.\n"
            "\n"
            "SIZE, in K (1 K = 1024 bytes), one of:\n"
            "  --larger K          files of K or more (default: --larger 250)\n"
@@ -109,6 +114,7 @@ const char* CliUsage() {
            "  --size WxH          map: the picture's width and height in pixels (default\n"
            "                      1600x1000, at most 16384 each)\n"
            "  --output FILE       map: the PNG file to write\n"
+           "  --json              journal: the runs as a JSON array, with more detail\n"
            "  --null              print each file's (or folder's) exact path followed by a NUL\n"
            "                      byte instead of the lines, in the same order (for xargs -0)\n"
            "  --                  the rest are folders, even when they start with '-'\n"
@@ -119,7 +125,9 @@ const char* CliUsage() {
            "and folders as text: control characters show as '?'; --null gives the exact bytes).\n"
            "Exit status: 0 lines written, 1 no files found, 2 wrong arguments or folder, or standard\n"
            "output could not be written. A folder that cannot be read is reported on standard\n"
-           "error and left out; it does not change the exit status.\n";
+           "error and left out; it does not change the exit status. undo: 0 every file came back,\n"
+           "1 some could not (each is named on standard error) or there was nothing to restore,\n"
+           "2 a RUN that is not in the journal.\n";
 }
 
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::string& error) {
@@ -129,7 +137,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         return true;
     }
     if (args.empty()) {
-        error = "missing command: dups, hogs, folders, dates, stats, view, strings or map (see --help)";
+        error = "missing command: dups, hogs, folders, dates, stats, view, strings, map, journal or undo "
+                "(see --help)";
         return false;
     }
     if (args[0] == "dups") {
@@ -149,7 +158,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
     } else if (args[0] == "strings") {
         o.command = CliCommand::Strings;
     } else {
-        error = "unknown command '" + args[0] + "': use dups, hogs, folders, dates, stats, view, strings or map (see --help)";
+        error = "unknown command '" + args[0] +
+                "': use dups, hogs, folders, dates, stats, view, strings, map, journal or undo (see --help)";
         return false;
     }
     const bool sizes = o.command == CliCommand::Dups || o.command == CliCommand::Hogs;

@@ -10,6 +10,7 @@
 #include "finders/daterange/DateRangeEngine.h"
 #include "finders/dup/DupContentCheck.h"
 #include "finders/dup/DupScanEngine.h"
+#include "journal/cli/JournalCommand.h"
 #include "map/cli/MapCommand.h"
 #include "folderhogs/FolderSizeEngine.h"
 #include "platform/DriveTable.h"
@@ -333,6 +334,9 @@ int main(int argc, char** argv) {
     // The map draws a picture into a file: a command of its own, with its own options.
     if (argc > 1 && std::strcmp(argv[1], "map") == 0)
         return RunMapCommand(argc, argv);
+    // The journal of deletes and its undo: commands of their own, without FOLDER arguments.
+    if (argc > 1 && (std::strcmp(argv[1], "journal") == 0 || std::strcmp(argv[1], "undo") == 0))
+        return RunJournalCommand(argc, argv);
 
     std::vector<std::string> args(argv + 1, argv + argc);
     CliOptions options;

@@ -14,6 +14,7 @@
 #include "platform/Trash.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 #include <sys/stat.h>
@@ -37,12 +38,14 @@ bool isFolderEntered(const FsEntry& now, const EntryIdentity& entered) {
 
 class TreeDelete {
 public:
-    TreeDelete(bool recycle, FolderDeleteResult& result, const FolderDeleteProgress& progress)
-        : m_recycle(recycle), m_result(result), m_progress(progress) {}
+    TreeDelete(bool recycle, FolderDeleteResult& result, const FolderDeleteProgress& progress,
+               const FolderDeleteFileHook& onFile)
+        : m_recycle(recycle), m_result(result), m_progress(progress), m_onFile(onFile) {}
 
     // Empties and removes top, an open folder listed in parent under topName.
     void run(const FolderHandle& parent, FolderHandle top, const std::string& topName) {
         m_path = parent.path();
+        m_parentLength = m_path.size();
         Level first{top.identity(), descend(topName), {}, 0, false};
         int error = 0;
         if (!ReadFolderNames(top, first.listing, &error)) {
@@ -119,6 +122,7 @@ private:
         if (const int error = StatEntry(folder, name, now, false)) {
             if (error != ENOENT) { // what vanished since the listing needs no removing
                 fileLeft(name, RemovalReason(error));
+                tell(name, FsEntry{}, {error, RemovalReason(error), {}, {}});
                 level.keep = true;
             }
             return std::nullopt;
@@ -176,28 +180,26 @@ private:
             }
         }
         // A question may have been open for a long time: act only on the entry that was looked at.
-        QString reason;
+        TrashOutcome outcome;
         if (m_recycle) {
             FsEntry now;
             const int error = StatEntry(folder, name, now, false);
-            if (error != 0 || !sameAsListed(now, listed)) {
-                reason = RemovalReason(error ? error : ESTALE);
-            } else {
-                const TrashOutcome outcome =
-                    Trash::moveToTrash(folder, name, pathOf(name), identityOf(listed));
-                if (!outcome.ok())
-                    reason = outcome.reason;
-            }
+            if (error != 0 || !sameAsListed(now, listed))
+                outcome = {error ? error : ESTALE, RemovalReason(error ? error : ESTALE), {}, {}};
+            else
+                outcome = Trash::moveToTrash(folder, name, pathOf(name), identityOf(listed));
         } else {
-            const AsideOutcome outcome = RemoveAside(
+            const AsideOutcome aside = RemoveAside(
                 folder, name, AsideKind::File, [&](const FsEntry& now) { return sameAsListed(now, listed); });
-            if (!outcome.strandedName.empty())
-                reason = StrandedReason(outcome.strandedName);
-            else if (outcome.error)
-                reason = RemovalReason(outcome.error);
+            outcome.error = aside.error;
+            if (!aside.strandedName.empty())
+                outcome.reason = StrandedReason(aside.strandedName);
+            else if (aside.error)
+                outcome.reason = RemovalReason(aside.error);
         }
-        if (!reason.isEmpty()) {
-            fileLeft(name, reason);
+        tell(name, listed, outcome);
+        if (!outcome.ok()) {
+            fileLeft(name, outcome.reason);
             return false;
         }
         ++m_result.files;
@@ -220,6 +222,17 @@ private:
         return false;
     }
 
+    // Hands a file's outcome to the caller's hook, with its folder below the deleted folder's own.
+    void tell(const std::string& name, const FsEntry& listed, const TrashOutcome& outcome) {
+        if (!m_onFile)
+            return;
+        std::string_view below(m_path);
+        below.remove_prefix(std::min(m_parentLength, below.size()));
+        if (!below.empty() && below.front() == '/')
+            below.remove_prefix(1);
+        m_onFile({below, name, listed, outcome});
+    }
+
     void fileLeft(const std::string& name, const QString& reason) {
         ++m_result.filesLeft;
         m_result.left.add(pathOf(name), reason);
@@ -232,6 +245,8 @@ private:
     bool m_recycle;
     FolderDeleteResult& m_result;
     const FolderDeleteProgress& m_progress;
+    const FolderDeleteFileHook& m_onFile;
+    std::size_t m_parentLength = 0; // of the path text of the deleted folder's own folder
     bool m_stop = false;
     std::string m_path;   // the folder being emptied: grown and cut as the walk goes down and up
     FolderHandle m_child; // the folder entryStep opened, until the walk takes it
@@ -240,7 +255,8 @@ private:
 } // namespace
 
 FolderDeleteResult deleteFolderTree(const ListedEntry& folder, bool recycle,
-                                    const FolderDeleteProgress& progress) {
+                                    const FolderDeleteProgress& progress,
+                                    const FolderDeleteFileHook& onFile) {
     FolderDeleteResult result;
     if (folder.name.empty() || folder.name == "." || folder.name == ".." ||
         folder.name.find('/') != std::string::npos) {
@@ -277,7 +293,7 @@ FolderDeleteResult deleteFolderTree(const ListedEntry& folder, bool recycle,
         result.error = EPERM;
         return result;
     }
-    TreeDelete walk(recycle, result, progress);
+    TreeDelete walk(recycle, result, progress, onFile);
     walk.run(parent, std::move(top), folder.name);
     result.completed = !walk.stopped();
     return result;

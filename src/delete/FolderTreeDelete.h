@@ -2,10 +2,12 @@
 #pragma once
 #include "delete/FilesLeft.h"
 #include "platform/ListedEntry.h"
+#include "platform/Trash.h"
 
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <string_view>
 
 // What a folder delete did.
 struct FolderDeleteResult {
@@ -25,6 +27,15 @@ struct FolderDeleteResult {
 // a No at a question does.
 using FolderDeleteProgress = std::function<bool(const FolderDeleteResult& sofar)>;
 
+// One file that a folder delete removed, sent to the trash or tried to and left, for the journal.
+struct FolderDeleteFile {
+    std::string_view folder; // its folder below the deleted folder's own folder: "<name>/a/b"
+    std::string_view name;
+    const FsEntry& listed;       // as it was looked at (all zero when it could not be)
+    const TrashOutcome& outcome; // 0, or the errno with the reason; where it went in the trash
+};
+using FolderDeleteFileHook = std::function<void(const FolderDeleteFile& file)>;
+
 // Deletes a listed folder with all its files and sub-folders, depth-first in listing order:
 // permanently, or with every file sent to the trash one by one (the emptied folders are then
 // removed). The folder is reached through handles from its root (ListedFolder), must still be the
@@ -36,8 +47,10 @@ using FolderDeleteProgress = std::function<bool(const FolderDeleteResult& sofar)
 // happens to its name meanwhile (AsideRemoval). Its memory does not grow with the length of the
 // paths: each level keeps its listing and identity, and one path text grows and shrinks with the
 // walk. Afterwards the program's current folder is the parent of the folder.
+// Each file that went or stayed is also handed to onFile, as it goes.
 FolderDeleteResult deleteFolderTree(const ListedEntry& folder, bool recycle,
-                                    const FolderDeleteProgress& progress = {});
+                                    const FolderDeleteProgress& progress = {},
+                                    const FolderDeleteFileHook& onFile = {});
 
 // How many files and folders stayed, in a sentence each ("" when nothing did).
 QString FilesLeftSummary(const FolderDeleteResult& result, bool recycle);

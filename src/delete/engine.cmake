@@ -8,6 +8,8 @@ target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FilesLeft.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FolderTreeDelete.h
   ${CMAKE_CURRENT_LIST_DIR}/FolderTreeDelete.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FreedSpace.h
+  ${CMAKE_CURRENT_LIST_DIR}/FreedSpace.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListedFileRemoval.h
   ${CMAKE_CURRENT_LIST_DIR}/ListedFileRemoval.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ProtectedFolders.h

@@ -2,21 +2,17 @@
 #include "platform/ProfileFile.h"
 
 #include "platform/AppError.h"
+#include "platform/LockWithin.h"
+#include "platform/UniqueFd.h"
 
 #include <QFile>
 
 #include <cerrno>
-#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <memory>
-#include <mutex>
-#include <system_error>
-#include <thread>
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -57,59 +53,6 @@ private:
     failWrite(path, QString::fromLocal8Bit(std::strerror(error)));
 }
 
-// What lockBefore gives when the time ran out (no system call fails with it).
-constexpr int kLockTimedOut = -2;
-
-// Takes the exclusive lock on fd, waiting until deadline at most: 0 once it is held, kLockTimedOut
-// when another holder kept it, else errno. The wait blocks in a helper thread on a duplicate of fd
-// (the same open file, so the same lock): the kernel queues us with other waiters and hands the lock
-// over the moment it is free. A helper whose wait was given up gives back what it gets, alone.
-int lockBefore(int fd, std::chrono::steady_clock::time_point deadline) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-        return 0;
-    if (errno != EWOULDBLOCK && errno != EINTR)
-        return errno;
-    struct Attempt {
-        std::mutex lock;
-        std::condition_variable finished;
-        bool done = false;
-        bool abandoned = false;
-        int error = 0;
-    };
-    const auto attempt = std::make_shared<Attempt>();
-    const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    if (own < 0)
-        return errno;
-    auto waitForLock = [attempt, own] {
-        int error = 0;
-        while (::flock(own, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                error = errno;
-                break;
-            }
-        }
-        const std::lock_guard<std::mutex> hold(attempt->lock);
-        if (attempt->abandoned && error == 0)
-            ::flock(own, LOCK_UN);
-        ::close(own); // the lock stays with fd while that is open
-        attempt->done = true;
-        attempt->error = error;
-        attempt->finished.notify_all();
-    };
-    try {
-        std::thread(waitForLock).detach();
-    } catch (const std::system_error& e) {
-        ::close(own);
-        return e.code().value();
-    }
-    std::unique_lock<std::mutex> hold(attempt->lock);
-    if (!attempt->finished.wait_until(hold, deadline, [&] { return attempt->done; })) {
-        attempt->abandoned = true;
-        return kLockTimedOut;
-    }
-    return attempt->error;
-}
-
 // Why the file behind a descriptor may not be read as a profile; 0 when it may.
 int unreadableReason(const struct stat& st) {
     if (S_ISDIR(st.st_mode))
@@ -140,23 +83,6 @@ int readAtMost(int fd, QByteArray* bytes) {
     if (have > ProfileFile::maxBytes)
         return EFBIG;
     bytes->resize(have);
-    return 0;
-}
-
-int writeAll(int fd, const QByteArray& bytes) {
-    const char* at = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, at, static_cast<size_t>(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return errno;
-        if (n == 0)
-            return ENOSPC;
-        at += n;
-        left -= n;
-    }
     return 0;
 }
 
@@ -235,7 +161,7 @@ int replaceFile(const QByteArray& target, const QByteArray& bytes, const struct 
         // Not ours to give away: the new file stays ours, as any other write would leave it.
     }
     if (error == 0)
-        error = writeAll(fd.get(), bytes);
+        error = WriteAllTo(fd.get(), std::string_view(bytes.constData(), std::size_t(bytes.size())));
     if (error == 0 && ::fsync(fd.get()) != 0)
         error = errno;
     if (error == 0)
@@ -444,7 +370,7 @@ void ProfileFile::update(const std::function<void(Contents&)>& change, std::chro
         if (!S_ISREG(st.st_mode))
             failWrite(m_path, unreadableReason(st));
         // A program that keeps the file locked must not hold up a run whose files are already gone.
-        if (const int error = lockBefore(locked.get(), deadline)) {
+        if (const int error = LockExclusiveBefore(locked.get(), deadline)) {
             if (error == kLockTimedOut)
                 failWrite(m_path, QStringLiteral("Another program holds this file locked"));
             failWrite(m_path, error);

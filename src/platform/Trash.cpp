@@ -3,6 +3,7 @@
 
 #include "platform/MountInfo.h"
 #include "platform/TrashNames.h"
+#include "platform/UniqueFd.h"
 
 #include <QDir>
 
@@ -22,35 +23,6 @@ const char kInfoSuffix[] = ".trashinfo";
 // Names tried for one entry before giving up: only a trash filled behind our back gets that far.
 constexpr int kMostTries = 100000;
 
-// One owned descriptor.
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : m_fd(fd) {}
-    ~UniqueFd() { reset(); }
-    UniqueFd(UniqueFd&& o) noexcept : m_fd(o.m_fd) { o.m_fd = -1; }
-    UniqueFd& operator=(UniqueFd&& o) noexcept {
-        if (this != &o) {
-            reset();
-            m_fd = o.m_fd;
-            o.m_fd = -1;
-        }
-        return *this;
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    void reset() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-
-private:
-    int m_fd = -1;
-};
-
 TrashOutcome failure(int error, QString reason = {}) {
     if (reason.isEmpty())
         reason = QString::fromLocal8Bit(std::strerror(error));
@@ -62,6 +34,7 @@ struct TrashFolders {
     UniqueFd files;
     UniqueFd info;
     std::string topPath; // the top folder of a top-folder trash; empty for the home trash
+    std::string path;    // the trash folder itself, which holds files/ and info/
 };
 
 // A folder of a trash: opened only when it is a real folder (a link is refused), made (0700) when
@@ -108,6 +81,7 @@ bool openHomeTrash(bool make, TrashFolders& out, int& error) {
         return false;
     }
     UniqueFd trash = openTrashPart(home.get(), "Trash", make, error);
+    out.path = base + "/Trash";
     return trash.valid() && openFilesAndInfo(trash.get(), make, out, error);
 }
 
@@ -194,11 +168,13 @@ bool openTopTrash(int top, bool make, TrashFolders& out, int& error) {
         int sharedError = 0;
         UniqueFd mine = shared.valid() ? openTrashPart(shared.get(), uid.c_str(), make, sharedError) : UniqueFd();
         struct stat own {};
+        out.path = out.topPath + (out.topPath == "/" ? "" : "/") + ".Trash/" + uid;
         if (mine.valid() && ::fstat(mine.get(), &own) == 0 && own.st_uid == ::getuid() &&
             openFilesAndInfo(mine.get(), make, out, sharedError))
             return true;
     }
     const std::string name = ".Trash-" + uid;
+    out.path = out.topPath + (out.topPath == "/" ? "" : "/") + name;
     UniqueFd mine = openTrashPart(top, name.c_str(), make, error);
     if (!mine.valid())
         return false;
@@ -217,19 +193,6 @@ std::string localNow() {
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
     return text;
-}
-
-bool writeAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += std::size_t(n);
-    }
-    return true;
 }
 
 bool isEntry(int folder, const char* name, const EntryIdentity& expected) {
@@ -256,8 +219,10 @@ TrashOutcome moveInto(const TrashFolders& trash, const FolderHandle& folder, con
                 continue;
             return failure(errno);
         }
-        const bool written = writeAll(info.get(), record) && ::fsync(info.get()) == 0;
-        const int writeError = errno;
+        int writeError = WriteAllTo(info.get(), record);
+        if (writeError == 0 && ::fsync(info.get()) != 0)
+            writeError = errno;
+        const bool written = writeError == 0;
         info.reset();
         auto dropRecord = [&] { ::unlinkat(trash.info.get(), infoName.c_str(), 0); };
         if (!written) {
@@ -293,7 +258,7 @@ TrashOutcome moveInto(const TrashFolders& trash, const FolderHandle& folder, con
             return failure(ESTALE, QStringLiteral("it changed after it was listed"));
         }
         TrashNames::remember(trash.info.get(), name, n);
-        return {};
+        return {0, {}, trash.path, candidate};
     }
     return failure(EEXIST);
 }
@@ -363,6 +328,81 @@ TrashOutcome Trash::moveToTrash(const FolderHandle& folder, const std::string& n
     if (!openTopTrash(top.get(), true, trash, error))
         return failure(error, kNoTrash + QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(error)) + u')');
     return moveInto(trash, folder, name, recordPathIn(trash.topPath, originalPath), expected);
+}
+
+namespace {
+
+// The files/ and info/ folders of the trash at trashFolder, as they are (nothing is made).
+bool openExistingTrash(const std::string& trashFolder, TrashFolders& trash, int& error) {
+    const FolderHandle folder = FolderHandle::open(trashFolder);
+    if (!folder.valid()) {
+        error = folder.error();
+        return false;
+    }
+    trash.path = trashFolder;
+    return openFilesAndInfo(folder.fd(), false, trash, error);
+}
+
+bool isTrashName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
+} // namespace
+
+bool TrashLookup::holds(const std::string& trashFolder, const std::string& trashName,
+                        const EntryIdentity& expected) {
+    auto found = m_files.find(trashFolder);
+    if (found == m_files.end()) {
+        TrashFolders trash;
+        int error = 0;
+        openExistingTrash(trashFolder, trash, error);
+        found = m_files.emplace(trashFolder, std::move(trash.files)).first;
+    }
+    return isTrashName(trashName) && found->second.valid() &&
+           isEntry(found->second.get(), trashName.c_str(), expected);
+}
+
+TrashOutcome Trash::restoreFromTrash(const std::string& trashFolder, const std::string& trashName,
+                                     const EntryIdentity& expected, const FolderHandle& into,
+                                     const std::string& name) {
+    const QString gone =
+        QStringLiteral("it is no longer in the recycle bin (emptied, or restored meanwhile)");
+    if (!into.valid())
+        return failure(into.error() ? into.error() : EBADF);
+    if (!isTrashName(trashName) || !isTrashName(name))
+        return failure(EINVAL);
+    TrashFolders trash;
+    int error = 0;
+    if (!openExistingTrash(trashFolder, trash, error))
+        return failure(ENOENT, gone);
+    struct stat st {};
+    if (::fstatat(trash.files.get(), trashName.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? failure(ENOENT, gone) : failure(errno);
+    if (st.st_dev != expected.device || st.st_ino != expected.inode)
+        return failure(ESTALE, QStringLiteral("the recycle bin holds another file under its name now"));
+    const QString taken = QStringLiteral("a file of that name is there now; it was left in the recycle bin");
+    int rc = ::renameat2(trash.files.get(), trashName.c_str(), into.fd(), name.c_str(), RENAME_NOREPLACE);
+    if (rc != 0 && errno == EINVAL && !S_ISDIR(st.st_mode)) {
+        // A filesystem without no-replace renames: a new link never replaces anything either.
+        rc = ::linkat(trash.files.get(), trashName.c_str(), into.fd(), name.c_str(), 0);
+        if (rc == 0)
+            ::unlinkat(trash.files.get(), trashName.c_str(), 0);
+    }
+    if (rc != 0) {
+        if (errno == EEXIST)
+            return failure(EEXIST, taken);
+        if (errno == EXDEV)
+            return failure(EXDEV, QStringLiteral("its folder is on another filesystem now"));
+        return failure(errno);
+    }
+    if (!isEntry(into.fd(), name.c_str(), expected)) {
+        // Swapped in the trash between the look and the move: it goes back, and nothing else stays.
+        ::renameat2(into.fd(), name.c_str(), trash.files.get(), trashName.c_str(), RENAME_NOREPLACE);
+        return failure(ESTALE, QStringLiteral("the recycle bin holds another file under its name now"));
+    }
+    const std::string record = trashName + kInfoSuffix;
+    ::unlinkat(trash.info.get(), record.c_str(), 0);
+    return {0, {}, trashFolder, trashName};
 }
 
 bool Trash::canTrash(const std::string& path) {

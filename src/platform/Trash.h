@@ -3,13 +3,20 @@
 #include "platform/FolderHandle.h"
 #include "platform/ListedEntry.h"
 
+#include "platform/UniqueFd.h"
+
 #include <QString>
+#include <map>
 #include <string>
 
 // What became of one move to the trash.
 struct TrashOutcome {
     int error = 0;  // 0 when the entry is in the trash; ESTALE when it was not the expected entry
     QString reason; // the system's reason (or ours) when it did not go; empty on success
+    // Where it went, on success: the trash folder (the one holding files/ and info/) and the entry's
+    // name in its files/ folder; its record is info/<trashName>.trashinfo.
+    std::string trashFolder = {};
+    std::string trashName = {};
     bool ok() const { return error == 0; }
 };
 
@@ -27,10 +34,29 @@ public:
     // a swap in between is moved back and reported as ESTALE.
     static TrashOutcome moveToTrash(const FolderHandle& folder, const std::string& name,
                                     const std::string& originalPath, const EntryIdentity& expected);
+    // Puts the entry trashName of the trash at trashFolder back as name of into, the way file
+    // managers restore: only while it is still the entry expected (device and inode), never over
+    // anything (a no-replace rename), then its record goes. 0, ENOENT (no longer in the trash:
+    // emptied or restored meanwhile), ESTALE (the trash holds another entry under that name), EEXIST
+    // (name is taken in into: the entry stays in the trash), EXDEV (into is on another filesystem
+    // now), or the errno; the reason says it in words.
+    static TrashOutcome restoreFromTrash(const std::string& trashFolder, const std::string& trashName,
+                                         const EntryIdentity& expected, const FolderHandle& into,
+                                         const std::string& name);
     // Whether files of the folder at path can go to a trash (nothing is made to find out).
     static bool canTrash(const std::string& path);
     // The home trash folder ($XDG_DATA_HOME/Trash, by default ~/.local/share/Trash).
     static std::string homeTrashPath();
     // A path as a trash record writes it: every byte but A-Z a-z 0-9 - . _ ~ / as %XX.
     static std::string escapePath(const std::string& path);
+};
+
+// Whether trashes still hold entries, each trash's files/ folder opened once for many questions.
+class TrashLookup {
+public:
+    // True when the trash at trashFolder holds trashName as the entry expected (device and inode).
+    bool holds(const std::string& trashFolder, const std::string& trashName, const EntryIdentity& expected);
+
+private:
+    std::map<std::string, UniqueFd> m_files; // by trash folder; invalid when it has none
 };

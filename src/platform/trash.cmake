@@ -6,4 +6,7 @@ target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/TrashNames.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ProfileFile.h
   ${CMAKE_CURRENT_LIST_DIR}/ProfileFile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LockWithin.h
+  ${CMAKE_CURRENT_LIST_DIR}/LockWithin.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UniqueFd.h
 )

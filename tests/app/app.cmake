@@ -10,4 +10,5 @@ vantorel_add_test(test_app
   ${CMAKE_CURRENT_LIST_DIR}/StringsScreenshotTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/BrowserOpeningTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListLayoutTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HistoryOpeningTest.cpp
 )

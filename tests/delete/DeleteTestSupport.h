@@ -11,17 +11,27 @@
 
 #include <sys/stat.h>
 
-// Points the settings folder at a folder of the test's own for its lifetime, so the totals file
-// starts absent in every test even when one process runs them all.
-class ScopedConfigHome {
+// Points an XDG folder variable at a folder of the test's own for its lifetime, so the totals file,
+// the trash or the journal starts empty in every test even when one process runs them all.
+class ScopedXdgFolder {
 public:
-    explicit ScopedConfigHome(const std::string& folder) : m_old(qgetenv("XDG_CONFIG_HOME")) {
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(folder));
+    ScopedXdgFolder(const char* variable, const std::string& folder)
+        : m_variable(variable), m_old(qgetenv(variable)) {
+        qputenv(variable, QByteArray::fromStdString(folder));
     }
-    ~ScopedConfigHome() { qputenv("XDG_CONFIG_HOME", m_old); }
+    ~ScopedXdgFolder() { qputenv(m_variable, m_old); }
+    ScopedXdgFolder(const ScopedXdgFolder&) = delete;
+    ScopedXdgFolder& operator=(const ScopedXdgFolder&) = delete;
 
 private:
+    const char* m_variable;
     QByteArray m_old;
+};
+
+// The settings folder, so the totals file starts absent.
+class ScopedConfigHome : public ScopedXdgFolder {
+public:
+    explicit ScopedConfigHome(const std::string& folder) : ScopedXdgFolder("XDG_CONFIG_HOME", folder) {}
 };
 
 inline QString trashFolder() { return qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash"); }

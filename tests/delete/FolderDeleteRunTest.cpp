@@ -34,7 +34,8 @@ TEST_F(FolderDeleteRunTest, ALongDeleteShowsItsProgressAndCancelStopsItAfterTheC
         EXPECT_TRUE(progress->grab().save(VANTOREL_SCREENSHOT_DIR "/TfrmDeleteProgress.png"));
         QTest::mouseClick(progress->findChild<QPushButton*>("btCancel"), Qt::LeftButton);
     });
-    const FolderDeleteOutcome outcome = RemoveConfirmedFolder(listed(tree.path("victim")), false, false);
+    const FolderDeleteOutcome outcome =
+        RemoveConfirmedFolder(listed(tree.path("victim")), false, JournalTool::FolderHogs);
     EXPECT_EQ(figures, "1 file deleted (3 bytes)");
     EXPECT_FALSE(outcome.result.completed);
     EXPECT_EQ(outcome.result.files, 1);
@@ -51,6 +52,9 @@ TEST_F(FolderDeleteRunTest, SeveralThatStayAreListedInOneWindow) {
     tree.file("victim/locked-b/keep.txt", 6);
     tree.file("victim/free.txt", 3);
     tree.setMode("victim", 0777);
+    // A totals file that the unprivileged user may write, as a user's own is.
+    ScopedConfigHome config(tree.folder("config"));
+    tree.setMode("config", 0777);
     QString header;
     QStringList rows;
     whenFilesLeftShows([&](TfrmFilesLeft& report) {
@@ -59,7 +63,7 @@ TEST_F(FolderDeleteRunTest, SeveralThatStayAreListedInOneWindow) {
     });
     {
         AsUnprivileged nobody;
-        RemoveConfirmedFolder(listed(tree.path("victim")), false, false);
+        RemoveConfirmedFolder(listed(tree.path("victim")), false, JournalTool::FolderHogs);
     }
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('|').toStdString();
     EXPECT_EQ(header, "Deleted 1 files for a savings of 3 bytes.\n\n"

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "delete/ui/TfrmDelDirectory.h"
+#include "DeleteTestSupport.h"
 #include "delete/ui/TfrmReallyDelete.h"
 #include "support/RecordingMessageService.h"
 #include "support/TempTree.h"
@@ -10,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 QPushButton* button(QWidget& w, const char* name) { return w.findChild<QPushButton*>(name); }
@@ -17,9 +19,20 @@ QPushButton* button(QWidget& w, const char* name) { return w.findChild<QPushButt
 
 TEST(DelDirectoryTest, LayoutTextsAndCentredFolder) {
     TempTree tree;
+    tree.file("Old Stuff/a.bin", 30000);
+    tree.file("Old Stuff/.hidden/b.bin", 20000); // a folder delete takes hidden ones too
     TfrmDelDirectory w(nullptr);
-    w.setFolder(tree.folder("Old Stuff"));
+    w.setListedFolder(listed(tree.path("Old Stuff")));
     w.show();
+    // The space it frees, counted while the window waits.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.countingFreedSpace(); }, 30000));
+    struct stat a {
+    }, b{};
+    ASSERT_EQ(::lstat(tree.path("Old Stuff/a.bin").c_str(), &a), 0);
+    ASSERT_EQ(::lstat(tree.path("Old Stuff/.hidden/b.bin").c_str(), &b), 0);
+    EXPECT_EQ(w.findChild<QLabel*>("lblFreed")->text(),
+              "Frees " + QLocale().toString(std::int64_t(a.st_blocks + b.st_blocks) * 512) +
+                  " bytes of disk space.");
     EXPECT_EQ(w.windowTitle(), "Delete directory, sub-directories and all files");
     auto* label = w.findChild<QLabel*>("lblDirectory");
     EXPECT_EQ(label->text(), QString::fromStdString(tree.path("Old Stuff")));

@@ -3,6 +3,8 @@
 #include "DeleteTestSupport.h"
 #include "FilesLeftReport.h"
 #include "delete/DeletionTotals.h"
+#include "journal/DeleteJournal.h"
+#include "journal/JournalRun.h"
 #include "platform/AppError.h"
 #include "support/RecordingMessageService.h"
 #include "support/ScopedMount.h"
@@ -21,6 +23,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -69,6 +72,51 @@ TEST_F(ReallyDeleteTest, ShowsSortedListHeaderAndSavings) {
     zero.setSavings(0);
     zero.show();
     EXPECT_EQ(zero.findChild<QLabel*>("lblSavings")->text(), "0 bytes");
+}
+
+// While the window waits, the space the files really take is counted: a file whose other link
+// stays frees nothing. The run then goes to the journal under the tool whose marks they were.
+TEST_F(ReallyDeleteTest, TheSpaceReallyFreedIsToldAndTheRunIsJournalled) {
+    ScopedXdgFolder state("XDG_STATE_HOME", tree.folder("state"));
+    const std::string big = tree.file("data/big.bin", 40000);
+    const std::string linked = tree.file("data/linked.bin", 9000);
+    ASSERT_EQ(::link(linked.c_str(), tree.path("elsewhere-link").c_str()), 0);
+    struct stat st {};
+    ASSERT_EQ(::lstat(big.c_str(), &st), 0);
+    const std::int64_t bigSpace = std::int64_t(st.st_blocks) * 512;
+    ASSERT_EQ(::lstat(linked.c_str(), &st), 0);
+    const std::int64_t linkedSpace = std::int64_t(st.st_blocks) * 512;
+
+    TfrmReallyDelete w(nullptr);
+    w.setTool(JournalTool::FileHogs);
+    w.setFileList(listed({big, linked}));
+    w.setSavings(49000);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.countingFreedSpace(); }, 30000));
+    const QLabel* freed = w.findChild<QLabel*>("lblFreed");
+    EXPECT_EQ(freed->text(), "Frees " + QLocale().toString(bigSpace) +
+                                 " bytes on disk\nRecycle bin: freed when emptied\n" +
+                                 QLocale().toString(linkedSpace) + " bytes kept by other links");
+    EXPECT_EQ(freed->toolTip(),
+              "Frees " + QLocale().toString(bigSpace) + " bytes of disk space. " +
+                  QLocale().toString(linkedSpace) +
+                  " bytes stay in use by other links. In the recycle bin they free nothing until "
+                  "it is emptied.");
+    QDir().mkpath(VANTOREL_SCREENSHOT_DIR);
+    EXPECT_TRUE(w.grab().save(VANTOREL_SCREENSHOT_DIR "/TfrmReallyDelete-freed.png"));
+
+    messages.scriptAnswers({MessageAnswer::Yes});
+    click(w, "btDelete");
+    const DeleteJournal journal = DeleteJournal::open(false);
+    ASSERT_EQ(journal.runIds().size(), 1u);
+    const JournalRun run = JournalRun::read(journal, journal.runIds().front());
+    EXPECT_EQ(run.header().tool, JournalTool::FileHogs);
+    EXPECT_FALSE(run.header().recycle);
+    EXPECT_TRUE(run.finished());
+    ASSERT_EQ(run.fileCount(), 2u);
+    EXPECT_EQ(run.file(0).path(), big);
+    EXPECT_EQ(run.file(1).outcome, JournalOutcome::Deleted);
+    EXPECT_EQ(run.bytesWent(), 49000);
 }
 
 TEST_F(ReallyDeleteTest, DeleteAllRemovesFilesAndCountsWhatWent) {

@@ -5,6 +5,7 @@ vantorel_add_test(test_delete
   ${CMAKE_CURRENT_LIST_DIR}/TrashTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FolderTreeDeleteTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AsideRemovalTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FreedSpaceTest.cpp
 )
 # The desktop library's own trash, to compare the layout with.
 target_link_libraries(test_delete PRIVATE PkgConfig::GIO)

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Every test process gets its own settings and trash folders, so no test can touch the user's own,
+// Every test process gets its own settings, trash and journal folders, so no test can touch the user's own,
 // and runs windows offscreen unless a display is chosen explicitly.
 #include "support/TempTree.h"
 
@@ -15,6 +15,13 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(home.path("config")));
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home.path("data")));
     qputenv("HOME", QByteArray::fromStdString(home.root()));
+    // The journal of deletes: open to the unprivileged user that some tests delete as, with the lock
+    // file in place, as a user's own journal would be to that user.
+    qputenv("XDG_STATE_HOME", QByteArray::fromStdString(home.path("state")));
+    home.file("state/vantorel/journal/.lock");
+    for (const char* shared : {"state", "state/vantorel", "state/vantorel/journal"})
+        home.setMode(shared, 0777);
+    home.setMode("state/vantorel/journal/.lock", 0666);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

@@ -105,9 +105,10 @@ void TfrmBrowse::pnlScanClick() {
 void TfrmBrowse::btDeleteFilesClick() {
     if (m_marked.count() <= 0)
         return;
-    ConfirmMarkedDelete(this, m_marked, m_deleteConfirmation);
-    // Whatever the answer: the files that went are gone from the list, and the marks with them.
-    DirectoryListBox1Change();
+    // Cancel deletes nothing, so the marks stay, as in the finders; after a run the files that went
+    // are gone from the list, and the marks with them.
+    if (ConfirmMarkedDelete(this, m_marked, m_deleteConfirmation, JournalTool::Browser) == QDialog::Accepted)
+        DirectoryListBox1Change();
 }
 
 void TfrmBrowse::btDeleteDirectoryClick() {
@@ -126,7 +127,7 @@ void TfrmBrowse::btDeleteDirectoryClick() {
         return;
     // The parent is browsed from now on: the folder is about to go.
     m_names.pop_back();
-    RemoveConfirmedFolder(folder, *recycle, false);
+    RemoveConfirmedFolder(folder, *recycle, JournalTool::Browser);
     DirectoryListBox1Change();
 }
 

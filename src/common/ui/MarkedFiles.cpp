@@ -80,10 +80,12 @@ QString MarkedFiles::totalsText() const {
     return QStringLiteral("%1 files %2 bytes").arg(m_count).arg(FormatThousands(m_bytes));
 }
 
-int ConfirmMarkedDelete(QWidget* parent, const MarkedFiles& marked, const DeleteConfirmation& confirmation) {
+int ConfirmMarkedDelete(QWidget* parent, const MarkedFiles& marked, const DeleteConfirmation& confirmation,
+                        JournalTool tool) {
     if (confirmation)
         return confirmation(parent, marked.files(), double(marked.bytes()));
     TfrmReallyDelete window(parent);
+    window.setTool(tool);
     window.setFileList(marked.files());
     window.setSavings(double(marked.bytes()));
     return window.exec();

@@ -12,6 +12,7 @@
 #include "delete/ui/TfrmDelDirectory.h"
 #include "delete/ui/TfrmDeleteProgress.h"
 #include "delete/ui/TfrmFilesLeft.h"
+#include "journal/JournalWriter.h"
 #include "platform/AppError.h"
 #include "platform/ListedFolder.h"
 
@@ -106,22 +107,27 @@ bool RefuseProtectedFolder(const ListedEntry& folder, const QString& rootRefusal
 
 std::optional<bool> AskFolderDelete(QWidget* parent, const ListedEntry& folder) {
     TfrmDelDirectory confirmation(parent);
-    confirmation.setFolder(folder.path());
+    confirmation.setListedFolder(folder);
     if (confirmation.exec() != QDialog::Accepted)
         return std::nullopt;
     return confirmation.recycleChosen();
 }
 
-FolderDeleteOutcome RemoveConfirmedFolder(const ListedEntry& folder, bool recycle, bool recordTotals) {
+FolderDeleteOutcome RemoveConfirmedFolder(const ListedEntry& folder, bool recycle, JournalTool tool) {
     FolderDeleteOutcome outcome;
+    JournalWriter journal = JournalWriter::begin(tool, recycle, folder.path());
     // An empty folder goes at once, also when the trash was chosen: there is nothing to keep.
     if (RemoveListedEmptyFolder(folder) == 0) {
         outcome.removedEmpty = outcome.gone = true;
+        journal.end(0, false);
+        if (journal.failed())
+            ShowWarningMessage(journal.failure());
         return outcome;
     }
     {
         ProgressWatch watch(folder, recycle);
-        outcome.result = deleteFolderTree(folder, recycle, std::ref(watch));
+        outcome.result = deleteFolderTree(folder, recycle, std::ref(watch),
+                                          [&](const FolderDeleteFile& file) { journal.file(folder, file); });
     }
     const FolderDeleteResult& result = outcome.result;
     const QString shown = DisplayText(folder.path());
@@ -129,6 +135,7 @@ FolderDeleteOutcome RemoveConfirmedFolder(const ListedEntry& folder, bool recycl
         ShowErrorMessage(QStringLiteral("Couldn't delete folder - ") + shown + u'\n' + RefusalReason(result.error));
         return outcome;
     }
+    journal.end(0, !result.completed);
 
     QString note;
     // The folder is said to be gone only when it really is.
@@ -142,7 +149,7 @@ FolderDeleteOutcome RemoveConfirmedFolder(const ListedEntry& folder, bool recycl
     const QString went = (recycle ? QStringLiteral("Recycled ") : QStringLiteral("Deleted ")) +
                          FormatThousands(result.files) + QStringLiteral(" files for a savings of ") +
                          FormatThousands(result.bytes) + QStringLiteral(" bytes.") + note;
-    if (result.files > 0 && recordTotals)
+    if (result.files > 0)
         RecordTotals(result, recycle);
     if (result.left.count() > 1) {
         // Several stayed: all of them in one list.
@@ -156,6 +163,8 @@ FolderDeleteOutcome RemoveConfirmedFolder(const ListedEntry& folder, bool recycl
         // Nothing went, yet the folder is still there: that is no success to keep quiet about.
         ShowErrorMessage(QStringLiteral("Couldn't delete folder - ") + shown + u'\n' + left);
     }
+    if (journal.failed())
+        ShowWarningMessage(journal.failure());
     return outcome;
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "delete/FolderTreeDelete.h"
+#include "journal/JournalRecord.h"
 #include "platform/ListedEntry.h"
 
 #include <QString>
@@ -30,10 +31,11 @@ struct FolderDeleteOutcome {
 // after the current file. Says what happened: "Deleted "/"Recycled " with the files and bytes (and
 // the notes on a stopped walk or what stayed) when files went, "Couldn't delete folder - " with the
 // reason when the folder was left alone or nothing went while it stayed; when several files or
-// folders stayed, in one window that lists them all (TfrmFilesLeft). With recordTotals the files
-// that went are added to the cumulative totals (a totals file that cannot be written is said, with
-// what was not recorded).
-FolderDeleteOutcome RemoveConfirmedFolder(const ListedEntry& folder, bool recycle, bool recordTotals);
+// folders stayed, in one window that lists them all (TfrmFilesLeft). The files that went are added
+// to the cumulative totals (a totals file that cannot be written is said, with what was not
+// recorded), and every file goes to the journal as the run of tool as it happens (a journal that
+// cannot be written is said once at the end).
+FolderDeleteOutcome RemoveConfirmedFolder(const ListedEntry& folder, bool recycle, JournalTool tool);
 
 // How long a folder delete runs before its progress shows, and how often it then lets the event
 // loop run, in milliseconds (about 1,000 and 15; tests make them 0).

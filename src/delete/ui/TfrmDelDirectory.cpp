@@ -5,6 +5,7 @@
 #include "common/MessageService.h"
 #include "common/ui/DpiScale.h"
 #include "delete/ui/DeleteWindowLayout.h"
+#include "delete/ui/FreedSpaceLine.h"
 #include "delete/ui/TfrmReallyDelete.h"
 #include "platform/Trash.h"
 
@@ -47,6 +48,12 @@ TfrmDelDirectory::TfrmDelDirectory(QWidget* parent) : QDialog(parent) {
     setDeleteWindowFont(lblDirectory, 10, true);
     lblDirectory->setAlignment(Qt::AlignCenter);
     lblDirectory->move(0, s(40));
+    // The space the delete really frees, in the free line between the folder and the choices.
+    lblFreed = makeLabel(this, "lblFreed", QString());
+    setDeleteWindowFont(lblFreed, 8, false);
+    lblFreed->setAlignment(Qt::AlignCenter);
+    lblFreed->setGeometry(s(8), s(58), s(505), s(14));
+    m_freed = new FreedSpaceLine(lblFreed, false);
 
     btDelete = makeButton(this, "btDelete", QStringLiteral("&Delete folder"),
                           QStringLiteral("Delete the files shown above.  Cannot be undeleted."));
@@ -81,6 +88,15 @@ void TfrmDelDirectory::setFolder(const std::string& path) {
     lblDirectory->setToolTip(DisplayText(path));
 }
 
+void TfrmDelDirectory::setListedFolder(const ListedEntry& folder) {
+    setFolder(folder.path());
+    m_listed = folder;
+}
+
+bool TfrmDelDirectory::countingFreedSpace() const {
+    return m_freed->counting();
+}
+
 void TfrmDelDirectory::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!event->spontaneous()) {
@@ -99,6 +115,8 @@ void TfrmDelDirectory::FormShow() {
     lblDirectory->move((width() - lblDirectory->width()) / 2, lblDirectory->y());
     // A volume that keeps no trash cannot take the files (the old floppy-drive rule).
     const bool trash = Trash::canTrash(m_folder);
+    if (m_listed)
+        m_freed->countFolder(*m_listed);
     btRecycle->setEnabled(trash);
     btRecycle->setToolTip(
         trash ? QStringLiteral(
@@ -107,12 +125,14 @@ void TfrmDelDirectory::FormShow() {
 }
 
 void TfrmDelDirectory::btDeleteClick() {
+    m_freed->stop();
     m_recycleChosen = false;
     accept();
 }
 
 void TfrmDelDirectory::btRecycleClick() {
     if (AskYesNo(recycleWarningText()) == MessageAnswer::Yes) {
+        m_freed->stop();
         m_recycleChosen = true;
         accept();
     } else {

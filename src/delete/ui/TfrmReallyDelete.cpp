@@ -12,7 +12,9 @@
 #include "delete/ListedFileRemoval.h"
 #include "delete/ui/DeleteRunPacer.h"
 #include "delete/ui/DeleteWindowLayout.h"
+#include "delete/ui/FreedSpaceLine.h"
 #include "delete/ui/TfrmFilesLeft.h"
+#include "journal/JournalWriter.h"
 #include "platform/AppError.h"
 #include "platform/Trash.h"
 
@@ -79,6 +81,7 @@ struct TfrmReallyDelete::Run {
     std::int64_t notAttempted = 0; // files after a stop
     bool stopped = false;          // the user stopped the run
     bool binFull = false;          // the trash or its disk was full
+    QString journalFailure;        // why the run is not in the journal
 };
 
 TfrmReallyDelete::TfrmReallyDelete(QWidget* parent) : QDialog(parent) {
@@ -113,6 +116,12 @@ TfrmReallyDelete::TfrmReallyDelete(QWidget* parent) : QDialog(parent) {
     btRecycle = makeButton(Panel2, "btRecycle", QStringLiteral("&Send to recycle bin"),
                            QStringLiteral("Send to recycle bin.  Recycle bin can be emptied later."));
     btRecycle->setGeometry(s(418), s(282), s(195), s(30));
+    // The space the delete really frees, in the free place left of the buttons.
+    lblFreed = makeLabel(Panel2, "lblFreed", QString());
+    lblFreed->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setDeleteWindowFont(lblFreed, 7, false);
+    lblFreed->setGeometry(s(7), s(275), s(193), s(45));
+    m_freed = new FreedSpaceLine(lblFreed, true, true);
 
     Label2 = makeLabel(this, "Label2",
                        QStringLiteral("WARNING: The file(s) that you selected to delete may belong to working "
@@ -186,6 +195,12 @@ void TfrmReallyDelete::FormShow() {
     btRecycle->setToolTip(anyTrash
                               ? QStringLiteral("Send to recycle bin.  Recycle bin can be emptied later.")
                               : QStringLiteral("These files lie on a filesystem that has no recycle bin."));
+    if (!m_files.empty())
+        m_freed->countFiles(m_files);
+}
+
+bool TfrmReallyDelete::countingFreedSpace() const {
+    return m_freed->counting();
 }
 
 void TfrmReallyDelete::UpdateHeaders() {
@@ -239,6 +254,9 @@ void TfrmReallyDelete::closeEvent(QCloseEvent* event) {
 TfrmReallyDelete::Run TfrmReallyDelete::removeListedFiles(bool recycle) {
     Run run;
     BusyCursor busy;
+    // The files are going now: counting them further would only slow the run.
+    m_freed->stop();
+    JournalWriter journal = JournalWriter::begin(m_tool, recycle);
     // Only Cancel answers while the run lets the event loop in.
     btDelete->setEnabled(false);
     btRecycle->setEnabled(false);
@@ -256,6 +274,7 @@ TfrmReallyDelete::Run TfrmReallyDelete::removeListedFiles(bool recycle) {
         bar->setValue(static_cast<int>(i));
         const ListedEntry& file = m_files[i];
         const RemovalOutcome outcome = recycle ? sendToRecycleBin(file) : RemoveListedFile(file, false);
+        journal.file(file, outcome);
         if (outcome.ok()) {
             ++run.files;
             run.bytes = SaturatingAdd(run.bytes, file.size);
@@ -271,6 +290,8 @@ TfrmReallyDelete::Run TfrmReallyDelete::removeListedFiles(bool recycle) {
         pacer.yield();
     }
     m_running = false;
+    journal.end(run.notAttempted, run.stopped);
+    run.journalFailure = journal.failure();
     return run;
 }
 
@@ -304,6 +325,8 @@ void TfrmReallyDelete::reportRun(const Run& run, bool recycled) {
 
 void TfrmReallyDelete::finishRun(const Run& run, bool recycled) {
     reportRun(run, recycled);
+    if (!run.journalFailure.isEmpty())
+        ShowWarningMessage(run.journalFailure);
     // Only what really went is recorded. The files are gone whatever the totals file does, so the
     // window ends as after any run; a failed write only says what it could not record.
     try {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "journal/JournalRecord.h"
 #include "platform/ListedEntry.h"
 
 #include <QDialog>
@@ -13,6 +14,7 @@ class QProgressBar;
 class QPushButton;
 class QCloseEvent;
 class QShowEvent;
+class FreedSpaceLine;
 struct TrashOutcome;
 
 // The confirmation of a marked-file deletion. The caller hands over the marked files as they were
@@ -23,7 +25,9 @@ struct TrashOutcome;
 // disk ends it. It lets the event loop run every few milliseconds, so the bar moves and Cancel
 // stops the run after the current file; what stayed is told once at the end. The run records what
 // really left the disk in the cumulative deletion totals; when they cannot be written, the error
-// says what was not recorded and the run still ends as a run.
+// says what was not recorded and the run still ends as a run. Every file's outcome goes to the
+// journal as it happens (JournalWriter), under the tool that marked the files. While the window
+// waits, lblFreed tells the disk space that deleting the files really frees (FreedSpace).
 class TfrmReallyDelete : public QDialog {
     Q_OBJECT
 public:
@@ -33,6 +37,10 @@ public:
     void setFileList(const std::vector<ListedEntry>& files);
     // The caller's marked total in bytes (a whole number).
     void setSavings(double bytes);
+    // The tool whose marks these are, for the journal (duplicate files when not set).
+    void setTool(JournalTool tool) { m_tool = tool; }
+    // Whether the space they free is still being counted (lblFreed then says so).
+    bool countingFreedSpace() const;
     // How often a run lets the event loop run, in milliseconds (~15 by default).
     void setYieldInterval(int milliseconds) { m_yieldIntervalMs = milliseconds; }
 
@@ -67,6 +75,8 @@ private:
 
     std::vector<ListedEntry> m_files;
     double m_savings = 0;
+    JournalTool m_tool = JournalTool::Duplicates;
+    FreedSpaceLine* m_freed = nullptr;
     int m_yieldIntervalMs = 15;
     bool m_running = false;
     bool m_stopAsked = false;
@@ -80,6 +90,7 @@ private:
     QLabel* Label2 = nullptr;
     QProgressBar* bar = nullptr;
     QPushButton* btClose = nullptr;
+    QLabel* lblFreed = nullptr;
 };
 
 // The question asked before files go to the trash (also by the folder delete window).

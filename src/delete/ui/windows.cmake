@@ -13,4 +13,6 @@ target_sources(vantorel_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/TfrmDelDirectory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FolderDeleteRun.h
   ${CMAKE_CURRENT_LIST_DIR}/FolderDeleteRun.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FreedSpaceLine.h
+  ${CMAKE_CURRENT_LIST_DIR}/FreedSpaceLine.cpp
 )

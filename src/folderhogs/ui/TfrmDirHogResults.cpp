@@ -137,7 +137,7 @@ void TfrmDirHog::btDeleteClick() {
     const std::optional<bool> recycle = AskFolderDelete(this, folder);
     if (!recycle)
         return;
-    const FolderDeleteOutcome outcome = RemoveConfirmedFolder(folder, *recycle, true);
+    const FolderDeleteOutcome outcome = RemoveConfirmedFolder(folder, *recycle, JournalTool::FolderHogs);
     // The row says "gone" only when the folder really is; an empty folder reads "DELETED" either way.
     if (outcome.removedEmpty)
         markFolderGone(row, key, kDeleted);

@@ -10,6 +10,7 @@
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
 #include "common/ui/SkippedEntriesPanel.h"
+#include "journal/ui/TfrmHistory.h"
 #include "platform/CurrentFolder.h"
 #include "stats/ui/StatisticsLabels.h"
 
@@ -496,6 +497,13 @@ void TfrmStatistics::buildDeletedPage() {
     Button1->setAutoDefault(false);
     Button1->setGeometry(ScaledRect(16, 200, 209, 33, m_scale));
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    // Beside the totals, the runs they came from, with Undo for what went to the recycle bin.
+    btHistory = new QPushButton(QStringLiteral("&History of deletes"), TabSheet8);
+    btHistory->setObjectName(QStringLiteral("btHistory"));
+    btHistory->setAutoDefault(false);
+    btHistory->setToolTip(QStringLiteral("What was deleted, and Undo for what went to the recycle bin"));
+    btHistory->setGeometry(ScaledRect(241, 200, 209, 33, m_scale));
+    connect(btHistory, &QPushButton::clicked, this, [this] { OpenHistory(this); });
 }
 
 void TfrmStatistics::loadDrives() {

@@ -209,4 +209,5 @@ private:
     QLineEdit* edNWaste = nullptr;
     QLineEdit* edSzWaste = nullptr;
     QPushButton* Button1 = nullptr;
+    QPushButton* btHistory = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "browse/ui/TfrmBrowse.h"
 #include "common/StringGridModel.h"
 #include "common/ui/TfrmWildCard.h"
+#include "delete/DeletionTotals.h"
 #include "delete/FilesLeftReport.h"
 #include "delete/ListedFileRemoval.h"
 #include "support/FinderWindowTest.h"
@@ -127,7 +128,7 @@ TEST_F(BrowseWindow, OpensInTheCurrentFolderWithItsListingAndLayout) {
     EXPECT_EQ(status(), QStringLiteral("Number of files : 0"));
 }
 
-TEST_F(BrowseWindow, MarksAreOfExactNameBytesAndGoToTheDeleteWhateverItAnswers) {
+TEST_F(BrowseWindow, MarksAreOfExactNameBytesAndStayWhenTheDeleteIsCancelled) {
     const std::string odd[] = {"tab\tname.txt", "line\nbreak", std::string("bytes\xE9\xFF.txt")};
     tree.file("m/" + odd[0], 3);
     tree.file("m/" + odd[1], 4);
@@ -165,14 +166,29 @@ TEST_F(BrowseWindow, MarksAreOfExactNameBytesAndGoToTheDeleteWhateverItAnswers) 
     std::sort(deleted.begin(), deleted.end());
     EXPECT_EQ(deleted, marked);
 
-    // Cancelled: the listing is rebuilt all the same and the marks are gone.
+    // Cancelled: nothing went, so the marks stay, as in the finders.
     w->setDeleteConfirmation([](QWidget*, const std::vector<ListedEntry>&, double) { return int(QDialog::Rejected); });
+    auto markedRows = [&] {
+        std::vector<int> marked;
+        for (int row = 1; row <= rows(); ++row)
+            if (w->gridModel()->isMarked(row))
+                marked.push_back(row);
+        return marked;
+    };
+    const std::vector<int> rowsBefore = markedRows();
+    const QString statusBefore = status();
+    ASSERT_FALSE(rowsBefore.empty());
     button("btDeleteFiles")->click();
-    EXPECT_EQ(w->markedCount(), 0);
-    EXPECT_EQ(rows(), 4);
-    EXPECT_EQ(status(), QStringLiteral("Number of files : 4"));
+    EXPECT_EQ(markedRows(), rowsBefore);
+    std::vector<std::string> kept = w->lbDeleted();
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, deleted);
+    EXPECT_EQ(status(), statusBefore);
+    EXPECT_TRUE(button("btDeleteFiles")->isEnabled());
 
     // Deleted: each entry by its exact bytes, the look-alike untouched.
+    for (int row : rowsBefore)
+        doubleClickRow(row);
     doubleClickRow(rowOf(odd[0]));
     doubleClickRow(rowOf(odd[2]));
     double handedBytes = 0;
@@ -284,6 +300,33 @@ TEST_F(BrowseWindow, DeleteFolderTakesTheTreeButNotWhereALinkLeadsAndMovesUp) {
     const QModelIndex root = model->rootIndex();
     ASSERT_EQ(model->rowCount(root), 1);
     EXPECT_EQ(model->data(model->index(0, 0, root)).toString(), QStringLiteral("sibling"));
+}
+
+TEST_F(BrowseWindow, AFolderDeleteIsCountedInTheTotalsInBothModes) {
+    tree.file("gone/a.txt", 10);
+    tree.file("gone/sub/b.txt", 20);
+    tree.file("binned/c.txt", 5);
+    // A stored figure of 0 or below is replaced, otherwise added to.
+    auto plus = [](std::int64_t stored, std::int64_t run) { return stored <= 0 ? run : stored + run; };
+    const DeletionTotalsValues before = DeletionTotals::read();
+    open("gone");
+    answerModal("TfrmDelDirectory", "btDelete");
+    button("btDeleteDirectory")->click();
+    ASSERT_FALSE(Exists(tree.path("gone")));
+    const DeletionTotalsValues deleted = DeletionTotals::read();
+    EXPECT_EQ(deleted.filesDeleted, plus(before.filesDeleted, 2));
+    EXPECT_EQ(deleted.bytesDeleted, plus(before.bytesDeleted, 30));
+
+    w.reset();
+    open("binned");
+    messages.scriptAnswers({MessageAnswer::Yes}); // the recycle bin's warning
+    answerModal("TfrmDelDirectory", "btRecycle");
+    button("btDeleteDirectory")->click();
+    ASSERT_FALSE(Exists(tree.path("binned")));
+    const DeletionTotalsValues recycled = DeletionTotals::read();
+    EXPECT_EQ(recycled.filesRecycled, plus(deleted.filesRecycled, 1));
+    EXPECT_EQ(recycled.bytesRecycled, plus(deleted.bytesRecycled, 5));
+    EXPECT_EQ(recycled.filesDeleted, deleted.filesDeleted);
 }
 
 TEST_F(BrowseWindow, AFolderRemovedWhileShownIsLeftWithoutHarm) {

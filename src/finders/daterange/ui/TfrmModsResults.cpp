@@ -57,7 +57,8 @@ void TfrmMods::btDeleteClick() {
     if (m_marked.count() <= 0)
         return;
     // OK: the files are dealt with and the user goes back to the main window. Cancel keeps the marks.
-    if (ConfirmMarkedDelete(this, m_marked, m_deleteConfirmation) == QDialog::Accepted)
+    if (ConfirmMarkedDelete(this, m_marked, m_deleteConfirmation, JournalTool::DateRange) ==
+        QDialog::Accepted)
         accept();
 }
 

@@ -130,6 +130,7 @@ void TfrmDup::btDeleteClick() {
     if (m_marked.count() <= 0 || !lastCopyGuard())
         return;
     // OK: the files are dealt with and the user goes back to the main window. Cancel keeps the marks.
-    if (ConfirmMarkedDelete(this, m_marked, m_deleteConfirmation) == QDialog::Accepted)
+    if (ConfirmMarkedDelete(this, m_marked, m_deleteConfirmation,
+                            m_dupMode ? JournalTool::Duplicates : JournalTool::FileHogs) == QDialog::Accepted)
         accept();
 }
