@@ -50,6 +50,7 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
     m_rootDevice = h.device();
     m_withCreation = visitor.wantsCreationTime();
     m_everyEntry = visitor.wantsEveryEntry();
+    m_hidden = visitor.wantsHiddenEntries();
     if (!push(std::move(h), visitor))
         return false;
 
@@ -70,7 +71,7 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
         }
         FolderListing::Item& item = level.listing.items[level.next++];
         std::string_view name(level.listing.names.data() + item.offset, item.length);
-        if (isHidden(name))
+        if (!m_hidden && isHidden(name))
             continue;
         if (item.type == FolderListing::Unknown) {
             // The file system gave no type hint: one stat settles it (a vanished entry is left out).
