@@ -9,10 +9,12 @@
 #include "common/SearchPathList.h"
 #include "finders/daterange/ui/TfrmMods.h"
 #include "finders/dup/ui/TfrmDup.h"
+#include "finders/dupfolders/ui/TfrmDupFolders.h"
 #include "folderhogs/ui/TfrmDirHog.h"
 #include "map/ui/MapOpeners.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QFrame>
@@ -37,6 +39,8 @@ constexpr int LabelLeft = 216;
 constexpr int LabelRightMargin = 4;
 constexpr int BottomButtonTop = 334;
 constexpr int BottomButtonWidth = 111;
+constexpr int DupFoldersWidth = 120;
+constexpr int DupFoldersMinWidth = 100;
 
 QFont toolButtonFont() {
     QFont font(QStringLiteral("Sans Serif"), 8);
@@ -92,6 +96,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
     auto* btBrowse = addToolRow(277, "btBrowse", QStringLiteral("&Browse"), "lblBrowse",
                                 QStringLiteral("Browse through files and folders"));
     fitLabelFont();
+    addDupFoldersButton(btDirHogs);
 
     // The map has no row of its own: it sits in the free place at the left of the bottom row.
     auto* btMap = addBottomButton(25, "btMap", QStringLiteral("Space &map"));
@@ -144,6 +149,22 @@ QPushButton* TfrmMain::addToolRow(int top, const char* buttonName, const QString
     label->setGeometry(scaled(LabelLeft), 0, scaled(PanelWidth - LabelLeft - LabelRightMargin), scaled(PanelHeight));
     m_labels.append(label);
     return button;
+}
+
+void TfrmMain::addDupFoldersButton(QPushButton* dirHogs) {
+    // Duplicate folders has no row of its own: it sits at the right end of the folder hog row,
+    // after that row's short description, which keeps its place and font.
+    QWidget* panel = dirHogs->parentWidget();
+    const QLabel* label = panel->findChild<QLabel*>(QStringLiteral("lblDirHogs"));
+    const int textEnd = label->x() + QFontMetrics(label->font(), this).horizontalAdvance(label->text());
+    const int right = scaled(PanelWidth - ToolButtonLeft);
+    const int width = std::clamp(right - textEnd - scaled(8), scaled(DupFoldersMinWidth), scaled(DupFoldersWidth));
+    auto* button = new QPushButton(QStringLiteral("D&uplicate folders"), panel);
+    button->setObjectName(QStringLiteral("btDupFolders"));
+    button->setFont(toolButtonFont());
+    button->setToolTip(QStringLiteral("Folders that are copies of each other"));
+    button->setGeometry(right - width, scaled(ToolButtonTop), width, scaled(ButtonHeight));
+    connect(button, &QPushButton::clicked, this, &TfrmMain::btDupFoldersClick);
 }
 
 QPushButton* TfrmMain::addBottomButton(int left, const char* name, const QString& caption) {
@@ -208,6 +229,11 @@ void TfrmMain::btFileHogClick() {
 void TfrmMain::btDirHogsClick() {
     TfrmDirHog frmDirHog(this);
     frmDirHog.exec();
+}
+
+void TfrmMain::btDupFoldersClick() {
+    TfrmDupFolders frmDupFolders(this);
+    frmDupFolders.exec();
 }
 
 void TfrmMain::btFilesClick() {

@@ -11,6 +11,7 @@
 #include "finders/daterange/ui/TfrmMods.h"
 #include "finders/daterange/ui/TfrmPickDate.h"
 #include "finders/dup/ui/TfrmDup.h"
+#include "finders/dupfolders/ui/TfrmDupFolders.h"
 #include "folderhogs/ui/TfrmDirHog.h"
 #include "map/ui/TfrmMap.h"
 #include "stats/ui/TfrmStatistics.h"
@@ -112,6 +113,7 @@ std::map<QString, QSet<QString>> captionsOfEveryWindow() {
     take(QStringLiteral("TfrmStrings"), std::make_unique<TfrmStrings>());
     take(QStringLiteral("TfrmAbout"), std::make_unique<TfrmAbout>());
     take(QStringLiteral("TfrmMap"), std::make_unique<TfrmMap>());
+    take(QStringLiteral("TfrmDupFolders"), std::make_unique<TfrmDupFolders>());
 #ifdef HELP_TEST_HAS_VIEWER
     take(QStringLiteral("TfrmView"), std::make_unique<TfrmView>());
     take(QStringLiteral("TFindDlg"), std::make_unique<TFindDlg>(nullptr));
@@ -349,6 +351,7 @@ TEST_F(HelpTest, EveryButtonOfEveryWindowIsNamedInTheHelp) {
     windows.push_back(std::make_unique<TfrmDelDirectory>(nullptr));
     windows.push_back(std::make_unique<TfrmStrings>());
     windows.push_back(std::make_unique<TfrmMap>());
+    windows.push_back(std::make_unique<TfrmDupFolders>());
 #ifdef HELP_TEST_HAS_VIEWER
     windows.push_back(std::make_unique<TfrmView>());
 #endif

@@ -7,6 +7,8 @@
 #include "finders/dupfolders/DupFolderMatcher.h"
 #include "finders/dupfolders/DupFolderTree.h"
 #include "platform/FolderWalker.h"
+#include "platform/FsEntry.h"
+#include "platform/ListedFolder.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -97,6 +99,7 @@ struct DupFolderEngine::Impl {
     };
     std::vector<Result> results;
     std::size_t groups = 0;
+    std::vector<std::int64_t> waste; // per group
 
     Impl() {
         builder.yieldHook = [this] {
@@ -194,9 +197,11 @@ struct DupFolderEngine::Impl {
         });
         results.clear();
         groups = keyed.size();
+        waste.clear();
         std::uint32_t number = 0;
         for (const auto& [g, first] : keyed) {
             ++number;
+            waste.push_back(g.subset ? 0 : g.waste);
             for (std::size_t i = 0; i < g.members.size(); ++i) {
                 const DupFolderMember& m = g.members[i];
                 const Role role = !g.subset ? Role::Copy : i == 0 ? Role::Subset : Role::Holder;
@@ -231,6 +236,7 @@ void DupFolderEngine::begin(const DupFolderCriteria& criteria) {
     d->changed = 0;
     d->results.clear();
     d->groups = 0;
+    d->waste.clear();
 }
 
 bool DupFolderEngine::scanDrive(const std::string& rootPath) {
@@ -244,6 +250,7 @@ bool DupFolderEngine::scanDrive(const std::string& rootPath) {
 void DupFolderEngine::finish() {
     d->results.clear();
     d->groups = 0;
+    d->waste.clear();
     if (d->abortScan)
         return;
     d->inCompare = true;
@@ -278,6 +285,9 @@ std::int64_t DupFolderEngine::unreadableFiles() const { return d->unreadableFile
 std::int64_t DupFolderEngine::changedFolders() const { return d->changed; }
 
 std::size_t DupFolderEngine::groupCount() const { return d->groups; }
+std::int64_t DupFolderEngine::groupWaste(std::uint32_t group) const {
+    return group >= 1 && group <= d->waste.size() ? d->waste[group - 1] : 0;
+}
 std::size_t DupFolderEngine::resultCount() const { return d->results.size(); }
 
 std::uint32_t DupFolderEngine::resultGroup(std::size_t i) const {
@@ -304,6 +314,20 @@ bool DupFolderEngine::resultIsRoot(std::size_t i) const {
 std::string DupFolderEngine::resultPath(std::size_t i) const { return i < d->results.size() ? d->path(i) : std::string(); }
 ListedEntry DupFolderEngine::resultEntry(std::size_t i) const {
     return i < d->results.size() ? d->tree.listedFolder(d->results[i].folder) : ListedEntry();
+}
+
+bool DupFolderEngine::resultStillThere(std::size_t i) const {
+    if (i >= d->results.size())
+        return false;
+    const ListedEntry e = resultEntry(i);
+    if (e.name.empty()) {
+        const FolderHandle root = FolderHandle::open(e.root);
+        return root.valid() && root.identity() == e.identity;
+    }
+    const FolderHandle parent = OpenListedFolder(e);
+    FsEntry now;
+    return parent.valid() && StatEntry(parent, e.name, now, false) == 0 && now.isFolder() &&
+           EntryIdentity{now.device, now.inode} == e.identity;
 }
 
 QString DupFolderEngine::resultLine(std::size_t i) const {

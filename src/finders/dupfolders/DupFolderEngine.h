@@ -75,6 +75,8 @@ public:
     // Results: the identical groups, the one whose extra copies take most bytes first, each copy in
     // path order; then the subset groups, largest subset first.
     std::size_t groupCount() const;
+    // The bytes all but one copy of an identical group take (hard links counted once); 0 for a subset.
+    std::int64_t groupWaste(std::uint32_t group) const;
     std::size_t resultCount() const;
     std::uint32_t resultGroup(std::size_t index) const;      // 1 .. groupCount()
     Role resultRole(std::size_t index) const;
@@ -89,6 +91,8 @@ public:
     std::string resultPath(std::size_t index) const;
     // The folder as an entry of its parent, with the identities the walk saw: for the folder delete.
     ListedEntry resultEntry(std::size_t index) const;
+    // Whether the folder is still there as the walk saw it (reached from its root, same identity).
+    bool resultStillThere(std::size_t index) const;
     // The record line: bytes per copy, files, note ("" for a copy, "hard links" for a copy whose
     // files are all names of another copy's files, "subset", "contains N%"), path; tab-separated.
     QString resultLine(std::size_t index) const;
