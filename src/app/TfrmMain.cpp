@@ -14,7 +14,6 @@
 #include "map/ui/MapOpeners.h"
 
 #include <QCloseEvent>
-#include <algorithm>
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QFrame>
@@ -23,6 +22,7 @@
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
+#include <algorithm>
 
 namespace {
 // Design geometry at 96 pixels per inch.
@@ -158,7 +158,8 @@ void TfrmMain::addDupFoldersButton(QPushButton* dirHogs) {
     const QLabel* label = panel->findChild<QLabel*>(QStringLiteral("lblDirHogs"));
     const int textEnd = label->x() + QFontMetrics(label->font(), this).horizontalAdvance(label->text());
     const int right = scaled(PanelWidth - ToolButtonLeft);
-    const int width = std::clamp(right - textEnd - scaled(8), scaled(DupFoldersMinWidth), scaled(DupFoldersWidth));
+    const int width =
+        std::clamp(right - textEnd - scaled(8), scaled(DupFoldersMinWidth), scaled(DupFoldersWidth));
     auto* button = new QPushButton(QStringLiteral("D&uplicate folders"), panel);
     button->setObjectName(QStringLiteral("btDupFolders"));
     button->setFont(toolButtonFont());

@@ -137,7 +137,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         return true;
     }
     if (args.empty()) {
-        error = "missing command: dups, hogs, folders, dupfolders, dates, stats, view, strings or map (see --help)";
+        error = "missing command: dups, hogs, folders, dupfolders, dates, stats, view, strings or map (see "
+                "--help)";
         return false;
     }
     if (args[0] == "dups") {
@@ -164,8 +165,10 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
                 "': use dups, hogs, folders, dupfolders, dates, stats, view, strings or map (see --help)";
         return false;
     }
-    const bool sizes = o.command == CliCommand::Dups || o.command == CliCommand::Hogs || o.command == CliCommand::DupFolders;
-    const bool patterns = o.command == CliCommand::Dups || o.command == CliCommand::Hogs || o.command == CliCommand::Dates;
+    const bool sizes =
+        o.command == CliCommand::Dups || o.command == CliCommand::Hogs || o.command == CliCommand::DupFolders;
+    const bool patterns =
+        o.command == CliCommand::Dups || o.command == CliCommand::Hogs || o.command == CliCommand::Dates;
     const bool dates = o.command == CliCommand::Dates;
     bool kindGiven = false;
     bool rangeGiven = false;

@@ -196,7 +196,8 @@ int runDupFolders(const CliOptions& options) {
         warn(std::to_string(engine.unreadableFiles()) +
              " files could not be read, or changed since they were listed; their folders are left out");
     if (engine.changedFolders() > 0)
-        warn(std::to_string(engine.changedFolders()) + " folders changed while they were compared; they are left out");
+        warn(std::to_string(engine.changedFolders()) +
+             " folders changed while they were compared; they are left out");
     if (engine.groupCount() == 0) {
         std::fputs("No duplicate folders found.\n", stderr);
         return 1;
@@ -396,7 +397,7 @@ int main(int argc, char** argv) {
     StderrMessages messages;
     MessageService::install(&messages);
 
-    const int written = options.command == CliCommand::Folders      ? runFolders(options)
+    const int written = options.command == CliCommand::Folders ? runFolders(options)
                         : options.command == CliCommand::DupFolders ? runDupFolders(options)
                         : options.command == CliCommand::Dates ? runDates(options)
                         : options.command == CliCommand::Stats ? runStats(options)

@@ -119,10 +119,10 @@ std::vector<std::vector<std::size_t>> ContentCompare::sameContents(const std::ve
     return compareSideBySide(files, all, size, unreadable);
 }
 
-std::vector<std::vector<std::size_t>> ContentCompare::compareSideBySide(const std::vector<ListedEntry>& files,
-                                                                        const std::vector<std::size_t>& which,
-                                                                        std::int64_t size,
-                                                                        std::vector<std::size_t>& unreadable) {
+std::vector<std::vector<std::size_t>>
+ContentCompare::compareSideBySide(const std::vector<ListedEntry>& files,
+                                  const std::vector<std::size_t>& which, std::int64_t size,
+                                  std::vector<std::size_t>& unreadable) {
     std::vector<std::unique_ptr<Reader>> readers;
     std::vector<Reader*> open;
     for (std::size_t i : which) {

@@ -32,7 +32,8 @@ public:
     // files: distinct files (inodes) of size bytes each (more than 0). Gives the sets of two or more
     // indices into files whose contents are the same; every index that could not be read, or was not
     // the listed file any more, is added to unreadable.
-    std::vector<std::vector<std::size_t>> sameContents(const std::vector<ListedEntry>& files, std::int64_t size,
+    std::vector<std::vector<std::size_t>> sameContents(const std::vector<ListedEntry>& files,
+                                                       std::int64_t size,
                                                        std::vector<std::size_t>& unreadable);
 
     // Whether the listed file is still there as listed (opened and checked, not read).
@@ -41,9 +42,11 @@ public:
 private:
     struct Reader;
     std::vector<std::vector<std::size_t>> compareSideBySide(const std::vector<ListedEntry>& files,
-                                                            const std::vector<std::size_t>& which, std::int64_t size,
+                                                            const std::vector<std::size_t>& which,
+                                                            std::int64_t size,
                                                             std::vector<std::size_t>& unreadable);
-    std::vector<std::vector<std::size_t>> compareMany(const std::vector<ListedEntry>& files, std::int64_t size,
+    std::vector<std::vector<std::size_t>> compareMany(const std::vector<ListedEntry>& files,
+                                                      std::int64_t size,
                                                       std::vector<std::size_t>& unreadable);
     void yield() {
         if (m_yield)

@@ -90,7 +90,9 @@ struct DupContentCheck::Impl {
 DupContentCheck::DupContentCheck(const DupScanEngine& engine) : d(std::make_unique<Impl>(engine)) {}
 DupContentCheck::~DupContentCheck() = default;
 
-void DupContentCheck::setYieldHook(std::function<void()> hook) { d->compare.setYieldHook(std::move(hook)); }
+void DupContentCheck::setYieldHook(std::function<void()> hook) {
+    d->compare.setYieldHook(std::move(hook));
+}
 
 void DupContentCheck::run() {
     d->compare.clear();
@@ -114,8 +116,12 @@ void DupContentCheck::run() {
     d->didRun = true;
 }
 
-void DupContentCheck::abort() { d->compare.abort(); }
-bool DupContentCheck::aborted() const { return d->compare.aborted(); }
+void DupContentCheck::abort() {
+    d->compare.abort();
+}
+bool DupContentCheck::aborted() const {
+    return d->compare.aborted();
+}
 
 std::uint32_t DupContentCheck::groupOf(std::size_t result) const {
     return result < d->groupOf.size() ? d->groupOf[result] : 0;
@@ -133,5 +139,7 @@ bool DupContentCheck::sameFile(std::uint32_t group) const {
 }
 
 std::int64_t DupContentCheck::unreadableFiles() const { return d->unreadable; }
-std::int64_t DupContentCheck::bytesRead() const { return d->compare.bytesRead(); }
+std::int64_t DupContentCheck::bytesRead() const {
+    return d->compare.bytesRead();
+}
 bool DupContentCheck::ran() const { return d->didRun; }

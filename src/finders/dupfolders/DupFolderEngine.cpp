@@ -187,8 +187,10 @@ struct DupFolderEngine::Impl {
         std::stable_sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
             if (a.first.subset != b.first.subset)
                 return !a.first.subset;
-            const std::int64_t ka = a.first.subset ? tree.folder(a.first.members.front().folder).bytes : a.first.waste;
-            const std::int64_t kb = b.first.subset ? tree.folder(b.first.members.front().folder).bytes : b.first.waste;
+            const std::int64_t ka =
+                a.first.subset ? tree.folder(a.first.members.front().folder).bytes : a.first.waste;
+            const std::int64_t kb =
+                b.first.subset ? tree.folder(b.first.members.front().folder).bytes : b.first.waste;
             if (ka != kb)
                 return ka > kb;
             const std::int64_t ba = tree.folder(a.first.members.front().folder).bytes;
@@ -214,8 +216,12 @@ struct DupFolderEngine::Impl {
 DupFolderEngine::DupFolderEngine() : d(std::make_unique<Impl>()) {}
 DupFolderEngine::~DupFolderEngine() = default;
 
-void DupFolderEngine::setYieldHook(std::function<void()> hook) { d->yieldHook = std::move(hook); }
-void DupFolderEngine::setStatusHook(std::function<void(const QString&)> hook) { d->statusHook = std::move(hook); }
+void DupFolderEngine::setYieldHook(std::function<void()> hook) {
+    d->yieldHook = std::move(hook);
+}
+void DupFolderEngine::setStatusHook(std::function<void(const QString&)> hook) {
+    d->statusHook = std::move(hook);
+}
 void DupFolderEngine::setSkippedFolderHook(std::function<void(const std::string&, int)> hook) {
     d->skippedHook = std::move(hook);
 }
@@ -270,25 +276,51 @@ void DupFolderEngine::abort() {
     d->abortScan = true;
     d->compare.abort();
 }
-bool DupFolderEngine::aborted() const { return d->abortScan; }
-bool DupFolderEngine::comparing() const { return d->inCompare; }
-const DupFolderCriteria& DupFolderEngine::criteria() const { return d->criteria; }
+bool DupFolderEngine::aborted() const {
+    return d->abortScan;
+}
+bool DupFolderEngine::comparing() const {
+    return d->inCompare;
+}
+const DupFolderCriteria& DupFolderEngine::criteria() const {
+    return d->criteria;
+}
 
-std::int64_t DupFolderEngine::filesSeen() const { return std::int64_t(d->tree.entryCount()); }
-std::int64_t DupFolderEngine::foldersSeen() const { return d->folders; }
-std::int64_t DupFolderEngine::bytesRead() const { return d->compare.bytesRead(); }
-std::size_t DupFolderEngine::memoryBytes() const { return d->tree.memoryBytes(); }
+std::int64_t DupFolderEngine::filesSeen() const {
+    return std::int64_t(d->tree.entryCount());
+}
+std::int64_t DupFolderEngine::foldersSeen() const {
+    return d->folders;
+}
+std::int64_t DupFolderEngine::bytesRead() const {
+    return d->compare.bytesRead();
+}
+std::size_t DupFolderEngine::memoryBytes() const {
+    return d->tree.memoryBytes();
+}
 
-std::int64_t DupFolderEngine::unreadableCount() const { return d->unreadableCount; }
-const std::vector<std::pair<std::string, int>>& DupFolderEngine::unreadableFolders() const { return d->unreadable; }
-std::int64_t DupFolderEngine::unreadableFiles() const { return d->unreadableFiles; }
-std::int64_t DupFolderEngine::changedFolders() const { return d->changed; }
+std::int64_t DupFolderEngine::unreadableCount() const {
+    return d->unreadableCount;
+}
+const std::vector<std::pair<std::string, int>>& DupFolderEngine::unreadableFolders() const {
+    return d->unreadable;
+}
+std::int64_t DupFolderEngine::unreadableFiles() const {
+    return d->unreadableFiles;
+}
+std::int64_t DupFolderEngine::changedFolders() const {
+    return d->changed;
+}
 
-std::size_t DupFolderEngine::groupCount() const { return d->groups; }
+std::size_t DupFolderEngine::groupCount() const {
+    return d->groups;
+}
 std::int64_t DupFolderEngine::groupWaste(std::uint32_t group) const {
     return group >= 1 && group <= d->waste.size() ? d->waste[group - 1] : 0;
 }
-std::size_t DupFolderEngine::resultCount() const { return d->results.size(); }
+std::size_t DupFolderEngine::resultCount() const {
+    return d->results.size();
+}
 
 std::uint32_t DupFolderEngine::resultGroup(std::size_t i) const {
     return i < d->results.size() ? d->results[i].group : 0;
@@ -311,7 +343,9 @@ std::uint32_t DupFolderEngine::resultShare(std::size_t i) const {
 bool DupFolderEngine::resultIsRoot(std::size_t i) const {
     return i < d->results.size() && d->tree.folder(d->results[i].folder).parent == DupFolderTree::None;
 }
-std::string DupFolderEngine::resultPath(std::size_t i) const { return i < d->results.size() ? d->path(i) : std::string(); }
+std::string DupFolderEngine::resultPath(std::size_t i) const {
+    return i < d->results.size() ? d->path(i) : std::string();
+}
 ListedEntry DupFolderEngine::resultEntry(std::size_t i) const {
     return i < d->results.size() ? d->tree.listedFolder(d->results[i].folder) : ListedEntry();
 }

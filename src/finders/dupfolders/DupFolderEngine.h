@@ -78,10 +78,10 @@ public:
     // The bytes all but one copy of an identical group take (hard links counted once); 0 for a subset.
     std::int64_t groupWaste(std::uint32_t group) const;
     std::size_t resultCount() const;
-    std::uint32_t resultGroup(std::size_t index) const;      // 1 .. groupCount()
+    std::uint32_t resultGroup(std::size_t index) const; // 1 .. groupCount()
     Role resultRole(std::size_t index) const;
-    std::int64_t resultBytes(std::size_t index) const;        // of one copy
-    std::uint64_t resultFiles(std::size_t index) const;       // entries that are no folders, below it
+    std::int64_t resultBytes(std::size_t index) const;  // of one copy
+    std::uint64_t resultFiles(std::size_t index) const; // entries that are no folders, below it
     // Bytes that deleting it would free: its files that no other copy of the group shares as a hard
     // link (a subset: all of it, since the holders have its files).
     std::int64_t resultFreed(std::size_t index) const;

@@ -128,12 +128,15 @@ void DupFolderMatcher::compareBucket(const std::vector<std::uint32_t>& bucket) {
     // The distinct files among the names: names of one inode (hard links) need no compare.
     std::vector<std::uint32_t> byFile = bucket;
     auto identity = [&](std::uint32_t e) {
-        return std::pair(std::uint64_t(m_tree.folder(m_tree.entry(e).folder).identity.device), m_tree.entry(e).inode);
+        return std::pair(std::uint64_t(m_tree.folder(m_tree.entry(e).folder).identity.device),
+                         m_tree.entry(e).inode);
     };
-    std::sort(byFile.begin(), byFile.end(), [&](std::uint32_t a, std::uint32_t b) { return identity(a) < identity(b); });
+    std::sort(byFile.begin(), byFile.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return identity(a) < identity(b); });
     std::vector<ListedEntry> files;
     std::vector<std::vector<std::uint32_t>> names;
-    std::unordered_map<std::uint32_t, std::string> relative; // folder paths below their roots, for this bucket only
+    std::unordered_map<std::uint32_t, std::string>
+        relative; // folder paths below their roots, for this bucket only
     for (std::size_t i = 0; i < byFile.size(); ++i) {
         const std::uint32_t e = byFile[i];
         if (i > 0 && identity(e) == identity(byFile[i - 1])) {
@@ -233,21 +236,33 @@ bool DupFolderMatcher::sameEntry(std::uint32_t a, std::uint32_t b) const {
     }
 }
 
+void DupFolderMatcher::ownEntries(std::uint32_t f, std::vector<std::uint32_t>& out) const {
+    out.clear();
+    for (std::uint32_t e = m_tree.folder(f).ownEntry; e < m_tree.folder(f).endEntry; ++e)
+        out.push_back(e);
+    std::sort(out.begin(), out.end(),
+              [&](std::uint32_t x, std::uint32_t y) { return m_tree.entryName(x) < m_tree.entryName(y); });
+}
+
+void DupFolderMatcher::children(std::uint32_t f, std::vector<std::uint32_t>& out) const {
+    out.clear();
+    for (std::uint32_t c = f + 1; c <= m_tree.folder(f).last; c = m_tree.nextSibling(c))
+        out.push_back(c);
+    std::sort(out.begin(), out.end(),
+              [&](std::uint32_t x, std::uint32_t y) { return m_tree.folderName(x) < m_tree.folderName(y); });
+}
+
+bool DupFolderMatcher::largerFirst(std::uint32_t a, std::uint32_t b) const {
+    // A folder comes before every folder inside it: more bytes, more entries, or at least the
+    // folder itself more below it.
+    const DupFolderTree::Folder& x = m_tree.folder(a);
+    const DupFolderTree::Folder& y = m_tree.folder(b);
+    const auto ka = std::tuple(x.bytes, x.entries, x.last - a);
+    const auto kb = std::tuple(y.bytes, y.entries, y.last - b);
+    return ka != kb ? ka > kb : a < b;
+}
+
 bool DupFolderMatcher::sameTree(std::uint32_t a, std::uint32_t b) const {
-    auto byEntryName = [&](std::uint32_t x, std::uint32_t y) { return m_tree.entryName(x) < m_tree.entryName(y); };
-    auto byFolderName = [&](std::uint32_t x, std::uint32_t y) { return m_tree.folderName(x) < m_tree.folderName(y); };
-    auto ownEntries = [&](std::uint32_t f, std::vector<std::uint32_t>& out) {
-        out.clear();
-        for (std::uint32_t e = m_tree.folder(f).ownEntry; e < m_tree.folder(f).endEntry; ++e)
-            out.push_back(e);
-        std::sort(out.begin(), out.end(), byEntryName);
-    };
-    auto children = [&](std::uint32_t f, std::vector<std::uint32_t>& out) {
-        out.clear();
-        for (std::uint32_t c = f + 1; c <= m_tree.folder(f).last; c = m_tree.nextSibling(c))
-            out.push_back(c);
-        std::sort(out.begin(), out.end(), byFolderName);
-    };
     std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs{{a, b}};
     std::vector<std::uint32_t> xs, ys;
     while (!pairs.empty()) {
@@ -300,17 +315,9 @@ void DupFolderMatcher::identicalGroups(std::vector<std::vector<std::uint32_t>> c
             i = j;
         }
     }
-    // Largest first: a folder comes before every folder inside it (more bytes, more entries, or at
-    // least the folder itself more), so what lies inside a reported copy is known to be covered.
-    auto key = [&](std::uint32_t f) {
-        const DupFolderTree::Folder& x = m_tree.folder(f);
-        return std::tuple(x.bytes, x.entries, x.last - f);
-    };
-    std::sort(alike.begin(), alike.end(), [&](const auto& a, const auto& b) {
-        const auto ka = key(a.front());
-        const auto kb = key(b.front());
-        return ka != kb ? ka > kb : a.front() < b.front();
-    });
+    // Largest first, so what lies inside a reported copy is known to be covered.
+    std::sort(alike.begin(), alike.end(),
+              [&](const auto& a, const auto& b) { return largerFirst(a.front(), b.front()); });
     for (const std::vector<std::uint32_t>& group : alike) {
         // Copies inside reported ones are stood for by one of them, and only when a copy elsewhere
         // makes the group worth telling.
@@ -344,7 +351,8 @@ void DupFolderMatcher::identicalGroups(std::vector<std::vector<std::uint32_t>> c
             std::vector<std::uint32_t> rest;
             for (std::size_t i = 1; i < members.size(); ++i)
                 (sameTree(members.front(), members[i]) ? same : rest).push_back(members[i]);
-            if (same.size() >= 2 && std::any_of(same.begin(), same.end(), [&](std::uint32_t f) { return !m_covered[f]; }))
+            if (same.size() >= 2 &&
+                std::any_of(same.begin(), same.end(), [&](std::uint32_t f) { return !m_covered[f]; }))
                 report(std::move(same), out);
             members = std::move(rest);
         }
@@ -360,7 +368,9 @@ void DupFolderMatcher::report(std::vector<std::uint32_t> members, std::vector<Du
         bool operator==(const FileKey&) const = default;
     };
     struct FileKeyHash {
-        std::size_t operator()(const FileKey& k) const noexcept { return std::size_t(Mix(k.inode ^ Mix(k.device))); }
+        std::size_t operator()(const FileKey& k) const noexcept {
+            return std::size_t(Mix(k.inode ^ Mix(k.device)));
+        }
     };
     std::unordered_map<FileKey, std::uint32_t, FileKeyHash> owner;
     std::vector<std::int64_t> freed(members.size(), 0);

@@ -11,8 +11,9 @@ class ContentCompare;
 // A folder of a reported group.
 struct DupFolderMember {
     std::uint32_t folder = 0;
-    std::int64_t freed = 0;    // bytes that deleting it would free: its files that no other copy has too (hard links)
-    std::uint32_t share = 0;   // a folder holding a subset: the subset's bytes in ten-thousandths of its own
+    std::int64_t freed =
+        0; // bytes that deleting it would free: its files that no other copy has too (hard links)
+    std::uint32_t share = 0; // a folder holding a subset: the subset's bytes in ten-thousandths of its own
 };
 
 // Folders with the same content (identical), or a folder whose files all lie in others too (subset:
@@ -38,7 +39,9 @@ public:
     // Which folders may be reported (non-empty, complete, within the size limit); all by default.
     void setEligible(std::function<bool(std::uint32_t folder)> eligible) { m_eligible = std::move(eligible); }
     // Whether a folder is still as the walk saw it; assumed by default.
-    void setUnchanged(std::function<bool(std::uint32_t folder)> unchanged) { m_unchanged = std::move(unchanged); }
+    void setUnchanged(std::function<bool(std::uint32_t folder)> unchanged) {
+        m_unchanged = std::move(unchanged);
+    }
 
     // The identical groups, then with subsets the subset groups. Empty when the compare was aborted.
     std::vector<DupFolderGroup> run(bool subsets);
@@ -58,10 +61,15 @@ private:
     void markFailed(std::uint32_t folder);
     void contentSignatures();
     std::uint64_t contentHolds(std::uint32_t entry) const;
+    // A folder's own entries, and its sub-folders, in name order.
+    void ownEntries(std::uint32_t folder, std::vector<std::uint32_t>& out) const;
+    void children(std::uint32_t folder, std::vector<std::uint32_t>& out) const;
+    bool largerFirst(std::uint32_t a, std::uint32_t b) const;
     bool sameEntry(std::uint32_t a, std::uint32_t b) const;
     bool sameTree(std::uint32_t a, std::uint32_t b) const;
     bool stillAsWalked(std::uint32_t folder);
-    void identicalGroups(std::vector<std::vector<std::uint32_t>> candidates, std::vector<DupFolderGroup>& out);
+    void identicalGroups(std::vector<std::vector<std::uint32_t>> candidates,
+                         std::vector<DupFolderGroup>& out);
     void report(std::vector<std::uint32_t> members, std::vector<DupFolderGroup>& out);
     void subsetGroups(std::vector<DupFolderGroup>& out);
     bool contained(std::uint32_t subset, std::uint32_t holder) const;
@@ -71,7 +79,7 @@ private:
     std::function<bool(std::uint32_t)> m_eligible;
     std::function<bool(std::uint32_t)> m_unchanged;
 
-    std::vector<std::uint32_t> m_class;   // per entry: Unknown, Empty, or a set of identical contents
+    std::vector<std::uint32_t> m_class; // per entry: Unknown, Empty, or a set of identical contents
     std::uint32_t m_nextClass = Empty + 1;
     std::vector<bool> m_failed;           // per folder: a file below it could not be read
     std::vector<std::uint64_t> m_content; // per folder: the signature of its contents

@@ -51,13 +51,8 @@ void DupFolderMatcher::subsetGroups(std::vector<DupFolderGroup>& out) {
             (!m_eligible || m_eligible(f)))
             order.push_back(f);
     // Largest first, so a folder is settled before the folders inside it.
-    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        const DupFolderTree::Folder& x = m_tree.folder(a);
-        const DupFolderTree::Folder& y = m_tree.folder(b);
-        const auto ka = std::tuple(x.bytes, x.entries, x.last - a);
-        const auto kb = std::tuple(y.bytes, y.entries, y.last - b);
-        return ka != kb ? ka > kb : a < b;
-    });
+    std::sort(order.begin(), order.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return largerFirst(a, b); });
 
     std::vector<std::uint32_t> chain;
     for (std::uint32_t s : order) {
@@ -75,7 +70,8 @@ void DupFolderMatcher::subsetGroups(std::vector<DupFolderGroup>& out) {
         auto twin = std::lower_bound(twins.begin(), twins.end(), key, [&](const Twin& x, const Twin& k) {
             return x.cls != k.cls ? x.cls < k.cls : m_tree.entryName(x.entry) < m_tree.entryName(a);
         });
-        for (; twin != twins.end() && twin->cls == m_class[a] && m_tree.entryName(twin->entry) == m_tree.entryName(a);
+        for (; twin != twins.end() && twin->cls == m_class[a] &&
+               m_tree.entryName(twin->entry) == m_tree.entryName(a);
              ++twin) {
             std::uint32_t t = m_tree.entry(twin->entry).folder;
             bool placed = true;
@@ -104,9 +100,10 @@ void DupFolderMatcher::subsetGroups(std::vector<DupFolderGroup>& out) {
         }
         if (group.members.empty() || !stillAsWalked(s))
             continue;
-        std::sort(group.members.begin(), group.members.end(), [](const DupFolderMember& x, const DupFolderMember& y) {
-            return x.share != y.share ? x.share > y.share : x.folder < y.folder;
-        });
+        std::sort(group.members.begin(), group.members.end(),
+                  [](const DupFolderMember& x, const DupFolderMember& y) {
+                      return x.share != y.share ? x.share > y.share : x.folder < y.folder;
+                  });
         DupFolderMember subset;
         subset.folder = s;
         subset.freed = sf.bytes; // every file of it lies in the others too
@@ -118,19 +115,19 @@ void DupFolderMatcher::subsetGroups(std::vector<DupFolderGroup>& out) {
 }
 
 bool DupFolderMatcher::contained(std::uint32_t s, std::uint32_t t) const {
-    auto byEntryName = [&](std::uint32_t x, std::uint32_t y) { return m_tree.entryName(x) < m_tree.entryName(y); };
-    auto byFolderName = [&](std::uint32_t x, std::uint32_t y) { return m_tree.folderName(x) < m_tree.folderName(y); };
+    auto byEntryName = [&](std::uint32_t x, std::uint32_t y) {
+        return m_tree.entryName(x) < m_tree.entryName(y);
+    };
+    auto byFolderName = [&](std::uint32_t x, std::uint32_t y) {
+        return m_tree.folderName(x) < m_tree.folderName(y);
+    };
     std::vector<std::pair<std::uint32_t, std::uint32_t>> pairs{{s, t}};
     std::vector<std::uint32_t> held;
     while (!pairs.empty()) {
         const auto [x, y] = pairs.back();
         pairs.pop_back();
         const DupFolderTree::Folder& fx = m_tree.folder(x);
-        const DupFolderTree::Folder& fy = m_tree.folder(y);
-        held.clear();
-        for (std::uint32_t e = fy.ownEntry; e < fy.endEntry; ++e)
-            held.push_back(e);
-        std::sort(held.begin(), held.end(), byEntryName);
+        ownEntries(y, held);
         for (std::uint32_t e = fx.ownEntry; e < fx.endEntry; ++e) {
             if (m_tree.entry(e).kind != DupFolderTree::Regular)
                 continue; // only files count
@@ -139,10 +136,7 @@ bool DupFolderMatcher::contained(std::uint32_t s, std::uint32_t t) const {
                 m_tree.entry(*it).kind != DupFolderTree::Regular || m_class[*it] != m_class[e])
                 return false;
         }
-        held.clear();
-        for (std::uint32_t c = y + 1; c <= fy.last; c = m_tree.nextSibling(c))
-            held.push_back(c);
-        std::sort(held.begin(), held.end(), byFolderName);
+        children(y, held);
         for (std::uint32_t c = x + 1; c <= fx.last; c = m_tree.nextSibling(c)) {
             const auto it = std::lower_bound(held.begin(), held.end(), c, byFolderName);
             if (it != held.end() && m_tree.folderName(*it) == m_tree.folderName(c))

@@ -232,7 +232,8 @@ ListedEntry DupFolderTree::listedFolder(std::uint32_t i) const {
 
 std::size_t DupFolderTree::memoryBytes() const {
     std::size_t bytes = m_folders.capacity() * sizeof(Folder) + m_entries.capacity() * sizeof(Entry) +
-                        m_folderNames.capacity() + m_entryNames.capacity() + m_levels.capacity() * sizeof(Level);
+                        m_folderNames.capacity() + m_entryNames.capacity() +
+                        m_levels.capacity() * sizeof(Level);
     for (const auto& [entry, target] : m_linkTargets)
         bytes += sizeof(entry) + sizeof(target) + target.capacity() + 16;
     for (const Root& r : m_roots)

@@ -37,18 +37,18 @@ public:
     static_assert(sizeof(Entry) == 32, "an entry must stay at 32 bytes besides its name");
 
     struct Folder {
-        std::uint32_t parent;       // None for a root
-        std::uint32_t root;         // index into the roots
-        std::uint32_t last;         // its last descendant (itself when it has none)
-        std::uint32_t firstEntry;   // the entries of its sub-tree are [firstEntry, endEntry)
-        std::uint32_t ownEntry;     // its own entries are [ownEntry, endEntry)
+        std::uint32_t parent;     // None for a root
+        std::uint32_t root;       // index into the roots
+        std::uint32_t last;       // its last descendant (itself when it has none)
+        std::uint32_t firstEntry; // the entries of its sub-tree are [firstEntry, endEntry)
+        std::uint32_t ownEntry;   // its own entries are [ownEntry, endEntry)
         std::uint32_t endEntry;
-        std::uint32_t nameOffset;   // into the folder name arena (a root has none)
+        std::uint32_t nameOffset; // into the folder name arena (a root has none)
         std::uint16_t nameLength;
-        bool incomplete;            // something in its sub-tree could not be read or changed while walked
-        bool done;                  // left by the walk
-        std::int64_t bytes;         // regular files of the sub-tree, saturating
-        std::uint64_t entries;      // entries (not folders) of the sub-tree
+        bool incomplete;       // something in its sub-tree could not be read or changed while walked
+        bool done;             // left by the walk
+        std::int64_t bytes;    // regular files of the sub-tree, saturating
+        std::uint64_t entries; // entries (not folders) of the sub-tree
         std::uint64_t shape;
         std::uint64_t state;
         EntryIdentity identity;

@@ -9,6 +9,8 @@ std::uint64_t Term(std::string_view name, std::uint64_t holds) {
     return XXH3_64bits_withSeed(name.data(), name.size(), holds);
 }
 
-std::uint64_t Bytes(std::string_view bytes) { return XXH3_64bits(bytes.data(), bytes.size()); }
+std::uint64_t Bytes(std::string_view bytes) {
+    return XXH3_64bits(bytes.data(), bytes.size());
+}
 
 } // namespace FolderSignature

@@ -30,6 +30,8 @@ std::uint64_t Term(std::string_view name, std::uint64_t holds);
 std::uint64_t Bytes(std::string_view bytes);
 
 // The signature of a folder from the sum of its entries' terms and their number.
-inline std::uint64_t Close(std::uint64_t sum, std::uint64_t entries) { return Mix(sum ^ Mix(entries + FolderTag)); }
+inline std::uint64_t Close(std::uint64_t sum, std::uint64_t entries) {
+    return Mix(sum ^ Mix(entries + FolderTag));
+}
 
 } // namespace FolderSignature

@@ -68,7 +68,8 @@ TEST_F(DupFolders, CopiesAreGroupedAndWhatLiesInsideThemIsNotReportedAgain) {
     EXPECT_EQ(engine.resultBytes(0), bytes);
     EXPECT_EQ(engine.resultFiles(0), 5u);
     EXPECT_EQ(engine.resultFreed(0), bytes);
-    EXPECT_EQ(engine.resultLine(0), QString::number(bytes) + "\t5\t\t" + QString::fromStdString(tree.path("backup/app")));
+    EXPECT_EQ(engine.resultLine(0),
+              QString::number(bytes) + "\t5\t\t" + QString::fromStdString(tree.path("backup/app")));
     EXPECT_EQ(engine.resultEntry(1).path(), tree.path("old/app-copy"));
     EXPECT_EQ(engine.resultEntry(1).identity.inode, ino_t([&] {
                   struct stat st {};
@@ -118,8 +119,8 @@ TEST_F(DupFolders, FoldersThatDifferInTheSmallestWayAreNoCopies) {
 TEST_F(DupFolders, LinksAreNeverFollowedAndHardLinkedCopiesFreeNothing) {
     project("a");
     project("b");
-    tree.symlink("a/to-b", "../b");   // a link to its copy
-    tree.symlink("b/to-b", "../b");   // the same link text: the folders are alike again
+    tree.symlink("a/to-b", "../b");  // a link to its copy
+    tree.symlink("b/to-b", "../b");  // the same link text: the folders are alike again
     tree.symlink("a/src/loop", "."); // a loop
     tree.symlink("b/src/loop", ".");
     // A copy made of hard links: the same content, but deleting it frees no space.
@@ -127,7 +128,9 @@ TEST_F(DupFolders, LinksAreNeverFollowedAndHardLinkedCopiesFreeNothing) {
         tree.folder(std::string("linked/") + (std::string(f).find('/') != std::string::npos
                                                   ? std::string(f).substr(0, std::string(f).find('/'))
                                                   : std::string()));
-        ASSERT_EQ(::link(tree.path(std::string("a/") + f).c_str(), tree.path(std::string("linked/") + f).c_str()), 0);
+        ASSERT_EQ(
+            ::link(tree.path(std::string("a/") + f).c_str(), tree.path(std::string("linked/") + f).c_str()),
+            0);
     }
     tree.symlink("linked/to-b", "../b");
     tree.symlink("linked/src/loop", ".");
@@ -141,7 +144,8 @@ TEST_F(DupFolders, LinksAreNeverFollowedAndHardLinkedCopiesFreeNothing) {
     ::unlink(tree.path("b/to-b").c_str());
     tree.symlink("b/to-b", "../a");
     scan();
-    EXPECT_EQ(groups(), Groups({{"a/src", "b/src"}, {"a/.git", "b/.git"}, {"a (hard links)", "linked (hard links)"}}))
+    EXPECT_EQ(groups(),
+              Groups({{"a/src", "b/src"}, {"a/.git", "b/.git"}, {"a (hard links)", "linked (hard links)"}}))
         << "b's link target differs; a/src stands for the copies inside a and linked";
 }
 

@@ -22,7 +22,9 @@ CliRun dupfolders(const QStringList& args) {
             p.readAllStandardError()};
 }
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 class DupFoldersCli : public ::testing::Test {
 protected:
@@ -48,8 +50,8 @@ TEST_F(DupFoldersCli, PrintsTheGroupsLargestFirst) {
     ASSERT_EQ(run.code, 0) << run.err.constData();
     EXPECT_TRUE(run.err.isEmpty()) << run.err.constData();
     const QByteArray root = tree.root().c_str();
-    EXPECT_EQ(run.out, "5005\t2\t\t" + root + "/-a\n5005\t2\t\t" + root + "/b\n5005\t2\t\t" + root + "/c\n\n" +
-                           "1\t1\t\t" + root + "/small1\n1\t1\t\t" + root + "/small2\n\n");
+    EXPECT_EQ(run.out, "5005\t2\t\t" + root + "/-a\n5005\t2\t\t" + root + "/b\n5005\t2\t\t" + root +
+                           "/c\n\n" + "1\t1\t\t" + root + "/small1\n1\t1\t\t" + root + "/small2\n\n");
 
     // The window's clipboard has the same lines.
     DupFolderEngine engine;
@@ -69,9 +71,10 @@ TEST_F(DupFoldersCli, NoneFoundIsExitOneAndBadInputExitTwo) {
     EXPECT_TRUE(none.out.isEmpty());
     EXPECT_EQ(none.err, "No duplicate folders found.\n");
 
-    for (const QStringList& bad : {QStringList{"--larger", "x", q(tree.root())}, QStringList{"--between", "5", "1", q(tree.root())},
-                                   QStringList{"--match", "*.txt", q(tree.root())}, QStringList{q(tree.path("missing"))},
-                                   QStringList{}, QStringList{""}}) {
+    for (const QStringList& bad :
+         {QStringList{"--larger", "x", q(tree.root())}, QStringList{"--between", "5", "1", q(tree.root())},
+          QStringList{"--match", "*.txt", q(tree.root())}, QStringList{q(tree.path("missing"))},
+          QStringList{}, QStringList{""}}) {
         const CliRun run = dupfolders(bad);
         EXPECT_EQ(run.code, 2) << bad.join(u' ').toStdString();
         EXPECT_TRUE(run.out.isEmpty());

@@ -33,7 +33,7 @@ constexpr int DrivePanelTop = 8;
 constexpr int ExplanationLeft = 74;
 constexpr int ExplanationWidth = 270;
 constexpr int DesignWidths[4] = {44, 96, 54, 90}; // Group, Size, # Files, Note; Name takes the rest
-constexpr std::int64_t NumMax = 999'999'999;     // K: about a terabyte
+constexpr std::int64_t NumMax = 999'999'999;      // K: about a terabyte
 constexpr int ShownUnreadable = 30;               // folders named in the status panel's tooltip
 } // namespace
 
@@ -50,8 +50,8 @@ TfrmDupFolders::TfrmDupFolders(QWidget* parent)
 
     m_engine->setYieldHook([this] {
         if (m_engine->comparing())
-            setWalkStatus(QStringLiteral("Comparing contents ... ") + FormatThousands(m_engine->bytesRead() / 1024) +
-                          QStringLiteral(" K read"));
+            setWalkStatus(QStringLiteral("Comparing contents ... ") +
+                          FormatThousands(m_engine->bytesRead() / 1024) + QStringLiteral(" K read"));
         yieldToEvents(pnlScan);
     });
     m_engine->setStatusHook([this](const QString& folder) { setWalkStatus(folder); });
@@ -103,7 +103,8 @@ void TfrmDupFolders::buildTopPanel() {
     lblKB1 = label("lblKB1", "", 226, 90, 130, 18);
     cbSubsets = new QCheckBox(QStringLiteral("Also list s&ubsets"), Panel1);
     cbSubsets->setObjectName(QStringLiteral("cbSubsets"));
-    cbSubsets->setToolTip(QStringLiteral("After the copies, the folders whose files all lie in another folder too"));
+    cbSubsets->setToolTip(
+        QStringLiteral("After the copies, the folders whose files all lie in another folder too"));
     cbSubsets->setGeometry(ScaledRect(10, 113, 200, 20, s));
 
     Label4 = label("Label4", "D&rives:", 0, DrivePanelTop + 2, 48, 18);
@@ -137,7 +138,8 @@ void TfrmDupFolders::buildTopPanel() {
             lblKB1->setText(KiloToMega(*value));
     });
     connect(Spinner1, &UpDownSpinner::stepped, this, [this](int delta) {
-        const std::int64_t value = std::clamp<std::int64_t>(num1->number().value_or(m_limit) + delta, 0, NumMax);
+        const std::int64_t value =
+            std::clamp<std::int64_t>(num1->number().value_or(m_limit) + delta, 0, NumMax);
         m_limit = value;
         num1->setNumber(value);
     });
@@ -155,7 +157,8 @@ void TfrmDupFolders::buildTopPanel() {
 void TfrmDupFolders::layOutButtonRow() {
     // As in the folder hog window: each button 3 pixels right of the one before, btDelete where
     // btAbort is, no gap for a browser that is not there.
-    std::vector<std::vector<QPushButton*>> places{{btScan}, {btClose}, {btAbort, btDelete}, {btPrint}, {btClip}};
+    std::vector<std::vector<QPushButton*>> places{
+        {btScan}, {btClose}, {btAbort, btDelete}, {btPrint}, {btClip}};
     if (m_browseHandOff)
         places.push_back({btBrowse});
     places.push_back({btSort});
@@ -178,7 +181,8 @@ void TfrmDupFolders::buildGrid() {
 
     PopupMenu1 = new FinderPopupMenu(this);
     auto item = [&](const char* name, const char* text) {
-        return PopupMenu1->addSortItem(name, QString::fromUtf8(text), [this](QAction* a) { SortbyGroup1Click(a); });
+        return PopupMenu1->addSortItem(name, QString::fromUtf8(text),
+                                       [this](QAction* a) { SortbyGroup1Click(a); });
     };
     SortbyGroup1 = item("SortbyGroup1", "Sort by &Group");
     SortbySize1 = item("SortbySize1", "Sort by &Size");
@@ -231,7 +235,8 @@ void TfrmDupFolders::FormResize() {
         return;
     int taken = 0;
     for (int c = 0; c < 4; ++c) {
-        const int width = std::max(Scaled(DesignWidths[c], m_scale), grid->horizontalHeader()->sectionSizeHint(c));
+        const int width =
+            std::max(Scaled(DesignWidths[c], m_scale), grid->horizontalHeader()->sectionSizeHint(c));
         grid->setColumnWidth(c, width);
         taken += width;
     }
@@ -239,7 +244,9 @@ void TfrmDupFolders::FormResize() {
     placeDrivePanel(pnlDrives, Label4, width(), m_scale);
 }
 
-void TfrmDupFolders::cb1Click() { btScan->setEnabled(pnlDrives->anyTicked() && !scanning()); }
+void TfrmDupFolders::cb1Click() {
+    btScan->setEnabled(pnlDrives->anyTicked() && !scanning());
+}
 
 void TfrmDupFolders::ClearGrid() {
     m_model->setTitles({QStringLiteral("Group"), QStringLiteral("Size"), QStringLiteral("# Files"),
@@ -267,7 +274,9 @@ bool TfrmDupFolders::checkNumField() {
     return ok;
 }
 
-void TfrmDupFolders::num1Exit() { checkNumField(); }
+void TfrmDupFolders::num1Exit() {
+    checkNumField();
+}
 
 void TfrmDupFolders::setScanningState(bool scanning) {
     setScanning(scanning);
@@ -362,4 +371,6 @@ void TfrmDupFolders::showSummary() {
     pnlScan->setToolTip(tip.trimmed());
 }
 
-QString TfrmDupFolders::statusText() const { return pnlScan->text(); }
+QString TfrmDupFolders::statusText() const {
+    return pnlScan->text();
+}

@@ -25,7 +25,9 @@ const QString kDeleted = QStringLiteral("DELETED");
 const QString kRecycled = QStringLiteral("RECYCLED");
 } // namespace
 
-bool TfrmDupFolders::isGone(std::uint32_t key) const { return key < m_gone.size() && m_gone[key]; }
+bool TfrmDupFolders::isGone(std::uint32_t key) const {
+    return key < m_gone.size() && m_gone[key];
+}
 
 void TfrmDupFolders::markFolderGone(int row, std::uint32_t key, const QString& how) {
     if (key < m_gone.size())
@@ -61,7 +63,8 @@ void TfrmDupFolders::SortbyGroup1Click(QAction* item) {
                              [this](int a, int b) { return m_model->keyOf(a) < m_model->keyOf(b); });
             m_model->reorderRows(1, last, order);
         } else if (item == SortbySize1) {
-            SortFolderRowsBySize(*m_model, 1, last, [this](std::uint32_t key) { return m_engine->resultBytes(key); });
+            SortFolderRowsBySize(*m_model, 1, last,
+                                 [this](std::uint32_t key) { return m_engine->resultBytes(key); });
         } else if (item == Sortbyfiles1) {
             SortGridByNumber(*m_model, 1, last, true, 2);
         } else if (item == SortbyName1) {
@@ -71,13 +74,17 @@ void TfrmDupFolders::SortbyGroup1Click(QAction* item) {
     PopupMenu1->checkSortItem(item);
 }
 
-void TfrmDupFolders::btSortClick() { PopupMenu1->popup(FinderPopupMenu::sortButtonPosition(grid)); }
+void TfrmDupFolders::btSortClick() {
+    PopupMenu1->popup(FinderPopupMenu::sortButtonPosition(grid));
+}
 
 QString TfrmDupFolders::printTitle() const {
     return QStringLiteral("Duplicate folders on drive(s) ") + pnlDrives->tickedCaptionList();
 }
 
-void TfrmDupFolders::printTo(QPrinter& printer) { PrintGrid(*m_model, grid->columnWidths(), printTitle(), printer); }
+void TfrmDupFolders::printTo(QPrinter& printer) {
+    PrintGrid(*m_model, grid->columnWidths(), printTitle(), printer);
+}
 
 void TfrmDupFolders::btPrintClick() {
     QPrinter printer;
@@ -86,7 +93,9 @@ void TfrmDupFolders::btPrintClick() {
         printTo(printer);
 }
 
-void TfrmDupFolders::btClipClick() { CopyLinesToClipboard(lb()); }
+void TfrmDupFolders::btClipClick() {
+    CopyLinesToClipboard(lb());
+}
 
 void TfrmDupFolders::btBrowseClick() {
     const int row = grid->currentGridRow();
@@ -110,11 +119,14 @@ bool TfrmDupFolders::deleteGuard(std::uint32_t key) {
             m_engine->resultStillThere(i))
             ++left;
     if (left == 0)
-        return AskYesNo(QStringLiteral("No other copy of this folder is left. Delete the last copy anyway?")) ==
+        return AskYesNo(
+                   QStringLiteral("No other copy of this folder is left. Delete the last copy anyway?")) ==
                MessageAnswer::Yes;
-    if (role == DupFolderEngine::Role::Copy && m_engine->resultFreed(key) == 0 && m_engine->resultBytes(key) > 0)
-        return AskYesNo(QStringLiteral("Its files are hard links of another copy's files: deleting it frees no "
-                                       "space. Delete it anyway?")) == MessageAnswer::Yes;
+    if (role == DupFolderEngine::Role::Copy && m_engine->resultFreed(key) == 0 &&
+        m_engine->resultBytes(key) > 0)
+        return AskYesNo(
+                   QStringLiteral("Its files are hard links of another copy's files: deleting it frees no "
+                                  "space. Delete it anyway?")) == MessageAnswer::Yes;
     return true;
 }
 

@@ -18,7 +18,9 @@
 
 namespace fs = std::filesystem;
 
-void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace {
 
@@ -126,7 +128,8 @@ TEST_F(DupFoldersWindow, AScanListsTheCopiesGroupByGroupAndTheListSortsCopiesAnd
     child<QCheckBox>("cbSubsets")->setChecked(true);
     button("btScan")->click();
     ASSERT_EQ(w->rowsFilled(), 4);
-    EXPECT_EQ(QStringList({cell(3, 3), name(3)}), QStringList({"subset", QString::fromStdString(tree.path("notes"))}));
+    EXPECT_EQ(QStringList({cell(3, 3), name(3)}),
+              QStringList({"subset", QString::fromStdString(tree.path("notes"))}));
     EXPECT_EQ(QStringList({cell(4, 3), name(4)}),
               QStringList({"contains 50%", QString::fromStdString(tree.path("old/notes"))}));
 }
@@ -136,7 +139,9 @@ TEST_F(DupFoldersWindow, ACopyGoesThroughTheFolderDeleteAndTheLastCopyOnlyAfterA
     put("links/info.txt", "hard links");
     for (const char* f : {"beach.jpg", "raw/beach.cr2"}) {
         tree.folder("links/2023/raw");
-        ASSERT_EQ(::link(tree.path(std::string("photos/2023/") + f).c_str(), tree.path(std::string("links/2023/") + f).c_str()), 0);
+        ASSERT_EQ(::link(tree.path(std::string("photos/2023/") + f).c_str(),
+                         tree.path(std::string("links/2023/") + f).c_str()),
+                  0);
     }
     open();
     button("btScan")->click();
@@ -146,8 +151,9 @@ TEST_F(DupFoldersWindow, ACopyGoesThroughTheFolderDeleteAndTheLastCopyOnlyAfterA
     messages.scriptAnswers({MessageAnswer::No});
     selectRow(rowOf("links/2023"));
     button("btDelete")->click();
-    EXPECT_EQ(messages.texts(), QStringList({"Its files are hard links of another copy's files: deleting it frees no "
-                                             "space. Delete it anyway?"}));
+    EXPECT_EQ(messages.texts(),
+              QStringList({"Its files are hard links of another copy's files: deleting it frees no "
+                           "space. Delete it anyway?"}));
     EXPECT_TRUE(fs::exists(tree.path("links/2023")));
 
     messages.clear();
@@ -171,7 +177,8 @@ TEST_F(DupFoldersWindow, ACopyGoesThroughTheFolderDeleteAndTheLastCopyOnlyAfterA
     messages.scriptAnswers({MessageAnswer::No});
     selectRow(rowOf("notes"));
     button("btDelete")->click();
-    EXPECT_EQ(messages.texts(), QStringList({"No other copy of this folder is left. Delete the last copy anyway?"}));
+    EXPECT_EQ(messages.texts(),
+              QStringList({"No other copy of this folder is left. Delete the last copy anyway?"}));
     EXPECT_TRUE(fs::exists(tree.path("notes/todo.txt")));
     messages.clear();
     messages.scriptAnswers({MessageAnswer::Yes});
@@ -188,7 +195,8 @@ TEST(DupFoldersOpening, TheMainWindowOpensItFromTheFolderHogRow) {
     ASSERT_NE(bt, nullptr);
     const auto* label = frm.findChild<QLabel*>(QStringLiteral("lblDirHogs"));
     EXPECT_EQ(bt->parentWidget(), label->parentWidget());
-    EXPECT_GT(bt->x(), label->x() + label->fontMetrics().horizontalAdvance(label->text())) << "after the description";
+    EXPECT_GT(bt->x(), label->x() + label->fontMetrics().horizontalAdvance(label->text()))
+        << "after the description";
     EXPECT_LE(bt->geometry().right(), bt->parentWidget()->width());
     QString caption;
     QTimer::singleShot(0, [&] {
@@ -211,17 +219,20 @@ TEST(Screenshots, DuplicateFolders) {
     };
     for (const char* at : {"Pictures/2023/Holiday", "Backup/Pictures 2023/Holiday", "Old laptop/Holiday"})
         for (int i = 0; i < 12; ++i)
-            put(std::string(at) + "/IMG_" + std::to_string(4100 + i) + ".jpg", 180'000 + 9'000 * std::size_t(i), char('a' + i));
+            put(std::string(at) + "/IMG_" + std::to_string(4100 + i) + ".jpg",
+                180'000 + 9'000 * std::size_t(i), char('a' + i));
     for (const char* at : {"Projects/engine", "Projects/engine-before-rewrite"}) {
         for (int i = 0; i < 20; ++i)
-            put(std::string(at) + "/src/part" + std::to_string(i) + ".cpp", 4'000 + 300 * std::size_t(i), char('k' + i % 10));
+            put(std::string(at) + "/src/part" + std::to_string(i) + ".cpp", 4'000 + 300 * std::size_t(i),
+                char('k' + i % 10));
         put(std::string(at) + "/.git/HEAD", 21, 'h');
     }
     put("Projects/engine/src/new.cpp", 2'000, 'n');
     for (int i = 0; i < 8; ++i) {
         put("Music/Live/track" + std::to_string(i) + ".flac", 60'000 + 1'000 * std::size_t(i), char('A' + i));
         if (i < 5)
-            put("Phone/Music/Live/track" + std::to_string(i) + ".flac", 60'000 + 1'000 * std::size_t(i), char('A' + i));
+            put("Phone/Music/Live/track" + std::to_string(i) + ".flac", 60'000 + 1'000 * std::size_t(i),
+                char('A' + i));
     }
     put("Phone/notes.txt", 300, 'p');
     qputenv("VANTOREL_DRIVES", QByteArray("C=") + QByteArray::fromStdString(drive.root()));
