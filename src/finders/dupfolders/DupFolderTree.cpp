@@ -54,9 +54,16 @@ void DupFolderTree::clear() {
 }
 
 bool DupFolderTree::enterFolder(const FolderHandle& handle) {
-    if (m_folders.size() >= (std::size_t(1) << 30) - 1) {
-        if (!m_levels.empty())
-            markIncomplete();
+    const std::string& path = handle.path();
+    const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
+    if (m_folders.size() >= (std::size_t(1) << 30) - 1 || m_folderNames.size() + name.size() >= None ||
+        (!m_levels.empty() && m_levels.back().folder == None)) {
+        // A full table: the folder and everything below it are left out, and what holds it is
+        // known to be incomplete.
+        markIncomplete();
+        Level refused;
+        refused.folder = None;
+        m_levels.push_back(refused);
         return false;
     }
     Folder f{};
@@ -66,8 +73,6 @@ bool DupFolderTree::enterFolder(const FolderHandle& handle) {
     if (f.parent == None) {
         m_roots.push_back({handle.path(), handle.identity()});
     } else {
-        const std::string& path = handle.path();
-        const std::string_view name = std::string_view(path).substr(path.rfind('/') + 1);
         f.nameOffset = std::uint32_t(m_folderNames.size());
         f.nameLength = std::uint16_t(name.size());
         m_folderNames.append(name);
@@ -82,6 +87,8 @@ bool DupFolderTree::enterFolder(const FolderHandle& handle) {
 }
 
 bool DupFolderTree::addEntry(const FolderHandle& handle, const FsEntry& e) {
+    if (m_levels.back().folder == None)
+        return false;
     if (m_entries.size() >= None - 1 || m_entryNames.size() + e.name.size() >= None) {
         markIncomplete();
         return false;
@@ -120,12 +127,15 @@ bool DupFolderTree::addEntry(const FolderHandle& handle, const FsEntry& e) {
 }
 
 void DupFolderTree::beginFiles() {
+    if (m_levels.back().folder == None)
+        return;
     m_levels.back().filesBegun = true;
     m_folders[m_levels.back().folder].ownEntry = std::uint32_t(m_entries.size());
 }
 
 void DupFolderTree::markIncomplete() {
-    if (!m_levels.empty())
+    // A folder left out was said to be incomplete in the folder holding it when it was.
+    if (!m_levels.empty() && m_levels.back().folder != None)
         m_folders[m_levels.back().folder].incomplete = true;
 }
 
@@ -147,6 +157,8 @@ void DupFolderTree::close(Level& level) {
 void DupFolderTree::leaveFolder() {
     Level level = m_levels.back();
     m_levels.pop_back();
+    if (level.folder == None)
+        return;
     close(level);
     if (m_levels.empty())
         return;
