@@ -224,3 +224,21 @@ TEST_F(DupFolders, SubsetsFollowWhenAskedWithTheirShare) {
     EXPECT_EQ(engine.resultRole(0), DupFolderEngine::Role::Subset);
     EXPECT_EQ(engine.resultShare(1), 4997u); // 4,000 of 8,004 bytes
 }
+
+TEST_F(DupFolders, DeepAndOddlyNamedCopiesAreFoundWhole) {
+    // Deeper than the walker keeps handles open, with names no line can show as they are.
+    const std::string odd = std::string("line\nbreak \xff");
+    for (const std::string& at : {"a/" + odd, "b/" + odd}) {
+        const std::string deepest = tree.deepChain(at, 200, "level");
+        put(deepest + "/bottom.txt", "at the bottom");
+        put(at + "/top.txt", "at the top");
+    }
+    put("a/other", "x"); // a and b themselves differ
+    scan();
+    ASSERT_EQ(engine.resultCount(), 2u);
+    EXPECT_EQ(engine.resultPath(0), tree.path("a/" + odd));
+    EXPECT_EQ(engine.resultPath(1), tree.path("b/" + odd));
+    EXPECT_TRUE(engine.resultLine(0).endsWith(QStringLiteral("/a/line?break \uFFFD")));
+    EXPECT_EQ(engine.resultFiles(0), 2u);
+    EXPECT_EQ(engine.resultEntry(1).name, odd);
+}
