@@ -18,20 +18,35 @@ struct Twin {
 
 void DupFolderMatcher::subsetGroups(std::vector<DupFolderGroup>& out) {
     const std::uint32_t n = std::uint32_t(m_tree.folderCount());
-    // Per folder: a file of its sub-tree that has no twin anywhere (then it is no subset), and the
-    // first file of its sub-tree whose twins tell where a folder holding it could be.
+    // How many files share each content: the fewer twins an anchor has, the fewer places to try.
+    std::vector<std::uint32_t> members(m_nextClass, 0);
+    for (std::uint32_t e = 0; e < m_tree.entryCount(); ++e)
+        if (m_tree.entry(e).kind == DupFolderTree::Regular)
+            ++members[m_class[e]];
+    // Per folder: whether a file below it has no twin anywhere (then it is no subset), and the file
+    // below it with the fewest twins, not empty, whose twins tell where a folder holding it could be.
     std::vector<bool> lonely(n, false);
     std::vector<std::uint32_t> anchor(n, DupFolderTree::None);
+    auto better = [&](std::uint32_t e, std::uint32_t than) {
+        return than == DupFolderTree::None || members[m_class[e]] < members[m_class[than]];
+    };
     for (std::uint32_t i = n; i-- > 0;) {
         const DupFolderTree::Folder& f = m_tree.folder(i);
-        for (std::uint32_t e = f.firstEntry; e < f.endEntry && anchor[i] == DupFolderTree::None; ++e)
-            if (m_tree.entry(e).kind == DupFolderTree::Regular)
-                anchor[i] = e;
-        for (std::uint32_t e = f.ownEntry; e < f.endEntry; ++e)
-            if (m_tree.entry(e).kind == DupFolderTree::Regular && m_class[e] == Unknown)
+        for (std::uint32_t e = f.ownEntry; e < f.endEntry; ++e) {
+            const DupFolderTree::Entry& entry = m_tree.entry(e);
+            if (entry.kind != DupFolderTree::Regular)
+                continue;
+            if (m_class[e] == Unknown)
                 lonely[i] = true;
-        if (lonely[i] && f.parent != DupFolderTree::None)
-            lonely[f.parent] = true;
+            else if (entry.size > 0 && better(e, anchor[i]))
+                anchor[i] = e;
+        }
+        if (f.parent != DupFolderTree::None) {
+            if (lonely[i])
+                lonely[f.parent] = true;
+            if (anchor[i] != DupFolderTree::None && better(anchor[i], anchor[f.parent]))
+                anchor[f.parent] = anchor[i];
+        }
     }
     std::vector<Twin> twins;
     for (std::uint32_t e = 0; e < m_tree.entryCount(); ++e)
