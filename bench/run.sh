@@ -13,6 +13,7 @@
 #   The viewer's file side is timed against wc -l, xxd and strings on generated files (no ROOT).
 #   The folder browser fills its grid for one generated folder of 100,000 files (offscreen) against
 #   ls -l --time-style=long-iso of the same folder, one run each (no ROOT).
+#   The duplicate folder finder runs against dups --content on a tree of real contents (no ROOT).
 #   The space map lays out and paints the 1,000,000-file tree (or ROOT) offscreen: first paint,
 #   resize and zoom times and the model's bytes per file.
 #   bench/deep_tree.sh runs every scan on a chain of 5,000 folders with 250-byte names and one of
@@ -260,6 +261,29 @@ bench_content() {
   }'
 }
 
+# The duplicate folder finder against the content check on the same tree of real contents: 100,000
+# files, 200 folders of them copied whole (make_dupfolder_tree.py).
+bench_dupfolders() {
+  local root=$1
+  python3 "$here/bench/make_dupfolder_tree.py" "$root" >&2
+  find "$root" -type f -exec cat {} + >/dev/null
+  "$cli" dupfolders "$root" >/dev/null 2>&1 || true
+  local groups t_dc c_dc m_dc t_df c_df m_df t_ds c_ds m_ds
+  groups=$("$cli" dupfolders "$root" 2>/dev/null | grep -c '^$' || true)
+  read -r t_dc c_dc m_dc < <(measure "$cli" dups --larger 0 --content "$root")
+  read -r t_df c_df m_df < <(measure "$cli" dupfolders "$root")
+  read -r t_ds c_ds m_ds < <(measure "$cli" dupfolders --subsets "$root")
+  awk -v a="$t_dc" -v ac="$c_dc" -v am="$m_dc" -v b="$t_df" -v bc="$c_df" -v bm="$m_df" -v c="$t_ds" -v cc="$c_ds" \
+      -v cm="$m_ds" -v g="$groups" -v runs="$runs" 'BEGIN {
+    printf "duplicate folder tree: 100,000 files with real contents, 200 folders copied, %d groups found, best of %d runs\n", g, runs
+    printf "%-34s %8s %8s %8s %12s\n", "command", "seconds", "cpu", "ratio", "peak RSS KiB"
+    printf "%-34s %8.2f %8.2f %8s %12d\n", "dups --larger 0 --content", a, ac, "1.00x", am
+    printf "%-34s %8.2f %8.2f %7.2fx %12d\n", "dupfolders", b, bc, (a > 0 ? b / a : 0), bm
+    printf "%-34s %8.2f %8.2f %7.2fx %12d\n", "dupfolders --subsets", c, cc, (a > 0 ? c / a : 0), cm
+    printf "targets: dupfolders <= 1.20x dups --content, peak RSS at most that of dups --content\n\n"
+  }'
+}
+
 if [ $# -ge 1 ]; then
   bench_tree "$1"
   bench_folders "$1"
@@ -277,6 +301,8 @@ else
   bench_viewer "$work/files"
   bench_content "$work/content"
   rm -rf "$work/content"
+  bench_dupfolders "$work/dupfolders"
+  rm -rf "$work/dupfolders"
   bench_browse "$work/browse"
   python3 "$here/bench/make_tree.py" "$work/1m" --files 1000000 --folders 1000 >&2
   bench_tree "$work/1m"

@@ -9,6 +9,7 @@
 #include "common/SearchPathList.h"
 #include "finders/daterange/ui/TfrmMods.h"
 #include "finders/dup/ui/TfrmDup.h"
+#include "finders/dupfolders/ui/TfrmDupFolders.h"
 #include "folderhogs/ui/TfrmDirHog.h"
 #include "journal/ui/TfrmHistory.h"
 #include "map/ui/MapOpeners.h"
@@ -22,6 +23,7 @@
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
+#include <algorithm>
 
 namespace {
 // Design geometry at 96 pixels per inch.
@@ -39,6 +41,8 @@ constexpr int LabelRightMargin = 4;
 constexpr int BottomButtonTop = 334;
 constexpr int BottomButtonWidth = 111;
 constexpr int HistoryButtonWidth = 90;
+constexpr int DupFoldersWidth = 120;
+constexpr int DupFoldersMinWidth = 100;
 
 QFont toolButtonFont() {
     QFont font(QStringLiteral("Sans Serif"), 8);
@@ -103,6 +107,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
     btHistory->setGeometry(scaled(PanelWidth - ToolButtonLeft - HistoryButtonWidth), scaled(ToolButtonTop),
                            scaled(HistoryButtonWidth), scaled(ButtonHeight));
     connect(btHistory, &QPushButton::clicked, this, [this] { OpenHistory(this); });
+    addDupFoldersButton(btDirHogs);
 
     // The map has no row of its own: it sits in the free place at the left of the bottom row.
     auto* btMap = addBottomButton(25, "btMap", QStringLiteral("Space &map"));
@@ -155,6 +160,23 @@ QPushButton* TfrmMain::addToolRow(int top, const char* buttonName, const QString
     label->setGeometry(scaled(LabelLeft), 0, scaled(PanelWidth - LabelLeft - LabelRightMargin), scaled(PanelHeight));
     m_labels.append(label);
     return button;
+}
+
+void TfrmMain::addDupFoldersButton(QPushButton* dirHogs) {
+    // Duplicate folders has no row of its own: it sits at the right end of the folder hog row,
+    // after that row's short description, which keeps its place and font.
+    QWidget* panel = dirHogs->parentWidget();
+    const QLabel* label = panel->findChild<QLabel*>(QStringLiteral("lblDirHogs"));
+    const int textEnd = label->x() + QFontMetrics(label->font(), this).horizontalAdvance(label->text());
+    const int right = scaled(PanelWidth - ToolButtonLeft);
+    const int width =
+        std::clamp(right - textEnd - scaled(8), scaled(DupFoldersMinWidth), scaled(DupFoldersWidth));
+    auto* button = new QPushButton(QStringLiteral("D&uplicate folders"), panel);
+    button->setObjectName(QStringLiteral("btDupFolders"));
+    button->setFont(toolButtonFont());
+    button->setToolTip(QStringLiteral("Folders that are copies of each other"));
+    button->setGeometry(right - width, scaled(ToolButtonTop), width, scaled(ButtonHeight));
+    connect(button, &QPushButton::clicked, this, &TfrmMain::btDupFoldersClick);
 }
 
 QPushButton* TfrmMain::addBottomButton(int left, const char* name, const QString& caption) {
@@ -219,6 +241,11 @@ void TfrmMain::btFileHogClick() {
 void TfrmMain::btDirHogsClick() {
     TfrmDirHog frmDirHog(this);
     frmDirHog.exec();
+}
+
+void TfrmMain::btDupFoldersClick() {
+    TfrmDupFolders frmDupFolders(this);
+    frmDupFolders.exec();
 }
 
 void TfrmMain::btFilesClick() {

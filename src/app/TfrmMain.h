@@ -37,6 +37,7 @@ public Q_SLOTS:
     void btFileHogClick();
     void btFilesClick();
     void btDirHogsClick();
+    void btDupFoldersClick();
     void btStatisticClick();
     void btBrowseClick();
     void btReachClick();
@@ -53,6 +54,7 @@ private:
     QPushButton* addToolRow(int top, const char* buttonName, const QString& caption, const char* labelName,
                             const QString& description);
     QPushButton* addBottomButton(int left, const char* name, const QString& caption);
+    void addDupFoldersButton(QPushButton* dirHogs);
     void fitLabelFont();
 
     TGradientBack* m_back = nullptr;

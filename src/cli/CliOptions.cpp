@@ -58,6 +58,7 @@ const char* CliUsage() {
     return "Usage: vantorel-cli dups [--exact] [--content] [SIZE] [--match PATTERN] [--null] FOLDER...\n"
            "       vantorel-cli hogs [SIZE] [--match PATTERN] [--null] FOLDER...\n"
            "       vantorel-cli folders [--all] [--null] FOLDER...\n"
+           "       vantorel-cli dupfolders [SIZE] [--subsets] [--null] FOLDER...\n"
            "       vantorel-cli dates (--accessed | --created | --modified)\n"
            "                          (--before DATE | --between DATE1 DATE2 | --after DATE)\n"
            "                          [--match PATTERN] [--null] FOLDER...\n"
@@ -70,28 +71,35 @@ const char* CliUsage() {
            "       vantorel-cli undo [RUN]\n"
            "\n"
            "dups lists the files whose name occurs in more than one place (letter case ignored);\n"
-           "with --exact the size in K must match too; with --content only the files whose\n"
-           "contents are byte for byte the same as another file's of their run are listed, each\n"
-           "group of identical files followed by an empty line. hogs lists the files in the size range,\n"
-           "largest first. folders lists the main folders (those directly in FOLDER) with the\n"
-           "size, files and sub-folders of everything below them, largest first; with --all\n"
-           "every folder, each with only the files directly in it. dates lists the files whose\n"
-           "last access, creation or last modification falls on or before a date, between two\n"
-           "dates (both included) or on or after a date, in the order the walk finds them; a file\n"
-           "without such a time is found only by --before. DATE is written YYYY-MM-DD. Each\n"
-           "FOLDER is walked like a drive root, staying on its filesystem. stats counts every\n"
-           "file of FOLDER (hidden files and links too, hidden folders not entered) by size class,\n"
-           "age, attribute and type, and prints one record per line: files, size, accessed,\n"
-           "created, modified, attribute, type, cluster, disk and allocated. view prints lines N to\n"
-           "N+M-1 of FILE as the viewer shows them (lines end at LF, CR or CR LF; at most 1023\n"
-           "characters each; a zero byte as a space), or hex rows of 16 bytes with --hex; --total\n"
-           "prints the number of lines. strings prints the runs of 6 to 101 letters, digits and\n"
-           "spaces in FILE, one per line. map draws every file of FOLDER as a tile whose area is\n"
-           "its size, nested by folder and coloured by type, with a legend of the ten largest\n"
-           "types, into a PNG picture; no display is needed. journal lists the delete runs of every\n"
-           "window, newest first: run, time, tool, mode (delete or trash), files, bytes and how many\n"
-           "of them can still be restored. undo puts the files that run RUN (by default the last)\n"
-           "sent to the recycle bin back where they were, never over a file that took a name since.\n"
+           "with --exact the size in K must match too; with --content only the files whose contents\n"
+           "are byte for byte the same as another file's of their run are listed, each group of\n"
+           "identical files followed by an empty line. hogs lists the files in the size range,\n"
+           "largest first. folders lists the main folders (those directly in FOLDER) with the size,\n"
+           "files and sub-folders of everything below them, largest first; with --all every folder,\n"
+           "each with only the files directly in it. dupfolders lists the folders that are copies of\n"
+           "each other (the same names, letter case counting, the same sub-folders and byte for byte\n"
+           "the same files, hidden ones included), the group whose extra copies take most bytes\n"
+           "first, one line per folder (bytes of one copy, files, note, path), each group followed\n"
+           "by an empty line; a folder inside a reported copy is not listed again, an empty folder\n"
+           "never; with --subsets, folders whose files all lie at the same places in another folder\n"
+           "follow (the subset, then each folder holding it with the subset's share of its bytes);\n"
+           "SIZE is on one copy (default: any). dates lists the files whose last access, creation or\n"
+           "last modification falls on or before a date, between two dates (both included) or on or\n"
+           "after a date, in the order the walk finds them; a file without such a time is found only\n"
+           "by --before. DATE is written YYYY-MM-DD. Each FOLDER is walked like a drive root,\n"
+           "staying on its filesystem. stats counts every file of FOLDER (hidden files and links\n"
+           "too, hidden folders not entered) by size class, age, attribute and type, and prints one\n"
+           "record per line: files, size, accessed, created, modified, attribute, type, cluster,\n"
+           "disk and allocated. view prints lines N to N+M-1 of FILE as the viewer shows them (lines\n"
+           "end at LF, CR or CR LF; at most 1023 characters each; a zero byte as a space), or hex\n"
+           "rows of 16 bytes with --hex; --total prints the number of lines. strings prints the runs\n"
+           "of 6 to 101 letters, digits and spaces in FILE, one per line. map draws every file of\n"
+           "FOLDER as a tile whose area is its size, nested by folder and coloured by type, with a\n"
+           "legend of the ten largest types, into a PNG picture; no display is needed. journal lists\n"
+           "the delete runs of every window, newest first: run, time, tool, mode (delete or trash),\n"
+           "files, bytes and how many of them can still be restored. undo puts the files that run RUN\n"
+           "(by default the last) sent to the recycle bin back where they were, never over a file\n"
+           "that took a name since.\n"
            "\n"
            "SIZE, in K (1 K = 1024 bytes), one of:\n"
            "  --larger K          files of K or more (default: --larger 250)\n"
@@ -100,6 +108,7 @@ const char* CliUsage() {
            "\n"
            "Other options:\n"
            "  --exact             dups: the size in K must match too\n"
+           "  --subsets           dupfolders: also folders whose files all lie in another\n"
            "  --content           dups: only files with a byte-for-byte identical twin\n"
            "  --match PATTERN     wildcard pattern(s), ';'-separated (default: *.*)\n"
            "  --all               folders: every folder, not only the main ones\n"
@@ -137,8 +146,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         return true;
     }
     if (args.empty()) {
-        error = "missing command: dups, hogs, folders, dates, stats, view, strings, map, journal or undo "
-                "(see --help)";
+        error = "missing command: dups, hogs, folders, dupfolders, dates, stats, view, strings, map, journal "
+                "or undo (see --help)";
         return false;
     }
     if (args[0] == "dups") {
@@ -149,6 +158,9 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         o.criteria.dupMode = false;
     } else if (args[0] == "folders") {
         o.command = CliCommand::Folders;
+    } else if (args[0] == "dupfolders") {
+        o.command = CliCommand::DupFolders;
+        o.criteria.limit1K = o.criteria.limit2K = 0; // every folder that is not empty
     } else if (args[0] == "dates") {
         o.command = CliCommand::Dates;
     } else if (args[0] == "stats") {
@@ -159,11 +171,14 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         o.command = CliCommand::Strings;
     } else {
         error = "unknown command '" + args[0] +
-                "': use dups, hogs, folders, dates, stats, view, strings, map, journal or undo (see --help)";
+                "': use dups, hogs, folders, dupfolders, dates, stats, view, strings, map, journal or undo "
+                "(see --help)";
         return false;
     }
-    const bool sizes = o.command == CliCommand::Dups || o.command == CliCommand::Hogs;
-    const bool patterns = sizes || o.command == CliCommand::Dates;
+    const bool sizes =
+        o.command == CliCommand::Dups || o.command == CliCommand::Hogs || o.command == CliCommand::DupFolders;
+    const bool patterns =
+        o.command == CliCommand::Dups || o.command == CliCommand::Hogs || o.command == CliCommand::Dates;
     const bool dates = o.command == CliCommand::Dates;
     bool kindGiven = false;
     bool rangeGiven = false;
@@ -211,6 +226,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
             o.exact = true;
         } else if (a == "--content" && o.command == CliCommand::Dups) {
             o.content = true;
+        } else if (a == "--subsets" && o.command == CliCommand::DupFolders) {
+            o.subsets = true;
         } else if (a == "--hex" && o.command == CliCommand::View) {
             o.hex = true;
         } else if (a == "--total" && o.command == CliCommand::View) {

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-enum class CliCommand { Dups, Hogs, Folders, Dates, Stats, View, Strings };
+enum class CliCommand { Dups, Hogs, Folders, Dates, Stats, View, Strings, DupFolders };
 
 // What the command line asks for: the command, its options and the folders.
 struct CliOptions {
     CliCommand command = CliCommand::Dups;
-    DupScanCriteria criteria;   // dups and hogs
+    DupScanCriteria criteria;   // dups and hogs; the size range of dupfolders
     bool allFolders = false;    // folders --all: every folder, not only the main ones
     DateScanCriteria dates;     // dates
     bool hex = false;           // view --hex
@@ -20,6 +20,7 @@ struct CliOptions {
     std::int64_t count = -1;    // view --count (-1: to the last line)
     bool exact = false;
     bool content = false;       // dups --content: only files whose contents have a twin in their run
+    bool subsets = false;       // dupfolders --subsets: also folders whose files all lie in another
     bool nullSeparated = false; // --null: exact paths, each followed by NUL, instead of the lines
     bool help = false;
     bool version = false;       // --version: the name and version, nothing else

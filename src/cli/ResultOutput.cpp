@@ -4,6 +4,7 @@
 #include "finders/daterange/DateRangeEngine.h"
 #include "finders/dup/DupContentCheck.h"
 #include "finders/dup/DupScanEngine.h"
+#include "finders/dupfolders/DupFolderEngine.h"
 #include "folderhogs/FolderSizeEngine.h"
 
 #include <cerrno>
@@ -85,4 +86,26 @@ int WriteContentGroups(const DupScanEngine& engine, const DupContentCheck& check
         block += end;
     }
     return WriteAll(fd, block);
+}
+
+int WriteFolderGroups(const DupFolderEngine& engine, bool nullSeparated, int fd) {
+    const char end = nullSeparated ? '\0' : '\n';
+    std::string block;
+    const std::size_t count = engine.resultCount();
+    for (std::size_t i = 0; i < count; ++i) {
+        if (nullSeparated)
+            engine.appendResultPath(i, block);
+        else
+            engine.appendResultLineUtf8(i, block);
+        block += end;
+        const bool last = i + 1 == count;
+        if (last || engine.resultGroup(i + 1) != engine.resultGroup(i))
+            block += end;
+        if (block.size() >= (1u << 16) || last) {
+            if (int error = WriteAll(fd, block))
+                return error;
+            block.clear();
+        }
+    }
+    return 0;
 }

@@ -4,6 +4,7 @@
 
 class DateRangeEngine;
 class DupContentCheck;
+class DupFolderEngine;
 class DupScanEngine;
 class FolderSizeEngine;
 
@@ -21,3 +22,6 @@ int WriteResults(const DateRangeEngine& engine, bool nullSeparated, int fd);
 // The groups of identical files: each member's line (or path and NUL), then an empty line (or a
 // lone NUL) after each group, groups in result order.
 int WriteContentGroups(const DupScanEngine& engine, const DupContentCheck& check, bool nullSeparated, int fd);
+// The duplicate folder groups: each folder's line (or path and NUL), then an empty line (or a lone
+// NUL) after each group, in result order.
+int WriteFolderGroups(const DupFolderEngine& engine, bool nullSeparated, int fd);

@@ -11,6 +11,7 @@
 #include "finders/dup/DupContentCheck.h"
 #include "finders/dup/DupScanEngine.h"
 #include "journal/cli/JournalCommand.h"
+#include "finders/dupfolders/DupFolderEngine.h"
 #include "map/cli/MapCommand.h"
 #include "folderhogs/FolderSizeEngine.h"
 #include "platform/DriveTable.h"
@@ -174,6 +175,42 @@ int runFolders(const CliOptions& options) {
     engine.finish();
     progress.clear();
     return writeOut(engine, options.nullSeparated);
+}
+
+int runDupFolders(const CliOptions& options) {
+    DupFolderEngine engine;
+    Progress progress([&engine] { return engine.filesSeen(); },
+                      [&engine] {
+                          return engine.comparing() ? QStringLiteral("comparing contents: ") +
+                                                          QString::number(engine.bytesRead()) +
+                                                          QStringLiteral(" bytes read")
+                                                    : engine.walkStatus();
+                      },
+                      QStringLiteral(" files  "));
+    reportWalk(engine, progress);
+    DupFolderCriteria criteria;
+    criteria.range = options.criteria.range;
+    criteria.limit1K = options.criteria.limit1K;
+    criteria.limit2K = options.criteria.limit2K;
+    criteria.subsets = options.subsets;
+    engine.begin(criteria);
+    for (const std::string& folder : options.folders)
+        engine.scanDrive(folder);
+    engine.finish();
+    progress.clear();
+    if (engine.unreadableFiles() > 0)
+        warn(std::to_string(engine.unreadableFiles()) +
+             " files could not be read, or changed since they were listed; their folders are left out");
+    if (engine.changedFolders() > 0)
+        warn(std::to_string(engine.changedFolders()) +
+             " folders changed while they were compared; they are left out");
+    if (engine.groupCount() == 0) {
+        std::fputs("No duplicate folders found.\n", stderr);
+        return 1;
+    }
+    if (int failed = WriteFolderGroups(engine, options.nullSeparated, STDOUT_FILENO))
+        return writeFailed(failed);
+    return 0;
 }
 
 int runDates(const CliOptions& options) {
@@ -368,6 +405,7 @@ int main(int argc, char** argv) {
     MessageService::install(&messages);
 
     const int written = options.command == CliCommand::Folders ? runFolders(options)
+                        : options.command == CliCommand::DupFolders ? runDupFolders(options)
                         : options.command == CliCommand::Dates ? runDates(options)
                         : options.command == CliCommand::Stats ? runStats(options)
                         : options.command == CliCommand::View ? runView(options)

@@ -22,6 +22,7 @@ constexpr ToolName kTools[] = {
     {JournalTool::FolderHogs, "folders", "Folder hogs"},
     {JournalTool::Browser, "browser", "Browse through folders"},
     {JournalTool::CommandLine, "cli", "Command line"},
+    {JournalTool::DuplicateFolders, "dupfolders", "Duplicate folders"},
 };
 
 const char* outcomeKey(JournalOutcome outcome) {

@@ -16,9 +16,9 @@
 // run killed mid-write, a truncated file) or damaged is told from a whole one and skipped.
 
 // The tool whose delete run it was.
-enum class JournalTool { Duplicates, FileHogs, DateRange, FolderHogs, Browser, CommandLine };
+enum class JournalTool { Duplicates, FileHogs, DateRange, FolderHogs, Browser, CommandLine, DuplicateFolders };
 // The stable key written to the journal and --json ("dups", "hogs", "dates", "folders", "browser",
-// "cli"), and back.
+// "cli", "dupfolders"), and back.
 const char* JournalToolKey(JournalTool tool);
 std::optional<JournalTool> JournalToolFromKey(std::string_view key);
 // The tool's name as the windows show it ("Duplicate files", ...).

@@ -50,6 +50,7 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
     m_rootDevice = h.device();
     m_withCreation = visitor.wantsCreationTime();
     m_everyEntry = visitor.wantsEveryEntry();
+    m_hidden = visitor.wantsHiddenEntries();
     // From here on every level's path is the first bytes of the one buffer.
     m_path.assign(h.path());
     h.sharePath(m_path, m_path.size());
@@ -76,7 +77,7 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
         const std::size_t index = level.next++;
         FolderListing::Item& item = level.listing.items[index];
         const std::string_view name = level.listing.name(index);
-        if (isHidden(name))
+        if (!m_hidden && isHidden(name))
             continue;
         if (item.type == FolderListing::Unknown) {
             // The file system gave no type hint: one stat settles it.

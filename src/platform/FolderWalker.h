@@ -46,6 +46,9 @@ public:
     // and system entries (links as themselves, devices, ...) go to file() too, wantsFile is not asked,
     // and each sub-folder, hidden ones included, goes to subFolderEntry() unread.
     virtual bool wantsEveryEntry() { return false; }
+    // Whether hidden entries count like any other, asked once per walk: then the folder pass hands
+    // them out too and hidden folders are walked (system entries still are not).
+    virtual bool wantsHiddenEntries() { return false; }
     // A wanted file with its statistics (one statx).
     virtual void file(const FolderHandle& folder, const FsEntry& entry) { (void)folder, (void)entry; }
     // With wantsEveryEntry: a sub-folder met in the file pass.
@@ -135,4 +138,5 @@ private:
     FsEntry m_entry;    // reused for every file, so its name keeps its buffer
     bool m_withCreation = true;
     bool m_everyEntry = false;
+    bool m_hidden = false;
 };

@@ -11,6 +11,7 @@
 #include "finders/daterange/ui/TfrmMods.h"
 #include "finders/daterange/ui/TfrmPickDate.h"
 #include "finders/dup/ui/TfrmDup.h"
+#include "finders/dupfolders/ui/TfrmDupFolders.h"
 #include "folderhogs/ui/TfrmDirHog.h"
 #include "journal/ui/TfrmHistory.h"
 #include "map/ui/TfrmMap.h"
@@ -114,6 +115,7 @@ std::map<QString, QSet<QString>> captionsOfEveryWindow() {
     take(QStringLiteral("TfrmAbout"), std::make_unique<TfrmAbout>());
     take(QStringLiteral("TfrmMap"), std::make_unique<TfrmMap>());
     take(QStringLiteral("TfrmHistory"), std::make_unique<TfrmHistory>());
+    take(QStringLiteral("TfrmDupFolders"), std::make_unique<TfrmDupFolders>());
 #ifdef HELP_TEST_HAS_VIEWER
     take(QStringLiteral("TfrmView"), std::make_unique<TfrmView>());
     take(QStringLiteral("TFindDlg"), std::make_unique<TFindDlg>(nullptr));
@@ -352,6 +354,7 @@ TEST_F(HelpTest, EveryButtonOfEveryWindowIsNamedInTheHelp) {
     windows.push_back(std::make_unique<TfrmStrings>());
     windows.push_back(std::make_unique<TfrmMap>());
     windows.push_back(std::make_unique<TfrmHistory>());
+    windows.push_back(std::make_unique<TfrmDupFolders>());
 #ifdef HELP_TEST_HAS_VIEWER
     windows.push_back(std::make_unique<TfrmView>());
 #endif

@@ -3,5 +3,6 @@ target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DupRecordStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DupRecordOrder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DupScanEngine.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ContentCompare.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DupContentCheck.cpp
 )

@@ -1,0 +1,276 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "finders/dup/ContentCompare.h"
+
+#include "platform/ListedFolder.h"
+#include "platform/OpenForReading.h"
+
+#include <xxhash.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
+
+namespace {
+
+constexpr std::size_t kBlock = 64 * 1024;
+// Files read side by side at once; a larger group of equal sizes is first sorted out by hashes.
+constexpr std::size_t kMaxOpen = 256;
+
+// Still the file the scan listed, as an open descriptor shows it.
+bool unchanged(const struct stat& st, const ListedEntry& e) {
+    return S_ISREG(st.st_mode) && st.st_dev == e.identity.device && st.st_ino == e.identity.inode &&
+           st.st_size == e.size && (!e.modifiedKnown || NanosecondStamp(st.st_mtim) == e.modifiedNs);
+}
+
+// Opens the listed file for reading through its folder's handle, or -1 when it cannot be read or
+// is not the listed file any more.
+int openListed(const ListedEntry& e) {
+    const FolderHandle folder = OpenListedFolder(e);
+    if (!folder.valid())
+        return -1;
+    const int fd =
+        OpenForReading(folder.fd(), e.name.c_str(), O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !unchanged(st, e)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool readFully(int fd, char* into, std::size_t size, std::int64_t offset) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, into + done, size - done, offset + std::int64_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false; // shorter than listed: it changed
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+} // namespace
+
+// One file being read side by side with others of its size.
+struct ContentCompare::Reader {
+    std::size_t file = 0; // index into the files compared
+    int fd = -1;
+    std::vector<char> block;
+    XXH3_state_t* state = nullptr;
+
+    Reader() = default;
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+    ~Reader() {
+        if (fd >= 0)
+            ::close(fd);
+        if (state)
+            XXH3_freeState(state);
+    }
+};
+
+namespace {
+
+// Splits readers into classes of equal blocks (first n bytes of their buffers).
+template <class R> std::vector<std::vector<R*>> equalBlocks(const std::vector<R*>& readers, std::size_t n) {
+    std::vector<std::vector<R*>> classes;
+    for (R* r : readers) {
+        auto same = std::find_if(classes.begin(), classes.end(), [&](const std::vector<R*>& c) {
+            return std::memcmp(c.front()->block.data(), r->block.data(), n) == 0;
+        });
+        if (same == classes.end())
+            classes.push_back({r});
+        else
+            same->push_back(r);
+    }
+    return classes;
+}
+
+} // namespace
+
+bool ContentCompare::stillListed(const ListedEntry& file) {
+    const int fd = openListed(file);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+int ContentCompare::openFile(const std::vector<ListedEntry>& files, std::size_t i) const {
+    return m_locate ? openListed(m_locate(i)) : openListed(files[i]);
+}
+
+std::vector<std::vector<std::size_t>> ContentCompare::sameContents(const std::vector<ListedEntry>& files,
+                                                                   std::int64_t size,
+                                                                   std::vector<std::size_t>& unreadable,
+                                                                   Locate locate) {
+    m_locate = std::move(locate);
+    if (files.size() < 2 || m_abort)
+        return {};
+    if (files.size() > kMaxOpen)
+        return compareMany(files, size, unreadable);
+    std::vector<std::size_t> all(files.size());
+    for (std::size_t i = 0; i < all.size(); ++i)
+        all[i] = i;
+    return compareSideBySide(files, all, size, unreadable);
+}
+
+std::vector<std::vector<std::size_t>>
+ContentCompare::compareSideBySide(const std::vector<ListedEntry>& files,
+                                  const std::vector<std::size_t>& which, std::int64_t size,
+                                  std::vector<std::size_t>& unreadable) {
+    std::vector<std::unique_ptr<Reader>> readers;
+    std::vector<Reader*> open;
+    for (std::size_t i : which) {
+        auto r = std::make_unique<Reader>();
+        r->file = i;
+        r->fd = openFile(files, i);
+        if (r->fd < 0) {
+            unreadable.push_back(i);
+            continue;
+        }
+        r->state = XXH3_createState();
+        XXH3_128bits_reset(r->state);
+        r->block.resize(std::size_t(std::min<std::int64_t>(size, std::int64_t(kBlock))));
+        open.push_back(r.get());
+        readers.push_back(std::move(r));
+    }
+    std::vector<std::vector<Reader*>> sets;
+    if (open.size() >= 2)
+        sets.push_back(open);
+    for (std::int64_t offset = 0; offset < size && !sets.empty(); offset += std::int64_t(kBlock)) {
+        const std::size_t n = std::size_t(std::min<std::int64_t>(size - offset, std::int64_t(kBlock)));
+        std::vector<std::vector<Reader*>> next;
+        for (const std::vector<Reader*>& set : sets) {
+            std::vector<Reader*> alive;
+            for (Reader* r : set) {
+                if (!readFully(r->fd, r->block.data(), n, offset)) {
+                    unreadable.push_back(r->file);
+                    continue;
+                }
+                m_read += std::int64_t(n);
+                XXH3_128bits_update(r->state, r->block.data(), n);
+                alive.push_back(r);
+            }
+            // The first block's hash parts most sets at once; equal hashes are still compared.
+            std::vector<std::vector<Reader*>> byHash;
+            if (offset == 0) {
+                std::unordered_map<XXH64_hash_t, std::size_t> slot;
+                for (Reader* r : alive) {
+                    auto [it, added] = slot.emplace(XXH3_64bits(r->block.data(), n), byHash.size());
+                    if (added)
+                        byHash.push_back({});
+                    byHash[it->second].push_back(r);
+                }
+            } else {
+                byHash.push_back(alive);
+            }
+            for (const std::vector<Reader*>& part : byHash) {
+                if (part.size() < 2)
+                    continue;
+                for (std::vector<Reader*>& same : equalBlocks(part, n))
+                    if (same.size() >= 2)
+                        next.push_back(std::move(same));
+            }
+        }
+        sets = std::move(next);
+        yield();
+        if (m_abort)
+            return {};
+    }
+    // To the end together: the whole contents' hashes agree, and nothing changed while reading.
+    std::vector<std::vector<std::size_t>> identical;
+    for (const std::vector<Reader*>& set : sets) {
+        std::vector<std::size_t> same;
+        const XXH128_hash_t first = XXH3_128bits_digest(set.front()->state);
+        for (Reader* r : set) {
+            struct stat st {};
+            if (::fstat(r->fd, &st) != 0 || !unchanged(st, files[r->file]) ||
+                !XXH128_isEqual(XXH3_128bits_digest(r->state), first)) {
+                unreadable.push_back(r->file);
+                continue;
+            }
+            same.push_back(r->file);
+        }
+        if (same.size() >= 2)
+            identical.push_back(std::move(same));
+    }
+    return identical;
+}
+
+std::vector<std::vector<std::size_t>> ContentCompare::compareMany(const std::vector<ListedEntry>& files,
+                                                                  std::int64_t size,
+                                                                  std::vector<std::size_t>& unreadable) {
+    std::map<std::pair<XXH64_hash_t, XXH64_hash_t>, std::vector<std::size_t>> byHash;
+    std::vector<char> block(kBlock);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const int fd = openFile(files, i);
+        if (fd < 0) {
+            unreadable.push_back(i);
+            continue;
+        }
+        XXH3_state_t* state = XXH3_createState();
+        XXH3_128bits_reset(state);
+        bool whole = true;
+        for (std::int64_t offset = 0; offset < size; offset += std::int64_t(kBlock)) {
+            const std::size_t n = std::size_t(std::min<std::int64_t>(size - offset, std::int64_t(kBlock)));
+            if (!readFully(fd, block.data(), n, offset)) {
+                whole = false;
+                break;
+            }
+            XXH3_128bits_update(state, block.data(), n);
+            yield();
+            if (m_abort)
+                break;
+        }
+        const XXH128_hash_t hash = XXH3_128bits_digest(state);
+        XXH3_freeState(state);
+        ::close(fd);
+        if (m_abort)
+            return {};
+        if (!whole) {
+            unreadable.push_back(i);
+            continue;
+        }
+        byHash[{hash.high64, hash.low64}].push_back(i);
+    }
+    std::vector<std::vector<std::size_t>> identical;
+    for (const auto& [hash, candidates] : byHash) {
+        (void)hash;
+        if (candidates.size() < 2)
+            continue;
+        if (candidates.size() <= kMaxOpen) {
+            for (std::vector<std::size_t>& set : compareSideBySide(files, candidates, size, unreadable))
+                identical.push_back(std::move(set));
+            continue;
+        }
+        // Too many to read at once: in turns, each against the same first file.
+        std::vector<std::size_t> confirmed{candidates.front()};
+        for (std::size_t from = 1; from < candidates.size();) {
+            std::vector<std::size_t> turn{candidates.front()};
+            for (; from < candidates.size() && turn.size() < kMaxOpen; ++from)
+                turn.push_back(candidates[from]);
+            for (std::vector<std::size_t>& set : compareSideBySide(files, turn, size, unreadable)) {
+                if (set.front() == candidates.front())
+                    confirmed.insert(confirmed.end(), set.begin() + 1, set.end());
+                else
+                    identical.push_back(std::move(set));
+            }
+            if (m_abort)
+                return {};
+        }
+        if (confirmed.size() >= 2)
+            identical.push_back(std::move(confirmed));
+    }
+    return identical;
+}

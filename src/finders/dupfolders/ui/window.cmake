@@ -1,0 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+target_sources(vantorel_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/TfrmDupFolders.h ${CMAKE_CURRENT_LIST_DIR}/TfrmDupFolders.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TfrmDupFoldersResults.cpp
+)
