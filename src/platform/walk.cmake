@@ -4,4 +4,6 @@ target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FolderWalker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListedEntry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListedFolder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WalkAhead.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WalkThreads.cpp
 )
