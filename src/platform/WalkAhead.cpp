@@ -7,10 +7,9 @@
 
 namespace {
 
-// The window: pieces of work running or done ahead of the walk, and the bytes they hold. Small
-// enough to cost little memory and few handles (each folder ahead holds one), large enough that the
-// helpers rarely wait for the walk.
-constexpr std::size_t kMostAhead = 64;
+// The window: pieces of work running or done ahead of the walk (MostAhead), and the bytes they
+// hold. Small enough to cost little memory and few handles, large enough that the helpers rarely
+// wait for the walk.
 constexpr std::size_t kMostBytesAhead = std::size_t(8) << 20;
 
 bool isHidden(std::string_view name) { return !name.empty() && name[0] == '.'; }
@@ -205,7 +204,7 @@ void WalkAhead::help() {
         m_workWaiting.wait(lock, [&] {
             if (m_stopping)
                 return true;
-            if (m_aheadCount >= kMostAhead || m_aheadBytes >= kMostBytesAhead)
+            if (m_aheadCount >= MostAhead || m_aheadBytes >= kMostBytesAhead)
                 return false;
             it = firstWork();
             return it != m_work.end();

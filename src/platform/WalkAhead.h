@@ -116,6 +116,9 @@ public:
     };
     // Statistics per block of work.
     static constexpr std::size_t BlockSize = 512;
+    // Pieces of work (folders, blocks) running or done ahead of the walk at most; each folder ahead
+    // holds one open handle.
+    static constexpr std::size_t MostAhead = 64;
 
     WalkAhead(int helpers, Options options);
     // Stops the helpers (each ends its piece of work early) and waits for them.
