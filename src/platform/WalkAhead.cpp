@@ -411,11 +411,32 @@ void WalkAhead::drop(WalkFolder& f) {
 }
 
 void WalkAhead::closeHandle(WalkFolder& f) {
+    {
+        // Helpers leave its sub-folders and files alone meanwhile, rather than find it closed.
+        std::lock_guard lock(m_mutex);
+        if (f.childQueued) {
+            m_work.erase(f.childWork);
+            f.childQueued = false;
+        }
+        if (f.blockQueued) {
+            m_work.erase(f.blockWork);
+            f.blockQueued = false;
+        }
+        f.paused = true;
+    }
     std::unique_lock lock(f.fdLock);
     f.handle.close();
 }
 
 void WalkAhead::setHandle(WalkFolder& f, FolderHandle handle) {
-    std::unique_lock lock(f.fdLock);
-    f.handle = std::move(handle);
+    {
+        std::unique_lock lock(f.fdLock);
+        f.handle = std::move(handle);
+    }
+    std::lock_guard lock(m_mutex);
+    if (f.paused && !f.dropped) {
+        f.paused = false;
+        // The walk is back in this folder: the rest of it is the nearest work.
+        queue(f.shared_from_this(), m_work.begin());
+    }
 }

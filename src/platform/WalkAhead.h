@@ -59,7 +59,7 @@ struct AheadBlock {
 
 // One folder of a walk: opened relative to its parent and listed, by a helper ahead of the walk or
 // by the walking thread when it gets there first.
-struct WalkFolder {
+struct WalkFolder : std::enable_shared_from_this<WalkFolder> {
     // The open folder. The walking thread closes it (deep down) and puts a reopened one in its place
     // only under fdLock held exclusively; helpers use the descriptor under it held shared.
     FolderHandle handle;
@@ -94,6 +94,7 @@ struct WalkFolder {
     std::list<AheadWork>::iterator childWork, blockWork;
     bool childQueued = false;
     bool blockQueued = false;
+    bool paused = false; // its handle is closed: its work waits until the walk reopens it
 };
 
 // Opens, lists and reads the statistics of the folders of one walk ahead of it on helper threads,
@@ -135,8 +136,9 @@ public:
     const AheadStat& stat(WalkFolder& folder, std::size_t p);
     // The walk is done with folder: what was made ahead for it and below it and not taken is dropped.
     void drop(WalkFolder& folder);
-    // Closes folder's handle, or puts another in its place, while no helper is using it.
+    // Closes folder's handle while no helper is using it; its work waits until setHandle.
     void closeHandle(WalkFolder& folder);
+    // Puts a reopened handle in the place of folder's closed one.
     void setHandle(WalkFolder& folder, FolderHandle handle);
 
 private:
