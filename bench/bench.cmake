@@ -14,3 +14,5 @@ add_executable(bench-folder-delete ${CMAKE_CURRENT_LIST_DIR}/FolderDeleteBench.c
 target_link_libraries(bench-folder-delete PRIVATE vantorel_core)
 add_executable(bench-journal ${CMAKE_CURRENT_LIST_DIR}/JournalBench.cpp)
 target_link_libraries(bench-journal PRIVATE vantorel_core)
+add_executable(bench-window-scans ${CMAKE_CURRENT_LIST_DIR}/WindowScanBench.cpp)
+target_link_libraries(bench-window-scans PRIVATE vantorel_ui)

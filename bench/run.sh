@@ -16,6 +16,11 @@
 #   The duplicate folder finder runs against dups --content on a tree of real contents (no ROOT).
 #   The space map lays out and paints the 1,000,000-file tree (or ROOT) offscreen: first paint,
 #   resize and zoom times and the model's bytes per file.
+#   The walks on every core are timed on the 1,000,000-file tree (or ROOT): every scan against
+#   find -printf '%s %p\n' on the default threads and on one, the folder scan against gdu and
+#   ncdu (installed when missing), then the same with every file given one modification time; as
+#   root also with a cold page cache against du -x -s; and the scans in the windows (offscreen,
+#   bench-window-scans) against the command line, with the longest wait for a repaint.
 #   bench/deep_tree.sh runs every scan on a chain of 5,000 folders with 250-byte names and one of
 #   50,000 folders (no ROOT): time and peak memory against the targets.
 #
@@ -34,7 +39,7 @@ if [ ! -x /usr/bin/time ]; then
   $sudo apt-get install -y -qq time >&2
 fi
 # Always brought up to date: a stale binary would measure old code.
-(cd "$here" && cmake --preset release >/dev/null && cmake --build --preset release --target vantorel-cli bench-grid-sort bench-browse-fill bench-viewer bench-map -j2 >&2)
+(cd "$here" && cmake --preset release >/dev/null && cmake --build --preset release --target vantorel-cli bench-grid-sort bench-browse-fill bench-viewer bench-map bench-window-scans -j2 >&2)
 
 stats=$(mktemp)
 work=""
@@ -147,6 +152,96 @@ bench_stats() {
     printf "%-26s %8.2f %8.2f %7.2fx %12d\n", "stats", ts, cs, (tf > 0 ? ts / tf : 0), ms
     printf "targets: ratio <= 1.00x (above 1.50x is a defect)\n\n"
   }'
+}
+
+# The walks on every core (the tree of 1,000,000 files): each scan against find listing every file
+# with its size and path, on the default number of threads and on one; the folder scan against
+# gdu and ncdu too, which also walk in parallel (gdu) or list every entry (ncdu).
+bench_cores() {
+  local root=$1 title=$2
+  for tool in gdu ncdu; do
+    command -v "$tool" >/dev/null || { sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"; $sudo apt-get install -y -qq "$tool" >&2; }
+  done
+  find "$root" -xdev -type f -printf '%s %p\n' >/dev/null
+  local t_find c_find m_find
+  read -r t_find c_find m_find < <(measure find "$root" -xdev -type f -printf '%s %p\n')
+  printf "tree %s (%s): walks on %d processors against find, best of %d runs\n" "$root" "$title" "$(nproc)" "$runs"
+  printf "%-36s %8s %8s %8s %12s\n" "command" "seconds" "cpu" "ratio" "peak RSS KiB"
+  printf "%-36s %8.2f %8.2f %8s %12d\n" "find -xdev -type f -printf '%s %p'" "$t_find" "$c_find" "1.00x" "$m_find"
+  local name args t c m t1 c1 m1
+  for name in hogs dups dates "folders --all" stats; do
+    case $name in
+      hogs) args=(hogs --larger 0) ;;
+      dups) args=(dups --larger 0) ;;
+      dates) args=(dates --modified --after 2000-01-01) ;;
+      "folders --all") args=(folders --all) ;;
+      stats) args=(stats) ;;
+    esac
+    read -r t c m < <(measure "$cli" "${args[@]}" "$root")
+    read -r t1 c1 m1 < <(measure "$cli" "${args[@]}" --threads 1 "$root")
+    printf "%-36s %8.2f %8.2f %7.2fx %12d\n" "$name" "$t" "$c" "$(awk -v a="$t" -v b="$t_find" 'BEGIN{print (b>0?a/b:0)}')" "$m"
+    printf "%-36s %8.2f %8.2f %7.2fx %12d\n" "$name --threads 1" "$t1" "$c1" "$(awk -v a="$t1" -v b="$t_find" 'BEGIN{print (b>0?a/b:0)}')" "$m1"
+  done
+  local t_gdu c_gdu m_gdu t_ncdu c_ncdu m_ncdu t_all c_all m_all
+  read -r t_all c_all m_all < <(measure "$cli" folders --all "$root")
+  read -r t_gdu c_gdu m_gdu < <(measure gdu -n -p -x "$root")
+  read -r t_ncdu c_ncdu m_ncdu < <(measure ncdu -x -0 -o /dev/null "$root")
+  printf "%-36s %8.2f %8.2f %8s %12d\n" "folders --all" "$t_all" "$c_all" "1.00x" "$m_all"
+  printf "%-36s %8.2f %8.2f %7.2fx %12d\n" "gdu -n -p -x" "$t_gdu" "$c_gdu" "$(awk -v a="$t_gdu" -v b="$t_all" 'BEGIN{print (b>0?a/b:0)}')" "$m_gdu"
+  printf "%-36s %8.2f %8.2f %7.2fx %12d\n" "ncdu -x -0 -o /dev/null" "$t_ncdu" "$c_ncdu" "$(awk -v a="$t_ncdu" -v b="$t_all" 'BEGIN{print (b>0?a/b:0)}')" "$m_ncdu"
+  printf "targets: every scan <= 0.70x find; gdu and ncdu above 1.00x of folders --all\n\n"
+}
+
+# Cold cache (only when run as root, which may drop the page cache): the folder and file-hog scans
+# against du -x -s, each run after the cache was dropped.
+bench_cold() {
+  local root=$1
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "cold cache: skipped (dropping the page cache needs root)"; echo; return
+  fi
+  cold() {
+    sync; echo 3 > /proc/sys/vm/drop_caches
+    /usr/bin/time -o "$stats" -f '%e %U %S %M' "$@" >/dev/null 2>/dev/null || true
+    tail -1 "$stats" | awk '{print $1}'
+  }
+  local t_du t_all t_hogs t_all1
+  t_du=$(cold du -x -s "$root")
+  t_all=$(cold "$cli" folders --all "$root")
+  t_hogs=$(cold "$cli" hogs --larger 0 "$root")
+  t_all1=$(cold "$cli" folders --all --threads 1 "$root")
+  printf "tree %s: cold cache (page cache dropped before each run), one run each\n" "$root"
+  printf "%-36s %8s %8s\n" "command" "seconds" "ratio"
+  printf "%-36s %8.2f %8s\n" "du -x -s" "$t_du" "1.00x"
+  for row in "folders --all:$t_all" "hogs --larger 0:$t_hogs" "folders --all --threads 1:$t_all1"; do
+    printf "%-36s %8.2f %7.2fx\n" "${row%%:*}" "${row##*:}" "$(awk -v a="${row##*:}" -v b="$t_du" 'BEGIN{print (b>0?a/b:0)}')"
+  done
+  printf "targets: folders --all and hogs <= 0.70x du -x -s\n\n"
+}
+
+# The windows that walk, offscreen, on the same tree: each scan's time against the command line's
+# for the same scan, and the longest wait for the event loop and for a repaint while it runs.
+bench_windows() {
+  local root=$1 report
+  report=$("$here/build/release/bin/bench-window-scans" "$root" 2>/dev/null || true)
+  printf "tree %s: scans in the windows (offscreen), one run each\n" "$root"
+  printf "%-10s %10s %10s %8s %14s %12s %10s\n" "window" "seconds" "cli" "ratio" "longest gap ms" "repaint ms" "rows"
+  local name seconds gap paint rows t c m
+  while read -r name seconds gap paint rows; do
+    case $name in
+      hogs) read -r t c m < <(measure "$cli" hogs --larger 0 "$root") ;;
+      dups) read -r t c m < <(measure "$cli" dups --larger 0 "$root") ;;
+      dates) read -r t c m < <(measure "$cli" dates --modified --after 2000-01-01 "$root") ;;
+      folders) read -r t c m < <(measure "$cli" folders --all "$root") ;;
+    esac
+    printf "%-10s %10.2f %10.2f %7.2fx %14.1f %12.1f %10d\n" "$name" "$seconds" "$t" \
+      "$(awk -v a="$seconds" -v b="$t" 'BEGIN{print (b>0?a/b:0)}')" "$gap" "$paint" "$rows"
+  done <<<"$report"
+  printf "targets: each window <= 1.20x the command line; longest gap and repaint < 100 ms\n\n"
+}
+
+# The same tree with every file given one modification time: the orders have only ties to go by.
+same_time() {
+  find "$1" -xdev -type f -print0 | xargs -0 touch -h -m -d '2020-02-02 02:02:02'
 }
 
 # The viewer's file side against wc, xxd and strings, on generated files; output to /dev/null.
@@ -289,6 +384,9 @@ if [ $# -ge 1 ]; then
   bench_folders "$1"
   bench_dates "$1"
   bench_stats "$1"
+  bench_cores "$1" "as it is"
+  bench_windows "$1"
+  bench_cold "$1"
   bench_map "$1"
 else
   work=$(mktemp -d /tmp/vantorel-bench.XXXXXX)
@@ -306,7 +404,13 @@ else
   bench_browse "$work/browse"
   python3 "$here/bench/make_tree.py" "$work/1m" --files 1000000 --folders 1000 >&2
   bench_tree "$work/1m"
+  bench_cores "$work/1m" "as made"
+  bench_windows "$work/1m"
+  bench_cold "$work/1m"
   bench_map "$work/1m"
+  same_time "$work/1m"
+  bench_cores "$work/1m" "one modification time"
+  bench_windows "$work/1m"
   rm -rf "$work/1m"
 fi
 

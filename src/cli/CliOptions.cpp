@@ -2,10 +2,12 @@
 #include "cli/CliOptions.h"
 
 #include "BuildConfig.h"
+#include "platform/WalkThreads.h"
 #include "platform/Wildcard.h"
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -42,7 +44,7 @@ std::string asksForInfo(const std::vector<std::string>& args) {
         if (a == "--help" || a == "-h" || a == "--version")
             return a;
         if (a == "--match" || a == "--larger" || a == "--smaller" || a == "--before" || a == "--after" ||
-            a == "--from" || a == "--count")
+            a == "--from" || a == "--count" || a == "--threads")
             i += 1;
         else if (a == "--between")
             i += 2;
@@ -52,21 +54,31 @@ std::string asksForInfo(const std::vector<std::string>& args) {
 
 } // namespace
 
+bool ParseThreadsOption(const std::string& text, int& threads, std::string& error) {
+    if (const std::optional<int> n = ParseWalkThreads(text)) {
+        threads = *n;
+        return true;
+    }
+    error = "--threads needs a whole number from 1 to " + std::to_string(MostWalkThreads) + ", not '" + text + "'";
+    return false;
+}
+
 const char* CliVersion() { return "vantorel-cli (Vantorel '95) " VANTOREL_VERSION "\n"; }
 
 const char* CliUsage() {
-    return "Usage: vantorel-cli dups [--exact] [--content] [SIZE] [--match PATTERN] [--null] FOLDER...\n"
-           "       vantorel-cli hogs [SIZE] [--match PATTERN] [--null] FOLDER...\n"
-           "       vantorel-cli folders [--all] [--null] FOLDER...\n"
-           "       vantorel-cli dupfolders [SIZE] [--subsets] [--null] FOLDER...\n"
+    return "Usage: vantorel-cli dups [--exact] [--content] [SIZE] [--match PATTERN] [--null] [--threads N]\n"
+           "                          FOLDER...\n"
+           "       vantorel-cli hogs [SIZE] [--match PATTERN] [--null] [--threads N] FOLDER...\n"
+           "       vantorel-cli folders [--all] [--null] [--threads N] FOLDER...\n"
+           "       vantorel-cli dupfolders [SIZE] [--subsets] [--null] [--threads N] FOLDER...\n"
            "       vantorel-cli dates (--accessed | --created | --modified)\n"
            "                          (--before DATE | --between DATE1 DATE2 | --after DATE)\n"
-           "                          [--match PATTERN] [--null] FOLDER...\n"
-           "       vantorel-cli stats FOLDER\n"
+           "                          [--match PATTERN] [--null] [--threads N] FOLDER...\n"
+           "       vantorel-cli stats [--threads N] FOLDER\n"
            "       vantorel-cli view [--hex] [--from N] [--count M] FILE\n"
            "       vantorel-cli view --total [--hex] FILE\n"
            "       vantorel-cli strings FILE\n"
-           "       vantorel-cli map [--size WxH] --output FILE.png FOLDER\n"
+           "       vantorel-cli map [--size WxH] [--threads N] --output FILE.png FOLDER\n"
            "       vantorel-cli journal [--json]\n"
            "       vantorel-cli undo [RUN]\n"
            "\n"
@@ -124,6 +136,9 @@ const char* CliUsage() {
            "                      1600x1000, at most 16384 each)\n"
            "  --output FILE       map: the PNG file to write\n"
            "  --json              journal: the runs as a JSON array, with more detail\n"
+           "  --threads N         the walk lists folders and reads file statistics on N threads\n"
+           "                      (1 to 64; 1: one thread; default: VANTOREL_THREADS, else the\n"
+           "                      number of processors); the output is the same for every N\n"
            "  --null              print each file's (or folder's) exact path followed by a NUL\n"
            "                      byte instead of the lines, in the same order (for xargs -0)\n"
            "  --                  the rest are folders, even when they start with '-'\n"
@@ -180,6 +195,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
     const bool patterns =
         o.command == CliCommand::Dups || o.command == CliCommand::Hogs || o.command == CliCommand::Dates;
     const bool dates = o.command == CliCommand::Dates;
+    const bool walks = o.command != CliCommand::View && o.command != CliCommand::Strings;
     bool kindGiven = false;
     bool rangeGiven = false;
     bool sizeGiven = false;
@@ -246,6 +262,10 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
             o.allFolders = true;
         } else if (a == "--null") {
             o.nullSeparated = true;
+        } else if (a == "--threads" && walks) {
+            std::string text;
+            if (!value(text) || !ParseThreadsOption(text, o.threads, error))
+                return false;
         } else if (a == "--match" && patterns) {
             std::string pattern;
             if (!value(pattern))

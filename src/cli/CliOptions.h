@@ -22,6 +22,7 @@ struct CliOptions {
     bool content = false;       // dups --content: only files whose contents have a twin in their run
     bool subsets = false;       // dupfolders --subsets: also folders whose files all lie in another
     bool nullSeparated = false; // --null: exact paths, each followed by NUL, instead of the lines
+    int threads = 0;            // --threads: threads of the walk (0: not given)
     bool help = false;
     bool version = false;       // --version: the name and version, nothing else
     std::vector<std::string> folders;
@@ -30,6 +31,9 @@ struct CliOptions {
 // Reads the arguments after the program name. On a mistake returns false with the message to show
 // (without the program name).
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& options, std::string& error);
+
+// Reads the value of --threads: 1 to MostWalkThreads. On a mistake returns false with the message.
+bool ParseThreadsOption(const std::string& text, int& threads, std::string& error);
 
 // The text of --help.
 const char* CliUsage();

@@ -19,6 +19,7 @@
 #include "viewer/PagedFileModel.h"
 #include "viewer/StringsExtractor.h"
 #include "platform/FolderHandle.h"
+#include "platform/WalkThreads.h"
 
 #include <QCoreApplication>
 #include <cerrno>
@@ -390,6 +391,8 @@ int main(int argc, char** argv) {
             return writeFailed(failed);
         return 0;
     }
+    if (options.threads > 0)
+        SetWalkThreadCount(options.threads);
     // Every folder is checked first, so a mistake never leaves half a result behind.
     const bool takesFiles = options.command == CliCommand::View || options.command == CliCommand::Strings;
     for (const std::string& folder : takesFiles ? std::vector<std::string>() : options.folders) {

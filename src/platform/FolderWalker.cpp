@@ -1,28 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FolderWalker.h"
 
+#include "platform/WalkAhead.h"
+#include "platform/WalkThreads.h"
+
 #include <cerrno>
 #include <sys/stat.h>
 
 struct FolderWalker::Level {
-    FolderHandle handle;
-    FolderListing listing;
-    std::size_t next = 0;   // next listing item of the folder pass
-    std::size_t listed = 0; // entries handed out in the folder pass so far
-    bool broken = false;    // the handle could not be had back: the rest of this folder is given up
+    std::shared_ptr<WalkFolder> folder;
+    std::size_t next = 0;    // next listing item of the folder pass
+    std::size_t listed = 0;  // entries handed out in the folder pass so far
+    std::size_t child = 0;   // next of folder->subFolders
+    std::size_t failure = 0; // next of folder->typeFailures
+    bool broken = false;     // the handle could not be had back: the rest of this folder is given up
+
+    const FolderHandle& handle() const { return folder->handle; }
+    const FolderListing& listing() const { return folder->listing; }
 };
 
 namespace {
 
 bool isHidden(std::string_view name) { return !name.empty() && name[0] == '.'; }
-
-FolderListing::Type typeOfMode(mode_t mode) {
-    if (S_ISREG(mode))
-        return FolderListing::File;
-    if (S_ISDIR(mode))
-        return FolderListing::Folder;
-    return FolderListing::Other;
-}
 
 } // namespace
 
@@ -32,12 +31,16 @@ int ClassifyEntry(std::string_view name, std::uint32_t attributes) {
     return (attributes & faFolder) ? 0 : 2;
 }
 
-FolderWalker::FolderWalker() = default;
+FolderWalker::FolderWalker() : m_threads(WalkThreadCount()) {}
 FolderWalker::~FolderWalker() = default;
 
 void FolderWalker::reset() { m_visited.clear(); }
 
 void FolderWalker::setOpenHandleLimit(std::size_t limit) { m_openLimit = limit < 2 ? 2 : limit; }
+
+void FolderWalker::setThreadCount(int threads) {
+    m_threads = threads < 1 ? 1 : threads > MostWalkThreads ? MostWalkThreads : threads;
+}
 
 bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
     FolderHandle h = FolderHandle::open(root);
@@ -51,93 +54,105 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
     m_withCreation = visitor.wantsCreationTime();
     m_everyEntry = visitor.wantsEveryEntry();
     m_hidden = visitor.wantsHiddenEntries();
+
+    WalkAhead::Options options;
+    options.rootDevice = m_rootDevice;
+    options.withCreation = m_withCreation;
+    options.everyEntry = m_everyEntry;
+    options.hiddenFolders = m_hidden;
+    if (m_threads > 1 && !m_everyEntry)
+        options.fileFilter = visitor.fileFilter();
+    WalkAhead ahead(m_threads > 1 ? m_threads : 0, std::move(options));
+    // Whatever way the walk ends, no level keeps a folder (and its handle) past it.
+    struct Finish {
+        FolderWalker& w;
+        ~Finish() {
+            while (w.m_depth > 0)
+                w.m_levels[--w.m_depth]->folder.reset();
+            w.m_path.clear();
+            w.m_ahead = nullptr;
+        }
+    } finish{*this};
+    m_ahead = &ahead;
+
     // From here on every level's path is the first bytes of the one buffer.
     m_path.assign(h.path());
     h.sharePath(m_path, m_path.size());
-    if (!push(std::move(h), visitor)) {
-        m_path.clear();
+    if (!push(ahead.root(std::move(h)), visitor))
         return false;
-    }
 
     while (m_depth > 0) {
         Level& level = *m_levels[m_depth - 1];
-        if (visitor.shouldStop()) {
-            while (m_depth > 0)
-                m_levels[--m_depth]->handle.close();
+        if (visitor.shouldStop())
             break;
-        }
-        if (level.broken || level.next >= level.listing.size()) {
+        const FolderListing& listing = level.listing();
+        if (level.broken || level.next >= listing.size()) {
             if (!level.broken)
                 filePass(level, visitor);
             else
-                visitor.leaveFolder(level.handle);
+                visitor.leaveFolder(level.handle());
             pop(visitor);
             continue;
         }
         const std::size_t index = level.next++;
-        FolderListing::Item& item = level.listing.items[index];
-        const std::string_view name = level.listing.name(index);
+        const FolderListing::Item& item = listing.items[index];
+        const std::string_view name = listing.name(index);
         if (!m_hidden && isHidden(name))
             continue;
-        if (item.type == FolderListing::Unknown) {
-            // The file system gave no type hint: one stat settles it.
-            if (!statItem(level, index, false, visitor))
-                continue;
-            item.type = typeOfMode(m_entry.mode);
+        if (item.type == FolderListing::Failed) {
+            // Its type could not be read when it was listed: said where the walk meets it.
+            visitor.entrySkipped(level.handle(), name, level.folder->typeFailures[level.failure++].second);
+            continue;
         }
-        if (item.type == FolderListing::Other || item.type == FolderListing::Failed)
-            continue; // system entries (links, devices, ...) are not listed
+        // System entries (links, devices, ...) are not listed, nor entries gone since the listing.
+        if (item.type != FolderListing::File && item.type != FolderListing::Folder)
+            continue;
         ++level.listed;
         bool isFolder = item.type == FolderListing::Folder;
-        visitor.folderEntry(level.handle, name, isFolder);
+        visitor.folderEntry(level.handle(), name, isFolder);
         if (!isFolder) {
             afterEntry(level, visitor);
             continue;
         }
-        const std::size_t parentLength = m_path.size();
-        if (m_path.empty() || m_path.back() != '/')
-            m_path += '/';
-        m_path += name;
-        FolderHandle child = FolderHandle::openChildSharing(level.handle, name, m_path);
-        int refused = child.valid() ? 0 : child.error();
-        // Another filesystem, or a bind mount of this one: listed, never entered.
-        if (!refused && (child.device() != m_rootDevice || child.isMountRoot()))
-            refused = EXDEV;
-        if (refused) {
-            m_path.resize(parentLength);
-            visitor.folderSkipped(level.handle, name, refused);
+        std::shared_ptr<WalkFolder> child = ahead.takeChild(level.folder, level.child++);
+        // Not opened, or another filesystem or a bind mount of this one: listed, never entered.
+        if (const int refused = child->openError) {
+            visitor.folderSkipped(level.handle(), name, refused);
             afterEntry(level, visitor);
             continue;
         }
-        if (!m_visited.insert({child.device(), child.inode()}).second) {
-            m_path.resize(parentLength);
+        if (!m_visited.insert({child->handle.device(), child->handle.inode()}).second) {
+            ahead.drop(*child);
             afterEntry(level, visitor); // reached before through another root: walked once only
             continue;
         }
+        if (m_path.empty() || m_path.back() != '/')
+            m_path += '/';
+        m_path += name;
+        child->handle.sharePath(m_path, m_path.size());
         // Deep down, the parent's handle is given back; pop() takes it again through "..".
         if (m_depth >= m_openLimit)
-            level.handle.close();
+            ahead.closeHandle(*level.folder);
         push(std::move(child), visitor); // on failure the child level is already gone again
     }
-    m_path.clear();
     return true;
 }
 
-bool FolderWalker::push(FolderHandle handle, FolderVisitor& visitor) {
+bool FolderWalker::push(std::shared_ptr<WalkFolder> folder, FolderVisitor& visitor) {
     if (m_levels.size() <= m_depth)
         m_levels.push_back(std::make_unique<Level>());
     Level& level = *m_levels[m_depth++];
-    level.handle = std::move(handle);
+    level.folder = std::move(folder);
     level.next = 0;
     level.listed = 0;
+    level.child = 0;
+    level.failure = 0;
     level.broken = false;
-    visitor.enterFolder(level.handle);
-    int error = 0;
-    if (!ReadFolderNames(level.handle, level.listing, &error)) {
-        visitor.folderSkipped(level.handle, {}, error);
-        level.listing.clear();
+    visitor.enterFolder(level.handle());
+    if (const int error = level.folder->listError) {
+        visitor.folderSkipped(level.handle(), {}, error);
         level.broken = true;
-        visitor.leaveFolder(level.handle);
+        visitor.leaveFolder(level.handle());
         pop(visitor);
         return false;
     }
@@ -148,9 +163,9 @@ void FolderWalker::pop(FolderVisitor& visitor) {
     Level& level = *m_levels[m_depth - 1];
     if (m_depth >= 2) {
         Level& parent = *m_levels[m_depth - 2];
-        if (!parent.handle.valid() && !parent.broken) {
-            const FolderHandle& old = parent.handle;
-            FolderHandle back = FolderHandle::reopenParent(level.handle, old);
+        if (!parent.handle().valid() && !parent.broken) {
+            const FolderHandle& old = parent.handle();
+            FolderHandle back = FolderHandle::reopenParent(level.handle(), old);
             if (!back.valid()) {
                 // No way up through "..": try the path text, which still has to name the same folder.
                 FolderHandle byPath = FolderHandle::open(old.path());
@@ -160,19 +175,22 @@ void FolderWalker::pop(FolderVisitor& visitor) {
                 }
             }
             if (back.valid()) {
-                parent.handle = std::move(back);
+                m_ahead->setHandle(*parent.folder, std::move(back));
             } else {
                 const int error = back.error() ? back.error() : ESTALE;
-                level.handle.close();
+                m_ahead->drop(*level.folder);
+                level.folder.reset();
                 --m_depth;
                 cutPath();
-                visitor.folderSkipped(parent.handle, {}, error);
+                visitor.folderSkipped(parent.handle(), {}, error);
                 parent.broken = true;
+                m_ahead->drop(*parent.folder); // nothing more below it is wanted
                 return;
             }
         }
     }
-    level.handle.close();
+    m_ahead->drop(*level.folder);
+    level.folder.reset();
     --m_depth;
     cutPath();
     if (m_depth > 0 && !m_levels[m_depth - 1]->broken)
@@ -180,7 +198,7 @@ void FolderWalker::pop(FolderVisitor& visitor) {
 }
 
 void FolderWalker::cutPath() {
-    m_path.resize(m_depth > 0 ? m_levels[m_depth - 1]->handle.path().size() : 0);
+    m_path.resize(m_depth > 0 ? m_levels[m_depth - 1]->handle().path().size() : 0);
 }
 
 void FolderWalker::afterEntry(Level& level, FolderVisitor& visitor) {
@@ -188,65 +206,80 @@ void FolderWalker::afterEntry(Level& level, FolderVisitor& visitor) {
         visitor.yield();
 }
 
-bool FolderWalker::statItem(Level& level, std::size_t i, bool withCreation, FolderVisitor& visitor) {
-    const std::string_view name = level.listing.name(i);
-    const int error = StatEntry(level.handle, name, m_entry, withCreation);
+bool FolderWalker::statItem(Level& level, std::size_t i, std::size_t& p, FolderVisitor& visitor) {
+    WalkFolder& folder = *level.folder;
+    const std::string_view name = folder.listing.name(i);
+    int error = 0;
+    if (p < folder.statItems.size() && folder.statItems[p] == i) {
+        const AheadStat& ahead = m_ahead->stat(folder, p++);
+        error = ahead.error;
+        if (error == 0)
+            ahead.give(m_entry);
+    } else {
+        error = StatEntry(folder.handle, name, m_entry, m_withCreation);
+    }
     if (error == 0)
         return true;
     // Gone since the listing: nothing was left out. Anything else was, and is said.
-    if (error != ENOENT) {
-        level.listing.items[i].type = FolderListing::Failed;
-        visitor.entrySkipped(level.handle, name, error);
-    }
+    if (error != ENOENT)
+        visitor.entrySkipped(folder.handle, name, error);
     return false;
 }
 
 void FolderWalker::filePass(Level& level, FolderVisitor& visitor) {
-    visitor.beginFiles(level.handle);
+    visitor.beginFiles(level.handle());
     if (m_everyEntry) {
         everyEntryPass(level, visitor);
         return;
     }
+    const FolderListing& listing = level.listing();
+    const std::vector<std::uint32_t>& ahead = level.folder->statItems;
     std::size_t wanted = 0;
-    for (std::size_t i = 0; i < level.listing.size(); ++i) {
+    std::size_t p = 0; // the next of the files read ahead
+    for (std::size_t i = 0; i < listing.size(); ++i) {
         if (visitor.shouldStop())
             return;
-        const FolderListing::Item& item = level.listing.items[i];
+        const FolderListing::Item& item = listing.items[i];
         if (item.type != FolderListing::File)
             continue;
-        std::string_view name = level.listing.name(i);
-        if (isHidden(name) || !visitor.wantsFile(name))
+        std::string_view name = listing.name(i);
+        if (isHidden(name) || !visitor.wantsFile(name)) {
+            if (p < ahead.size() && ahead[p] == i)
+                ++p;
             continue;
+        }
         // No longer a plain file since the listing: left out.
-        if (statItem(level, i, m_withCreation, visitor) && S_ISREG(m_entry.mode)) {
+        if (statItem(level, i, p, visitor) && S_ISREG(m_entry.mode)) {
             m_entry.name.assign(name);
-            visitor.file(level.handle, m_entry);
+            visitor.file(level.handle(), m_entry);
         }
         if (++wanted > 1)
             visitor.yield();
     }
-    visitor.leaveFolder(level.handle);
+    visitor.leaveFolder(level.handle());
 }
 
 void FolderWalker::everyEntryPass(Level& level, FolderVisitor& visitor) {
-    for (std::size_t i = 0; i < level.listing.size(); ++i) {
+    const FolderListing& listing = level.listing();
+    std::size_t p = 0;
+    for (std::size_t i = 0; i < listing.size(); ++i) {
         if (visitor.shouldStop())
             return;
-        FolderListing::Item& item = level.listing.items[i];
-        const std::string_view name = level.listing.name(i);
+        const FolderListing::Item& item = listing.items[i];
+        const std::string_view name = listing.name(i);
         if (item.type == FolderListing::Folder) {
-            visitor.subFolderEntry(level.handle, name);
-        } else if (item.type != FolderListing::Failed && statItem(level, i, m_withCreation, visitor)) {
+            visitor.subFolderEntry(level.handle(), name);
+        } else if (item.type != FolderListing::Failed && statItem(level, i, p, visitor)) {
             // A hidden entry without a type hint is known only now.
             if (S_ISDIR(m_entry.mode)) {
-                visitor.subFolderEntry(level.handle, name);
+                visitor.subFolderEntry(level.handle(), name);
             } else {
                 m_entry.name.assign(name);
-                visitor.file(level.handle, m_entry);
+                visitor.file(level.handle(), m_entry);
             }
         }
         if (i > 0)
             visitor.yield();
     }
-    visitor.leaveFolder(level.handle);
+    visitor.leaveFolder(level.handle());
 }

@@ -4,6 +4,7 @@
 #include "platform/FsEntry.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -49,6 +50,10 @@ public:
     // Whether hidden entries count like any other, asked once per walk: then the folder pass hands
     // them out too and hidden folders are walked (system entries still are not).
     virtual bool wantsHiddenEntries() { return false; }
+    // A test of file names that other threads may call while the walk runs, asked once per walk
+    // (not with wantsEveryEntry): it answers false only for files that wantsFile would refuse, so their
+    // statistics are not read ahead of the walk. A hint only: wantsFile decides. Empty: every file.
+    virtual std::function<bool(std::string_view)> fileFilter() { return {}; }
     // A wanted file with its statistics (one statx).
     virtual void file(const FolderHandle& folder, const FsEntry& entry) { (void)folder, (void)entry; }
     // With wantsEveryEntry: a sub-folder met in the file pass.
@@ -72,6 +77,9 @@ public:
     }
 };
 
+class WalkAhead;
+struct WalkFolder;
+
 // The one folder walker. A folder's listing is read completely, then each sub-folder is walked in
 // listing order, then the folder's own files go to the file pass. Hidden and system entries are
 // never entered nor handed out; links are never followed; a folder on another filesystem than the
@@ -84,9 +92,10 @@ public:
 // Memory is bounded by the depth in entries, not by depth times path length: the walk keeps one
 // path buffer, grown by a name as it descends and cut as it returns, and each level's handle sees
 // its path as the first bytes of that buffer; a level holds its listing and nothing else.
-// Listing a folder (ReadFolderNames) and reading an entry's statistics (StatEntry) depend only on
-// the folder's handle, so they could run ahead on other threads while the visitor calls stay in
-// this order on the walking thread.
+//
+// With more than one thread (WalkThreadCount, setThreadCount), helper threads open and list the
+// folders ahead of the walk and read their entries' statistics (WalkAhead), a bounded window ahead,
+// while every visitor call stays on the walking thread in exactly the order of the single walk.
 class FolderWalker {
 public:
     FolderWalker();
@@ -104,6 +113,10 @@ public:
 
     // Open handles kept along the current path before upper ones are closed (at least 2).
     void setOpenHandleLimit(std::size_t limit);
+    // Threads that list folders and read statistics for the walks from now on (1: the walking
+    // thread alone); the default is WalkThreadCount() when the walker is made.
+    void setThreadCount(int threads);
+    int threadCount() const { return m_threads; }
 
 private:
     struct Level;
@@ -118,20 +131,22 @@ private:
         }
     };
 
-    bool push(FolderHandle handle, FolderVisitor& visitor);
+    bool push(std::shared_ptr<WalkFolder> folder, FolderVisitor& visitor);
     void pop(FolderVisitor& visitor);
     void filePass(Level& level, FolderVisitor& visitor);
     void everyEntryPass(Level& level, FolderVisitor& visitor);
     void afterEntry(Level& level, FolderVisitor& visitor);
-    // Reads the statistics of item i of level into m_entry; tells the visitor of a failure other
-    // than ENOENT. True when they were read.
-    bool statItem(Level& level, std::size_t i, bool withCreation, FolderVisitor& visitor);
+    // Reads the statistics of item i of level into m_entry: from what was read ahead when the
+    // cursor p is at it (p then moves on), else here. Tells the visitor of a failure other than
+    // ENOENT. True when they were read.
+    bool statItem(Level& level, std::size_t i, std::size_t& p, FolderVisitor& visitor);
     // Cuts the path buffer back to the path of the innermost level.
     void cutPath();
 
-    std::vector<std::unique_ptr<Level>> m_levels; // reused between folders to keep their buffers
+    std::vector<std::unique_ptr<Level>> m_levels; // reused between folders
     std::size_t m_depth = 0;
     std::size_t m_openLimit = 128;
+    int m_threads = 1;
     dev_t m_rootDevice = 0;
     std::unordered_set<FolderKey, FolderKeyHash> m_visited;
     std::string m_path; // the walk's one path buffer: the current folder's path
@@ -139,4 +154,5 @@ private:
     bool m_withCreation = true;
     bool m_everyEntry = false;
     bool m_hidden = false;
+    WalkAhead* m_ahead = nullptr; // during a walk
 };

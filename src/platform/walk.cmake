@@ -6,4 +6,6 @@ target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ListedFolder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SharedExtents.h
   ${CMAKE_CURRENT_LIST_DIR}/SharedExtents.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WalkAhead.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/WalkThreads.cpp
 )

@@ -85,3 +85,22 @@ TEST(CliOptions, VersionIsAskedLikeHelpAndTheFirstOfThemWins) {
     // The line names the tool and the build's one version.
     EXPECT_EQ(std::string(CliVersion()), std::string("vantorel-cli (Vantorel '95) ") + VANTOREL_VERSION + "\n");
 }
+
+// Every walking command takes a thread count; the file tools walk nothing and refuse it.
+TEST(CliOptions, ThreadsOfEveryWalkingCommand) {
+    for (const char* command : {"dups", "hogs", "folders", "stats"}) {
+        Parsed p = parse({command, "--threads", "8", "x"});
+        ASSERT_TRUE(p.ok) << command << ": " << p.error;
+        EXPECT_EQ(p.options.threads, 8);
+    }
+    EXPECT_EQ(parse({"dates", "--created", "--after", "2000-01-01", "--threads", "064", "x"}).options.threads, 64);
+    EXPECT_EQ(parse({"hogs", "x"}).options.threads, 0); // not given: the environment's or the processors'
+    EXPECT_EQ(parse({"hogs", "--threads", "--help"}).options.help, false); // a value, not a request for help
+    for (const char* wrong : {"0", "65", "1000", "-1", "two", ""}) {
+        Parsed p = parse({"hogs", "--threads", wrong, "x"});
+        EXPECT_FALSE(p.ok) << wrong;
+        EXPECT_EQ(p.error, std::string("--threads needs a whole number from 1 to 64, not '") + wrong + "'");
+    }
+    EXPECT_EQ(parse({"hogs", "x", "--threads"}).error, "--threads needs a value");
+    EXPECT_EQ(parse({"view", "--threads", "2", "x"}).error, "unknown option '--threads' (see --help)");
+}

@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <linux/capability.h>
@@ -240,4 +242,97 @@ TEST(CliOutput, EntriesThatCannotBeExaminedAreNamed) {
         run({"dates", "--modified", "--after", "1980-01-01", t.root()}, Out::Pipe, withoutPermissionOverride);
     EXPECT_TRUE(dates.exited(0)) << dates.err;
     EXPECT_NE(dates.err.find(folderWarning), std::string::npos) << dates.err;
+}
+
+// Every walking command gives the same lines, warnings and exit status on one thread and on eight,
+// on a tree with ties (names, sizes and times shared), hidden entries, links, folders that nobody
+// may read or search, blocks of statistics larger than one piece of work, and a mount inside.
+TEST(CliOutput, EveryCommandIsTheSameOnOneThreadAndOnEight) {
+    TempTree t, maps;
+    maps.setMode("", 0777);
+    for (int i = 0; i < 700; ++i)
+        t.file("wide/n" + std::to_string(i % 350) + (i < 350 ? ".txt" : ".dat"), (i % 7) * 1000);
+    for (const char* folder : {"a", "a/b", "a/b/c", "b", "b/a", "z"})
+        for (const char* name : {"same.txt", "Same.TXT", "other.bin", ".hidden.txt"})
+            t.file(std::string(folder) + "/" + name, 4096);
+    t.file(".hdir/inside.txt", 4096);
+    std::string chain = t.deepChain("deep", 40);
+    t.file(chain + "/bottom.txt", 4096);
+    t.file("locked/inside/secret.txt", 4096);
+    t.file("listonly/seen-not-read.txt", 4096);
+    t.file("listonly/sub/below.txt", 4096);
+    t.symlink("wide/link-to-file", "../a/same.txt");
+    t.symlink("link-to-folder", "a");
+    t.symlink("loop", "loop");
+    t.folder("mnt");
+    for (const char* file : {"wide/n1.txt", "wide/n1.dat", "a/same.txt", "b/a/same.txt", "z/other.bin"})
+        t.setTimes(file, 1'600'000'000, 1'500'000'000);
+    t.setMode("locked", 0);
+    t.setMode("listonly", 0644);
+
+    const std::string mountPoint = t.path("mnt"), onTmpfs = t.path("mnt/on-tmpfs.txt");
+    bool mountable = true;
+    auto asNobody = [&] {
+        if (mountable) {
+            if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                ::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, nullptr) != 0)
+                return false;
+            const int fd = ::open(onTmpfs.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+            if (fd < 0 || ::close(fd) != 0)
+                return false;
+        }
+        return becomeNobody();
+    };
+    if (WEXITSTATUS(run({"--version"}, Out::Pipe, asNobody).status) == kSetUpFailed)
+        mountable = false; // no private mount namespace here: the rest still counts
+
+    const std::string root = t.root();
+    const std::vector<std::vector<std::string>> commands = {
+        {"dups", "--larger", "0", root},
+        {"dups", "--exact", "--larger", "0", root},
+        {"dups", "--content", "--larger", "0", root},
+        {"hogs", "--larger", "0", root},
+        {"hogs", "--null", "--match", "*.txt;n2*", "--larger", "0", root, t.path("a")},
+        {"folders", root},
+        {"folders", "--all", root},
+        {"dates", "--modified", "--after", "1980-01-01", root},
+        {"dates", "--accessed", "--before", "2030-01-01", "--match", "same.*", root},
+        {"dates", "--created", "--before", "2100-01-01", root},
+        {"stats", root},
+        {"map", "--size", "300x200", "--output", maps.path("map.png"), root},
+    };
+    // Reading contents as another user than the owner sets access times (once, as they are then
+    // later than the last write): done before the runs that are compared.
+    run({"dups", "--content", "--larger", "0", root}, Out::Pipe, asNobody);
+    // Free space may change between two runs; everything else may not.
+    auto withoutDisk = [](std::string out) {
+        const std::size_t at = out.find("\ndisk\t");
+        return at == std::string::npos ? out : out.erase(at + 1, out.find('\n', at + 1) - at);
+    };
+    for (const std::vector<std::string>& command : commands) {
+        Outcome results[2];
+        std::string pictures[2];
+        for (int i = 0; i < 2; ++i) {
+            std::vector<std::string> args = command;
+            args.insert(args.begin() + 1, {"--threads", i == 0 ? "1" : "8"});
+            results[i] = run(args, Out::Pipe, asNobody);
+            if (command[0] == "map") {
+                std::ifstream png(maps.path("map.png"), std::ios::binary);
+                pictures[i].assign(std::istreambuf_iterator<char>(png), {});
+            }
+        }
+        const std::string shown = command[0] + " " + command[1];
+        ASSERT_TRUE(results[0].exited(0)) << shown << "\n" << results[0].err;
+        EXPECT_EQ(withoutDisk(results[0].out), withoutDisk(results[1].out)) << shown;
+        EXPECT_EQ(results[0].err, results[1].err) << shown;
+        EXPECT_EQ(results[0].status, results[1].status) << shown;
+        EXPECT_EQ(pictures[0], pictures[1]) << shown;
+        EXPECT_NE(results[0].err.find("cannot read " + t.path("locked") + ": "), std::string::npos) << shown;
+        if (command[0] != "map") {
+            EXPECT_FALSE(results[0].out.empty()) << shown;
+        }
+        if (mountable && command[0] == "hogs") {
+            EXPECT_EQ(results[0].out.find("on-tmpfs"), std::string::npos) << shown;
+        }
+    }
 }

@@ -164,6 +164,14 @@ struct DateRangeEngine::Impl final : FolderVisitor {
         }
     }
     bool wantsFile(std::string_view name) override { return pattern.matches(name); }
+    // The pattern as the walk begins; one chosen during the walk may want other files, which the
+    // walk then reads itself.
+    std::function<bool(std::string_view)> fileFilter() override {
+        WildcardPattern now = patternChanged ? WildcardPattern(pendingPattern) : pattern;
+        if (now.matchesEverything())
+            return {};
+        return [copy = std::move(now)](std::string_view name) { return copy.matches(name); };
+    }
     void file(const FolderHandle&, const FsEntry& entry) override {
         ++files;
         // Only the time tested is packed for every file; the others only for a file found.

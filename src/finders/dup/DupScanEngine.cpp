@@ -102,6 +102,11 @@ struct DupScanEngine::Impl final : FolderVisitor {
     }
     void beginFiles(const FolderHandle&) override { folderAdded = false; }
     bool wantsFile(std::string_view name) override { return pattern.matches(name); }
+    std::function<bool(std::string_view)> fileFilter() override {
+        if (pattern.matchesEverything())
+            return {};
+        return [copy = pattern](std::string_view name) { return copy.matches(name); };
+    }
     bool wantsCreationTime() override { return false; } // lines show write and access times only
     void file(const FolderHandle& folder, const FsEntry& entry) override {
         ++files;

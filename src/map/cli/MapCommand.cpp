@@ -8,6 +8,7 @@
 #include "map/paint/MapPicture.h"
 #include "map/paint/OffscreenGui.h"
 #include "platform/FolderHandle.h"
+#include "platform/WalkThreads.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -104,7 +105,7 @@ bool ParseMapCommand(const std::vector<std::string>& args, MapCommandOptions& o,
             optionsOver = true;
             continue;
         }
-        if (a != "--size" && a != "--output") {
+        if (a != "--size" && a != "--output" && a != "--threads") {
             error = "unknown option '" + a + "' (see --help)";
             return false;
         }
@@ -113,6 +114,11 @@ bool ParseMapCommand(const std::vector<std::string>& args, MapCommandOptions& o,
             return false;
         }
         const std::string& value = args[++i];
+        if (a == "--threads") {
+            if (!ParseThreadsOption(value, o.threads, error))
+                return false;
+            continue;
+        }
         if (a == "--output") {
             if (value.empty()) {
                 error = "--output needs a file name";
@@ -154,6 +160,8 @@ int RunMapCommand(int argc, char** argv) {
         }
         return 0;
     }
+    if (options.threads > 0)
+        SetWalkThreadCount(options.threads);
     if (FolderHandle root = FolderHandle::open(options.folder); !root.valid()) {
         warn("cannot open folder " + shown(options.folder) + ": " + std::strerror(root.error()));
         return 2;

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-// vantorel-cli map [--size WxH] --output FILE.png FOLDER: the map of FOLDER as a PNG picture, drawn
+// vantorel-cli map [--size WxH] [--threads N] --output FILE.png FOLDER: the map of FOLDER as a PNG picture, drawn
 // without any display.
 struct MapCommandOptions {
     static constexpr int MostPixels = 16384; // a side
@@ -11,6 +11,7 @@ struct MapCommandOptions {
     int height = 1000;
     std::string output;
     std::string folder;
+    int threads = 0; // --threads (0: not given)
     bool help = false;
     bool version = false;
 };
