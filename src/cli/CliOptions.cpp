@@ -42,7 +42,7 @@ std::string asksForInfo(const std::vector<std::string>& args) {
         if (a == "--help" || a == "-h" || a == "--version")
             return a;
         if (a == "--match" || a == "--larger" || a == "--smaller" || a == "--before" || a == "--after" ||
-            a == "--from" || a == "--count")
+            a == "--from" || a == "--count" || a == "--scan")
             i += 1;
         else if (a == "--between")
             i += 2;
@@ -66,6 +66,9 @@ const char* CliUsage() {
            "       vantorel-cli view --total [--hex] FILE\n"
            "       vantorel-cli strings FILE\n"
            "       vantorel-cli map [--size WxH] --output FILE.png FOLDER\n"
+           "       vantorel-cli export [--output FILE] FOLDER\n"
+           "       vantorel-cli compare [--all] OLD NEW\n"
+           "   (dups, hogs, folders, dates, stats and map take --scan FILE instead of FOLDER)\n"
            "\n"
            "dups lists the files whose name occurs in more than one place (letter case ignored);\n"
            "with --exact the size in K must match too; with --content only the files whose\n"
@@ -86,7 +89,15 @@ const char* CliUsage() {
            "prints the number of lines. strings prints the runs of 6 to 101 letters, digits and\n"
            "spaces in FILE, one per line. map draws every file of FOLDER as a tile whose area is\n"
            "its size, nested by folder and coloured by type, with a legend of the ten largest\n"
-           "types, into a PNG picture; no display is needed.\n"
+           "types, into a PNG picture; no display is needed. export writes the scan of FOLDER\n"
+           "(hidden folders included, on FOLDER's filesystem) in ncdu's JSON export format, to\n"
+           "standard output or FILE, zstd-compressed when FILE ends in .zst. --scan FILE reads\n"
+           "such a scan (of this program, ncdu -o or gdu -o; plain or .zst) instead of walking, with\n"
+           "each command's own rules; a time the scan lacks is no date. compare prints the main\n"
+           "folders (with --all every folder) whose total changed from OLD to NEW, each a saved scan\n"
+           "or a folder walked now, largest change first: the change with its sign, the old and\n"
+           "the new total in bytes, grown, shrunk, added or removed, and the path; \"No changes.\"\n"
+           "and exit 1 when none changed.\n"
            "\n"
            "SIZE, in K (1 K = 1024 bytes), one of:\n"
            "  --larger K          files of K or more (default: --larger 250)\n"
@@ -97,7 +108,7 @@ const char* CliUsage() {
            "  --exact             dups: the size in K must match too\n"
            "  --content           dups: only files with a byte-for-byte identical twin\n"
            "  --match PATTERN     wildcard pattern(s), ';'-separated (default: *.*)\n"
-           "  --all               folders: every folder, not only the main ones\n"
+           "  --all               folders, compare: every folder, not only the main ones\n"
            "  --accessed, --created, --modified\n"
            "                      dates: the time that is tested\n"
            "  --before DATE, --between DATE1 DATE2, --after DATE\n"
@@ -108,7 +119,10 @@ const char* CliUsage() {
            "  --total             view: print only the number of lines (rows)\n"
            "  --size WxH          map: the picture's width and height in pixels (default\n"
            "                      1600x1000, at most 16384 each)\n"
-           "  --output FILE       map: the PNG file to write\n"
+           "  --output FILE       map: the PNG file to write; export: the scan file to write\n"
+           "                      ('-' or none: standard output; .zst: compressed)\n"
+           "  --scan FILE         read the saved scan FILE instead of walking a FOLDER (may\n"
+           "                      be given more than once, not with FOLDERs)\n"
            "  --null              print each file's (or folder's) exact path followed by a NUL\n"
            "                      byte instead of the lines, in the same order (for xargs -0)\n"
            "  --                  the rest are folders, even when they start with '-'\n"
@@ -129,7 +143,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         return true;
     }
     if (args.empty()) {
-        error = "missing command: dups, hogs, folders, dates, stats, view, strings or map (see --help)";
+        error = "missing command: dups, hogs, folders, dates, stats, view, strings, map, export or compare "
+                "(see --help)";
         return false;
     }
     if (args[0] == "dups") {
@@ -149,7 +164,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
     } else if (args[0] == "strings") {
         o.command = CliCommand::Strings;
     } else {
-        error = "unknown command '" + args[0] + "': use dups, hogs, folders, dates, stats, view, strings or map (see --help)";
+        error = "unknown command '" + args[0] +
+                "': use dups, hogs, folders, dates, stats, view, strings, map, export or compare (see --help)";
         return false;
     }
     const bool sizes = o.command == CliCommand::Dups || o.command == CliCommand::Hogs;
@@ -217,6 +233,15 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
             (a == "--from" ? o.from : o.count) = number;
         } else if (a == "--all" && o.command == CliCommand::Folders) {
             o.allFolders = true;
+        } else if (a == "--scan" && !(o.command == CliCommand::View || o.command == CliCommand::Strings)) {
+            std::string file;
+            if (!value(file))
+                return false;
+            if (file.empty()) {
+                error = "an empty --scan FILE names no file";
+                return false;
+            }
+            o.scans.push_back(file);
         } else if (a == "--null") {
             o.nullSeparated = true;
         } else if (a == "--match" && patterns) {
@@ -297,12 +322,16 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         error = "dates needs one of --accessed, --created, --modified and one of --before, --between, --after";
         return false;
     }
-    if (o.folders.empty()) {
+    if (!o.scans.empty() && !o.folders.empty()) {
+        error = "give FOLDERs or --scan FILEs, not both";
+        return false;
+    }
+    if (o.folders.empty() && o.scans.empty()) {
         error = o.command == CliCommand::View || o.command == CliCommand::Strings ? "no FILE given (see --help)"
                                                                                   : "no FOLDER given (see --help)";
         return false;
     }
-    if (o.command == CliCommand::Stats && o.folders.size() > 1) {
+    if (o.command == CliCommand::Stats && o.folders.size() + o.scans.size() > 1) {
         error = "stats takes one FOLDER";
         return false;
     }

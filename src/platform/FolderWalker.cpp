@@ -50,6 +50,7 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
     m_rootDevice = h.device();
     m_withCreation = visitor.wantsCreationTime();
     m_everyEntry = visitor.wantsEveryEntry();
+    m_hiddenFolders = visitor.wantsHiddenFolders();
     // From here on every level's path is the first bytes of the one buffer.
     m_path.assign(h.path());
     h.sharePath(m_path, m_path.size());
@@ -76,7 +77,8 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
         const std::size_t index = level.next++;
         FolderListing::Item& item = level.listing.items[index];
         const std::string_view name = level.listing.name(index);
-        if (isHidden(name))
+        const bool hidden = isHidden(name);
+        if (hidden && !m_hiddenFolders)
             continue;
         if (item.type == FolderListing::Unknown) {
             // The file system gave no type hint: one stat settles it.
@@ -86,6 +88,8 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
         }
         if (item.type == FolderListing::Other || item.type == FolderListing::Failed)
             continue; // system entries (links, devices, ...) are not listed
+        if (hidden && item.type != FolderListing::Folder)
+            continue; // of hidden entries only folders, and only when asked for
         ++level.listed;
         bool isFolder = item.type == FolderListing::Folder;
         visitor.folderEntry(level.handle, name, isFolder);

@@ -46,6 +46,9 @@ public:
     // and system entries (links as themselves, devices, ...) go to file() too, wantsFile is not asked,
     // and each sub-folder, hidden ones included, goes to subFolderEntry() unread.
     virtual bool wantsEveryEntry() { return false; }
+    // Whether the folder pass also enters hidden sub-folders (given to folderEntry like the others),
+    // asked once per walk: a saved scan holds the whole tree. Hidden files stay out of that pass.
+    virtual bool wantsHiddenFolders() { return false; }
     // A wanted file with its statistics (one statx).
     virtual void file(const FolderHandle& folder, const FsEntry& entry) { (void)folder, (void)entry; }
     // With wantsEveryEntry: a sub-folder met in the file pass.
@@ -135,4 +138,5 @@ private:
     FsEntry m_entry;    // reused for every file, so its name keeps its buffer
     bool m_withCreation = true;
     bool m_everyEntry = false;
+    bool m_hiddenFolders = false;
 };

@@ -7,6 +7,7 @@
 #include "common/SearchPathList.h"
 #include "finders/dup/DupRecordStore.h"
 #include "platform/FolderWalker.h"
+#include "scans/ScanReplay.h"
 #include "platform/FreedMemory.h"
 #include "platform/Wildcard.h"
 
@@ -47,6 +48,7 @@ struct DupScanEngine::Impl final : FolderVisitor {
     std::int64_t folders = 0;
 
     FolderWalker walker;
+    ScanReplay* replay = nullptr; // the saved scan being read instead of the disk
     DupRecordStore store;
     FileTimePacker packer;
     // After finish() the store holds exactly the results, in result order: result i is record i.
@@ -135,7 +137,7 @@ DupScanEngine::~DupScanEngine() {
 
 void DupScanEngine::setYieldHook(std::function<void()> hook) { d->yieldHook = std::move(hook); }
 QString DupScanEngine::walkStatus() const {
-    return WalkStatusText(d->walker.currentPath());
+    return WalkStatusText(d->replay ? d->replay->currentPath() : d->walker.currentPath());
 }
 SkippedEntries& DupScanEngine::skipped() {
     return d->skipped;
@@ -171,6 +173,20 @@ bool DupScanEngine::scanDrive(const std::string& rootPath) {
     for (const QString& entry : d->searchList().entries())
         d->searchPathBytes = std::max(d->searchPathBytes, std::size_t(entry.size()) * 3);
     const bool opened = d->walker.walk(rootPath, *d);
+    d->rootPending = false;
+    return opened;
+}
+
+bool DupScanEngine::scanSaved(ScanReplay& scan) {
+    if (d->abortScan)
+        return true;
+    d->rootPending = true;
+    d->searchPathBytes = 0;
+    for (const QString& entry : d->searchList().entries())
+        d->searchPathBytes = std::max(d->searchPathBytes, std::size_t(entry.size()) * 3);
+    d->replay = &scan;
+    const bool opened = scan.replay(*d);
+    d->replay = nullptr;
     d->rootPending = false;
     return opened;
 }

@@ -11,6 +11,7 @@ struct MapCommandOptions {
     int height = 1000;
     std::string output;
     std::string folder;
+    std::string scan; // --scan FILE: a saved scan instead of FOLDER
     bool help = false;
     bool version = false;
 };

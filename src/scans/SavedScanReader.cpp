@@ -1,0 +1,590 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "scans/SavedScanReader.h"
+
+#include <cstring>
+#include <limits>
+#include <vector>
+
+void SavedScanItem::clear() {
+    name.clear();
+    apparentSize = diskSize = 0;
+    device = inode = links = 0;
+    owner = group = mode = 0;
+    writeTime = accessTime = birthTime = 0;
+    flags = 0;
+    excluded = Excluded::No;
+}
+
+namespace {
+
+// A mistake in the file, with what is wrong; the reader adds the file and the line.
+struct ParseFailure {
+    std::string what;
+    bool ofInput = false; // the bytes could not be had (no line to name)
+};
+
+[[noreturn]] void fail(std::string what) { throw ParseFailure{std::move(what)}; }
+
+enum class Key { Name, ASize, DSize, Dev, Ino, NLink, Uid, Gid, Mode, MTime, ATime, BTime, HLinkC, ReadError,
+                 NotReg, Hidden, Excluded, Other };
+
+Key keyOf(const std::string& k) {
+    switch (k.size()) {
+    case 3:
+        return k == "dev" ? Key::Dev : k == "ino" ? Key::Ino : k == "uid" ? Key::Uid : k == "gid" ? Key::Gid : Key::Other;
+    case 4:
+        return k == "name" ? Key::Name : k == "mode" ? Key::Mode : Key::Other;
+    case 5:
+        return k == "asize"   ? Key::ASize
+               : k == "dsize" ? Key::DSize
+               : k == "nlink" ? Key::NLink
+               : k == "mtime" ? Key::MTime
+               : k == "atime" ? Key::ATime
+               : k == "btime" ? Key::BTime
+               : k == "hlnkc" ? Key::HLinkC
+                              : Key::Other;
+    case 6:
+        return k == "notreg" ? Key::NotReg : k == "hidden" ? Key::Hidden : Key::Other;
+    case 8:
+        return k == "excluded" ? Key::Excluded : Key::Other;
+    case 10:
+        return k == "read_error" ? Key::ReadError : Key::Other;
+    default:
+        return Key::Other;
+    }
+}
+
+void appendUtf8(std::string& out, std::uint32_t c) {
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
+} // namespace
+
+struct SavedScanReader::Parser {
+    ScanInput input;
+    std::vector<char> buffer = std::vector<char>(256 * 1024);
+    const char* p = nullptr;
+    const char* end = nullptr;
+    std::uint64_t line = 1;
+    std::string key;
+    std::string scratch;
+
+    bool refill() {
+        const long n = input.read(buffer.data(), buffer.size());
+        if (n < 0)
+            throw ParseFailure{input.error(), true};
+        p = buffer.data();
+        end = p + n;
+        return n > 0;
+    }
+    int peek() {
+        if (p == end && !refill())
+            return -1;
+        return static_cast<unsigned char>(*p);
+    }
+    int get() {
+        if (p == end && !refill())
+            return -1;
+        const char c = *p++;
+        if (c == '\n')
+            ++line;
+        return static_cast<unsigned char>(c);
+    }
+    void ws() {
+        for (;;) {
+            while (p < end) {
+                const char c = *p;
+                if (c == '\n')
+                    ++line;
+                else if (c != ' ' && c != '\t' && c != '\r')
+                    return;
+                ++p;
+            }
+            if (!refill())
+                return;
+        }
+    }
+    void expect(char wanted, const char* what) {
+        ws();
+        const int c = get();
+        if (c != wanted)
+            fail(c < 0 ? std::string("the file ends early, where ") + what + " should be" : std::string("expected ") + what);
+    }
+
+    unsigned hex4() {
+        unsigned v = 0;
+        for (int i = 0; i < 4; ++i) {
+            const int c = get();
+            int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            if (d < 0)
+                fail("a \\u escape needs four hexadecimal digits");
+            v = v * 16 + unsigned(d);
+        }
+        return v;
+    }
+    // A string; the opening quote was read.
+    void stringBody(std::string& out) {
+        out.clear();
+        for (;;) {
+            const char* start = p;
+            while (p < end) {
+                const unsigned char c = static_cast<unsigned char>(*p);
+                if (c == '"' || c == '\\' || c < 0x20)
+                    break;
+                ++p;
+            }
+            out.append(start, std::size_t(p - start));
+            const int c = get();
+            if (c == '"')
+                return;
+            if (c < 0)
+                fail("the file ends inside a text");
+            if (c != '\\') {
+                if (c == '\n')
+                    fail("a line break inside a text");
+                fail("a control character inside a text");
+            }
+            const int e = get();
+            switch (e) {
+            case '"':
+            case '\\':
+            case '/':
+                out += char(e);
+                break;
+            case 'b':
+                out += '\b';
+                break;
+            case 'f':
+                out += '\f';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'u': {
+                std::uint32_t cp = hex4();
+                if (cp >= 0xD800 && cp < 0xDC00 && peek() == '\\') {
+                    get();
+                    if (get() != 'u')
+                        fail("a broken \\u escape");
+                    const unsigned low = hex4();
+                    if (low >= 0xDC00 && low < 0xE000) {
+                        cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                    } else {
+                        appendUtf8(out, 0xFFFD); // a lone half of a pair
+                        cp = low >= 0xD800 && low < 0xE000 ? 0xFFFD : low;
+                    }
+                } else if (cp >= 0xD800 && cp < 0xE000) {
+                    cp = 0xFFFD;
+                }
+                appendUtf8(out, cp);
+                break;
+            }
+            default:
+                fail("an unknown escape in a text");
+            }
+        }
+    }
+    void string(std::string& out) {
+        ws();
+        const int c = get();
+        if (c != '"')
+            fail(c < 0 ? "the file ends early, where a text should be" : "expected a text in quotes");
+        stringBody(out);
+    }
+    // A JSON number as a whole number (a fraction is cut off where fraction is allowed).
+    std::int64_t number(bool allowNegative, bool allowFraction, std::uint64_t most) {
+        ws();
+        bool negative = false;
+        if (peek() == '-') {
+            get();
+            negative = true;
+        }
+        std::uint64_t v = 0;
+        int digits = 0;
+        bool tooLarge = false;
+        while (p < end || refill()) {
+            const char c = *p;
+            if (c < '0' || c > '9')
+                break;
+            ++p;
+            ++digits;
+            const unsigned d = unsigned(c - '0');
+            if (v > (std::numeric_limits<std::uint64_t>::max() - d) / 10)
+                tooLarge = true;
+            else
+                v = v * 10 + d;
+        }
+        if (digits == 0)
+            fail("expected a number");
+        const int c = peek();
+        if (c == '.' || c == 'e' || c == 'E') {
+            if (!allowFraction)
+                fail("expected a whole number");
+            get();
+            if (c == '.')
+                while (peek() >= '0' && peek() <= '9')
+                    get();
+            if (peek() == 'e' || peek() == 'E')
+                fail("a number with an exponent");
+        }
+        if (negative && !allowNegative && v != 0)
+            fail("a negative number where a size or count should be");
+        if (tooLarge || v > most)
+            fail("a number too large");
+        return negative ? -std::int64_t(v) : std::int64_t(v);
+    }
+    std::uint64_t unsignedNumber(std::uint64_t most) {
+        ws();
+        if (peek() == '-')
+            fail("a negative number where a size or count should be");
+        std::uint64_t v = 0;
+        int digits = 0;
+        while (p < end || refill()) {
+            const char c = *p;
+            if (c < '0' || c > '9')
+                break;
+            ++p;
+            ++digits;
+            const unsigned d = unsigned(c - '0');
+            if (v > (most - d) / 10 || v * 10 + d > most)
+                fail("a number too large");
+            v = v * 10 + d;
+        }
+        if (digits == 0)
+            fail("expected a number");
+        if (peek() == '.' || peek() == 'e' || peek() == 'E')
+            fail("expected a whole number");
+        return v;
+    }
+    void literal(const char* word) {
+        for (const char* w = word; *w; ++w)
+            if (get() != *w)
+                fail(std::string("expected ") + word);
+    }
+    // true, false, or null (false).
+    bool boolean() {
+        ws();
+        const int c = peek();
+        if (c == 't') {
+            literal("true");
+            return true;
+        }
+        if (c == 'f') {
+            literal("false");
+            return false;
+        }
+        if (c == 'n') {
+            literal("null");
+            return false;
+        }
+        fail("expected true or false");
+    }
+    bool isNull() {
+        ws();
+        if (peek() != 'n')
+            return false;
+        literal("null");
+        return true;
+    }
+    // Any value, read and dropped (arrays and objects of any depth, without recursion).
+    std::vector<char> open;
+    void skipValue() {
+        open.clear();
+        for (;;) {
+            ws();
+            int c = get();
+            if (c == '"') {
+                stringBody(scratch);
+            } else if (c == '[' || c == '{') {
+                ws();
+                if (peek() == (c == '[' ? ']' : '}')) {
+                    get(); // empty: a whole value
+                } else {
+                    open.push_back(char(c));
+                    if (c == '{') {
+                        string(scratch);
+                        expect(':', "':' after a key");
+                    }
+                    continue;
+                }
+            } else if (c == '-' || (c >= '0' && c <= '9')) {
+                for (int n = peek(); n == '.' || n == 'e' || n == 'E' || n == '+' || n == '-' || (n >= '0' && n <= '9');
+                     n = peek())
+                    get();
+            } else if (c == 't' || c == 'f' || c == 'n') {
+                --p; // the word's own first letter
+                literal(c == 't' ? "true" : c == 'f' ? "false" : "null");
+            } else {
+                fail(c < 0 ? "the file ends early" : "expected a value");
+            }
+            // A value is complete: close what it completes, or go on to the next one.
+            for (;;) {
+                if (open.empty())
+                    return;
+                ws();
+                c = get();
+                if (c == ',') {
+                    if (open.back() == '{') {
+                        string(scratch);
+                        expect(':', "':' after a key");
+                    }
+                    break;
+                }
+                if (c != (open.back() == '[' ? ']' : '}'))
+                    fail("expected ',' or the end of a list or object");
+                open.pop_back();
+            }
+        }
+    }
+
+    void info(SavedScanItem& item, bool top) {
+        item.clear();
+        ws();
+        if (get() != '{')
+            fail("expected an entry's info object");
+        bool named = false;
+        ws();
+        if (peek() == '}') {
+            get();
+            fail("an entry without a name");
+        }
+        for (;;) {
+            string(key);
+            expect(':', "':' after a key");
+            const Key k = keyOf(key);
+            if (k != Key::Other && k != Key::Name && isNull()) {
+                // null reads as missing
+            } else {
+                switch (k) {
+                case Key::Name:
+                    string(item.name);
+                    named = true;
+                    break;
+                case Key::ASize:
+                    item.apparentSize = std::int64_t(unsignedNumber(std::numeric_limits<std::int64_t>::max()));
+                    break;
+                case Key::DSize:
+                    item.diskSize = std::int64_t(unsignedNumber(std::numeric_limits<std::int64_t>::max()));
+                    break;
+                case Key::Dev:
+                    item.device = unsignedNumber(std::numeric_limits<std::uint64_t>::max());
+                    item.flags |= SavedScanItem::HasDevice;
+                    break;
+                case Key::Ino:
+                    item.inode = unsignedNumber(std::numeric_limits<std::uint64_t>::max());
+                    break;
+                case Key::NLink:
+                    item.links = unsignedNumber(std::numeric_limits<std::uint32_t>::max());
+                    break;
+                case Key::Uid:
+                    item.owner = std::uint32_t(unsignedNumber(std::numeric_limits<std::uint32_t>::max()));
+                    item.flags |= SavedScanItem::HasOwner;
+                    break;
+                case Key::Gid:
+                    item.group = std::uint32_t(unsignedNumber(std::numeric_limits<std::uint32_t>::max()));
+                    break;
+                case Key::Mode:
+                    item.mode = std::uint32_t(unsignedNumber(0xFFFF));
+                    item.flags |= SavedScanItem::HasMode;
+                    break;
+                case Key::MTime:
+                    item.writeTime = number(true, true, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
+                    item.flags |= SavedScanItem::HasWriteTime;
+                    break;
+                case Key::ATime:
+                    item.accessTime = number(true, true, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
+                    item.flags |= SavedScanItem::HasAccessTime;
+                    break;
+                case Key::BTime:
+                    item.birthTime = number(true, true, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
+                    item.flags |= SavedScanItem::HasBirthTime;
+                    break;
+                case Key::HLinkC:
+                    if (boolean())
+                        item.flags |= SavedScanItem::HardLinked;
+                    break;
+                case Key::ReadError:
+                    if (boolean())
+                        item.flags |= SavedScanItem::ReadError;
+                    break;
+                case Key::NotReg:
+                    if (boolean())
+                        item.flags |= SavedScanItem::NotRegular;
+                    break;
+                case Key::Hidden:
+                    if (boolean())
+                        item.flags |= SavedScanItem::Hidden;
+                    break;
+                case Key::Excluded:
+                    string(scratch);
+                    item.excluded = scratch == "otherfs" || scratch == "othfs" ? SavedScanItem::Excluded::OtherFilesystem
+                                    : scratch == "kernfs"                     ? SavedScanItem::Excluded::KernelFilesystem
+                                    : scratch == "pattern"                    ? SavedScanItem::Excluded::Pattern
+                                                                              : SavedScanItem::Excluded::Other;
+                    break;
+                case Key::Other:
+                    skipValue(); // a key of another program or a later version
+                    break;
+                }
+            }
+            ws();
+            const int c = get();
+            if (c == '}')
+                break;
+            if (c != ',')
+                fail(c < 0 ? "the file ends inside an entry" : "expected ',' or '}' in an entry");
+        }
+        if (!named)
+            fail("an entry without a name");
+        if (item.name.empty())
+            fail("an entry with an empty name");
+        if (std::memchr(item.name.data(), '\0', item.name.size()))
+            fail("a name with a NUL byte, which no file can have");
+        if (!top && (item.name.find('/') != std::string::npos || item.name == "." || item.name == ".."))
+            fail("the name \"" + item.name + "\", which no entry of a folder can have");
+    }
+};
+
+SavedScanReader::SavedScanReader() : p(std::make_unique<Parser>()) {}
+SavedScanReader::~SavedScanReader() = default;
+
+namespace {
+std::string located(const std::string& path, std::uint64_t line, const ParseFailure& f) {
+    if (f.ofInput)
+        return path + ": " + f.what;
+    return path + ": line " + std::to_string(line) + ": " + f.what;
+}
+} // namespace
+
+bool SavedScanReader::open(const std::string& path) {
+    m_path = path;
+    m_depth = 0;
+    if (!p->input.open(path)) {
+        m_error = path + ": " + p->input.error();
+        return false;
+    }
+    try {
+        p->ws();
+        const int first = p->get();
+        if (first != '[')
+            fail(first < 0 ? "an empty file, not a saved scan" : "not a saved scan (it does not begin with '[')");
+        const std::int64_t major = p->number(true, false, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
+        if (major != 1)
+            fail("version " + std::to_string(major) + " of the scan format, where only version 1 is read");
+        p->expect(',', "',' after the version");
+        m_header.minorVersion = int(p->number(false, false, 10000));
+        p->expect(',', "',' and the metadata object");
+        p->ws();
+        if (p->get() != '{')
+            fail("not a saved scan (expected the metadata object)");
+        p->ws();
+        if (p->peek() == '}') {
+            p->get();
+        } else {
+            for (;;) {
+                p->string(p->key);
+                p->expect(':', "':' after a key");
+                if (p->key == "progname")
+                    p->string(m_header.program);
+                else if (p->key == "progver")
+                    p->string(m_header.version);
+                else if (p->key == "timestamp")
+                    m_header.timestamp = p->number(true, true, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
+                else
+                    p->skipValue();
+                p->ws();
+                const int c = p->get();
+                if (c == '}')
+                    break;
+                if (c != ',')
+                    fail("expected ',' or '}' in the metadata");
+            }
+        }
+        p->expect(',', "',' and the scanned folder");
+        p->expect('[', "the scanned folder");
+        p->info(m_header.root, true);
+        m_depth = 1;
+    } catch (const ParseFailure& f) {
+        m_error = located(path, p->line, f);
+        return false;
+    }
+    return true;
+}
+
+SavedScanReader::Event SavedScanReader::next() {
+    if (m_depth == 0)
+        return Event::End;
+    try {
+        p->ws();
+        int c = p->get();
+        if (c == ']') {
+            if (--m_depth == 0) {
+                p->expect(']', "the end of the scan");
+                p->ws();
+                if (p->peek() >= 0)
+                    fail("more text after the end of the scan");
+            }
+            return Event::End;
+        }
+        if (c != ',')
+            fail(c < 0 ? "the file ends early (it is cut short)" : "expected ',' or ']' after an entry");
+        p->ws();
+        c = p->get();
+        if (c == '{') {
+            --p->p; // the object's own brace
+            p->info(m_item, false);
+            return Event::File;
+        }
+        if (c == '[') {
+            p->info(m_item, false);
+            ++m_depth;
+            return Event::Folder;
+        }
+        fail(c < 0 ? "the file ends early (it is cut short)" : "expected an entry ('{' or '[')");
+    } catch (const ParseFailure& f) {
+        m_error = located(m_path, p->line, f);
+        m_depth = 0;
+        return Event::Failed;
+    }
+}
+
+bool SavedScanReader::nextIsEnd() {
+    try {
+        p->ws();
+        return p->peek() == ']';
+    } catch (const ParseFailure&) {
+        return false; // next() will say what is wrong
+    }
+}
+
+bool SavedScanReader::skipFolder() {
+    const std::size_t target = m_depth - 1;
+    while (m_depth > target) {
+        const Event e = next();
+        if (e == Event::Failed)
+            return false;
+        if (e == Event::End && m_depth == 0)
+            return true;
+    }
+    return true;
+}

@@ -1,0 +1,3 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+target_sources(vantorel_ui PRIVATE
+)
