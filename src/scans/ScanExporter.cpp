@@ -90,6 +90,8 @@ void ScanExporter::enterFolder(const FolderHandle& folder) {
     writePending();
     const bool root = !m_rootSeen;
     m_rootSeen = true;
+    if (root)
+        m_rootPath.assign(folder.path());
     ++m_entries;
     m_pending = root ? "[{\"name\":" : ",\n[{\"name\":";
     // The top folder is named by its whole path, as ncdu does.

@@ -30,6 +30,8 @@ public:
 
     // Entries written so far.
     std::int64_t entries() const { return m_entries; }
+    // The top folder's path as the walk named it (empty before the walk entered it).
+    const std::string& rootPath() const { return m_rootPath; }
 
     // FolderVisitor
     bool wantsEveryEntry() override { return true; }
@@ -54,6 +56,7 @@ private:
     ScanOutput& m_out;
     bool m_enterHidden;
     bool m_rootSeen = false;
+    std::string m_rootPath;
     std::string m_pending;           // the info of the folder just entered, without its "}"
     std::vector<dev_t> m_devices;    // of the folders being walked
     std::int64_t m_entries = 0;

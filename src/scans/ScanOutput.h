@@ -41,6 +41,8 @@ public:
     // Bytes written to the file or standard output so far.
     std::size_t bytesOut() const { return m_bytesOut; }
     const std::string& path() const { return m_path; }
+    // The name finish() gives the file, when it is known only after open (a file, not standard output).
+    void setFinalPath(std::string path) { m_path = std::move(path); }
 
 private:
     static constexpr std::size_t FlushBytes = 256 * 1024;

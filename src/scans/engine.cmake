@@ -9,5 +9,6 @@ target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ScanReplay.h ${CMAKE_CURRENT_LIST_DIR}/ScanReplay.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SavedScan.h
   ${CMAKE_CURRENT_LIST_DIR}/FolderTotals.h ${CMAKE_CURRENT_LIST_DIR}/FolderTotals.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SnapshotStore.h ${CMAKE_CURRENT_LIST_DIR}/SnapshotStore.cpp
 )
 target_link_libraries(vantorel_core PRIVATE PkgConfig::ZSTD)
