@@ -122,7 +122,7 @@ struct SavedScanReader::Parser {
         ws();
         const int c = get();
         if (c != wanted)
-            fail(c < 0 ? std::string("the file ends early, where ") + what + " should be" : std::string("expected ") + what);
+            fail(c < 0 ? std::string("the file is cut short (it ends where ") + what + " should be)" : std::string("expected ") + what);
     }
 
     unsigned hex4() {
@@ -152,7 +152,7 @@ struct SavedScanReader::Parser {
             if (c == '"')
                 return;
             if (c < 0)
-                fail("the file ends inside a text");
+                fail("the file is cut short (it ends inside a text)");
             if (c != '\\') {
                 if (c == '\n')
                     fail("a line break inside a text");
@@ -208,7 +208,7 @@ struct SavedScanReader::Parser {
         ws();
         const int c = get();
         if (c != '"')
-            fail(c < 0 ? "the file ends early, where a text should be" : "expected a text in quotes");
+            fail(c < 0 ? "the file is cut short (it ends where a text should be)" : "expected a text in quotes");
         stringBody(out);
     }
     // A JSON number as a whole number (a fraction is cut off where fraction is allowed).
@@ -335,7 +335,7 @@ struct SavedScanReader::Parser {
                 --p; // the word's own first letter
                 literal(c == 't' ? "true" : c == 'f' ? "false" : "null");
             } else {
-                fail(c < 0 ? "the file ends early" : "expected a value");
+                fail(c < 0 ? "the file is cut short" : "expected a value");
             }
             // A value is complete: close what it completes, or go on to the next one.
             for (;;) {
@@ -452,7 +452,7 @@ struct SavedScanReader::Parser {
             if (c == '}')
                 break;
             if (c != ',')
-                fail(c < 0 ? "the file ends inside an entry" : "expected ',' or '}' in an entry");
+                fail(c < 0 ? "the file is cut short (it ends inside an entry)" : "expected ',' or '}' in an entry");
         }
         if (!named)
             fail("an entry without a name");
@@ -547,7 +547,7 @@ SavedScanReader::Event SavedScanReader::next() {
             return Event::End;
         }
         if (c != ',')
-            fail(c < 0 ? "the file ends early (it is cut short)" : "expected ',' or ']' after an entry");
+            fail(c < 0 ? "the file is cut short" : "expected ',' or ']' after an entry");
         p->ws();
         c = p->get();
         if (c == '{') {
@@ -560,7 +560,7 @@ SavedScanReader::Event SavedScanReader::next() {
             ++m_depth;
             return Event::Folder;
         }
-        fail(c < 0 ? "the file ends early (it is cut short)" : "expected an entry ('{' or '[')");
+        fail(c < 0 ? "the file is cut short" : "expected an entry ('{' or '[')");
     } catch (const ParseFailure& f) {
         m_error = located(m_path, p->line, f);
         m_depth = 0;

@@ -3,6 +3,7 @@
 
 #include "browse/ui/TfrmBrowse.h"
 #include "common/DisplayText.h"
+#include "common/DosDateTime.h"
 #include "common/MessageService.h"
 #include "common/NumberTexts.h"
 #include "common/ui/AltKeyGuard.h"
@@ -120,10 +121,10 @@ void TfrmWhatGrew::buildWindow() {
     cbNewer->setGeometry(ScaledRect(62, 72, 400, 24, s));
     lbOlder->setBuddy(cbOlder);
     lbNewer->setBuddy(cbNewer);
-    cbKeep = new QCheckBox(QStringLiteral("&Keep a snapshot of each folder hog scan"), Panel1);
+    cbKeep = new QCheckBox(QStringLiteral("&Keep snapshots"), Panel1);
+    cbKeep->setToolTip(QStringLiteral("Keep a snapshot of each folder hog scan"));
     cbKeep->setObjectName(QStringLiteral("cbKeep"));
-    cbKeep->setGeometry(ScaledRect(472, 44, 160, 52, s));
-    cbKeep->setStyleSheet(QStringLiteral("QCheckBox { spacing: 4px; }"));
+    cbKeep->setGeometry(ScaledRect(472, 46, 160, 20, s));
     connect(cbOlder, &QComboBox::currentIndexChanged, this, [this] { cbOlderChange(); });
     connect(cbKeep, &QCheckBox::clicked, this, [this] { cbKeepClick(); });
 
@@ -224,7 +225,8 @@ void TfrmWhatGrew::FormShow() {
 namespace {
 QString snapshotCaption(const SnapshotStore::Snapshot& s) {
     const QDateTime when = QDateTime::fromSecsSinceEpoch(s.timestamp);
-    return QLocale().toString(when, QLocale::ShortFormat) + QStringLiteral("   ") + DisplayText(s.root);
+    return QLocale().toString(when.date(), FileDateFormat()) + u' ' + QLocale().toString(when.time(), FileTimeFormat()) +
+           QStringLiteral("   ") + DisplayText(s.root);
 }
 } // namespace
 
