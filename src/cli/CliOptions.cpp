@@ -68,7 +68,6 @@ const char* CliUsage() {
            "       vantorel-cli map [--size WxH] --output FILE.png FOLDER\n"
            "       vantorel-cli export [--output FILE] FOLDER\n"
            "       vantorel-cli compare [--all] OLD NEW\n"
-           "   (dups, hogs, folders, dates, stats and map take --scan FILE instead of FOLDER)\n"
            "\n"
            "dups lists the files whose name occurs in more than one place (letter case ignored);\n"
            "with --exact the size in K must match too; with --content only the files whose\n"

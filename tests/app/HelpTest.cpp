@@ -13,6 +13,7 @@
 #include "finders/dup/ui/TfrmDup.h"
 #include "folderhogs/ui/TfrmDirHog.h"
 #include "map/ui/TfrmMap.h"
+#include "scans/ui/TfrmWhatGrew.h"
 #include "stats/ui/TfrmStatistics.h"
 #include "support/RecordingMessageService.h"
 #include "support/TempTree.h"
@@ -112,6 +113,7 @@ std::map<QString, QSet<QString>> captionsOfEveryWindow() {
     take(QStringLiteral("TfrmStrings"), std::make_unique<TfrmStrings>());
     take(QStringLiteral("TfrmAbout"), std::make_unique<TfrmAbout>());
     take(QStringLiteral("TfrmMap"), std::make_unique<TfrmMap>());
+    take(QStringLiteral("TfrmWhatGrew"), std::make_unique<TfrmWhatGrew>());
 #ifdef HELP_TEST_HAS_VIEWER
     take(QStringLiteral("TfrmView"), std::make_unique<TfrmView>());
     take(QStringLiteral("TFindDlg"), std::make_unique<TFindDlg>(nullptr));
@@ -349,6 +351,7 @@ TEST_F(HelpTest, EveryButtonOfEveryWindowIsNamedInTheHelp) {
     windows.push_back(std::make_unique<TfrmDelDirectory>(nullptr));
     windows.push_back(std::make_unique<TfrmStrings>());
     windows.push_back(std::make_unique<TfrmMap>());
+    windows.push_back(std::make_unique<TfrmWhatGrew>());
 #ifdef HELP_TEST_HAS_VIEWER
     windows.push_back(std::make_unique<TfrmView>());
 #endif

@@ -64,17 +64,24 @@ TEST_F(ScanCommands, ExportThenReadGivesTheLinesOfTheWalk) {
         const Outcome exported = cli({"export", "--output", file, q(tree.root())});
         ASSERT_EQ(exported.code, 0) << exported.err.constData();
         EXPECT_TRUE(exported.out.isEmpty());
-        for (const QStringList& command : {QStringList{"folders", "--all"}, QStringList{"folders"},
-                                           QStringList{"hogs", "--larger", "0"}, QStringList{"dups", "--smaller", "100"}}) {
+        for (const QStringList& command :
+             {QStringList{"folders", "--all"}, QStringList{"folders"}, QStringList{"hogs", "--larger", "0"},
+              QStringList{"dups", "--smaller", "100"}, QStringList{"dups", "--exact", "--smaller", "100"},
+              QStringList{"stats"}}) {
             const Outcome live = cli(command + QStringList{q(tree.root())});
             const Outcome saved = cli(command + QStringList{"--scan", file});
             ASSERT_EQ(saved.code, live.code) << saved.err.constData();
             if (command.front() == "folders")
                 EXPECT_EQ(fields(saved.out, {1, 3, 4, 5, 6}), fields(live.out, {1, 3, 4, 5, 6}));
+            else if (command.front() == "stats") // the disk's own figures are not in a scan
+                EXPECT_EQ(saved.out.left(saved.out.indexOf("cluster")), live.out.left(live.out.indexOf("cluster")));
             else
                 EXPECT_EQ(saved.out, live.out) << command.join(' ').toStdString();
         }
     }
+    // The map of a scan, drawn without a display.
+    const Outcome map = cli({"map", "--size", "64x48", "--output", q(out.path("m.png")), "--scan", q(out.path("scan.json"))});
+    EXPECT_EQ(map.code, 0) << map.err.constData();
     // Standard output, and nothing left behind by a run that could not write.
     EXPECT_TRUE(cli({"export", q(tree.root())}).out.startsWith("[1,2,{\"progname\":\"vantorel\""));
     const Outcome nowhere = cli({"export", "--output", q(out.path("missing/x.json")), q(tree.root())});
@@ -146,4 +153,13 @@ TEST_F(ScanCommands, TheRealNcduReadsOurExportsAndWeReadItsScans) {
         EXPECT_EQ(fields(saved.out, {1, 3, 4, 6}), fields(live.out, {1, 3, 4, 6}));
         EXPECT_EQ(fields(saved.out, {5}).join(QString()), QString()); // no date where the scan has none
     }
+    // gdu's export too, where the installed gdu writes one.
+    const QString gdu = QStandardPaths::findExecutable(QStringLiteral("gdu"));
+    if (gdu.isEmpty())
+        return;
+    const QString gdus = q(out.path("gdu.json"));
+    ASSERT_EQ(run(gdu, {"--no-progress", "-o", gdus, q(tree.root())}).code, 0);
+    const Outcome live = cli({"folders", "--all", q(tree.root())});
+    const Outcome saved = cli({"folders", "--all", "--scan", gdus});
+    EXPECT_EQ(fields(saved.out, {1, 3, 4, 6}), fields(live.out, {1, 3, 4, 6}));
 }
