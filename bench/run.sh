@@ -15,6 +15,8 @@
 #   ls -l --time-style=long-iso of the same folder, one run each (no ROOT).
 #   The space map lays out and paints the 1,000,000-file tree (or ROOT) offscreen: first paint,
 #   resize and zoom times and the model's bytes per file.
+#   bench/scans.sh times export, --scan and compare against ncdu on the 1,000,000-file tree (or
+#   ROOT), the import's memory against the walk's, and what a snapshot adds to a folder hog scan.
 #   bench/deep_tree.sh runs every scan on a chain of 5,000 folders with 250-byte names and one of
 #   50,000 folders (no ROOT): time and peak memory against the targets.
 #
@@ -266,6 +268,7 @@ if [ $# -ge 1 ]; then
   bench_dates "$1"
   bench_stats "$1"
   bench_map "$1"
+  "$here/bench/scans.sh" "$1"
 else
   work=$(mktemp -d /tmp/vantorel-bench.XXXXXX)
   python3 "$here/bench/make_tree.py" "$work/200k" >&2
@@ -281,6 +284,7 @@ else
   python3 "$here/bench/make_tree.py" "$work/1m" --files 1000000 --folders 1000 >&2
   bench_tree "$work/1m"
   bench_map "$work/1m"
+  "$here/bench/scans.sh" "$work/1m"
   rm -rf "$work/1m"
 fi
 

@@ -408,32 +408,24 @@ struct SavedScanReader::Parser {
                     item.flags |= SavedScanItem::HasMode;
                     break;
                 case Key::MTime:
-                    item.writeTime = number(true, true, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
-                    item.flags |= SavedScanItem::HasWriteTime;
-                    break;
                 case Key::ATime:
-                    item.accessTime = number(true, true, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
-                    item.flags |= SavedScanItem::HasAccessTime;
+                case Key::BTime: {
+                    const std::int64_t t = number(true, true, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
+                    (k == Key::MTime ? item.writeTime : k == Key::ATime ? item.accessTime : item.birthTime) = t;
+                    item.flags |= k == Key::MTime   ? SavedScanItem::HasWriteTime
+                                  : k == Key::ATime ? SavedScanItem::HasAccessTime
+                                                    : SavedScanItem::HasBirthTime;
                     break;
-                case Key::BTime:
-                    item.birthTime = number(true, true, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
-                    item.flags |= SavedScanItem::HasBirthTime;
-                    break;
+                }
                 case Key::HLinkC:
-                    if (boolean())
-                        item.flags |= SavedScanItem::HardLinked;
-                    break;
                 case Key::ReadError:
-                    if (boolean())
-                        item.flags |= SavedScanItem::ReadError;
-                    break;
                 case Key::NotReg:
-                    if (boolean())
-                        item.flags |= SavedScanItem::NotRegular;
-                    break;
                 case Key::Hidden:
                     if (boolean())
-                        item.flags |= SavedScanItem::Hidden;
+                        item.flags |= k == Key::HLinkC      ? SavedScanItem::HardLinked
+                                      : k == Key::ReadError ? SavedScanItem::ReadError
+                                      : k == Key::NotReg    ? SavedScanItem::NotRegular
+                                                            : SavedScanItem::Hidden;
                     break;
                 case Key::Excluded:
                     string(scratch);

@@ -59,6 +59,12 @@ struct DupScanEngine::Impl final : FolderVisitor {
     explicit Impl(std::size_t cap) : capacity(cap) {}
 
     const SearchPathList& searchList() const { return searchPath ? *searchPath : SearchPathList::global(); }
+    // The search path's longest entry, taken at each root, so a list changed between scans is seen.
+    void measureSearchPath() {
+        searchPathBytes = 0;
+        for (const QString& entry : searchList().entries())
+            searchPathBytes = std::max(searchPathBytes, std::size_t(entry.size()) * 3);
+    }
 
     bool passes(std::int64_t size) const {
         switch (criteria.range) {
@@ -169,9 +175,7 @@ bool DupScanEngine::scanDrive(const std::string& rootPath) {
     if (d->abortScan)
         return true;
     d->rootPending = true;
-    d->searchPathBytes = 0;
-    for (const QString& entry : d->searchList().entries())
-        d->searchPathBytes = std::max(d->searchPathBytes, std::size_t(entry.size()) * 3);
+    d->measureSearchPath();
     const bool opened = d->walker.walk(rootPath, *d);
     d->rootPending = false;
     return opened;
@@ -181,9 +185,7 @@ bool DupScanEngine::scanSaved(ScanReplay& scan) {
     if (d->abortScan)
         return true;
     d->rootPending = true;
-    d->searchPathBytes = 0;
-    for (const QString& entry : d->searchList().entries())
-        d->searchPathBytes = std::max(d->searchPathBytes, std::size_t(entry.size()) * 3);
+    d->measureSearchPath();
     d->replay = &scan;
     const bool opened = scan.replay(*d);
     d->replay = nullptr;
