@@ -148,11 +148,15 @@ struct SavedScanReader::Parser {
                 ++p;
             }
             out.append(start, std::size_t(p - start));
+            if (p == end) {
+                // The buffer ended inside the text: the text goes on in the next one.
+                if (!refill())
+                    fail("the file is cut short (it ends inside a text)");
+                continue;
+            }
             const int c = get();
             if (c == '"')
                 return;
-            if (c < 0)
-                fail("the file is cut short (it ends inside a text)");
             if (c != '\\') {
                 if (c == '\n')
                     fail("a line break inside a text");

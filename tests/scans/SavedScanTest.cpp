@@ -6,6 +6,7 @@
 #include "platform/FolderWalker.h"
 #include "scans/FolderTotals.h"
 #include "scans/SavedScan.h"
+#include "scans/ScanJson.h"
 #include "scans/ScanExporter.h"
 #include "scans/ScanOutput.h"
 #include "scans/SnapshotStore.h"
@@ -180,6 +181,33 @@ TEST_F(SavedScans, TheReplayKeepsTheWalkersRules) {
     scan.replay().replay(totals);
     EXPECT_EQ(totals.folders()[0].bytes, 2048 + 1024 + 10); // files only: no mount, no hidden folder
     EXPECT_EQ(totals.unread(), 1);
+}
+
+// A scan many times the reader's buffer, texts and numbers cut by its ends everywhere, plain and
+// compressed: every entry read, in constant memory.
+TEST_F(SavedScans, ALargeScanIsReadWholeAcrossItsBlocks) {
+    for (int level : {0, 1}) {
+        const std::string file = out.path(level ? "large.json.zst" : "large.json");
+        ScanOutput output;
+        ASSERT_EQ(output.open(file, level), 0);
+        output.write("[1,2,{\"progname\":\"test\"},\n[{\"name\":\"/big\"},[{\"name\":\"in\"}");
+        const int files = 40'000;
+        for (int i = 0; i < files; ++i) {
+            std::string& b = output.buffer();
+            b += ",\n{\"name\":";
+            AppendJsonString(b, "file number " + std::to_string(i) + std::string(std::size_t(i % 97), 'n') + "\t\xff");
+            b += ",\"asize\":" + std::to_string(i) + ",\"mtime\":1700000000,\"x\":[\"" + std::string(std::size_t(i % 13), 'z') + "\"]}";
+            output.written();
+        }
+        output.write("]]]\n");
+        ASSERT_EQ(output.finish(), 0);
+        SavedScan scan;
+        ASSERT_TRUE(scan.open(file)) << scan.error();
+        FolderTotals totals;
+        EXPECT_TRUE(scan.replay().replay(totals)) << scan.error();
+        EXPECT_EQ(totals.folders().size(), 2u);
+        EXPECT_EQ(totals.folders()[0].bytes, std::int64_t(files) * (files - 1) / 2);
+    }
 }
 
 TEST_F(SavedScans, WhatIsNoSavedScanIsRefusedWithItsLine) {
