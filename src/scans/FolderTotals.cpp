@@ -110,75 +110,58 @@ std::vector<FolderChange> CompareFolderTotals(const FolderTotals& older, const F
     std::vector<FolderChange> changes;
     if (older.folders().empty() || newer.folders().empty())
         return changes;
-    auto keep = [&](FolderChange c) {
+    auto keep = [&](const FolderChange& c) {
         if (c.change() != 0)
             changes.push_back(c);
     };
-    // A folder on one side only, and (with all) everything below it.
-    auto oneSided = [&](const FolderTotals& t, std::uint32_t top, bool isOld) {
-        std::vector<std::uint32_t> stack{top};
-        while (!stack.empty()) {
-            const std::uint32_t f = stack.back();
-            stack.pop_back();
-            FolderChange c;
-            (isOld ? c.oldBytes : c.newBytes) = t.folders()[f].bytes;
-            (isOld ? c.oldFolder : c.newFolder) = f;
-            c.kind = isOld ? FolderChange::Removed : FolderChange::Added;
-            keep(c);
-            if (all)
-                for (std::uint32_t k = t.folders()[f].firstChild; k != FolderTotals::None; k = t.folders()[k].nextSibling)
-                    stack.push_back(k);
-        }
-    };
-    struct Pair {
-        std::uint32_t older, newer;
+    // Depth first, a folder before the folders in it and those in name order, without recursion: the
+    // order equal changes keep, so no path is made to order them (a deep chain has a long one).
+    struct Step {
+        std::uint32_t older, newer; // None on the side that lacks the folder
         std::size_t depth;
     };
-    std::vector<Pair> stack{{0, 0, 0}};
+    std::vector<Step> stack{{0, 0, 0}};
+    std::vector<Step> children;
     while (!stack.empty()) {
-        const Pair pair = stack.back();
+        const Step step = stack.back();
         stack.pop_back();
-        if (all || pair.depth == 1) {
+        if (all || step.depth == 1) {
             FolderChange c;
-            c.oldBytes = older.folders()[pair.older].bytes;
-            c.newBytes = newer.folders()[pair.newer].bytes;
-            c.oldFolder = pair.older;
-            c.newFolder = pair.newer;
-            c.kind = c.newBytes >= c.oldBytes ? FolderChange::Grown : FolderChange::Shrunk;
+            c.oldFolder = step.older;
+            c.newFolder = step.newer;
+            c.oldBytes = step.older == FolderTotals::None ? 0 : older.folders()[step.older].bytes;
+            c.newBytes = step.newer == FolderTotals::None ? 0 : newer.folders()[step.newer].bytes;
+            c.kind = step.older == FolderTotals::None   ? FolderChange::Added
+                     : step.newer == FolderTotals::None ? FolderChange::Removed
+                     : c.newBytes >= c.oldBytes         ? FolderChange::Grown
+                                                        : FolderChange::Shrunk;
             keep(c);
         }
-        if (!all && pair.depth == 1)
+        if (!all && step.depth == 1)
             continue;
-        const std::vector<std::uint32_t> a = sortedChildren(older, pair.older);
-        const std::vector<std::uint32_t> b = sortedChildren(newer, pair.newer);
+        const std::vector<std::uint32_t> a =
+            step.older == FolderTotals::None ? std::vector<std::uint32_t>() : sortedChildren(older, step.older);
+        const std::vector<std::uint32_t> b =
+            step.newer == FolderTotals::None ? std::vector<std::uint32_t>() : sortedChildren(newer, step.newer);
+        children.clear();
         std::size_t i = 0, j = 0;
         while (i < a.size() || j < b.size()) {
             const int order = i == a.size()   ? 1
                               : j == b.size() ? -1
                                               : older.nameOf(a[i]).compare(newer.nameOf(b[j]));
             if (order == 0)
-                stack.push_back({a[i++], b[j++], pair.depth + 1});
+                children.push_back({a[i++], b[j++], step.depth + 1});
             else if (order < 0)
-                oneSided(older, a[i++], true);
+                children.push_back({a[i++], FolderTotals::None, step.depth + 1});
             else
-                oneSided(newer, b[j++], false);
+                children.push_back({FolderTotals::None, b[j++], step.depth + 1});
         }
+        stack.insert(stack.end(), children.rbegin(), children.rend()); // the first name is taken next
     }
-    std::vector<std::size_t> index(changes.size());
-    for (std::size_t i = 0; i < index.size(); ++i)
-        index[i] = i;
-    std::vector<std::string> pathOf(changes.size());
-    for (std::size_t i = 0; i < changes.size(); ++i)
-        pathOf[i] = ChangePath(changes[i], older, newer);
-    std::sort(index.begin(), index.end(), [&](std::size_t x, std::size_t y) {
-        const std::uint64_t mx = magnitude(changes[x].change()), my = magnitude(changes[y].change());
-        return mx != my ? mx > my : pathOf[x] < pathOf[y];
+    std::stable_sort(changes.begin(), changes.end(), [](const FolderChange& x, const FolderChange& y) {
+        return magnitude(x.change()) > magnitude(y.change());
     });
-    std::vector<FolderChange> sorted;
-    sorted.reserve(changes.size());
-    for (std::size_t i : index)
-        sorted.push_back(changes[i]);
-    return sorted;
+    return changes;
 }
 
 std::string ChangePath(const FolderChange& change, const FolderTotals& older, const FolderTotals& newer) {

@@ -71,7 +71,8 @@ struct FolderChange {
 
 // The folders whose total changed from older to newer (the same root, matched by name below it): the
 // main folders (directly in the root), or with all every folder, the root included. Largest absolute
-// change first, equal changes by path bytes.
+// change first; equal changes in the order of the tree (a folder before the folders in it, names in
+// byte order), so that no path is made to order them.
 std::vector<FolderChange> CompareFolderTotals(const FolderTotals& older, const FolderTotals& newer, bool all);
 // A change's folder path (from the scan that has it).
 std::string ChangePath(const FolderChange& change, const FolderTotals& older, const FolderTotals& newer);
