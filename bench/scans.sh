@@ -18,19 +18,21 @@ work=$(mktemp -d /tmp/vantorel-scans.XXXXXX)
 stats=$work/time
 trap 'rm -rf "$work"' EXIT
 
-# Best wall time of $runs runs and the largest peak RSS (KiB).
+# The least CPU time (user + system, seconds) of $runs runs and the largest peak RSS (KiB). CPU
+# time, not wall time: on a machine shared with other work the wall time measures the others too.
 measure() {
-  local best="" rss=0 t m
+  local best="" rss=0 u s m c
   for _ in $(seq "$runs"); do
-    /usr/bin/time -o "$stats" -f '%e %M' "$@" >/dev/null 2>/dev/null || true
-    read -r t m < <(tail -1 "$stats")
-    if [ -z "$best" ] || awk -v a="$t" -v b="$best" 'BEGIN{exit !(a<b)}'; then best=$t; fi
+    /usr/bin/time -o "$stats" -f '%U %S %M' "$@" >/dev/null 2>/dev/null || true
+    read -r u s m < <(tail -1 "$stats")
+    c=$(awk -v u="$u" -v s="$s" 'BEGIN{printf "%.2f", u + s}')
+    if [ -z "$best" ] || awk -v a="$c" -v b="$best" 'BEGIN{exit !(a<b)}'; then best=$c; fi
     [ "$m" -gt "$rss" ] && rss=$m
   done
   echo "$best $rss"
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN{ if (b > 0) printf "%.2f", a / b; else print "-" }'; }
-line() { printf '%-34s %8s s %9s KiB  %s\n' "$1" "$2" "$3" "$4"; }
+line() { printf '%-34s %8s s CPU %9s KiB  %s\n' "$1" "$2" "$3" "$4"; }
 
 find "$root" -xdev >/dev/null 2>&1 # warm
 read -r ours ours_rss < <(measure "$cli" export --output "$work/scan.json" "$root")

@@ -50,7 +50,9 @@ void FolderTotals::folderSkipped(const FolderHandle&, std::string_view, int erro
         ++m_unread;
 }
 
-void FolderTotals::entrySkipped(const FolderHandle&, std::string_view, int) { ++m_unread; }
+void FolderTotals::entrySkipped(const FolderHandle&, std::string_view, int) {
+    ++m_unread;
+}
 
 std::string FolderTotals::pathOf(std::uint32_t folder) const {
     std::vector<std::uint32_t> chain;
@@ -68,13 +70,16 @@ std::string FolderTotals::pathOf(std::uint32_t folder) const {
 std::int64_t FolderChange::change() const {
     std::int64_t d = 0;
     if (__builtin_sub_overflow(newBytes, oldBytes, &d))
-        return newBytes > oldBytes ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
+        return newBytes > oldBytes ? std::numeric_limits<std::int64_t>::max()
+                                   : std::numeric_limits<std::int64_t>::min();
     return d;
 }
 
 std::string FolderChange::changeText() const {
     const std::int64_t d = change();
-    return (d >= 0 ? "+" : "") + std::to_string(d);
+    std::string text(d >= 0 ? "+" : "");
+    text += std::to_string(d);
+    return text;
 }
 
 const char* FolderChange::kindText(Kind kind) {
@@ -96,17 +101,22 @@ namespace {
 // The children of folder, by name bytes.
 std::vector<std::uint32_t> sortedChildren(const FolderTotals& t, std::uint32_t folder) {
     std::vector<std::uint32_t> children;
-    for (std::uint32_t c = t.folders()[folder].firstChild; c != FolderTotals::None; c = t.folders()[c].nextSibling)
+    for (std::uint32_t c = t.folders()[folder].firstChild; c != FolderTotals::None;
+         c = t.folders()[c].nextSibling)
         children.push_back(c);
-    std::sort(children.begin(), children.end(), [&](std::uint32_t a, std::uint32_t b) { return t.nameOf(a) < t.nameOf(b); });
+    std::sort(children.begin(), children.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return t.nameOf(a) < t.nameOf(b); });
     return children;
 }
 
-std::uint64_t magnitude(std::int64_t v) { return v < 0 ? std::uint64_t(0) - std::uint64_t(v) : std::uint64_t(v); }
+std::uint64_t magnitude(std::int64_t v) {
+    return v < 0 ? std::uint64_t(0) - std::uint64_t(v) : std::uint64_t(v);
+}
 
 } // namespace
 
-std::vector<FolderChange> CompareFolderTotals(const FolderTotals& older, const FolderTotals& newer, bool all) {
+std::vector<FolderChange> CompareFolderTotals(const FolderTotals& older, const FolderTotals& newer,
+                                              bool all) {
     std::vector<FolderChange> changes;
     if (older.folders().empty() || newer.folders().empty())
         return changes;
@@ -139,10 +149,12 @@ std::vector<FolderChange> CompareFolderTotals(const FolderTotals& older, const F
         }
         if (!all && step.depth == 1)
             continue;
-        const std::vector<std::uint32_t> a =
-            step.older == FolderTotals::None ? std::vector<std::uint32_t>() : sortedChildren(older, step.older);
-        const std::vector<std::uint32_t> b =
-            step.newer == FolderTotals::None ? std::vector<std::uint32_t>() : sortedChildren(newer, step.newer);
+        const std::vector<std::uint32_t> a = step.older == FolderTotals::None
+                                                 ? std::vector<std::uint32_t>()
+                                                 : sortedChildren(older, step.older);
+        const std::vector<std::uint32_t> b = step.newer == FolderTotals::None
+                                                 ? std::vector<std::uint32_t>()
+                                                 : sortedChildren(newer, step.newer);
         children.clear();
         std::size_t i = 0, j = 0;
         while (i < a.size() || j < b.size()) {
@@ -165,12 +177,14 @@ std::vector<FolderChange> CompareFolderTotals(const FolderTotals& older, const F
 }
 
 std::string ChangePath(const FolderChange& change, const FolderTotals& older, const FolderTotals& newer) {
-    return change.newFolder != FolderTotals::None ? newer.pathOf(change.newFolder) : older.pathOf(change.oldFolder);
+    return change.newFolder != FolderTotals::None ? newer.pathOf(change.newFolder)
+                                                  : older.pathOf(change.oldFolder);
 }
 
 std::string ChangeLine(const FolderChange& change, const FolderTotals& older, const FolderTotals& newer) {
     const std::string path = ChangePath(change, older, newer);
     const QByteArray shown = DisplayText(path).toUtf8();
-    return change.changeText() + '\t' + std::to_string(change.oldBytes) + '\t' + std::to_string(change.newBytes) + '\t' +
-           FolderChange::kindText(change.kind) + '\t' + std::string(shown.constData(), std::size_t(shown.size()));
+    return change.changeText() + '\t' + std::to_string(change.oldBytes) + '\t' +
+           std::to_string(change.newBytes) + '\t' + FolderChange::kindText(change.kind) + '\t' +
+           std::string(shown.constData(), std::size_t(shown.size()));
 }

@@ -23,15 +23,39 @@ struct ParseFailure {
     bool ofInput = false; // the bytes could not be had (no line to name)
 };
 
-[[noreturn]] void fail(std::string what) { throw ParseFailure{std::move(what)}; }
+[[noreturn]] void fail(std::string what) {
+    throw ParseFailure{std::move(what)};
+}
 
-enum class Key { Name, ASize, DSize, Dev, Ino, NLink, Uid, Gid, Mode, MTime, ATime, BTime, HLinkC, ReadError,
-                 NotReg, Hidden, Excluded, Other };
+enum class Key {
+    Name,
+    ASize,
+    DSize,
+    Dev,
+    Ino,
+    NLink,
+    Uid,
+    Gid,
+    Mode,
+    MTime,
+    ATime,
+    BTime,
+    HLinkC,
+    ReadError,
+    NotReg,
+    Hidden,
+    Excluded,
+    Other
+};
 
 Key keyOf(const std::string& k) {
     switch (k.size()) {
     case 3:
-        return k == "dev" ? Key::Dev : k == "ino" ? Key::Ino : k == "uid" ? Key::Uid : k == "gid" ? Key::Gid : Key::Other;
+        return k == "dev"   ? Key::Dev
+               : k == "ino" ? Key::Ino
+               : k == "uid" ? Key::Uid
+               : k == "gid" ? Key::Gid
+                            : Key::Other;
     case 4:
         return k == "name" ? Key::Name : k == "mode" ? Key::Mode : Key::Other;
     case 5:
@@ -76,7 +100,7 @@ void appendUtf8(std::string& out, std::uint32_t c) {
 
 struct SavedScanReader::Parser {
     ScanInput input;
-    std::vector<char> buffer = std::vector<char>(256 * 1024);
+    std::vector<char> buffer = std::vector<char>(64 * 1024);
     const char* p = nullptr;
     const char* end = nullptr;
     std::uint64_t line = 1;
@@ -122,14 +146,18 @@ struct SavedScanReader::Parser {
         ws();
         const int c = get();
         if (c != wanted)
-            fail(c < 0 ? std::string("the file is cut short (it ends where ") + what + " should be)" : std::string("expected ") + what);
+            fail(c < 0 ? std::string("the file is cut short (it ends where ") + what + " should be)"
+                       : std::string("expected ") + what);
     }
 
     unsigned hex4() {
         unsigned v = 0;
         for (int i = 0; i < 4; ++i) {
             const int c = get();
-            int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            int d = c >= '0' && c <= '9'   ? c - '0'
+                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                           : -1;
             if (d < 0)
                 fail("a \\u escape needs four hexadecimal digits");
             v = v * 16 + unsigned(d);
@@ -212,7 +240,8 @@ struct SavedScanReader::Parser {
         ws();
         const int c = get();
         if (c != '"')
-            fail(c < 0 ? "the file is cut short (it ends where a text should be)" : "expected a text in quotes");
+            fail(c < 0 ? "the file is cut short (it ends where a text should be)"
+                       : "expected a text in quotes");
         stringBody(out);
     }
     // A JSON number as a whole number (a fraction is cut off where fraction is allowed).
@@ -332,7 +361,8 @@ struct SavedScanReader::Parser {
                     continue;
                 }
             } else if (c == '-' || (c >= '0' && c <= '9')) {
-                for (int n = peek(); n == '.' || n == 'e' || n == 'E' || n == '+' || n == '-' || (n >= '0' && n <= '9');
+                for (int n = peek();
+                     n == '.' || n == 'e' || n == 'E' || n == '+' || n == '-' || (n >= '0' && n <= '9');
                      n = peek())
                     get();
             } else if (c == 't' || c == 'f' || c == 'n') {
@@ -385,7 +415,8 @@ struct SavedScanReader::Parser {
                     named = true;
                     break;
                 case Key::ASize:
-                    item.apparentSize = std::int64_t(unsignedNumber(std::numeric_limits<std::int64_t>::max()));
+                    item.apparentSize =
+                        std::int64_t(unsignedNumber(std::numeric_limits<std::int64_t>::max()));
                     break;
                 case Key::DSize:
                     item.diskSize = std::int64_t(unsignedNumber(std::numeric_limits<std::int64_t>::max()));
@@ -414,8 +445,11 @@ struct SavedScanReader::Parser {
                 case Key::MTime:
                 case Key::ATime:
                 case Key::BTime: {
-                    const std::int64_t t = number(true, true, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
-                    (k == Key::MTime ? item.writeTime : k == Key::ATime ? item.accessTime : item.birthTime) = t;
+                    const std::int64_t t =
+                        number(true, true, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
+                    (k == Key::MTime   ? item.writeTime
+                     : k == Key::ATime ? item.accessTime
+                                       : item.birthTime) = t;
                     item.flags |= k == Key::MTime   ? SavedScanItem::HasWriteTime
                                   : k == Key::ATime ? SavedScanItem::HasAccessTime
                                                     : SavedScanItem::HasBirthTime;
@@ -433,10 +467,11 @@ struct SavedScanReader::Parser {
                     break;
                 case Key::Excluded:
                     string(scratch);
-                    item.excluded = scratch == "otherfs" || scratch == "othfs" ? SavedScanItem::Excluded::OtherFilesystem
-                                    : scratch == "kernfs"                     ? SavedScanItem::Excluded::KernelFilesystem
-                                    : scratch == "pattern"                    ? SavedScanItem::Excluded::Pattern
-                                                                              : SavedScanItem::Excluded::Other;
+                    item.excluded = scratch == "otherfs" || scratch == "othfs"
+                                        ? SavedScanItem::Excluded::OtherFilesystem
+                                    : scratch == "kernfs"  ? SavedScanItem::Excluded::KernelFilesystem
+                                    : scratch == "pattern" ? SavedScanItem::Excluded::Pattern
+                                                           : SavedScanItem::Excluded::Other;
                     break;
                 case Key::Other:
                     skipValue(); // a key of another program or a later version
@@ -448,7 +483,8 @@ struct SavedScanReader::Parser {
             if (c == '}')
                 break;
             if (c != ',')
-                fail(c < 0 ? "the file is cut short (it ends inside an entry)" : "expected ',' or '}' in an entry");
+                fail(c < 0 ? "the file is cut short (it ends inside an entry)"
+                           : "expected ',' or '}' in an entry");
         }
         if (!named)
             fail("an entry without a name");
@@ -483,8 +519,10 @@ bool SavedScanReader::open(const std::string& path) {
         p->ws();
         const int first = p->get();
         if (first != '[')
-            fail(first < 0 ? "an empty file, not a saved scan" : "not a saved scan (it does not begin with '[')");
-        const std::int64_t major = p->number(true, false, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
+            fail(first < 0 ? "an empty file, not a saved scan"
+                           : "not a saved scan (it does not begin with '[')");
+        const std::int64_t major =
+            p->number(true, false, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
         if (major != 1)
             fail("version " + std::to_string(major) + " of the scan format, where only version 1 is read");
         p->expect(',', "',' after the version");
@@ -505,7 +543,8 @@ bool SavedScanReader::open(const std::string& path) {
                 else if (p->key == "progver")
                     p->string(m_header.version);
                 else if (p->key == "timestamp")
-                    m_header.timestamp = p->number(true, true, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
+                    m_header.timestamp =
+                        p->number(true, true, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
                 else
                     p->skipValue();
                 p->ws();

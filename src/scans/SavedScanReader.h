@@ -46,10 +46,10 @@ struct SavedScanItem {
 // What a saved scan says of itself: its metadata and its top folder.
 struct SavedScanHeader {
     int minorVersion = 0;
-    std::string program;   // progname ("" when not given)
-    std::string version;   // progver
+    std::string program;        // progname ("" when not given)
+    std::string version;        // progver
     std::int64_t timestamp = 0; // seconds since 1970; 0 when not given
-    SavedScanItem root;    // the top folder; its name is its whole path
+    SavedScanItem root;         // the top folder; its name is its whole path
 };
 
 // Reads a saved scan (ncdu's JSON export format, major version 1, as ncdu, gdu and this program

@@ -13,7 +13,9 @@
 
 namespace {
 
-bool isHidden(std::string_view name) { return !name.empty() && name[0] == '.'; }
+bool isHidden(std::string_view name) {
+    return !name.empty() && name[0] == '.';
+}
 
 // The statistics of an open folder itself, as StatEntry gives those of an entry.
 bool statFolder(int fd, FsEntry& e) {
@@ -38,7 +40,7 @@ bool statFolder(int fd, FsEntry& e) {
 
 } // namespace
 
-ScanExporter::ScanExporter(ScanOutput& output, bool enterHidden) : m_out(output), m_enterHidden(enterHidden) {}
+ScanExporter::ScanExporter(ScanOutput& output, Kind kind) : m_out(output), m_full(kind == Kind::Export) {}
 
 void ScanExporter::begin() {
     std::string& out = m_out.buffer();
@@ -63,6 +65,10 @@ void ScanExporter::appendStatistics(std::string& out, const FsEntry& e, dev_t pa
         AppendJsonNumber(out, "dsize", e.allocated);
     if (m_devices.empty() || e.device != parentDevice)
         AppendJsonUnsigned(out, "dev", std::uint64_t(e.device));
+    if (!m_full) {
+        AppendJsonNumber(out, kAccessTimeKey, e.lastAccess.tv_sec);
+        return;
+    }
     AppendJsonUnsigned(out, "ino", std::uint64_t(e.inode));
     if (!isFolder && e.links > 1) {
         out += ",\"hlnkc\":true";
@@ -103,7 +109,8 @@ void ScanExporter::enterFolder(const FolderHandle& folder) {
         m_stats.device = folder.device();
         if (m_devices.empty() || folder.device() != parent)
             AppendJsonUnsigned(m_pending, "dev", std::uint64_t(folder.device()));
-        AppendJsonUnsigned(m_pending, "ino", std::uint64_t(folder.inode()));
+        if (m_full)
+            AppendJsonUnsigned(m_pending, "ino", std::uint64_t(folder.inode()));
     }
     if (!root && isHidden(folder.name()))
         m_pending += ",\"hidden\":true";
@@ -142,7 +149,7 @@ void ScanExporter::writeUnwalked(const FolderHandle& folder, std::string_view na
 
 void ScanExporter::subFolderEntry(const FolderHandle& folder, std::string_view name) {
     // Every other sub-folder was written when it was entered or skipped.
-    if (!m_enterHidden && isHidden(name))
+    if (!m_full && isHidden(name))
         writeUnwalked(folder, name, ",\"excluded\":\"pattern\"");
 }
 

@@ -16,11 +16,14 @@ class ScanOutput;
 // this program's own keys (ScanJson.h). Nothing is kept but the folders on the way down, so memory
 // does not grow with the tree.
 //
-// An export enters hidden folders (enterHidden) as ncdu does; a snapshot taken beside a scan that
-// leaves them out writes each as an excluded folder, so the file says what it does not hold.
+// An export enters hidden folders as ncdu does and writes every field. A snapshot, taken beside a
+// folder hog scan that leaves hidden folders out, writes each as an excluded folder (so the file says
+// what it does not hold) and only what the folder hog lines and the comparison read (names, sizes,
+// dev, the access time and the flags), so that writing it costs the scan little.
 class ScanExporter : public FolderVisitor {
 public:
-    ScanExporter(ScanOutput& output, bool enterHidden);
+    enum class Kind { Export, Snapshot };
+    ScanExporter(ScanOutput& output, Kind kind);
 
     // The opening of the file (version and metadata); call once before the walk.
     void begin();
@@ -35,8 +38,8 @@ public:
 
     // FolderVisitor
     bool wantsEveryEntry() override { return true; }
-    bool wantsHiddenFolders() override { return m_enterHidden; }
-    bool wantsCreationTime() override { return true; }
+    bool wantsHiddenFolders() override { return m_full; }
+    bool wantsCreationTime() override { return m_full; }
     void enterFolder(const FolderHandle& folder) override;
     void file(const FolderHandle& folder, const FsEntry& entry) override;
     void subFolderEntry(const FolderHandle& folder, std::string_view name) override;
@@ -54,11 +57,11 @@ private:
     void writeUnwalked(const FolderHandle& folder, std::string_view name, std::string_view flag);
 
     ScanOutput& m_out;
-    bool m_enterHidden;
+    bool m_full; // an export: hidden folders entered, every field written
     bool m_rootSeen = false;
     std::string m_rootPath;
-    std::string m_pending;           // the info of the folder just entered, without its "}"
-    std::vector<dev_t> m_devices;    // of the folders being walked
+    std::string m_pending;        // the info of the folder just entered, without its "}"
+    std::vector<dev_t> m_devices; // of the folders being walked
     std::int64_t m_entries = 0;
     FsEntry m_stats;
 };

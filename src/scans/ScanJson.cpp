@@ -55,5 +55,9 @@ template <class T> void appendNumber(std::string& out, std::string_view key, T v
 }
 } // namespace
 
-void AppendJsonNumber(std::string& out, std::string_view key, std::int64_t value) { appendNumber(out, key, value); }
-void AppendJsonUnsigned(std::string& out, std::string_view key, std::uint64_t value) { appendNumber(out, key, value); }
+void AppendJsonNumber(std::string& out, std::string_view key, std::int64_t value) {
+    appendNumber(out, key, value);
+}
+void AppendJsonUnsigned(std::string& out, std::string_view key, std::uint64_t value) {
+    appendNumber(out, key, value);
+}

@@ -20,9 +20,11 @@ std::string folderOf(const std::string& path) {
 
 } // namespace
 
-ScanOutput::~ScanOutput() { discard(); }
+ScanOutput::~ScanOutput() {
+    discard();
+}
 
-int ScanOutput::open(const std::string& path, int compressionLevel) {
+int ScanOutput::open(const std::string& path, bool compress, int level) {
     discard();
     m_error = 0;
     m_bytesOut = 0;
@@ -49,9 +51,9 @@ int ScanOutput::open(const std::string& path, int compressionLevel) {
         }
         m_ownsFd = true;
     }
-    if (compressionLevel > 0) {
+    if (compress) {
         m_zstd = ZSTD_createCCtx();
-        ZSTD_CCtx_setParameter(m_zstd, ZSTD_c_compressionLevel, compressionLevel);
+        ZSTD_CCtx_setParameter(m_zstd, ZSTD_c_compressionLevel, level);
         // A library built without threads refuses this: then it compresses in the caller's thread.
         ZSTD_CCtx_setParameter(m_zstd, ZSTD_c_nbWorkers, 1);
     }

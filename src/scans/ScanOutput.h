@@ -18,9 +18,10 @@ public:
     ScanOutput(const ScanOutput&) = delete;
     ScanOutput& operator=(const ScanOutput&) = delete;
 
-    // Opens path ("-" is standard output) for writing; compressed level 0 is none. Returns 0 or
-    // errno (the folder cannot be written, ...): then nothing was made.
-    int open(const std::string& path, int compressionLevel);
+    // Opens path ("-" is standard output) for writing, zstd-compressed at level when compress (a
+    // negative level is faster and packs less). Returns 0 or errno (the folder cannot be written,
+    // ...): then nothing was made.
+    int open(const std::string& path, bool compress, int level = 3);
 
     // The text still to be written: append to it, then call written().
     std::string& buffer() { return m_buffer; }
@@ -56,7 +57,7 @@ private:
     std::string m_path;     // the final name
     std::string m_tempPath; // the name written to until finish
     std::string m_buffer;
-    std::string m_packed;   // compressed bytes on their way out
+    std::string m_packed; // compressed bytes on their way out
     ZSTD_CCtx* m_zstd = nullptr;
     std::size_t m_bytesOut = 0;
 };

@@ -9,7 +9,9 @@ namespace {
 
 enum ChildKind : std::uint8_t { File, Folder, Other, Unread };
 
-bool isHidden(std::string_view name) { return !name.empty() && name[0] == '.'; }
+bool isHidden(std::string_view name) {
+    return !name.empty() && name[0] == '.';
+}
 
 // What the scan tells of an entry's type: its mode when the scan has one, else its flags.
 mode_t modeOf(const SavedScanItem& item, bool folder) {
@@ -20,7 +22,9 @@ mode_t modeOf(const SavedScanItem& item, bool folder) {
     return type | (item.has(SavedScanItem::HasMode) ? mode_t(item.mode) : mode_t(S_IRUSR | S_IWUSR));
 }
 
-timespec secondsOf(std::int64_t seconds) { return {time_t(seconds), 0}; }
+timespec secondsOf(std::int64_t seconds) {
+    return {time_t(seconds), 0};
+}
 
 } // namespace
 
@@ -49,13 +53,16 @@ struct ScanReplay::Level {
     std::size_t listed = 0;
     bool readError = false;
 
-    std::string_view name(std::size_t i) const { return {names.data() + children[i].nameOffset, children[i].nameLength}; }
+    std::string_view name(std::size_t i) const {
+        return {names.data() + children[i].nameOffset, children[i].nameLength};
+    }
 };
 
 ScanReplay::ScanReplay(SavedScanReader& reader) : m_reader(reader) {}
 ScanReplay::~ScanReplay() = default;
 
-void ScanReplay::push(FolderVisitor& visitor, std::string_view name, std::uint64_t device, std::uint64_t inode) {
+void ScanReplay::push(FolderVisitor& visitor, std::string_view name, std::uint64_t device,
+                      std::uint64_t inode) {
     if (m_levels.size() <= m_depth)
         m_levels.push_back(std::make_unique<Level>());
     Level& level = *m_levels[m_depth++];
@@ -139,7 +146,8 @@ void ScanReplay::filePass(Level& level, FolderVisitor& visitor) {
                 visitor.yield();
             continue;
         }
-        if (c.kind == Folder || c.kind == Other || !S_ISREG(c.mode) || isHidden(name) || !visitor.wantsFile(name))
+        if (c.kind == Folder || c.kind == Other || !S_ISREG(c.mode) || isHidden(name) ||
+            !visitor.wantsFile(name))
             continue;
         if (c.kind == Unread) {
             visitor.entrySkipped(level.handle, name, NotInScan);

@@ -78,13 +78,15 @@ std::string snapshotName(const std::string& root) {
 
 } // namespace
 
-SnapshotStore::Writer::Writer(std::string folder) : m_folder(std::move(folder)), m_exporter(m_out, false) {}
+SnapshotStore::Writer::Writer(std::string folder)
+    : m_folder(std::move(folder)), m_exporter(m_out, ScanExporter::Kind::Snapshot) {}
 
 bool SnapshotStore::Writer::begin() {
     if (!makeFolder(m_folder))
         return false;
     // The final name is known only at the end (the root is named by the walk): a placeholder now.
-    if (m_out.open(m_folder + "/pending" + kSuffix, 1) != 0)
+    // The fastest levels: the scan waits for none of it, and the files stay small enough.
+    if (m_out.open(m_folder + "/pending" + kSuffix, true, SnapshotLevel) != 0)
         return false;
     m_exporter.begin();
     return true;
@@ -120,8 +122,8 @@ std::string SnapshotStore::defaultFolder() {
 }
 
 bool SnapshotStore::enabled() {
-    return ProfileFile(DeletionTotals::settingsPath()).readInteger(QStringLiteral("Vantorel"),
-                                                                   QStringLiteral("ScanSnapshots")) != 0;
+    return ProfileFile(DeletionTotals::settingsPath())
+               .readInteger(QStringLiteral("Vantorel"), QStringLiteral("ScanSnapshots")) != 0;
 }
 
 void SnapshotStore::setEnabled(bool on) {

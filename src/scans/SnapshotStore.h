@@ -20,6 +20,7 @@ public:
     static constexpr std::size_t PerRoot = 10;
     static constexpr std::int64_t TotalBytes = std::int64_t(1) << 30;
     static constexpr std::chrono::milliseconds lockWait{5000};
+    static constexpr int SnapshotLevel = 1; // zstd's
 
     struct Snapshot {
         std::string path;

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Saved scans written while walking and read back as a walk: the engines give the same lines from
 // the file as from the disk, and anything that is not a saved scan is refused with a message.
+#include "scans/SavedScan.h"
 #include "finders/dup/DupScanEngine.h"
 #include "folderhogs/FolderSizeEngine.h"
 #include "platform/FolderWalker.h"
 #include "scans/FolderTotals.h"
-#include "scans/SavedScan.h"
-#include "scans/ScanJson.h"
 #include "scans/ScanExporter.h"
+#include "scans/ScanJson.h"
 #include "scans/ScanOutput.h"
 #include "scans/SnapshotStore.h"
 #include "stats/StatisticsCollector.h"
@@ -18,7 +18,6 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <unistd.h>
-#include <zstd.h>
 
 namespace {
 
@@ -28,7 +27,9 @@ std::string readFile(const std::string& path) {
     s << in.rdbuf();
     return s.str();
 }
-void writeFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+void writeFile(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
 
 // The lines without their percent field, which only a walk of the disk knows.
 QStringList withoutPercent(QStringList lines) {
@@ -96,8 +97,8 @@ protected:
     std::string exportTree(const std::string& name, int level = 0) {
         const std::string file = out.path(name);
         ScanOutput output;
-        EXPECT_EQ(output.open(file, level), 0);
-        ScanExporter exporter(output, true);
+        EXPECT_EQ(output.open(file, level > 0, level), 0);
+        ScanExporter exporter(output, ScanExporter::Kind::Export);
         exporter.begin();
         FolderWalker walker;
         walker.walk(tree.root(), exporter);
@@ -153,8 +154,8 @@ TEST_F(SavedScans, NamesComeBackByteForByteAndHiddenFoldersAreInTheExport) {
         if (reader.item().name == "twin.txt")
             twinHardLinked = reader.item().has(SavedScanItem::HardLinked) && reader.item().links == 2;
     }
-    for (const char* name : {"tab\there \"q\" \\.txt", "line\nbreak.txt", "bad\xff\xfe.bin", ".hidden", "inside.dat",
-                             ".dotfile", "link", "empty"})
+    for (const char* name : {"tab\there \"q\" \\.txt", "line\nbreak.txt", "bad\xff\xfe.bin", ".hidden",
+                             "inside.dat", ".dotfile", "link", "empty"})
         EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
     EXPECT_TRUE(twinHardLinked);
 }
@@ -172,7 +173,8 @@ TEST_F(SavedScans, TheReplayKeepsTheWalkersRules) {
 {"name":"loose.txt","asize":10,"future_key":[1,{"deep":[null,true,"x"]}]}]])");
     const QStringList main = folderLines(FolderScanMode::Main, {}, file);
     ASSERT_EQ(main.size(), 2) << main.join(u'\n').toStdString();
-    EXPECT_TRUE(main[0].startsWith(QStringLiteral("      3 K\t\t2\t0\t\t/srv/data"))) << main[0].toStdString();
+    EXPECT_TRUE(main[0].startsWith(QStringLiteral("      3 K\t\t2\t0\t\t/srv/data")))
+        << main[0].toStdString();
     // Not entered, so not measured: marked unread, never shown as empty.
     EXPECT_EQ(main[1], QStringLiteral("      ? K\t\t?\t?\t\t/srv/locked"));
     FolderTotals totals;
@@ -189,14 +191,16 @@ TEST_F(SavedScans, ALargeScanIsReadWholeAcrossItsBlocks) {
     for (int level : {0, 1}) {
         const std::string file = out.path(level ? "large.json.zst" : "large.json");
         ScanOutput output;
-        ASSERT_EQ(output.open(file, level), 0);
+        ASSERT_EQ(output.open(file, level > 0, level), 0);
         output.write("[1,2,{\"progname\":\"test\"},\n[{\"name\":\"/big\"},[{\"name\":\"in\"}");
         const int files = 40'000;
         for (int i = 0; i < files; ++i) {
             std::string& b = output.buffer();
             b += ",\n{\"name\":";
-            AppendJsonString(b, "file number " + std::to_string(i) + std::string(std::size_t(i % 97), 'n') + "\t\xff");
-            b += ",\"asize\":" + std::to_string(i) + ",\"mtime\":1700000000,\"x\":[\"" + std::string(std::size_t(i % 13), 'z') + "\"]}";
+            AppendJsonString(b, "file number " + std::to_string(i) + std::string(std::size_t(i % 97), 'n') +
+                                    "\t\xff");
+            b += ",\"asize\":" + std::to_string(i) + ",\"mtime\":1700000000,\"x\":[\"" +
+                 std::string(std::size_t(i % 13), 'z') + "\"]}";
             output.written();
         }
         output.write("]]]\n");
@@ -245,7 +249,9 @@ TEST_F(SavedScans, WhatIsNoSavedScanIsRefusedWithItsLine) {
     }
     // Missing numbers read as 0, as ncdu reads them; unknown keys are passed over.
     const std::string file = out.path("lean.json");
-    writeFile(file, R"([1,0,{"x":{"y":[]}},[{"name":"/r","other":"z"},[{"name":"d"},{"name":"f","mystery":1.5e3}]]])");
+    writeFile(
+        file,
+        R"([1,0,{"x":{"y":[]}},[{"name":"/r","other":"z"},[{"name":"d"},{"name":"f","mystery":1.5e3}]]])");
     SavedScan scan;
     ASSERT_TRUE(scan.open(file)) << scan.error();
     FolderTotals totals;

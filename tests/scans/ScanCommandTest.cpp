@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 // Readable failures: gtest finds this for the items of a QStringList.
-void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace {
 
@@ -27,8 +29,12 @@ Outcome run(const QString& program, const QStringList& args) {
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
             p.readAllStandardError()};
 }
-Outcome cli(const QStringList& args) { return run(QStringLiteral(VANTOREL_CLI_PATH), args); }
-QString q(const std::string& s) { return QString::fromStdString(s); }
+Outcome cli(const QStringList& args) {
+    return run(QStringLiteral(VANTOREL_CLI_PATH), args);
+}
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 // Lines with the given fields (1-based) only.
 QStringList fields(const QByteArray& out, std::initializer_list<int> wanted) {
@@ -74,13 +80,15 @@ TEST_F(ScanCommands, ExportThenReadGivesTheLinesOfTheWalk) {
             if (command.front() == "folders")
                 EXPECT_EQ(fields(saved.out, {1, 3, 4, 5, 6}), fields(live.out, {1, 3, 4, 5, 6}));
             else if (command.front() == "stats") // the disk's own figures are not in a scan
-                EXPECT_EQ(saved.out.left(saved.out.indexOf("cluster")), live.out.left(live.out.indexOf("cluster")));
+                EXPECT_EQ(saved.out.left(saved.out.indexOf("cluster")),
+                          live.out.left(live.out.indexOf("cluster")));
             else
                 EXPECT_EQ(saved.out, live.out) << command.join(' ').toStdString();
         }
     }
     // The map of a scan, drawn without a display.
-    const Outcome map = cli({"map", "--size", "64x48", "--output", q(out.path("m.png")), "--scan", q(out.path("scan.json"))});
+    const Outcome map =
+        cli({"map", "--size", "64x48", "--output", q(out.path("m.png")), "--scan", q(out.path("scan.json"))});
     EXPECT_EQ(map.code, 0) << map.err.constData();
     // Standard output, and nothing left behind by a run that could not write.
     EXPECT_TRUE(cli({"export", q(tree.root())}).out.startsWith("[1,2,{\"progname\":\"vantorel\""));
@@ -113,10 +121,10 @@ TEST_F(ScanCommands, CompareListsTheChangedFolders) {
     EXPECT_EQ(different.code, 2);
     EXPECT_TRUE(different.err.contains("different folders")) << different.err.constData();
     std::ofstream(out.path("broken.json")) << "[1,2,{},[{\"name\":\"/x\"},{\"name\":\"f\"";
-    for (const QStringList& args : {QStringList{"compare", before, q(out.path("broken.json"))},
-                                    QStringList{"folders", "--scan", q(out.path("broken.json"))},
-                                    QStringList{"folders", "--scan", before, q(tree.root())},
-                                    QStringList{"compare", before}}) {
+    for (const QStringList& args :
+         {QStringList{"compare", before, q(out.path("broken.json"))},
+          QStringList{"folders", "--scan", q(out.path("broken.json"))},
+          QStringList{"folders", "--scan", before, q(tree.root())}, QStringList{"compare", before}}) {
         const Outcome r = cli(args);
         EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(r.out.isEmpty());
@@ -134,7 +142,8 @@ TEST_F(ScanCommands, TheRealNcduReadsOurExportsAndWeReadItsScans) {
     const Outcome again = run(ncdu, {"-f", ours, "-o", "-"});
     ASSERT_EQ(again.code, 0) << again.err.constData();
     std::ofstream(out.path("again.json")) << again.out.toStdString();
-    for (const QStringList& command : {QStringList{"folders", "--all"}, QStringList{"hogs", "--larger", "0"}}) {
+    for (const QStringList& command :
+         {QStringList{"folders", "--all"}, QStringList{"hogs", "--larger", "0"}}) {
         const Outcome a = cli(command + QStringList{"--scan", ours});
         const Outcome b = cli(command + QStringList{"--scan", q(out.path("again.json"))});
         // Folders: size, files, sub-folders, path; files: size and path (ncdu's re-export has no times).

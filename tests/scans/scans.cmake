@@ -2,7 +2,6 @@
 vantorel_add_test(test_scans
   ${CMAKE_CURRENT_LIST_DIR}/SavedScanTest.cpp
 )
-target_link_libraries(test_scans PRIVATE PkgConfig::ZSTD)
 vantorel_add_test(test_scans_cli
   ${CMAKE_CURRENT_LIST_DIR}/ScanCommandTest.cpp
 )

@@ -48,8 +48,10 @@ bool endsWith(const std::string& s, const char* tail) {
 
 // The arguments after the command: options (each in options, with its value when it takes one) and
 // operands; "--" ends the options.
-bool splitArguments(int argc, char** argv, const std::vector<std::string>& flags, const std::vector<std::string>& valued,
-                    std::vector<std::pair<std::string, std::string>>& options, std::vector<std::string>& operands) {
+bool splitArguments(int argc, char** argv, const std::vector<std::string>& flags,
+                    const std::vector<std::string>& valued,
+                    std::vector<std::pair<std::string, std::string>>& options,
+                    std::vector<std::string>& operands) {
     bool over = false;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
@@ -128,11 +130,11 @@ int RunExportCommand(int argc, char** argv) {
     }
     QCoreApplication app(argc, argv);
     ScanOutput out;
-    if (int failed = out.open(output, endsWith(output, ".zst") ? 3 : 0)) {
+    if (int failed = out.open(output, endsWith(output, ".zst"))) {
         CliWarn("cannot write " + CliShown(output) + ": " + std::strerror(failed));
         return 2;
     }
-    ScanExporter exporter(out, true);
+    ScanExporter exporter(out, ScanExporter::Kind::Export);
     SkipWarnings warnings;
     FolderVisitorPair both(exporter, warnings);
     FolderWalker walker;
@@ -143,7 +145,8 @@ int RunExportCommand(int argc, char** argv) {
         return 2; // the root could not be opened after all: said by the warnings
     }
     if (int failed = out.finish()) {
-        CliWarn("cannot write " + CliShown(output == "-" ? "standard output" : output) + ": " + std::strerror(failed));
+        CliWarn("cannot write " + CliShown(output == "-" ? "standard output" : output) + ": " +
+                std::strerror(failed));
         return 2;
     }
     return 0;

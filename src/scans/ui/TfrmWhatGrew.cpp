@@ -4,14 +4,14 @@
 #include "browse/ui/TfrmBrowse.h"
 #include "common/DisplayText.h"
 #include "common/DosDateTime.h"
+#include "common/GridSorts.h"
 #include "common/MessageService.h"
 #include "common/NumberTexts.h"
+#include "common/WalkReport.h"
 #include "common/ui/AltKeyGuard.h"
 #include "common/ui/BusyCursor.h"
 #include "common/ui/CopyLinesToClipboard.h"
 #include "common/ui/DpiScale.h"
-#include "common/GridSorts.h"
-#include "common/WalkReport.h"
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/PrintGrid.h"
 #include "common/ui/ResultGridView.h"
@@ -51,7 +51,8 @@ class ChangeBarDelegate : public QStyledItemDelegate {
 public:
     ChangeBarDelegate(std::function<double(int row, bool* grew)> share, QObject* parent)
         : QStyledItemDelegate(parent), m_share(std::move(share)) {}
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         QStyledItemDelegate::paint(painter, option, index);
         bool grew = true;
         const double share = m_share(index.row(), &grew);
@@ -67,9 +68,13 @@ private:
     std::function<double(int, bool*)> m_share;
 };
 
-std::uint64_t magnitude(std::int64_t v) { return v < 0 ? std::uint64_t(0) - std::uint64_t(v) : std::uint64_t(v); }
+std::uint64_t magnitude(std::int64_t v) {
+    return v < 0 ? std::uint64_t(0) - std::uint64_t(v) : std::uint64_t(v);
+}
 
-QString sizeK(std::int64_t bytes) { return FolderSizeText(bytes).trimmed() + QStringLiteral(" K"); }
+QString sizeK(std::int64_t bytes) {
+    return FolderSizeText(bytes).trimmed() + QStringLiteral(" K");
+}
 
 // Reports the walk of "now" to the window: its event loop runs at the walker's yields.
 class WalkYield : public FolderVisitor {
@@ -106,10 +111,11 @@ void TfrmWhatGrew::buildWindow() {
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFixedHeight(Scaled(PanelHeight, s));
-    Label1 = addPanelLabel(Panel1, "Label1",
-                           "Compares the folders of an earlier folder hog scan with the same folder now, or with a "
-                           "later scan. Main - the main folders; All - every folder.",
-                           QRect(10, 8, 610, 32), s);
+    Label1 = addPanelLabel(
+        Panel1, "Label1",
+        "Compares the folders of an earlier folder hog scan with the same folder now, or with a "
+        "later scan. Main - the main folders; All - every folder.",
+        QRect(10, 8, 610, 32), s);
     Label1->setWordWrap(true);
     lbOlder = addPanelLabel(Panel1, "lbOlder", "&Older:", QRect(10, 48, 50, 18), s);
     lbNewer = addPanelLabel(Panel1, "lbNewer", "&Newer:", QRect(10, 76, 50, 18), s);
@@ -166,16 +172,16 @@ void TfrmWhatGrew::buildWindow() {
     grid->setObjectName(QStringLiteral("grid"));
     grid->setModel(m_model);
     grid->horizontalHeader()->setStretchLastSection(false);
-    grid->setItemDelegateForColumn(BarColumn, new ChangeBarDelegate(
-                                                  [this](int row, bool* grew) {
-                                                      if (row + 1 >= m_model->gridRowCount() || m_largestChange == 0)
-                                                          return 0.0;
-                                                      const FolderChange& c = m_changes[m_model->keyOf(row + 1)];
-                                                      *grew = c.change() > 0;
-                                                      return double(magnitude(c.change())) /
-                                                             double(std::uint64_t(m_largestChange));
-                                                  },
-                                                  grid));
+    grid->setItemDelegateForColumn(
+        BarColumn, new ChangeBarDelegate(
+                       [this](int row, bool* grew) {
+                           if (row + 1 >= m_model->gridRowCount() || m_largestChange == 0)
+                               return 0.0;
+                           const FolderChange& c = m_changes[m_model->keyOf(row + 1)];
+                           *grew = c.change() > 0;
+                           return double(magnitude(c.change())) / double(std::uint64_t(m_largestChange));
+                       },
+                       grid));
     connect(grid, &QTableView::doubleClicked, this, [this] { btBrowseClick(); });
 
     PopupMenu1 = new FinderPopupMenu(this);
@@ -217,7 +223,8 @@ void TfrmWhatGrew::FormShow() {
     setScanningState(false);
     for (QPushButton* b : {btPrint, btClip, btBrowse, btSort})
         b->hide();
-    setMinimumSize(std::min(Scaled(DesignWidth, m_scale), screenArea().width() - 10), Scaled(PanelHeight * 2, m_scale));
+    setMinimumSize(std::min(Scaled(DesignWidth, m_scale), screenArea().width() - 10),
+                   Scaled(PanelHeight * 2, m_scale));
     centreOnScreen();
     layOut();
 }
@@ -225,8 +232,8 @@ void TfrmWhatGrew::FormShow() {
 namespace {
 QString snapshotCaption(const SnapshotStore::Snapshot& s) {
     const QDateTime when = QDateTime::fromSecsSinceEpoch(s.timestamp);
-    return QLocale().toString(when.date(), FileDateFormat()) + u' ' + QLocale().toString(when.time(), FileTimeFormat()) +
-           QStringLiteral("   ") + DisplayText(s.root);
+    return QLocale().toString(when.date(), FileDateFormat()) + u' ' +
+           QLocale().toString(when.time(), FileTimeFormat()) + QStringLiteral("   ") + DisplayText(s.root);
 }
 } // namespace
 
@@ -286,7 +293,9 @@ void TfrmWhatGrew::setScanningState(bool scanning) {
             b->hide();
 }
 
-void TfrmWhatGrew::btAbortClick() { m_abort = true; }
+void TfrmWhatGrew::btAbortClick() {
+    m_abort = true;
+}
 
 void TfrmWhatGrew::compare(bool all) {
     const int older = cbOlder->currentIndex();
@@ -375,8 +384,8 @@ QString TfrmWhatGrew::cellText(std::uint32_t key, int column) const {
     const FolderChange& c = m_changes[key];
     switch (column) {
     case 0:
-        return (c.change() >= 0 ? QStringLiteral("+") : QStringLiteral("-")) + sizeK(std::int64_t(
-                                                                                   std::min(magnitude(c.change()), std::uint64_t(INT64_MAX))));
+        return (c.change() >= 0 ? QStringLiteral("+") : QStringLiteral("-")) +
+               sizeK(std::int64_t(std::min(magnitude(c.change()), std::uint64_t(INT64_MAX))));
     case 2:
         return c.oldFolder == FolderTotals::None ? QString() : sizeK(c.oldBytes);
     case 3:
@@ -397,13 +406,16 @@ QStringList TfrmWhatGrew::lb() const {
     return lines;
 }
 
-void TfrmWhatGrew::btClipClick() { CopyLinesToClipboard(lb()); }
+void TfrmWhatGrew::btClipClick() {
+    CopyLinesToClipboard(lb());
+}
 
 QString TfrmWhatGrew::printTitle() const {
     const int older = cbOlder->currentIndex();
     return QStringLiteral("What grew in ") +
-           (older >= 0 && std::size_t(older) < m_snapshots.size() ? DisplayText(m_snapshots[std::size_t(older)].root)
-                                                                   : QString()) +
+           (older >= 0 && std::size_t(older) < m_snapshots.size()
+                ? DisplayText(m_snapshots[std::size_t(older)].root)
+                : QString()) +
            QStringLiteral(" since ") + cbOlder->currentText().section(QStringLiteral("   "), 0, 0);
 }
 
@@ -427,7 +439,9 @@ void TfrmWhatGrew::btBrowseClick() {
     m_browseHandOff(this, ChangePath(c, m_older, m_newer), std::string(), QStringLiteral("*.*"));
 }
 
-void TfrmWhatGrew::btSortClick() { PopupMenu1->exec(FinderPopupMenu::sortButtonPosition(grid)); }
+void TfrmWhatGrew::btSortClick() {
+    PopupMenu1->exec(FinderPopupMenu::sortButtonPosition(grid));
+}
 
 void TfrmWhatGrew::SortClick(QAction* item) {
     const int last = m_model->gridRowCount() - 1;
@@ -441,7 +455,7 @@ void TfrmWhatGrew::SortClick(QAction* item) {
         std::iota(order.begin(), order.end(), 1);
         auto value = [&](int row) -> std::uint64_t {
             const FolderChange& c = m_changes[m_model->keyOf(row)];
-            return item == SortbyOld1 ? std::uint64_t(c.oldBytes)
+            return item == SortbyOld1   ? std::uint64_t(c.oldBytes)
                    : item == SortbyNew1 ? std::uint64_t(c.newBytes)
                                         : magnitude(c.change());
         };

@@ -29,7 +29,8 @@ class ResultGridView;
 class TfrmWhatGrew : public ScanDialog, private GridRowSource {
     Q_OBJECT
 public:
-    explicit TfrmWhatGrew(QWidget* parent = nullptr, std::string snapshotFolder = SnapshotStore::defaultFolder());
+    explicit TfrmWhatGrew(QWidget* parent = nullptr,
+                          std::string snapshotFolder = SnapshotStore::defaultFolder());
     ~TfrmWhatGrew() override;
 
     using BrowseHandOff = ::BrowseHandOff;
@@ -65,7 +66,7 @@ private:
 
     SnapshotStore m_store;
     std::vector<SnapshotStore::Snapshot> m_snapshots; // newest first
-    std::vector<int> m_newerChoices;                 // index in m_snapshots per cbNewer item; -1: now
+    std::vector<int> m_newerChoices;                  // index in m_snapshots per cbNewer item; -1: now
     FolderTotals m_older;
     FolderTotals m_newer;
     std::vector<FolderChange> m_changes;

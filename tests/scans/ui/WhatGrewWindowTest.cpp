@@ -103,7 +103,8 @@ TEST_F(SnapshotWindows, WhatGrewComparesTheLastSnapshotWithNow) {
     EXPECT_EQ(QApplication::clipboard()->text(), l[0] + u'\n' + l[1] + u'\n');
     // Browse hands over the exact folder.
     std::string browsed;
-    grew.setBrowseHandOff([&](QWidget*, const std::string& folder, const std::string&, const QString&) { browsed = folder; });
+    grew.setBrowseHandOff(
+        [&](QWidget*, const std::string& folder, const std::string&, const QString&) { browsed = folder; });
     grew.findChild<QPushButton*>(QStringLiteral("btBrowse"))->click();
     EXPECT_FALSE(browsed.empty());
 }
