@@ -63,16 +63,32 @@ private:
     int m_fd = -1;
 };
 
-// A name that says which root it holds (its hash) and when, so that names of one root sort by time.
-std::string snapshotName(const std::string& root) {
+std::uint64_t rootHash(const std::string& root) {
     std::uint64_t hash = 1469598103934665603ull;
     for (unsigned char c : root)
         hash = (hash ^ c) * 1099511628211ull;
+    return hash;
+}
+
+// A name that says which root it holds (its hash) and when (milliseconds), so that names of one root
+// sort by time.
+std::string snapshotName(std::uint64_t hash, long long milliseconds) {
+    char name[80];
+    std::snprintf(name, sizeof name, "%016llx-%013lld%s", static_cast<unsigned long long>(hash), milliseconds,
+                  kSuffix);
+    return name;
+}
+
+// The name for a snapshot made now that no other holds: two scans of a root in one millisecond must
+// not overwrite each other. Called under the folder's lock.
+std::string freshSnapshotName(const std::string& folder, const std::string& root) {
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    char name[80];
-    std::snprintf(name, sizeof name, "%016llx-%013lld%s", static_cast<unsigned long long>(hash),
-                  static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000, kSuffix);
+    long long milliseconds = static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    std::string name = snapshotName(rootHash(root), milliseconds);
+    struct stat st {};
+    while (::lstat((folder + "/" + name).c_str(), &st) == 0)
+        name = snapshotName(rootHash(root), ++milliseconds);
     return name;
 }
 
@@ -97,13 +113,13 @@ bool SnapshotStore::Writer::commit(const SnapshotStore& store) {
         m_out.discard();
         return false;
     }
-    m_out.setFinalPath(m_folder + "/" + snapshotName(m_exporter.rootPath()));
     {
         FolderLock lock(m_folder, lockWait);
         if (!lock.held()) {
             m_out.discard();
             return false;
         }
+        m_out.setFinalPath(m_folder + "/" + freshSnapshotName(m_folder, m_exporter.rootPath()));
         if (m_out.finish() != 0)
             return false;
     }
@@ -136,7 +152,7 @@ std::vector<SnapshotStore::Snapshot> SnapshotStore::list(const std::string& root
     DIR* dir = ::opendir(m_folder.c_str());
     if (!dir)
         return found;
-    const std::string wanted = root.empty() ? std::string() : snapshotName(root).substr(0, 17);
+    const std::string wanted = root.empty() ? std::string() : snapshotName(rootHash(root), 0).substr(0, 17);
     while (dirent* e = ::readdir(dir)) {
         const std::string name = e->d_name;
         if (name.size() < 30 || name[0] == '.' || name.compare(name.size() - 9, 9, kSuffix) != 0 ||

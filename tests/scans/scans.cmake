@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 vantorel_add_test(test_scans
   ${CMAKE_CURRENT_LIST_DIR}/SavedScanTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ScanReplayTest.cpp
 )
 vantorel_add_test(test_scans_cli
   ${CMAKE_CURRENT_LIST_DIR}/ScanCommandTest.cpp
