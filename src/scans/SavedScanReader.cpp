@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scans/SavedScanReader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -99,6 +100,14 @@ void appendUtf8(std::string& out, std::uint32_t c) {
 } // namespace
 
 struct SavedScanReader::Parser {
+    // Limits of what is kept from the file: a key (the longest known is 10 bytes), an entry's name
+    // (the kernel takes no path, so no name, of 4096 bytes or more), the top folder's path (a walk's
+    // root was given as a path), the nesting of a value that is passed over.
+    static constexpr std::size_t MaxKey = 16;
+    static constexpr std::size_t MaxName = 4095;
+    static constexpr std::size_t MaxPath = 1 << 20;
+    static constexpr std::size_t MaxNesting = 1024;
+
     ScanInput input;
     std::vector<char> buffer = std::vector<char>(64 * 1024);
     const char* p = nullptr;
@@ -164,9 +173,12 @@ struct SavedScanReader::Parser {
         }
         return v;
     }
-    // A string; the opening quote was read.
-    void stringBody(std::string& out) {
+    // A string, the opening quote read, of which out keeps at most kept bytes (the file decides how
+    // long a text is: what is passed over or cannot be a key must not grow the memory). Returns the
+    // text's whole length in bytes.
+    std::size_t stringBody(std::string& out, std::size_t kept) {
         out.clear();
+        std::size_t length = 0;
         for (;;) {
             const char* start = p;
             while (p < end) {
@@ -175,7 +187,10 @@ struct SavedScanReader::Parser {
                     break;
                 ++p;
             }
-            out.append(start, std::size_t(p - start));
+            const std::size_t run = std::size_t(p - start);
+            if (out.size() < kept)
+                out.append(start, std::min(run, kept - out.size()));
+            length += run;
             if (p == end) {
                 // The buffer ended inside the text: the text goes on in the next one.
                 if (!refill())
@@ -184,12 +199,13 @@ struct SavedScanReader::Parser {
             }
             const int c = get();
             if (c == '"')
-                return;
+                return length;
             if (c != '\\') {
                 if (c == '\n')
                     fail("a line break inside a text");
                 fail("a control character inside a text");
             }
+            const std::size_t before = out.size();
             const int e = get();
             switch (e) {
             case '"':
@@ -234,15 +250,23 @@ struct SavedScanReader::Parser {
             default:
                 fail("an unknown escape in a text");
             }
+            length += out.size() - before;
+            if (out.size() > kept)
+                out.resize(kept);
         }
     }
-    void string(std::string& out) {
+    std::size_t string(std::string& out, std::size_t kept) {
         ws();
         const int c = get();
         if (c != '"')
             fail(c < 0 ? "the file is cut short (it ends where a text should be)"
                        : "expected a text in quotes");
-        stringBody(out);
+        return stringBody(out, kept);
+    }
+    // A key: one longer than any known key is none of them (and is not kept).
+    void keyString() {
+        if (string(key, MaxKey) > MaxKey)
+            key.clear();
     }
     // A JSON number as a whole number (a fraction is cut off where fraction is allowed).
     std::int64_t number(bool allowNegative, bool allowFraction, std::uint64_t most) {
@@ -339,7 +363,8 @@ struct SavedScanReader::Parser {
         literal("null");
         return true;
     }
-    // Any value, read and dropped (arrays and objects of any depth, without recursion).
+    // Any value, read and dropped (arrays and objects without recursion, nested at most MaxNesting:
+    // deeper is no key of any program's scan, and the stack would grow with the file).
     std::vector<char> open;
     void skipValue() {
         open.clear();
@@ -347,15 +372,17 @@ struct SavedScanReader::Parser {
             ws();
             int c = get();
             if (c == '"') {
-                stringBody(scratch);
+                stringBody(scratch, 0);
             } else if (c == '[' || c == '{') {
                 ws();
                 if (peek() == (c == '[' ? ']' : '}')) {
                     get(); // empty: a whole value
                 } else {
+                    if (open.size() == MaxNesting)
+                        fail("a value nested more than " + std::to_string(MaxNesting) + " deep");
                     open.push_back(char(c));
                     if (c == '{') {
-                        string(scratch);
+                        string(scratch, 0);
                         expect(':', "':' after a key");
                     }
                     continue;
@@ -379,7 +406,7 @@ struct SavedScanReader::Parser {
                 c = get();
                 if (c == ',') {
                     if (open.back() == '{') {
-                        string(scratch);
+                        string(scratch, 0);
                         expect(':', "':' after a key");
                     }
                     break;
@@ -403,17 +430,23 @@ struct SavedScanReader::Parser {
             fail("an entry without a name");
         }
         for (;;) {
-            string(key);
+            keyString();
             expect(':', "':' after a key");
             const Key k = keyOf(key);
             if (k != Key::Other && k != Key::Name && isNull()) {
                 // null reads as missing
             } else {
                 switch (k) {
-                case Key::Name:
-                    string(item.name);
+                case Key::Name: {
+                    // A name is one entry's (the top folder's: a path), never longer than a file
+                    // name can be.
+                    const std::size_t most = top ? MaxPath : MaxName;
+                    if (string(item.name, most) > most)
+                        fail("a name longer than " + std::to_string(most) + " bytes, which no " +
+                             (top ? "folder's path" : "file") + " can have");
                     named = true;
                     break;
+                }
                 case Key::ASize:
                     item.apparentSize =
                         std::int64_t(unsignedNumber(std::numeric_limits<std::int64_t>::max()));
@@ -466,7 +499,7 @@ struct SavedScanReader::Parser {
                                                             : SavedScanItem::Hidden;
                     break;
                 case Key::Excluded:
-                    string(scratch);
+                    string(scratch, MaxKey);
                     item.excluded = scratch == "otherfs" || scratch == "othfs"
                                         ? SavedScanItem::Excluded::OtherFilesystem
                                     : scratch == "kernfs"  ? SavedScanItem::Excluded::KernelFilesystem
@@ -536,12 +569,12 @@ bool SavedScanReader::open(const std::string& path) {
             p->get();
         } else {
             for (;;) {
-                p->string(p->key);
+                p->keyString();
                 p->expect(':', "':' after a key");
                 if (p->key == "progname")
-                    p->string(m_header.program);
+                    p->string(m_header.program, Parser::MaxKey * 16);
                 else if (p->key == "progver")
-                    p->string(m_header.version);
+                    p->string(m_header.version, Parser::MaxKey * 16);
                 else if (p->key == "timestamp")
                     m_header.timestamp =
                         p->number(true, true, std::uint64_t(std::numeric_limits<std::int64_t>::max()));

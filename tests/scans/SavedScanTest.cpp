@@ -234,6 +234,12 @@ TEST_F(SavedScans, WhatIsNoSavedScanIsRefusedWithItsLine) {
         {R"([1,2,{},[{"name":"/r"},{"name":"f","dsize":99999999999999999999}]])", "too large"},
         {"[1,2,{},\n[{\"name\":\"/r\"},\n{\"asize\":1}]]", "line 3: an entry without a name"},
         {"[1,2,{},[{\"name\":\"/r\"},{\"name\":\"a\nb\"}]]", "line break inside a text"},
+        // Sizes the file decides must not decide the memory.
+        {R"([1,2,{},[{"name":"/r"},{"name":")" + std::string(5000, 'n') + R"("}]])",
+         "longer than 4095 bytes"},
+        {R"([1,2,{},[{"name":"/r"},{"name":"f","x":)" + std::string(2000, '[') + std::string(2000, ']') +
+             "}]]",
+         "nested more than 1024 deep"},
     };
     for (const auto& c : bad) {
         const std::string file = out.path("bad.json");
@@ -251,7 +257,8 @@ TEST_F(SavedScans, WhatIsNoSavedScanIsRefusedWithItsLine) {
     const std::string file = out.path("lean.json");
     writeFile(
         file,
-        R"([1,0,{"x":{"y":[]}},[{"name":"/r","other":"z"},[{"name":"d"},{"name":"f","mystery":1.5e3}]]])");
+        R"([1,0,{"x":{"y":[]}},[{"name":"/r","other":"z"},[{"name":"d"},{"name":"f","mystery":1.5e3,")" +
+            std::string(100'000, 'k') + R"(":")" + std::string(100'000, 'v') + R"("}]]])");
     SavedScan scan;
     ASSERT_TRUE(scan.open(file)) << scan.error();
     FolderTotals totals;
