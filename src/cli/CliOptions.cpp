@@ -325,6 +325,11 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         error = "give FOLDERs or --scan FILEs, not both";
         return false;
     }
+    if (o.content && !o.scans.empty()) {
+        // The check reads the files themselves, which a scan (perhaps of another machine) does not hold.
+        error = "--content reads the files, which a saved scan does not hold: give FOLDERs";
+        return false;
+    }
     if (o.folders.empty() && o.scans.empty()) {
         error = o.command == CliCommand::View || o.command == CliCommand::Strings ? "no FILE given (see --help)"
                                                                                   : "no FOLDER given (see --help)";

@@ -120,7 +120,6 @@ std::function<void(const std::string&, int)> skippedWarning(Progress& progress) 
     };
 }
 
-// The progress line and the warnings of a scan engine's walk.
 // The saved scans of --scan, opened and checked before any scan starts.
 using SavedScans = std::vector<std::unique_ptr<SavedScan>>;
 SavedScans g_scans;
@@ -140,6 +139,7 @@ template <class Walk, class Read> bool scanRoots(const CliOptions& options, Walk
     return true;
 }
 
+// The progress line and the warnings of a scan engine's walk.
 template <class Engine> void reportWalk(Engine& engine, Progress& progress) {
     if (progress.on())
         engine.setYieldHook([&progress] { progress.tick(); });

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <string_view>
 #include <vector>
 
 void SavedScanItem::clear() {
@@ -49,7 +50,7 @@ enum class Key {
     Other
 };
 
-Key keyOf(const std::string& k) {
+Key keyOf(std::string_view k) {
     switch (k.size()) {
     case 3:
         return k == "dev"   ? Key::Dev
@@ -78,6 +79,17 @@ Key keyOf(const std::string& k) {
         return Key::Other;
     }
 }
+
+// The bytes that end a run of plain text in a JSON string: the quote, the backslash, control characters.
+struct TextStops {
+    bool stop[256] = {};
+    constexpr TextStops() {
+        for (int c = 0; c < 0x20; ++c)
+            stop[c] = true;
+        stop[int('"')] = stop[int('\\')] = true;
+    }
+};
+constexpr TextStops kTextStops;
 
 void appendUtf8(std::string& out, std::uint32_t c) {
     if (c < 0x80) {
@@ -152,6 +164,10 @@ struct SavedScanReader::Parser {
         }
     }
     void expect(char wanted, const char* what) {
+        if (p < end && *p == wanted) { // the usual case: at once
+            ++p;
+            return;
+        }
         ws();
         const int c = get();
         if (c != wanted)
@@ -181,12 +197,8 @@ struct SavedScanReader::Parser {
         std::size_t length = 0;
         for (;;) {
             const char* start = p;
-            while (p < end) {
-                const unsigned char c = static_cast<unsigned char>(*p);
-                if (c == '"' || c == '\\' || c < 0x20)
-                    break;
+            while (p < end && !kTextStops.stop[static_cast<unsigned char>(*p)])
                 ++p;
-            }
             const std::size_t run = std::size_t(p - start);
             if (out.size() < kept)
                 out.append(start, std::min(run, kept - out.size()));
@@ -263,10 +275,49 @@ struct SavedScanReader::Parser {
                        : "expected a text in quotes");
         return stringBody(out, kept);
     }
-    // A key: one longer than any known key is none of them (and is not kept).
-    void keyString() {
+    // A key: one longer than any known key is none of them (and is not kept). A plain key that lies
+    // whole in the block is looked at where it is (most are).
+    std::string_view keyString() {
+        ws();
+        if (p < end && *p == '"') {
+            const char* start = p + 1;
+            const char* q = start;
+            while (q < end && q - start <= std::ptrdiff_t(MaxKey) &&
+                   !kTextStops.stop[static_cast<unsigned char>(*q)])
+                ++q;
+            if (q < end && *q == '"') {
+                p = q + 1;
+                return q - start <= std::ptrdiff_t(MaxKey) ? std::string_view(start, std::size_t(q - start))
+                                                           : std::string_view();
+            }
+        }
         if (string(key, MaxKey) > MaxKey)
             key.clear();
+        return key;
+    }
+    // The digits at the reading position as a number; tooLarge when it does not fit 64 bits (all of
+    // its digits are read still).
+    std::uint64_t digitRun(int& digits, bool& tooLarge) {
+        // Up to 19 digits in the block cannot overflow: no check for them (most numbers end there).
+        std::uint64_t v = 0;
+        const char* q = p;
+        const char* limit = p + std::min<std::ptrdiff_t>(end - p, 19);
+        for (unsigned d; q < limit && (d = unsigned(static_cast<unsigned char>(*q)) - '0') <= 9; ++q)
+            v = v * 10 + d;
+        digits = int(q - p);
+        p = q;
+        if (q < limit)
+            return v;
+        while (p < end || refill()) {
+            const unsigned d = unsigned(static_cast<unsigned char>(*p)) - '0';
+            if (d > 9)
+                break;
+            ++p;
+            ++digits;
+            if (__builtin_mul_overflow(v, 10u, &v) || __builtin_add_overflow(v, d, &v))
+                tooLarge = true;
+        }
+        return v;
     }
     // A JSON number as a whole number (a fraction is cut off where fraction is allowed).
     std::int64_t number(bool allowNegative, bool allowFraction, std::uint64_t most) {
@@ -276,21 +327,9 @@ struct SavedScanReader::Parser {
             get();
             negative = true;
         }
-        std::uint64_t v = 0;
-        int digits = 0;
         bool tooLarge = false;
-        while (p < end || refill()) {
-            const char c = *p;
-            if (c < '0' || c > '9')
-                break;
-            ++p;
-            ++digits;
-            const unsigned d = unsigned(c - '0');
-            if (v > (std::numeric_limits<std::uint64_t>::max() - d) / 10)
-                tooLarge = true;
-            else
-                v = v * 10 + d;
-        }
+        int digits = 0;
+        const std::uint64_t v = digitRun(digits, tooLarge);
         if (digits == 0)
             fail("expected a number");
         const int c = peek();
@@ -314,19 +353,11 @@ struct SavedScanReader::Parser {
         ws();
         if (peek() == '-')
             fail("a negative number where a size or count should be");
-        std::uint64_t v = 0;
+        bool tooLarge = false;
         int digits = 0;
-        while (p < end || refill()) {
-            const char c = *p;
-            if (c < '0' || c > '9')
-                break;
-            ++p;
-            ++digits;
-            const unsigned d = unsigned(c - '0');
-            if (v > (most - d) / 10 || v * 10 + d > most)
-                fail("a number too large");
-            v = v * 10 + d;
-        }
+        const std::uint64_t v = digitRun(digits, tooLarge);
+        if (tooLarge || v > most)
+            fail("a number too large");
         if (digits == 0)
             fail("expected a number");
         if (peek() == '.' || peek() == 'e' || peek() == 'E')
@@ -430,9 +461,8 @@ struct SavedScanReader::Parser {
             fail("an entry without a name");
         }
         for (;;) {
-            keyString();
+            const Key k = keyOf(keyString());
             expect(':', "':' after a key");
-            const Key k = keyOf(key);
             if (k != Key::Other && k != Key::Name && isNull()) {
                 // null reads as missing
             } else {
@@ -569,13 +599,13 @@ bool SavedScanReader::open(const std::string& path) {
             p->get();
         } else {
             for (;;) {
-                p->keyString();
+                const std::string key(p->keyString());
                 p->expect(':', "':' after a key");
-                if (p->key == "progname")
+                if (key == "progname")
                     p->string(m_header.program, Parser::MaxKey * 16);
-                else if (p->key == "progver")
+                else if (key == "progver")
                     p->string(m_header.version, Parser::MaxKey * 16);
-                else if (p->key == "timestamp")
+                else if (key == "timestamp")
                     m_header.timestamp =
                         p->number(true, true, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
                 else

@@ -26,35 +26,100 @@ timespec secondsOf(std::int64_t seconds) {
     return {time_t(seconds), 0};
 }
 
+// A level's entries are kept packed, numbers as variable-length bytes (most sizes, counts and times
+// take a few): a folder of many files then costs about what the walker's listing of it costs.
+// put* write at out (at most 10 bytes) and return where the next goes.
+char* putNumber(char* out, std::uint64_t v) {
+    while (v >= 0x80) {
+        *out++ = char(v | 0x80);
+        v >>= 7;
+    }
+    *out++ = char(v);
+    return out;
+}
+char* putSigned(char* out, std::int64_t v) {
+    return putNumber(out, (std::uint64_t(v) << 1) ^ std::uint64_t(v >> 63));
+}
+std::uint64_t takeNumber(const char*& p) {
+    std::uint64_t v = 0;
+    for (int shift = 0;; shift += 7) {
+        const auto byte = static_cast<unsigned char>(*p++);
+        v |= std::uint64_t(byte & 0x7F) << shift;
+        if (byte < 0x80)
+            return v;
+    }
+}
+std::int64_t takeSigned(const char*& p) {
+    const std::uint64_t v = takeNumber(p);
+    return std::int64_t(v >> 1) ^ -std::int64_t(v & 1);
+}
+
+// One entry as unpacked for the file pass.
+struct ReplayChild {
+    std::uint8_t kind = 0;
+    std::uint32_t flags = 0;
+    std::string_view name;
+    std::uint32_t mode = 0;
+    std::uint32_t links = 0;
+    std::uint32_t owner = 0;
+    std::uint32_t group = 0;
+    std::int64_t size = 0;
+    std::int64_t allocated = 0;
+    std::uint64_t inode = 0;
+    std::int64_t writeTime = 0;
+    std::int64_t accessTime = 0;
+    std::int64_t birthTime = 0;
+};
+
+// The entry c of a folder on device, as the walker would give it.
+void fillEntry(FsEntry& entry, std::uint64_t device, const ReplayChild& c) {
+    entry.name.assign(c.name);
+    entry.mode = c.mode;
+    entry.attributes = AttributesOf(entry.name, entry.mode);
+    if (c.flags & SavedScanItem::Hidden)
+        entry.attributes |= faHidden;
+    entry.size = c.size;
+    entry.allocated = c.allocated;
+    entry.lastWrite = (c.flags & SavedScanItem::HasWriteTime) ? secondsOf(c.writeTime) : timespec{};
+    entry.lastAccess = (c.flags & SavedScanItem::HasAccessTime) ? secondsOf(c.accessTime) : timespec{};
+    entry.hasCreation = (c.flags & SavedScanItem::HasBirthTime) != 0;
+    entry.creation = entry.hasCreation ? secondsOf(c.birthTime) : timespec{};
+    entry.device = dev_t(device);
+    entry.inode = ino_t(c.inode);
+    entry.links = c.links;
+    entry.owner = c.owner;
+    entry.group = c.group;
+    entry.mountRoot = false;
+}
+
 } // namespace
 
-// One folder on the way down: its handle and the entries read so far, for the file pass.
+// One folder on the way down: its handle and the entries read so far (packed), for the file pass.
 struct ScanReplay::Level {
-    struct Child {
-        std::uint32_t nameOffset;
-        std::uint32_t nameLength;
-        std::uint8_t kind;
-        std::uint32_t mode;
-        std::uint32_t links;
-        std::uint32_t owner;
-        std::uint32_t group;
-        std::uint32_t flags;
-        std::int64_t size;
-        std::int64_t allocated;
-        std::uint64_t inode;
-        std::int64_t writeTime;
-        std::int64_t accessTime;
-        std::int64_t birthTime;
-    };
     FolderHandle handle;
-    std::string names;
-    std::vector<Child> children;
+    std::string children; // packed: kind, flags, name, then the numbers (times only when known)
+    std::size_t count = 0;
     std::uint64_t device = 0;
     std::size_t listed = 0;
     bool readError = false;
 
-    std::string_view name(std::size_t i) const {
-        return {names.data() + children[i].nameOffset, children[i].nameLength};
+    // The entry at at, which moves on to the next.
+    static void unpack(const char*& at, ReplayChild& c) {
+        c.kind = std::uint8_t(*at++);
+        c.flags = std::uint32_t(takeNumber(at));
+        const std::size_t length = takeNumber(at);
+        c.name = {at, length};
+        at += length;
+        c.mode = std::uint32_t(takeNumber(at));
+        c.links = std::uint32_t(takeNumber(at));
+        c.owner = std::uint32_t(takeNumber(at));
+        c.group = std::uint32_t(takeNumber(at));
+        c.size = std::int64_t(takeNumber(at));
+        c.allocated = std::int64_t(takeNumber(at));
+        c.inode = takeNumber(at);
+        c.writeTime = (c.flags & SavedScanItem::HasWriteTime) ? takeSigned(at) : 0;
+        c.accessTime = (c.flags & SavedScanItem::HasAccessTime) ? takeSigned(at) : 0;
+        c.birthTime = (c.flags & SavedScanItem::HasBirthTime) ? takeSigned(at) : 0;
     }
 };
 
@@ -73,8 +138,8 @@ void ScanReplay::push(FolderVisitor& visitor, std::string_view name, std::uint64
     }
     level.handle = FolderHandle::described({dev_t(device), ino_t(inode)});
     level.handle.sharePath(m_path, m_path.size());
-    level.names.clear();
     level.children.clear();
+    level.count = 0;
     level.device = device;
     level.listed = 0;
     level.readError = m_reader.item().has(SavedScanItem::ReadError);
@@ -83,44 +148,28 @@ void ScanReplay::push(FolderVisitor& visitor, std::string_view name, std::uint64
 
 void ScanReplay::addChild(Level& level, int kind) {
     const SavedScanItem& item = m_reader.item();
-    Level::Child c{};
-    c.nameOffset = std::uint32_t(level.names.size());
-    c.nameLength = std::uint32_t(item.name.size());
-    level.names += item.name;
-    c.kind = std::uint8_t(kind);
-    c.mode = modeOf(item, kind == Folder);
-    c.links = item.links > 0 ? std::uint32_t(item.links) : 1;
-    c.owner = item.owner;
-    c.group = item.group;
-    c.flags = item.flags;
-    c.size = item.apparentSize;
-    c.allocated = item.diskSize;
-    c.inode = item.inode;
-    c.writeTime = item.writeTime;
-    c.accessTime = item.accessTime;
-    c.birthTime = item.birthTime;
-    level.children.push_back(c);
-}
-
-void ScanReplay::fillEntry(const Level& level, std::size_t i) {
-    const Level::Child& c = level.children[i];
-    m_entry.name.assign(level.name(i));
-    m_entry.mode = c.mode;
-    m_entry.attributes = AttributesOf(m_entry.name, m_entry.mode);
-    if (c.flags & SavedScanItem::Hidden)
-        m_entry.attributes |= faHidden;
-    m_entry.size = c.size;
-    m_entry.allocated = c.allocated;
-    m_entry.lastWrite = (c.flags & SavedScanItem::HasWriteTime) ? secondsOf(c.writeTime) : timespec{};
-    m_entry.lastAccess = (c.flags & SavedScanItem::HasAccessTime) ? secondsOf(c.accessTime) : timespec{};
-    m_entry.hasCreation = (c.flags & SavedScanItem::HasBirthTime) != 0;
-    m_entry.creation = m_entry.hasCreation ? secondsOf(c.birthTime) : timespec{};
-    m_entry.device = dev_t(level.device);
-    m_entry.inode = ino_t(c.inode);
-    m_entry.links = c.links;
-    m_entry.owner = c.owner;
-    m_entry.group = c.group;
-    m_entry.mountRoot = false;
+    char head[24];
+    char* h = head;
+    *h++ = char(kind);
+    h = putNumber(h, item.flags);
+    h = putNumber(h, item.name.size());
+    char numbers[10 * 10];
+    char* n = putNumber(numbers, modeOf(item, kind == Folder));
+    n = putNumber(n, item.links > 0 ? item.links : 1);
+    n = putNumber(n, item.owner);
+    n = putNumber(n, item.group);
+    n = putNumber(n, std::uint64_t(item.apparentSize));
+    n = putNumber(n, std::uint64_t(item.diskSize));
+    n = putNumber(n, item.inode);
+    if (item.has(SavedScanItem::HasWriteTime))
+        n = putSigned(n, item.writeTime);
+    if (item.has(SavedScanItem::HasAccessTime))
+        n = putSigned(n, item.accessTime);
+    if (item.has(SavedScanItem::HasBirthTime))
+        n = putSigned(n, item.birthTime);
+    std::string& out = level.children;
+    out.append(head, std::size_t(h - head)).append(item.name).append(numbers, std::size_t(n - numbers));
+    ++level.count;
 }
 
 void ScanReplay::filePass(Level& level, FolderVisitor& visitor) {
@@ -128,18 +177,20 @@ void ScanReplay::filePass(Level& level, FolderVisitor& visitor) {
         visitor.folderSkipped(level.handle, {}, NotInScan);
     visitor.beginFiles(level.handle);
     std::size_t wanted = 0;
-    for (std::size_t i = 0; i < level.children.size(); ++i) {
+    const char* at = level.children.data();
+    ReplayChild c;
+    for (std::size_t i = 0; i < level.count; ++i) {
         if (visitor.shouldStop())
             return;
-        const Level::Child& c = level.children[i];
-        const std::string_view name = level.name(i);
+        Level::unpack(at, c);
+        const std::string_view name = c.name;
         if (m_everyEntry) {
             if (c.kind == Folder)
                 visitor.subFolderEntry(level.handle, name);
             else if (c.kind == Unread)
                 visitor.entrySkipped(level.handle, name, NotInScan);
             else {
-                fillEntry(level, i);
+                fillEntry(m_entry, level.device, c);
                 visitor.file(level.handle, m_entry);
             }
             if (i > 0)
@@ -152,7 +203,7 @@ void ScanReplay::filePass(Level& level, FolderVisitor& visitor) {
         if (c.kind == Unread) {
             visitor.entrySkipped(level.handle, name, NotInScan);
         } else {
-            fillEntry(level, i);
+            fillEntry(m_entry, level.device, c);
             visitor.file(level.handle, m_entry);
         }
         if (++wanted > 1)
@@ -202,6 +253,9 @@ bool ScanReplay::run(FolderVisitor& visitor) {
             filePass(level, visitor);
             if (visitor.shouldStop())
                 return true;
+            // A big folder's buffer goes with it: only the folders on the way down keep theirs.
+            if (level.children.capacity() > 16 * 1024)
+                std::string().swap(level.children);
             --m_depth;
             m_path.resize(m_depth > 0 ? m_levels[m_depth - 1]->handle.path().size() : 0);
             if (m_depth > 0 && m_levels[m_depth - 1]->listed > 1)

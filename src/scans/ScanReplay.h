@@ -45,14 +45,13 @@ private:
     void push(FolderVisitor& visitor, std::string_view name, std::uint64_t device, std::uint64_t inode);
     void addChild(Level& level, int kind);
     void filePass(Level& level, FolderVisitor& visitor);
-    void fillEntry(const Level& level, std::size_t i);
 
     SavedScanReader& m_reader;
-    std::vector<std::unique_ptr<Level>> m_levels; // reused, to keep their buffers
+    std::vector<std::unique_ptr<Level>> m_levels; // reused, to keep their small buffers
     std::size_t m_depth = 0;
     std::string m_path;
     std::string m_error;
-    FsEntry m_entry;
+    FsEntry m_entry; // reused, to keep its buffer
     bool m_everyEntry = false;
     bool m_hiddenFolders = false;
     std::uint64_t m_rootDevice = 0;

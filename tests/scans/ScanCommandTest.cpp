@@ -154,7 +154,8 @@ TEST_F(ScanCommands, CompareListsTheChangedFolders) {
     for (const QStringList& args :
          {QStringList{"compare", before, q(out.path("broken.json"))},
           QStringList{"folders", "--scan", q(out.path("broken.json"))},
-          QStringList{"folders", "--scan", before, q(tree.root())}, QStringList{"compare", before}}) {
+          QStringList{"folders", "--scan", before, q(tree.root())}, QStringList{"compare", before},
+          QStringList{"dups", "--content", "--scan", before}}) {
         const Outcome r = cli(args);
         EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(r.out.isEmpty());
