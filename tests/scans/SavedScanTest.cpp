@@ -2,6 +2,7 @@
 // Saved scans written while walking and read back as a walk: the engines give the same lines from
 // the file as from the disk, and anything that is not a saved scan is refused with a message.
 #include "scans/SavedScan.h"
+#include "ExportedTree.h"
 #include "finders/dup/DupScanEngine.h"
 #include "folderhogs/FolderSizeEngine.h"
 #include "platform/FolderWalker.h"
@@ -93,18 +94,9 @@ protected:
         ::link(tree.path("docs/report.txt").c_str(), tree.path("media/twin.txt").c_str());
         tree.setTimes("docs/report.txt", 1'600'000'000, 1'500'000'000);
     }
-    // Exports the tree as vantorel-cli export does (hidden folders entered).
     std::string exportTree(const std::string& name, int level = 0) {
-        const std::string file = out.path(name);
-        ScanOutput output;
-        EXPECT_EQ(output.open(file, level > 0, level), 0);
-        ScanExporter exporter(output, ScanExporter::Kind::Export);
-        exporter.begin();
-        FolderWalker walker;
-        walker.walk(tree.root(), exporter);
-        EXPECT_TRUE(exporter.end());
-        EXPECT_EQ(output.finish(), 0);
-        return file;
+        ExportTree(tree.root(), out.path(name), level);
+        return out.path(name);
     }
 };
 

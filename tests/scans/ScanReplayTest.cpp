@@ -2,6 +2,7 @@
 // The replay of a saved scan calls a visitor's hooks as the walker calls them on the tree it was
 // made from, whatever the visitor asks of the walk; and what the walk could not read or did not
 // enter is in the scan and comes back the same way.
+#include "ExportedTree.h"
 #include "platform/FolderWalker.h"
 #include "scans/SavedScan.h"
 #include "scans/ScanExporter.h"
@@ -14,7 +15,6 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -69,23 +69,9 @@ protected:
         tree.symlink("a/link", "four");
         tree.folder("empty");
     }
-    // unprivileged: the walk runs as nobody (the file is made and put in place as the caller).
     std::string exportTree(bool unprivileged = false) {
-        const std::string file = out.path("scan.json");
-        ScanOutput output;
-        EXPECT_EQ(output.open(file, false), 0);
-        ScanExporter exporter(output, ScanExporter::Kind::Export);
-        exporter.begin();
-        {
-            std::optional<AsUnprivileged> nobody;
-            if (unprivileged)
-                nobody.emplace();
-            FolderWalker walker;
-            walker.walk(tree.root(), exporter);
-        }
-        EXPECT_TRUE(exporter.end());
-        EXPECT_EQ(output.finish(), 0);
-        return file;
+        ExportTree(tree.root(), out.path("scan.json"), 0, unprivileged);
+        return out.path("scan.json");
     }
     std::vector<std::string> replayed(const std::string& file, HookLog log) {
         SavedScan scan;
