@@ -21,6 +21,8 @@
 #   ncdu (installed when missing), then the same with every file given one modification time; as
 #   root also with a cold page cache against du -x -s; and the scans in the windows (offscreen,
 #   bench-window-scans) against the command line, with the longest wait for a repaint.
+#   bench/scans.sh times export, --scan and compare against ncdu on the 1,000,000-file tree (or
+#   ROOT), the import's memory against the walk's, and what a snapshot adds to a folder hog scan.
 #   bench/deep_tree.sh runs every scan on a chain of 5,000 folders with 250-byte names and one of
 #   50,000 folders (no ROOT): time and peak memory against the targets.
 #
@@ -388,6 +390,7 @@ if [ $# -ge 1 ]; then
   bench_windows "$1"
   bench_cold "$1"
   bench_map "$1"
+  "$here/bench/scans.sh" "$1"
 else
   work=$(mktemp -d /tmp/vantorel-bench.XXXXXX)
   python3 "$here/bench/make_tree.py" "$work/200k" >&2
@@ -411,6 +414,7 @@ else
   same_time "$work/1m"
   bench_cores "$work/1m" "one modification time"
   bench_windows "$work/1m"
+  "$here/bench/scans.sh" "$work/1m"
   rm -rf "$work/1m"
 fi
 

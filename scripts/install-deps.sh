@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libglib2.0-dev
           libxxhash-dev googletest libgtest-dev poppler-utils e2fsprogs fonts-dejavu-core
-          desktop-file-utils appstream man-db groff-base dpkg-dev file
+          desktop-file-utils appstream man-db groff-base dpkg-dev file libzstd-dev zstd ncdu gdu
           btrfs-progs xfsprogs gvfs dbus-daemon)
 missing=()
 for p in "${packages[@]}"; do

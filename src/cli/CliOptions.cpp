@@ -44,7 +44,7 @@ std::string asksForInfo(const std::vector<std::string>& args) {
         if (a == "--help" || a == "-h" || a == "--version")
             return a;
         if (a == "--match" || a == "--larger" || a == "--smaller" || a == "--before" || a == "--after" ||
-            a == "--from" || a == "--count" || a == "--threads")
+            a == "--from" || a == "--count" || a == "--threads" || a == "--scan")
             i += 1;
         else if (a == "--between")
             i += 2;
@@ -81,6 +81,8 @@ const char* CliUsage() {
            "       vantorel-cli map [--size WxH] [--threads N] --output FILE.png FOLDER\n"
            "       vantorel-cli journal [--json]\n"
            "       vantorel-cli undo [RUN]\n"
+           "       vantorel-cli export [--output FILE] FOLDER\n"
+           "       vantorel-cli compare [--all] OLD NEW\n"
            "\n"
            "dups lists the files whose name occurs in more than one place (letter case ignored);\n"
            "with --exact the size in K must match too; with --content only the files whose contents\n"
@@ -111,7 +113,15 @@ const char* CliUsage() {
            "the delete runs of every window, newest first: run, time, tool, mode (delete or trash),\n"
            "files, bytes and how many of them can still be restored. undo puts the files that run RUN\n"
            "(by default the last) sent to the recycle bin back where they were, never over a file\n"
-           "that took a name since.\n"
+           "that took a name since. export writes the scan of FOLDER (hidden folders included, on\n"
+           "FOLDER's filesystem) in ncdu's JSON export format, to standard output or FILE,\n"
+           "zstd-compressed when FILE ends in .zst. --scan FILE reads such a scan (of this program,\n"
+           "ncdu -o or gdu -o; plain or .zst) instead of walking, with each command's own rules; a\n"
+           "time the scan lacks is no date. compare prints the main folders (with --all every\n"
+           "folder) whose total changed from OLD to NEW, each a saved scan or a folder walked now,\n"
+           "largest change first: the change with its sign, the old and the new total in bytes,\n"
+           "grown, shrunk, added or removed, and the path; \"No changes.\" and exit 1 when none\n"
+           "changed.\n"
            "\n"
            "SIZE, in K (1 K = 1024 bytes), one of:\n"
            "  --larger K          files of K or more (default: --larger 250)\n"
@@ -123,7 +133,7 @@ const char* CliUsage() {
            "  --subsets           dupfolders: also folders whose files all lie in another\n"
            "  --content           dups: only files with a byte-for-byte identical twin\n"
            "  --match PATTERN     wildcard pattern(s), ';'-separated (default: *.*)\n"
-           "  --all               folders: every folder, not only the main ones\n"
+           "  --all               folders, compare: every folder, not only the main ones\n"
            "  --accessed, --created, --modified\n"
            "                      dates: the time that is tested\n"
            "  --before DATE, --between DATE1 DATE2, --after DATE\n"
@@ -134,7 +144,10 @@ const char* CliUsage() {
            "  --total             view: print only the number of lines (rows)\n"
            "  --size WxH          map: the picture's width and height in pixels (default\n"
            "                      1600x1000, at most 16384 each)\n"
-           "  --output FILE       map: the PNG file to write\n"
+           "  --output FILE       map: the PNG file to write; export: the scan file to write\n"
+           "                      ('-' or none: standard output; .zst: compressed)\n"
+           "  --scan FILE         read the saved scan FILE instead of walking a FOLDER (may\n"
+           "                      be given more than once, not with FOLDERs)\n"
            "  --json              journal: the runs as a JSON array, with more detail\n"
            "  --threads N         the walk lists folders and reads file statistics on N threads\n"
            "                      (1 to 64; 1: one thread; default: VANTOREL_THREADS, else the\n"
@@ -161,8 +174,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         return true;
     }
     if (args.empty()) {
-        error = "missing command: dups, hogs, folders, dupfolders, dates, stats, view, strings, map, journal "
-                "or undo (see --help)";
+        error = "missing command: dups, hogs, folders, dupfolders, dates, stats, view, strings, map, journal, "
+                "undo, export or compare (see --help)";
         return false;
     }
     if (args[0] == "dups") {
@@ -186,8 +199,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         o.command = CliCommand::Strings;
     } else {
         error = "unknown command '" + args[0] +
-                "': use dups, hogs, folders, dupfolders, dates, stats, view, strings, map, journal or undo "
-                "(see --help)";
+                "': use dups, hogs, folders, dupfolders, dates, stats, view, strings, map, journal, undo, "
+                "export or compare (see --help)";
         return false;
     }
     const bool sizes =
@@ -260,6 +273,15 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
             (a == "--from" ? o.from : o.count) = number;
         } else if (a == "--all" && o.command == CliCommand::Folders) {
             o.allFolders = true;
+        } else if (a == "--scan" && !(o.command == CliCommand::View || o.command == CliCommand::Strings)) {
+            std::string file;
+            if (!value(file))
+                return false;
+            if (file.empty()) {
+                error = "an empty --scan FILE names no file";
+                return false;
+            }
+            o.scans.push_back(file);
         } else if (a == "--null") {
             o.nullSeparated = true;
         } else if (a == "--threads" && walks) {
@@ -344,12 +366,25 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         error = "dates needs one of --accessed, --created, --modified and one of --before, --between, --after";
         return false;
     }
-    if (o.folders.empty()) {
+    if (!o.scans.empty() && !o.folders.empty()) {
+        error = "give FOLDERs or --scan FILEs, not both";
+        return false;
+    }
+    if (o.content && !o.scans.empty()) {
+        // The check reads the files themselves, which a scan (perhaps of another machine) does not hold.
+        error = "--content reads the files, which a saved scan does not hold: give FOLDERs";
+        return false;
+    }
+    if (o.command == CliCommand::DupFolders && !o.scans.empty()) {
+        error = "dupfolders reads the files, which a saved scan does not hold: give FOLDERs";
+        return false;
+    }
+    if (o.folders.empty() && o.scans.empty()) {
         error = o.command == CliCommand::View || o.command == CliCommand::Strings ? "no FILE given (see --help)"
                                                                                   : "no FOLDER given (see --help)";
         return false;
     }
-    if (o.command == CliCommand::Stats && o.folders.size() > 1) {
+    if (o.command == CliCommand::Stats && o.folders.size() + o.scans.size() > 1) {
         error = "stats takes one FOLDER";
         return false;
     }

@@ -26,6 +26,7 @@ struct CliOptions {
     bool help = false;
     bool version = false;       // --version: the name and version, nothing else
     std::vector<std::string> folders;
+    std::vector<std::string> scans; // --scan FILE: saved scans read instead of walking FOLDERs
 };
 
 // Reads the arguments after the program name. On a mistake returns false with the message to show

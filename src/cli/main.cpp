@@ -20,6 +20,8 @@
 #include "viewer/StringsExtractor.h"
 #include "platform/FolderHandle.h"
 #include "platform/WalkThreads.h"
+#include "scans/SavedScan.h"
+#include "scans/cli/ScanCommands.h"
 
 #include <QCoreApplication>
 #include <cerrno>
@@ -27,6 +29,7 @@
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <fcntl.h>
 #include <sys/ioctl.h>
@@ -120,6 +123,25 @@ std::function<void(const std::string&, int)> skippedWarning(Progress& progress) 
     };
 }
 
+// The saved scans of --scan, opened and checked before any scan starts.
+using SavedScans = std::vector<std::unique_ptr<SavedScan>>;
+SavedScans g_scans;
+
+// Walks the FOLDERs, or reads the saved scans, through scanFolder and scanSaved. False when a saved
+// scan turned out to be no valid scan (said here): its results are not written.
+template <class Walk, class Read> bool scanRoots(const CliOptions& options, Walk scanFolder, Read scanSaved) {
+    for (const std::string& folder : options.folders)
+        scanFolder(folder); // a root that cannot be read was reported by the hook
+    for (const std::unique_ptr<SavedScan>& scan : g_scans) {
+        scanSaved(scan->replay());
+        if (scan->failed()) {
+            warn(shown(scan->error()));
+            return false;
+        }
+    }
+    return true;
+}
+
 // The progress line and the warnings of a scan engine's walk.
 template <class Engine> void reportWalk(Engine& engine, Progress& progress) {
     if (progress.on())
@@ -145,8 +167,10 @@ int runFiles(const CliOptions& options) {
                       QStringLiteral(" files  "));
     reportWalk(engine, progress);
     engine.begin(options.criteria);
-    for (const std::string& folder : options.folders)
-        engine.scanDrive(folder); // a root that cannot be read was reported by the hook
+    if (!scanRoots(
+            options, [&](const std::string& f) { engine.scanDrive(f); },
+            [&](ScanReplay& s) { engine.scanSaved(s); }))
+        return 2;
     engine.finish(options.exact);
     progress.clear();
     if (!options.content)
@@ -171,8 +195,10 @@ int runFolders(const CliOptions& options) {
                       QStringLiteral(" folders  "));
     reportWalk(engine, progress);
     engine.begin(options.allFolders ? FolderScanMode::All : FolderScanMode::Main);
-    for (const std::string& folder : options.folders)
-        engine.scanDrive(folder);
+    if (!scanRoots(
+            options, [&](const std::string& f) { engine.scanDrive(f); },
+            [&](ScanReplay& s) { engine.scanSaved(s); }))
+        return 2;
     engine.finish();
     progress.clear();
     return writeOut(engine, options.nullSeparated);
@@ -220,8 +246,10 @@ int runDates(const CliOptions& options) {
                       QStringLiteral(" files  "));
     reportWalk(engine, progress);
     engine.begin(options.dates);
-    for (const std::string& folder : options.folders)
-        engine.scanDrive(folder);
+    if (!scanRoots(
+            options, [&](const std::string& f) { engine.scanDrive(f); },
+            [&](ScanReplay& s) { engine.scanSaved(s); }))
+        return 2;
     progress.clear();
     return writeOut(engine, options.nullSeparated);
 }
@@ -266,10 +294,14 @@ int runStats(const CliOptions& options) {
     Progress progress([&collector] { return collector.filesProcessed(); },
                       [&collector] { return collector.walkStatus(); }, QStringLiteral(" files  "));
     reportWalk(collector, progress);
-    const std::string& root = options.folders.front();
-    collector.collect(root);
+    if (!scanRoots(
+            options, [&](const std::string& f) { collector.collect(f); },
+            [&](ScanReplay& s) { collector.collectSaved(s); }))
+        return 2;
     progress.clear();
-    const std::optional<DriveSpace> space = DriveSpaceOfFolder(FolderHandle::open(root));
+    // A saved scan tells nothing of its drive.
+    const std::optional<DriveSpace> space =
+        options.folders.empty() ? std::nullopt : DriveSpaceOfFolder(FolderHandle::open(options.folders.front()));
     if (int failed = WriteAll(STDOUT_FILENO, statisticsText(collector.statistics(), space)))
         return writeFailed(failed);
     return 0;
@@ -375,6 +407,15 @@ int main(int argc, char** argv) {
     // The journal of deletes and its undo: commands of their own, without FOLDER arguments.
     if (argc > 1 && (std::strcmp(argv[1], "journal") == 0 || std::strcmp(argv[1], "undo") == 0))
         return RunJournalCommand(argc, argv);
+    // export and compare have commands of their own too; --help and --version are answered below.
+    bool asksForInfo = false;
+    for (int i = 2; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
+        asksForInfo = asksForInfo || std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0 ||
+                      std::strcmp(argv[i], "--version") == 0;
+    if (argc > 1 && !asksForInfo && std::strcmp(argv[1], "export") == 0)
+        return outputOpen ? RunExportCommand(argc, argv) : writeFailed(EBADF);
+    if (argc > 1 && !asksForInfo && std::strcmp(argv[1], "compare") == 0)
+        return outputOpen ? RunCompareCommand(argc, argv) : writeFailed(EBADF);
 
     std::vector<std::string> args(argv + 1, argv + argc);
     CliOptions options;
@@ -399,6 +440,13 @@ int main(int argc, char** argv) {
         FolderHandle h = FolderHandle::open(folder);
         if (!h.valid()) {
             warn("cannot open folder " + shown(folder) + ": " + std::strerror(h.error()));
+            return 2;
+        }
+    }
+    for (const std::string& file : options.scans) {
+        g_scans.push_back(std::make_unique<SavedScan>());
+        if (!g_scans.back()->open(file)) {
+            warn(shown(g_scans.back()->error()));
             return 2;
         }
     }

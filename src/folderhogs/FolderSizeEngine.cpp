@@ -10,6 +10,8 @@
 #include "platform/DriveTable.h"
 #include "platform/FolderWalker.h"
 #include "platform/FreedMemory.h"
+#include "platform/FolderVisitorPair.h"
+#include "scans/ScanReplay.h"
 
 #include <QLocale>
 
@@ -91,6 +93,8 @@ struct FolderSizeEngine::Impl final : FolderVisitor {
     std::int64_t entries = 0;
 
     FolderWalker walker;
+    ScanReplay* replay = nullptr;          // the saved scan being read instead of the disk
+    FolderVisitor* companion = nullptr;
     FileTimePacker packer;
     ScanPlaces places;
     std::vector<std::int64_t> driveTotals; // by root
@@ -238,8 +242,8 @@ struct FolderSizeEngine::Impl final : FolderVisitor {
         }
         // A folder listed but not opened keeps a line that says its figures are unknown, when it is
         // known which folder it is.
-        FsEntry stats;
-        if (StatEntry(folder, name, stats, false) != 0) {
+        FsEntry stats; // a saved scan's folder has no descriptor: its identity stays unknown
+        if (folder.valid() && StatEntry(folder, name, stats, false) != 0) {
             markPartial(); // not even that: what it holds is missing from the folder that lists it
             return;
         }
@@ -361,7 +365,7 @@ FolderSizeEngine::~FolderSizeEngine() {
 
 void FolderSizeEngine::setYieldHook(std::function<void()> hook) { d->yieldHook = std::move(hook); }
 QString FolderSizeEngine::walkStatus() const {
-    return WalkStatusText(d->walker.currentPath());
+    return WalkStatusText(d->replay ? d->replay->currentPath() : d->walker.currentPath());
 }
 SkippedEntries& FolderSizeEngine::skipped() {
     return d->skipped;
@@ -390,12 +394,33 @@ bool FolderSizeEngine::scanDrive(const std::string& rootPath) {
     if (d->abortScan)
         return true;
     d->frames.clear();
-    const bool walked = d->walker.walk(rootPath, *d);
+    bool walked = false;
+    if (d->companion) {
+        FolderVisitorPair both(*d, *d->companion);
+        walked = d->walker.walk(rootPath, both);
+    } else {
+        walked = d->walker.walk(rootPath, *d);
+    }
     if (d->abortScan)
         d->windDown();
     d->frames.clear();
     return walked;
 }
+
+bool FolderSizeEngine::scanSaved(ScanReplay& scan) {
+    if (d->abortScan)
+        return true;
+    d->frames.clear();
+    d->replay = &scan;
+    const bool walked = scan.replay(*d);
+    d->replay = nullptr;
+    if (d->abortScan)
+        d->windDown();
+    d->frames.clear();
+    return walked;
+}
+
+void FolderSizeEngine::setCompanion(FolderVisitor* companion) { d->companion = companion; }
 
 void FolderSizeEngine::finish() { d->order(); }
 

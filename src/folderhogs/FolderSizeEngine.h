@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+class FolderVisitor;
+class ScanReplay;
+
 enum class FolderScanMode {
     Main, // one line per folder directly under a root, covering everything below it
     All,  // one line per folder at every depth (the root included), covering its own files only
@@ -59,6 +62,13 @@ public:
     // total is that filesystem's size. False when the root cannot be opened or read ("Can't open
     // drive "); the caller reports that.
     bool scanDrive(const std::string& rootPath);
+    // The same for a saved scan, read instead of the disk; the drive total is not known (percents
+    // read "???"). False when its top folder was not read in the scan, or the file is no valid scan
+    // (scan.failed()).
+    bool scanSaved(ScanReplay& scan);
+    // A second visitor that sees the same walk (a snapshot written while the scan runs); it must ask
+    // the walk for what this engine asks (every entry, no hidden folders). nullptr: none.
+    void setCompanion(FolderVisitor* companion);
     // Puts the lines in result order.
     void finish();
 

@@ -4,6 +4,7 @@
 #include "common/WalkReport.h"
 #include "platform/FolderHandle.h"
 #include "platform/FolderWalker.h"
+#include "scans/ScanReplay.h"
 
 #include <cerrno>
 #include <ctime>
@@ -31,6 +32,7 @@ struct MapScanEngine::Impl final : FolderVisitor {
     std::function<void()> yieldHook;
 
     FolderWalker walker;
+    ScanReplay* replay = nullptr; // the saved scan being read instead of the disk
     MapModel model;
     bool abortWalk = false;
     bool rootPending = false;
@@ -79,7 +81,9 @@ MapScanEngine::MapScanEngine() : d(std::make_unique<Impl>()) {}
 MapScanEngine::~MapScanEngine() = default;
 
 void MapScanEngine::setYieldHook(std::function<void()> hook) { d->yieldHook = std::move(hook); }
-QString MapScanEngine::walkStatus() const { return WalkStatusText(d->walker.currentPath()); }
+QString MapScanEngine::walkStatus() const {
+    return WalkStatusText(d->replay ? d->replay->currentPath() : d->walker.currentPath());
+}
 SkippedEntries& MapScanEngine::skipped() { return d->skipped; }
 const SkippedEntries& MapScanEngine::skipped() const { return d->skipped; }
 
@@ -99,6 +103,17 @@ bool MapScanEngine::scanDrive(const std::string& rootPath) {
         return true;
     d->rootPending = true;
     const bool walked = d->walker.walk(rootPath, *d);
+    d->rootPending = false;
+    return walked;
+}
+
+bool MapScanEngine::scanSaved(ScanReplay& scan) {
+    if (d->abortWalk)
+        return true;
+    d->rootPending = true;
+    d->replay = &scan;
+    const bool walked = scan.replay(*d);
+    d->replay = nullptr;
     d->rootPending = false;
     return walked;
 }

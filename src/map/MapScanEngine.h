@@ -16,6 +16,8 @@
 // folder walker that takes every entry of every entered folder with its own size, as the folder
 // size scan counts them: hidden files and links too, hidden folders and mounts not entered, a
 // folder reached twice walked once.
+class ScanReplay;
+
 class MapScanEngine {
 public:
     MapScanEngine();
@@ -36,6 +38,9 @@ public:
     // Walks one root (a drive's mount point or any folder), staying on its filesystem. False when the
     // root cannot be opened or read.
     bool scanDrive(const std::string& rootPath);
+    // The same for a saved scan, read instead of the disk. False when its top folder was not read in
+    // the scan, or the file is no valid scan (scan.failed()).
+    bool scanSaved(ScanReplay& scan);
     // Orders the model for the layout; folders still open after an abort are closed with what they got.
     void finish();
 

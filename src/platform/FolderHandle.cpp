@@ -166,6 +166,13 @@ FolderHandle FolderHandle::failed(std::string_view path, int error) {
     return h;
 }
 
+FolderHandle FolderHandle::described(EntryIdentity identity) {
+    FolderHandle h;
+    h.m_device = identity.device;
+    h.m_inode = identity.inode;
+    return h;
+}
+
 FolderHandle FolderHandle::openChildUnnamed(const FolderHandle& parent, std::string_view name) {
     FolderHandle h;
     // Names are at most 255 bytes on Linux; a longer one cannot be in a folder.
@@ -286,7 +293,7 @@ int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry,
     if (!g_noStatx.load(std::memory_order_relaxed)) {
         struct statx sx {};
         const unsigned mask = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_BLOCKS | STATX_ATIME | STATX_MTIME |
-                              (withCreation ? unsigned(STATX_BTIME) : 0u);
+                              STATX_NLINK | STATX_UID | STATX_GID | (withCreation ? unsigned(STATX_BTIME) : 0u);
         int rc = ::statx(folder.fd(), buf, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, mask, &sx);
         if (rc == 0) {
             entry.mode = sx.stx_mode;
@@ -298,6 +305,9 @@ int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry,
             entry.creation = entry.hasCreation ? fromStatx(sx.stx_btime) : timespec{};
             entry.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
             entry.inode = sx.stx_ino;
+            entry.links = sx.stx_nlink;
+            entry.owner = sx.stx_uid;
+            entry.group = sx.stx_gid;
             entry.attributes = AttributesOf(name, entry.mode);
             entry.mountRoot = false;
 #ifdef STATX_ATTR_MOUNT_ROOT
@@ -321,6 +331,9 @@ int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry,
     entry.creation = {};
     entry.device = st.st_dev;
     entry.inode = st.st_ino;
+    entry.links = std::uint32_t(st.st_nlink);
+    entry.owner = st.st_uid;
+    entry.group = st.st_gid;
     entry.attributes = AttributesOf(name, entry.mode);
     entry.mountRoot = false; // without statx only a change of device tells
     return 0;

@@ -52,6 +52,9 @@ public:
 
     // An invalid handle for path that carries error.
     static FolderHandle failed(std::string_view path, int error);
+    // A folder known only by its identity, without a descriptor (valid() is false, error() 0): a
+    // folder of a saved scan. Its path is set with setPath or sharePath.
+    static FolderHandle described(EntryIdentity identity);
 
     bool valid() const { return m_fd >= 0; }
     int fd() const { return m_fd; }

@@ -32,6 +32,9 @@ struct FsEntry {
     dev_t device = 0;
     ino_t inode = 0;
     mode_t mode = 0;
+    std::uint32_t links = 1; // hard links to the inode
+    std::uint32_t owner = 0; // user and group ids
+    std::uint32_t group = 0;
     bool mountRoot = false;      // a folder on which a filesystem is mounted (statx's mount-root flag)
 
     bool isFolder() const { return attributes & faFolder; }

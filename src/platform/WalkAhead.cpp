@@ -47,6 +47,9 @@ void AheadStat::take(const FsEntry& e, int failure) {
     inode = e.inode;
     mode = e.mode;
     attributes = e.attributes;
+    links = e.links;
+    owner = e.owner;
+    group = e.group;
     hasCreation = e.hasCreation;
     mountRoot = e.mountRoot;
 }
@@ -61,6 +64,9 @@ void AheadStat::give(FsEntry& e) const {
     e.inode = inode;
     e.mode = mode;
     e.attributes = attributes;
+    e.links = links;
+    e.owner = owner;
+    e.group = group;
     e.hasCreation = hasCreation;
     e.mountRoot = mountRoot;
 }

@@ -28,6 +28,9 @@ struct AheadStat {
     ino_t inode = 0;
     mode_t mode = 0;
     std::uint32_t attributes = 0;
+    std::uint32_t links = 1;
+    std::uint32_t owner = 0;
+    std::uint32_t group = 0;
     int error = 0;
     bool hasCreation = false;
     bool mountRoot = false;

@@ -5,6 +5,7 @@
 #include "common/FileTimePacker.h"
 #include "common/SaturatingSum.h"
 #include "platform/FolderWalker.h"
+#include "scans/ScanReplay.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -50,12 +51,16 @@ struct StatisticsCollector::Impl final : FolderVisitor {
 
     FileStatistics stats;
     FolderWalker walker;
+    ScanReplay* replay = nullptr; // the saved scan being read instead of the disk
     FileTimePacker packer;
     std::unordered_map<std::string, std::size_t, TransparentHash, std::equal_to<>> typeIndex;
     // The age class of each packed date word, worked out once: a drive holds millions of files
     // but only thousands of distinct days.
     std::vector<std::int8_t> classOfDay;
     qint64 todayJulian = 0;
+
+    // Clears the counters and the abort request for a new collection.
+    void start();
 
     int ageClassOf(std::uint32_t packed) {
         if (packed == 0)
@@ -140,6 +145,23 @@ StatisticsCollector::StatisticsCollector(std::function<QDate()> today) : d(std::
 StatisticsCollector::~StatisticsCollector() = default;
 
 bool StatisticsCollector::collect(const std::string& root) {
+    d->start();
+    const bool walked = d->walker.walk(root, *d);
+    d->stats.aborted = d->abortRequested.load();
+    return walked;
+}
+
+bool StatisticsCollector::collectSaved(ScanReplay& scan) {
+    d->start();
+    d->replay = &scan;
+    const bool walked = scan.replay(*d);
+    d->replay = nullptr;
+    d->stats.aborted = d->abortRequested.load();
+    return walked;
+}
+
+void StatisticsCollector::Impl::start() {
+    Impl* d = this;
     d->stats = {};
     d->abortRequested.store(false);
     d->typeIndex.clear();
@@ -150,9 +172,6 @@ bool StatisticsCollector::collect(const std::string& root) {
     d->bytes.store(0);
     d->walker.reset();
     d->skipped.clear();
-    const bool walked = d->walker.walk(root, *d);
-    d->stats.aborted = d->abortRequested.load();
-    return walked;
 }
 
 void StatisticsCollector::setFolderHook(std::function<void(std::string_view)> hook) {
@@ -163,7 +182,7 @@ void StatisticsCollector::setYieldHook(std::function<void()> hook) {
     d->yieldHook = std::move(hook);
 }
 QString StatisticsCollector::walkStatus() const {
-    return WalkStatusText(d->walker.currentPath());
+    return WalkStatusText(d->replay ? d->replay->currentPath() : d->walker.currentPath());
 }
 SkippedEntries& StatisticsCollector::skipped() {
     return d->skipped;

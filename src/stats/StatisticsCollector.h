@@ -53,6 +53,8 @@ struct FileStatistics {
 // with their own size); hidden folders are never entered, links never followed, mounts never
 // entered. It may run on a worker thread: abort() and the progress figures are safe to use from any
 // thread while collect() runs; statistics() is read after collect() has returned.
+class ScanReplay;
+
 class StatisticsCollector {
 public:
     // today: the day ages are counted from (injectable for tests).
@@ -63,6 +65,10 @@ public:
     // folder). False when the root cannot be opened or read. An abort ends the walk at once; the
     // counters keep what was counted.
     bool collect(const std::string& root);
+    // The same for a saved scan, read instead of the disk (times the scan lacks count as not
+    // recorded). False when its top folder was not read in the scan, or the file is no valid scan
+    // (scan.failed()).
+    bool collectSaved(ScanReplay& scan);
     // Called with each folder as the walk enters it (a view of its path bytes, valid during the
     // call), on the collecting thread.
     void setFolderHook(std::function<void(std::string_view path)> hook);

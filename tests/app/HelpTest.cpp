@@ -15,6 +15,7 @@
 #include "folderhogs/ui/TfrmDirHog.h"
 #include "journal/ui/TfrmHistory.h"
 #include "map/ui/TfrmMap.h"
+#include "scans/ui/TfrmWhatGrew.h"
 #include "stats/ui/TfrmStatistics.h"
 #include "support/RecordingMessageService.h"
 #include "support/TempTree.h"
@@ -116,6 +117,7 @@ std::map<QString, QSet<QString>> captionsOfEveryWindow() {
     take(QStringLiteral("TfrmMap"), std::make_unique<TfrmMap>());
     take(QStringLiteral("TfrmHistory"), std::make_unique<TfrmHistory>());
     take(QStringLiteral("TfrmDupFolders"), std::make_unique<TfrmDupFolders>());
+    take(QStringLiteral("TfrmWhatGrew"), std::make_unique<TfrmWhatGrew>());
 #ifdef HELP_TEST_HAS_VIEWER
     take(QStringLiteral("TfrmView"), std::make_unique<TfrmView>());
     take(QStringLiteral("TFindDlg"), std::make_unique<TFindDlg>(nullptr));
@@ -355,6 +357,7 @@ TEST_F(HelpTest, EveryButtonOfEveryWindowIsNamedInTheHelp) {
     windows.push_back(std::make_unique<TfrmMap>());
     windows.push_back(std::make_unique<TfrmHistory>());
     windows.push_back(std::make_unique<TfrmDupFolders>());
+    windows.push_back(std::make_unique<TfrmWhatGrew>());
 #ifdef HELP_TEST_HAS_VIEWER
     windows.push_back(std::make_unique<TfrmView>());
 #endif

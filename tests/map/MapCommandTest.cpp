@@ -77,7 +77,8 @@ TEST_F(MapCommand, BadInputEndsWithTwoAndAMessage) {
         {{q(tree.root())}, "needs --output"},
         {{"--output", q(out.path("no/such/folder.png")), q(tree.root())}, "cannot write"},
         {{"--output", q(out.root()), q(tree.root())}, "cannot write"},
-        {{"--scan", "saved.json", "--output", q(png)}, "unknown option '--scan'"},
+        {{"--scan", q(out.path("saved.json")), "--output", q(png)}, "saved.json: No such file or directory"},
+        {{"--scan", q(out.path("saved.json")), "--output", q(png), q(tree.root())}, "not both"},
         {{"--output", q(png), q(tree.root()), q(tree.root())}, "map takes one FOLDER"},
     };
     for (const auto& c : cases) {

@@ -60,7 +60,8 @@ public:
         ++files;
         log.push_back("file " + rel(f, e.name) + " " + std::to_string(e.size) + " " + std::to_string(e.inode) + " " +
                       std::to_string(e.mode) + " " + std::to_string(e.lastWrite.tv_nsec) + " " +
-                      std::to_string(e.hasCreation));
+                      std::to_string(e.hasCreation) + " " + std::to_string(e.links) + " " +
+                      std::to_string(e.owner) + " " + std::to_string(e.group));
     }
     void subFolderEntry(const FolderHandle& f, std::string_view name) override { log.push_back("sub " + rel(f, name)); }
     void leaveFolder(const FolderHandle& f) override { log.push_back("leave " + rel(f)); }

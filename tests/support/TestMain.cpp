@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     TempTree home;
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(home.path("config")));
     qputenv("XDG_DATA_HOME", QByteArray::fromStdString(home.path("data")));
+    qputenv("XDG_STATE_HOME", QByteArray::fromStdString(home.path("state")));
     qputenv("HOME", QByteArray::fromStdString(home.root()));
     // The journal of deletes: open to the unprivileged user that some tests delete as, with the lock
     // file in place, as a user's own journal would be to that user.

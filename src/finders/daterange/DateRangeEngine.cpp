@@ -9,6 +9,7 @@
 #include "common/ScanPlaces.h"
 #include "platform/FileTypes.h"
 #include "platform/FolderWalker.h"
+#include "scans/ScanReplay.h"
 #include "platform/FreedMemory.h"
 #include "platform/Wildcard.h"
 
@@ -103,6 +104,7 @@ struct DateRangeEngine::Impl final : FolderVisitor {
     std::int64_t files = 0;
 
     FolderWalker walker;
+    ScanReplay* replay = nullptr; // the saved scan being read instead of the disk
     FileTimePacker packer;
     ScanPlaces places;
     std::vector<DateRecord> records;
@@ -230,7 +232,7 @@ DateRangeEngine::~DateRangeEngine() {
 
 void DateRangeEngine::setYieldHook(std::function<void()> hook) { d->yieldHook = std::move(hook); }
 QString DateRangeEngine::walkStatus() const {
-    return WalkStatusText(d->walker.currentPath());
+    return WalkStatusText(d->replay ? d->replay->currentPath() : d->walker.currentPath());
 }
 SkippedEntries& DateRangeEngine::skipped() {
     return d->skipped;
@@ -277,6 +279,17 @@ bool DateRangeEngine::scanDrive(const std::string& rootPath) {
         return true;
     d->rootPending = true;
     const bool walked = d->walker.walk(rootPath, *d);
+    d->rootPending = false;
+    return walked;
+}
+
+bool DateRangeEngine::scanSaved(ScanReplay& scan) {
+    if (d->abortScan)
+        return true;
+    d->rootPending = true;
+    d->replay = &scan;
+    const bool walked = scan.replay(*d);
+    d->replay = nullptr;
     d->rootPending = false;
     return walked;
 }

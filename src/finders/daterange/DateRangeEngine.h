@@ -26,6 +26,8 @@ struct DateScanCriteria {
     QString pattern = QStringLiteral("*.*");  // wildcard pattern(s), ";"-separated
 };
 
+class ScanReplay;
+
 // The date-range scan. The window (or the command-line tool) calls begin(), then scanDrive() once
 // per chosen root; files are found in walk order (a folder's files after those of the folders
 // below it) and each is announced by the found hook as it is found, so rows can appear while the
@@ -65,6 +67,9 @@ public:
     // Walks one root, staying on its filesystem. False when the root cannot be opened or read
     // ("Can't open drive "); the caller reports that.
     bool scanDrive(const std::string& rootPath);
+    // The same for a saved scan, read instead of the disk (a time the scan lacks is no date). False
+    // when its top folder was not read in the scan, or the file is no valid scan (scan.failed()).
+    bool scanSaved(ScanReplay& scan);
 
     void abort();
     bool aborted() const;

@@ -7,6 +7,7 @@
 #include "common/SearchPathList.h"
 #include "finders/dup/DupRecordStore.h"
 #include "platform/FolderWalker.h"
+#include "scans/ScanReplay.h"
 #include "platform/FreedMemory.h"
 #include "platform/Wildcard.h"
 
@@ -47,6 +48,7 @@ struct DupScanEngine::Impl final : FolderVisitor {
     std::int64_t folders = 0;
 
     FolderWalker walker;
+    ScanReplay* replay = nullptr; // the saved scan being read instead of the disk
     DupRecordStore store;
     FileTimePacker packer;
     // After finish() the store holds exactly the results, in result order: result i is record i.
@@ -57,6 +59,12 @@ struct DupScanEngine::Impl final : FolderVisitor {
     explicit Impl(std::size_t cap) : capacity(cap) {}
 
     const SearchPathList& searchList() const { return searchPath ? *searchPath : SearchPathList::global(); }
+    // The search path's longest entry, taken at each root, so a list changed between scans is seen.
+    void measureSearchPath() {
+        searchPathBytes = 0;
+        for (const QString& entry : searchList().entries())
+            searchPathBytes = std::max(searchPathBytes, std::size_t(entry.size()) * 3);
+    }
 
     bool passes(std::int64_t size) const {
         switch (criteria.range) {
@@ -140,7 +148,7 @@ DupScanEngine::~DupScanEngine() {
 
 void DupScanEngine::setYieldHook(std::function<void()> hook) { d->yieldHook = std::move(hook); }
 QString DupScanEngine::walkStatus() const {
-    return WalkStatusText(d->walker.currentPath());
+    return WalkStatusText(d->replay ? d->replay->currentPath() : d->walker.currentPath());
 }
 SkippedEntries& DupScanEngine::skipped() {
     return d->skipped;
@@ -172,10 +180,20 @@ bool DupScanEngine::scanDrive(const std::string& rootPath) {
     if (d->abortScan)
         return true;
     d->rootPending = true;
-    d->searchPathBytes = 0;
-    for (const QString& entry : d->searchList().entries())
-        d->searchPathBytes = std::max(d->searchPathBytes, std::size_t(entry.size()) * 3);
+    d->measureSearchPath();
     const bool opened = d->walker.walk(rootPath, *d);
+    d->rootPending = false;
+    return opened;
+}
+
+bool DupScanEngine::scanSaved(ScanReplay& scan) {
+    if (d->abortScan)
+        return true;
+    d->rootPending = true;
+    d->measureSearchPath();
+    d->replay = &scan;
+    const bool opened = scan.replay(*d);
+    d->replay = nullptr;
     d->rootPending = false;
     return opened;
 }

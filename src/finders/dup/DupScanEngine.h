@@ -24,6 +24,8 @@ struct DupScanCriteria {
     QString pattern = QStringLiteral("*.*"); // wildcard pattern(s), ";"-separated
 };
 
+class ScanReplay;
+
 // The duplicate and file-hog scan. The window (or the command-line tool) calls begin(), then
 // scanDrive() once per chosen root, then finish(); the results are then read by index in result
 // order, or shown in a grid through the GridRowSource interface (key = result index).
@@ -55,6 +57,9 @@ public:
     // scan_dir from a drive root (mount point or folder), staying on its filesystem. Returns false
     // when the root itself cannot be opened ("Can't open drive "); the caller reports that.
     bool scanDrive(const std::string& rootPath);
+    // The same for a saved scan, read instead of the disk. False when its top folder was not read in
+    // the scan, or the file is no valid scan (scan.failed()).
+    bool scanSaved(ScanReplay& scan);
     // addDups(exact) in duplicates mode, reSort in file-hog mode; fills the result list. Only the
     // results are kept from then on.
     void finish(bool exact);

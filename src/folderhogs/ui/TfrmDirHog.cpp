@@ -2,6 +2,7 @@
 #include "folderhogs/ui/TfrmDirHog.h"
 
 #include "browse/ui/TfrmBrowse.h"
+#include "common/DisplayText.h"
 #include "common/MessageService.h"
 #include "common/NumberTexts.h"
 #include "common/StringGridModel.h"
@@ -12,10 +13,14 @@
 #include "common/ui/DriveBoxPanel.h"
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
+#include "scans/SavedScan.h"
+#include "scans/SnapshotStore.h"
+#include "scans/ui/TfrmWhatGrew.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -132,6 +137,11 @@ void TfrmDirHog::buildTopPanel() {
     btBrowse = button("btBrowse", "&Browse", "Browse the files and folder");
     btSort = button("btSort", "S&ort", "Sort columns ");
     btMap = button("btMap", "Map", "Map of where the space went");
+    // Beside the explanations, where the panel has room.
+    btOpenScan = button("btOpenScan", "Open &scan...", "Show a saved scan as if it were a drive");
+    btWhatGrew = button("btWhatGrew", "&What grew", "What grew since an earlier scan");
+    btOpenScan->setGeometry(ScaledRect(ExplanationLeft, 102, 90, 24, s));
+    btWhatGrew->setGeometry(ScaledRect(ExplanationLeft + 94, 102, 90, 24, s));
     layOutButtonRow();
 
     connect(pnlDrives, &DriveBoxPanel::tickedChanged, this, [this] { cb1Click(); });
@@ -145,6 +155,8 @@ void TfrmDirHog::buildTopPanel() {
     connect(btBrowse, &QPushButton::clicked, this, [this] { btBrowseClick(); });
     connect(btSort, &QPushButton::clicked, this, [this] { btSortClick(); });
     connect(btMap, &QPushButton::clicked, this, [this] { btMapClick(); });
+    connect(btOpenScan, &QPushButton::clicked, this, [this] { btOpenScanClick(); });
+    connect(btWhatGrew, &QPushButton::clicked, this, [this] { btWhatGrewClick(); });
 }
 
 void TfrmDirHog::layOutButtonRow() {
@@ -298,11 +310,14 @@ void TfrmDirHog::setScanningState(bool scanning) {
             b->hide();
     btClose->setEnabled(!scanning);
     pnlDrives->setEnabled(!scanning);
+    btOpenScan->setEnabled(!scanning);
+    btWhatGrew->setEnabled(!scanning);
     cb1Click();
 }
 
-void TfrmDirHog::scan(FolderScanMode mode) {
+void TfrmDirHog::scan(FolderScanMode mode, const std::function<void()>& walk) {
     m_userAborted = false;
+    m_savedScan = bool(walk);
     m_engine->begin(mode);
     setWalkStatusSource([this] { return m_engine->walkStatus(); });
     setScanningState(true);
@@ -314,7 +329,10 @@ void TfrmDirHog::scan(FolderScanMode mode) {
             ~LeaveScanning() { w->setScanningState(false); }
         } leave{this};
         BusyCursor busy;
-        ScanAllDrives();
+        if (walk)
+            walk();
+        else
+            ScanAllDrives();
         m_engine->finish();
         addToGrid(m_engine->resultKeys());
     }
@@ -336,15 +354,61 @@ void TfrmDirHog::scan(FolderScanMode mode) {
         if (m_rowsFilled > 0)
             grid->setCurrentGridRow(1);
         for (QPushButton* b : {btPrint, btClip, btSort, btDelete, btMap})
-            b->show();
+            b->setVisible(!m_savedScan || (b != btDelete && b != btMap));
         btBrowse->setVisible(bool(m_browseHandOff));
     }
     closeIfAsked();
 }
 
 void TfrmDirHog::ScanAllDrives() {
+    const SnapshotStore store;
+    const bool snapshots = SnapshotStore::enabled();
     ScanTickedDrives(
-        *pnlDrives, [this](const std::string& root) { return m_engine->scanDrive(root); },
+        *pnlDrives,
+        [this, &store, snapshots](const std::string& root) {
+            // Each root's snapshot is written by a visitor beside the engine's, in the same walk.
+            std::unique_ptr<SnapshotStore::Writer> snapshot = snapshots ? store.writer() : nullptr;
+            if (snapshot && !snapshot->begin())
+                snapshot.reset();
+            m_engine->setCompanion(snapshot ? &snapshot->companion() : nullptr);
+            const bool walked = m_engine->scanDrive(root);
+            m_engine->setCompanion(nullptr);
+            if (snapshot && walked && !m_engine->aborted())
+                snapshot->commit(store);
+            return walked;
+        },
         [this] { return m_engine->aborted(); });
+}
+
+void TfrmDirHog::btOpenScanClick() {
+    const QString file =
+        m_scanFileChooser ? m_scanFileChooser(this)
+                          : QFileDialog::getOpenFileName(this, QStringLiteral("Open scan"),
+                                                         QString::fromStdString(SnapshotStore::defaultFolder()),
+                                                         QStringLiteral("Saved scans (*.json *.zst);;All files (*)"));
+    if (file.isEmpty())
+        return;
+    const QByteArray path = QFile::encodeName(file);
+    SavedScan saved;
+    if (!saved.open(path.toStdString())) {
+        ShowErrorMessage(DisplayText(saved.error()));
+        return;
+    }
+    ClearGrid();
+    scan(FolderScanMode::Main, [&] { m_engine->scanSaved(saved.replay()); });
+    if (saved.failed()) {
+        ClearGrid();
+        for (QPushButton* b : {btPrint, btClip, btBrowse, btSort, btDelete, btMap})
+            b->hide();
+        pnlScan->clear();
+        ShowErrorMessage(DisplayText(saved.error()));
+    }
+}
+
+void TfrmDirHog::btWhatGrewClick() {
+    TfrmWhatGrew window(this);
+    if (m_browseHandOff)
+        window.setBrowseHandOff(m_browseHandOff);
+    window.exec();
 }
 

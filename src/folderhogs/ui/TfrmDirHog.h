@@ -62,7 +62,8 @@ public:
     void btTopClick();
     void btAllClick();
     void btAbortClick();
-    void scan(FolderScanMode mode);
+    // walk: what is scanned (the ticked drives unless given).
+    void scan(FolderScanMode mode, const std::function<void()>& walk = {});
     void ScanAllDrives();
     void SortbySize1Click(QAction* item);
     void btSortClick();
@@ -72,6 +73,12 @@ public:
     void btDeleteClick();
     void btMapClick();           // the map of the scanned drives
     void Mapthisfolder1Click();  // the map of the current line's folder
+    // "Open scan...": a saved scan (a snapshot, ncdu's or gdu's export) shown as if it were a drive;
+    // Delete and Map stay hidden, since the folders are not here to be acted on.
+    void btOpenScanClick();
+    void btWhatGrewClick(); // the What grew window
+    // Chooses the file for Open scan... (a file dialog unless another is set; empty: none).
+    void setScanFileChooser(std::function<QString(QWidget*)> chooser) { m_scanFileChooser = std::move(chooser); }
     void Shrinktoppanel1Click();
     void Restoretoppanel1Click();
 
@@ -112,6 +119,8 @@ private:
     QPushButton* btBrowse = nullptr;
     QPushButton* btSort = nullptr;
     QPushButton* btMap = nullptr;
+    QPushButton* btOpenScan = nullptr;
+    QPushButton* btWhatGrew = nullptr;
 
     ResultGridView* grid = nullptr;
     QLabel* pnlScan = nullptr;
@@ -132,4 +141,6 @@ private:
     // Per column, the narrowest width that shows its texts whole (size and date; else 0).
     std::vector<int> m_textWidths;
     BrowseHandOff m_browseHandOff;
+    std::function<QString(QWidget*)> m_scanFileChooser;
+    bool m_savedScan = false; // the lines come from a saved scan
 };

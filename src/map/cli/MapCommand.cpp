@@ -9,6 +9,7 @@
 #include "map/paint/OffscreenGui.h"
 #include "platform/FolderHandle.h"
 #include "platform/WalkThreads.h"
+#include "scans/SavedScan.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -105,7 +106,7 @@ bool ParseMapCommand(const std::vector<std::string>& args, MapCommandOptions& o,
             optionsOver = true;
             continue;
         }
-        if (a != "--size" && a != "--output" && a != "--threads") {
+        if (a != "--size" && a != "--output" && a != "--threads" && a != "--scan") {
             error = "unknown option '" + a + "' (see --help)";
             return false;
         }
@@ -117,6 +118,14 @@ bool ParseMapCommand(const std::vector<std::string>& args, MapCommandOptions& o,
         if (a == "--threads") {
             if (!ParseThreadsOption(value, o.threads, error))
                 return false;
+            continue;
+        }
+        if (a == "--scan") {
+            if (value.empty()) {
+                error = "an empty --scan FILE names no file";
+                return false;
+            }
+            o.scan = value;
             continue;
         }
         if (a == "--output") {
@@ -139,7 +148,11 @@ bool ParseMapCommand(const std::vector<std::string>& args, MapCommandOptions& o,
         error = "map needs --output FILE.png (see --help)";
         return false;
     }
-    if (o.folder.empty()) {
+    if (!o.folder.empty() && !o.scan.empty()) {
+        error = "give a FOLDER or --scan FILE, not both";
+        return false;
+    }
+    if (o.folder.empty() && o.scan.empty()) {
         error = "no FOLDER given (see --help)";
         return false;
     }
@@ -162,7 +175,12 @@ int RunMapCommand(int argc, char** argv) {
     }
     if (options.threads > 0)
         SetWalkThreadCount(options.threads);
-    if (FolderHandle root = FolderHandle::open(options.folder); !root.valid()) {
+    SavedScan scan;
+    if (!options.scan.empty() && !scan.open(options.scan)) {
+        warn(shown(scan.error()));
+        return 2;
+    }
+    if (FolderHandle root = FolderHandle::open(options.folder); options.scan.empty() && !root.valid()) {
         warn("cannot open folder " + shown(options.folder) + ": " + std::strerror(root.error()));
         return 2;
     }
@@ -182,7 +200,13 @@ int RunMapCommand(int argc, char** argv) {
         warn("cannot read " + shown(path) + ": " + std::strerror(failure));
     });
     engine.begin();
-    engine.scanDrive(options.folder);
+    if (options.scan.empty())
+        engine.scanDrive(options.folder);
+    else if (engine.scanSaved(scan.replay()); scan.failed()) {
+        output.discard();
+        warn(shown(scan.error()));
+        return 2;
+    }
     engine.finish();
 
     MapLayout layout;

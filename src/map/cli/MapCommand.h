@@ -12,6 +12,7 @@ struct MapCommandOptions {
     std::string output;
     std::string folder;
     int threads = 0; // --threads (0: not given)
+    std::string scan; // --scan FILE: a saved scan instead of FOLDER
     bool help = false;
     bool version = false;
 };

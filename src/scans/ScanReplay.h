@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include "platform/FolderWalker.h"
+
+#include <cerrno>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class SavedScanReader;
+
+// The folder walker's sibling for a saved scan: it drives a FolderVisitor's hooks from the file as
+// FolderWalker::walk drives them from the disk, with the same rules, so every engine reads a saved
+// scan as it would the tree: hidden entries in the folder pass and hidden folders entered only when
+// the visitor asks (wantsHiddenEntries), system entries never in the folder pass, wantsFile and wantsEveryEntry honoured, each
+// folder's own files in a file pass after its sub-folders, a folder on another device than the top
+// one (or excluded as another filesystem) listed but not entered (EXDEV).
+//
+// Folders are handed out as FolderHandle::described handles: path, device and inode, but no
+// descriptor (valid() is false). What the scan marks as unread (read_error) or left out (excluded by
+// a pattern) is reported as folderSkipped or entrySkipped with NotInScan. Memory is what the walker
+// keeps: the entries of the folders on the way down (a level is read whole before its file pass).
+class ScanReplay {
+public:
+    // The errno given for what the scan could not read or left out.
+    static constexpr int NotInScan = ENODATA;
+
+    explicit ScanReplay(SavedScanReader& reader);
+    ~ScanReplay();
+
+    // Replays the scan the reader has opened. False when the top folder could not be read in the scan
+    // (folderSkipped was called) or the file is no valid scan after all (failed(): nothing that was
+    // handed out may be trusted). A visitor's stop ends it at once, true.
+    bool replay(FolderVisitor& visitor);
+    bool failed() const { return !m_error.empty(); }
+    const std::string& error() const { return m_error; }
+
+    // The folder being replayed, for a status text made when it is shown (valid inside a hook).
+    std::string_view currentPath() const { return m_path; }
+
+private:
+    struct Level;
+    bool run(FolderVisitor& visitor);
+    void push(FolderVisitor& visitor, std::string_view name, std::uint64_t device, std::uint64_t inode);
+    void addChild(Level& level, int kind);
+    void filePass(Level& level, FolderVisitor& visitor);
+
+    SavedScanReader& m_reader;
+    std::vector<std::unique_ptr<Level>> m_levels; // reused, to keep their small buffers
+    std::size_t m_depth = 0;
+    std::string m_path;
+    std::string m_error;
+    FsEntry m_entry; // reused, to keep its buffer
+    bool m_everyEntry = false;
+    bool m_hiddenEntries = false;
+    std::uint64_t m_rootDevice = 0;
+};

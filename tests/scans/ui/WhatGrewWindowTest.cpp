@@ -1,0 +1,110 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The folder hog window keeps a snapshot of each scan, opens a saved scan as if it were a drive, and
+// the What grew window compares a snapshot with the folder now.
+#include "../../app/ScreenshotDir.h"
+#include "folderhogs/ui/TfrmDirHog.h"
+#include "scans/SnapshotStore.h"
+#include "scans/ui/TfrmWhatGrew.h"
+#include "support/FinderWindowTest.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SnapshotWindows : public FinderWindowTest<TfrmDirHog> {
+protected:
+    TempTree state; // each test its own snapshots
+    void SetUp() override {
+        FinderWindowTest::SetUp();
+        qputenv("XDG_STATE_HOME", QByteArray::fromStdString(state.root()));
+        tree.file("photos/a.jpg", 200'000);
+        tree.file("music/b.ogg", 50'000);
+        tree.file("music/.cache/c", 9'999);
+    }
+    void scanMain() {
+        w = std::make_unique<TfrmDirHog>();
+        w->show();
+        QCoreApplication::processEvents();
+        button("btTop")->click();
+    }
+    QStringList lines() const {
+        QStringList l;
+        for (int row = 1; row <= w->rowsFilled(); ++row) {
+            QStringList cells;
+            for (int c : {0, 2, 3, 5})
+                cells << w->gridModel()->cellText(row, c);
+            l << cells.join(u'|');
+        }
+        return l;
+    }
+};
+
+} // namespace
+
+TEST_F(SnapshotWindows, AScanLeavesASnapshotThatOpensLikeADrive) {
+    scanMain();
+    const QStringList live = lines();
+    ASSERT_EQ(live.size(), 2);
+    SaveScreenshot(w.get(), QStringLiteral("dirhog-open-scan"));
+    const SnapshotStore store;
+    const auto snapshots = store.list(tree.root());
+    ASSERT_EQ(snapshots.size(), 1u);
+    // Opened again: the same lines, and nothing to delete or map, since the folders are not here.
+    w->setScanFileChooser([&](QWidget*) { return QString::fromStdString(snapshots.front().path); });
+    button("btOpenScan")->click();
+    EXPECT_EQ(lines(), live);
+    EXPECT_FALSE(button("btDelete")->isVisible());
+    EXPECT_FALSE(button("btMap")->isVisible());
+    EXPECT_TRUE(button("btClip")->isVisible());
+    // A file that is no scan: its message, and the list stays.
+    const std::string bad = tree.file("not-a-scan.json", 10);
+    w->setScanFileChooser([&](QWidget*) { return QString::fromStdString(bad); });
+    button("btOpenScan")->click();
+    ASSERT_FALSE(messages.records().empty());
+    EXPECT_TRUE(messages.records().back().text.contains(QStringLiteral("not a saved scan")));
+    EXPECT_EQ(lines(), live);
+    // Turned off: the next scan keeps none.
+    SnapshotStore::setEnabled(false);
+    button("btTop")->click();
+    EXPECT_EQ(store.list(tree.root()).size(), 1u);
+    SnapshotStore::setEnabled(true);
+}
+
+TEST_F(SnapshotWindows, WhatGrewComparesTheLastSnapshotWithNow) {
+    scanMain();
+    w.reset();
+    tree.file("photos/b.jpg", 1'000'000);
+    tree.file("video/new.mp4", 3'000);
+    TfrmWhatGrew grew;
+    grew.show();
+    QCoreApplication::processEvents();
+    auto* older = grew.findChild<QComboBox*>(QStringLiteral("cbOlder"));
+    auto* newer = grew.findChild<QComboBox*>(QStringLiteral("cbNewer"));
+    ASSERT_EQ(older->count(), 1);
+    EXPECT_EQ(newer->currentIndex(), 0); // now
+    EXPECT_TRUE(grew.findChild<QCheckBox*>(QStringLiteral("cbKeep"))->isChecked());
+    grew.findChild<QPushButton*>(QStringLiteral("btTop"))->click();
+    const QStringList l = grew.lb();
+    ASSERT_EQ(l.size(), 2) << l.join(u'\n').toStdString();
+    EXPECT_EQ(l[0], QString::fromStdString("+1000000\t200000\t1200000\tgrown\t" + tree.root() + "/photos"));
+    EXPECT_EQ(l[1], QString::fromStdString("+3000\t0\t3000\tadded\t" + tree.root() + "/video"));
+    EXPECT_EQ(grew.gridModel()->cellText(1, 4), QStringLiteral("grown"));
+    SaveScreenshot(&grew, QStringLiteral("what-grew"));
+    // Sorted by name, then the clipboard in that order.
+    grew.findChild<QAction*>(QStringLiteral("SortbyName1"))->trigger();
+    grew.findChild<QPushButton*>(QStringLiteral("btClip"))->click();
+    EXPECT_EQ(QApplication::clipboard()->text(), l[0] + u'\n' + l[1] + u'\n');
+    // Browse hands over the exact folder.
+    std::string browsed;
+    grew.setBrowseHandOff(
+        [&](QWidget*, const std::string& folder, const std::string&, const QString&) { browsed = folder; });
+    grew.findChild<QPushButton*>(QStringLiteral("btBrowse"))->click();
+    EXPECT_FALSE(browsed.empty());
+}
