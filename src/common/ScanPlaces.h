@@ -196,11 +196,15 @@ public:
     const std::vector<Run>& runs() const { return m_runs; }
     std::size_t memoryBytes() const { return m_runs.capacity() * sizeof(Run); }
 
-    // Walks the files 0 .. count-1 in order, giving each one's folder without a search.
+    // Gives the folders of files asked for in increasing order without a search (a smaller index
+    // starts again from the first run).
     class Cursor {
     public:
         explicit Cursor(const FolderRuns& runs) : m_runs(runs.m_runs) {}
         std::uint32_t folderOf(std::uint32_t index) {
+            if (index < m_last)
+                m_next = 0;
+            m_last = index;
             while (m_next < m_runs.size() && m_runs[m_next].first <= index)
                 ++m_next;
             return m_runs[m_next - 1].folder;
@@ -209,6 +213,7 @@ public:
     private:
         const std::vector<Run>& m_runs;
         std::size_t m_next = 0;
+        std::uint32_t m_last = 0;
     };
 
 private:

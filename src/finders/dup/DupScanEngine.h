@@ -66,8 +66,8 @@ public:
     // Progress while walking: files whose statistics were read, folders entered.
     std::int64_t filesSeen() const;
     std::int64_t foldersSeen() const;
-    // Files in the candidate list (also after finish(), which lets go of those that are no result),
-    // and the bytes the records held now take (for measurements).
+    // Files in the candidate list (also after finish()), and the bytes the records take (for
+    // measurements).
     std::size_t candidateCount() const;
     std::size_t memoryBytes() const;
 
