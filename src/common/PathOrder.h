@@ -15,7 +15,8 @@
 // the folders order by the tree (ScanPlaces::pathSegments), names by an eight-byte key and their
 // bytes where the keys tie. Costs twelve bytes per file while it runs.
 //
-// nameOf(file) gives a file's name bytes; suffixOf(folder) the suffix of a folder's files.
+// nameOf(file) gives a file's name (NameBytes, or bytes); suffixOf(folder) the suffix of a folder's
+// files.
 template <class NameOf, class SuffixOf>
 std::vector<std::uint32_t> OrderFilesByPath(const ScanPlaces& places, const FolderRuns& runs, std::size_t files,
                                             const NameOf& nameOf, const SuffixOf& suffixOf) {
@@ -36,7 +37,7 @@ std::vector<std::uint32_t> OrderFilesByPath(const ScanPlaces& places, const Fold
             const std::string_view suffix = suffixOf(folder);
             const std::size_t end = k + 1 < list.size() ? list[k + 1].first : files;
             for (std::size_t i = list[k].first; i < end; ++i) {
-                const std::string_view name = nameOf(std::uint32_t(i));
+                const NameBytes name = nameOf(std::uint32_t(i));
                 segmentOf[i] = segments.segmentOf(
                     folder, [&](std::string_view piece) { return ShownNameBefore(name, suffix, piece); });
                 ++starts[std::size_t(segmentOf[i]) + 1];

@@ -16,11 +16,13 @@ std::uint32_t PackedTimeOrder(std::uint32_t packed) {
     return (std::uint32_t(1) << 21) | (std::uint32_t(1) << 16) | (std::uint32_t(12) << 11);
 }
 
-ShownName::ShownName(std::string_view bytes) {
-    if (IsCleanName(bytes)) {
-        m_text = bytes;
+NameBytes::NameBytes(std::string_view b) : bytes(b), clean(IsCleanName(b)) {}
+
+ShownName::ShownName(NameBytes name) {
+    if (name.clean) {
+        m_text = name.bytes;
     } else {
-        AppendDisplayUtf8(bytes, m_storage);
+        AppendDisplayUtf8(name.bytes, m_storage);
         m_text = m_storage;
     }
 }
@@ -56,8 +58,8 @@ int compareWithSuffix(std::string_view a, std::string_view b, std::string_view s
 
 } // namespace
 
-std::uint64_t ShownNameKey(std::string_view bytes, std::string_view suffix) {
-    const ShownName shown(bytes);
+std::uint64_t ShownNameKey(NameBytes name, std::string_view suffix) {
+    const ShownName shown(name);
     const std::string_view text = shown.text();
     std::uint64_t key = 0;
     for (std::size_t k = 0; k < 8; ++k) {
@@ -71,21 +73,21 @@ std::uint64_t ShownNameKey(std::string_view bytes, std::string_view suffix) {
     return key;
 }
 
-int CompareShownNames(std::string_view a, std::string_view b, std::string_view suffix) {
-    if (a == b)
+int CompareShownNames(NameBytes a, NameBytes b, std::string_view suffix) {
+    if (a.bytes == b.bytes)
         return 0;
     {
         const ShownName sa(a), sb(b);
         if (const int c = compareWithSuffix(sa.text(), sb.text(), suffix))
             return c;
     }
-    if (const int c = CompareFolded(a, b))
+    if (const int c = CompareFolded(a.bytes, b.bytes))
         return c < 0 ? -1 : 1;
-    return a < b ? -1 : 1;
+    return a.bytes < b.bytes ? -1 : 1;
 }
 
-bool ShownNameBefore(std::string_view bytes, std::string_view suffix, std::string_view piece) {
-    const ShownName shown(bytes);
+bool ShownNameBefore(NameBytes name, std::string_view suffix, std::string_view piece) {
+    const ShownName shown(name);
     const std::string_view text = shown.text();
     const std::size_t length = text.size() + suffix.size();
     for (std::size_t k = 0; k < length && k < piece.size(); ++k) {

@@ -18,11 +18,22 @@ std::uint32_t PackedTimeOrder(std::uint32_t packed);
 // The same for a column that shows the date alone: the day as a number, 0 for no date.
 inline std::uint32_t PackedDateOrder(std::uint32_t packed) { return PackedTimeOrder(packed) >> 16; }
 
+// Name bytes with whether they show as they are (IsCleanName): callers that keep that answer per
+// name spare the check on every comparison.
+struct NameBytes {
+    std::string_view bytes;
+    bool clean;
+    NameBytes(std::string_view b); // checks
+    NameBytes(const std::string& b) : NameBytes(std::string_view(b)) {}
+    NameBytes(const char* b) : NameBytes(std::string_view(b)) {}
+    NameBytes(std::string_view b, bool isClean) : bytes(b), clean(isClean) {}
+};
+
 // A name as a line shows it, for comparing: the bytes themselves when they are shown as they are,
 // else their display text (bad bytes as U+FFFD, control characters as "?"), in UTF-8.
 class ShownName {
 public:
-    explicit ShownName(std::string_view bytes);
+    explicit ShownName(NameBytes name);
     std::string_view text() const { return m_text; }
 
 private:
@@ -32,13 +43,13 @@ private:
 
 // The first eight bytes of (shown name + suffix) with a-z as A-Z, big-endian, zeros after a shorter
 // text: two names whose keys differ order as their keys; equal keys need CompareShownNames.
-std::uint64_t ShownNameKey(std::string_view bytes, std::string_view suffix = {});
+std::uint64_t ShownNameKey(NameBytes name, std::string_view suffix = {});
 // Compares (shown name + suffix) of two names as the lines' texts compare, ASCII letters folded,
 // byte by byte as UTF-8, a prefix first; names that show alike then by their bytes folded, then as
 // bytes, so only equal names compare equal. suffix (the same for both) must hold no letter a-z.
-int CompareShownNames(std::string_view a, std::string_view b, std::string_view suffix = {});
+int CompareShownNames(NameBytes a, NameBytes b, std::string_view suffix = {});
 // Whether (shown name + suffix) sorts before piece, a folded text (a sub-folder's name and "/").
-bool ShownNameBefore(std::string_view bytes, std::string_view suffix, std::string_view piece);
+bool ShownNameBefore(NameBytes name, std::string_view suffix, std::string_view piece);
 
 // Row indices put in order by one key after another, least significant key first: each pass is a
 // stable radix sort (16 bits a step), so rows whose key ties keep the order the passes before gave

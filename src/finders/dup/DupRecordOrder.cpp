@@ -156,7 +156,7 @@ std::vector<std::uint32_t> DupRecordStore::typeRanks() const {
 
 std::vector<std::uint32_t> DupRecordStore::pathOrder() const {
     return OrderFilesByPath(
-        m_places, m_runs, m_records.size(), [this](std::uint32_t i) { return name(i); },
+        m_places, m_runs, m_records.size(), [this](std::uint32_t i) { return nameBytes(i); },
         [this](std::uint32_t folder) { return suffixOf(folder); });
 }
 
@@ -192,11 +192,11 @@ std::vector<std::uint32_t> DupRecordStore::nameOrder(bool duplicatesOnly, bool e
                 byName.push_back(id);
         std::vector<std::uint64_t> keys(firstOf.size());
         for (std::uint32_t id : byName)
-            keys[id] = ShownNameKey(name(firstOf[id]));
+            keys[id] = ShownNameKey(nameBytes(firstOf[id]));
         std::sort(byName.begin(), byName.end(), [&](std::uint32_t a, std::uint32_t b) {
             if (keys[a] != keys[b])
                 return keys[a] < keys[b];
-            return CompareShownNames(name(firstOf[a]), name(firstOf[b])) < 0;
+            return CompareShownNames(nameBytes(firstOf[a]), nameBytes(firstOf[b])) < 0;
         });
         for (std::size_t r = 0; r < byName.size(); ++r)
             rankOfId[byName[r]] = static_cast<std::uint32_t>(r);

@@ -32,6 +32,7 @@ void DupRecordStore::clear() {
     m_folder = ScanPlaces::None;
     m_searchPath = {};
     m_bigSizes = {};
+    m_unclean = {};
     m_results = {};
     m_typeNames = {};
     m_typeUtf8 = {};
@@ -167,6 +168,10 @@ bool DupRecordStore::add(std::string_view name, std::int64_t size, std::uint64_t
     m_names.append(name);
     m_records.push_back(r);
     m_runs.note(index, m_folder);
+    if (index % 64 == 0)
+        m_unclean.push_back(0);
+    if (!IsCleanName(name))
+        m_unclean.back() |= std::uint64_t(1) << (index % 64);
     return true;
 }
 
@@ -199,7 +204,10 @@ ListedEntry DupRecordStore::entry(std::size_t i) const {
     return e;
 }
 
-QString DupRecordStore::nameText(std::size_t i) const { return DisplayText(name(i)); }
+QString DupRecordStore::nameText(std::size_t i) const {
+    const NameBytes n = nameBytes(i);
+    return n.clean ? QString::fromUtf8(n.bytes.data(), qsizetype(n.bytes.size())) : DisplayText(n.bytes);
+}
 
 QString DupRecordStore::folderField(std::uint32_t folder) const {
     const QString text = withSlash(shownFolder(folder));
@@ -251,7 +259,8 @@ QString DupRecordStore::line(std::size_t i, bool dupMode) const {
 }
 
 std::size_t DupRecordStore::memoryBytes() const {
-    std::size_t bytes = m_records.capacity() * sizeof(DupRecord) + m_names.capacity() + m_runs.memoryBytes();
+    std::size_t bytes = m_records.capacity() * sizeof(DupRecord) + m_names.capacity() + m_runs.memoryBytes() +
+                        m_unclean.capacity() * sizeof(std::uint64_t);
     bytes += m_bigSizes.capacity() * sizeof(m_bigSizes[0]) + m_results.capacity() * sizeof(std::uint32_t);
     return bytes + m_places.memoryBytes() + m_searchPath.capacity();
 }
@@ -262,7 +271,7 @@ void DupRecordStore::appendLine(std::size_t i, bool dupMode, std::string& out) c
     const std::string_view shown = shownFolder(folder);
     const std::string_view slash = shown.empty() || shown.back() != '/' ? "/" : "";
     const std::string_view raw = name(i);
-    const ShownName nv(raw);
+    const ShownName nv(nameBytes(i));
     char size[32];
     const std::string_view sizeText(size, sizeTextBytes(fileSize(i), size));
     const std::string_view modDate = m_texts.dateText(dateKey(r.modified));

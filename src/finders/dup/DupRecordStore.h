@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "common/FileDateTimeTexts.h"
+#include "common/RowOrder.h"
 #include "common/ScanPlaces.h"
 #include "platform/ListedEntry.h"
 
@@ -60,6 +61,8 @@ public:
         const std::size_t end = i + 1 < m_records.size() ? m_records[i + 1].nameOffset : m_names.size();
         return {m_names.data() + m_records[i].nameOffset, end - m_records[i].nameOffset};
     }
+    // The name with whether it shows as it is.
+    NameBytes nameBytes(std::size_t i) const { return {name(i), !(m_unclean[i / 64] >> (i % 64) & 1)}; }
     std::string path(std::size_t i) const;
     // The same path bytes appended to out, without a string of their own (for writing many paths).
     void appendPath(std::size_t i, std::string& out) const;
@@ -141,7 +144,22 @@ private:
     std::uint32_t m_folder = ScanPlaces::None; // of the records being added
     std::vector<std::uint8_t> m_searchPath;    // by folder: a search-path folder
     std::vector<std::pair<std::uint32_t, std::int64_t>> m_bigSizes; // by record, in record order
+    std::vector<std::uint64_t> m_unclean; // a bit per record: its name does not show as it is
     std::vector<std::uint32_t> m_results;
+public:
+    // Asks for the record of result r and the name of result r - 8 ahead of their use: lines are
+    // written in result order, records lie in walk order. (Inlined where it is called: a function
+    // that only prefetches counts as one without effects, and its calls are dropped.)
+    [[gnu::always_inline]] void prefetchResult(std::size_t r) const {
+        if (r < m_results.size()) {
+            // The record, and the next one, where its name ends.
+            __builtin_prefetch(&m_records[m_results[r]]);
+            __builtin_prefetch(&m_records[m_results[r]] + 1);
+        }
+        if (r >= 8 && r - 8 < m_results.size())
+            __builtin_prefetch(m_names.data() + m_records[m_results[r - 8]].nameOffset);
+    }
+private:
 
     std::vector<QString> m_typeNames;
     std::vector<std::string> m_typeUtf8;

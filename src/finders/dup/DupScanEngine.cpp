@@ -234,8 +234,10 @@ QStringList DupScanEngine::resultLines() const {
 }
 
 void DupScanEngine::appendResultLineUtf8(std::size_t index, std::string& out) const {
-    if (index < d->results)
-        d->store.appendLine(d->store.result(index), d->criteria.dupMode, out);
+    if (index >= d->results)
+        return;
+    d->store.prefetchResult(index + 16);
+    d->store.appendLine(d->store.result(index), d->criteria.dupMode, out);
 }
 
 void DupScanEngine::appendResultPath(std::size_t index, std::string& out) const {
