@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -82,3 +83,19 @@ private:
     std::vector<std::uint16_t> m_digits; // by index of the space
     std::size_t m_space;
 };
+
+// Sorts rows (indices below space) stably by their shown names (CompareShownNames), ascending or
+// descending, with an eight-byte key per index so that the names' bytes are read only where keys tie.
+template <class NameOf>
+void SortByShownNames(std::vector<std::uint32_t>& rows, std::size_t space, const NameOf& nameOf,
+                      bool descending = false) {
+    std::vector<std::uint64_t> keys(space);
+    for (std::uint32_t r : rows)
+        keys[r] = ShownNameKey(nameOf(r));
+    std::stable_sort(rows.begin(), rows.end(), [&](std::uint32_t a, std::uint32_t b) {
+        if (keys[a] != keys[b])
+            return (keys[a] < keys[b]) != descending;
+        const int c = CompareShownNames(nameOf(a), nameOf(b));
+        return descending ? c > 0 : c < 0;
+    });
+}

@@ -250,3 +250,24 @@ QString DupScanEngine::cellText(std::uint32_t key, int column) const {
         return {};
     return d->store.field(d->store.result(key), column + 1, d->criteria.dupMode);
 }
+
+std::vector<std::uint32_t> DupScanEngine::orderRows(int column, bool descending,
+                                                    const std::vector<std::uint32_t>& keys) const {
+    if (d->criteria.dupMode || column < 0 || column >= DupRecordStore::fieldCount(false))
+        return {};
+    // Keys are results; the store orders records. Each record is listed at most once.
+    constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+    std::vector<std::uint32_t> positionOf(d->store.size(), kNone);
+    std::vector<std::uint32_t> records;
+    records.reserve(keys.size());
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        if (keys[k] >= d->results || positionOf[d->store.result(keys[k])] != kNone)
+            return {};
+        positionOf[d->store.result(keys[k])] = std::uint32_t(k);
+        records.push_back(d->store.result(keys[k]));
+    }
+    std::vector<std::uint32_t> order = d->store.hogColumnOrder(std::move(records), column, descending);
+    for (std::uint32_t& i : order)
+        i = positionOf[i];
+    return order;
+}

@@ -91,6 +91,10 @@ public:
 
     // GridRowSource: field column+1 of the result line of key.
     QString cellText(std::uint32_t key, int column) const override;
+    // File-hog mode: the grid's sorts from the records (DupRecordStore::hogColumnOrder); none in
+    // duplicates mode, whose list is not sorted.
+    std::vector<std::uint32_t> orderRows(int column, bool descending,
+                                         const std::vector<std::uint32_t>& keys) const override;
 
 private:
     struct Impl;
