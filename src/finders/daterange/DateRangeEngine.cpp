@@ -5,6 +5,7 @@
 #include "common/DosDateTime.h"
 #include "common/FileDateTimeTexts.h"
 #include "common/FileTimePacker.h"
+#include "common/GrowingArray.h"
 #include "common/MessageService.h"
 #include "common/RowOrder.h"
 #include "common/ScanPlaces.h"
@@ -113,8 +114,8 @@ struct DateRangeEngine::Impl final : FolderVisitor {
     FileTimePacker packer;
     ScanPlaces places;
     FolderRuns runs;
-    std::vector<DateRecord> records;
-    std::string names;
+    GrowingArray<DateRecord> records; // grown in place: no moment holds two copies
+    GrowingArray<char> names;
     std::vector<QString> typeNames;
     std::vector<std::string> typeUtf8;
 
@@ -206,7 +207,7 @@ struct DateRangeEngine::Impl final : FolderVisitor {
         r.modifiedNs = NanosecondStamp(entry.lastWrite);
         typeOf(entry.name);
         runs.note(std::uint32_t(records.size()), folder);
-        names += entry.name;
+        names.append(entry.name);
         records.push_back(r);
         if (foundHook)
             foundHook(std::uint32_t(records.size() - 1));
@@ -255,8 +256,8 @@ void DateRangeEngine::begin(const DateScanCriteria& criteria) {
     d->skipped.clear();
     d->places.clear();
     d->runs.clear();
-    d->records = {};
-    d->names = {};
+    d->records.clear();
+    d->names.clear();
     d->typeNames = {};
     d->typeUtf8 = {};
     d->types = {};

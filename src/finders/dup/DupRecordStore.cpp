@@ -25,8 +25,8 @@ std::size_t timeKey(std::uint32_t v) { return FileDateTimeTexts::timeKey(v); }
 } // namespace
 
 void DupRecordStore::clear() {
-    m_records = {};
-    m_names = {};
+    m_records.clear();
+    m_names.clear();
     m_places.clear();
     m_runs.clear();
     m_folder = ScanPlaces::None;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "common/FileDateTimeTexts.h"
+#include "common/GrowingArray.h"
 #include "common/RowOrder.h"
 #include "common/ScanPlaces.h"
 #include "platform/ListedEntry.h"
@@ -137,8 +138,8 @@ private:
     // exact, size texts borne once within a name.
     std::vector<std::uint32_t> nameOrder(bool duplicatesOnly, bool exact) const;
 
-    std::vector<DupRecord> m_records;
-    std::string m_names;
+    GrowingArray<DupRecord> m_records; // grown in place: no moment holds two copies
+    GrowingArray<char> m_names;
     ScanPlaces m_places;
     FolderRuns m_runs;
     std::uint32_t m_folder = ScanPlaces::None; // of the records being added
