@@ -238,12 +238,10 @@ std::vector<std::uint32_t> FolderFileList::orderRows(int column, bool descending
     const std::size_t n = d->records.size();
     if (column < Modified || column > Type)
         return {};
-    std::vector<std::uint32_t> positionOf(n, UINT32_MAX);
-    for (std::size_t k = 0; k < keys.size(); ++k) {
-        if (keys[k] >= n || positionOf[keys[k]] != UINT32_MAX)
-            return {};
-        positionOf[keys[k]] = std::uint32_t(k);
-    }
+    const auto positions = PositionsOfKeys(keys, n);
+    if (!positions)
+        return {};
+    const std::vector<std::uint32_t>& positionOf = *positions;
     // Keys are positions in name order: sorted, they are the ties' order.
     std::vector<std::uint32_t> rows(keys.begin(), keys.end());
     std::sort(rows.begin(), rows.end());
@@ -285,13 +283,7 @@ std::vector<std::uint32_t> FolderFileList::orderRows(int column, bool descending
                     texts[i] = found->second;
                 }
             }
-            std::vector<std::uint32_t> all(n), rank(n);
-            std::iota(all.begin(), all.end(), 0u);
-            std::stable_sort(all.begin(), all.end(),
-                             [&](std::uint32_t a, std::uint32_t b) { return texts[a] < texts[b]; });
-            for (std::size_t k = 0; k < n; ++k)
-                rank[all[k]] =
-                    k > 0 && texts[all[k]] == texts[all[k - 1]] ? rank[all[k - 1]] : std::uint32_t(k);
+            const std::vector<std::uint32_t> rank = RankTexts(texts);
             order.sortBy(32, descending, [&](std::uint32_t i) { return rank[i]; });
             break;
         }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <numeric>
 
 std::uint32_t PackedTimeOrder(std::uint32_t packed) {
     if (packed == 0)
@@ -119,4 +120,31 @@ void RadixOrder::pass(bool descending) {
     for (std::uint32_t row : m_rows)
         m_scratch[counts[m_digits[row]]++] = row;
     m_rows.swap(m_scratch);
+}
+
+std::vector<std::uint32_t> RankTexts(const std::vector<std::string>& texts) {
+    std::vector<std::uint32_t> byText(texts.size());
+    std::iota(byText.begin(), byText.end(), 0u);
+    std::sort(byText.begin(), byText.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return texts[a] < texts[b]; });
+    std::vector<std::uint32_t> rank(texts.size(), 0);
+    std::uint32_t r = 0;
+    for (std::size_t k = 0; k < byText.size(); ++k) {
+        if (k > 0 && texts[byText[k]] != texts[byText[k - 1]])
+            ++r;
+        rank[byText[k]] = r;
+    }
+    return rank;
+}
+
+std::optional<std::vector<std::uint32_t>> PositionsOfKeys(const std::vector<std::uint32_t>& keys,
+                                                          std::size_t space) {
+    constexpr std::uint32_t none = UINT32_MAX;
+    std::vector<std::uint32_t> positionOf(space, none);
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        if (keys[k] >= space || positionOf[keys[k]] != none)
+            return std::nullopt;
+        positionOf[keys[k]] = std::uint32_t(k);
+    }
+    return positionOf;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -51,6 +52,13 @@ std::uint64_t ShownNameKey(NameBytes name, std::string_view suffix = {});
 int CompareShownNames(NameBytes a, NameBytes b, std::string_view suffix = {});
 // Whether (shown name + suffix) sorts before piece, a folded text (a sub-folder's name and "/").
 bool ShownNameBefore(NameBytes name, std::string_view suffix, std::string_view piece);
+
+// Ranks of texts in byte order: equal texts share a rank, ranks run 0, 1, 2, ... without gaps.
+std::vector<std::uint32_t> RankTexts(const std::vector<std::string>& texts);
+// For the grid's sorts: the position of each key (each below space) in keys, by key; none when a key
+// lies outside the space or comes twice.
+std::optional<std::vector<std::uint32_t>> PositionsOfKeys(const std::vector<std::uint32_t>& keys,
+                                                          std::size_t space);
 
 // Row indices put in order by one key after another, least significant key first: each pass is a
 // stable radix sort (16 bits a step), so rows whose key ties keep the order the passes before gave

@@ -378,12 +378,10 @@ std::vector<std::uint32_t> DateRangeEngine::orderRows(int column, bool descendin
     const std::size_t n = d->records.size();
     if (column < 0 || column > 5)
         return {};
-    std::vector<std::uint32_t> positionOf(n, UINT32_MAX);
-    for (std::size_t k = 0; k < keys.size(); ++k) {
-        if (keys[k] >= n || positionOf[keys[k]] != UINT32_MAX)
-            return {};
-        positionOf[keys[k]] = std::uint32_t(k);
-    }
+    const auto positions = PositionsOfKeys(keys, n);
+    if (!positions)
+        return {};
+    const std::vector<std::uint32_t>& positionOf = *positions;
     // The folders' texts ranked from the tree (a folder's path is its name under its parent).
     std::vector<std::uint32_t> folderRank(d->places.folderCount(), 0);
     {
@@ -437,14 +435,7 @@ std::vector<std::uint32_t> DateRangeEngine::orderRows(int column, bool descendin
             std::vector<std::string> texts;
             for (const std::string& t : d->typeUtf8)
                 texts.push_back(FoldAscii(t));
-            std::vector<std::uint32_t> byText(texts.size()), typeRank(texts.size());
-            std::iota(byText.begin(), byText.end(), 0u);
-            std::stable_sort(byText.begin(), byText.end(),
-                             [&](std::uint32_t a, std::uint32_t b) { return texts[a] < texts[b]; });
-            for (std::size_t k = 0; k < byText.size(); ++k)
-                typeRank[byText[k]] = k > 0 && texts[byText[k]] == texts[byText[k - 1]]
-                                          ? typeRank[byText[k - 1]]
-                                          : std::uint32_t(k);
+            const std::vector<std::uint32_t> typeRank = RankTexts(texts);
             order.sortBy(32, descending, [&](std::uint32_t i) { return typeRank[d->typeIndex(i)]; });
         }
         rows = order.take();

@@ -141,17 +141,7 @@ std::vector<std::uint32_t> DupRecordStore::typeRanks() const {
     texts.reserve(m_typeUtf8.size());
     for (const std::string& t : m_typeUtf8)
         texts.push_back(FoldAscii(t));
-    std::vector<std::uint32_t> byText(texts.size());
-    std::iota(byText.begin(), byText.end(), 0u);
-    std::sort(byText.begin(), byText.end(), [&](std::uint32_t a, std::uint32_t b) { return texts[a] < texts[b]; });
-    std::vector<std::uint32_t> rank(texts.size(), 0);
-    std::uint32_t r = 0;
-    for (std::size_t k = 0; k < byText.size(); ++k) {
-        if (k > 0 && texts[byText[k]] != texts[byText[k - 1]])
-            ++r;
-        rank[byText[k]] = r;
-    }
-    return rank;
+    return RankTexts(texts);
 }
 
 std::vector<std::uint32_t> DupRecordStore::pathOrder() const {
