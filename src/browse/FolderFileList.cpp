@@ -6,6 +6,7 @@
 #include "common/FileDateTimeTexts.h"
 #include "common/FileTimePacker.h"
 #include "common/NumberTexts.h"
+#include "common/RowOrder.h"
 #include "common/SaturatingSum.h"
 #include "platform/FileTypes.h"
 #include "platform/FolderHandle.h"
@@ -230,4 +231,66 @@ QString FolderFileList::cellText(std::uint32_t key, int column) const {
 
 std::size_t FolderFileList::memoryBytes() const {
     return d->records.capacity() * sizeof(FileRecord) + d->names.capacity() + d->places.memoryBytes();
+}
+
+std::vector<std::uint32_t> FolderFileList::orderRows(int column, bool descending,
+                                                     const std::vector<std::uint32_t>& keys) const {
+    const std::size_t n = d->records.size();
+    if (column < Modified || column > Type)
+        return {};
+    const auto positions = PositionsOfKeys(keys, n);
+    if (!positions)
+        return {};
+    const std::vector<std::uint32_t>& positionOf = *positions;
+    // Keys are positions in name order: sorted, they are the ties' order.
+    std::vector<std::uint32_t> rows(keys.begin(), keys.end());
+    std::sort(rows.begin(), rows.end());
+    if (column == Filename) {
+        if (descending)
+            std::reverse(rows.begin(), rows.end());
+    } else {
+        RadixOrder order(std::move(rows), n);
+        const auto& records = d->records;
+        switch (column) {
+        case Modified:
+        case Time:
+            order.sortBy(32, descending,
+                         [&](std::uint32_t i) { return PackedTimeOrder(records[i].modified); });
+            break;
+        case Access:
+            // The column shows the day; the record keeps the time, and the order is of points in time.
+            order.sortBy(32, descending,
+                         [&](std::uint32_t i) { return PackedTimeOrder(records[i].accessed); });
+            break;
+        case Size:
+            order.sortBy(64, descending, [&](std::uint32_t i) {
+                return std::uint64_t(std::max<std::int64_t>(0, records[i].size));
+            });
+            break;
+        default: {
+            // Types by their names' texts, each extension's name looked up once.
+            std::vector<std::string> texts(n);
+            std::unordered_map<std::uint16_t, std::string> byType;
+            for (std::size_t i = 0; i < n; ++i) {
+                const FileRecord& r = records[i];
+                auto found = r.type == kMaxTypes ? byType.end() : byType.find(r.type);
+                if (found == byType.end()) {
+                    std::string text = FoldAscii(d->typeName(r).toStdString());
+                    if (r.type != kMaxTypes)
+                        found = byType.emplace(r.type, text).first;
+                    texts[i] = std::move(text);
+                } else {
+                    texts[i] = found->second;
+                }
+            }
+            const std::vector<std::uint32_t> rank = RankTexts(texts);
+            order.sortBy(32, descending, [&](std::uint32_t i) { return rank[i]; });
+            break;
+        }
+        }
+        rows = order.take();
+    }
+    for (std::uint32_t& i : rows)
+        i = positionOf[i];
+    return rows;
 }

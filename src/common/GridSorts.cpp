@@ -80,31 +80,70 @@ bool ValidRange(const StringGridModel& grid, int firstRow, int lastRow) {
     return firstRow >= 1 && lastRow < grid.gridRowCount() && firstRow < lastRow;
 }
 
+void MoveRows(StringGridModel& grid, int firstRow, int lastRow, const std::vector<int>& rows) {
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i] != firstRow + static_cast<int>(i)) {
+            grid.reorderRows(firstRow, lastRow, rows);
+            return;
+        }
+}
+
+// The source's own order, when every row of the range has a key and the source orders the column.
+bool SortBySource(StringGridModel& grid, int firstRow, int lastRow, bool descending, int column) {
+    const GridRowSource* source = grid.rowSource();
+    if (!source)
+        return false;
+    std::vector<std::uint32_t> keys;
+    keys.reserve(static_cast<std::size_t>(lastRow - firstRow + 1));
+    for (int r = firstRow; r <= lastRow; ++r) {
+        if (!grid.hasKey(r))
+            return false;
+        keys.push_back(grid.keyOf(r));
+    }
+    const std::vector<std::uint32_t> order = source->orderRows(column, descending, keys);
+    if (order.size() != keys.size())
+        return false;
+    std::vector<int> rows(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        rows[i] = firstRow + static_cast<int>(order[i]);
+    MoveRows(grid, firstRow, lastRow, rows);
+    return true;
+}
+
+// A key with the text of the tie column beside it (empty without one).
+template <class Key> struct Tied {
+    Key key;
+    std::string tie;
+};
+
+std::string TextKey(const QString& text);
+
 // Builds the index table with makeKey(cell text), sorts it and moves the rows once.
 template <class Key, class MakeKey, class Less>
-void SortRange(StringGridModel& grid, int firstRow, int lastRow, bool descending, int column,
+void SortRange(StringGridModel& grid, int firstRow, int lastRow, bool descending, int column, int tieColumn,
                bool adjacentExchange, const MakeKey& makeKey, const Less& less) {
-    if (!ValidRange(grid, firstRow, lastRow))
+    if (!ValidRange(grid, firstRow, lastRow) || SortBySource(grid, firstRow, lastRow, descending, column))
         return;
-    IndexTable<Key> t;
+    IndexTable<Tied<Key>> t;
     const std::size_t count = static_cast<std::size_t>(lastRow - firstRow + 1);
     t.rows.reserve(count);
     t.keys.reserve(count);
     for (int r = firstRow; r <= lastRow; ++r) {
         t.rows.push_back(r);
-        t.keys.push_back(makeKey(grid.cellText(r, column)));
+        t.keys.push_back(
+            {makeKey(grid.cellText(r, column)), tieColumn >= 0 ? TextKey(grid.cellText(r, tieColumn)) : ""});
     }
     const std::int64_t hi = static_cast<std::int64_t>(count) - 1;
-    if (descending)
-        PartitionSort(t, 0, hi, adjacentExchange, [&less](const Key& a, const Key& b) { return less(b, a); });
-    else
-        PartitionSort(t, 0, hi, adjacentExchange, less);
-
-    bool moved = false;
-    for (std::size_t i = 0; i < count && !moved; ++i)
-        moved = t.rows[i] != firstRow + static_cast<int>(i);
-    if (moved)
-        grid.reorderRows(firstRow, lastRow, t.rows);
+    // The direction turns the column's key around; the tie column stays ascending.
+    const auto before = [&less, descending](const Tied<Key>& a, const Tied<Key>& b) {
+        if (descending ? less(b.key, a.key) : less(a.key, b.key))
+            return true;
+        if (descending ? less(a.key, b.key) : less(b.key, a.key))
+            return false;
+        return a.tie < b.tie;
+    };
+    PartitionSort(t, 0, hi, adjacentExchange, before);
+    MoveRows(grid, firstRow, lastRow, t.rows);
 }
 
 std::string TextKey(const QString& text) {
@@ -194,22 +233,26 @@ bool ReadSizeK(const QString& text, double& value) {
 
 } // namespace
 
-void SortGridByText(StringGridModel& grid, int firstRow, int lastRow, bool descending, int column) {
-    SortRange<std::string>(grid, firstRow, lastRow, descending, column, true, TextKey, TextLess);
+void SortGridByText(StringGridModel& grid, int firstRow, int lastRow, bool descending, int column,
+                    int tieColumn) {
+    SortRange<std::string>(grid, firstRow, lastRow, descending, column, tieColumn, true, TextKey, TextLess);
 }
 
-void SortGridByNumber(StringGridModel& grid, int firstRow, int lastRow, bool descending, int column) {
+void SortGridByNumber(StringGridModel& grid, int firstRow, int lastRow, bool descending, int column,
+                      int tieColumn) {
     const QLocale locale;
-    SortRange<double>(grid, firstRow, lastRow, descending, column, false,
-                      [&locale](const QString& text) { return NumberKey(text, locale); },
-                      [](double a, double b) { return a < b; });
+    SortRange<double>(
+        grid, firstRow, lastRow, descending, column, tieColumn, false,
+        [&locale](const QString& text) { return NumberKey(text, locale); },
+        [](double a, double b) { return a < b; });
 }
 
 void SortGridByDate(StringGridModel& grid, int firstRow, int lastRow, bool descending, int column) {
     DateKeys dates;
-    SortRange<std::int64_t>(grid, firstRow, lastRow, descending, column, false,
-                            [&dates](const QString& text) { return dates.key(text); },
-                            [](std::int64_t a, std::int64_t b) { return a < b; });
+    SortRange<std::int64_t>(
+        grid, firstRow, lastRow, descending, column, -1, false,
+        [&dates](const QString& text) { return dates.key(text); },
+        [](std::int64_t a, std::int64_t b) { return a < b; });
 }
 
 void SortGridBySizeK(StringGridModel& grid, int firstRow, int lastRow, int column) {
@@ -226,5 +269,5 @@ void SortGridBySizeK(StringGridModel& grid, int firstRow, int lastRow, int colum
             return b.notSize;
         return a.notSize ? a.text < b.text : a.value < b.value;
     };
-    SortRange<SizeKey>(grid, firstRow, lastRow, true, column, true, makeKey, less);
+    SortRange<SizeKey>(grid, firstRow, lastRow, true, column, -1, true, makeKey, less);
 }

@@ -7,16 +7,22 @@ class StringGridModel;
 // pass firstRow = 1 and lastRow = gridRowCount() - 1. Rows firstRow..lastRow are reordered by the text
 // of one column; every other row is untouched. Whole rows move (texts, keys and marks), once, at the end.
 //
-// All sorts run one partition procedure on an index table of (row number, key); rows with equal keys end
-// in the order that procedure leaves them (it is not stable), and callers and tests rely on that order.
-// A range that is empty, of one row, or outside the grid is left alone. Bad cell text never fails.
+// Rows that all have keys of a source that orders the column (GridRowSource::orderRows) are put in the
+// source's order: values as values (dates as points in time), ties by names in ascending order, and no
+// cell text is made. Other rows run one partition procedure on an index table of (row number, key);
+// rows with equal keys are ordered by the text of tieColumn, ascending whatever the direction, where
+// one is given (-1: none); rows that still tie end in the order that procedure leaves them (it is not
+// stable). A range that is empty, of one row, or outside the grid is left alone. Bad cell text never
+// fails.
 
 // Key: the text with ASCII a-z upper-cased, compared byte by byte as UTF-8 (a prefix sorts first).
-void SortGridByText(StringGridModel& grid, int firstRow, int lastRow, bool descending, int column);
+void SortGridByText(StringGridModel& grid, int firstRow, int lastRow, bool descending, int column,
+                    int tieColumn = -1);
 
 // Key: the text without "," (unless "," is the locale's decimal separator) and without the locale's group
 // separator, read as a decimal number with the locale's decimal separator; unreadable text counts as 0.
-void SortGridByNumber(StringGridModel& grid, int firstRow, int lastRow, bool descending, int column);
+void SortGridByNumber(StringGridModel& grid, int firstRow, int lastRow, bool descending, int column,
+                      int tieColumn = -1);
 
 // Key: the text read back as a file date text (ParseFileDateText: the locale's short date format with a
 // four-digit year); an empty or unreadable text counts as 1 January 1900.

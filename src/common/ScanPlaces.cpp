@@ -374,3 +374,77 @@ std::size_t ScanPlaces::memoryBytes() const {
         bytes += r.path.capacity();
     return bytes;
 }
+
+ScanPlaces::PathSegments ScanPlaces::pathSegments(const std::vector<std::uint8_t>& holdsFiles) const {
+    const std::size_t n = m_folders.size();
+    std::vector<std::uint8_t> needed(n, 0);
+    for (std::size_t f = 0; f < n && f < holdsFiles.size(); ++f)
+        for (std::uint32_t up = holdsFiles[f] ? std::uint32_t(f) : None; up != None && !needed[up];
+             up = m_folders[up].parent)
+            needed[up] = 1;
+
+    // Each needed folder's beginning ("path/") and end ("path0"), ranked among them all. The end
+    // of the top folder "/" lies after every text.
+    std::vector<RankItem> items;
+    std::vector<std::uint32_t> folders;
+    for (std::uint32_t f = 0; f < n; ++f) {
+        if (!needed[f])
+            continue;
+        folders.push_back(f);
+        items.push_back({f, {}});
+        const Folder& node = m_folders[f];
+        RankItem end{node.parent, {}};
+        if (node.parent != None || node.nameLength > 0) {
+            appendFoldedDisplay(nameOf(f), end.tail);
+            end.tail += '0';
+        }
+        items.push_back(std::move(end));
+    }
+    const std::vector<std::uint32_t> ranks = rankTexts(items);
+    items = {};
+
+    PathSegments segments;
+    std::uint32_t count = 0;
+    for (std::uint32_t r : ranks)
+        count = std::max(count, r + 1);
+    const std::uint32_t afterAll = count;
+    segments.m_count = count + 1;
+    segments.m_start.assign(n, None);
+    std::vector<std::uint32_t> end(n, None);
+    for (std::size_t k = 0; k < folders.size(); ++k) {
+        const std::uint32_t f = folders[k];
+        segments.m_start[f] = ranks[2 * k];
+        const Folder& node = m_folders[f];
+        end[f] = node.parent == None && node.nameLength == 0 ? afterAll : ranks[2 * k + 1];
+    }
+
+    // The sub-folders of each group of folders that begin alike, once per piece, in piece order
+    // (their beginnings' ranks order as their pieces do).
+    struct Pending {
+        std::uint32_t group;
+        std::uint32_t start;
+        std::uint32_t folder;
+    };
+    std::vector<Pending> pending;
+    for (std::uint32_t f : folders)
+        if (m_folders[f].parent != None)
+            pending.push_back({segments.m_start[m_folders[f].parent], segments.m_start[f], f});
+    std::sort(pending.begin(), pending.end(), [](const Pending& a, const Pending& b) {
+        return a.group != b.group ? a.group < b.group : a.start < b.start;
+    });
+    segments.m_childStart.assign(std::size_t(segments.m_count) + 1, 0);
+    for (std::size_t k = 0; k < pending.size(); ++k) {
+        const Pending& p = pending[k];
+        if (k > 0 && pending[k - 1].group == p.group && pending[k - 1].start == p.start)
+            continue; // shows alike as a sub-folder already taken
+        PathSegments::Child child{end[p.folder], std::uint32_t(segments.m_pieces.size()), 0};
+        appendFoldedDisplay(nameOf(p.folder), segments.m_pieces);
+        segments.m_pieces += '/';
+        child.pieceLength = std::uint32_t(segments.m_pieces.size() - child.pieceOffset);
+        segments.m_children.push_back(child);
+        ++segments.m_childStart[std::size_t(p.group) + 1];
+    }
+    for (std::size_t g = 1; g < segments.m_childStart.size(); ++g)
+        segments.m_childStart[g] += segments.m_childStart[g - 1];
+    return segments;
+}

@@ -2,6 +2,7 @@
 #pragma once
 #include "platform/ListedEntry.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -81,6 +82,51 @@ public:
     // The display text of bytes in UTF-8 with a-z as A-Z, appended: the text rankTexts compares.
     static void appendFoldedDisplay(std::string_view bytes, std::string& out);
 
+    // For ordering files by their whole path texts (the display path of their folder, "/", then
+    // a tail: the shown name, folded, and a suffix without "/") without making them. The tree's
+    // order cut at every folder's beginning ("path/") and end ("path0": "0" is the byte after "/")
+    // gives segments that each hold the files of one folder (or of folders whose paths show alike)
+    // and nothing else. A file's segment follows from its folder and from where its tail falls
+    // among the names of the folder's sub-folders; within a segment the tails decide.
+    class PathSegments {
+    public:
+        // Segments are numbered 0 .. count()-1 in text order.
+        std::uint32_t count() const { return m_count; }
+        // The segment of a file of folder (one of those the segments were made for).
+        // tailBefore(piece): whether the file's tail sorts before piece, a sub-folder's shown name,
+        // folded, with "/" after it (see ShownNameBefore).
+        template <class TailBefore> std::uint32_t segmentOf(std::uint32_t folder, const TailBefore& tailBefore) const {
+            const std::uint32_t group = m_start[folder];
+            const Child* first = m_children.data() + m_childStart[group];
+            const Child* last = m_children.data() + m_childStart[group + 1];
+            // The sub-folders whose pieces sort before the tail come first; a tail never equals one.
+            while (first < last) {
+                const Child* mid = first + (last - first) / 2;
+                if (tailBefore(std::string_view(m_pieces).substr(mid->pieceOffset, mid->pieceLength)))
+                    last = mid;
+                else
+                    first = mid + 1;
+            }
+            const Child* begin = m_children.data() + m_childStart[group];
+            return first == begin ? group : (first - 1)->end;
+        }
+
+    private:
+        friend class ScanPlaces;
+        struct Child {
+            std::uint32_t end; // the segment after its texts
+            std::uint32_t pieceOffset;
+            std::uint32_t pieceLength;
+        };
+        std::vector<std::uint32_t> m_start;      // by folder: the segment its texts begin with
+        std::vector<std::uint32_t> m_childStart; // by that segment: its folder's sub-folders in m_children
+        std::vector<Child> m_children;           // by their pieces' order
+        std::string m_pieces;
+        std::uint32_t m_count = 0;
+    };
+    // The segments for files of the folders marked in holdsFiles (by folder index, 1 = holds files).
+    PathSegments pathSegments(const std::vector<std::uint8_t>& holdsFiles) const;
+
     std::size_t memoryBytes() const;
 
 private:
@@ -126,4 +172,50 @@ private:
         std::vector<std::uint32_t> scratch;
     };
     mutable Shown m_shown;
+};
+
+// The folders of files kept in the order a walk gives them: the files of one folder come one after
+// the other, so a folder is noted once per run of files, not once per file.
+class FolderRuns {
+public:
+    struct Run {
+        std::uint32_t first;  // the first file of the run
+        std::uint32_t folder; // in the scan's places
+    };
+    void clear() { m_runs = {}; }
+    // File index (the next one added) lies in folder.
+    void note(std::uint32_t index, std::uint32_t folder) {
+        if (m_runs.empty() || m_runs.back().folder != folder)
+            m_runs.push_back({index, folder});
+    }
+    std::uint32_t folderOf(std::uint32_t index) const {
+        const auto after = std::upper_bound(m_runs.begin(), m_runs.end(), index,
+                                            [](std::uint32_t i, const Run& r) { return i < r.first; });
+        return (after - 1)->folder;
+    }
+    const std::vector<Run>& runs() const { return m_runs; }
+    std::size_t memoryBytes() const { return m_runs.capacity() * sizeof(Run); }
+
+    // Gives the folders of files asked for in increasing order without a search (a smaller index
+    // starts again from the first run).
+    class Cursor {
+    public:
+        explicit Cursor(const FolderRuns& runs) : m_runs(runs.m_runs) {}
+        std::uint32_t folderOf(std::uint32_t index) {
+            if (index < m_last)
+                m_next = 0;
+            m_last = index;
+            while (m_next < m_runs.size() && m_runs[m_next].first <= index)
+                ++m_next;
+            return m_runs[m_next - 1].folder;
+        }
+
+    private:
+        const std::vector<Run>& m_runs;
+        std::size_t m_next = 0;
+        std::uint32_t m_last = 0;
+    };
+
+private:
+    std::vector<Run> m_runs;
 };

@@ -40,8 +40,10 @@ void StringGridModel::clearRows() {
 void StringGridModel::appendTextRow(const QStringList& cells) {
     const int at = rowCount();
     beginInsertRows({}, at, at);
+    if (m_texts.size() >= (std::size_t(1) << 30) - 1)
+        throw std::length_error("StringGridModel: too many text rows");
     Row row;
-    row.textIndex = static_cast<std::int32_t>(m_texts.size());
+    row.text = static_cast<std::uint32_t>(m_texts.size() + 1);
     m_texts.push_back(cells);
     m_rows.push_back(row);
     endInsertRows();
@@ -56,7 +58,7 @@ void StringGridModel::appendKeyRows(const std::vector<std::uint32_t>& keys) {
     if (m_rows.capacity() < m_rows.size() + keys.size())
         m_rows.reserve(std::max(m_rows.size() + keys.size(), 2 * m_rows.capacity()));
     for (std::uint32_t key : keys)
-        m_rows.push_back(Row{key, -1, false});
+        m_rows.push_back(Row{key, 0, 1, 0});
     endInsertRows();
 }
 
@@ -78,8 +80,8 @@ QString StringGridModel::cellText(int gridRow, int column) const {
     const Row* row = dataRow(gridRow);
     if (!row)
         return {};
-    if (row->textIndex >= 0) {
-        const QStringList& cells = m_texts[static_cast<std::size_t>(row->textIndex)];
+    if (row->text != 0) {
+        const QStringList& cells = m_texts[row->text - 1];
         return column < cells.size() ? cells.at(column) : QString();
     }
     return m_source ? m_source->cellText(row->key, column) : QString();
@@ -96,15 +98,17 @@ void StringGridModel::setCellText(int gridRow, int column, const QString& text) 
     if (!dataRow(gridRow))
         return;
     Row& row = m_rows[static_cast<std::size_t>(gridRow - 1)];
-    if (row.textIndex < 0) {
+    if (row.text == 0) {
         // Freeze the rendered texts first so the other cells keep what they showed.
         QStringList cells;
         for (int c = 0; c < columnCountAll(); ++c)
             cells << cellText(gridRow, c);
-        row.textIndex = static_cast<std::int32_t>(m_texts.size());
+        if (m_texts.size() >= (std::size_t(1) << 30) - 1)
+            throw std::length_error("StringGridModel: too many text rows");
+        row.text = static_cast<std::uint32_t>(m_texts.size() + 1);
         m_texts.push_back(cells);
     }
-    QStringList& cells = m_texts[static_cast<std::size_t>(row.textIndex)];
+    QStringList& cells = m_texts[row.text - 1];
     while (cells.size() <= column)
         cells << QString();
     cells[column] = text;
@@ -114,7 +118,12 @@ void StringGridModel::setCellText(int gridRow, int column, const QString& text) 
 
 bool StringGridModel::isKeyRow(int gridRow) const {
     const Row* row = dataRow(gridRow);
-    return row && row->textIndex < 0;
+    return row && row->text == 0;
+}
+
+bool StringGridModel::hasKey(int gridRow) const {
+    const Row* row = dataRow(gridRow);
+    return row && row->keyed;
 }
 
 std::uint32_t StringGridModel::keyOf(int gridRow) const {
@@ -131,9 +140,9 @@ void StringGridModel::setMarked(int gridRow, bool marked) {
     if (!dataRow(gridRow))
         return;
     Row& row = m_rows[static_cast<std::size_t>(gridRow - 1)];
-    if (row.marked == marked)
+    if (bool(row.marked) == marked)
         return;
-    row.marked = marked;
+    row.marked = marked ? 1 : 0;
     const int r = gridRow - 1;
     Q_EMIT dataChanged(index(r, 0), index(r, qMax(0, columnCount() - 1)), {MarkRole});
 }
@@ -189,7 +198,7 @@ QVariant StringGridModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return cellText(index.row() + 1, index.column());
     case MarkRole:
-        return m_rows[static_cast<std::size_t>(index.row())].marked;
+        return bool(m_rows[static_cast<std::size_t>(index.row())].marked);
     default:
         return {};
     }

@@ -11,6 +11,18 @@ class GridRowSource {
 public:
     virtual ~GridRowSource() = default;
     virtual QString cellText(std::uint32_t key, int column) const = 0;
+    // The order of rows of these keys sorted by column, worked out from the source's records
+    // instead of the cells' texts: a permutation of 0 .. keys.size()-1 (the k-th row of the order
+    // is that of keys[order[k]]). The column's own order as the windows describe it (descending
+    // for sizes and dates there); ties are broken by the source's own rule (names in ascending
+    // order), never by the texts of the cells. Empty when the source has no order for the column.
+    virtual std::vector<std::uint32_t> orderRows(int column, bool descending,
+                                                 const std::vector<std::uint32_t>& keys) const {
+        (void)column;
+        (void)descending;
+        (void)keys;
+        return {};
+    }
 };
 
 // The string grid behind every result window. Grid row 0 is the title row (the view's header);
@@ -30,6 +42,7 @@ public:
     QStringList titles() const;
     // Source for key rows; not owned, must outlive the rows that use it.
     void setRowSource(const GridRowSource* source);
+    const GridRowSource* rowSource() const { return m_source; }
 
     // ClearGrid: drops every data row and mark (titles stay).
     void clearRows();
@@ -41,10 +54,12 @@ public:
     int columnCountAll() const;
     // Cell text by grid row (0 = titles); "" outside the grid.
     QString cellText(int gridRow, int column) const;
-    // Replaces the text of one cell of a data row (a key row becomes a text row).
+    // Replaces the text of one cell of a data row (a key row becomes a text row that keeps its key).
     void setCellText(int gridRow, int column, const QString& text);
     // The key of a key row (the engine's record number); isKeyRow is false for text rows and titles.
     bool isKeyRow(int gridRow) const;
+    // Whether a data row has a key: a key row, or one whose texts were set over its key.
+    bool hasKey(int gridRow) const;
     std::uint32_t keyOf(int gridRow) const;
     bool isMarked(int gridRow) const;
     void setMarked(int gridRow, bool marked);
@@ -63,8 +78,9 @@ public:
 private:
     struct Row {
         std::uint32_t key = 0;
-        std::int32_t textIndex = -1; // index into m_texts, or -1 for a key row
-        bool marked = false;
+        std::uint32_t text : 30 = 0; // 1 + index into m_texts, or 0 for a key row
+        std::uint32_t keyed : 1 = 0; // key is a key of the source
+        std::uint32_t marked : 1 = 0;
     };
     const Row* dataRow(int gridRow) const; // nullptr unless 1 <= gridRow < gridRowCount()
 
@@ -73,5 +89,5 @@ private:
     std::vector<Row> m_rows;
     std::vector<QStringList> m_texts;
     // A key row costs this much, so a million rows stay cheap.
-    static_assert(sizeof(Row) <= 12);
+    static_assert(sizeof(Row) <= 8);
 };

@@ -7,6 +7,7 @@ target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FileDateTimeTexts.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileTimePacker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScanPlaces.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RowOrder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WalkReport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SearchPathList.cpp
 )

@@ -5,6 +5,7 @@
 #include "common/DosDateTime.h"
 #include "common/FileTimePacker.h"
 #include "common/MessageService.h"
+#include "common/RowOrder.h"
 #include "common/SaturatingSum.h"
 #include "common/ScanPlaces.h"
 #include "platform/DriveTable.h"
@@ -52,14 +53,6 @@ struct Frame {
     bool inFilePass = false;
     std::uint8_t flags = 0;
 };
-
-std::string foldedUtf8(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    std::string folded(utf8.constData(), std::size_t(utf8.size()));
-    for (char& c : folded)
-        c = FoldAsciiChar(c);
-    return folded;
-}
 
 } // namespace
 
@@ -307,47 +300,61 @@ struct FolderSizeEngine::Impl final : FolderVisitor {
         return item;
     }
 
-    // Largest byte total first; equal totals in descending order of the whole line, ASCII case
-    // ignored (the lines' own text order, read backwards). The figures decide before the path; the
-    // paths are ranked from the tree, never made whole.
+    // Where equal figures leave lines: by path in ascending order (ranked from the tree, never
+    // made whole), then as found. Ranks of the records listed, by their position in the list.
+    std::vector<std::uint32_t> pathRanks(const std::vector<std::uint32_t>& list) const {
+        std::vector<ScanPlaces::RankItem> items;
+        items.reserve(list.size());
+        for (std::uint32_t k : list)
+            items.push_back(pathItem(records[k]));
+        return places.rankTexts(items);
+    }
+    // Sorts list[first, last) by path, then as found.
+    void sortByPath(std::vector<std::uint32_t>& list, std::size_t first, std::size_t last) const {
+        const std::vector<std::uint32_t> part(list.begin() + std::ptrdiff_t(first),
+                                              list.begin() + std::ptrdiff_t(last));
+        const std::vector<std::uint32_t> rank = pathRanks(part);
+        std::vector<std::uint32_t> at(part.size());
+        std::iota(at.begin(), at.end(), 0u);
+        std::sort(at.begin(), at.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return rank[a] != rank[b] ? rank[a] < rank[b] : part[a] < part[b];
+        });
+        for (std::size_t k = 0; k < at.size(); ++k)
+            list[first + k] = part[at[k]];
+    }
+    // A line's figures as numbers that order as their values, for a descending order: the byte
+    // total, then a line that could not be read, the files and sub-folders (unknown below every
+    // count) and the latest access date. Equal keys are equal figures.
+    struct FigureKey {
+        std::int64_t bytes;
+        bool unread;
+        std::int64_t files;
+        std::int64_t subFolders;
+        std::uint32_t latest;
+        auto operator<=>(const FigureKey&) const = default;
+    };
+    FigureKey figureKey(const FolderRecord& r) const {
+        const bool unread = r.flags & Unread;
+        return {r.bytes, unread, unread ? -1 : r.files, unread ? -1 : r.subFolders,
+                PackedDateOrder(r.latest)};
+    }
+
+    // Largest byte total first; equal totals by their figures (more files and sub-folders, the
+    // newest access first), then by path in ascending order.
     void order() {
         std::vector<std::uint32_t> index(records.size());
         std::iota(index.begin(), index.end(), 0u);
         std::sort(index.begin(), index.end(), [&](std::uint32_t a, std::uint32_t b) {
-            return records[a].bytes != records[b].bytes ? records[a].bytes > records[b].bytes : a < b;
+            const FigureKey ka = figureKey(records[a]), kb = figureKey(records[b]);
+            return ka != kb ? ka > kb : a < b;
         });
-        std::vector<std::pair<std::size_t, std::size_t>> ties;
-        std::vector<ScanPlaces::RankItem> items;
         for (std::size_t i = 0; i < index.size();) {
             std::size_t j = i + 1;
-            while (j < index.size() && records[index[j]].bytes == records[index[i]].bytes)
+            while (j < index.size() && figureKey(records[index[j]]) == figureKey(records[index[i]]))
                 ++j;
-            if (j - i > 1) {
-                ties.emplace_back(i, j);
-                for (std::size_t k = i; k < j; ++k)
-                    items.push_back(pathItem(records[index[k]]));
-            }
+            if (j - i > 1)
+                sortByPath(index, i, j);
             i = j;
-        }
-        const std::vector<std::uint32_t> pathRank = places.rankTexts(items);
-        std::size_t at = 0;
-        for (const auto& [i, j] : ties) {
-            struct Keyed {
-                std::string figures;
-                std::uint32_t path;
-                std::uint32_t index;
-            };
-            std::vector<Keyed> keyed;
-            keyed.reserve(j - i);
-            for (std::size_t k = i; k < j; ++k)
-                keyed.push_back({foldedUtf8(figures(records[index[k]])), pathRank[at++], index[k]});
-            std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-                if (int c = a.figures.compare(b.figures))
-                    return c > 0;
-                return a.path > b.path;
-            });
-            for (std::size_t k = i; k < j; ++k)
-                index[k] = keyed[k - i].index;
         }
         std::vector<FolderRecord> sorted;
         sorted.reserve(records.size());
@@ -488,4 +495,43 @@ std::vector<std::uint32_t> FolderSizeEngine::resultKeys() const {
 
 QString FolderSizeEngine::cellText(std::uint32_t key, int column) const {
     return key < d->records.size() ? d->field(d->records[key], column + 1) : QString();
+}
+
+std::vector<std::uint32_t> FolderSizeEngine::orderRows(int column, bool descending,
+                                                       const std::vector<std::uint32_t>& keys) const {
+    const std::size_t n = d->records.size();
+    if (column < 0 || column > 5)
+        return {};
+    std::vector<std::uint8_t> seen(n, 0);
+    for (std::uint32_t key : keys) {
+        if (key >= n || seen[key])
+            return {};
+        seen[key] = 1;
+    }
+    std::vector<std::uint32_t> at(keys.size());
+    std::iota(at.begin(), at.end(), 0u);
+    if (column <= 1) {
+        // Sizes (the percentage follows them): equal totals in the order the scan gave them.
+        std::sort(at.begin(), at.end(), [&](std::uint32_t a, std::uint32_t b) {
+            const std::int64_t ba = d->records[keys[a]].bytes, bb = d->records[keys[b]].bytes;
+            if (ba != bb)
+                return descending ? ba > bb : ba < bb;
+            return keys[a] < keys[b];
+        });
+        return at;
+    }
+    // Ties by path, then in the scan's order.
+    const std::vector<std::uint32_t> rank = d->pathRanks(keys);
+    auto value = [&](std::uint32_t k) -> std::int64_t {
+        const Impl::FigureKey f = d->figureKey(d->records[keys[k]]);
+        return column == 2 ? f.files : column == 3 ? f.subFolders : column == 4 ? std::int64_t(f.latest) : 0;
+    };
+    std::sort(at.begin(), at.end(), [&](std::uint32_t a, std::uint32_t b) {
+        if (column == 5 && rank[a] != rank[b])
+            return descending ? rank[a] > rank[b] : rank[a] < rank[b];
+        if (const std::int64_t va = value(a), vb = value(b); va != vb)
+            return descending ? va > vb : va < vb;
+        return rank[a] != rank[b] ? rank[a] < rank[b] : keys[a] < keys[b];
+    });
+    return at;
 }

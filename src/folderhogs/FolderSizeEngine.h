@@ -28,8 +28,9 @@ enum class FolderScanMode {
 //
 // A folder line: size text ("%7d K", below 1 K "      0.N K"), percent of the drive total ("#0.00",
 // "???" when the folder's bytes are not below it or it is unknown), files, sub-folders, latest access
-// date, path. Sizes and counts are 64-bit; the order is by byte total, largest first, equal totals in
-// descending order of the whole line (ASCII case ignored).
+// date, path. Sizes and counts are 64-bit; the order is by byte total, largest first, equal totals by
+// their figures as numbers (a folder that could not be read, then more files, more sub-folders, the
+// newest access date first), then by path in ascending order (ASCII case ignored).
 //
 // What could not be read is marked, never shown as empty: a folder that could not be opened or
 // listed reads "      ? K", "???", "?", "?", no date; a line that misses something inside it that
@@ -101,6 +102,11 @@ public:
 
     // GridRowSource: field column+1 of the line of key.
     QString cellText(std::uint32_t key, int column) const override;
+    // The grid's sorts from the lines' figures: sizes (equal ones in result order), counts (an
+    // unread folder's below every count), the latest access date, the path; ties by path, then in
+    // result order.
+    std::vector<std::uint32_t> orderRows(int column, bool descending,
+                                         const std::vector<std::uint32_t>& keys) const override;
 
 private:
     struct Impl;

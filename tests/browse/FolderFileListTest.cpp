@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "browse/BrowsedFolder.h"
 #include "browse/FolderFileList.h"
+#include "browse/BrowsedFolder.h"
 #include "common/DosDateTime.h"
+#include "common/GridSorts.h"
+#include "common/StringGridModel.h"
 #include "delete/ListedFileRemoval.h"
 #include "platform/Wildcard.h"
 #include "support/ScopedMount.h"
@@ -72,6 +74,44 @@ TEST_F(FolderFileListTest, ListsPlainMatchingFilesInNameOrderWithTheirCells) {
     ASSERT_TRUE(list("f", QStringLiteral("*.c; *.XYZQ")));
     EXPECT_EQ(Names(files), (std::vector<std::string>{"Alpha.c", "alpha.c", "data.xyzq"}));
     EXPECT_EQ(files.cellText(2, FolderFileList::Type), QStringLiteral("XYZQ File"));
+}
+
+TEST_F(FolderFileListTest, GridSortsOrderTimesAsPointsInTimeAndTiesByName) {
+    // One day's times, out of the order of their texts; equal sizes and equal times.
+    const std::pair<const char*, std::time_t> made[] = {
+        {"f/b.txt", 1733520840},                          // 21:34 UTC
+        {"f/a.txt", 1733455500},                          // 03:25
+        {"f/C.txt", 1733514840},                          // 19:54
+        {"f/e.txt", 1733455500}, {"f/d.txt", 1636416000}, // 2021
+    };
+    for (const auto& [name, when] : made) {
+        tree.file(name, std::string_view(name) == "f/d.txt" ? 5 : 100);
+        tree.setTimes(name, 1700000000, when);
+    }
+    ASSERT_TRUE(list("f"));
+    StringGridModel grid;
+    grid.setRowSource(&files);
+    std::vector<std::uint32_t> keys(files.count());
+    for (std::uint32_t k = 0; k < keys.size(); ++k)
+        keys[k] = files.count() - 1 - k; // any order to begin with
+    grid.appendKeyRows(keys);
+    auto names = [&] {
+        std::vector<std::string> out;
+        for (int r = 1; r < grid.gridRowCount(); ++r)
+            out.emplace_back(files.name(grid.keyOf(r)));
+        return out;
+    };
+    const int last = grid.gridRowCount() - 1;
+    SortGridByNumber(grid, 1, last, true, FolderFileList::Size);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt", "C.txt", "e.txt", "d.txt"}));
+    SortGridByDate(grid, 1, last, true, FolderFileList::Modified);
+    EXPECT_EQ(names(), (std::vector<std::string>{"b.txt", "C.txt", "a.txt", "e.txt", "d.txt"}));
+    SortGridByDate(grid, 1, last, true, FolderFileList::Access); // every access ties
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt", "C.txt", "d.txt", "e.txt"}));
+    SortGridByText(grid, 1, last, false, FolderFileList::Type);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt", "C.txt", "d.txt", "e.txt"}));
+    SortGridByText(grid, 1, last, false, FolderFileList::Filename);
+    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt", "C.txt", "d.txt", "e.txt"}));
 }
 
 TEST_F(FolderFileListTest, SizesAndTheTotalAre64Bit) {

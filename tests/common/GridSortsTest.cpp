@@ -193,6 +193,19 @@ TEST(GridSorts, TiesEndWhereThePartitionProcedureLeavesThem) {
     }
 }
 
+TEST(GridSorts, ATieColumnOrdersEqualKeysAscendingWhateverTheDirection) {
+    StringGridModel grid;
+    grid.setTitles({"Ext", "Count"});
+    const QStringList exts = {".zip", ".c", ".TXT", ".h", ".doc", ".a", ".pdf"};
+    const QStringList counts = {"1,000", "7", "1000", "7", "n/a", "7", "0"};
+    for (int i = 0; i < exts.size(); ++i)
+        grid.appendTextRow({exts[i], counts[i]});
+    SortGridByNumber(grid, 1, 7, true, 1, 0);
+    EXPECT_EQ(Column(grid, 0), QStringList({".TXT", ".zip", ".a", ".c", ".h", ".doc", ".pdf"}));
+    SortGridByText(grid, 1, 7, false, 1, 0);
+    EXPECT_EQ(Column(grid, 0), QStringList({".pdf", ".zip", ".TXT", ".a", ".c", ".h", ".doc"}));
+}
+
 TEST(GridSorts, MarksAndKeysTravelWithTheirRows) {
     StringGridModel grid;
     Fill(grid, {"b", "c", "a"});

@@ -7,4 +7,5 @@ vantorel_add_test(test_texts
   ${CMAKE_CURRENT_LIST_DIR}/FileDateTimeTextsTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SearchPathListTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScanPlacesTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RowOrderTest.cpp
 )

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "common/DosDateTime.h"
-#include "common/RecordField.h"
 #include "folderhogs/FolderSizeEngine.h"
+#include "common/DosDateTime.h"
+#include "common/GridSorts.h"
+#include "common/RecordField.h"
+#include "common/StringGridModel.h"
 #include "platform/ListedFolder.h"
 #include "support/RecordingMessageService.h"
 #include "support/ScopedMount.h"
@@ -109,18 +111,41 @@ TEST(FolderSizeTexts, SizePercentAndOrderByByteTotal) {
     EXPECT_EQ(FolderPercentText(4, 4), "???");
     EXPECT_EQ(FolderPercentText(1, -1), "???");
 
-    // A folder of 10,000,000 K and more comes first though its text sorts below; equal totals
-    // follow the descending text of the whole line.
+    // A folder of 10,000,000 K and more comes first though its text sorts below; equal totals by
+    // their figures as numbers (more files first), then by path in ascending order.
     TempTree t;
     t.file("huge/sparse", std::int64_t(12'000'000) * 1024);
     t.file("small/f", 9 * 1024);
-    t.file("tie-a/f", 100);
-    t.file("tie-b/f", 100);
+    for (const char* f : {"tie-b/f", "tie-c/f", "Tie-0/f", "tie-a/f"})
+        t.file(f, 100);
     t.file("tie-b/g", 0);
+    t.file("tie-9/f", 100);
+    for (const char* f : {"tie-b/f", "tie-b/g", "tie-c/f", "Tie-0/f", "tie-a/f"})
+        t.setTimes(f, 1'700'000'000, 1'600'000'000);
+    t.setTimes("tie-9/f", 1'700'000'000 - 86400 * 400, 1'600'000'000); // an older access: after
     FolderScan s;
     s.run(FolderScanMode::Main, {t.root()});
     EXPECT_EQ(s.paths(),
-              (std::vector<std::string>{t.path("huge"), t.path("small"), t.path("tie-b"), t.path("tie-a")}));
+              (std::vector<std::string>{t.path("huge"), t.path("small"), t.path("tie-b"), t.path("Tie-0"),
+                                        t.path("tie-a"), t.path("tie-c"), t.path("tie-9")}));
+
+    // The grid's sorts by files and by date: equal values by path in ascending order.
+    StringGridModel grid;
+    grid.setRowSource(&s.engine);
+    grid.appendKeyRows(s.engine.resultKeys());
+    auto gridPaths = [&] {
+        std::vector<std::string> out;
+        for (int r = 1; r < grid.gridRowCount(); ++r)
+            out.push_back(s.engine.resultPath(grid.keyOf(r)));
+        return out;
+    };
+    SortGridByNumber(grid, 1, grid.gridRowCount() - 1, true, 2);
+    EXPECT_EQ(gridPaths(),
+              (std::vector<std::string>{t.path("tie-b"), t.path("huge"), t.path("small"), t.path("Tie-0"),
+                                        t.path("tie-9"), t.path("tie-a"), t.path("tie-c")}));
+    SortGridByDate(grid, 1, grid.gridRowCount() - 1, true, 4);
+    EXPECT_EQ(gridPaths().back(), t.path("tie-9"));
+    EXPECT_EQ(gridPaths()[std::size_t(grid.gridRowCount() - 3)], t.path("tie-c"));
 }
 
 TEST(FolderSizeWalk, DeniedFoldersMountsAndLoopsAreHandledAndTheScanGoesOn) {

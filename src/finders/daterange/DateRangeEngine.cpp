@@ -5,7 +5,9 @@
 #include "common/DosDateTime.h"
 #include "common/FileDateTimeTexts.h"
 #include "common/FileTimePacker.h"
+#include "common/GrowingArray.h"
 #include "common/MessageService.h"
+#include "common/RowOrder.h"
 #include "common/ScanPlaces.h"
 #include "platform/FileTypes.h"
 #include "platform/FolderWalker.h"
@@ -13,7 +15,9 @@
 #include "platform/FreedMemory.h"
 #include "platform/Wildcard.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <numeric>
 #include <unordered_map>
 
 namespace {
@@ -21,20 +25,24 @@ namespace {
 const QString kListFull = QStringLiteral("Resource limit reached ... cannot process any more files.\n"
                                          "Try decreasing the file date range.");
 
-// One file found, kept compact: its folder once in the scan's places, its name in one arena (it
-// ends where the next record's begins), times packed, its type as an index.
+// One file found, kept compact: its folder once in the scan's places (the files of a folder are
+// found one after the other, so the folder is noted once per run of them), its name in one arena
+// (it ends where the next record's begins), times packed; its type follows from its extension.
 struct DateRecord {
     std::int64_t size;
     std::uint64_t inode;
+    std::uint64_t modifiedNs; // the last write to the nanosecond, for telling the file unchanged
     std::uint32_t nameOffset;
-    std::uint32_t folder;
     std::uint32_t created;
     std::uint32_t accessed;
     std::uint32_t modified;
-    std::uint32_t type;
-    std::uint64_t modifiedNs; // the last write to the nanosecond, for telling the file unchanged
 };
-static_assert(sizeof(DateRecord) == 48, "a found file stays at 48 bytes besides its name");
+static_assert(sizeof(DateRecord) == 40, "a found file stays at 40 bytes besides its name");
+
+std::string_view extensionOf(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+}
 
 // A whole day as a number that orders like the date: year, month, day.
 int dayKey(int year, int month, int day) { return (year * 16 + month) * 32 + day; }
@@ -107,8 +115,9 @@ struct DateRangeEngine::Impl final : FolderVisitor {
     ScanReplay* replay = nullptr; // the saved scan being read instead of the disk
     FileTimePacker packer;
     ScanPlaces places;
-    std::vector<DateRecord> records;
-    std::string names;
+    FolderRuns runs;
+    GrowingArray<DateRecord> records; // grown in place: no moment holds two copies
+    GrowingArray<char> names;
     std::vector<QString> typeNames;
     std::vector<std::string> typeUtf8;
 
@@ -123,8 +132,7 @@ struct DateRangeEngine::Impl final : FolderVisitor {
     }
 
     std::uint32_t typeOf(std::string_view name) {
-        const std::size_t dot = name.rfind('.');
-        const std::string_view ext = dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+        const std::string_view ext = extensionOf(name);
         if (auto it = types.find(ext); it != types.end())
             return it->second;
         const auto index = std::uint32_t(typeNames.size());
@@ -134,6 +142,10 @@ struct DateRangeEngine::Impl final : FolderVisitor {
         types.emplace(std::string(ext), index);
         return index;
     }
+
+    // The type of a found file (its extension was met when it was found).
+    std::uint32_t typeIndex(std::size_t i) const { return types.find(extensionOf(nameOf(i)))->second; }
+    std::uint32_t folderOf(std::size_t i) const { return runs.folderOf(std::uint32_t(i)); }
 
     void refuse() {
         abortScan = true;
@@ -199,13 +211,13 @@ struct DateRangeEngine::Impl final : FolderVisitor {
         r.size = entry.size;
         r.inode = entry.inode;
         r.nameOffset = std::uint32_t(names.size());
-        r.folder = folder;
         r.created = entry.hasCreation ? packer.pack(entry.creation) : 0;
         r.accessed = packer.pack(entry.lastAccess);
         r.modified = packer.pack(entry.lastWrite);
         r.modifiedNs = NanosecondStamp(entry.lastWrite);
-        r.type = typeOf(entry.name);
-        names += entry.name;
+        typeOf(entry.name);
+        runs.note(std::uint32_t(records.size()), folder);
+        names.append(entry.name);
         records.push_back(r);
         if (foundHook)
             foundHook(std::uint32_t(records.size() - 1));
@@ -217,8 +229,8 @@ struct DateRangeEngine::Impl final : FolderVisitor {
         skipped.addEntry(f, name, error);
     }
 
-    QString folderText(const DateRecord& r) const {
-        const std::string_view shown = places.displayPath(r.folder);
+    QString folderText(std::size_t i) const {
+        const std::string_view shown = places.displayPath(folderOf(i));
         return QString::fromUtf8(shown.data(), qsizetype(shown.size()));
     }
     QString nameText(std::size_t i) const { return DisplayText(nameOf(i)); }
@@ -253,8 +265,9 @@ void DateRangeEngine::begin(const DateScanCriteria& criteria) {
     d->packer = FileTimePacker();
     d->skipped.clear();
     d->places.clear();
-    d->records = {};
-    d->names = {};
+    d->runs.clear();
+    d->records.clear();
+    d->names.clear();
     d->typeNames = {};
     d->typeUtf8 = {};
     d->types = {};
@@ -306,7 +319,8 @@ QString DateRangeEngine::resultLine(std::size_t index) const {
         return {};
     const DateRecord& r = d->records[index];
     return d->nameText(index) + u'\t' + FileDateText(r.created) + u'\t' + FileDateText(r.accessed) + u'\t' +
-           FileDateText(r.modified) + u'\t' + d->folderText(r) + u'\t' + d->typeNames[r.type];
+           FileDateText(r.modified) + u'\t' + d->folderText(index) + u'\t' +
+           d->typeNames[d->typeIndex(index)];
 }
 
 QStringList DateRangeEngine::resultLines() const {
@@ -327,14 +341,14 @@ void DateRangeEngine::appendResultLineUtf8(std::size_t index, std::string& out) 
         out += d->texts.dateText(FileDateTimeTexts::dateKey(v));
     }
     out += '\t';
-    d->places.appendDisplayPath(r.folder, out);
+    d->places.appendDisplayPath(d->folderOf(index), out);
     out += '\t';
-    out += d->typeUtf8[r.type];
+    out += d->typeUtf8[d->typeIndex(index)];
 }
 
 void DateRangeEngine::appendResultPath(std::size_t index, std::string& out) const {
     if (index < d->records.size())
-        d->places.appendPath(d->records[index].folder, d->nameOf(index), out);
+        d->places.appendPath(d->folderOf(index), d->nameOf(index), out);
 }
 
 std::string DateRangeEngine::resultPath(std::size_t index) const {
@@ -351,7 +365,7 @@ ListedEntry DateRangeEngine::resultEntry(std::size_t index) const {
     if (index >= d->records.size())
         return {};
     const DateRecord& r = d->records[index];
-    ListedEntry e = d->places.entry(r.folder, d->nameOf(index), r.inode);
+    ListedEntry e = d->places.entry(d->folderOf(index), d->nameOf(index), r.inode);
     e.size = r.size;
     e.modifiedNs = r.modifiedNs;
     e.modifiedKnown = true;
@@ -372,10 +386,82 @@ QString DateRangeEngine::cellText(std::uint32_t key, int column) const {
     case 3:
         return FileDateText(r.modified);
     case 4:
-        return d->folderText(r);
+        return d->folderText(key);
     case 5:
-        return d->typeNames[r.type];
+        return d->typeNames[d->typeIndex(key)];
     default:
         return {};
     }
+}
+
+std::vector<std::uint32_t> DateRangeEngine::orderRows(int column, bool descending,
+                                                      const std::vector<std::uint32_t>& keys) const {
+    const std::size_t n = d->records.size();
+    if (column < 0 || column > 5)
+        return {};
+    const auto positions = PositionsOfKeys(keys, n);
+    if (!positions)
+        return {};
+    const std::vector<std::uint32_t>& positionOf = *positions;
+    // The folders' texts ranked from the tree (a folder's path is its name under its parent).
+    std::vector<std::uint32_t> folderRank(d->places.folderCount(), 0);
+    {
+        std::vector<ScanPlaces::RankItem> items;
+        for (const FolderRuns::Run& run : d->runs.runs()) {
+            const std::uint32_t parent = d->places.parentOf(run.folder);
+            const std::string_view name = d->places.nameOf(run.folder);
+            ScanPlaces::RankItem item{parent == ScanPlaces::None && name.empty() ? run.folder : parent, {}};
+            if (item.folder == parent)
+                ScanPlaces::appendFoldedDisplay(name, item.tail);
+            items.push_back(std::move(item));
+        }
+        const std::vector<std::uint32_t> ranks = d->places.rankTexts(items);
+        for (std::size_t k = 0; k < items.size(); ++k)
+            folderRank[d->runs.runs()[k].folder] = ranks[k];
+    }
+    auto byFolder = [&](std::vector<std::uint32_t> rows) {
+        RadixOrder order(std::move(rows), n);
+        FolderRuns::Cursor cursor(d->runs);
+        order.sortBy(32, column == 4 && descending,
+                     [&](std::uint32_t i) { return folderRank[cursor.folderOf(i)]; });
+        return order.take();
+    };
+    auto byName = [&](std::vector<std::uint32_t>& rows, bool down) {
+        SortByShownNames(
+            rows, n, [this](std::uint32_t i) { return d->nameOf(i); }, down);
+    };
+    std::vector<std::uint32_t> rows(keys.begin(), keys.end());
+    std::sort(rows.begin(), rows.end());
+    // Ties by name, then folder; the folder column by folder, then name.
+    if (column == 4) {
+        byName(rows, false);
+        rows = byFolder(std::move(rows));
+    } else {
+        rows = byFolder(std::move(rows));
+        byName(rows, column == 0 && descending);
+    }
+    if (column != 0 && column != 4) {
+        RadixOrder order(std::move(rows), n);
+        // Dates as points in time: the cells show the day, the records keep the time too.
+        if (column == 1)
+            order.sortBy(32, descending,
+                         [this](std::uint32_t i) { return PackedTimeOrder(d->records[i].accessed); });
+        else if (column == 2)
+            order.sortBy(32, descending,
+                         [this](std::uint32_t i) { return PackedTimeOrder(d->records[i].created); });
+        else if (column == 3)
+            order.sortBy(32, descending,
+                         [this](std::uint32_t i) { return PackedTimeOrder(d->records[i].modified); });
+        else {
+            std::vector<std::string> texts;
+            for (const std::string& t : d->typeUtf8)
+                texts.push_back(FoldAscii(t));
+            const std::vector<std::uint32_t> typeRank = RankTexts(texts);
+            order.sortBy(32, descending, [&](std::uint32_t i) { return typeRank[d->typeIndex(i)]; });
+        }
+        rows = order.take();
+    }
+    for (std::uint32_t& i : rows)
+        i = positionOf[i];
+    return rows;
 }

@@ -61,19 +61,4 @@ inline std::int64_t sizeKey(std::int64_t size) {
     return (tenths <= 0 && size > 0) ? 1 : tenths;
 }
 
-// The name as shown, in UTF-8: the bytes themselves when clean, else their display text.
-struct NameView {
-    std::string_view text;
-    std::string storage;
-    NameView(std::string_view raw, bool needsCare) {
-        if (!needsCare) {
-            text = raw;
-        } else {
-            QByteArray u = DisplayText(raw).toUtf8();
-            storage.assign(u.constData(), std::size_t(u.size()));
-            text = storage;
-        }
-    }
-};
-
 } // namespace DupLine

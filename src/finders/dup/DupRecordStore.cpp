@@ -5,6 +5,7 @@
 #include "common/DisplayText.h"
 #include "common/DosDateTime.h"
 #include "common/NumberTexts.h"
+#include "common/RowOrder.h"
 #include "finders/dup/DupLineTexts.h"
 #include "platform/FileTypes.h"
 
@@ -14,7 +15,6 @@
 
 namespace {
 
-using DupLine::NameView;
 using DupLine::sizeTextBytes;
 constexpr std::string_view kMarkerBytes = DupLine::MarkerBytes;
 const QString kMarker = QString::fromLatin1(kMarkerBytes.data(), qsizetype(kMarkerBytes.size()));
@@ -25,11 +25,15 @@ std::size_t timeKey(std::uint32_t v) { return FileDateTimeTexts::timeKey(v); }
 } // namespace
 
 void DupRecordStore::clear() {
-    m_records = {};
-    m_names = {};
+    m_records.clear();
+    m_names.clear();
     m_places.clear();
+    m_runs.clear();
     m_folder = ScanPlaces::None;
     m_searchPath = {};
+    m_bigSizes = {};
+    m_unclean = {};
+    m_results = {};
     m_typeNames = {};
     m_typeUtf8 = {};
     m_exts = {};
@@ -149,18 +153,35 @@ bool DupRecordStore::add(std::string_view name, std::int64_t size, std::uint64_t
         m_records.size() >= std::numeric_limits<std::uint32_t>::max())
         return false;
     typeOf(name);
+    const auto index = static_cast<std::uint32_t>(m_records.size());
     DupRecord r{};
-    r.size = size;
+    std::uint64_t low = BigSize;
+    if (size >= 0 && std::uint64_t(size) < BigSize)
+        low = std::uint64_t(size);
+    else
+        m_bigSizes.emplace_back(index, size);
+    r.sizeAndAccess = low | (std::uint64_t(accessed >> 16) << 48); // the lines show the access date only
     r.inode = inode;
     r.nameOffset = static_cast<std::uint32_t>(m_names.size());
-    r.folder = m_folder & 0x7FFFFFFFu;
-    r.needsCare = IsCleanName(name) ? 0 : 1;
     r.modified = modified;
-    r.accessed = accessed;
     r.modifiedNs = modifiedNs;
     m_names.append(name);
     m_records.push_back(r);
+    m_runs.note(index, m_folder);
+    if (index % 64 == 0)
+        m_unclean.push_back(0);
+    if (!IsCleanName(name))
+        m_unclean.back() |= std::uint64_t(1) << (index % 64);
     return true;
+}
+
+std::int64_t DupRecordStore::fileSize(std::size_t i) const {
+    const std::uint64_t low = m_records[i].sizeAndAccess & BigSize;
+    if (low != BigSize)
+        return std::int64_t(low);
+    const auto at = std::lower_bound(m_bigSizes.begin(), m_bigSizes.end(), std::uint32_t(i),
+                                     [](const auto& big, std::uint32_t index) { return big.first < index; });
+    return at->second;
 }
 
 std::string DupRecordStore::path(std::size_t i) const {
@@ -170,43 +191,31 @@ std::string DupRecordStore::path(std::size_t i) const {
 }
 
 void DupRecordStore::appendPath(std::size_t i, std::string& out) const {
-    m_places.appendPath(m_records[i].folder, name(i), out);
-}
-
-void DupRecordStore::keepOnly(const std::vector<std::uint32_t>& order) {
-    std::vector<DupRecord> records(order.size());
-    std::string names;
-    names.reserve(m_names.size()); // pages beyond the names kept are never touched
-    for (std::size_t k = 0; k < order.size(); ++k) {
-        // The records kept lie all over memory: ask for them, and then their names, ahead of use.
-        if (k + 24 < order.size())
-            __builtin_prefetch(&m_records[order[k + 24]]);
-        if (k + 12 < order.size())
-            __builtin_prefetch(m_names.data() + m_records[order[k + 12]].nameOffset);
-        const std::string_view n = name(order[k]);
-        records[k] = m_records[order[k]];
-        records[k].nameOffset = static_cast<std::uint32_t>(names.size());
-        names.append(n);
-    }
-    m_records = std::move(records);
-    m_names = std::move(names);
+    m_places.appendPath(folderOf(i), name(i), out);
 }
 
 ListedEntry DupRecordStore::entry(std::size_t i) const {
     const DupRecord& r = m_records[i];
-    ListedEntry e = m_places.entry(r.folder, name(i), r.inode);
+    ListedEntry e = m_places.entry(folderOf(i), name(i), r.inode);
     e.isFolder = false;
-    e.size = r.size;
+    e.size = fileSize(i);
     e.modifiedNs = r.modifiedNs;
     e.modifiedKnown = r.modifiedNs != 0; // a record added without its exact time is checked without it
     return e;
 }
 
-QString DupRecordStore::nameText(std::size_t i) const { return DisplayText(name(i)); }
+QString DupRecordStore::nameText(std::size_t i) const {
+    const NameBytes n = nameBytes(i);
+    return n.clean ? QString::fromUtf8(n.bytes.data(), qsizetype(n.bytes.size())) : DisplayText(n.bytes);
+}
 
-QString DupRecordStore::folderField(const DupRecord& r) const {
-    const QString text = withSlash(shownFolder(r.folder));
-    return isSearchPath(r.folder) ? text + kMarker : text;
+QString DupRecordStore::folderField(std::uint32_t folder) const {
+    const QString text = withSlash(shownFolder(folder));
+    return isSearchPath(folder) ? text + kMarker : text;
+}
+
+std::string_view DupRecordStore::suffixOf(std::uint32_t folder) const {
+    return isSearchPath(folder) ? kMarkerBytes : std::string_view();
 }
 
 QString DupRecordStore::field(std::size_t i, int n, bool dupMode) const {
@@ -217,20 +226,20 @@ QString DupRecordStore::field(std::size_t i, int n, bool dupMode) const {
     case 1:
         return nameText(i);
     case 2:
-        return SizeInKText(r.size) + QStringLiteral(" K");
+        return SizeInKText(fileSize(i)) + QStringLiteral(" K");
     case 3:
         return FileDateText(r.modified);
     case 4:
         return FileTimeText(r.modified);
     case 5:
-        return FileDateText(r.accessed);
-    case 6:
+        return FileDateText(std::uint32_t(accessedDate(i)) << 16);
+    case 6: {
+        const std::uint32_t folder = folderOf(i);
         if (dupMode)
-            return folderField(r);
-        {
-            QString p = withSlash(shownFolder(r.folder)) + nameText(i);
-            return isSearchPath(r.folder) ? p + kMarker : p;
-        }
+            return folderField(folder);
+        QString p = withSlash(shownFolder(folder)) + nameText(i);
+        return isSearchPath(folder) ? p + kMarker : p;
+    }
     case 7:
         return m_typeNames[typeIndex(name(i))];
     default:
@@ -250,26 +259,29 @@ QString DupRecordStore::line(std::size_t i, bool dupMode) const {
 }
 
 std::size_t DupRecordStore::memoryBytes() const {
-    std::size_t bytes = m_records.capacity() * sizeof(DupRecord) + m_names.capacity();
+    std::size_t bytes = m_records.capacity() * sizeof(DupRecord) + m_names.capacity() + m_runs.memoryBytes() +
+                        m_unclean.capacity() * sizeof(std::uint64_t);
+    bytes += m_bigSizes.capacity() * sizeof(m_bigSizes[0]) + m_results.capacity() * sizeof(std::uint32_t);
     return bytes + m_places.memoryBytes() + m_searchPath.capacity();
 }
 
 void DupRecordStore::appendLine(std::size_t i, bool dupMode, std::string& out) const {
     const DupRecord& r = m_records[i];
-    const std::string_view shown = shownFolder(r.folder);
+    const std::uint32_t folder = folderOf(i);
+    const std::string_view shown = shownFolder(folder);
     const std::string_view slash = shown.empty() || shown.back() != '/' ? "/" : "";
     const std::string_view raw = name(i);
-    NameView nv(raw, r.needsCare);
+    const ShownName nv(nameBytes(i));
     char size[32];
-    const std::string_view sizeText(size, sizeTextBytes(r.size, size));
+    const std::string_view sizeText(size, sizeTextBytes(fileSize(i), size));
     const std::string_view modDate = m_texts.dateText(dateKey(r.modified));
     const std::string_view modTime = m_texts.timeText(timeKey(r.modified));
-    const std::string_view accDate = m_texts.dateText(dateKey(r.accessed));
-    const std::string_view marker = isSearchPath(r.folder) ? kMarkerBytes : std::string_view();
+    const std::string_view accDate = m_texts.dateText(dateKey(std::uint32_t(accessedDate(i)) << 16));
+    const std::string_view marker = suffixOf(folder);
     const std::string& type = m_typeUtf8[typeIndex(raw)];
 
     // One resize and plain copies: a line is written in one go, not by many small appends.
-    const std::size_t length = (dupMode ? nv.text.size() + 1 : nv.text.size()) + sizeText.size() +
+    const std::size_t length = (dupMode ? nv.text().size() + 1 : nv.text().size()) + sizeText.size() +
                                modDate.size() + modTime.size() + accDate.size() + shown.size() +
                                slash.size() + marker.size() + type.size() + 5;
     const std::size_t start = out.size();
@@ -281,7 +293,7 @@ void DupRecordStore::appendLine(std::size_t i, bool dupMode, std::string& out) c
         p += s.size();
     };
     if (dupMode) {
-        put(nv.text);
+        put(nv.text());
         *p++ = '\t';
     }
     put(sizeText);
@@ -295,7 +307,7 @@ void DupRecordStore::appendLine(std::size_t i, bool dupMode, std::string& out) c
     put(shown);
     put(slash);
     if (!dupMode)
-        put(nv.text);
+        put(nv.text());
     put(marker);
     *p++ = '\t';
     put(type);

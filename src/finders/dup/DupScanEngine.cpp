@@ -51,9 +51,8 @@ struct DupScanEngine::Impl final : FolderVisitor {
     ScanReplay* replay = nullptr; // the saved scan being read instead of the disk
     DupRecordStore store;
     FileTimePacker packer;
-    // After finish() the store holds exactly the results, in result order: result i is record i.
+    // After finish() the store lists the results: result i is record store.result(i).
     std::size_t results = 0;
-    std::size_t candidates = 0; // before the store kept only the results
     bool finished = false;
 
     explicit Impl(std::size_t cap) : capacity(cap) {}
@@ -171,7 +170,6 @@ void DupScanEngine::begin(const DupScanCriteria& criteria) {
     d->store.clear();
     ReturnFreedMemory();
     d->results = 0;
-    d->candidates = 0;
     d->finished = false;
     d->packer = FileTimePacker();
 }
@@ -199,16 +197,11 @@ bool DupScanEngine::scanSaved(ScanReplay& scan) {
 }
 
 void DupScanEngine::finish(bool exact) {
-    if (!d->finished)
-        d->candidates = d->store.size();
     d->finished = true;
+    d->store.setResults({}); // the order's arrays take its place
     // reSort, or addDups: every run of two or more equal keys of the candidate list, in list order.
-    const std::vector<std::uint32_t> order =
-        d->criteria.dupMode ? d->store.duplicateOrder(exact) : d->store.hogOrder();
-    // The lines are read in result order, often all of them: records that lie in that order are
-    // read straight through instead of all over memory, and the candidates left out are let go.
-    d->store.keepOnly(order);
-    d->results = order.size();
+    d->store.setResults(d->criteria.dupMode ? d->store.duplicateOrder(exact) : d->store.hogOrder());
+    d->results = d->store.resultCount();
     d->exact = exact;
 }
 
@@ -217,7 +210,7 @@ std::vector<std::uint32_t> DupScanEngine::resultRunStarts() const {
     if (!d->criteria.dupMode)
         return starts;
     for (std::size_t i = 0; i < d->results; ++i)
-        if (i == 0 || !d->store.sameKey(std::uint32_t(i - 1), std::uint32_t(i), d->exact))
+        if (i == 0 || !d->store.sameKey(d->store.result(i - 1), d->store.result(i), d->exact))
             starts.push_back(std::uint32_t(i));
     return starts;
 }
@@ -228,25 +221,25 @@ const DupScanCriteria& DupScanEngine::criteria() const { return d->criteria; }
 
 std::int64_t DupScanEngine::filesSeen() const { return d->files; }
 std::int64_t DupScanEngine::foldersSeen() const { return d->folders; }
-std::size_t DupScanEngine::candidateCount() const { return d->finished ? d->candidates : d->store.size(); }
+std::size_t DupScanEngine::candidateCount() const { return d->store.size(); }
 std::size_t DupScanEngine::memoryBytes() const { return d->store.memoryBytes(); }
 
 std::size_t DupScanEngine::resultCount() const { return d->results; }
 
 QString DupScanEngine::resultLine(std::size_t index) const {
-    return index < d->results ? d->store.line(index, d->criteria.dupMode) : QString();
+    return index < d->results ? d->store.line(d->store.result(index), d->criteria.dupMode) : QString();
 }
 
 std::string DupScanEngine::resultPath(std::size_t index) const {
-    return index < d->results ? d->store.path(index) : std::string();
+    return index < d->results ? d->store.path(d->store.result(index)) : std::string();
 }
 
 ListedEntry DupScanEngine::resultEntry(std::size_t index) const {
-    return index < d->results ? d->store.entry(index) : ListedEntry();
+    return index < d->results ? d->store.entry(d->store.result(index)) : ListedEntry();
 }
 
 std::int64_t DupScanEngine::resultSize(std::size_t index) const {
-    return index < d->results ? d->store.record(index).size : 0;
+    return index < d->results ? d->store.fileSize(d->store.result(index)) : 0;
 }
 
 std::vector<std::uint32_t> DupScanEngine::resultKeys() const {
@@ -264,17 +257,40 @@ QStringList DupScanEngine::resultLines() const {
 }
 
 void DupScanEngine::appendResultLineUtf8(std::size_t index, std::string& out) const {
-    if (index < d->results)
-        d->store.appendLine(index, d->criteria.dupMode, out);
+    if (index >= d->results)
+        return;
+    d->store.prefetchResult(index + 16);
+    d->store.appendLine(d->store.result(index), d->criteria.dupMode, out);
 }
 
 void DupScanEngine::appendResultPath(std::size_t index, std::string& out) const {
     if (index < d->results)
-        d->store.appendPath(index, out);
+        d->store.appendPath(d->store.result(index), out);
 }
 
 QString DupScanEngine::cellText(std::uint32_t key, int column) const {
     if (key >= d->results)
         return {};
-    return d->store.field(key, column + 1, d->criteria.dupMode);
+    return d->store.field(d->store.result(key), column + 1, d->criteria.dupMode);
+}
+
+std::vector<std::uint32_t> DupScanEngine::orderRows(int column, bool descending,
+                                                    const std::vector<std::uint32_t>& keys) const {
+    if (d->criteria.dupMode || column < 0 || column >= DupRecordStore::fieldCount(false))
+        return {};
+    // Keys are results; the store orders records. Each record is listed at most once.
+    constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+    std::vector<std::uint32_t> positionOf(d->store.size(), kNone);
+    std::vector<std::uint32_t> records;
+    records.reserve(keys.size());
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        if (keys[k] >= d->results || positionOf[d->store.result(keys[k])] != kNone)
+            return {};
+        positionOf[d->store.result(keys[k])] = std::uint32_t(k);
+        records.push_back(d->store.result(keys[k]));
+    }
+    std::vector<std::uint32_t> order = d->store.hogColumnOrder(std::move(records), column, descending);
+    for (std::uint32_t& i : order)
+        i = positionOf[i];
+    return order;
 }

@@ -71,8 +71,8 @@ public:
     // Progress while walking: files whose statistics were read, folders entered.
     std::int64_t filesSeen() const;
     std::int64_t foldersSeen() const;
-    // Files in the candidate list (also after finish(), which lets go of those that are no result),
-    // and the bytes the records held now take (for measurements).
+    // Files in the candidate list (also after finish()), and the bytes the records take (for
+    // measurements).
     std::size_t candidateCount() const;
     std::size_t memoryBytes() const;
 
@@ -96,6 +96,10 @@ public:
 
     // GridRowSource: field column+1 of the result line of key.
     QString cellText(std::uint32_t key, int column) const override;
+    // File-hog mode: the grid's sorts from the records (DupRecordStore::hogColumnOrder); none in
+    // duplicates mode, whose list is not sorted.
+    std::vector<std::uint32_t> orderRows(int column, bool descending,
+                                         const std::vector<std::uint32_t>& keys) const override;
 
 private:
     struct Impl;

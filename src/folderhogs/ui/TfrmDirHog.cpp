@@ -347,7 +347,8 @@ void TfrmDirHog::scan(FolderScanMode mode, const std::function<void()>& walk) {
     m_textWidths = ColumnTextWidths(*grid, FolderSizeText(largest) + QStringLiteral(" K"));
     FormResize();
 
-    if (lines + (m_userAborted ? 1 : 0) < 2) {
+    // One folder line is a result too: only a scan without any says so.
+    if (lines == 0) {
         ShowInfoMessage(QStringLiteral("No files found."));
     } else {
         // Delete acts on the current row: the largest folder is current at once.

@@ -62,8 +62,8 @@ void TfrmDirHog::SortbySize1Click(QAction* item) {
         const int last = m_model->gridRowCount() - 1;
         if (item == SortbySize1)
             // Keys are result indices, in the engine's order of equal totals: no line is made.
-            SortFolderRowsBySize(
-                *m_model, 1, last, [this](std::uint32_t key) { return m_engine->resultBytes(key); }, true);
+            SortFolderRowsBySize(*m_model, 1, last,
+                                 [this](std::uint32_t key) { return m_engine->resultBytes(key); });
         else if (item == Sortbyfiles1)
             SortGridByNumber(*m_model, 1, last, true, 2);
         else if (item == Sortbysubdirectories1)

@@ -378,14 +378,15 @@ void TfrmStatistics::SortbyExtensionClick(QAction* item) {
     PopupMenu1->checkSortItem(nullptr);
     {
         BusyCursor busy;
+        // Equal types, counts and sizes by extension in ascending order.
         if (item == SortbyExtension1)
             SortGridByText(*m_model, 1, last, false, 0);
         else if (item == SortbyType1)
-            SortGridByText(*m_model, 1, last, false, 1);
+            SortGridByText(*m_model, 1, last, false, 1, 0);
         else if (item == SortbyNumber1)
-            SortGridByNumber(*m_model, 1, last, true, 2);
+            SortGridByNumber(*m_model, 1, last, true, 2, 0);
         else
-            SortGridByNumber(*m_model, 1, last, true, 4);
+            SortGridByNumber(*m_model, 1, last, true, 4, 0);
     }
     PopupMenu1->checkSortItem(item);
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "common/DosDateTime.h"
 #include "finders/daterange/DateRangeEngine.h"
+#include "common/DosDateTime.h"
+#include "common/GridSorts.h"
+#include "common/StringGridModel.h"
 #include "platform/ListedFolder.h"
 #include "support/RecordingMessageService.h"
 #include "support/ScopedMount.h"
@@ -164,4 +166,50 @@ TEST(DateRange, CreatedTimesDeniedFoldersAbortAndAFullList) {
     EXPECT_TRUE(full.engine.aborted());
     EXPECT_TRUE(messages.saw("Resource limit reached ... cannot process any more files.\n"
                              "Try decreasing the file date range."));
+}
+
+TEST(DateRange, GridSortsOrderTimesAsPointsInTimeAndTiesByNameThenFolder) {
+    TempTree t;
+    RecordingMessageService messages;
+    // Walk order: y's files, then x's (sub-folders first, in listing order, which the test does not fix).
+    const std::pair<const char*, std::time_t> made[] = {{"y/one.txt", localTime(2024, 12, 6, 3, 25)},
+                                                        {"x/one.txt", localTime(2024, 12, 6, 3, 25)},
+                                                        {"x/Two.txt", localTime(2024, 12, 6, 21, 34)},
+                                                        {"y/two.txt", localTime(2024, 12, 6, 19, 54)},
+                                                        {"y/zero.txt", localTime(2021, 11, 9, 9, 0)}};
+    for (const auto& [name, when] : made) {
+        t.file(name, 1);
+        t.setTimes(name, when, when);
+    }
+    DateScan s;
+    s.run(criteria(DateKind::Modified, DateRange::OnOrAfter, QDate(2000, 1, 1)), {t.root()});
+    ASSERT_EQ(s.engine.resultCount(), 5u);
+    StringGridModel grid;
+    grid.setRowSource(&s.engine);
+    std::vector<std::uint32_t> keys(s.engine.resultCount());
+    for (std::uint32_t k = 0; k < keys.size(); ++k)
+        keys[k] = k;
+    grid.appendKeyRows(keys);
+    auto paths = [&] {
+        std::vector<std::string> out;
+        for (int r = 1; r < grid.gridRowCount(); ++r)
+            out.push_back(s.engine.resultPath(grid.keyOf(r)).substr(t.root().size() + 1));
+        return out;
+    };
+    const int last = grid.gridRowCount() - 1;
+    for (int column : {1, 3}) { // accessed, modified: newest first, equal times by name, then folder
+        SortGridByDate(grid, 1, last, true, column);
+        EXPECT_EQ(paths(), (std::vector<std::string>{"x/Two.txt", "y/two.txt", "x/one.txt", "y/one.txt",
+                                                     "y/zero.txt"}));
+    }
+    // Names descending (names that differ in case only, by their bytes), equal names by folder ascending.
+    SortGridByText(grid, 1, last, true, 0);
+    EXPECT_EQ(paths(),
+              (std::vector<std::string>{"y/zero.txt", "y/two.txt", "x/Two.txt", "x/one.txt", "y/one.txt"}));
+    SortGridByText(grid, 1, last, false, 4); // folders, then names
+    EXPECT_EQ(paths(),
+              (std::vector<std::string>{"x/one.txt", "x/Two.txt", "y/one.txt", "y/two.txt", "y/zero.txt"}));
+    SortGridByText(grid, 1, last, false, 5); // one type: by name, then folder
+    EXPECT_EQ(paths(),
+              (std::vector<std::string>{"x/one.txt", "y/one.txt", "x/Two.txt", "y/two.txt", "y/zero.txt"}));
 }

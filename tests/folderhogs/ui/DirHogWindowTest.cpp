@@ -125,14 +125,25 @@ TEST_F(DirHogWindow, BothModesListFoldersLargestFirstAndCopyThem) {
     EXPECT_EQ(w->lb(), w->engine().resultLines());
 }
 
-TEST_F(DirHogWindow, OneLineIsNoResultAndAnAbortOrAFullListKeepsWhatWasCollected) {
-    tree.file("only/file.txt", 10);
+TEST_F(DirHogWindow, OneLineIsAResultAndAnAbortOrAFullListKeepsWhatWasCollected) {
     open();
-    button("btTop")->click();
+    button("btAll")->click(); // an empty folder: no line
     EXPECT_EQ(messages.texts(), QStringList{"No files found."});
-    EXPECT_EQ(status(), QStringLiteral("Folders : 1"));
-    for (const char* hidden : {"btPrint", "btClip", "btSort", "btDelete"})
-        EXPECT_FALSE(button(hidden)->isVisible()) << hidden;
+    EXPECT_FALSE(button("btPrint")->isVisible());
+
+    // One sub-folder (Main), or files without sub-folders (All): one line, shown with its buttons.
+    for (const auto& [mode, path] :
+         {std::pair{"btAll", tree.root()}, std::pair{"btTop", tree.path("only")}}) {
+        tree.file(path == tree.root() ? "top.txt" : "only/file.txt", 10);
+        messages.clear();
+        button(mode)->click();
+        EXPECT_TRUE(messages.records().empty()) << mode << ": " << messages.texts().join(u'|').toStdString();
+        EXPECT_EQ(status(), QStringLiteral("Folders : 1"));
+        ASSERT_EQ(w->rowsFilled(), 1) << mode;
+        EXPECT_EQ(rowPath(1), path);
+        for (const char* shown : {"btPrint", "btClip", "btSort", "btDelete"})
+            EXPECT_TRUE(button(shown)->isVisible()) << mode << " " << shown;
+    }
 
     for (int i = 0; i < 300; ++i)
         tree.file("f" + std::to_string(i) + "/x", 10);
