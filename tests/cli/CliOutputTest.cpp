@@ -299,6 +299,7 @@ TEST(CliOutput, EveryCommandIsTheSameOnOneThreadAndOnEight) {
         {"dates", "--accessed", "--before", "2030-01-01", "--match", "same.*", root},
         {"dates", "--created", "--before", "2100-01-01", root},
         {"stats", root},
+        {"dupfolders", "--subsets", root},
         {"map", "--size", "300x200", "--output", maps.path("map.png"), root},
     };
     // Reading contents as another user than the owner sets access times (once, as they are then
