@@ -2,6 +2,9 @@
 #pragma once
 #include "finders/daterange/DateRangeEngine.h"
 #include "finders/dup/DupScanEngine.h"
+#include "finders/dup/keep/KeepRule.h"
+
+#include <optional>
 
 #include <string>
 #include <vector>
@@ -20,6 +23,11 @@ struct CliOptions {
     std::int64_t count = -1;    // view --count (-1: to the last line)
     bool exact = false;
     bool content = false;       // dups --content: only files whose contents have a twin in their run
+    std::optional<KeepRule> keep;        // dups --content --keep RULE: the copies besides the kept file
+    std::vector<std::string> references; // --reference FOLDER: their files are never removed
+    bool trash = false;                  // --trash: the copies go to the trash
+    bool remove = false;                 // --delete: the copies are deleted for good
+    bool dryRun = false;                 // --dry-run: nothing changes; the space it would free is said
     bool nullSeparated = false; // --null: exact paths, each followed by NUL, instead of the lines
     bool help = false;
     bool version = false;       // --version: the name and version, nothing else
