@@ -5,3 +5,4 @@ target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/KeepChooser.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CopyRemoval.cpp
 )
+include(${CMAKE_CURRENT_LIST_DIR}/ui/window.cmake) # the Mark copies window
