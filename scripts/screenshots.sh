@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the main window, the finders and folder hogs with results, the date picker, the folder
 # browser, the strings window, the file viewer in text and hex mode, the statistics window after
-# a collection, the space map and the history of deletes, offscreen into
+# a collection, the space map, the history of deletes and Mark copies, offscreen into
 # docs/screenshots/.
 # Each window scans a small tree that its test generates and names as drive C: itself.
 set -euo pipefail

@@ -10,6 +10,8 @@
 #include "delete/ui/TfrmReallyDelete.h"
 #include "finders/daterange/ui/TfrmMods.h"
 #include "finders/daterange/ui/TfrmPickDate.h"
+#include "finders/dup/DupContentCheck.h"
+#include "finders/dup/keep/ui/TfrmMarkCopies.h"
 #include "finders/dup/ui/TfrmDup.h"
 #include "folderhogs/ui/TfrmDirHog.h"
 #include "journal/ui/TfrmHistory.h"
@@ -95,6 +97,13 @@ QSet<QString> captionsOf(const QWidget& window) {
     return captions;
 }
 
+// The Mark copies window over a content check of nothing (its controls are what counts here).
+std::unique_ptr<QWidget> markCopiesWindow() {
+    static DupScanEngine engine;
+    static DupContentCheck check(engine);
+    return std::make_unique<TfrmMarkCopies>(engine, check);
+}
+
 // One window of each kind (both modes of the finder), made as their openers make them.
 std::map<QString, QSet<QString>> captionsOfEveryWindow() {
     std::map<QString, QSet<QString>> all;
@@ -114,6 +123,7 @@ std::map<QString, QSet<QString>> captionsOfEveryWindow() {
     take(QStringLiteral("TfrmAbout"), std::make_unique<TfrmAbout>());
     take(QStringLiteral("TfrmMap"), std::make_unique<TfrmMap>());
     take(QStringLiteral("TfrmHistory"), std::make_unique<TfrmHistory>());
+    take(QStringLiteral("TfrmMarkCopies"), markCopiesWindow());
 #ifdef HELP_TEST_HAS_VIEWER
     take(QStringLiteral("TfrmView"), std::make_unique<TfrmView>());
     take(QStringLiteral("TFindDlg"), std::make_unique<TFindDlg>(nullptr));
@@ -352,6 +362,7 @@ TEST_F(HelpTest, EveryButtonOfEveryWindowIsNamedInTheHelp) {
     windows.push_back(std::make_unique<TfrmStrings>());
     windows.push_back(std::make_unique<TfrmMap>());
     windows.push_back(std::make_unique<TfrmHistory>());
+    windows.push_back(markCopiesWindow());
 #ifdef HELP_TEST_HAS_VIEWER
     windows.push_back(std::make_unique<TfrmView>());
 #endif
