@@ -16,6 +16,9 @@
 
 namespace {
 
+// Files looked at or counted at once, sorted by folder.
+constexpr std::size_t kBatch = 65536;
+
 // The folders of the files looked at lately, open: the copies of a run lie in few folders, and a
 // folder reached again costs no walk from its root. Bounded, so a wide tree holds few descriptors.
 class FolderCache {
@@ -129,14 +132,16 @@ void KeepChooser::look(ReferenceFolders* references) {
     d->roots.clear();
     const bool anyReference = references && !references->empty();
     FolderCache folders;
-    for (std::uint32_t g = 1; g <= d->check.groupCount(); ++g) {
-        for (std::uint32_t r : d->check.members(g)) {
-            const ListedEntry e = d->engine.resultEntry(r);
-            Impl::Member m;
-            m.result = r;
-            m.pathBytes = std::uint32_t(std::min<std::size_t>(e.path().size(), UINT32_MAX));
-            if (std::find(d->roots.begin(), d->roots.end(), e.rootIdentity) == d->roots.end())
-                d->roots.push_back(e.rootIdentity);
+    // Members are looked at in batches sorted by folder, so each folder is reached once per batch
+    // (the copies of a group lie in different folders); a batch bounds the paths held at once.
+    std::vector<std::pair<ListedEntry, std::size_t>> batch;
+    auto lookAtBatch = [&] {
+        std::sort(batch.begin(), batch.end(), [](const auto& a, const auto& b) {
+            return std::tie(a.first.root, a.first.folder) < std::tie(b.first.root, b.first.folder);
+        });
+        std::size_t done = 0;
+        for (const auto& [e, index] : batch) {
+            Impl::Member& m = d->members[index];
             const FolderHandle& folder = folders.open(e);
             FsEntry now;
             m.error = folder.valid() ? StatEntry(folder, e.name, now, true) : folder.error();
@@ -148,12 +153,27 @@ void KeepChooser::look(ReferenceFolders* references) {
                 m.bornNs = now.hasCreation ? NanosecondStamp(now.creation) : 0;
                 m.reference = anyReference && references->holds(folder);
             }
+            if (++done % 256 == 0 && d->yieldHook)
+                d->yieldHook();
+        }
+        batch.clear();
+    };
+    for (std::uint32_t g = 1; g <= d->check.groupCount(); ++g) {
+        for (std::uint32_t r : d->check.members(g)) {
+            ListedEntry e = d->engine.resultEntry(r);
+            Impl::Member m;
+            m.result = r;
+            m.pathBytes = std::uint32_t(std::min<std::size_t>(e.path().size(), UINT32_MAX));
+            if (std::find(d->roots.begin(), d->roots.end(), e.rootIdentity) == d->roots.end())
+                d->roots.push_back(e.rootIdentity);
+            batch.emplace_back(std::move(e), d->members.size());
             d->members.push_back(m);
+            if (batch.size() >= kBatch)
+                lookAtBatch();
         }
         d->starts.push_back(d->members.size());
-        if (d->yieldHook)
-            d->yieldHook();
     }
+    lookAtBatch();
 }
 
 const std::vector<EntryIdentity>& KeepChooser::roots() const {
@@ -231,17 +251,21 @@ int KeepChooser::leftReason(std::uint32_t result) const {
 
 FreedSpace KeepChooser::freedSpace(const KeepChoice& choice, const std::atomic<bool>* stop) const {
     FreedSpaceCounter counter(stop);
+    // Sorted by folder, batch by batch: the counter reaches a folder once for a run of its files.
     std::vector<ListedEntry> files;
-    for (const KeepGroupChoice& group : choice.groups) {
-        if (stop && stop->load(std::memory_order_relaxed))
-            break;
+    auto count = [&] {
+        std::sort(files.begin(), files.end(), [](const ListedEntry& a, const ListedEntry& b) {
+            return std::tie(a.root, a.folder, a.name) < std::tie(b.root, b.folder, b.name);
+        });
+        counter.countFiles(files);
         files.clear();
+    };
+    for (const KeepGroupChoice& group : choice.groups) {
         for (std::uint32_t r : group.marked)
             files.push_back(entry(r));
-        counter.countFiles(files);
+        if (files.size() >= kBatch)
+            count();
     }
-    FreedSpace space = counter.result();
-    if (stop && stop->load(std::memory_order_relaxed))
-        space.partial = true;
-    return space;
+    count();
+    return counter.result();
 }
