@@ -6,45 +6,17 @@
 #include "finders/dup/DupContentCheck.h"
 #include "finders/dup/DupScanEngine.h"
 #include "finders/dup/keep/ReferenceFolders.h"
-#include "platform/ListedFolder.h"
+#include "platform/ListedFolderChain.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <string>
 #include <tuple>
-#include <unordered_map>
 
 namespace {
 
 // Files looked at or counted at once, sorted by folder.
 constexpr std::size_t kBatch = 65536;
-
-// The folders of the files looked at lately, open: the copies of a run lie in few folders, and a
-// folder reached again costs no walk from its root. Bounded, so a wide tree holds few descriptors.
-class FolderCache {
-public:
-    const FolderHandle& open(const ListedEntry& e) {
-        std::string key = e.root;
-        key += '\0';
-        key += e.folder;
-        if (auto at = m_open.find(key); at != m_open.end() && at->second.rootIdentity == e.rootIdentity &&
-                                        at->second.folderIdentity == e.folderIdentity)
-            return at->second.handle;
-        if (m_open.size() >= kMost)
-            m_open.clear();
-        Slot& slot = m_open[key];
-        slot = {OpenListedFolder(e), e.rootIdentity, e.folderIdentity};
-        return slot.handle;
-    }
-
-private:
-    static constexpr std::size_t kMost = 256;
-    struct Slot {
-        FolderHandle handle;
-        EntryIdentity rootIdentity, folderIdentity;
-    };
-    std::unordered_map<std::string, Slot> m_open;
-};
 
 } // namespace
 
@@ -131,7 +103,7 @@ void KeepChooser::look(ReferenceFolders* references) {
     d->starts.assign(1, 0);
     d->roots.clear();
     const bool anyReference = references && !references->empty();
-    FolderCache folders;
+    ListedFolderChain folders;
     // Members are looked at in batches sorted by folder, so each folder is reached once per batch
     // (the copies of a group lie in different folders); a batch bounds the paths held at once.
     std::vector<std::pair<ListedEntry, std::size_t>> batch;
