@@ -44,7 +44,8 @@ std::string asksForInfo(const std::vector<std::string>& args) {
         if (a == "--help" || a == "-h" || a == "--version")
             return a;
         if (a == "--match" || a == "--larger" || a == "--smaller" || a == "--before" || a == "--after" ||
-            a == "--from" || a == "--count" || a == "--threads" || a == "--scan")
+            a == "--from" || a == "--count" || a == "--threads" || a == "--scan" || a == "--keep" ||
+            a == "--reference")
             i += 1;
         else if (a == "--between")
             i += 2;
@@ -68,6 +69,8 @@ const char* CliVersion() { return "vantorel-cli (Vantorel '95) " VANTOREL_VERSIO
 const char* CliUsage() {
     return "Usage: vantorel-cli dups [--exact] [--content] [SIZE] [--match PATTERN] [--null] [--threads N]\n"
            "                          FOLDER...\n"
+           "       vantorel-cli dups --content --keep RULE [--reference FOLDER]... [--trash | --delete]\n"
+           "                         [--dry-run] [--exact] [SIZE] [--match PATTERN] [--null] FOLDER...\n"
            "       vantorel-cli hogs [SIZE] [--match PATTERN] [--null] [--threads N] FOLDER...\n"
            "       vantorel-cli folders [--all] [--null] [--threads N] FOLDER...\n"
            "       vantorel-cli dupfolders [SIZE] [--subsets] [--null] [--threads N] FOLDER...\n"
@@ -87,8 +90,13 @@ const char* CliUsage() {
            "dups lists the files whose name occurs in more than one place (letter case ignored);\n"
            "with --exact the size in K must match too; with --content only the files whose contents\n"
            "are byte for byte the same as another file's of their run are listed, each group of\n"
-           "identical files followed by an empty line. hogs lists the files in the size range,\n"
-           "largest first. folders lists the main folders (those directly in FOLDER) with the size,\n"
+           "identical files followed by an empty line. With --keep, each group keeps one file by RULE\n"
+           "(oldest, newest, shortest or first; see below) and every file of a --reference folder;\n"
+           "the lines printed are the others, the copies that are (or would be) removed, and\n"
+           "\"keeping PATH\" goes to standard error for each kept file. Nothing is removed without\n"
+           "--trash or --delete; --dry-run removes nothing either and ends with the disk space the\n"
+           "removal would free. A --trash run can be put back with undo. hogs lists the files in the\n"
+           "size range, largest first. folders lists the main folders (those directly in FOLDER) with the size,\n"
            "files and sub-folders of everything below them, largest first; with --all every folder,\n"
            "each with only the files directly in it. dupfolders lists the folders that are copies of\n"
            "each other (the same names, letter case counting, the same sub-folders and byte for byte\n"
@@ -132,6 +140,15 @@ const char* CliUsage() {
            "  --exact             dups: the size in K must match too\n"
            "  --subsets           dupfolders: also folders whose files all lie in another\n"
            "  --content           dups: only files with a byte-for-byte identical twin\n"
+           "  --keep RULE         dups --content: keep one file of each group: oldest (modified\n"
+           "                      first, then born first), newest (modified last, then born last),\n"
+           "                      shortest (path), first (in the list); what the rule leaves\n"
+           "                      equal goes to the path in byte order (\"tie broken by path order\")\n"
+           "  --reference FOLDER  with --keep: files in FOLDER (or below) are never removed; a\n"
+           "                      group with such a file keeps it; may be given several times\n"
+           "  --trash             with --keep: send the copies to the recycle bin\n"
+           "  --delete            with --keep: delete the copies for good\n"
+           "  --dry-run           with --keep: remove nothing; say the disk space it would free\n"
            "  --match PATTERN     wildcard pattern(s), ';'-separated (default: *.*)\n"
            "  --all               folders, compare: every folder, not only the main ones\n"
            "  --accessed, --created, --modified\n"
@@ -164,7 +181,10 @@ const char* CliUsage() {
            "output could not be written. A folder that cannot be read is reported on standard\n"
            "error and left out; it does not change the exit status. undo: 0 every file came back,\n"
            "1 some could not (each is named on standard error) or there was nothing to restore,\n"
-           "2 a RUN that is not in the journal.\n";
+           "2 a RUN that is not in the journal. dups --keep: 0 everything asked was done, 1 some\n"
+           "files stayed (each is named on standard error with the reason) or no files were found,\n"
+           "2 an unknown RULE, a --reference folder that does not exist or lies outside every\n"
+           "FOLDER, or --trash with --delete.\n";
 }
 
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::string& error) {
@@ -257,6 +277,28 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
             o.content = true;
         } else if (a == "--subsets" && o.command == CliCommand::DupFolders) {
             o.subsets = true;
+        } else if (a == "--keep" && o.command == CliCommand::Dups) {
+            std::string rule;
+            if (!value(rule))
+                return false;
+            o.keep = KeepRuleFromKey(rule);
+            if (!o.keep) {
+                error = "unknown --keep rule '" + rule + "': use oldest, newest, shortest or first";
+                return false;
+            }
+        } else if (a == "--reference" && o.command == CliCommand::Dups) {
+            std::string folder;
+            if (!value(folder))
+                return false;
+            if (folder.empty()) {
+                error = "an empty --reference FOLDER names no folder";
+                return false;
+            }
+            o.references.push_back(folder);
+        } else if ((a == "--trash" || a == "--delete") && o.command == CliCommand::Dups) {
+            (a == "--trash" ? o.trash : o.remove) = true;
+        } else if (a == "--dry-run" && o.command == CliCommand::Dups) {
+            o.dryRun = true;
         } else if (a == "--hex" && o.command == CliCommand::View) {
             o.hex = true;
         } else if (a == "--total" && o.command == CliCommand::View) {
@@ -361,6 +403,18 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
             error = "unknown option '" + a + "' (see --help)";
             return false;
         }
+    }
+    if (o.trash && o.remove) {
+        error = "give only one of --trash and --delete";
+        return false;
+    }
+    if (o.keep && !o.content) {
+        error = "--keep needs --content: only byte-for-byte copies are ever removed";
+        return false;
+    }
+    if (!o.keep && (!o.references.empty() || o.trash || o.remove || o.dryRun)) {
+        error = "--reference, --trash, --delete and --dry-run need --keep RULE";
+        return false;
     }
     if (dates && (!kindGiven || !rangeGiven)) {
         error = "dates needs one of --accessed, --created, --modified and one of --before, --between, --after";

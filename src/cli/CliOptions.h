@@ -2,6 +2,9 @@
 #pragma once
 #include "finders/daterange/DateRangeEngine.h"
 #include "finders/dup/DupScanEngine.h"
+#include "finders/dup/keep/KeepRule.h"
+
+#include <optional>
 
 #include <string>
 #include <vector>
@@ -21,6 +24,11 @@ struct CliOptions {
     bool exact = false;
     bool content = false;       // dups --content: only files whose contents have a twin in their run
     bool subsets = false;       // dupfolders --subsets: also folders whose files all lie in another
+    std::optional<KeepRule> keep;        // dups --content --keep RULE: the copies besides the kept file
+    std::vector<std::string> references; // --reference FOLDER: their files are never removed
+    bool trash = false;                  // --trash: the copies go to the trash
+    bool remove = false;                 // --delete: the copies are deleted for good
+    bool dryRun = false;                 // --dry-run: nothing changes; the space it would free is said
     bool nullSeparated = false; // --null: exact paths, each followed by NUL, instead of the lines
     int threads = 0;            // --threads: threads of the walk (0: not given)
     bool help = false;

@@ -3,6 +3,7 @@
 // measurements.
 // Standard output carries exactly the result lines; everything else goes to standard error.
 #include "cli/CliOptions.h"
+#include "cli/KeepCommand.h"
 #include "cli/ResultOutput.h"
 #include "common/DisplayText.h"
 #include "common/MessageService.h"
@@ -10,6 +11,7 @@
 #include "finders/daterange/DateRangeEngine.h"
 #include "finders/dup/DupContentCheck.h"
 #include "finders/dup/DupScanEngine.h"
+#include "finders/dup/keep/ReferenceFolders.h"
 #include "journal/cli/JournalCommand.h"
 #include "finders/dupfolders/DupFolderEngine.h"
 #include "map/cli/MapCommand.h"
@@ -161,6 +163,13 @@ template <class Engine> int writeOut(const Engine& engine, bool nullSeparated) {
 }
 
 int runFiles(const CliOptions& options) {
+    // Reference folders are refused before a scan that could take minutes.
+    ReferenceFolders references;
+    std::string refused;
+    if (!OpenReferenceFolders(options, references, refused)) {
+        warn(refused);
+        return 2;
+    }
     SearchPathList::global().GetSearchPath();
     DupScanEngine engine;
     Progress progress([&engine] { return engine.filesSeen(); }, [&engine] { return engine.walkStatus(); },
@@ -184,6 +193,8 @@ int runFiles(const CliOptions& options) {
         std::fputs("No files found.\n", stderr);
         return 1;
     }
+    if (options.keep)
+        return RunKeep(options, engine, check, references);
     if (int failed = WriteContentGroups(engine, check, options.nullSeparated, STDOUT_FILENO))
         return writeFailed(failed);
     return 0;

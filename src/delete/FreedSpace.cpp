@@ -6,6 +6,7 @@
 #include "delete/ListedFileRemoval.h"
 #include "platform/FolderHandle.h"
 #include "platform/ListedFolder.h"
+#include "platform/ListedFolderChain.h"
 #include "platform/SharedExtents.h"
 #include "platform/UniqueFd.h"
 
@@ -62,24 +63,26 @@ void FreedSpaceCounter::countEntry(int folder, const char* name, const struct st
 }
 
 void FreedSpaceCounter::countFiles(const std::vector<ListedEntry>& files) {
-    // Marked files come sorted by path, so a folder is mostly reached once for many of its files.
-    FolderHandle folder;
-    const ListedEntry* reached = nullptr;
+    // Marked files come sorted by path, so a folder and those above it are mostly reached once for
+    // many of its files.
+    ListedFolderChain folders;
     for (const ListedEntry& file : files) {
         if (stopped()) {
             m_figures.partial = true;
             return;
         }
-        if (!reached || reached->root != file.root || reached->folder != file.folder ||
-            reached->rootIdentity != file.rootIdentity || reached->folderIdentity != file.folderIdentity) {
-            folder = OpenListedFolder(file);
-            reached = &file;
-        }
+        const FolderHandle& folder = folders.open(file);
+        // One look gives both the identity check and what the count needs.
         struct stat st {};
         FsEntry now;
-        if (!folder.valid() || StatEntry(folder, file.name, now, false) != 0 || !IsListedEntry(now, file) ||
-            ::fstatat(folder.fd(), file.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
-            st.st_ino != now.inode) {
+        if (folder.valid() && ::fstatat(folder.fd(), file.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            now.device = st.st_dev;
+            now.inode = st.st_ino;
+            now.mode = st.st_mode;
+            now.size = st.st_size;
+            now.lastWrite = st.st_mtim;
+        }
+        if (!folder.valid() || now.inode == 0 || !IsListedEntry(now, file)) {
             m_seen.fetch_add(1, std::memory_order_relaxed);
             ++m_figures.notCounted;
             continue;

@@ -4,6 +4,8 @@ target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FolderWalker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListedEntry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListedFolder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FolderAncestry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ListedFolderChain.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SharedExtents.h
   ${CMAKE_CURRENT_LIST_DIR}/SharedExtents.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WalkAhead.cpp

@@ -10,6 +10,8 @@
 #include "delete/ui/TfrmReallyDelete.h"
 #include "finders/daterange/ui/TfrmMods.h"
 #include "finders/daterange/ui/TfrmPickDate.h"
+#include "finders/dup/DupContentCheck.h"
+#include "finders/dup/keep/ui/TfrmMarkCopies.h"
 #include "finders/dup/ui/TfrmDup.h"
 #include "finders/dupfolders/ui/TfrmDupFolders.h"
 #include "folderhogs/ui/TfrmDirHog.h"
@@ -97,6 +99,13 @@ QSet<QString> captionsOf(const QWidget& window) {
     return captions;
 }
 
+// The Mark copies window over a content check of nothing (its controls are what counts here).
+std::unique_ptr<QWidget> markCopiesWindow() {
+    static DupScanEngine engine;
+    static DupContentCheck check(engine);
+    return std::make_unique<TfrmMarkCopies>(engine, check);
+}
+
 // One window of each kind (both modes of the finder), made as their openers make them.
 std::map<QString, QSet<QString>> captionsOfEveryWindow() {
     std::map<QString, QSet<QString>> all;
@@ -118,6 +127,7 @@ std::map<QString, QSet<QString>> captionsOfEveryWindow() {
     take(QStringLiteral("TfrmHistory"), std::make_unique<TfrmHistory>());
     take(QStringLiteral("TfrmDupFolders"), std::make_unique<TfrmDupFolders>());
     take(QStringLiteral("TfrmWhatGrew"), std::make_unique<TfrmWhatGrew>());
+    take(QStringLiteral("TfrmMarkCopies"), markCopiesWindow());
 #ifdef HELP_TEST_HAS_VIEWER
     take(QStringLiteral("TfrmView"), std::make_unique<TfrmView>());
     take(QStringLiteral("TFindDlg"), std::make_unique<TFindDlg>(nullptr));
@@ -358,6 +368,7 @@ TEST_F(HelpTest, EveryButtonOfEveryWindowIsNamedInTheHelp) {
     windows.push_back(std::make_unique<TfrmHistory>());
     windows.push_back(std::make_unique<TfrmDupFolders>());
     windows.push_back(std::make_unique<TfrmWhatGrew>());
+    windows.push_back(markCopiesWindow());
 #ifdef HELP_TEST_HAS_VIEWER
     windows.push_back(std::make_unique<TfrmView>());
 #endif

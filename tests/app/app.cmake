@@ -11,4 +11,5 @@ vantorel_add_test(test_app
   ${CMAKE_CURRENT_LIST_DIR}/BrowserOpeningTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListLayoutTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HistoryOpeningTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MarkCopiesScreenshotTest.cpp
 )

@@ -337,3 +337,23 @@ TEST(CliOutput, EveryCommandIsTheSameOnOneThreadAndOnEight) {
         }
     }
 }
+
+// dups --keep: a copy that cannot be removed stays, is named with the reason, and makes exit 1; the
+// other copies still go.
+TEST(CliOutput, KeepSaysWhichCopiesStayedAndWhy) {
+    TempTree t;
+    for (const char* folder : {"a", "b", "locked"}) {
+        t.file(std::string(folder) + "/same.bin", 5000, 's');
+        t.setTimes(std::string(folder) + "/same.bin", 1'500'000'000 + folder[0], 1'500'000'000 + folder[0]);
+    }
+    t.setMode("locked", 0555);
+    Outcome r = run({"dups", "--larger", "0", "--content", "--keep", "oldest", "--trash", t.root()}, Out::Pipe,
+                    withoutPermissionOverride);
+    t.setMode("locked", 0755);
+    ASSERT_TRUE(r.exited(1)) << r.err;
+    EXPECT_NE(r.err.find("keeping " + t.path("a/same.bin") + "\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(t.path("locked/same.bin") + " stays: Permission denied\n"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("locked"), std::string::npos); // only what went is printed
+    EXPECT_NE(r.out.find(t.path("b/")), std::string::npos);
+    EXPECT_NE(::access(t.path("b/same.bin").c_str(), F_OK), 0);
+}

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/CliRun.h"
 #include "common/DisplayText.h"
 #include "common/ReportText.h"
 #include "common/SearchPathList.h"
@@ -21,22 +22,8 @@
 
 namespace {
 
-struct CliRun {
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 CliRun cli(const QStringList& args) {
-    QProcess p;
-    // The same locale as the test process, so the date texts agree.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("LC_ALL", "en_US.UTF-8");
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(VANTOREL_CLI_PATH), args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
+    return RunCli(args);
 }
 
 QString q(const std::string& s) { return QString::fromStdString(s); }

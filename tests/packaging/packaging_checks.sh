@@ -33,12 +33,12 @@ file_list() { (cd "$1" && find . \( -type f -o -type l \) | sed 's|^\./||' | sor
 
 # The commands and --options that vantorel-cli --help names.
 help_commands() { "$1" --help | sed -n 's/^\(Usage:\)\? *vantorel-cli \([a-z]*\).*/\2/p' | sort -u; }
-help_options() { "$1" --help | grep -oE -- '--[a-z]+' | sort -u; }
+help_options() { "$1" --help | grep -oE -- '--[a-z]+(-[a-z]+)*' | sort -u; }
 # The options in a command's synopsis lines (continuation lines belong to the command above them).
 synopsis_options() {
   "$1" --help | awk -v want="$2" '/^$/ { exit }
     match($0, /vantorel-cli [a-z]+/) { command = substr($0, RSTART + 13, RLENGTH - 13) }
-    command == want' | grep -oE -- '--[a-z]+' | sort -u
+    command == want' | grep -oE -- '--[a-z]+(-[a-z]+)*' | sort -u
 }
 
 case $check in

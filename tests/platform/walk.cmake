@@ -3,4 +3,5 @@ vantorel_add_test(test_walk
   ${CMAKE_CURRENT_LIST_DIR}/FolderHandleTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FolderWalkerTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WalkAheadTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ListedFolderChainTest.cpp
 )

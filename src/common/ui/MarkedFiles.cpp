@@ -21,6 +21,7 @@ void MarkedFiles::mark(std::uint32_t key, const ListedEntry& file) {
     }
     m_files.push_back(file);
     m_keys.push_back(key);
+    m_marked.insert(key);
 }
 
 void MarkedFiles::unmark(std::uint32_t key) {
@@ -29,6 +30,7 @@ void MarkedFiles::unmark(std::uint32_t key) {
         return;
     m_files.erase(m_files.begin() + (at - m_keys.begin()));
     m_keys.erase(at);
+    m_marked.erase(key);
     const auto counted = m_counted.find(key);
     if (counted == m_counted.end())
         return;
@@ -59,13 +61,14 @@ void MarkedFiles::toggle(StringGridModel& model, int row, const std::function<Li
 void MarkedFiles::clear() {
     m_files.clear();
     m_keys.clear();
+    m_marked.clear();
     m_counted.clear();
     m_count = 0;
     m_bytes = 0;
 }
 
 bool MarkedFiles::isMarked(std::uint32_t key) const {
-    return std::find(m_keys.begin(), m_keys.end(), key) != m_keys.end();
+    return m_marked.count(key) != 0;
 }
 
 std::vector<std::string> MarkedFiles::paths() const {

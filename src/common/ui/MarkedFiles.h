@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class QWidget;
@@ -41,6 +42,7 @@ public:
 private:
     std::vector<ListedEntry> m_files;
     std::vector<std::uint32_t> m_keys; // the result key of each file
+    std::unordered_set<std::uint32_t> m_marked; // the same keys, asked often for many files
     // Bytes counted for each counted key.
     std::unordered_map<std::uint32_t, std::int64_t> m_counted;
     std::int64_t m_count = 0;

@@ -254,6 +254,14 @@ void TfrmDup::buildGrid() {
     SortbyType1 = item("SortbyType1", "Sort by &Type");
     PopupMenu1->checkSortItem(Sortbysize1);
     N1 = PopupMenu1->addTopPanelItems(Panel1);
+    // Duplicates only, usable once a content check has found groups.
+    MarkCopies1 = new QAction(QStringLiteral("Mark &copies..."), PopupMenu1);
+    MarkCopies1->setObjectName(QStringLiteral("MarkCopies1"));
+    MarkCopies1->setEnabled(false);
+    connect(MarkCopies1, &QAction::triggered, this, [this] { MarkCopies1Click(); });
+    PopupMenu1->insertAction(PopupMenu1->actions().constFirst(), MarkCopies1);
+    N2 = PopupMenu1->insertSeparator(PopupMenu1->actions().at(1));
+    N2->setObjectName(QStringLiteral("N2"));
     PopupMenu1->serveAsContextMenu(grid);
 
     pnlSel = NewStatusPanel("pnlSel", FinderStatusFont(), this);
@@ -281,6 +289,8 @@ void TfrmDup::FormShow() {
     setWindowTitle(dup ? QStringLiteral("Find and delete duplicate files") : QStringLiteral("Find and delete file hogs"));
     for (QAction* a : {Sortbysize1, SortbyDate1, SortbyAccess, SortbyName1, SortbyType1, N1})
         a->setVisible(!dup);
+    MarkCopies1->setVisible(dup);
+    N2->setVisible(dup);
     btScan->setToolTip(dup ? QStringLiteral("Duplicates on file name only") : QStringLiteral("Start scanning for file hogs"));
     btExact->setVisible(dup);
     layOutButtonRow();
@@ -345,6 +355,7 @@ void TfrmDup::ClearGrid() {
     PopupMenu1->checkSortItem(Sortbysize1);
     m_marked.clear();
     m_content.reset(); // a new scan makes the old groups meaningless
+    MarkCopies1->setEnabled(false);
     grid->setBadgeRange(0);
     btDelete->setEnabled(false);
     m_textWidths = ColumnTextWidths(*grid, m_dupMode, QString());

@@ -91,6 +91,9 @@ public:
     // Compares the contents within each run of duplicates and shows each row's group.
     void btContentClick();
     const DupContentCheck* contentCheck() const { return m_content.get(); }
+    // "Mark copies..." (the grid's menu, after a content check): marks all but the file each group
+    // keeps by the rule and reference folders chosen in TfrmMarkCopies.
+    void MarkCopies1Click();
     void scan(bool exact);
     void ScanAllDrives();
 
@@ -164,6 +167,8 @@ private:
     QAction* SortbyName1 = nullptr;
     QAction* SortbyType1 = nullptr;
     QAction* N1 = nullptr; // separator
+    QAction* MarkCopies1 = nullptr;
+    QAction* N2 = nullptr; // separator after MarkCopies1
 
     // Scan and marks
     int m_rowsFilled = 0;

@@ -8,7 +8,9 @@
 #include "common/ui/BusyCursor.h"
 #include "common/ui/ResultGridView.h"
 #include "finders/dup/DupContentCheck.h"
+#include "finders/dup/keep/ui/TfrmMarkCopies.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
@@ -43,7 +45,44 @@ void TfrmDup::btContentClick() {
     pnlSel->setText(contentLegend());
     grid->setBadgeRange(int(std::min<std::size_t>(m_content->groupCount(), INT_MAX)));
     grid->viewport()->update();
+    MarkCopies1->setEnabled(m_content->groupCount() > 0);
     closeIfAsked();
+}
+
+void TfrmDup::MarkCopies1Click() {
+    if (!m_content || m_content->groupCount() == 0 || scanning())
+        return;
+    TfrmMarkCopies window(*m_engine, *m_content, this);
+    if (window.exec() != QDialog::Accepted)
+        return;
+    // Each group's rows get exactly the choice: copies marked, kept and changed files not; rows of
+    // no group keep what the user gave them.
+    std::vector<int> rowOf(m_engine->resultCount(), 0);
+    for (int row = 1; row <= m_rowsFilled; ++row)
+        if (m_model->isKeyRow(row) && m_model->keyOf(row) < rowOf.size())
+            rowOf[m_model->keyOf(row)] = row;
+    auto setMark = [&](std::uint32_t key, bool mark) {
+        if (key >= rowOf.size() || rowOf[key] == 0 || m_marked.isMarked(key) == mark)
+            return;
+        if (mark)
+            m_marked.mark(key, window.chooser().entry(key)); // with the times the rule read
+        else
+            m_marked.unmark(key);
+        m_model->setMarked(rowOf[key], mark);
+    };
+    {
+        BusyCursor busy;
+        for (const KeepGroupChoice& group : window.choice().groups) {
+            for (std::uint32_t key : group.kept)
+                setMark(key, false);
+            for (std::uint32_t key : group.left)
+                setMark(key, false);
+            for (std::uint32_t key : group.marked)
+                setMark(key, true);
+        }
+    }
+    showMarkedTotals();
+    btDelete->setEnabled(m_marked.count() > 0);
 }
 
 QString TfrmDup::contentLegend() const {

@@ -1,0 +1,176 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/KeepCommand.h"
+
+#include "cli/CliOptions.h"
+#include "cli/ResultOutput.h"
+#include "common/DisplayText.h"
+#include "delete/FreedSpace.h"
+#include "finders/dup/DupContentCheck.h"
+#include "finders/dup/DupScanEngine.h"
+#include "finders/dup/keep/CopyRemoval.h"
+#include "finders/dup/keep/KeepChooser.h"
+#include "finders/dup/keep/ReferenceFolders.h"
+#include "platform/FolderHandle.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <unistd.h>
+
+namespace {
+
+volatile std::sig_atomic_t g_stopAsked = 0;
+extern "C" void askStop(int) {
+    g_stopAsked = 1;
+}
+
+// A path in a message: control characters must not break the message's line.
+std::string shown(const std::string& path) {
+    return DisplayText(path).toLocal8Bit().toStdString();
+}
+
+void say(const std::string& line) {
+    std::fputs(line.c_str(), stderr);
+    std::fputc('\n', stderr);
+}
+
+// Lets the first SIGINT or SIGTERM stop the run between two files instead of in the middle of one.
+class StopOnSignal {
+public:
+    StopOnSignal() {
+        struct sigaction action {};
+        action.sa_handler = askStop;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGINT, &action, &m_int);
+        ::sigaction(SIGTERM, &action, &m_term);
+    }
+    ~StopOnSignal() {
+        ::sigaction(SIGINT, &m_int, nullptr);
+        ::sigaction(SIGTERM, &m_term, nullptr);
+    }
+    StopOnSignal(const StopOnSignal&) = delete;
+    StopOnSignal& operator=(const StopOnSignal&) = delete;
+
+private:
+    struct sigaction m_int {};
+    struct sigaction m_term {};
+};
+
+} // namespace
+
+bool OpenReferenceFolders(const CliOptions& options, ReferenceFolders& references, std::string& error) {
+    std::vector<EntryIdentity> roots;
+    for (const std::string& folder : options.folders) {
+        const FolderHandle root = FolderHandle::open(folder);
+        if (root.valid())
+            roots.push_back(root.identity());
+    }
+    for (const std::string& path : options.references) {
+        const std::size_t before = references.folders().size();
+        if (const int failed = references.add(path)) {
+            error = "cannot open reference folder " + shown(path) + ": " + std::strerror(failed);
+            return false;
+        }
+        // The same folder named twice is one reference.
+        if (references.folders().size() > before && !references.liesWithin(before, roots)) {
+            error = "reference folder " + shown(path) + " lies outside every FOLDER";
+            return false;
+        }
+    }
+    return true;
+}
+
+int RunKeep(const CliOptions& options, const DupScanEngine& engine, const DupContentCheck& check,
+            ReferenceFolders& references) {
+    KeepChooser chooser(engine, check);
+    chooser.look(&references);
+    const KeepChoice choice = chooser.choose(*options.keep);
+    const bool removing = (options.trash || options.remove) && !options.dryRun;
+    std::optional<CopyRemoval> removal;
+    std::optional<StopOnSignal> signals;
+    if (removing) {
+        g_stopAsked = 0;
+        removal.emplace(chooser, options.trash);
+        signals.emplace();
+    }
+    const char end = options.nullSeparated ? '\0' : '\n';
+    std::string block;
+    int outputError = 0;
+    std::int64_t stayed = 0;
+    bool stopped = false;
+    auto line = [&](std::uint32_t result) {
+        if (options.nullSeparated)
+            engine.appendResultPath(result, block);
+        else
+            engine.appendResultLineUtf8(result, block);
+        block += end;
+    };
+    auto flush = [&](std::size_t atLeast) {
+        if (block.size() < atLeast)
+            return;
+        if (outputError == 0)
+            outputError = WriteAll(STDOUT_FILENO, block);
+        block.clear();
+    };
+    for (const KeepGroupChoice& group : choice.groups) {
+        for (std::uint32_t kept : group.kept)
+            say("keeping " + shown(engine.resultPath(kept)));
+        if (group.tieByPath)
+            say("tie broken by path order");
+        for (std::uint32_t left : group.left) {
+            ++stayed;
+            say("vantorel-cli: " + shown(engine.resultPath(left)) +
+                " stays: " + RemovalReason(chooser.leftReason(left)).toLocal8Bit().toStdString());
+        }
+        if (group.marked.empty())
+            continue;
+        if (!removing) {
+            for (std::uint32_t r : group.marked)
+                line(r);
+            block += end;
+            flush(1u << 16);
+            continue;
+        }
+        if (g_stopAsked || removal->full()) {
+            stopped = stopped || g_stopAsked;
+            removal->skip(std::int64_t(group.marked.size()));
+            continue;
+        }
+        bool any = false;
+        removal->removeGroup(group, [&](std::uint32_t result, const RemovalOutcome& outcome) {
+            if (outcome.ok()) {
+                line(result);
+                any = true;
+                return;
+            }
+            ++stayed;
+            say("vantorel-cli: " + shown(engine.resultPath(result)) +
+                " stays: " + outcome.reason.toLocal8Bit().toStdString());
+        });
+        if (any)
+            block += end;
+        // What went is said at once: a run cut short has printed what it removed.
+        flush(1);
+    }
+    flush(1);
+    if (removal) {
+        removal->end(stopped);
+        signals.reset();
+        if (removal->full())
+            say("vantorel-cli: the recycle bin or the disk is full; " +
+                std::to_string(removal->notAttempted()) + " files were not attempted");
+        else if (stopped)
+            say("vantorel-cli: stopped; " + std::to_string(removal->notAttempted()) +
+                " files were not attempted");
+        if (!removal->journalFailure().isEmpty())
+            say("vantorel-cli: " + removal->journalFailure().toLocal8Bit().toStdString());
+    }
+    if (options.dryRun)
+        say(FreedSpaceText(chooser.freedSpace(choice), options.trash).toLocal8Bit().toStdString());
+    if (outputError != 0) {
+        say(std::string("vantorel-cli: cannot write to standard output: ") + std::strerror(outputError));
+        return 2;
+    }
+    return stayed > 0 || (removal && removal->notAttempted() > 0) ? 1 : 0;
+}

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "finders/dup/keep/CopyRemoval.h"
+
+#include "common/SaturatingSum.h"
+#include "finders/dup/keep/KeepChooser.h"
+
+CopyRemoval::CopyRemoval(const KeepChooser& chooser, bool recycle)
+    : m_chooser(chooser), m_recycle(recycle),
+      m_journal(JournalWriter::begin(JournalTool::CommandLine, recycle)) {}
+
+void CopyRemoval::removeGroup(const KeepGroupChoice& group, const Done& done) {
+    for (std::size_t i = 0; i < group.marked.size(); ++i) {
+        if (m_full) {
+            m_notAttempted += std::int64_t(group.marked.size() - i);
+            return;
+        }
+        const std::uint32_t result = group.marked[i];
+        const ListedEntry file = m_chooser.entry(result);
+        const RemovalOutcome outcome = RemoveListedFile(file, m_recycle);
+        m_journal.file(file, outcome);
+        if (outcome.ok()) {
+            ++m_files;
+            m_bytes = SaturatingAdd(m_bytes, file.size);
+        } else {
+            ++m_stayed;
+            m_full = m_recycle && IsFullDiskError(outcome.error);
+        }
+        if (done)
+            done(result, outcome);
+    }
+}
+
+void CopyRemoval::end(bool stopped) {
+    m_journal.end(m_notAttempted, stopped);
+}
