@@ -75,8 +75,34 @@ protected:
     void click(const std::string& relative) { QTest::mouseClick(view(), Qt::LeftButton, {}, centreOf(relative)); }
     QString status() const { return w->statusText(); }
     // What the map holds: every file and byte of the scan.
-    std::pair<std::int64_t, std::int64_t> totals() const {
-        return {model().folder(MapModel::Scan).files, model().folder(MapModel::Scan).bytes};
+    static std::pair<std::int64_t, std::int64_t> totalsOf(const MapModel& m) {
+        return {m.folder(MapModel::Scan).files, m.folder(MapModel::Scan).bytes};
+    }
+    std::pair<std::int64_t, std::int64_t> totals() const { return totalsOf(model()); }
+
+    // What the map window that trigger opens from the folder hog window shows, and the folder hog
+    // line that a click on the tile of docs/sub/c.dat makes current.
+    struct MapSeen {
+        std::pair<std::int64_t, std::int64_t> totals;
+        std::string scanFile, top, view, line;
+    };
+    static MapSeen mapFromHogs(TfrmDirHog& hogs, const std::function<void()>& trigger) {
+        MapSeen seen;
+        QTimer::singleShot(0, &hogs, [&] {
+            auto* map = qobject_cast<TfrmMap*>(QApplication::activeModalWidget());
+            ASSERT_NE(map, nullptr);
+            ASSERT_TRUE(QTest::qWaitFor([map] { return !map->scanning() && map->engine().model().fileCount() > 0; }));
+            QCoreApplication::processEvents();
+            const MapModel& m = map->engine().model();
+            seen = {totalsOf(m), map->scanFile(), m.folderPath(m.top()),
+                    m.folderPath(map->mapView()->viewFolder()), {}};
+            selectFileTile(*map, "c.dat");
+            const auto* grid = hogs.findChild<ResultGridView*>(QStringLiteral("grid"));
+            seen.line = hogs.engine().resultPath(hogs.gridModel()->keyOf(grid->currentGridRow()));
+            map->reject();
+        });
+        trigger();
+        return seen;
     }
 };
 
@@ -169,32 +195,16 @@ TEST_F(MapWindow, OpenedFromTheFolderHogsItSelectsTheirLines) {
     QPushButton* btMap = hogs.findChild<QPushButton*>(QStringLiteral("btMap"));
     ASSERT_TRUE(btMap && btMap->isVisible());
     EXPECT_LE(btMap->geometry().right(), 638);
-    auto* grid = hogs.findChild<ResultGridView*>(QStringLiteral("grid"));
-    auto rowPath = [&] { return hogs.engine().resultPath(hogs.gridModel()->keyOf(grid->currentGridRow())); };
 
-    std::string mapTop;
-    std::string lineAfterClick;
-    auto onMap = [&] {
-        auto* map = qobject_cast<TfrmMap*>(QApplication::activeModalWidget());
-        ASSERT_NE(map, nullptr);
-        ASSERT_TRUE(QTest::qWaitFor([map] { return !map->scanning() && map->engine().model().fileCount() > 0; }));
-        QCoreApplication::processEvents();
-        const MapModel& m = map->engine().model();
-        mapTop = m.folderPath(m.top());
-        // A click on docs/sub/c.dat selects the line of docs, the main folder that holds it.
-        selectFileTile(*map, "c.dat");
-        lineAfterClick = rowPath();
-        map->reject();
-    };
-    QTimer::singleShot(0, &hogs, onMap);
-    QTest::mouseClick(btMap, Qt::LeftButton);
-    EXPECT_EQ(mapTop, tree.root());
-    EXPECT_EQ(lineAfterClick, tree.path("docs"));
+    MapSeen seen = mapFromHogs(hogs, [&] { QTest::mouseClick(btMap, Qt::LeftButton); });
+    EXPECT_EQ(seen.top, tree.root());
+    EXPECT_TRUE(seen.scanFile.empty());
+    // The click on docs/sub/c.dat selected the line of docs, the main folder that holds it.
+    EXPECT_EQ(seen.line, tree.path("docs"));
 
     // On a line: the map of that folder alone.
-    QTimer::singleShot(0, &hogs, onMap);
-    hogs.findChild<QAction*>(QStringLiteral("Mapthisfolder1"))->trigger();
-    EXPECT_EQ(mapTop, tree.path("docs"));
+    seen = mapFromHogs(hogs, [&] { hogs.findChild<QAction*>(QStringLiteral("Mapthisfolder1"))->trigger(); });
+    EXPECT_EQ(seen.top, tree.path("docs"));
 }
 
 // A saved scan of the tree (hidden folders in the export, not in the map) draws what its walk drew.
@@ -254,36 +264,17 @@ TEST_F(MapWindow, ASavedScanInTheFolderHogsIsMappedFromTheSameFile) {
     QPushButton* btMap = hogs.findChild<QPushButton*>(QStringLiteral("btMap"));
     ASSERT_TRUE(btMap->isVisible());
     EXPECT_FALSE(hogs.findChild<QPushButton*>(QStringLiteral("btDelete"))->isVisible());
-    auto* grid = hogs.findChild<ResultGridView*>(QStringLiteral("grid"));
-    auto rowPath = [&] { return hogs.engine().resultPath(hogs.gridModel()->keyOf(grid->currentGridRow())); };
 
-    std::pair<std::int64_t, std::int64_t> mapped;
-    std::string mapFile, viewPath, lineAfterClick;
-    auto onMap = [&] {
-        auto* map = qobject_cast<TfrmMap*>(QApplication::activeModalWidget());
-        ASSERT_NE(map, nullptr);
-        ASSERT_TRUE(QTest::qWaitFor([map] { return !map->scanning() && map->engine().model().fileCount() > 0; }));
-        QCoreApplication::processEvents();
-        const MapModel& m = map->engine().model();
-        mapped = {m.folder(MapModel::Scan).files, m.folder(MapModel::Scan).bytes};
-        mapFile = map->scanFile();
-        viewPath = m.folderPath(map->mapView()->viewFolder());
-        selectFileTile(*map, "c.dat");
-        lineAfterClick = rowPath();
-        map->reject();
-    };
-    QTimer::singleShot(0, &hogs, onMap);
-    QTest::mouseClick(btMap, Qt::LeftButton);
-    EXPECT_EQ(mapFile, saved);
-    EXPECT_EQ(mapped, live);
-    EXPECT_EQ(viewPath, tree.root());
-    EXPECT_EQ(lineAfterClick, tree.path("docs"));
+    MapSeen seen = mapFromHogs(hogs, [&] { QTest::mouseClick(btMap, Qt::LeftButton); });
+    EXPECT_EQ(seen.scanFile, saved);
+    EXPECT_EQ(seen.totals, live);
+    EXPECT_EQ(seen.view, tree.root());
+    EXPECT_EQ(seen.line, tree.path("docs"));
 
     // On the line of docs: the same scan, entered at docs.
-    QTimer::singleShot(0, &hogs, onMap);
-    hogs.findChild<QAction*>(QStringLiteral("Mapthisfolder1"))->trigger();
-    EXPECT_EQ(mapFile, saved);
-    EXPECT_EQ(viewPath, tree.path("docs"));
+    seen = mapFromHogs(hogs, [&] { hogs.findChild<QAction*>(QStringLiteral("Mapthisfolder1"))->trigger(); });
+    EXPECT_EQ(seen.scanFile, saved);
+    EXPECT_EQ(seen.view, tree.path("docs"));
 }
 
 TEST_F(MapWindow, AFileThatIsNoScanIsSaidAndTheWindowGoesOn) {
