@@ -2,7 +2,6 @@
 #include "folderhogs/ui/TfrmDirHog.h"
 
 #include "browse/ui/TfrmBrowse.h"
-#include "common/DisplayText.h"
 #include "common/MessageService.h"
 #include "common/NumberTexts.h"
 #include "common/StringGridModel.h"
@@ -20,7 +19,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -317,7 +315,8 @@ void TfrmDirHog::setScanningState(bool scanning) {
 
 void TfrmDirHog::scan(FolderScanMode mode, const std::function<void()>& walk) {
     m_userAborted = false;
-    m_savedScan = bool(walk);
+    if (!walk)
+        m_savedScanFile.clear();
     m_engine->begin(mode);
     setWalkStatusSource([this] { return m_engine->walkStatus(); });
     setScanningState(true);
@@ -355,7 +354,7 @@ void TfrmDirHog::scan(FolderScanMode mode, const std::function<void()>& walk) {
         if (m_rowsFilled > 0)
             grid->setCurrentGridRow(1);
         for (QPushButton* b : {btPrint, btClip, btSort, btDelete, btMap})
-            b->setVisible(!m_savedScan || (b != btDelete && b != btMap));
+            b->setVisible(m_savedScanFile.empty() || b != btDelete);
         btBrowse->setVisible(bool(m_browseHandOff));
     }
     closeIfAsked();
@@ -382,27 +381,20 @@ void TfrmDirHog::ScanAllDrives() {
 }
 
 void TfrmDirHog::btOpenScanClick() {
-    const QString file =
-        m_scanFileChooser ? m_scanFileChooser(this)
-                          : QFileDialog::getOpenFileName(this, QStringLiteral("Open scan"),
-                                                         QString::fromStdString(SnapshotStore::defaultFolder()),
-                                                         QStringLiteral("Saved scans (*.json *.zst);;All files (*)"));
-    if (file.isEmpty())
-        return;
-    const QByteArray path = QFile::encodeName(file);
+    const std::string file = ScanFilePath(m_scanFileChooser ? m_scanFileChooser(this) : ChooseScanFile(this));
     SavedScan saved;
-    if (!saved.open(path.toStdString())) {
-        ShowErrorMessage(DisplayText(saved.error()));
+    if (file.empty() || !OpenScanFile(saved, file))
         return;
-    }
     ClearGrid();
+    m_savedScanFile = file;
     scan(FolderScanMode::Main, [&] { m_engine->scanSaved(saved.replay()); });
     if (saved.failed()) {
+        m_savedScanFile.clear();
         ClearGrid();
         for (QPushButton* b : {btPrint, btClip, btBrowse, btSort, btDelete, btMap})
             b->hide();
         pnlScan->clear();
-        ShowErrorMessage(DisplayText(saved.error()));
+        ShowScanFileError(saved);
     }
 }
 

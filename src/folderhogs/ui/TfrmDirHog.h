@@ -4,6 +4,7 @@
 
 #include "common/ui/BrowseHandOff.h"
 #include "common/ui/ScanDialog.h"
+#include "scans/ui/OpenScanFile.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -74,11 +75,13 @@ public:
     void btMapClick();           // the map of the scanned drives
     void Mapthisfolder1Click();  // the map of the current line's folder
     // "Open scan...": a saved scan (a snapshot, ncdu's or gdu's export) shown as if it were a drive;
-    // Delete and Map stay hidden, since the folders are not here to be acted on.
+    // Delete stays hidden, since the folders are not here to be acted on; Map draws the same file.
     void btOpenScanClick();
     void btWhatGrewClick(); // the What grew window
     // Chooses the file for Open scan... (a file dialog unless another is set; empty: none).
-    void setScanFileChooser(std::function<QString(QWidget*)> chooser) { m_scanFileChooser = std::move(chooser); }
+    void setScanFileChooser(ScanFileChooser chooser) { m_scanFileChooser = std::move(chooser); }
+    // The saved scan whose lines are shown (exact path bytes); empty after a walk of the drives.
+    const std::string& savedScanFile() const { return m_savedScanFile; }
     void Shrinktoppanel1Click();
     void Restoretoppanel1Click();
 
@@ -141,6 +144,6 @@ private:
     // Per column, the narrowest width that shows its texts whole (size and date; else 0).
     std::vector<int> m_textWidths;
     BrowseHandOff m_browseHandOff;
-    std::function<QString(QWidget*)> m_scanFileChooser;
-    bool m_savedScan = false; // the lines come from a saved scan
+    ScanFileChooser m_scanFileChooser;
+    std::string m_savedScanFile; // the lines come from this saved scan
 };

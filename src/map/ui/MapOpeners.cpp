@@ -59,20 +59,27 @@ void OpenMapOfFolderHogs(TfrmDirHog& window, bool lineFolder) {
     if (!grid || !drives)
         return;
     const std::string line = currentLineFolder(window, *grid);
-    std::vector<std::string> roots;
-    if (lineFolder) {
-        if (line.empty())
-            return;
-        roots.push_back(line);
-    } else {
-        for (const TickedDrive& drive : drives->tickedDrives())
-            roots.push_back(drive.mountPoint);
-    }
-    if (roots.empty())
+    if (lineFolder && line.empty())
         return;
-
     TfrmMap frmMap(&window);
-    frmMap.setStartRoots(roots);
+    const std::string& savedScan = window.savedScanFile();
+    if (!savedScan.empty()) {
+        // The lines come from a saved scan: the map reads the same file, in the line's folder for
+        // the map of that folder (the scan holds no other walk of it).
+        frmMap.setStartScan(savedScan);
+        if (lineFolder)
+            frmMap.setStartView(line);
+    } else {
+        std::vector<std::string> roots;
+        if (lineFolder)
+            roots.push_back(line);
+        else
+            for (const TickedDrive& drive : drives->tickedDrives())
+                roots.push_back(drive.mountPoint);
+        if (roots.empty())
+            return;
+        frmMap.setStartRoots(roots);
+    }
     frmMap.setFolderSelectedHook([&window, grid](const std::string& folder) {
         const int row = lineOfFolder(window, folder);
         if (grid && row > 0) {

@@ -13,6 +13,8 @@
 #include "common/ui/StatusPanel.h"
 #include "map/MapTexts.h"
 #include "map/ui/TMapView.h"
+#include "platform/FolderHandle.h"
+#include "scans/SavedScan.h"
 #include "viewer/ui/TfrmView.h"
 
 #include <QCheckBox>
@@ -20,6 +22,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 constexpr int PanelHeight = 169;
@@ -27,6 +30,7 @@ constexpr int ButtonY = 138;
 constexpr int ButtonHeight = 28;
 constexpr int ButtonWidth = 66;
 constexpr int ScanButtonWidth = 80;
+constexpr int OpenScanButtonWidth = 90;
 constexpr int DrivePanelTop = 8;
 constexpr int ExplanationLeft = 60;
 constexpr int ExplanationWidth = 270;
@@ -126,6 +130,8 @@ void TfrmMap::buildTopPanel() {
     btBrowse = button("btBrowse", "&Browse", "Browse the folder of the selected tile", x, ButtonWidth);
     x += ButtonWidth + 3;
     btView = button("btView", "&View", "View the selected file", x, ButtonWidth);
+    // At the right of the row, under the drives: the rest of the row keeps its places.
+    btOpenScan = button("btOpenScan", "&Open scan...", "Draw the map of a saved scan", x, OpenScanButtonWidth);
 
     connect(pnlDrives, &DriveBoxPanel::tickedChanged, this, [this] { cb1Click(); });
     connect(btScan, &QPushButton::clicked, this, [this] { btScanClick(); });
@@ -134,10 +140,11 @@ void TfrmMap::buildTopPanel() {
     connect(btUp, &QPushButton::clicked, this, [this] { btUpClick(); });
     connect(btBrowse, &QPushButton::clicked, this, [this] { btBrowseClick(); });
     connect(btView, &QPushButton::clicked, this, [this] { btViewClick(); });
+    connect(btOpenScan, &QPushButton::clicked, this, [this] { btOpenScanClick(); });
 }
 
 int TfrmMap::minimumClientWidth() const {
-    const int buttons = btView->geometry().right() + 1 + Scaled(3, m_scale);
+    const int buttons = btView->geometry().right() + 1 + Scaled(3 + OpenScanButtonWidth + 10, m_scale);
     const int panel = Scaled(ExplanationLeft + ExplanationWidth + 10, m_scale) + Label4->width() +
                       Scaled(10, m_scale) + pnlDrives->width() + Scaled(10, m_scale);
     return std::max(buttons, panel);
@@ -157,7 +164,9 @@ void TfrmMap::FormShow() {
     resize(std::min(width(), area.width() - 10), std::min(height(), area.height() - 40));
     centreOnScreen();
     FormResize();
-    if (!m_startRoots.empty())
+    if (!m_startScan.empty())
+        QTimer::singleShot(0, this, [this] { showScan(m_startScan); });
+    else if (!m_startRoots.empty())
         QTimer::singleShot(0, this, [this] { scan(m_startRoots); });
 }
 
@@ -170,6 +179,7 @@ void TfrmMap::FormResize() {
     if (!pnlDrives)
         return;
     placeDrivePanel(pnlDrives, Label4, width(), m_scale);
+    btOpenScan->move(pnlDrives->geometry().right() + 1 - btOpenScan->width(), btOpenScan->y());
     lblPath->setFixedWidth(std::max(Scaled(40, m_scale), Label4->x() - Scaled(10, m_scale) - lblPath->x()));
     showViewPath();
 }
@@ -183,6 +193,7 @@ void TfrmMap::setScanningState(bool scanning) {
         for (QPushButton* b : {btUp, btBrowse, btView})
             b->hide();
     btClose->setEnabled(!scanning);
+    btOpenScan->setEnabled(!scanning);
     pnlDrives->setEnabled(!scanning);
     cb1Click();
 }
@@ -196,6 +207,44 @@ void TfrmMap::btScanClick() {
 }
 
 void TfrmMap::scan(const std::vector<std::string>& roots) {
+    m_scanFile.clear();
+    build([&] {
+        for (const std::string& root : roots) {
+            if (m_engine->aborted())
+                break;
+            if (!m_engine->scanDrive(root))
+                ShowErrorMessage(QStringLiteral("Can't open folder ") + DisplayText(root));
+        }
+    });
+    closeIfAsked();
+}
+
+void TfrmMap::btOpenScanClick() {
+    const std::string file = ScanFilePath(m_scanFileChooser ? m_scanFileChooser(this) : ChooseScanFile(this));
+    if (!file.empty())
+        showScan(file);
+}
+
+void TfrmMap::showScan(const std::string& file) {
+    SavedScan saved;
+    if (!OpenScanFile(saved, file))
+        return;
+    m_scanFile = file;
+    build([&] { m_engine->scanSaved(saved.replay()); });
+    if (saved.failed()) {
+        // Nothing read from a broken file is shown; the window waits for the next scan.
+        m_scanFile.clear();
+        m_haveMap = false;
+        pbMap->setModel(nullptr);
+        m_engine->begin();
+        showResultState();
+        pnlScan->clear();
+        ShowScanFileError(saved);
+    }
+    closeIfAsked();
+}
+
+void TfrmMap::build(const std::function<void()>& walk) {
     m_haveMap = false;
     pbMap->setModel(nullptr);
     m_engine->begin();
@@ -209,24 +258,23 @@ void TfrmMap::scan(const std::vector<std::string>& roots) {
             ~LeaveScanning() { w->setScanningState(false); }
         } leave{this};
         BusyCursor busy;
-        for (const std::string& root : roots) {
-            if (m_engine->aborted())
-                break;
-            if (!m_engine->scanDrive(root))
-                ShowErrorMessage(QStringLiteral("Can't open folder ") + DisplayText(root));
-        }
+        walk();
         m_engine->finish();
         pbMap->setModel(&m_engine->model());
         m_haveMap = true;
     }
+    const MapModel& m = m_engine->model();
+    if (!m_startView.empty()) {
+        if (const std::uint32_t folder = m.findFolder(m_startView); folder != MapModel::NoFolder)
+            pbMap->setViewFolder(folder);
+        m_startView.clear();
+    }
     if (!m_startSelection.empty()) {
-        const std::uint32_t folder = m_engine->model().findFolder(m_startSelection);
-        if (folder != MapModel::NoFolder)
+        if (const std::uint32_t folder = m.findFolder(m_startSelection); folder != MapModel::NoFolder)
             pbMap->selectFolder(folder);
         m_startSelection.clear();
     }
     showResultState();
-    closeIfAsked();
 }
 
 void TfrmMap::btAbortClick() {
@@ -252,6 +300,8 @@ QString TfrmMap::summaryText() const {
                    QStringLiteral(" bytes");
     if (m_engine->aborted())
         text += QStringLiteral("   (walk aborted: the map is incomplete)");
+    if (!m_scanFile.empty())
+        text += QStringLiteral("   Scan file : ") + DisplayText(m_scanFile);
     return text;
 }
 
@@ -272,8 +322,20 @@ void TfrmMap::showSelection() {
         btView->setEnabled(false);
         return;
     }
-    btView->setEnabled(pbMap->selectedIsFile());
-    btBrowse->setEnabled(pbMap->hasSelection() || pbMap->viewFolder() != MapModel::Scan);
+    // A saved scan may come from another machine: only what is here at its path can be acted on.
+    const bool saved = !m_scanFile.empty();
+    const std::uint32_t browsed = pbMap->hasSelection() ? pbMap->selectedFolder() : pbMap->viewFolder();
+    const bool canBrowse = browsed != MapModel::Scan && (!saved || folderHere(browsed));
+    const bool canView =
+        pbMap->selectedIsFile() && (!saved || fileHere(pbMap->selectedFolder(), pbMap->selectedFile()));
+    btView->setEnabled(canView);
+    btBrowse->setEnabled(canBrowse);
+    const bool viewAbsent = saved && pbMap->selectedIsFile() && !canView;
+    btView->setToolTip(viewAbsent ? QStringLiteral("The scan's file is not on this machine")
+                                  : QStringLiteral("View the selected file"));
+    btBrowse->setToolTip(saved && browsed != MapModel::Scan && !canBrowse
+                             ? QStringLiteral("The scan's folder is not on this machine")
+                             : QStringLiteral("Browse the folder of the selected tile"));
     const int tile = pbMap->selectedTile();
     if (tile >= 0)
         pnlScan->setText(DescribeTile(m_engine->model(), pbMap->layout().tiles()[std::size_t(tile)]).joined());
@@ -302,7 +364,7 @@ void TfrmMap::btUpClick() {
 }
 
 void TfrmMap::btBrowseClick() {
-    if (!m_haveMap || !m_browseHandOff)
+    if (!m_haveMap || !m_browseHandOff || !btBrowse->isEnabled())
         return;
     const MapModel& m = m_engine->model();
     if (pbMap->selectedIsFile()) {
@@ -315,7 +377,10 @@ void TfrmMap::btBrowseClick() {
             return;
         m_browseHandOff(this, m.folderPath(folder), std::string(), QStringLiteral("*.*"));
     }
-    // The browser can delete files and folders: what went leaves the map.
+    // The browser can delete files and folders: what went leaves the map. A saved scan's map shows
+    // the scan as it was.
+    if (!m_scanFile.empty())
+        return;
     std::size_t gone = 0;
     {
         BusyCursor busy;
@@ -326,6 +391,17 @@ void TfrmMap::btBrowseClick() {
 }
 
 void TfrmMap::btViewClick() {
-    if (m_haveMap && m_viewHandOff && pbMap->selectedIsFile())
+    if (m_haveMap && m_viewHandOff && pbMap->selectedIsFile() && btView->isEnabled())
         m_viewHandOff(this, m_engine->model().filePath(pbMap->selectedFolder(), pbMap->selectedFile()));
+}
+
+bool TfrmMap::folderHere(std::uint32_t folder) const {
+    return FolderHandle::open(m_engine->model().folderPath(folder)).valid();
+}
+
+bool TfrmMap::fileHere(std::uint32_t folder, std::uint32_t file) const {
+    const FolderHandle handle = FolderHandle::open(m_engine->model().folderPath(folder));
+    FsEntry entry;
+    return handle.valid() && StatEntry(handle, m_engine->model().fileName(file), entry, false) == 0 &&
+           S_ISREG(entry.mode);
 }

@@ -4,8 +4,10 @@
 
 #include "common/ui/BrowseHandOff.h"
 #include "common/ui/ScanDialog.h"
+#include "scans/ui/OpenScanFile.h"
 
 #include <QDialog>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,9 +23,11 @@ class TMapView;
 // "Space Map": a squarified map of the walked folders in which every file is a tile whose area is
 // its size, nested by folder on cushions and coloured by type, with the legend of the ten largest
 // types. Opened from the main window (the ticked drives are walked with Scan), or from the folder
-// hog window on its drives or on one folder (walked as soon as the window shows). The window owns
-// its engine and only shows what it produces; Browse and View hand the selected tile on, and what
-// was deleted meanwhile leaves the map without a new walk.
+// hog window on its drives or on one folder (walked as soon as the window shows). "Open scan..."
+// draws a saved scan instead of a walk. The window owns its engine and only shows what it
+// produces; Browse and View hand the selected tile on, and what was deleted meanwhile leaves the
+// map without a new walk. A saved scan's map stays as the scan saw it; its Browse and View act
+// only on what is on this machine.
 class TfrmMap : public ScanDialog {
     Q_OBJECT
 public:
@@ -32,6 +36,10 @@ public:
 
     // Folders to walk when the window shows, instead of waiting for Scan (exact path bytes).
     void setStartRoots(std::vector<std::string> roots);
+    // A saved scan to draw when the window shows (exact path bytes), instead of walking.
+    void setStartScan(std::string file) { m_startScan = std::move(file); }
+    // The folder (exact path bytes) to show first once the map is there; the top when empty or absent.
+    void setStartView(std::string folder) { m_startView = std::move(folder); }
     // The folder (exact path bytes) to select once the first map is there; none when empty.
     void setStartSelection(std::string folder) { m_startSelection = std::move(folder); }
     // The folder browser hand-off (the browser unless another is set): the selected tile's folder,
@@ -42,6 +50,10 @@ public:
     void setViewHandOff(ViewHandOff handOff);
     // Called with the exact path of the folder of each tile the user selects.
     void setFolderSelectedHook(std::function<void(const std::string& folder)> hook);
+    // Chooses the file for Open scan... (the file dialog unless another is set).
+    void setScanFileChooser(ScanFileChooser chooser) { m_scanFileChooser = std::move(chooser); }
+    // The saved scan the map shows (exact path bytes); empty for a walk of this machine.
+    const std::string& scanFile() const { return m_scanFile; }
 
     const MapScanEngine& engine() const { return *m_engine; }
     TMapView* mapView() const { return pbMap; }
@@ -56,15 +68,24 @@ public:
     void btUpClick();
     void btBrowseClick();
     void btViewClick();
+    void btOpenScanClick();
     // Walks the roots and shows their map.
     void scan(const std::vector<std::string>& roots);
+    // Reads the saved scan and shows its map. A file that is no saved scan gives its message: the
+    // map shown before stays when the file cannot be opened, none is shown when it breaks off.
+    void showScan(const std::string& file);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildTopPanel();
+    // Builds the map from what walk feeds the engine, then shows it.
+    void build(const std::function<void()>& walk);
     void setScanningState(bool scanning);
+    // Browse and View of a saved scan's tile: only on what this machine holds at that path.
+    bool folderHere(std::uint32_t folder) const;
+    bool fileHere(std::uint32_t folder, std::uint32_t file) const;
     void showResultState();
     void showHovered(int tile);
     void showSelection();
@@ -76,6 +97,10 @@ private:
     double m_scale = 1.0;
     std::vector<std::string> m_startRoots;
     std::string m_startSelection;
+    std::string m_startScan;
+    std::string m_startView;
+    std::string m_scanFile;
+    ScanFileChooser m_scanFileChooser;
     BrowseHandOff m_browseHandOff;
     ViewHandOff m_viewHandOff;
     std::function<void(const std::string&)> m_folderSelected;
@@ -95,6 +120,7 @@ private:
     QPushButton* btUp = nullptr;
     QPushButton* btBrowse = nullptr;
     QPushButton* btView = nullptr;
+    QPushButton* btOpenScan = nullptr;
     TMapView* pbMap = nullptr;
     QLabel* pnlScan = nullptr;
     FinderPopupMenu* PopupMenu1 = nullptr;

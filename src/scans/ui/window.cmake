@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 target_sources(vantorel_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/TfrmWhatGrew.h ${CMAKE_CURRENT_LIST_DIR}/TfrmWhatGrew.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/OpenScanFile.h ${CMAKE_CURRENT_LIST_DIR}/OpenScanFile.cpp
 )

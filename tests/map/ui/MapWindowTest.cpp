@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "../../scans/ExportedTree.h"
 #include "app/ScreenshotDir.h"
 #include "app/TfrmMain.h"
 #include "common/DisplayText.h"
@@ -13,10 +14,20 @@
 #include <QApplication>
 #include <QLabel>
 #include <QTimer>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace {
+
+// Clicks the tile of the file called name in the map window.
+void selectFileTile(TfrmMap& map, std::string_view name) {
+    const MapLayout& layout = map.mapView()->layout();
+    const MapModel& m = map.engine().model();
+    for (std::size_t i = 0; i < layout.tiles().size(); ++i)
+        if (layout.tiles()[i].kind == MapTile::File && m.fileName(layout.tiles()[i].file) == name)
+            QTest::mouseClick(map.mapView(), Qt::LeftButton, {}, map.mapView()->tileCentre(int(i)));
+}
 
 // The map window on a small tree whose layout is known: big.iso takes the left 6/9.5 of the map,
 // docs the rest, with docs/sub inside it.
@@ -33,7 +44,7 @@ protected:
         tree.file("docs/b.txt", 1 << 20);
         tree.file("docs/sub/c.dat", 512 << 10);
     }
-    void open() {
+    void open(std::size_t files = 4) {
         w = std::make_unique<TfrmMap>();
         w->setBrowseHandOff([this](QWidget*, const std::string& folder, const std::string& name, const QString&) {
             browsed.emplace_back(folder, name);
@@ -44,7 +55,8 @@ protected:
         w->setStartRoots({tree.root()});
         w->show();
         w->resize(800, 600);
-        ASSERT_TRUE(QTest::qWaitFor([this] { return !w->scanning() && w->engine().model().fileCount() == 4; }));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [this, files] { return !w->scanning() && w->engine().model().fileCount() == files; }));
         QCoreApplication::processEvents();
     }
     TMapView* view() const { return w->mapView(); }
@@ -62,6 +74,36 @@ protected:
     QPoint centreOf(const std::string& relative) const { return view()->tileCentre(tileOf(relative)); }
     void click(const std::string& relative) { QTest::mouseClick(view(), Qt::LeftButton, {}, centreOf(relative)); }
     QString status() const { return w->statusText(); }
+    // What the map holds: every file and byte of the scan.
+    static std::pair<std::int64_t, std::int64_t> totalsOf(const MapModel& m) {
+        return {m.folder(MapModel::Scan).files, m.folder(MapModel::Scan).bytes};
+    }
+    std::pair<std::int64_t, std::int64_t> totals() const { return totalsOf(model()); }
+
+    // What the map window that trigger opens from the folder hog window shows, and the folder hog
+    // line that a click on the tile of docs/sub/c.dat makes current.
+    struct MapSeen {
+        std::pair<std::int64_t, std::int64_t> totals;
+        std::string scanFile, top, view, line;
+    };
+    static MapSeen mapFromHogs(TfrmDirHog& hogs, const std::function<void()>& trigger) {
+        MapSeen seen;
+        QTimer::singleShot(0, &hogs, [&] {
+            auto* map = qobject_cast<TfrmMap*>(QApplication::activeModalWidget());
+            ASSERT_NE(map, nullptr);
+            ASSERT_TRUE(QTest::qWaitFor([map] { return !map->scanning() && map->engine().model().fileCount() > 0; }));
+            QCoreApplication::processEvents();
+            const MapModel& m = map->engine().model();
+            seen = {totalsOf(m), map->scanFile(), m.folderPath(m.top()),
+                    m.folderPath(map->mapView()->viewFolder()), {}};
+            selectFileTile(*map, "c.dat");
+            const auto* grid = hogs.findChild<ResultGridView*>(QStringLiteral("grid"));
+            seen.line = hogs.engine().resultPath(hogs.gridModel()->keyOf(grid->currentGridRow()));
+            map->reject();
+        });
+        trigger();
+        return seen;
+    }
 };
 
 } // namespace
@@ -153,35 +195,117 @@ TEST_F(MapWindow, OpenedFromTheFolderHogsItSelectsTheirLines) {
     QPushButton* btMap = hogs.findChild<QPushButton*>(QStringLiteral("btMap"));
     ASSERT_TRUE(btMap && btMap->isVisible());
     EXPECT_LE(btMap->geometry().right(), 638);
-    auto* grid = hogs.findChild<ResultGridView*>(QStringLiteral("grid"));
-    auto rowPath = [&] { return hogs.engine().resultPath(hogs.gridModel()->keyOf(grid->currentGridRow())); };
 
-    std::string mapTop;
-    std::string lineAfterClick;
-    auto onMap = [&] {
-        auto* map = qobject_cast<TfrmMap*>(QApplication::activeModalWidget());
-        ASSERT_NE(map, nullptr);
-        ASSERT_TRUE(QTest::qWaitFor([map] { return !map->scanning() && map->engine().model().fileCount() > 0; }));
-        QCoreApplication::processEvents();
-        const MapModel& m = map->engine().model();
-        mapTop = m.folderPath(m.top());
-        // A click on docs/sub/c.dat selects the line of docs, the main folder that holds it.
-        const MapLayout& layout = map->mapView()->layout();
-        for (std::size_t i = 0; i < layout.tiles().size(); ++i)
-            if (layout.tiles()[i].kind == MapTile::File && m.fileName(layout.tiles()[i].file) == "c.dat")
-                QTest::mouseClick(map->mapView(), Qt::LeftButton, {}, map->mapView()->tileCentre(int(i)));
-        lineAfterClick = rowPath();
-        map->reject();
-    };
-    QTimer::singleShot(0, &hogs, onMap);
-    QTest::mouseClick(btMap, Qt::LeftButton);
-    EXPECT_EQ(mapTop, tree.root());
-    EXPECT_EQ(lineAfterClick, tree.path("docs"));
+    MapSeen seen = mapFromHogs(hogs, [&] { QTest::mouseClick(btMap, Qt::LeftButton); });
+    EXPECT_EQ(seen.top, tree.root());
+    EXPECT_TRUE(seen.scanFile.empty());
+    // The click on docs/sub/c.dat selected the line of docs, the main folder that holds it.
+    EXPECT_EQ(seen.line, tree.path("docs"));
 
     // On a line: the map of that folder alone.
-    QTimer::singleShot(0, &hogs, onMap);
-    hogs.findChild<QAction*>(QStringLiteral("Mapthisfolder1"))->trigger();
-    EXPECT_EQ(mapTop, tree.path("docs"));
+    seen = mapFromHogs(hogs, [&] { hogs.findChild<QAction*>(QStringLiteral("Mapthisfolder1"))->trigger(); });
+    EXPECT_EQ(seen.top, tree.path("docs"));
+}
+
+// A saved scan of the tree (hidden folders in the export, not in the map) draws what its walk drew.
+TEST_F(MapWindow, ASavedScanOpensLikeAWalkAndActsOnlyOnWhatIsHere) {
+    tree.file(".cache/blob", 300'000);
+    tree.file("docs/.notes", 10);
+    TempTree scans;
+    const std::string saved = scans.path("home.json.zst");
+    ExportTree(tree.root(), saved, 3);
+    open(5);
+    const auto live = totals();
+    ASSERT_EQ(live.first, 5);
+
+    w->setScanFileChooser([&](QWidget*) { return QString::fromStdString(saved); });
+    QTest::mouseClick(button("btOpenScan"), Qt::LeftButton);
+    EXPECT_EQ(w->scanFile(), saved);
+    EXPECT_EQ(totals(), live);
+    EXPECT_EQ(model().folderPath(view()->viewFolder()), tree.root());
+    EXPECT_TRUE(status().endsWith(QStringLiteral("Scan file : ") + QString::fromStdString(saved)))
+        << status().toStdString();
+    SaveShot(*w, QStringLiteral("map-saved-scan.png"));
+
+    // What is still here is browsed and viewed; what went since the scan is not, and stays drawn.
+    click("docs/sub/c.dat");
+    EXPECT_TRUE(button("btView")->isEnabled());
+    QTest::mouseClick(button("btView"), Qt::LeftButton);
+    EXPECT_EQ(viewed, std::vector<std::string>{tree.path("docs/sub/c.dat")});
+    std::filesystem::remove_all(tree.path("docs/sub"));
+    click("docs/b.txt");
+    click("docs/sub/c.dat");
+    EXPECT_FALSE(button("btView")->isEnabled());
+    EXPECT_FALSE(button("btBrowse")->isEnabled());
+    w->btViewClick();
+    EXPECT_EQ(viewed.size(), 1u);
+    click("docs/a.txt");
+    QTest::mouseClick(button("btBrowse"), Qt::LeftButton);
+    ASSERT_EQ(browsed.size(), 1u);
+    EXPECT_EQ(browsed[0].second, "a.txt");
+    EXPECT_EQ(totals(), live); // no re-check of a scan against this machine
+}
+
+TEST_F(MapWindow, ASavedScanInTheFolderHogsIsMappedFromTheSameFile) {
+    tree.file("other/x.bin", 4096);
+    TempTree scans;
+    const std::string saved = scans.path("tree.json");
+    ExportTree(tree.root(), saved);
+    open(5);
+    const auto live = totals();
+    w.reset();
+
+    TfrmDirHog hogs;
+    hogs.show();
+    QCoreApplication::processEvents();
+    hogs.setScanFileChooser([&](QWidget*) { return QString::fromStdString(saved); });
+    QTest::mouseClick(hogs.findChild<QPushButton*>(QStringLiteral("btOpenScan")), Qt::LeftButton);
+    ASSERT_EQ(hogs.savedScanFile(), saved);
+    QPushButton* btMap = hogs.findChild<QPushButton*>(QStringLiteral("btMap"));
+    ASSERT_TRUE(btMap->isVisible());
+    EXPECT_FALSE(hogs.findChild<QPushButton*>(QStringLiteral("btDelete"))->isVisible());
+
+    MapSeen seen = mapFromHogs(hogs, [&] { QTest::mouseClick(btMap, Qt::LeftButton); });
+    EXPECT_EQ(seen.scanFile, saved);
+    EXPECT_EQ(seen.totals, live);
+    EXPECT_EQ(seen.view, tree.root());
+    EXPECT_EQ(seen.line, tree.path("docs"));
+
+    // On the line of docs: the same scan, entered at docs.
+    seen = mapFromHogs(hogs, [&] { hogs.findChild<QAction*>(QStringLiteral("Mapthisfolder1"))->trigger(); });
+    EXPECT_EQ(seen.scanFile, saved);
+    EXPECT_EQ(seen.view, tree.path("docs"));
+}
+
+TEST_F(MapWindow, AFileThatIsNoScanIsSaidAndTheWindowGoesOn) {
+    TempTree scans;
+    const std::string notJson = scans.file("notes.json", 100);
+    const std::string cut = scans.path("cut.json");
+    ExportTree(tree.root(), cut);
+    std::filesystem::resize_file(cut, std::filesystem::file_size(cut) * 2 / 3);
+    open();
+    const auto live = totals();
+
+    // Refused at once: the map shown stays.
+    w->setScanFileChooser([&](QWidget*) { return QString::fromStdString(notJson); });
+    QTest::mouseClick(button("btOpenScan"), Qt::LeftButton);
+    ASSERT_EQ(messages.records().size(), 1u);
+    EXPECT_TRUE(messages.records().back().text.contains(QStringLiteral("not a saved scan")));
+    EXPECT_EQ(totals(), live);
+    EXPECT_TRUE(w->scanFile().empty());
+
+    // Broken off in the middle: nothing of it is drawn, and Scan draws the drive again.
+    w->setScanFileChooser([&](QWidget*) { return QString::fromStdString(cut); });
+    QTest::mouseClick(button("btOpenScan"), Qt::LeftButton);
+    ASSERT_EQ(messages.records().size(), 2u);
+    EXPECT_TRUE(messages.records().back().text.contains(QString::fromStdString(cut)))
+        << messages.records().back().text.toStdString();
+    EXPECT_EQ(model().fileCount(), 0u);
+    EXPECT_FALSE(button("btView")->isVisible());
+    EXPECT_TRUE(w->scanFile().empty());
+    ASSERT_TRUE(button("btScan")->isEnabled());
+    QTest::mouseClick(button("btScan"), Qt::LeftButton);
+    EXPECT_EQ(totals(), live);
 }
 
 TEST_F(MapWindow, TheMainWindowOpensItFromTheFreePlaceOfItsBottomRow) {
@@ -252,11 +376,7 @@ TEST(Screenshots, SpaceMap) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !map.scanning() && map.engine().model().fileCount() > 0; }));
     QCoreApplication::processEvents();
     // A photo selected: it and its folder are framed, and the bottom bar describes it.
-    const MapModel& m = map.engine().model();
-    const MapLayout& layout = map.mapView()->layout();
-    for (std::size_t i = 0; i < layout.tiles().size(); ++i)
-        if (layout.tiles()[i].kind == MapTile::File && m.fileName(layout.tiles()[i].file) == "IMG_4104.jpg")
-            QTest::mouseClick(map.mapView(), Qt::LeftButton, {}, map.mapView()->tileCentre(int(i)));
+    selectFileTile(map, "IMG_4104.jpg");
     EXPECT_TRUE(map.statusText().contains(QStringLiteral("IMG_4104.jpg")));
     EXPECT_FALSE(SaveScreenshot(&map, QStringLiteral("space-map")).isEmpty());
     qunsetenv("VANTOREL_DRIVES");

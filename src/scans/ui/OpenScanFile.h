@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <QString>
+#include <functional>
+#include <string>
+
+class QWidget;
+class SavedScan;
+
+// "Open scan..." as every window that shows a saved scan offers it: one file dialog, one way to open
+// the file, the same messages.
+
+// Chooses the file of a saved scan for parent; an empty text when none was chosen. Tests set another.
+using ScanFileChooser = std::function<QString(QWidget* parent)>;
+// The file dialog: it starts in the folder of the snapshots and offers JSON and zstd files.
+QString ChooseScanFile(QWidget* parent);
+// The chooser's answer as exact path bytes (an empty answer gives "").
+std::string ScanFilePath(const QString& chosen);
+
+// Opens path as a saved scan: false, after the error box naming what is wrong, when it is none.
+bool OpenScanFile(SavedScan& saved, const std::string& path);
+// The error box of a scan that cannot be read: at open, or after a replay that found the file to be
+// no valid scan (saved.failed(): what was read from it may not be shown).
+void ShowScanFileError(const SavedScan& saved);
