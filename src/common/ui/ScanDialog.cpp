@@ -5,12 +5,13 @@
 #include "common/ui/SkippedEntriesPanel.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -58,6 +59,15 @@ QLabel* ScanDialog::addPanelLabel(QWidget* panel, const char* name, const char* 
     l->setGeometry(ScaledRect(design.x(), design.y(), design.width(), design.height(), scale));
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return l;
+}
+
+QPushButton* ScanDialog::addPanelButton(QWidget* panel, const char* name, const char* text,
+                                        const char* hint) {
+    auto* b = new QPushButton(QString::fromUtf8(text), panel);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setToolTip(QString::fromUtf8(hint));
+    b->setAutoDefault(false);
+    return b;
 }
 
 void ScanDialog::placeDrivePanel(QWidget* drives, QWidget* label, int clientWidth, double scale) {

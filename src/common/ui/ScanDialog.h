@@ -9,6 +9,7 @@ class QCloseEvent;
 class QKeyEvent;
 class QShowEvent;
 class QLabel;
+class QPushButton;
 class QRect;
 class SkippedEntries;
 class SkippedEntriesPanel;
@@ -37,6 +38,8 @@ protected:
     // A label of the top panel at a design rectangle (96 pixels per inch, scaled), top left aligned.
     static QLabel* addPanelLabel(QWidget* panel, const char* name, const char* text, const QRect& design,
                                  double scale);
+    // A button of the top panel's button row (placed by the window), which Enter does not press.
+    static QPushButton* addPanelButton(QWidget* panel, const char* name, const char* text, const char* hint);
     // The drive panel 10 design pixels from the right of a client area that wide, its label 10 left of it.
     static void placeDrivePanel(QWidget* drives, QWidget* label, int clientWidth, double scale);
     // The screen the window is on (its available area), and the window put in its middle.

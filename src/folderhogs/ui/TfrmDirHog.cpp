@@ -118,26 +118,22 @@ void TfrmDirHog::buildTopPanel() {
     pnlDrives->move(Scaled(428, s), Scaled(DrivePanelTop, s));
     Label4->setBuddy(pnlDrives->box(1));
 
-    auto button = [&](const char* name, const char* text, const char* hint) {
-        auto* b = new QPushButton(QString::fromUtf8(text), Panel1);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setToolTip(QString::fromUtf8(hint));
-        b->setAutoDefault(false);
-        return b;
-    };
-    btTop = button("btTop", "&Main folders", "Only topmost folders. Does not display sub-folders.");
-    btAll = button("btAll", "&All Folders", "ALL folders including sub-folders are displayed");
-    btClose = button("btClose", "Close", "Close window");
-    btAbort = button("btAbort", "&Abort", "Abort scan");
-    btDelete = button("btDelete", "&Delete", "Delete the folder");
-    btPrint = button("btPrint", "&Print", "Print list of directories");
-    btClip = button("btClip", "C&lipboard", "Copy list of directories to clipboard");
-    btBrowse = button("btBrowse", "&Browse", "Browse the files and folder");
-    btSort = button("btSort", "S&ort", "Sort columns ");
-    btMap = button("btMap", "Map", "Map of where the space went");
+    btTop = addPanelButton(Panel1, "btTop", "&Main folders",
+                           "Only topmost folders. Does not display sub-folders.");
+    btAll =
+        addPanelButton(Panel1, "btAll", "&All Folders", "ALL folders including sub-folders are displayed");
+    btClose = addPanelButton(Panel1, "btClose", "Close", "Close window");
+    btAbort = addPanelButton(Panel1, "btAbort", "&Abort", "Abort scan");
+    btDelete = addPanelButton(Panel1, "btDelete", "&Delete", "Delete the folder");
+    btPrint = addPanelButton(Panel1, "btPrint", "&Print", "Print list of directories");
+    btClip = addPanelButton(Panel1, "btClip", "C&lipboard", "Copy list of directories to clipboard");
+    btBrowse = addPanelButton(Panel1, "btBrowse", "&Browse", "Browse the files and folder");
+    btSort = addPanelButton(Panel1, "btSort", "S&ort", "Sort columns ");
+    btMap = addPanelButton(Panel1, "btMap", "Map", "Map of where the space went");
     // Beside the explanations, where the panel has room.
-    btOpenScan = button("btOpenScan", "Open &scan...", "Show a saved scan as if it were a drive");
-    btWhatGrew = button("btWhatGrew", "&What grew", "What grew since an earlier scan");
+    btOpenScan =
+        addPanelButton(Panel1, "btOpenScan", "Open &scan...", "Show a saved scan as if it were a drive");
+    btWhatGrew = addPanelButton(Panel1, "btWhatGrew", "&What grew", "What grew since an earlier scan");
     btOpenScan->setGeometry(ScaledRect(ExplanationLeft, 102, 90, 24, s));
     btWhatGrew->setGeometry(ScaledRect(ExplanationLeft + 94, 102, 90, 24, s));
     layOutButtonRow();

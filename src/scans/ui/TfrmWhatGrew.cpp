@@ -134,21 +134,14 @@ void TfrmWhatGrew::buildWindow() {
     connect(cbOlder, &QComboBox::currentIndexChanged, this, [this] { cbOlderChange(); });
     connect(cbKeep, &QCheckBox::clicked, this, [this] { cbKeepClick(); });
 
-    auto button = [&](const char* name, const char* text, const char* hint) {
-        auto* b = new QPushButton(QString::fromUtf8(text), Panel1);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setToolTip(QString::fromUtf8(hint));
-        b->setAutoDefault(false);
-        return b;
-    };
-    btTop = button("btTop", "&Main folders", "Compare the main folders");
-    btAll = button("btAll", "&All Folders", "Compare every folder");
-    btClose = button("btClose", "Close", "Close window");
-    btAbort = button("btAbort", "A&bort", "Abort scan");
-    btPrint = button("btPrint", "&Print", "Print list of changes");
-    btClip = button("btClip", "C&lipboard", "Copy list of changes to clipboard");
-    btBrowse = button("btBrowse", "B&rowse", "Browse the files and folder");
-    btSort = button("btSort", "S&ort", "Sort columns ");
+    btTop = addPanelButton(Panel1, "btTop", "&Main folders", "Compare the main folders");
+    btAll = addPanelButton(Panel1, "btAll", "&All Folders", "Compare every folder");
+    btClose = addPanelButton(Panel1, "btClose", "Close", "Close window");
+    btAbort = addPanelButton(Panel1, "btAbort", "A&bort", "Abort scan");
+    btPrint = addPanelButton(Panel1, "btPrint", "&Print", "Print list of changes");
+    btClip = addPanelButton(Panel1, "btClip", "C&lipboard", "Copy list of changes to clipboard");
+    btBrowse = addPanelButton(Panel1, "btBrowse", "B&rowse", "Browse the files and folder");
+    btSort = addPanelButton(Panel1, "btSort", "S&ort", "Sort columns ");
     int x = 3;
     for (QPushButton* b : {btTop, btAll, btClose, btPrint, btClip, btBrowse, btSort}) {
         const int w = b == btTop || b == btAll ? StartButtonWidth : ButtonWidth;

@@ -166,24 +166,17 @@ void TfrmMods::buildTopPanel() {
     pnlDrives->applyScale(s);
     pnlDrives->move(Scaled(423, s), Scaled(DrivePanelTop, s));
 
-    auto button = [&](const char* name, const char* text, const char* hint) {
-        auto* b = new QPushButton(QString::fromUtf8(text), Panel1);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setToolTip(QString::fromUtf8(hint));
-        b->setAutoDefault(false);
-        return b;
-    };
-    btOK = button("btOK", "&Start", "Start scanning for files");
+    btOK = addPanelButton(Panel1, "btOK", "&Start", "Start scanning for files");
     btOK->setDefault(true);
-    btClose = button("btClose", "Close", "Close window");
-    btMark = button("btMark", "&Mark", "Mark files for deletion");
-    btDelete = button("btDelete", "Delete", "Delete marked files");
+    btClose = addPanelButton(Panel1, "btClose", "Close", "Close window");
+    btMark = addPanelButton(Panel1, "btMark", "&Mark", "Mark files for deletion");
+    btDelete = addPanelButton(Panel1, "btDelete", "Delete", "Delete marked files");
     btDelete->setEnabled(false);
-    btPrint = button("btPrint", "&Print", "Print list of files");
-    btClip = button("btClip", "C&lipboard", "Copy list of files to clipboard");
-    btBrowse = button("btBrowse", "&Browse", "Browse through files");
-    btSort = button("btSort", "S&ort", "Sort columns ");
-    btAbort = button("btAbort", "&Abort", "");
+    btPrint = addPanelButton(Panel1, "btPrint", "&Print", "Print list of files");
+    btClip = addPanelButton(Panel1, "btClip", "C&lipboard", "Copy list of files to clipboard");
+    btBrowse = addPanelButton(Panel1, "btBrowse", "&Browse", "Browse through files");
+    btSort = addPanelButton(Panel1, "btSort", "S&ort", "Sort columns ");
+    btAbort = addPanelButton(Panel1, "btAbort", "&Abort", "");
     layOutButtonRow();
 
     connect(m_whenItems, &QButtonGroup::idClicked, this, [this] { rgWhenClick(); });

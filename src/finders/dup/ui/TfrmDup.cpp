@@ -159,24 +159,20 @@ void TfrmDup::buildTopPanel() {
     pnlDrives->applyScale(s);
     pnlDrives->move(Scaled(432, s), Scaled(DrivePanelTop, s));
 
-    auto button = [&](const char* name, const char* text, const char* hint) {
-        auto* b = new QPushButton(QString::fromUtf8(text), Panel1);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setToolTip(QString::fromUtf8(hint));
-        b->setAutoDefault(false);
-        return b;
-    };
-    btScan = button("btScan", "&Scan", "");
-    btExact = button("btExact", "&Exact", "Search for duplicates based on file name AND size");
-    btClose = button("btClose", "Close", "Close window");
-    btAbort = button("btAbort", "&Abort", "Abort scan");
-    btMark = button("btMark", "&Mark", "Mark file for deletion (double click on grid also works)");
-    btDelete = button("btDelete", "Delete", "Delete marked files");
-    btPrint = button("btPrint", "&Print", "Print list of files");
-    btClip = button("btClip", "C&lipboard", "Copy list of files to clipboard");
-    btBrowse = button("btBrowse", "&Browse", "Browse this file and folder");
-    btSort = button("btSort", "S&ort", "Sort columns");
-    btContent = button("btContent", "Conte&nt", "Compare the contents of the files of each run");
+    btScan = addPanelButton(Panel1, "btScan", "&Scan", "");
+    btExact =
+        addPanelButton(Panel1, "btExact", "&Exact", "Search for duplicates based on file name AND size");
+    btClose = addPanelButton(Panel1, "btClose", "Close", "Close window");
+    btAbort = addPanelButton(Panel1, "btAbort", "&Abort", "Abort scan");
+    btMark =
+        addPanelButton(Panel1, "btMark", "&Mark", "Mark file for deletion (double click on grid also works)");
+    btDelete = addPanelButton(Panel1, "btDelete", "Delete", "Delete marked files");
+    btPrint = addPanelButton(Panel1, "btPrint", "&Print", "Print list of files");
+    btClip = addPanelButton(Panel1, "btClip", "C&lipboard", "Copy list of files to clipboard");
+    btBrowse = addPanelButton(Panel1, "btBrowse", "&Browse", "Browse this file and folder");
+    btSort = addPanelButton(Panel1, "btSort", "S&ort", "Sort columns");
+    btContent =
+        addPanelButton(Panel1, "btContent", "Conte&nt", "Compare the contents of the files of each run");
     btContent->hide();
     btDelete->setEnabled(false);
     layOutButtonRow();

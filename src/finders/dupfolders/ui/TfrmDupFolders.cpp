@@ -113,21 +113,14 @@ void TfrmDupFolders::buildTopPanel() {
     pnlDrives->move(Scaled(428, s), Scaled(DrivePanelTop, s));
     Label4->setBuddy(pnlDrives->box(1));
 
-    auto button = [&](const char* name, const char* text, const char* hint) {
-        auto* b = new QPushButton(QString::fromUtf8(text), Panel1);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setToolTip(QString::fromUtf8(hint));
-        b->setAutoDefault(false);
-        return b;
-    };
-    btScan = button("btScan", "&Scan", "Find the folders that are copies of each other");
-    btClose = button("btClose", "Close", "Close window");
-    btAbort = button("btAbort", "&Abort", "Abort scan");
-    btDelete = button("btDelete", "&Delete", "Delete the folder");
-    btPrint = button("btPrint", "&Print", "Print list of folders");
-    btClip = button("btClip", "C&lipboard", "Copy list of folders to clipboard");
-    btBrowse = button("btBrowse", "&Browse", "Browse the files and folder");
-    btSort = button("btSort", "S&ort", "Sort columns");
+    btScan = addPanelButton(Panel1, "btScan", "&Scan", "Find the folders that are copies of each other");
+    btClose = addPanelButton(Panel1, "btClose", "Close", "Close window");
+    btAbort = addPanelButton(Panel1, "btAbort", "&Abort", "Abort scan");
+    btDelete = addPanelButton(Panel1, "btDelete", "&Delete", "Delete the folder");
+    btPrint = addPanelButton(Panel1, "btPrint", "&Print", "Print list of folders");
+    btClip = addPanelButton(Panel1, "btClip", "C&lipboard", "Copy list of folders to clipboard");
+    btBrowse = addPanelButton(Panel1, "btBrowse", "&Browse", "Browse the files and folder");
+    btSort = addPanelButton(Panel1, "btSort", "S&ort", "Sort columns");
     layOutButtonRow();
 
     connect(num1, &NumField::exited, this, [this] { num1Exit(); });
