@@ -26,6 +26,7 @@
 #include "scans/cli/ScanCommands.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -412,22 +413,6 @@ int main(int argc, char** argv) {
     keepOpen(STDIN_FILENO);
     const bool outputOpen = keepOpen(STDOUT_FILENO);
     keepOpen(STDERR_FILENO);
-    // The map draws a picture into a file: a command of its own, with its own options.
-    if (argc > 1 && std::strcmp(argv[1], "map") == 0)
-        return RunMapCommand(argc, argv);
-    // The journal of deletes and its undo: commands of their own, without FOLDER arguments.
-    if (argc > 1 && (std::strcmp(argv[1], "journal") == 0 || std::strcmp(argv[1], "undo") == 0))
-        return RunJournalCommand(argc, argv);
-    // export and compare have commands of their own too; --help and --version are answered below.
-    bool asksForInfo = false;
-    for (int i = 2; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
-        asksForInfo = asksForInfo || std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0 ||
-                      std::strcmp(argv[i], "--version") == 0;
-    if (argc > 1 && !asksForInfo && std::strcmp(argv[1], "export") == 0)
-        return outputOpen ? RunExportCommand(argc, argv) : writeFailed(EBADF);
-    if (argc > 1 && !asksForInfo && std::strcmp(argv[1], "compare") == 0)
-        return outputOpen ? RunCompareCommand(argc, argv) : writeFailed(EBADF);
-
     std::vector<std::string> args(argv + 1, argv + argc);
     CliOptions options;
     std::string error;
@@ -435,13 +420,32 @@ int main(int argc, char** argv) {
         warn(error);
         return 2;
     }
-    // Said before a scan that could take minutes, since its result could go nowhere.
-    if (!outputOpen)
+    // The map writes into a file, the journal's output went to /dev/null as ever; the others'
+    // results would go nowhere, which is said before a scan that could take minutes.
+    const bool ownOutput = options.command == CliCommand::Map || options.command == CliCommand::Journal ||
+                           options.command == CliCommand::Undo;
+    if (!outputOpen && (!ownOutput || options.help || options.version))
         return writeFailed(EBADF);
     if (options.help || options.version) {
-        if (int failed = WriteAll(STDOUT_FILENO, options.help ? CliUsage() : CliVersion()))
+        if (int failed = WriteAll(STDOUT_FILENO, options.help ? CliHelpText(options) : CliVersion()))
             return writeFailed(failed);
         return 0;
+    }
+    // Scripts read --json: the type names and everything else in it leave the locale out.
+    if (options.json)
+        QLocale::setDefault(QLocale::c());
+    switch (options.command) {
+    case CliCommand::Map:
+        return RunMapCommand(options, argv);
+    case CliCommand::Journal:
+    case CliCommand::Undo:
+        return RunJournalCommand(options, argc, argv);
+    case CliCommand::Export:
+        return RunExportCommand(options, argc, argv);
+    case CliCommand::Compare:
+        return RunCompareCommand(options, argc, argv);
+    default:
+        break;
     }
     if (options.threads > 0)
         SetWalkThreadCount(options.threads);

@@ -1,7 +1,18 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
+# The command line's parts without main(): the option table, its parser and help, the result
+# writers. The tool, the completion maker and the tests link them.
+find_package(CLI11 2.1 REQUIRED CONFIG)
+add_library(vantorel_cli_parts STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/CliTable.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CliParser.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CliHelp.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SizeArgument.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ResultOutput.cpp
+)
+target_link_libraries(vantorel_cli_parts PUBLIC vantorel_core PRIVATE CLI11::CLI11)
+
 target_sources(vantorel-cli PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/main.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/CliOptions.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/ResultOutput.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KeepCommand.cpp
 )
+target_link_libraries(vantorel-cli PRIVATE vantorel_cli_parts)

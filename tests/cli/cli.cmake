@@ -4,8 +4,7 @@ vantorel_add_test(test_cli
   ${CMAKE_CURRENT_LIST_DIR}/CliOptionsTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CliOutputTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KeepCliTest.cpp
-  ${PROJECT_SOURCE_DIR}/src/cli/CliOptions.cpp
-  ${PROJECT_SOURCE_DIR}/src/cli/ResultOutput.cpp
 )
+target_link_libraries(test_cli PRIVATE vantorel_cli_parts)
 add_dependencies(test_cli vantorel-cli)
 target_compile_definitions(test_cli PRIVATE VANTOREL_CLI_PATH="$<TARGET_FILE:vantorel-cli>")

@@ -160,8 +160,8 @@ void DupScanEngine::setSearchPath(const SearchPathList* list) { d->searchPath = 
 void DupScanEngine::begin(const DupScanCriteria& criteria) {
     d->criteria = criteria;
     d->pattern = WildcardPattern(criteria.pattern);
-    d->low = limitBytes(criteria.limit1K);
-    d->high = limitBytes(criteria.limit2K);
+    d->low = criteria.limit1Bytes >= 0 ? criteria.limit1Bytes : limitBytes(criteria.limit1K);
+    d->high = criteria.limit2Bytes >= 0 ? criteria.limit2Bytes : limitBytes(criteria.limit2K);
     d->abortScan = false;
     d->files = 0;
     d->folders = 0;

@@ -21,6 +21,10 @@ struct DupScanCriteria {
     SizeRange range = SizeRange::LargerOrEqual;
     std::int64_t limit1K = 250;  // first size limit in K (1 K = 1024 bytes)
     std::int64_t limit2K = 250;  // second size limit in K ("In between" only)
+    // The same limits to the byte where a whole K cannot say them (the command line's "1.5K");
+    // -1: the limits in K apply.
+    std::int64_t limit1Bytes = -1;
+    std::int64_t limit2Bytes = -1;
     QString pattern = QStringLiteral("*.*"); // wildcard pattern(s), ";"-separated
 };
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scans/cli/ScanCommands.h"
 
+#include "cli/CliOptions.h"
 #include "cli/CliText.h"
 #include "cli/ResultOutput.h"
 #include "common/WalkReport.h"
@@ -46,39 +47,6 @@ bool endsWith(const std::string& s, const char* tail) {
     return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
 }
 
-// The arguments after the command: options (each in options, with its value when it takes one) and
-// operands; "--" ends the options.
-bool splitArguments(int argc, char** argv, const std::vector<std::string>& flags,
-                    const std::vector<std::string>& valued,
-                    std::vector<std::pair<std::string, std::string>>& options,
-                    std::vector<std::string>& operands) {
-    bool over = false;
-    for (int i = 2; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a.empty()) {
-            CliWarn("an empty argument names nothing");
-            return false;
-        }
-        if (over || a[0] != '-' || a == "-") {
-            operands.push_back(a);
-        } else if (a == "--") {
-            over = true;
-        } else if (std::find(flags.begin(), flags.end(), a) != flags.end()) {
-            options.emplace_back(a, std::string());
-        } else if (std::find(valued.begin(), valued.end(), a) != valued.end()) {
-            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
-                CliWarn(a + " needs a value");
-                return false;
-            }
-            options.emplace_back(a, argv[++i]);
-        } else {
-            CliWarn("unknown option '" + a + "' (see --help)");
-            return false;
-        }
-    }
-    return true;
-}
-
 // One side of a comparison: a folder walked now, or a saved scan read. False after a message.
 bool totalsOf(const std::string& source, FolderTotals& totals) {
     struct stat st {};
@@ -108,19 +76,9 @@ bool totalsOf(const std::string& source, FolderTotals& totals) {
 
 } // namespace
 
-int RunExportCommand(int argc, char** argv) {
-    std::vector<std::pair<std::string, std::string>> options;
-    std::vector<std::string> operands;
-    if (!splitArguments(argc, argv, {}, {"--output"}, options, operands))
-        return 2;
-    if (operands.size() != 1) {
-        CliWarn(operands.empty() ? "no FOLDER given (see --help)" : "export takes one FOLDER");
-        return 2;
-    }
-    std::string output = "-";
-    for (const auto& [option, value] : options)
-        output = value;
-    const std::string& folder = operands.front();
+int RunExportCommand(const CliOptions& options, int argc, char** argv) {
+    const std::string& output = options.output;
+    const std::string& folder = options.folders.front();
     {
         FolderHandle h = FolderHandle::open(folder);
         if (!h.valid()) {
@@ -152,16 +110,9 @@ int RunExportCommand(int argc, char** argv) {
     return 0;
 }
 
-int RunCompareCommand(int argc, char** argv) {
-    std::vector<std::pair<std::string, std::string>> options;
-    std::vector<std::string> operands;
-    if (!splitArguments(argc, argv, {"--all"}, {}, options, operands))
-        return 2;
-    if (operands.size() != 2) {
-        CliWarn("compare takes OLD and NEW, each a saved scan or a folder (see --help)");
-        return 2;
-    }
-    const bool all = !options.empty();
+int RunCompareCommand(const CliOptions& options, int argc, char** argv) {
+    const std::vector<std::string>& operands = options.folders;
+    const bool all = options.allFolders;
     QCoreApplication app(argc, argv);
     FolderTotals older, newer;
     if (!totalsOf(operands[0], older) || !totalsOf(operands[1], newer))
