@@ -9,6 +9,30 @@
 
 namespace {
 
+// text's words after line, in lines of at most 79 columns; each further line begins with indent
+// blanks.
+std::string wrapped(std::string line, const std::string& text, std::size_t indent) {
+    std::string out;
+    const std::size_t start = line.size();
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find_first_of(" \n", at);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string word = text.substr(at, end - at);
+        at = end + 1;
+        if (word.empty())
+            continue;
+        if (line.size() > start && line.size() + 1 + word.size() > 79) {
+            out += line + "\n";
+            line = std::string(indent, ' ');
+        } else if (line.size() > start) {
+            line += ' ';
+        }
+        line += word;
+    }
+    return out + line + "\n";
+}
+
 // "  --between SIZE1 SIZE2  files from SIZE1 to SIZE2": names in a column wide enough for the longest.
 std::string optionLines(const std::vector<const CliOptionSpec*>& options) {
     std::vector<std::string> heads;
@@ -17,28 +41,9 @@ std::string optionLines(const std::vector<const CliOptionSpec*>& options) {
         heads.push_back(std::string(o->name) + (*o->values ? " " : "") + o->values);
         width = std::max(width, heads.back().size());
     }
-    // Help words wrap at 79 columns, under the help column.
-    const std::size_t column = width + 4;
     std::string out;
-    for (std::size_t i = 0; i < options.size(); ++i) {
-        std::string line = "  " + heads[i] + std::string(width - heads[i].size() + 2, ' ');
-        const std::string help = options[i]->help;
-        for (std::size_t start = 0; start < help.size();) {
-            std::size_t end = help.find(' ', start);
-            if (end == std::string::npos)
-                end = help.size();
-            const std::string word = help.substr(start, end - start);
-            if (line.size() > column && line.size() + 1 + word.size() > 79) {
-                out += line + "\n";
-                line = std::string(column, ' ');
-            } else if (line.size() > column) {
-                line += ' ';
-            }
-            line += word;
-            start = end + 1;
-        }
-        out += line + "\n";
-    }
+    for (std::size_t i = 0; i < options.size(); ++i)
+        out += wrapped("  " + heads[i] + std::string(width - heads[i].size() + 2, ' '), options[i]->help, width + 4);
     return out;
 }
 
@@ -79,12 +84,14 @@ std::string CommandHelp(CliCommand command) {
     bool first = true;
     for (std::size_t start = 0; start <= synopsis.size();) {
         const std::size_t end = std::min(synopsis.find('\n', start), synopsis.size());
-        out += std::string(first ? "Usage: " : "       ") + "vantorel-cli " + synopsis.substr(start, end - start) +
-               "\n";
+        // A line that begins with a blank goes on with the one above it.
+        const std::string line = synopsis.substr(start, end - start);
+        out += std::string(first ? "Usage: " : "       ") + (line[0] == ' ' ? "             " : "vantorel-cli ") +
+               line + "\n";
         first = false;
         start = end + 1;
     }
-    out += "\n" + std::string(spec.description) + "\n\nOptions:\n" + optionLines(CliOptionsOf(command));
+    out += "\n" + wrapped("", spec.description, 0) + "\nOptions:\n" + optionLines(CliOptionsOf(command));
     if (takesSizes(command))
         out += "\nSIZE is one of --larger, --smaller, --between; a size is a whole number of K\n"
                "(1 K = 1024 bytes) or a number with K, M, G or T: 500K, 1.5M, 2G, 1T.\n";

@@ -123,11 +123,11 @@ bool takeMapSize(CliOptions& o, const std::string& text, std::string& error) {
 // here (and the member of CliOptions it fills); the help, the completions and the man page checks
 // follow from it.
 const CliOptionSpec kOptions[] = {
-    {"--exact", "", kDups, nullptr, "the size in K must be the same too, not only the name", CliValueKind::None,
+    {"--exact", "", kDups, nullptr, "the size in K must match too, not only the name", CliValueKind::None,
      nullptr, FLAG(exact)},
-    {"--content", "", kDups, nullptr, "only files with a byte-for-byte identical twin, in groups",
+    {"--content", "", kDups, nullptr, "only files with a byte-for-byte twin, in groups",
      CliValueKind::None, nullptr, FLAG(content)},
-    {"--keep", "RULE", kDups, nullptr, "with --content: keep one file of each group: oldest, newest, shortest, first",
+    {"--keep", "RULE", kDups, nullptr, "keep one per group: oldest, newest, shortest, first",
      CliValueKind::Words, "oldest newest shortest first",
      TAKE {
          o.keep = KeepRuleFromKey(v[0]);
@@ -135,7 +135,7 @@ const CliOptionSpec kOptions[] = {
              error = "unknown --keep rule '" + v[0] + "': use oldest, newest, shortest or first";
          return o.keep.has_value();
      }},
-    {"--reference", "FOLDER", kDups, nullptr, "with --keep: files in FOLDER are never removed (repeatable)",
+    {"--reference", "FOLDER", kDups, nullptr, "with --keep: never remove files in FOLDER (repeatable)",
      CliValueKind::Folder, nullptr,
      TAKE {
          if (v[0].empty()) {
@@ -145,11 +145,11 @@ const CliOptionSpec kOptions[] = {
          o.references.push_back(v[0]);
          return true;
      }},
-    {"--trash", "", kDups, "removal", "with --keep: send the copies to the trash (undo brings them back)",
+    {"--trash", "", kDups, "removal", "with --keep: copies to the trash (undo puts them back)",
      CliValueKind::None, nullptr, FLAG(trash)},
     {"--delete", "", kDups, "removal", "with --keep: delete the copies for good", CliValueKind::None, nullptr,
      FLAG(remove)},
-    {"--dry-run", "", kDups, nullptr, "with --keep: remove nothing; say the disk space it would free",
+    {"--dry-run", "", kDups, nullptr, "with --keep: remove nothing; say what it would free",
      CliValueKind::None, nullptr, FLAG(dryRun)},
     {"--larger", "SIZE", kSized, "size", "files of SIZE or more (dups, hogs: 250K by default)", CliValueKind::None,
      nullptr, TAKE { return takeSize(o, SizeRange::LargerOrEqual, v, error); }},
@@ -159,7 +159,7 @@ const CliOptionSpec kOptions[] = {
      TAKE { return takeSize(o, SizeRange::Between, v, error); }},
     {"--subsets", "", kDupFolders, nullptr, "also folders whose files all lie in another folder",
      CliValueKind::None, nullptr, FLAG(subsets)},
-    {"--all", "", kFolders, nullptr, "every folder with the files directly in it, not only the main ones",
+    {"--all", "", kFolders, nullptr, "every folder, each with the files directly in it",
      CliValueKind::None, nullptr, FLAG(allFolders)},
     {"--all", "", kCompare, nullptr, "every folder, not only the main ones", CliValueKind::None, nullptr,
      FLAG(allFolders)},
@@ -194,7 +194,7 @@ const CliOptionSpec kOptions[] = {
      TAKE { return wholeNumber("--count", v[0], o.count, error); }},
     {"--total", "", kView, nullptr, "print only the number of lines (rows)", CliValueKind::None, nullptr,
      FLAG(total)},
-    {"--size", "WxH", kMap, nullptr, "the picture's size in pixels (default 1600x1000, at most 16384 a side)",
+    {"--size", "WxH", kMap, nullptr, "the size in pixels (1600x1000; at most 16384 a side)",
      CliValueKind::None, nullptr, TAKE { return takeMapSize(o, v[0], error); }},
     {"--output", "FILE.png", kMap, nullptr, "the PNG file to write (replaced when it exists)", CliValueKind::File,
      nullptr,
@@ -204,11 +204,11 @@ const CliOptionSpec kOptions[] = {
          o.output = v[0];
          return !v[0].empty();
      }},
-    {"--output", "FILE", kExport, nullptr, "the scan file to write ('-': standard output; .zst: compressed)",
+    {"--output", "FILE", kExport, nullptr, "the file to write ('-': standard output; .zst: zstd)",
      CliValueKind::File, nullptr,
      TAKE { return takeFile(o.output, "--output", "FILE", v[0], error); }},
     {"--scan", "FILE", kDups | kHogs | kFolders | kDates | kStats | kMap, nullptr,
-     "read the saved scan FILE instead of walking a FOLDER (repeatable)", CliValueKind::File, nullptr,
+     "read a saved scan instead of a FOLDER (repeatable)", CliValueKind::File, nullptr,
      TAKE {
          std::string file;
          if (!takeFile(file, "--scan", "FILE", v[0], error))
@@ -216,14 +216,15 @@ const CliOptionSpec kOptions[] = {
          o.scans.push_back(file);
          return true;
      }},
-    {"--null", "", kListing, "output", "each result's exact path and a NUL byte instead of the lines",
+    {"--null", "", kListing, "output", "exact paths, each ended by NUL, instead of lines",
      CliValueKind::None, nullptr, FLAG(nullSeparated)},
-    {"--json", "", kListing | kStats | kCompare | kView, "output",
-     "JSON Lines: an object per result, then a summary (view: with --total)", CliValueKind::None, nullptr,
+    {"--json", "", kListing | kStats | kCompare, "output", "JSON Lines: an object per result, then a summary",
+     CliValueKind::None, nullptr, FLAG(json)},
+    {"--json", "", kView, nullptr, "with --total: the number in a JSON summary", CliValueKind::None, nullptr,
      FLAG(json)},
     {"--json", "", kJournal, nullptr, "the runs as a JSON array, with more detail", CliValueKind::None, nullptr,
      FLAG(json)},
-    {"--threads", "N", kWalking, nullptr, "walk on N threads, 1 to 64 (default: VANTOREL_THREADS or every core)",
+    {"--threads", "N", kWalking, nullptr, "walk on N threads, 1 to 64 (default: every core)",
      CliValueKind::None, nullptr, TAKE { return ParseThreadsOption(v[0], o.threads, error); }},
     {"--help", "", kEvery, nullptr, "this text", CliValueKind::None, nullptr, nullptr},
     {"--version", "", kEvery, nullptr, "the program's name and version", CliValueKind::None, nullptr, nullptr},
@@ -234,9 +235,11 @@ const CliOptionSpec kOptions[] = {
 
 const CliCommandSpec kCommands[] = {
     {CliCommand::Dups, "dups", "duplicate files: the same name in more than one place",
-     "dups [--exact] [--content] [SIZE] [--match PATTERN] [--null | --json] [--threads N] FOLDER...\n"
-     "dups --content --keep RULE [--reference FOLDER]... [--trash | --delete] [--dry-run]\n"
-     "     [SIZE] [--match PATTERN] [--null | --json] FOLDER...",
+     "dups [--exact] [--content] [SIZE] [--match PATTERN]\n"
+     "     [--null | --json] [--threads N] FOLDER...\n"
+     "dups --content --keep RULE [--reference FOLDER]...\n"
+     "     [--trash | --delete] [--dry-run] [SIZE]\n"
+     "     [--match PATTERN] [--null | --json] FOLDER...",
      "Lists the files whose name occurs in more than one place (letter case ignored), the\n"
      "files of one name together. --content keeps only the files that are byte for byte the\n"
      "same as another of their name, each group followed by an empty line. --keep chooses\n"
@@ -244,7 +247,8 @@ const CliCommandSpec kCommands[] = {
      "others, the copies; nothing is removed without --trash or --delete.",
      "FOLDER", 1, -1, CliValueKind::Folder},
     {CliCommand::Hogs, "hogs", "file hogs: the files in a size range, largest first",
-     "hogs [SIZE] [--match PATTERN] [--null | --json] [--threads N] FOLDER...",
+     "hogs [SIZE] [--match PATTERN] [--null | --json]\n"
+     "     [--threads N] FOLDER...",
      "Lists every file whose size lies in the range, largest first.", "FOLDER", 1, -1, CliValueKind::Folder},
     {CliCommand::Folders, "folders", "folder hogs: folders with their size, files and sub-folders",
      "folders [--all] [--null | --json] [--threads N] FOLDER...",
@@ -253,15 +257,18 @@ const CliCommandSpec kCommands[] = {
      "the files directly in it. The percent is of the file system's size (\"???\" unknown).",
      "FOLDER", 1, -1, CliValueKind::Folder},
     {CliCommand::DupFolders, "dupfolders", "folders that are copies of each other",
-     "dupfolders [SIZE] [--subsets] [--null | --json] [--threads N] FOLDER...",
+     "dupfolders [SIZE] [--subsets] [--null | --json]\n"
+     "           [--threads N] FOLDER...",
      "Lists the folders that are copies of each other (the same names, sub-folders and bytes,\n"
      "hidden entries included), group by group, the largest waste first; each line holds the\n"
      "bytes of one copy, its files, a note and the path. SIZE is on one copy (default: any).",
      "FOLDER", 1, -1, CliValueKind::Folder},
     {CliCommand::Dates, "dates", "files last accessed, created or modified in a range of days",
      "dates (--accessed | --created | --modified)\n"
-     "      (--before DATE | --between DATE1 DATE2 | --after DATE)\n"
-     "      [--match PATTERN] [--null | --json] [--threads N] FOLDER...",
+     "      (--before DATE | --between DATE1 DATE2 |\n"
+     "       --after DATE)\n"
+     "      [--match PATTERN] [--null | --json] [--threads N]\n"
+     "      FOLDER...",
      "Lists the files whose last access, creation or modification falls in the range of days\n"
      "(local time, both ends included), in the order the walk finds them. A file without such\n"
      "a time is found only by --before. Dates are written YYYY-MM-DD.",
