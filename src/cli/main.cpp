@@ -3,6 +3,7 @@
 // measurements.
 // Standard output carries exactly the result lines; everything else goes to standard error.
 #include "cli/CliOptions.h"
+#include "cli/JsonResults.h"
 #include "cli/KeepCommand.h"
 #include "cli/ResultOutput.h"
 #include "common/DisplayText.h"
@@ -152,13 +153,24 @@ template <class Engine> void reportWalk(Engine& engine, Progress& progress) {
     engine.skipped().setReporter(skippedWarning(progress));
 }
 
-// The scan, then its lines on standard output. 0, 1 (no line) or 2 (the output failed).
-template <class Engine> int writeOut(const Engine& engine, bool nullSeparated) {
-    if (engine.resultCount() == 0) {
+int writeJson(const DupScanEngine& engine) { return WriteDupScanJson(engine, STDOUT_FILENO); }
+int writeJson(const FolderSizeEngine& engine) { return WriteFoldersJson(engine, STDOUT_FILENO); }
+int writeJson(const DateRangeEngine& engine) { return WriteDatesJson(engine, STDOUT_FILENO); }
+
+// The scan, then its lines (or JSON Lines) on standard output. 0, 1 (no result) or 2 (the output
+// failed). --json writes its summary even when nothing was found.
+template <class Engine> int writeOut(const Engine& engine, const CliOptions& options) {
+    const bool none = engine.resultCount() == 0;
+    if (none)
         std::fputs("No files found.\n", stderr);
-        return 1;
+    if (options.json) {
+        if (int failed = writeJson(engine))
+            return writeFailed(failed);
+        return none ? 1 : 0;
     }
-    if (int failed = WriteResults(engine, nullSeparated, STDOUT_FILENO))
+    if (none)
+        return 1;
+    if (int failed = WriteResults(engine, options.nullSeparated, STDOUT_FILENO))
         return writeFailed(failed);
     return 0;
 }
@@ -184,7 +196,7 @@ int runFiles(const CliOptions& options) {
     engine.finish(options.exact);
     progress.clear();
     if (!options.content)
-        return writeOut(engine, options.nullSeparated);
+        return writeOut(engine, options);
     DupContentCheck check(engine);
     check.run();
     if (check.unreadableFiles() > 0)
@@ -192,11 +204,15 @@ int runFiles(const CliOptions& options) {
              " files could not be read, or changed since they were listed; they are left out");
     if (check.groupCount() == 0) {
         std::fputs("No files found.\n", stderr);
+        if (options.json)
+            if (int failed = WriteContentGroupsJson(engine, check, STDOUT_FILENO))
+                return writeFailed(failed);
         return 1;
     }
     if (options.keep)
         return RunKeep(options, engine, check, references);
-    if (int failed = WriteContentGroups(engine, check, options.nullSeparated, STDOUT_FILENO))
+    if (int failed = options.json ? WriteContentGroupsJson(engine, check, STDOUT_FILENO)
+                                  : WriteContentGroups(engine, check, options.nullSeparated, STDOUT_FILENO))
         return writeFailed(failed);
     return 0;
 }
@@ -213,7 +229,7 @@ int runFolders(const CliOptions& options) {
         return 2;
     engine.finish();
     progress.clear();
-    return writeOut(engine, options.nullSeparated);
+    return writeOut(engine, options);
 }
 
 int runDupFolders(const CliOptions& options) {
@@ -243,13 +259,16 @@ int runDupFolders(const CliOptions& options) {
     if (engine.changedFolders() > 0)
         warn(std::to_string(engine.changedFolders()) +
              " folders changed while they were compared; they are left out");
-    if (engine.groupCount() == 0) {
+    if (engine.groupCount() == 0)
         std::fputs("No duplicate folders found.\n", stderr);
-        return 1;
+    if (options.json) {
+        if (int failed = WriteFolderGroupsJson(engine, STDOUT_FILENO))
+            return writeFailed(failed);
+    } else if (engine.groupCount() > 0) {
+        if (int failed = WriteFolderGroups(engine, options.nullSeparated, STDOUT_FILENO))
+            return writeFailed(failed);
     }
-    if (int failed = WriteFolderGroups(engine, options.nullSeparated, STDOUT_FILENO))
-        return writeFailed(failed);
-    return 0;
+    return engine.groupCount() == 0 ? 1 : 0;
 }
 
 int runDates(const CliOptions& options) {
@@ -263,7 +282,7 @@ int runDates(const CliOptions& options) {
             [&](ScanReplay& s) { engine.scanSaved(s); }))
         return 2;
     progress.clear();
-    return writeOut(engine, options.nullSeparated);
+    return writeOut(engine, options);
 }
 
 // The statistics as records of TAB-joined fields, one per line.

@@ -8,6 +8,7 @@ add_library(vantorel_cli_parts STATIC
   ${CMAKE_CURRENT_LIST_DIR}/CliHelp.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SizeArgument.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ResultOutput.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JsonResults.cpp
 )
 target_link_libraries(vantorel_cli_parts PUBLIC vantorel_core PRIVATE CLI11::CLI11)
 

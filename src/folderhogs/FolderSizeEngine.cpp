@@ -483,6 +483,14 @@ bool FolderSizeEngine::resultIsUnread(std::size_t index) const {
     return index < d->records.size() && (d->records[index].flags & Unread);
 }
 
+FolderResultFigures FolderSizeEngine::resultFigures(std::size_t index) const {
+    if (index >= d->records.size())
+        return {};
+    const FolderRecord& r = d->records[index];
+    return {r.bytes, r.files, r.subFolders, r.latest, d->driveTotals[r.root], (r.flags & Unread) != 0,
+            (r.flags & Partial) != 0};
+}
+
 ListedEntry FolderSizeEngine::resultEntry(std::size_t index) const {
     return index < d->records.size() ? d->places.folderEntry(d->records[index].folder) : ListedEntry();
 }

@@ -15,6 +15,17 @@
 class FolderVisitor;
 class ScanReplay;
 
+// A folder line's figures as numbers, for output that programs read.
+struct FolderResultFigures {
+    std::int64_t bytes = 0;
+    std::int64_t files = 0;
+    std::int64_t subFolders = 0;
+    std::uint32_t latestAccess = 0; // packed local date-time; 0: none
+    std::int64_t driveTotal = -1;   // bytes of its file system; -1: unknown
+    bool unread = false;            // the folder could not be opened or listed: no figures
+    bool partial = false;           // something inside could not be read
+};
+
 enum class FolderScanMode {
     Main, // one line per folder directly under a root, covering everything below it
     All,  // one line per folder at every depth (the root included), covering its own files only
@@ -96,6 +107,7 @@ public:
     bool resultIsRoot(std::size_t index) const;
     // True for the line of a folder that could not be opened or listed: its figures are unknown.
     bool resultIsUnread(std::size_t index) const;
+    FolderResultFigures resultFigures(std::size_t index) const;
     // The folder as the scan saw it, for a delete: reached from its root, checked by identity.
     ListedEntry resultEntry(std::size_t index) const;
     std::vector<std::uint32_t> resultKeys() const;

@@ -242,6 +242,14 @@ std::int64_t DupScanEngine::resultSize(std::size_t index) const {
     return index < d->results ? d->store.fileSize(d->store.result(index)) : 0;
 }
 
+DupResultFacts DupScanEngine::resultFacts(std::size_t index) const {
+    if (index >= d->results)
+        return {};
+    const std::size_t r = d->store.result(index);
+    return {d->store.name(r),         d->store.fileSize(r),      d->store.modifiedNs(r), d->store.modifiedPacked(r),
+            d->store.accessedPacked(r), d->store.inSearchPath(r), d->store.typeUtf8(r)};
+}
+
 std::vector<std::uint32_t> DupScanEngine::resultKeys() const {
     std::vector<std::uint32_t> keys(d->results);
     std::iota(keys.begin(), keys.end(), 0u);

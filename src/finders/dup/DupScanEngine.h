@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class SearchPathList;
@@ -29,6 +30,17 @@ struct DupScanCriteria {
 };
 
 class ScanReplay;
+
+// A result's figures as numbers, for output that programs read (the lines hold them as texts).
+struct DupResultFacts {
+    std::string_view name;          // exact bytes; valid while the engine is unchanged
+    std::int64_t size = 0;          // bytes
+    std::uint64_t modifiedNs = 0;   // the last write to the nanosecond (NanosecondStamp); 0: not known
+    std::uint32_t modified = 0;     // the last write as the line shows it (packed local date-time)
+    std::uint32_t accessedDate = 0; // the last access's date as the line shows it (packed, no time)
+    bool searchPath = false;        // its folder is one of PATH's
+    std::string_view type;          // the type name in UTF-8, as the line shows it
+};
 
 // The duplicate and file-hog scan. The window (or the command-line tool) calls begin(), then
 // scanDrive() once per chosen root, then finish(); the results are then read by index in result
@@ -91,6 +103,7 @@ public:
     // begins, in result order; the last run ends at resultCount().
     std::vector<std::uint32_t> resultRunStarts() const;
     std::int64_t resultSize(std::size_t index) const; // bytes
+    DupResultFacts resultFacts(std::size_t index) const;
     std::vector<std::uint32_t> resultKeys() const;    // 0 .. resultCount()-1, for the grid
     QStringList resultLines() const;                  // every record line, for the clipboard
     // resultLine(index) in UTF-8 appended to out, without a QString per line (the command-line tool).
