@@ -7,6 +7,7 @@
 #include "cli/KeepCommand.h"
 #include "cli/ResultOutput.h"
 #include "common/DisplayText.h"
+#include "common/JsonText.h"
 #include "common/MessageService.h"
 #include "common/SearchPathList.h"
 #include "finders/daterange/DateRangeEngine.h"
@@ -320,6 +321,55 @@ std::string statisticsText(const FileStatistics& s, const std::optional<DriveSpa
     return out;
 }
 
+// The same records as JSON Lines: {"record":"size","class":1,"files":N,"bytes":N} and so on, then the
+// summary with the totals and the disk (null for what a saved scan does not tell).
+std::string statisticsJson(const FileStatistics& s, const std::optional<DriveSpace>& space) {
+    std::string out;
+    auto count = [&out](const char* record, const char* key, const std::string& value, const FileCount& c,
+                        bool text) {
+        JsonObject o(out);
+        o.string("record", record);
+        if (text)
+            o.string(key, value);
+        else
+            o.member(key) += value;
+        o.number("files", c.files).number("bytes", c.bytes);
+        o.end();
+        out += '\n';
+    };
+    for (std::size_t c = 1; c <= 9; ++c)
+        count("size", "class", std::to_string(c), s.sizes[c], false);
+    const std::pair<const char*, const std::array<FileCount, 10>*> ages[] = {
+        {"accessed", &s.accessed}, {"created", &s.created}, {"modified", &s.modified}};
+    for (const auto& [kind, counts] : ages)
+        for (std::size_t c = 0; c <= 9; ++c)
+            count(kind, "class", std::to_string(c), (*counts)[c], false);
+    const std::pair<const char*, const FileCount*> attributes[] = {
+        {"hidden", &s.hidden}, {"read-only", &s.readOnly}, {"system", &s.system}, {"archive", &s.archive}};
+    for (const auto& [name, c] : attributes)
+        count("attribute", "name", name, *c, true);
+    for (const TypeCount& t : s.types)
+        count("type", "extension", t.extension, t.count, true);
+    out += "{\"summary\":";
+    JsonObject summary(out);
+    summary.string("command", "stats").number("files", s.filesProcessed);
+    const auto figure = [&](const char* key, std::int64_t value) {
+        if (space)
+            summary.number(key, value);
+        else
+            summary.null(key);
+    };
+    figure("cluster", space ? space->clusterBytes : 0);
+    figure("disk_total", space ? space->totalBytes : 0);
+    figure("disk_free", space ? space->freeBytes : 0);
+    figure("disk_used", space ? space->usedBytes : 0);
+    figure("disk_reserved", space ? space->reservedBytes : 0);
+    summary.number("allocated", s.allocatedBytes).number("lost", s.lostBytes);
+    summary.end();
+    out += "}\n";
+    return out;
+}
+
 int runStats(const CliOptions& options) {
     StatisticsCollector collector;
     Progress progress([&collector] { return collector.filesProcessed(); },
@@ -333,7 +383,8 @@ int runStats(const CliOptions& options) {
     // A saved scan tells nothing of its drive.
     const std::optional<DriveSpace> space =
         options.folders.empty() ? std::nullopt : DriveSpaceOfFolder(FolderHandle::open(options.folders.front()));
-    if (int failed = WriteAll(STDOUT_FILENO, statisticsText(collector.statistics(), space)))
+    const FileStatistics& figures = collector.statistics();
+    if (int failed = WriteAll(STDOUT_FILENO, options.json ? statisticsJson(figures, space) : statisticsText(figures, space)))
         return writeFailed(failed);
     return 0;
 }
@@ -356,7 +407,15 @@ int runView(const CliOptions& options) {
         if (options.total) {
             model.checkLine(PagedFileModel::UnknownLines - 1); // reaches the end of a text file
             const std::int64_t total = model.fileLength() == 0 ? 0 : model.totalLines();
-            if (int failed = WriteAll(STDOUT_FILENO, std::to_string(total) + "\n"))
+            std::string text = std::to_string(total) + "\n";
+            if (options.json) {
+                text = "{\"summary\":";
+                JsonObject summary(text);
+                summary.string("command", "view").number(options.hex ? "rows" : "lines", total);
+                summary.end();
+                text += "}\n";
+            }
+            if (int failed = WriteAll(STDOUT_FILENO, text))
                 return writeFailed(failed);
             return 0;
         }

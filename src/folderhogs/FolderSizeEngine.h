@@ -4,6 +4,7 @@
 #include "common/WalkReport.h"
 #include "platform/ListedEntry.h"
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -98,7 +99,8 @@ public:
     std::size_t resultCount() const;
     QString resultLine(std::size_t index) const;
     QStringList resultLines() const;
-    // resultLine(index) in UTF-8 appended to out (the command-line tool).
+    // resultLine(index) in UTF-8 appended to out (the command-line tool), its decimal point always
+    // ".": scripts read it whatever the locale.
     void appendResultLineUtf8(std::size_t index, std::string& out) const;
     std::string resultPath(std::size_t index) const;   // exact bytes of the folder's path
     void appendResultPath(std::size_t index, std::string& out) const;
@@ -129,6 +131,6 @@ private:
 // seven digits on unpadded; below 1 K "      0." and the tenths digit (bytes div 103, at least 1 for
 // a non-empty total).
 QString FolderSizeText(std::int64_t bytes);
-// The percent text: bytes / driveTotal * 100 with two decimals in the default locale, or "???" when
-// bytes is not below driveTotal (a total of -1 is unknown).
-QString FolderPercentText(std::int64_t bytes, std::int64_t driveTotal);
+// The percent text: bytes / driveTotal * 100 with two decimals in the locale (the default one), or
+// "???" when bytes is not below driveTotal (a total of -1 is unknown).
+QString FolderPercentText(std::int64_t bytes, std::int64_t driveTotal, const QLocale& locale = QLocale());

@@ -3,6 +3,8 @@
 
 #include "cli/CliOptions.h"
 #include "cli/CliText.h"
+#include "cli/JsonResults.h"
+#include "common/JsonText.h"
 #include "cli/ResultOutput.h"
 #include "common/WalkReport.h"
 #include "platform/FolderHandle.h"
@@ -74,6 +76,31 @@ bool totalsOf(const std::string& source, FolderTotals& totals) {
     return true;
 }
 
+// compare --json: a line per change, then the summary with the count of each kind.
+int writeChangesJson(const std::vector<FolderChange>& changes, const FolderTotals& older,
+                     const FolderTotals& newer) {
+    JsonLines lines(STDOUT_FILENO);
+    std::int64_t kinds[4] = {0, 0, 0, 0};
+    for (const FolderChange& c : changes) {
+        ++kinds[c.kind];
+        JsonObject o(lines.buffer());
+        o.string("path", ChangePath(c, older, newer)).number("change", c.change());
+        o.number("old_size", c.oldBytes).number("new_size", c.newBytes).string("kind", FolderChange::kindText(c.kind));
+        o.end();
+        lines.endLine();
+    }
+    std::string& out = lines.buffer();
+    out += "{\"summary\":";
+    JsonObject summary(out);
+    summary.string("command", "compare").number("changes", std::int64_t(changes.size()));
+    summary.number("grown", kinds[FolderChange::Grown]).number("shrunk", kinds[FolderChange::Shrunk]);
+    summary.number("added", kinds[FolderChange::Added]).number("removed", kinds[FolderChange::Removed]);
+    summary.end();
+    out += '}';
+    lines.endLine();
+    return lines.finish();
+}
+
 } // namespace
 
 int RunExportCommand(const CliOptions& options, int argc, char** argv) {
@@ -123,10 +150,17 @@ int RunCompareCommand(const CliOptions& options, int argc, char** argv) {
         return 2;
     }
     const std::vector<FolderChange> changes = CompareFolderTotals(older, newer, all);
-    if (changes.empty()) {
+    if (changes.empty())
         std::fputs("No changes.\n", stderr);
-        return 1;
+    if (options.json) {
+        if (int failed = writeChangesJson(changes, older, newer)) {
+            CliWarn(std::string("cannot write to standard output: ") + std::strerror(failed));
+            return 2;
+        }
+        return changes.empty() ? 1 : 0;
     }
+    if (changes.empty())
+        return 1;
     std::string block;
     for (const FolderChange& c : changes) {
         block += ChangeLine(c, older, newer);
