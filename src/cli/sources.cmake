@@ -9,6 +9,7 @@ add_library(vantorel_cli_parts STATIC
   ${CMAKE_CURRENT_LIST_DIR}/SizeArgument.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ResultOutput.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JsonResults.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CompletionScripts.cpp
 )
 target_link_libraries(vantorel_cli_parts PUBLIC vantorel_core PRIVATE CLI11::CLI11)
 
@@ -17,3 +18,15 @@ target_sources(vantorel-cli PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/KeepCommand.cpp
 )
 target_link_libraries(vantorel-cli PRIVATE vantorel_cli_parts)
+
+# The shells' completions are made from the same table at build time, by a program of its own.
+add_executable(vantorel-completions ${CMAKE_CURRENT_LIST_DIR}/completion/MakeCompletions.cpp)
+target_link_libraries(vantorel-completions PRIVATE vantorel_cli_parts)
+set(VANTOREL_COMPLETIONS ${CMAKE_BINARY_DIR}/completion/vantorel-cli ${CMAKE_BINARY_DIR}/completion/_vantorel-cli
+                         ${CMAKE_BINARY_DIR}/completion/vantorel-cli.fish)
+add_custom_command(OUTPUT ${VANTOREL_COMPLETIONS}
+                   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/completion
+                   COMMAND vantorel-completions ${CMAKE_BINARY_DIR}/completion
+                   DEPENDS vantorel-completions
+                   COMMENT "Making the shell completions of vantorel-cli")
+add_custom_target(vantorel_completions ALL DEPENDS ${VANTOREL_COMPLETIONS})
