@@ -83,7 +83,7 @@ man_pages)
     # The manual's synopsis of the command names each option of the command's own synopsis.
     manual=$(awk -v want="vantorel-cli $command" '/^SYNOPSIS/ { on = 1; next } /^[A-Z]/ { on = 0 }
       on && index($0, want " ") { mine = 1 } on && /^ *vantorel-cli [a-z]/ && !index($0, want " ") { mine = 0 }
-      on && mine' "$scratch/vantorel-cli.txt")
+      on && mine' <(tr -s ' ' <"$scratch/vantorel-cli.txt"))
     for option in $(synopsis_options "$cli" "$command"); do
       grep -qF -- "$option" <<<"$manual" || fail "the manual's synopsis of $command lacks $option"
     done
