@@ -4,6 +4,7 @@
 #include "cli/CliOptions.h"
 #include "cli/ResultOutput.h"
 #include "common/DisplayText.h"
+#include "common/JsonText.h"
 #include "journal/DeleteJournal.h"
 #include "journal/JournalRun.h"
 #include "journal/JournalUndo.h"
@@ -43,21 +44,9 @@ std::string isoTime(std::int64_t seconds) {
 
 // A JSON string of a text (names shown as the windows show them: always valid UTF-8).
 std::string jsonString(const QString& text) {
-    std::string out = "\"";
-    for (const char c : text.toStdString()) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
+    std::string out;
+    AppendJsonString(text.toStdString(), out);
+    return out;
 }
 
 std::string modeOf(const JournalRunHeader& header) {
