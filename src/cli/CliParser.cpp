@@ -244,6 +244,11 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
     }
     const CliCommandSpec* spec = FindCliCommand(args[0]);
     if (spec == nullptr) {
+        for (const CliCommandSpec& c : CliCommands())
+            if (!isOptionLike(args[0]) && editDistance(args[0], c.name) <= 2) {
+                error = "unknown command '" + args[0] + "' (did you mean " + c.name + "?)";
+                return false;
+            }
         error = "unknown command '" + args[0] + "': use " + commandList + " (see --help)";
         return false;
     }

@@ -178,6 +178,7 @@ TEST(CliOptions, UnknownOptionsNameTheNearestOrAllOfTheCommand) {
     EXPECT_EQ(parse({"compare", "--bogus", "a", "b"}).error,
               "unknown option '--bogus': compare takes --all, --json (see compare --help)");
     EXPECT_EQ(parse({"strings", "--hex", "f"}).error, "unknown option '--hex': strings takes no options but --help");
+    EXPECT_EQ(parse({"dup", "x"}).error, "unknown command 'dup' (did you mean dups?)");
 }
 
 // Help: the list of commands, or one command's own help, whichever way it is asked.
