@@ -33,6 +33,7 @@ int valueCountOf(const std::string& name, CliCommand command) {
 struct FirstLook {
     std::string info;          // "--help", "-h", "--version" or ""
     std::string lacksValue;    // the option whose values run out, or ""
+    std::string flagWithValue; // a flag given "=value", or ""
 };
 
 FirstLook firstLook(const std::vector<std::string>& args, std::size_t from, CliCommand command) {
@@ -49,9 +50,11 @@ FirstLook firstLook(const std::vector<std::string>& args, std::size_t from, CliC
             continue;
         const std::size_t equals = a.find('=');
         int count = valueCountOf(a.substr(0, equals), command);
+        if (count == 0 && equals != std::string::npos && look.flagWithValue.empty())
+            look.flagWithValue = a.substr(0, equals);
         if (count <= 0)
             continue;
-        if (equals != std::string::npos)
+        if (equals != std::string::npos && equals + 1 < a.size())
             --count; // --match=PATTERN holds its first value
         if (i + std::size_t(count) >= args.size() && look.lacksValue.empty())
             look.lacksValue = a.substr(0, equals);
@@ -269,6 +272,10 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         error = look.lacksValue + " needs a value";
         return false;
     }
+    if (!look.flagWithValue.empty()) {
+        error = look.flagWithValue + " takes no value";
+        return false;
+    }
 
     // CLI11 reads the options of this command; what it does not know (operands, "--", strange
     // options) it leaves in order, untouched: a name such as "[a,b]" stays whole.
@@ -290,7 +297,7 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions& o, std::s
         std::vector<std::string> reversed(args.rbegin(), args.rend() - 1);
         app.parse(reversed);
     } catch (const CLI::ParseError& e) {
-        // A flag given a value ("--exact=yes"); a missing value was said above.
+        // Said above in this tool's words; CLI11's own are left for what nothing above foresaw.
         error = e.what();
         return false;
     }

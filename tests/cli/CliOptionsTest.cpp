@@ -151,7 +151,8 @@ TEST(CliOptions, OperandsAndValuesStayWhole) {
     const Parsed keep = parse({"dups", "--content", "--keep=oldest", "--reference", "[r]", "--reference=s", "r"});
     ASSERT_TRUE(keep.ok) << keep.error;
     EXPECT_EQ(keep.options.references, (std::vector<std::string>{"[r]", "s"}));
-    EXPECT_EQ(parse({"dups", "--exact=yes", "x"}).ok, false);
+    EXPECT_EQ(parse({"dups", "--exact=yes", "x"}).error, "--exact takes no value");
+    EXPECT_EQ(parse({"dups", "x", "--larger="}).error, "--larger needs a value");
     EXPECT_EQ(parse({"dups", "x", "--between", "1"}).error, "--between needs a value");
     EXPECT_EQ(parse({"dates", "--modified", "--between=2024-01-01"}).error, "--between needs a value");
 }
