@@ -208,7 +208,7 @@ const CliOptionSpec kOptions[] = {
      CliValueKind::File, nullptr,
      TAKE { return takeFile(o.output, "--output", "FILE", v[0], error); }},
     {"--scan", "FILE", kDups | kHogs | kFolders | kDates | kStats | kMap, nullptr,
-     "read a saved scan instead of a FOLDER (repeatable)", CliValueKind::File, nullptr,
+     "read the saved scan FILE instead of walking a FOLDER", CliValueKind::File, nullptr,
      TAKE {
          std::string file;
          if (!takeFile(file, "--scan", "FILE", v[0], error))
