@@ -4,12 +4,14 @@
 #include "cli/CliOptions.h"
 #include "cli/ResultOutput.h"
 #include "common/DisplayText.h"
+#include "delete/DeletionTotals.h"
 #include "delete/FreedSpace.h"
 #include "finders/dup/DupContentCheck.h"
 #include "finders/dup/DupScanEngine.h"
 #include "finders/dup/keep/CopyRemoval.h"
 #include "finders/dup/keep/KeepChooser.h"
 #include "finders/dup/keep/ReferenceFolders.h"
+#include "platform/AppError.h"
 #include "platform/FolderHandle.h"
 
 #include <csignal>
@@ -56,6 +58,22 @@ private:
     struct sigaction m_int {};
     struct sigaction m_term {};
 };
+
+// Adds what a removal run took off the disk to the running totals, as the windows do; the files
+// are gone whatever the totals file does, so a failed write is only said.
+void recordTotals(const CopyRemoval& removal, bool recycled) {
+    if (removal.removedFiles() == 0)
+        return;
+    try {
+        if (recycled)
+            DeletionTotals::addDeletionTotals(0, 0, removal.removedFiles(), removal.removedBytes());
+        else
+            DeletionTotals::addDeletionTotals(removal.removedFiles(), removal.removedBytes(), 0, 0);
+    } catch (const AppError& error) {
+        say("vantorel-cli: the running totals were not updated: " +
+            QString(error.text()).replace(u'\n', QStringLiteral(": ")).toLocal8Bit().toStdString());
+    }
+}
 
 } // namespace
 
@@ -157,6 +175,7 @@ int RunKeep(const CliOptions& options, const DupScanEngine& engine, const DupCon
     if (removal) {
         removal->end(stopped);
         signals.reset();
+        recordTotals(*removal, options.trash);
         if (removal->full())
             say("vantorel-cli: the recycle bin or the disk is full; " +
                 std::to_string(removal->notAttempted()) + " files were not attempted");

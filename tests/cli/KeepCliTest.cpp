@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // vantorel-cli dups --content --keep: what it prints, what it removes, and what it refuses.
 #include "cli/CliRun.h"
+#include "delete/DeletionTotals.h"
 #include "support/TempTree.h"
 
 #include <fstream>
@@ -91,6 +92,22 @@ TEST_F(KeepCli, TrashGoesToTheJournalAndUndoPutsItBackDeleteIsForGood) {
     EXPECT_FALSE(exists("a/pic.jpg") || exists("b/pic.jpg") || exists("a/note.txt"));
     EXPECT_TRUE(exists("c/pic.jpg") && exists("c/note.txt"));
     EXPECT_EQ(cli({"undo"}).code, 1); // a permanent run has nothing to put back
+}
+
+TEST_F(KeepCli, RemovalsAddWhatWentToTheRunningTotals) {
+    DeletionTotals::reset();
+    ASSERT_EQ(cli(keep({"oldest", "--dry-run", "--trash"})).code, 0);
+    EXPECT_EQ(DeletionTotals::read().filesRecycled, -1); // nothing went, nothing is recorded
+    ASSERT_EQ(cli(keep({"oldest", "--trash"})).code, 0);
+    DeletionTotalsValues totals = DeletionTotals::read();
+    EXPECT_EQ(totals.filesRecycled, 3);
+    EXPECT_EQ(totals.bytesRecycled, 2 * 13 + 4);
+    ASSERT_EQ(cli({"undo"}).code, 0);
+    ASSERT_EQ(cli(keep({"oldest", "--delete"})).code, 0);
+    totals = DeletionTotals::read();
+    EXPECT_EQ(totals.filesDeleted, 3);
+    EXPECT_EQ(totals.bytesDeleted, 2 * 13 + 4);
+    EXPECT_EQ(totals.filesRecycled, 3); // an undo does not lower the totals
 }
 
 TEST_F(KeepCli, BadInputIsExitTwoBeforeAnythingIsScanned) {
