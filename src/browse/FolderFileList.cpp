@@ -142,8 +142,9 @@ bool FolderFileList::list(const BrowsedFolder& folder, const WildcardPattern& pa
             continue;
         if (!pattern.matches(name))
             continue;
-        if (StatEntry(folder.handle, name, stats, false) != 0 || !S_ISREG(stats.mode))
-            continue; // vanished, or not a plain file after all
+        // Vanished, not a plain file after all, or a file mount point (the file of another mount).
+        if (StatEntry(folder.handle, name, stats, false) != 0 || !S_ISREG(stats.mode) || stats.mountRoot)
+            continue;
         if (d->names.size() + name.size() > UINT32_MAX)
             break; // a folder this size cannot exist; the arena's offsets stay good
         FileRecord r{};

@@ -128,8 +128,13 @@ private:
             return std::nullopt;
         }
         if (!S_ISDIR(now.mode)) {
-            if (!fileStep(folder, name, now))
+            // A file something is mounted on is another mount's file: never removed nor trashed.
+            if (now.mountRoot) {
+                fileLeft(name, RemovalReason(EXDEV));
                 level.keep = true;
+            } else if (!fileStep(folder, name, now)) {
+                level.keep = true;
+            }
             return std::nullopt;
         }
         FolderHandle child = FolderHandle::openChild(folder, name);

@@ -125,7 +125,9 @@ void FreedSpaceCounter::countFolder(const ListedEntry& listed, std::int64_t most
         if (::fstatat(level.folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue; // gone since the listing: nothing to free
         if (!S_ISDIR(st.st_mode)) {
-            countEntry(level.folder.fd(), name.c_str(), st);
+            // A file mount is another mount's file: the folder delete leaves it.
+            if (!IsMountPoint(level.folder.fd(), name.c_str()))
+                countEntry(level.folder.fd(), name.c_str(), st);
             continue;
         }
         m_seen.fetch_add(1, std::memory_order_relaxed);

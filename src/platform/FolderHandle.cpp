@@ -339,6 +339,17 @@ int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry,
     return 0;
 }
 
+bool IsMountPoint(int folderFd, const char* name) {
+#ifdef STATX_ATTR_MOUNT_ROOT
+    struct statx sx {};
+    return ::statx(folderFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, 0, &sx) == 0 &&
+           (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+#else
+    (void)folderFd, (void)name;
+    return false;
+#endif
+}
+
 bool LinkLeadsToFolder(const FolderHandle& folder, std::string_view name) {
     char buf[1024];
     if (name.size() >= sizeof buf)

@@ -130,6 +130,10 @@ bool ReadFolderNames(const FolderHandle& folder, FolderListing& listing, int* er
 // vanished; EACCES for an entry of a folder that may be listed but not searched).
 int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry, bool withCreation = true);
 
+// True when the entry name of folder (not followed) is a mount point, a file bind-mounted onto it
+// included (statx's mount-root flag; false where the kernel cannot tell).
+bool IsMountPoint(int folderFd, const char* name);
+
 // True when the entry name of folder is a symbolic link whose target is a folder now (the link is
 // followed for that answer only).
 bool LinkLeadsToFolder(const FolderHandle& folder, std::string_view name);

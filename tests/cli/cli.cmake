@@ -4,6 +4,7 @@ vantorel_add_test(test_cli
   ${CMAKE_CURRENT_LIST_DIR}/CliOptionsTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CliOutputTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KeepCliTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FileMountCliTest.cpp
   ${PROJECT_SOURCE_DIR}/src/cli/CliOptions.cpp
   ${PROJECT_SOURCE_DIR}/src/cli/ResultOutput.cpp
 )
