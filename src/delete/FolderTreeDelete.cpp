@@ -24,11 +24,13 @@ namespace {
 
 EntryIdentity identityOf(const FsEntry& entry) { return {entry.device, entry.inode}; }
 
-// Still the object that was looked at, and unchanged: the file the user was asked about.
-bool sameAsListed(const FsEntry& now, const FsEntry& listed) {
+// Still the object that was looked at, and unchanged as far as look can tell (after this program's
+// own move, its change time is the move's): the file the user was asked about.
+bool sameAsListed(const FsEntry& now, const FsEntry& listed, ListedLook look) {
     return now.device == listed.device && now.inode == listed.inode &&
-           (now.mode & S_IFMT) == (listed.mode & S_IFMT) && now.size == listed.size &&
-           NanosecondStamp(now.lastWrite) == NanosecondStamp(listed.lastWrite);
+           (now.mode & S_IFMT) == (listed.mode & S_IFMT) && now.size == listed.size && !now.mountRoot &&
+           NanosecondStamp(now.lastWrite) == NanosecondStamp(listed.lastWrite) &&
+           (look == ListedLook::AfterOwnMove || NanosecondStamp(now.lastChange) == NanosecondStamp(listed.lastChange));
 }
 
 // The emptied folder that was entered, and nothing in its place; never a mount.
@@ -150,7 +152,7 @@ private:
             ReadFolderNames(child, below.listing, &error);
         // One that may not be opened or read may still be empty, and then it can go.
         if ((error == EACCES || error == EPERM) &&
-            RemoveInPlace(folder, name, AsideKind::EmptyFolder, [&](const FsEntry& again) {
+            RemoveInPlace(folder, name, AsideKind::EmptyFolder, [&](const FsEntry& again, ListedLook) {
                 return isFolderEntered(again, below.identity);
             }).error == 0)
             return std::nullopt;
@@ -186,16 +188,11 @@ private:
         }
         // A question may have been open for a long time: act only on the entry that was looked at.
         TrashOutcome outcome;
+        const EntryCheck expected = [&](const FsEntry& now, ListedLook look) { return sameAsListed(now, listed, look); };
         if (m_recycle) {
-            FsEntry now;
-            const int error = StatEntry(folder, name, now, false);
-            if (error != 0 || !sameAsListed(now, listed))
-                outcome = {error ? error : ESTALE, RemovalReason(error ? error : ESTALE), {}, {}};
-            else
-                outcome = Trash::moveToTrash(folder, name, pathOf(name), identityOf(listed));
+            outcome = Trash::moveToTrash(folder, name, pathOf(name), expected);
         } else {
-            const AsideOutcome aside = RemoveAside(
-                folder, name, AsideKind::File, [&](const FsEntry& now) { return sameAsListed(now, listed); });
+            const AsideOutcome aside = RemoveAside(folder, name, AsideKind::File, expected);
             outcome.error = aside.error;
             if (!aside.strandedName.empty())
                 outcome.reason = StrandedReason(aside.strandedName);
@@ -218,7 +215,7 @@ private:
     bool removeFolder(const FolderHandle& in, const std::string& name, const Level& folder) {
         if (folder.keep)
             return false;
-        const int error = RemoveInPlace(in, name, AsideKind::EmptyFolder, [&](const FsEntry& now) {
+        const int error = RemoveInPlace(in, name, AsideKind::EmptyFolder, [&](const FsEntry& now, ListedLook) {
                               return isFolderEntered(now, folder.identity);
                           }).error;
         if (error == 0)

@@ -81,8 +81,9 @@ void FreedSpaceCounter::countFiles(const std::vector<ListedEntry>& files) {
             now.mode = st.st_mode;
             now.size = st.st_size;
             now.lastWrite = st.st_mtim;
+            now.lastChange = st.st_ctim;
         }
-        if (!folder.valid() || now.inode == 0 || !IsListedEntry(now, file)) {
+        if (!folder.valid() || now.inode == 0 || !MatchesListed(now, file)) {
             m_seen.fetch_add(1, std::memory_order_relaxed);
             ++m_figures.notCounted;
             continue;

@@ -2,6 +2,7 @@
 #include "platform/Trash.h"
 
 #include "platform/MountInfo.h"
+#include "platform/OwnChanges.h"
 #include "platform/TrashNames.h"
 #include "platform/UniqueFd.h"
 
@@ -203,7 +204,7 @@ bool isEntry(int folder, const char* name, const EntryIdentity& expected) {
 
 // The record first, then the move; the record goes again when the move fails.
 TrashOutcome moveInto(const TrashFolders& trash, const FolderHandle& folder, const std::string& name,
-                      const std::string& recordPath, const EntryIdentity& expected) {
+                      const std::string& recordPath, const EntryCheck& expected) {
     const std::string record =
         "[Trash Info]\nPath=" + Trash::escapePath(recordPath) + "\nDeletionDate=" + localNow() + "\n";
     // The name itself first, then on from the last number this process gave the name.
@@ -229,8 +230,10 @@ TrashOutcome moveInto(const TrashFolders& trash, const FolderHandle& folder, con
             dropRecord();
             return failure(writeError ? writeError : EIO);
         }
-        // The last look before the move, through the same folder handle.
-        if (!isEntry(folder.fd(), name.c_str(), expected)) {
+        // The last look before the move, through the same folder handle, at the whole entry: the
+        // move sets its change time, so after it only the rest can be compared.
+        FsEntry before;
+        if (StatEntryAt(folder.fd(), name, before, false) != 0 || !expected(before, ListedLook::Whole)) {
             dropRecord();
             return failure(ESTALE, QStringLiteral("it changed after it was listed"));
         }
@@ -251,12 +254,17 @@ TrashOutcome moveInto(const TrashFolders& trash, const FolderHandle& folder, con
                 continue;
             return failure(error);
         }
-        if (!isEntry(trash.files.get(), candidate.c_str(), expected)) {
+        FsEntry moved;
+        if (StatEntryAt(trash.files.get(), candidate, moved, false) != 0 ||
+            !expected(moved, ListedLook::AfterOwnMove)) {
             // Swapped between the look and the move: put it back where it was and leave it alone.
             if (::renameat2(trash.files.get(), candidate.c_str(), folder.fd(), name.c_str(), RENAME_NOREPLACE) == 0)
                 dropRecord();
             return failure(ESTALE, QStringLiteral("it changed after it was listed"));
         }
+        // Its other names, if it has any, now show the change time the move gave it.
+        if (moved.links > 1)
+            NoteOwnChange({moved.device, moved.inode}, ChangeFold(before.lastChange), ChangeFold(moved.lastChange));
         TrashNames::remember(trash.info.get(), name, n);
         return {0, {}, trash.path, candidate};
     }
@@ -297,19 +305,27 @@ std::string Trash::escapePath(const std::string& path) {
 
 TrashOutcome Trash::moveToTrash(const FolderHandle& folder, const std::string& name, const std::string& originalPath,
                                 const EntryIdentity& expected) {
+    return moveToTrash(folder, name, originalPath, [expected](const FsEntry& now, ListedLook) {
+        return now.device == expected.device && now.inode == expected.inode;
+    });
+}
+
+TrashOutcome Trash::moveToTrash(const FolderHandle& folder, const std::string& name, const std::string& originalPath,
+                                const EntryCheck& expected) {
     if (!folder.valid())
         return failure(folder.error() ? folder.error() : EBADF);
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
         return failure(EINVAL);
-    struct stat st {};
-    if (::fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return failure(errno);
-    if (st.st_dev != expected.device || st.st_ino != expected.inode)
+    FsEntry first;
+    if (const int error = StatEntryAt(folder.fd(), name, first, false))
+        return failure(error);
+    // A first look spares a file that plainly changed the trash's record.
+    if (!expected(first, ListedLook::Whole))
         return failure(ESTALE, QStringLiteral("it changed after it was listed"));
 
     int error = 0;
     dev_t home = 0;
-    if (homeDevice(home) && home == st.st_dev) {
+    if (homeDevice(home) && home == first.device) {
         TrashFolders trash;
         if (!openHomeTrash(true, trash, error))
             return failure(error);

@@ -30,8 +30,12 @@ class Trash {
 public:
     // Moves entry name of folder to the trash. originalPath is the entry's full path, written to the
     // record (relative to the top folder in a top-folder trash, as file managers expect). The entry
-    // must still be expected (device and inode) right before the move, and is still checked after it:
-    // a swap in between is moved back and reported as ESTALE.
+    // must still be expected, looked at whole right before the move, and is still checked after it
+    // for what the move cannot change: a swap in between is moved back and reported as ESTALE. A
+    // file that keeps other names tells OwnChanges the change time the move gave them.
+    static TrashOutcome moveToTrash(const FolderHandle& folder, const std::string& name,
+                                    const std::string& originalPath, const EntryCheck& expected);
+    // The same, expecting only the object (device and inode), whatever became of it.
     static TrashOutcome moveToTrash(const FolderHandle& folder, const std::string& name,
                                     const std::string& originalPath, const EntryIdentity& expected);
     // Puts the entry trashName of the trash at trashFolder back as name of into, the way file

@@ -213,6 +213,26 @@ TEST_F(AsideRemovalTest, ARewriteWithinTheSameSecondIsNotTheListedFile) {
     EXPECT_EQ(DeleteListedFile(::listed(path)), 0);
 }
 
+TEST_F(AsideRemovalTest, AByteChangedWithItsTimeSetBackIsNotTheListedFile) {
+    // As touch -d does after a rewrite: size and modification time as listed, only the change time
+    // (which no call sets back) tells.
+    const std::string path = tree.file("a/rewritten.txt", 6, 'v');
+    struct timespec times[2] = {{1600000000, 100}, {1600000000, 100}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    const ListedEntry listed = ::listed(path);
+    {
+        std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+        f.put('w');
+    }
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    EXPECT_EQ(DeleteListedFile(listed), ESTALE);
+    EXPECT_EQ(TrashListedFile(listed).error, ESTALE);
+    EXPECT_FALSE(ListedFileSizeNow(listed).has_value());
+    EXPECT_EQ(contentOf(path), "wvvvvv");
+    // The rename of our own move sets the change time: after it only the rest is compared.
+    EXPECT_EQ(DeleteListedFile(::listed(path)), 0);
+}
+
 // A thread exchanges the listed name with an outside file for the whole of each round.
 class SwapStress : public AsideRemovalTest {
 protected:

@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <limits>
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -459,4 +460,46 @@ TEST_F(ReallyDeleteTest, SumsOfHugeFilesStopAtTheLargestNumber) {
     click(w, "btDelete");
     EXPECT_EQ(DeletionTotals::read().bytesDeleted, most);
     EXPECT_EQ(DeletionTotals::read().filesDeleted, 2);
+}
+
+// Marked duplicates go only while a copy their group keeps is still the one compared: rewritten
+// with its time set back, it stops its group, and the other group goes on.
+TEST_F(ReallyDeleteTest, AKeptCopyThatChangedStopsItsGroupOnly) {
+    const std::string kept = tree.file("kept/same.txt", 9, 's');
+    const std::string a = tree.file("a/same.txt", 9, 's');
+    const std::string b = tree.file("b/same.txt", 9, 's');
+    const std::string keptOther = tree.file("kept/other.txt", 5, 'o');
+    const ListedEntry keptAsCompared = listed(kept);
+    struct stat st {};
+    ASSERT_EQ(::stat(kept.c_str(), &st), 0);
+    {
+        std::FILE* f = std::fopen(kept.c_str(), "r+");
+        ASSERT_NE(f, nullptr);
+        std::fputc('S', f);
+        std::fclose(f);
+    }
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, kept.c_str(), times, 0), 0);
+
+    for (bool recycle : {false, true}) {
+        SCOPED_TRACE(recycle);
+        const std::string c = tree.file("c/other.txt", 5, 'o');
+        const std::vector<ListedEntry> marked = listed({a, b, c});
+        KeptCopies copies;
+        copies.addGroup({keptAsCompared}, {marked[0].identity, marked[1].identity});
+        copies.addGroup({listed(keptOther)}, {marked[2].identity});
+        TfrmReallyDelete w(nullptr);
+        w.setFileList(marked);
+        w.setKeptCopies(copies);
+        w.show();
+        messages.scriptAnswers({MessageAnswer::Yes});
+        QStringList rows;
+        whenFilesLeftShows([&](TfrmFilesLeft& report) { rows = filesLeftRows(report); });
+        click(w, recycle ? "btRecycle" : "btDelete");
+        const QString reason = "the copy to be kept, " + QString::fromStdString(kept) +
+                               ", changed since the contents were compared; nothing more of its group was removed";
+        EXPECT_EQ(rows, QStringList({QString::fromStdString(a) + '\t' + reason, QString::fromStdString(b) + '\t' + reason}));
+        EXPECT_TRUE(exists(a) && exists(b));
+        EXPECT_FALSE(exists(c));
+    }
 }

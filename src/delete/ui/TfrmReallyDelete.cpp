@@ -28,6 +28,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <limits>
 #include <set>
@@ -273,7 +274,10 @@ TfrmReallyDelete::Run TfrmReallyDelete::removeListedFiles(bool recycle) {
         }
         bar->setValue(static_cast<int>(i));
         const ListedEntry& file = m_files[i];
-        const RemovalOutcome outcome = recycle ? sendToRecycleBin(file) : RemoveListedFile(file, false);
+        QString keptChanged;
+        const RemovalOutcome outcome = !m_kept.mayRemove(file.identity, &keptChanged) ? RemovalOutcome{ESTALE, keptChanged}
+                                       : recycle ? sendToRecycleBin(file)
+                                                 : RemoveListedFile(file, false);
         journal.file(file, outcome);
         if (outcome.ok()) {
             ++run.files;

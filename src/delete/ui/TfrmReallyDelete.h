@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "delete/KeptCopies.h"
 #include "journal/JournalRecord.h"
 #include "platform/ListedEntry.h"
 
@@ -39,6 +40,9 @@ public:
     void setSavings(double bytes);
     // The tool whose marks these are, for the journal (duplicate files when not set).
     void setTool(JournalTool tool) { m_tool = tool; }
+    // The copies the marked duplicates leave to hold their contents: a marked file of a group goes
+    // only while one of them is still as compared; after that it stays, and its group with it.
+    void setKeptCopies(KeptCopies kept) { m_kept = std::move(kept); }
     // Whether the space they free is still being counted (lblFreed then says so).
     bool countingFreedSpace() const;
     // How often a run lets the event loop run, in milliseconds (~15 by default).
@@ -76,6 +80,7 @@ private:
     std::vector<ListedEntry> m_files;
     double m_savings = 0;
     JournalTool m_tool = JournalTool::Duplicates;
+    KeptCopies m_kept;
     FreedSpaceLine* m_freed = nullptr;
     int m_yieldIntervalMs = 15;
     bool m_running = false;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "finders/dup/ContentCompare.h"
 
+#include "platform/FolderHandle.h"
 #include "platform/ListedFolder.h"
 #include "platform/OpenForReading.h"
 
@@ -22,10 +23,10 @@ constexpr std::size_t kBlock = 64 * 1024;
 // Files read side by side at once; a larger group of equal sizes is first sorted out by hashes.
 constexpr std::size_t kMaxOpen = 256;
 
-// Still the file the scan listed, as an open descriptor shows it.
-bool unchanged(const struct stat& st, const ListedEntry& e) {
-    return S_ISREG(st.st_mode) && st.st_dev == e.identity.device && st.st_ino == e.identity.inode &&
-           st.st_size == e.size && (!e.modifiedKnown || NanosecondStamp(st.st_mtim) == e.modifiedNs);
+// Still the file the scan listed, unchanged (its change time too), as an open descriptor shows it.
+bool unchanged(int fd, const ListedEntry& e) {
+    FsEntry now;
+    return StatOpenFile(fd, now) == 0 && S_ISREG(now.mode) && MatchesListed(now, e);
 }
 
 // Opens the listed file for reading through its folder's handle, or -1 when it cannot be read or
@@ -38,8 +39,7 @@ int openListed(const ListedEntry& e) {
         OpenForReading(folder.fd(), e.name.c_str(), O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return -1;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !unchanged(st, e)) {
+    if (!unchanged(fd, e)) {
         ::close(fd);
         return -1;
     }
@@ -280,8 +280,7 @@ ContentCompare::compareSideBySide(const std::vector<ListedEntry>& files,
         std::vector<std::size_t> same;
         const XXH128_hash_t first = XXH3_128bits_digest(set.front()->state);
         for (Reader* r : set) {
-            struct stat st {};
-            if (::fstat(r->fd, &st) != 0 || !unchanged(st, files[r->file]) ||
+            if (!unchanged(r->fd, files[r->file]) ||
                 !XXH128_isEqual(XXH3_128bits_digest(r->state), first)) {
                 unreadable.push_back(r->file);
                 continue;

@@ -15,7 +15,8 @@
 // zeros it reads as (so a sparse file and a written one of the same bytes are alike), and the
 // whole-content hash covers only what is not zeros. Each file is opened through
 // folder handles from its scanned root (OpenListedFolder, following no link) with O_NOATIME where
-// allowed, and only while it is still the listed file (device, inode, size, modification time),
+// allowed, and only while it is still the listed file (device, inode, size, modification and change
+// time),
 // checked on the descriptor before and after reading; one that is not, or fails to read, is left out.
 // The duplicate finder's content check and the duplicate folder finder share it.
 class ContentCompare {

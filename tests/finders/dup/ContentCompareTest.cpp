@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -15,7 +17,7 @@ namespace {
 
 constexpr std::int64_t kMiB = std::int64_t(1) << 20;
 
-class SparseCompare : public ::testing::Test {
+class ComparedFiles : public ::testing::Test {
 protected:
     TempTree t;
 
@@ -59,7 +61,7 @@ protected:
 
 } // namespace
 
-TEST_F(SparseCompare, TwoTerabyteFilesWithTheSameHolesAreReadOnlyWhereTheyHoldData) {
+TEST_F(ComparedFiles, TwoTerabyteFilesWithTheSameHolesAreReadOnlyWhereTheyHoldData) {
     const std::int64_t size = std::int64_t(1) << 40;
     const std::vector<std::pair<std::int64_t, std::string>> pieces = {
         {size / 2, "middle"}, {size - 3, "end"}};
@@ -85,7 +87,7 @@ TEST_F(SparseCompare, TwoTerabyteFilesWithTheSameHolesAreReadOnlyWhereTheyHoldDa
     EXPECT_EQ(parted.front(), (std::vector<std::size_t>{0, 2}));
 }
 
-TEST_F(SparseCompare, HolesAndWrittenZerosAreTheSameContents) {
+TEST_F(ComparedFiles, HolesAndWrittenZerosAreTheSameContents) {
     const std::int64_t size = 3 * kMiB + 5;
     const std::vector<std::pair<std::int64_t, std::string>> pieces = {
         {0, "head"}, {kMiB + 100, "inside"}, {size - 1, "!"}};
@@ -101,7 +103,7 @@ TEST_F(SparseCompare, HolesAndWrittenZerosAreTheSameContents) {
     EXPECT_TRUE(unreadable.empty());
 }
 
-TEST_F(SparseCompare, ManyFilesAreHashedTheSameWhateverTheirHoles) {
+TEST_F(ComparedFiles, ManyFilesAreHashedTheSameWhateverTheirHoles) {
     // More files than are read side by side: each is hashed alone first, and the hash must not
     // depend on whether its zeros are holes.
     const std::int64_t size = 2 * kMiB;
@@ -118,4 +120,31 @@ TEST_F(SparseCompare, ManyFilesAreHashedTheSameWhateverTheirHoles) {
     EXPECT_EQ(sets.front().size(), 301u);
     EXPECT_EQ(std::count(sets.front().begin(), sets.front().end(), std::size_t(300)), 1); // the dense one
     EXPECT_EQ(std::count(sets.front().begin(), sets.front().end(), std::size_t(301)), 0);
+}
+
+TEST_F(ComparedFiles, ABlockRewrittenAfterItWasReadWithTheTimeSetBackIsCaughtAtTheEnd) {
+    // Three blocks alike; once the first is read, one file's first byte is rewritten and its
+    // modification time set back (as touch -d does). Only the change time tells.
+    const std::int64_t size = 3 * 64 * 1024;
+    const std::string a = dense("a", size, {{0, "same"}});
+    const std::string b = dense("b", size, {{0, "same"}});
+    const std::vector<ListedEntry> files = listed({a, b});
+    ContentCompare compare;
+    bool rewritten = false;
+    compare.setYieldHook([&] {
+        if (rewritten)
+            return;
+        struct stat st {};
+        ASSERT_EQ(::stat(b.c_str(), &st), 0);
+        {
+            std::fstream f(b, std::ios::in | std::ios::out | std::ios::binary);
+            f.put('S');
+        }
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        rewritten = ::utimensat(AT_FDCWD, b.c_str(), times, 0) == 0;
+    });
+    std::vector<std::size_t> unreadable;
+    EXPECT_TRUE(compare.sameContents(files, size, unreadable).empty());
+    EXPECT_TRUE(rewritten);
+    EXPECT_EQ(unreadable, (std::vector<std::size_t>{1}));
 }

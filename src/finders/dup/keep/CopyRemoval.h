@@ -19,8 +19,10 @@ public:
 
     // What became of one file (outcome.error 0 when it went).
     using Done = std::function<void(std::uint32_t result, const RemovalOutcome& outcome)>;
-    // Removes the marked files of group, telling done of each. Stops early when the trash or the
-    // disk is full (the next file would not fit either); the rest count as not attempted.
+    // Removes the marked files of group, telling done of each. Before each, the group's kept files
+    // are looked at again: once none is still the file that was compared, nothing more of the group
+    // goes (each file left stays with that reason). Stops early when the trash or the disk is full
+    // (the next file would not fit either); the rest count as not attempted.
     void removeGroup(const KeepGroupChoice& group, const Done& done);
     // Counts files that will not be attempted (the run was stopped before them).
     void skip(std::int64_t files) { m_notAttempted += files; }

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -71,6 +72,20 @@ protected:
         return none;
     }
     using Paths = std::vector<std::string>;
+    // New bytes of the same length, and the modification time set back to what it was (as
+    // touch -d does): only the change time tells.
+    void rewriteKeepingTime(const std::string& relative, char byte) {
+        struct stat before {};
+        ASSERT_EQ(::stat(t.path(relative).c_str(), &before), 0);
+        {
+            std::fstream f(t.path(relative), std::ios::in | std::ios::out | std::ios::binary);
+            f.seekp(0);
+            f.put(byte);
+        }
+        const struct timespec times[2] = {before.st_atim, before.st_mtim};
+        ASSERT_EQ(::utimensat(AT_FDCWD, t.path(relative).c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+    }
+    bool exists(const std::string& relative) const { return ::access(t.path(relative).c_str(), F_OK) == 0; }
 };
 
 } // namespace
@@ -214,4 +229,95 @@ TEST_F(Keep, AThousandCopiesTrashedThenStoppedAndUndone) {
     EXPECT_EQ(undo.restored, 400);
     for (std::uint32_t r : choice.groups[0].marked)
         EXPECT_EQ(::access(engine.resultPath(r).c_str(), F_OK), 0) << rel(r);
+}
+
+TEST_F(Keep, TheKeptFileRewrittenDuringTheRemovalStopsItsGroup) {
+    for (bool recycle : {false, true}) {
+        SCOPED_TRACE(recycle);
+        for (int i = 0; i < 20; ++i)
+            put("copies/" + std::to_string(i) + "/same.dat", "the group's contents", 1'500'000'000 + i);
+        put("other/x/a.txt", "another group", 1'500'000'000);
+        put("other/y/a.txt", "another group", 1'600'000'000);
+        scan();
+        const KeepChoice choice = chooser->choose(KeepRule::Oldest);
+        const KeepGroupChoice& copies = group(choice, "copies/0/same.dat");
+        ASSERT_EQ(copies.marked.size(), 19u);
+        // After the first copy went, the kept one is rewritten and its time set back.
+        CopyRemoval removal(*chooser, recycle);
+        std::vector<QString> reasons;
+        removal.removeGroup(copies, [&](std::uint32_t, const RemovalOutcome& outcome) {
+            if (reasons.empty())
+                rewriteKeepingTime("copies/0/same.dat", 'T');
+            reasons.push_back(outcome.reason);
+        });
+        removal.removeGroup(group(choice, "other/x/a.txt"), {});
+        removal.end(false);
+        ASSERT_EQ(reasons.size(), 19u);
+        EXPECT_TRUE(reasons[0].isEmpty());
+        EXPECT_EQ(removal.removedFiles(), 2); // the first copy, and the other group's
+        EXPECT_EQ(removal.stayedFiles(), 18);
+        EXPECT_EQ(reasons[1], "the copy to be kept, " + QString::fromStdString(t.path("copies/0/same.dat")) +
+                                  ", changed since the contents were compared; nothing more of its group was removed");
+        for (int i = 2; i < 20; ++i)
+            EXPECT_TRUE(exists("copies/" + std::to_string(i) + "/same.dat")) << i;
+        EXPECT_FALSE(exists("other/y/a.txt"));
+        std::filesystem::remove_all(t.path("copies"));
+        std::filesystem::remove_all(t.path("other"));
+    }
+}
+
+TEST_F(Keep, AByteChangedWithItsTimeSetBackIsNeverTakenForTheFileCompared) {
+    put("a/doc.txt", "identical text", 1'500'000'000);
+    put("b/doc.txt", "identical text", 1'600'000'000);
+    put("c/doc.txt", "identical text", 1'700'000'000);
+    put("d/doc.txt", "identical text", 1'800'000'000);
+    scan(false);
+    // Changed after the compare read it, before the rule looks: left.
+    rewriteKeepingTime("b/doc.txt", 'I');
+    chooser->look(nullptr);
+    const KeepChoice choice = chooser->choose(KeepRule::Oldest);
+    const KeepGroupChoice& doc = group(choice, "a/doc.txt");
+    EXPECT_EQ(rels(doc.left), Paths{"b/doc.txt"});
+    EXPECT_EQ(chooser->leftReason(doc.left.front()), ESTALE);
+    ASSERT_EQ(rels(doc.marked), (Paths{"c/doc.txt", "d/doc.txt"}));
+    // Changed after the rule looked: the removal leaves it, for good or to the trash.
+    rewriteKeepingTime("c/doc.txt", 'I');
+    rewriteKeepingTime("d/doc.txt", 'I');
+    for (bool recycle : {false, true}) {
+        CopyRemoval removal(*chooser, recycle);
+        std::vector<int> errors;
+        removal.removeGroup(doc, [&](std::uint32_t, const RemovalOutcome& outcome) { errors.push_back(outcome.error); });
+        removal.end(false);
+        EXPECT_EQ(errors, (std::vector<int>{ESTALE, ESTALE}));
+    }
+    EXPECT_TRUE(exists("b/doc.txt") && exists("c/doc.txt") && exists("d/doc.txt"));
+}
+
+TEST_F(Keep, OtherNamesOfAFileThisRunRemovedAreStillTheFilesCompared) {
+    // The kept file has a second name among the copies, and two copies are names of one file:
+    // removing one name sets the change time the others show, which is no change of theirs.
+    put("a/pic.jpg", "picture bytes", 1'500'000'000);
+    link("a/pic.jpg", "b/pic.jpg");
+    put("c/pic.jpg", "picture bytes", 1'600'000'000);
+    link("c/pic.jpg", "d/pic.jpg");
+    link("c/pic.jpg", "e/pic.jpg");
+    for (bool recycle : {false, true}) {
+        SCOPED_TRACE(recycle);
+        scan();
+        const KeepChoice choice = chooser->choose(KeepRule::First);
+        const KeepGroupChoice& pics = group(choice, "a/pic.jpg");
+        ASSERT_EQ(pics.marked.size(), 4u);
+        CopyRemoval removal(*chooser, recycle);
+        std::vector<QString> reasons;
+        removal.removeGroup(pics, [&](std::uint32_t, const RemovalOutcome& outcome) { reasons.push_back(outcome.reason); });
+        removal.end(false);
+        EXPECT_EQ(removal.removedFiles(), 4) << reasons.back().toStdString();
+        EXPECT_TRUE(exists("a/pic.jpg"));
+        if (!recycle) {
+            link("a/pic.jpg", "b/pic.jpg");
+            put("c/pic.jpg", "picture bytes", 1'600'000'000);
+            link("c/pic.jpg", "d/pic.jpg");
+            link("c/pic.jpg", "e/pic.jpg");
+        }
+    }
 }
