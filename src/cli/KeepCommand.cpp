@@ -110,6 +110,11 @@ int RunKeep(const CliOptions& options, const DupScanEngine& engine, const DupCon
     if (removing) {
         g_stopAsked = 0;
         removal.emplace(chooser, options.trash);
+        // A trash run is there to be undone: without its journal record nothing goes.
+        if (options.trash && !removal->openJournal()) {
+            say("vantorel-cli: " + removal->journalRefusal().toLocal8Bit().toStdString());
+            return 2;
+        }
         signals.emplace();
     }
     const char end = options.nullSeparated ? '\0' : '\n';
@@ -150,7 +155,7 @@ int RunKeep(const CliOptions& options, const DupScanEngine& engine, const DupCon
             flush(1u << 16);
             continue;
         }
-        if (g_stopAsked || removal->full()) {
+        if (g_stopAsked || removal->full() || removal->journalLost()) {
             stopped = stopped || g_stopAsked;
             removal->skip(std::int64_t(group.marked.size()));
             continue;
@@ -182,7 +187,10 @@ int RunKeep(const CliOptions& options, const DupScanEngine& engine, const DupCon
         else if (stopped)
             say("vantorel-cli: stopped; " + std::to_string(removal->notAttempted()) +
                 " files were not attempted");
-        if (!removal->journalFailure().isEmpty())
+        if (removal->journalLost())
+            say("vantorel-cli: " + removal->journalStopReason().toLocal8Bit().toStdString() + " " +
+                std::to_string(removal->notAttempted()) + " files were not attempted");
+        else if (!removal->journalFailure().isEmpty())
             say("vantorel-cli: " + removal->journalFailure().toLocal8Bit().toStdString());
     }
     if (options.dryRun)
@@ -191,5 +199,7 @@ int RunKeep(const CliOptions& options, const DupScanEngine& engine, const DupCon
         say(std::string("vantorel-cli: cannot write to standard output: ") + std::strerror(outputError));
         return 2;
     }
+    if (removal && removal->journalLost())
+        return 2;
     return stayed > 0 || (removal && removal->notAttempted() > 0) ? 1 : 0;
 }

@@ -53,6 +53,27 @@ bool JournalWriter::open() {
     return true;
 }
 
+bool JournalWriter::openNow() {
+    return open();
+}
+
+QString JournalWriter::refusal() const {
+    if (m_error == 0)
+        return {};
+    return QStringLiteral("The journal of deletes (") + QString::fromStdString(DeleteJournal::folderPath()) +
+           QStringLiteral(") cannot be written: ") + DeleteJournal::JournalErrorText(m_error) +
+           QStringLiteral(". Nothing was sent to the recycle bin, since it could not be put back from there.");
+}
+
+QString JournalWriter::stoppedReason() const {
+    if (m_error == 0)
+        return {};
+    return QStringLiteral("The journal of deletes (") + QString::fromStdString(DeleteJournal::folderPath()) +
+           QStringLiteral(") could not be written any more: ") + DeleteJournal::JournalErrorText(m_error) +
+           QStringLiteral(". The run was stopped there: what went before it can be put back from the History "
+                          "window, the last file only from the recycle bin itself.");
+}
+
 QString JournalWriter::failure() const {
     if (m_error == 0)
         return {};

@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <limits>
 #include <fcntl.h>
@@ -502,4 +503,24 @@ TEST_F(ReallyDeleteTest, AKeptCopyThatChangedStopsItsGroupOnly) {
         EXPECT_TRUE(exists(a) && exists(b));
         EXPECT_FALSE(exists(c));
     }
+}
+
+// The recycle bin is refused with the reason when the run could not be put back from the journal;
+// the window stays, with its list, for another choice.
+TEST_F(ReallyDeleteTest, WithoutItsJournalTheBinIsRefusedAndNothingGoes) {
+    const std::string a = tree.file("data/a.txt", 10);
+    TempTree state;
+    std::ofstream(state.path("vantorel")) << "not a folder";
+    ScopedXdgFolder home("XDG_STATE_HOME", state.root());
+    TfrmReallyDelete w(nullptr);
+    w.setFileList(listed({a}));
+    w.show();
+    messages.scriptAnswers({MessageAnswer::Yes});
+    click(w, "btRecycle");
+    ASSERT_EQ(messages.texts().size(), 2);
+    EXPECT_TRUE(messages.texts()[1].startsWith("The journal of deletes (")) << messages.texts()[1].toStdString();
+    EXPECT_TRUE(exists(a));
+    EXPECT_EQ(w.fileList().size(), 1u);
+    EXPECT_NE(w.result(), QDialog::Accepted);
+    EXPECT_TRUE(w.isVisible());
 }

@@ -18,7 +18,7 @@ void CopyRemoval::removeGroup(const KeepGroupChoice& group, const Done& done) {
     std::string changed;
     bool keptChanged = false;
     for (std::size_t i = 0; i < group.marked.size(); ++i) {
-        if (m_full) {
+        if (m_full || m_journalLost) {
             m_notAttempted += std::int64_t(group.marked.size() - i);
             return;
         }
@@ -29,6 +29,7 @@ void CopyRemoval::removeGroup(const KeepGroupChoice& group, const Done& done) {
         const RemovalOutcome outcome =
             keptChanged ? RemovalOutcome{ESTALE, KeptCopyChangedReason(changed)} : RemoveListedFile(file, m_recycle);
         m_journal.file(file, outcome);
+        m_journalLost = m_recycle && m_journal.failed();
         if (outcome.ok()) {
             ++m_files;
             m_bytes = SaturatingAdd(m_bytes, file.size);

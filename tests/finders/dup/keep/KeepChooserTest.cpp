@@ -4,6 +4,7 @@
 #include "finders/dup/DupScanEngine.h"
 #include "finders/dup/keep/CopyRemoval.h"
 #include "finders/dup/keep/ReferenceFolders.h"
+#include "journal/DeleteJournal.h"
 #include "journal/JournalUndo.h"
 #include "platform/Trash.h"
 #include "support/RecordingMessageService.h"
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -320,4 +322,31 @@ TEST_F(Keep, OtherNamesOfAFileThisRunRemovedAreStillTheFilesCompared) {
             link("c/pic.jpg", "e/pic.jpg");
         }
     }
+}
+
+TEST_F(Keep, ATrashRunStopsWhenItsJournalCanNoLongerBeWritten) {
+    for (int i = 0; i < 5; ++i)
+        put("copies/" + std::to_string(i) + "/same.dat", "the group's contents", 1'500'000'000 + i);
+    scan();
+    const KeepChoice choice = chooser->choose(KeepRule::Oldest);
+    ASSERT_EQ(choice.markedFiles, 4);
+    CopyRemoval removal(*chooser, true);
+    ASSERT_TRUE(removal.openJournal());
+    ASSERT_GT(removal.journalRun(), 0);
+    // After the first file, another program holds the run's file locked for longer than a run waits.
+    int held = -1;
+    removal.removeGroup(choice.groups[0], [&](std::uint32_t, const RemovalOutcome&) {
+        if (held >= 0)
+            return;
+        held = ::open((DeleteJournal::folderPath() + "/" + std::to_string(removal.journalRun()) + ".run").c_str(),
+                      O_RDWR | O_CLOEXEC);
+        ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    });
+    removal.end(false);
+    ::close(held);
+    EXPECT_TRUE(removal.journalLost());
+    EXPECT_TRUE(removal.journalStopReason().contains("The run was stopped there"));
+    EXPECT_EQ(removal.removedFiles(), 2); // the second went before its record failed
+    EXPECT_EQ(removal.notAttempted(), 2);
+    EXPECT_TRUE(exists("copies/3/same.dat") && exists("copies/4/same.dat"));
 }
