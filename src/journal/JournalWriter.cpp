@@ -3,6 +3,7 @@
 
 #include "common/SaturatingSum.h"
 #include "platform/FolderHandle.h"
+#include "platform/TrashUnderway.h"
 
 #include <cerrno>
 #include <ctime>
@@ -54,6 +55,9 @@ bool JournalWriter::open() {
 }
 
 bool JournalWriter::openNow() {
+    // A trash run starts here: records of moves that a killed program never made go first.
+    if (m_header.recycle)
+        TrashUnderway::clearLeftovers();
     return open();
 }
 

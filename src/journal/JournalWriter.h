@@ -37,7 +37,9 @@ public:
     void end(std::int64_t notAttempted, bool stopped);
 
     // Opens the run's record now, before the first file of a run that is to be undone: true when it
-    // is open, false (failure() and refusal() say why) when the journal cannot be written.
+    // is open, false (failure() and refusal() say why) when the journal cannot be written. A trash
+    // run's start also takes away the trash records of moves that a killed program never made
+    // (TrashUnderway).
     bool openNow();
 
     std::int64_t id() const { return m_header.id; }

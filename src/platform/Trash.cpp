@@ -4,6 +4,7 @@
 #include "platform/MountInfo.h"
 #include "platform/OwnChanges.h"
 #include "platform/TrashNames.h"
+#include "platform/TrashUnderway.h"
 #include "platform/UniqueFd.h"
 
 #include <QDir>
@@ -202,6 +203,11 @@ bool isEntry(int folder, const char* name, const EntryIdentity& expected) {
            st.st_ino == expected.inode;
 }
 
+TrashStepHook& stepHook() {
+    static TrashStepHook hook;
+    return hook;
+}
+
 // The record first, then the move; the record goes again when the move fails.
 TrashOutcome moveInto(const TrashFolders& trash, const FolderHandle& folder, const std::string& name,
                       const std::string& recordPath, const EntryCheck& expected) {
@@ -220,6 +226,14 @@ TrashOutcome moveInto(const TrashFolders& trash, const FolderHandle& folder, con
                 continue;
             return failure(errno);
         }
+        // Noted until the move is made or given up, so that a record of a move that never happened
+        // (this program killed in between) is taken away again by the next trash run.
+        struct stat made {};
+        if (::fstat(info.get(), &made) == 0)
+            TrashUnderway::noteRecord(trash.path, infoName, {made.st_dev, made.st_ino});
+        struct Settle {
+            ~Settle() { TrashUnderway::settled(); }
+        } settle;
         int writeError = WriteAllTo(info.get(), record);
         if (writeError == 0 && ::fsync(info.get()) != 0)
             writeError = errno;
@@ -230,6 +244,8 @@ TrashOutcome moveInto(const TrashFolders& trash, const FolderHandle& folder, con
             dropRecord();
             return failure(writeError ? writeError : EIO);
         }
+        if (const TrashStepHook& hook = stepHook())
+            hook();
         // The last look before the move, through the same folder handle, at the whole entry: the
         // move sets its change time, so after it only the rest can be compared.
         FsEntry before;
@@ -419,6 +435,10 @@ TrashOutcome Trash::restoreFromTrash(const std::string& trashFolder, const std::
     const std::string record = trashName + kInfoSuffix;
     ::unlinkat(trash.info.get(), record.c_str(), 0);
     return {0, {}, trashFolder, trashName};
+}
+
+void Trash::setRecordMadeHook(TrashStepHook hook) {
+    stepHook() = std::move(hook);
 }
 
 bool Trash::canTrash(const std::string& path) {

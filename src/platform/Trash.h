@@ -6,8 +6,12 @@
 #include "platform/UniqueFd.h"
 
 #include <QString>
+#include <functional>
 #include <map>
 #include <string>
+
+// Called in a move to the trash after its record is made and before the entry moves.
+using TrashStepHook = std::function<void()>;
 
 // What became of one move to the trash.
 struct TrashOutcome {
@@ -47,6 +51,8 @@ public:
     static TrashOutcome restoreFromTrash(const std::string& trashFolder, const std::string& trashName,
                                          const EntryIdentity& expected, const FolderHandle& into,
                                          const std::string& name);
+    // For tests only: hook runs in every move between its record and the move itself (empty: none).
+    static void setRecordMadeHook(TrashStepHook hook);
     // Whether files of the folder at path can go to a trash (nothing is made to find out).
     static bool canTrash(const std::string& path);
     // The home trash folder ($XDG_DATA_HOME/Trash, by default ~/.local/share/Trash).
