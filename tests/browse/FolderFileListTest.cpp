@@ -7,6 +7,7 @@
 #include "delete/ListedFileRemoval.h"
 #include "platform/Wildcard.h"
 #include "support/ScopedMount.h"
+#include "support/RewriteKeepingTime.h"
 #include "support/TempTree.h"
 
 #include <QLocale>
@@ -191,4 +192,14 @@ TEST_F(FolderFileListTest, AFileMountIsNotListed) {
     ASSERT_TRUE(list("here"));
     EXPECT_EQ(Names(files), (std::vector<std::string>{"own.txt"}));
     EXPECT_EQ(files.totalBytes(), 2);
+}
+
+TEST_F(FolderFileListTest, AFileRewrittenWithItsTimesSetBackIsNotTheOneListed) {
+    tree.file("here/a.txt", 4);
+    ASSERT_TRUE(list("here"));
+    const ListedEntry e = files.entry(0);
+    EXPECT_EQ(ListedFileSizeNow(e), 4);
+    ASSERT_TRUE(RewriteKeepingTime(tree.path("here/a.txt"), 'b'));
+    EXPECT_FALSE(ListedFileSizeNow(e).has_value());
+    EXPECT_EQ(DeleteListedFile(e), ESTALE);
 }

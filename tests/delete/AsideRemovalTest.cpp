@@ -7,6 +7,7 @@
 #include "delete/FolderTreeDelete.h"
 #include "delete/ListedFileRemoval.h"
 #include "support/RecordingMessageService.h"
+#include "support/RewriteKeepingTime.h"
 #include "support/TempTree.h"
 
 #include <atomic>
@@ -220,11 +221,7 @@ TEST_F(AsideRemovalTest, AByteChangedWithItsTimeSetBackIsNotTheListedFile) {
     struct timespec times[2] = {{1600000000, 100}, {1600000000, 100}};
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
     const ListedEntry listed = ::listed(path);
-    {
-        std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
-        f.put('w');
-    }
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    ASSERT_TRUE(RewriteKeepingTime(path, 'w'));
     EXPECT_EQ(DeleteListedFile(listed), ESTALE);
     EXPECT_EQ(TrashListedFile(listed).error, ESTALE);
     EXPECT_FALSE(ListedFileSizeNow(listed).has_value());

@@ -7,6 +7,7 @@
 #include "journal/JournalRun.h"
 #include "platform/AppError.h"
 #include "support/RecordingMessageService.h"
+#include "support/RewriteKeepingTime.h"
 #include "support/ScopedMount.h"
 #include "support/TempTree.h"
 
@@ -471,16 +472,7 @@ TEST_F(ReallyDeleteTest, AKeptCopyThatChangedStopsItsGroupOnly) {
     const std::string b = tree.file("b/same.txt", 9, 's');
     const std::string keptOther = tree.file("kept/other.txt", 5, 'o');
     const ListedEntry keptAsCompared = listed(kept);
-    struct stat st {};
-    ASSERT_EQ(::stat(kept.c_str(), &st), 0);
-    {
-        std::FILE* f = std::fopen(kept.c_str(), "r+");
-        ASSERT_NE(f, nullptr);
-        std::fputc('S', f);
-        std::fclose(f);
-    }
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    ASSERT_EQ(::utimensat(AT_FDCWD, kept.c_str(), times, 0), 0);
+    ASSERT_TRUE(RewriteKeepingTime(kept, 'S'));
 
     for (bool recycle : {false, true}) {
         SCOPED_TRACE(recycle);

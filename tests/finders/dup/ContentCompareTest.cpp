@@ -2,12 +2,12 @@
 // The content compare on sparse files: holes are compared without reading them, and a hole is
 // zeros whichever way a file holds them.
 #include "finders/dup/ContentCompare.h"
+#include "support/RewriteKeepingTime.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <fstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -132,16 +132,8 @@ TEST_F(ComparedFiles, ABlockRewrittenAfterItWasReadWithTheTimeSetBackIsCaughtAtT
     ContentCompare compare;
     bool rewritten = false;
     compare.setYieldHook([&] {
-        if (rewritten)
-            return;
-        struct stat st {};
-        ASSERT_EQ(::stat(b.c_str(), &st), 0);
-        {
-            std::fstream f(b, std::ios::in | std::ios::out | std::ios::binary);
-            f.put('S');
-        }
-        const struct timespec times[2] = {st.st_atim, st.st_mtim};
-        rewritten = ::utimensat(AT_FDCWD, b.c_str(), times, 0) == 0;
+        if (!rewritten)
+            rewritten = RewriteKeepingTime(b, 'S');
     });
     std::vector<std::size_t> unreadable;
     EXPECT_TRUE(compare.sameContents(files, size, unreadable).empty());

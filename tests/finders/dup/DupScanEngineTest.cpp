@@ -5,7 +5,9 @@
 #include "common/SearchPathList.h"
 #include "finders/dup/DupRecordStore.h"
 #include "finders/dup/DupScanEngine.h"
+#include "delete/ListedFileRemoval.h"
 #include "support/RecordingMessageService.h"
+#include "support/RewriteKeepingTime.h"
 #include "support/TempTree.h"
 
 #include <QDateTime>
@@ -452,4 +454,16 @@ TEST(DupScanEngine, DeepLongNamesCostTheirNamesOnly) {
         EXPECT_EQ(s.engine.resultPath(i).size(), t.root().size() + i * (name.size() + 1) + 9);
         EXPECT_EQ(s.engine.resultEntry(i).path(), s.engine.resultPath(i));
     }
+}
+
+TEST(DupScanEngine, AFileRewrittenWithItsTimesSetBackIsNotTheOneListed) {
+    TempTree t;
+    t.file("a/same.txt", 5);
+    t.file("b/same.txt", 5);
+    Scan s;
+    ASSERT_EQ(s.run(dups(), {t.root()}).size(), 2);
+    const ListedEntry e = s.engine.resultEntry(0);
+    EXPECT_EQ(ListedFileSizeNow(e), 5);
+    ASSERT_TRUE(RewriteKeepingTime(e.path(), 'y'));
+    EXPECT_FALSE(ListedFileSizeNow(e).has_value());
 }

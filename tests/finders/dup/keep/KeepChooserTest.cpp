@@ -8,6 +8,7 @@
 #include "journal/JournalUndo.h"
 #include "platform/Trash.h"
 #include "support/RecordingMessageService.h"
+#include "support/RewriteKeepingTime.h"
 #include "support/TempTree.h"
 
 #include <cerrno>
@@ -74,18 +75,8 @@ protected:
         return none;
     }
     using Paths = std::vector<std::string>;
-    // New bytes of the same length, and the modification time set back to what it was (as
-    // touch -d does): only the change time tells.
     void rewriteKeepingTime(const std::string& relative, char byte) {
-        struct stat before {};
-        ASSERT_EQ(::stat(t.path(relative).c_str(), &before), 0);
-        {
-            std::fstream f(t.path(relative), std::ios::in | std::ios::out | std::ios::binary);
-            f.seekp(0);
-            f.put(byte);
-        }
-        const struct timespec times[2] = {before.st_atim, before.st_mtim};
-        ASSERT_EQ(::utimensat(AT_FDCWD, t.path(relative).c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+        ASSERT_TRUE(RewriteKeepingTime(t.path(relative), byte));
     }
     bool exists(const std::string& relative) const { return ::access(t.path(relative).c_str(), F_OK) == 0; }
 };
