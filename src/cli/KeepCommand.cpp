@@ -3,10 +3,10 @@
 
 #include "cli/CliOptions.h"
 #include "cli/JsonResults.h"
-#include "common/JsonText.h"
-#include "common/SaturatingSum.h"
 #include "cli/ResultOutput.h"
 #include "common/DisplayText.h"
+#include "common/JsonText.h"
+#include "common/SaturatingSum.h"
 #include "delete/DeletionTotals.h"
 #include "delete/FreedSpace.h"
 #include "finders/dup/DupContentCheck.h"

@@ -30,7 +30,8 @@ bool sameAsListed(const FsEntry& now, const FsEntry& listed, ListedLook look) {
     return now.device == listed.device && now.inode == listed.inode &&
            (now.mode & S_IFMT) == (listed.mode & S_IFMT) && now.size == listed.size && !now.mountRoot &&
            NanosecondStamp(now.lastWrite) == NanosecondStamp(listed.lastWrite) &&
-           (look == ListedLook::AfterOwnMove || NanosecondStamp(now.lastChange) == NanosecondStamp(listed.lastChange));
+           (look == ListedLook::AfterOwnMove ||
+            NanosecondStamp(now.lastChange) == NanosecondStamp(listed.lastChange));
 }
 
 // The emptied folder that was entered, and nothing in its place; never a mount.
@@ -188,7 +189,9 @@ private:
         }
         // A question may have been open for a long time: act only on the entry that was looked at.
         TrashOutcome outcome;
-        const EntryCheck expected = [&](const FsEntry& now, ListedLook look) { return sameAsListed(now, listed, look); };
+        const EntryCheck expected = [&](const FsEntry& now, ListedLook look) {
+            return sameAsListed(now, listed, look);
+        };
         if (m_recycle) {
             outcome = Trash::moveToTrash(folder, name, pathOf(name), expected);
         } else {
@@ -215,9 +218,10 @@ private:
     bool removeFolder(const FolderHandle& in, const std::string& name, const Level& folder) {
         if (folder.keep)
             return false;
-        const int error = RemoveInPlace(in, name, AsideKind::EmptyFolder, [&](const FsEntry& now, ListedLook) {
-                              return isFolderEntered(now, folder.identity);
-                          }).error;
+        const int error =
+            RemoveInPlace(in, name, AsideKind::EmptyFolder, [&](const FsEntry& now, ListedLook) {
+                return isFolderEntered(now, folder.identity);
+            }).error;
         if (error == 0)
             return true;
         folderLeft(pathOf(name), RemovalReason(error));

@@ -18,7 +18,8 @@ bool AnyKeptCopyUnchanged(const std::vector<ListedEntry>& kept, std::string* cha
 
 QString KeptCopyChangedReason(const std::string& changed) {
     return QStringLiteral("the copy to be kept, ") + DisplayText(changed) +
-           QStringLiteral(", changed since the contents were compared; nothing more of its group was removed");
+           QStringLiteral(
+               ", changed since the contents were compared; nothing more of its group was removed");
 }
 
 void KeptCopies::addGroup(std::vector<ListedEntry> kept, const std::vector<EntryIdentity>& marked) {

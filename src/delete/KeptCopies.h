@@ -38,7 +38,8 @@ private:
     };
     struct IdentityHash {
         std::size_t operator()(const EntryIdentity& id) const noexcept {
-            return std::hash<std::uint64_t>()(std::uint64_t(id.inode) * 0x9E3779B97F4A7C15ull ^ std::uint64_t(id.device));
+            return std::hash<std::uint64_t>()(std::uint64_t(id.inode) * 0x9E3779B97F4A7C15ull ^
+                                              std::uint64_t(id.device));
         }
     };
     std::vector<Group> m_groups;

@@ -24,7 +24,9 @@ RemovalOutcome RemoveListedFile(const ListedEntry& entry, bool recycle) {
         return {folder.error(), RemovalReason(folder.error())};
     // Each way looks at the file whole right before its own move, and after it at what the move
     // cannot change.
-    const EntryCheck expected = [&](const FsEntry& now, ListedLook look) { return MatchesListed(now, entry, look); };
+    const EntryCheck expected = [&](const FsEntry& now, ListedLook look) {
+        return MatchesListed(now, entry, look);
+    };
     if (recycle)
         return Trash::moveToTrash(folder, entry.name, entry.path(), expected);
     const AsideOutcome outcome = RemoveAside(folder, entry.name, AsideKind::File, expected);

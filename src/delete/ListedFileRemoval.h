@@ -11,8 +11,8 @@
 // The one way a marked file leaves the disk: reached again through folder handles from the root
 // that was scanned or browsed, following no link below it, and removed only while it is still the
 // file that was listed (device and inode; size, modification time to the nanosecond and change time
-// too: MatchesListed), whatever happens to its name meanwhile (AsideRemoval). Every tool that marks files hands them over as
-// ListedEntry values; nothing here takes a path.
+// too: MatchesListed), whatever happens to its name meanwhile (AsideRemoval). Every tool that marks files
+// hands them over as ListedEntry values; nothing here takes a path.
 
 // What became of one removal: 0 or the errno, with the reason as the messages show it.
 using RemovalOutcome = TrashOutcome;

@@ -66,7 +66,8 @@ QString JournalWriter::refusal() const {
         return {};
     return QStringLiteral("The journal of deletes (") + QString::fromStdString(DeleteJournal::folderPath()) +
            QStringLiteral(") cannot be written: ") + DeleteJournal::JournalErrorText(m_error) +
-           QStringLiteral(". Nothing was sent to the recycle bin, since it could not be put back from there.");
+           QStringLiteral(
+               ". Nothing was sent to the recycle bin, since it could not be put back from there.");
 }
 
 QString JournalWriter::stoppedReason() const {

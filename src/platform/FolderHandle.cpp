@@ -286,11 +286,13 @@ namespace {
 
 // One statx of fd/name with flags (fstatat where statx is missing) into every field of entry but
 // its name. 0 or the errno.
-int statInto(int fd, const char* name, int flags, std::string_view shownName, FsEntry& entry, bool withCreation) {
+int statInto(int fd, const char* name, int flags, std::string_view shownName, FsEntry& entry,
+             bool withCreation) {
     if (!g_noStatx.load(std::memory_order_relaxed)) {
         struct statx sx {};
-        const unsigned mask = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_BLOCKS | STATX_ATIME | STATX_MTIME |
-                              STATX_CTIME | STATX_NLINK | STATX_UID | STATX_GID | (withCreation ? unsigned(STATX_BTIME) : 0u);
+        const unsigned mask = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_BLOCKS | STATX_ATIME |
+                              STATX_MTIME | STATX_CTIME | STATX_NLINK | STATX_UID | STATX_GID |
+                              (withCreation ? unsigned(STATX_BTIME) : 0u);
         int rc = ::statx(fd, name, flags | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, mask, &sx);
         if (rc == 0) {
             entry.mode = sx.stx_mode;

@@ -13,7 +13,8 @@ constexpr std::size_t kMostFiles = 65536;
 
 struct IdentityHash {
     std::size_t operator()(const EntryIdentity& id) const noexcept {
-        return std::hash<std::uint64_t>()(std::uint64_t(id.inode) * 0x9E3779B97F4A7C15ull ^ std::uint64_t(id.device));
+        return std::hash<std::uint64_t>()(std::uint64_t(id.inode) * 0x9E3779B97F4A7C15ull ^
+                                          std::uint64_t(id.device));
     }
 };
 
@@ -21,7 +22,8 @@ struct IdentityHash {
 // starts where the last one ended.
 struct Registry {
     std::mutex mutex;
-    std::unordered_map<EntryIdentity, std::vector<std::pair<std::uint32_t, std::uint32_t>>, IdentityHash> steps;
+    std::unordered_map<EntryIdentity, std::vector<std::pair<std::uint32_t, std::uint32_t>>, IdentityHash>
+        steps;
 };
 
 Registry& registry() {

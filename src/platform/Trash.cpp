@@ -280,7 +280,8 @@ TrashOutcome moveInto(const TrashFolders& trash, const FolderHandle& folder, con
         }
         // Its other names, if it has any, now show the change time the move gave it.
         if (moved.links > 1)
-            NoteOwnChange({moved.device, moved.inode}, ChangeFold(before.lastChange), ChangeFold(moved.lastChange));
+            NoteOwnChange({moved.device, moved.inode}, ChangeFold(before.lastChange),
+                          ChangeFold(moved.lastChange));
         TrashNames::remember(trash.info.get(), name, n);
         return {0, {}, trash.path, candidate};
     }
@@ -326,8 +327,8 @@ TrashOutcome Trash::moveToTrash(const FolderHandle& folder, const std::string& n
     });
 }
 
-TrashOutcome Trash::moveToTrash(const FolderHandle& folder, const std::string& name, const std::string& originalPath,
-                                const EntryCheck& expected) {
+TrashOutcome Trash::moveToTrash(const FolderHandle& folder, const std::string& name,
+                                const std::string& originalPath, const EntryCheck& expected) {
     if (!folder.valid())
         return failure(folder.error() ? folder.error() : EBADF);
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)

@@ -46,10 +46,11 @@ struct Note {
         if (::getrandom(bits, sizeof bits, 0) != ssize_t(sizeof bits))
             return false;
         char text[64];
-        std::snprintf(text, sizeof text, "%d-%02x%02x%02x%02x%02x%02x%02x%02x", int(::getpid()), bits[0], bits[1],
-                      bits[2], bits[3], bits[4], bits[5], bits[6], bits[7]);
+        std::snprintf(text, sizeof text, "%d-%02x%02x%02x%02x%02x%02x%02x%02x", int(::getpid()), bits[0],
+                      bits[1], bits[2], bits[3], bits[4], bits[5], bits[6], bits[7]);
         name = text;
-        file = UniqueFd(::openat(folder.fd(), name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        file = UniqueFd(
+            ::openat(folder.fd(), name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (file.valid() && ::flock(file.get(), LOCK_EX | LOCK_NB) != 0)
             file.reset();
         return file.valid();

@@ -201,8 +201,8 @@ void ScanReplay::filePass(Level& level, FolderVisitor& visitor) {
                 visitor.yield();
             continue;
         }
-        if (c.kind == Folder || c.kind == Other || isHidden(name) ||
-            (c.kind != Mount && !S_ISREG(c.mode)) || !visitor.wantsFile(name))
+        if (c.kind == Folder || c.kind == Other || isHidden(name) || (c.kind != Mount && !S_ISREG(c.mode)) ||
+            !visitor.wantsFile(name))
             continue;
         if (c.kind == Mount) {
             visitor.folderSkipped(level.handle, name, EXDEV);
@@ -278,8 +278,8 @@ bool ScanReplay::run(FolderVisitor& visitor) {
             const bool mount = item.excluded == SavedScanItem::Excluded::OtherFilesystem ||
                                item.excluded == SavedScanItem::Excluded::KernelFilesystem;
             const bool unread = item.has(SavedScanItem::ReadError) || excluded;
-            const int kind = mount    ? Mount
-                             : unread ? Unread
+            const int kind = mount                                 ? Mount
+                             : unread                              ? Unread
                              : item.has(SavedScanItem::NotRegular) ? Other
                                                                    : File;
             addChild(level, kind);

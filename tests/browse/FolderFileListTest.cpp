@@ -6,8 +6,8 @@
 #include "common/StringGridModel.h"
 #include "delete/ListedFileRemoval.h"
 #include "platform/Wildcard.h"
-#include "support/ScopedMount.h"
 #include "support/RewriteKeepingTime.h"
+#include "support/ScopedMount.h"
 #include "support/TempTree.h"
 
 #include <QLocale>

@@ -22,7 +22,8 @@ protected:
         put("A/zz.txt", "what lies under the mount", 1'600'000'000);
         put("Z/other.txt", "a real copy", 1'500'000'000);
         put("A/other.txt", "a real copy", 1'600'000'000);
-        bound = std::make_unique<ScopedMount>(t.path("Z/zz.txt").c_str(), t.path("A/zz.txt"), nullptr, MS_BIND);
+        bound =
+            std::make_unique<ScopedMount>(t.path("Z/zz.txt").c_str(), t.path("A/zz.txt"), nullptr, MS_BIND);
         if (!bound->mounted)
             GTEST_SKIP() << "no right to make a bind mount here";
     }
@@ -52,10 +53,9 @@ TEST_F(FileMountCli, HogsListsTheFileOnceAndDupfoldersFindsNoCopies) {
     // A saved scan writes it as an excluded file, which a replay passes over as a mount.
     const CliRun exported = RunCli({"export", q("A")});
     ASSERT_EQ(exported.code, 0) << exported.err.constData();
-    EXPECT_TRUE(exported.out.contains("\n{\"name\":\"zz.txt\",\"excluded\":\"otherfs\"}")) << exported.out.constData();
-    {
-        std::ofstream(t.path("scan.json"), std::ios::binary) << exported.out.toStdString();
-    }
+    EXPECT_TRUE(exported.out.contains("\n{\"name\":\"zz.txt\",\"excluded\":\"otherfs\"}"))
+        << exported.out.constData();
+    { std::ofstream(t.path("scan.json"), std::ios::binary) << exported.out.toStdString(); }
     const CliRun replayed = RunCli({"hogs", "--larger", "0", "--scan", q("scan.json")});
     ASSERT_EQ(replayed.code, 0) << replayed.err.constData();
     EXPECT_FALSE(replayed.out.contains("zz.txt"));
@@ -64,7 +64,8 @@ TEST_F(FileMountCli, HogsListsTheFileOnceAndDupfoldersFindsNoCopies) {
 
 TEST_F(FileMountCli, KeepingTheOldestNeverRemovesTheOnlyRealName) {
     for (const char* how : {"--trash", "--delete"}) {
-        const CliRun run = RunCli({"dups", "--larger", "0", "--content", "--keep", "oldest", how, q("Z"), q("A")});
+        const CliRun run =
+            RunCli({"dups", "--larger", "0", "--content", "--keep", "oldest", how, q("Z"), q("A")});
         ASSERT_EQ(run.code, 0) << run.err.constData();
         EXPECT_FALSE(run.out.contains("zz.txt")) << run.out.constData();
         EXPECT_EQ(::access(t.path("Z/zz.txt").c_str(), F_OK), 0) << how;

@@ -119,20 +119,22 @@ TEST_F(KeepCli, NoJournalNoTrashRunButADeleteGoesOn) {
     int held = -1; // the journal's lock, held by the test for one case
     // Each way the journal of deletes can be out of reach, in a state folder of its own.
     const std::pair<const char*, std::function<void(const std::string&)>> broken[] = {
-        {"journal is a link", [](const std::string& state) {
+        {"journal is a link",
+         [](const std::string& state) {
              ::mkdir((state + "/vantorel").c_str(), 0700);
              ::mkdir((state + "/elsewhere").c_str(), 0700);
              ASSERT_EQ(::symlink((state + "/elsewhere").c_str(), (state + "/vantorel/journal").c_str()), 0);
          }},
-        {"vantorel is a file", [](const std::string& state) {
-             std::ofstream(state + "/vantorel") << "not a folder";
-         }},
-        {"the lock is a FIFO", [](const std::string& state) {
+        {"vantorel is a file",
+         [](const std::string& state) { std::ofstream(state + "/vantorel") << "not a folder"; }},
+        {"the lock is a FIFO",
+         [](const std::string& state) {
              ::mkdir((state + "/vantorel").c_str(), 0700);
              ::mkdir((state + "/vantorel/journal").c_str(), 0700);
              ASSERT_EQ(::mkfifo((state + "/vantorel/journal/.lock").c_str(), 0600), 0);
          }},
-        {"the lock is held", [&held](const std::string& state) {
+        {"the lock is held",
+         [&held](const std::string& state) {
              ::mkdir((state + "/vantorel").c_str(), 0700);
              ::mkdir((state + "/vantorel/journal").c_str(), 0700);
              held = ::open((state + "/vantorel/journal/.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);

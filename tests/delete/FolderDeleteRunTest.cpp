@@ -7,8 +7,8 @@
 #include "support/TempTree.h"
 
 #include <QDir>
-#include <fstream>
 #include <QLabel>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -84,17 +84,21 @@ TEST_F(FolderDeleteRunTest, WithoutItsJournalAFolderIsNotRecycledButIsDeleted) {
     TempTree state;
     std::ofstream(state.path("vantorel")) << "not a folder";
     ScopedXdgFolder home("XDG_STATE_HOME", state.root());
-    FolderDeleteOutcome outcome = RemoveConfirmedFolder(listed(tree.path("victim")), true, JournalTool::Browser);
+    FolderDeleteOutcome outcome =
+        RemoveConfirmedFolder(listed(tree.path("victim")), true, JournalTool::Browser);
     EXPECT_FALSE(outcome.gone);
     EXPECT_EQ(outcome.result.files, 0);
     ASSERT_EQ(messages.texts().size(), 1);
-    EXPECT_TRUE(messages.texts()[0].startsWith("Couldn't delete folder - " + QString::fromStdString(tree.path("victim")) +
+    EXPECT_TRUE(messages.texts()[0].startsWith("Couldn't delete folder - " +
+                                               QString::fromStdString(tree.path("victim")) +
                                                "\nThe journal of deletes ("));
-    EXPECT_TRUE(messages.texts()[0].endsWith("Nothing was sent to the recycle bin, since it could not be put back "
-                                             "from there."));
+    EXPECT_TRUE(
+        messages.texts()[0].endsWith("Nothing was sent to the recycle bin, since it could not be put back "
+                                     "from there."));
     EXPECT_TRUE(exists(tree.path("victim/sub/b.txt")));
 
     outcome = RemoveConfirmedFolder(listed(tree.path("victim")), false, JournalTool::Browser);
     EXPECT_TRUE(outcome.gone);
-    EXPECT_TRUE(messages.texts().last().contains("could not be written")) << messages.texts().join('|').toStdString();
+    EXPECT_TRUE(messages.texts().last().contains("could not be written"))
+        << messages.texts().join('|').toStdString();
 }

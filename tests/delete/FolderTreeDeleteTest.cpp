@@ -246,7 +246,8 @@ TEST_F(FolderTreeDeleteTest, AFileMountInsideIsNeitherDeletedNorTrashed) {
     tree.file("elsewhere/only.txt", 5); // the only real name of a file
     tree.file("victim/only.txt", 1);    // a file it is bound onto
     tree.file("victim/plain.txt", 2);
-    ScopedMount bound(tree.path("elsewhere/only.txt").c_str(), tree.path("victim/only.txt"), nullptr, MS_BIND);
+    ScopedMount bound(tree.path("elsewhere/only.txt").c_str(), tree.path("victim/only.txt"), nullptr,
+                      MS_BIND);
     if (!bound.mounted)
         GTEST_SKIP() << "no right to make a bind mount here";
     for (bool recycle : {false, true}) {

@@ -21,10 +21,10 @@
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <limits>
-#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -489,9 +489,11 @@ TEST_F(ReallyDeleteTest, AKeptCopyThatChangedStopsItsGroupOnly) {
         QStringList rows;
         whenFilesLeftShows([&](TfrmFilesLeft& report) { rows = filesLeftRows(report); });
         click(w, recycle ? "btRecycle" : "btDelete");
-        const QString reason = "the copy to be kept, " + QString::fromStdString(kept) +
-                               ", changed since the contents were compared; nothing more of its group was removed";
-        EXPECT_EQ(rows, QStringList({QString::fromStdString(a) + '\t' + reason, QString::fromStdString(b) + '\t' + reason}));
+        const QString reason =
+            "the copy to be kept, " + QString::fromStdString(kept) +
+            ", changed since the contents were compared; nothing more of its group was removed";
+        EXPECT_EQ(rows, QStringList({QString::fromStdString(a) + '\t' + reason,
+                                     QString::fromStdString(b) + '\t' + reason}));
         EXPECT_TRUE(exists(a) && exists(b));
         EXPECT_FALSE(exists(c));
     }
@@ -510,7 +512,8 @@ TEST_F(ReallyDeleteTest, WithoutItsJournalTheBinIsRefusedAndNothingGoes) {
     messages.scriptAnswers({MessageAnswer::Yes});
     click(w, "btRecycle");
     ASSERT_EQ(messages.texts().size(), 2);
-    EXPECT_TRUE(messages.texts()[1].startsWith("The journal of deletes (")) << messages.texts()[1].toStdString();
+    EXPECT_TRUE(messages.texts()[1].startsWith("The journal of deletes ("))
+        << messages.texts()[1].toStdString();
     EXPECT_TRUE(exists(a));
     EXPECT_EQ(w.fileList().size(), 1u);
     EXPECT_NE(w.result(), QDialog::Accepted);

@@ -1,21 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/Trash.h"
+#include "DeleteTestSupport.h"
 #include "journal/JournalWriter.h"
 #include "platform/FolderHandle.h"
-#include "platform/Trash.h"
 #include "support/ScopedMount.h"
 #include "support/TempTree.h"
-#include "DeleteTestSupport.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 #include <map>
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -294,8 +294,10 @@ TEST(TrashTest, ARecordLeftByAKilledRunIsTakenAwayWhenTheNextRunStarts) {
     EXPECT_TRUE(exists(victim));
 
     // Records this program did not note, and one noted by a program that still runs, stay.
-    std::ofstream(info + "theirs.txt.trashinfo") << "[Trash Info]\nPath=/theirs.txt\nDeletionDate=2024-01-01T00:00:00\n";
-    std::ofstream(info + "running.txt.trashinfo") << "[Trash Info]\nPath=/running.txt\nDeletionDate=2024-01-01T00:00:00\n";
+    std::ofstream(info + "theirs.txt.trashinfo")
+        << "[Trash Info]\nPath=/theirs.txt\nDeletionDate=2024-01-01T00:00:00\n";
+    std::ofstream(info + "running.txt.trashinfo")
+        << "[Trash Info]\nPath=/running.txt\nDeletionDate=2024-01-01T00:00:00\n";
     struct stat running {};
     ASSERT_EQ(::stat((info + "running.txt.trashinfo").c_str(), &running), 0);
     const std::string notes = qEnvironmentVariable("XDG_STATE_HOME").toStdString() + "/vantorel/trashing/";

@@ -418,7 +418,8 @@ TEST(FolderWalker, AFileMountIsNeverHandedOutInEitherPassOnAnyThreadCount) {
             ASSERT_TRUE(w.walk(t.root(), *v));
             // The only real name of the file is listed once; the mount point is said as a mount.
             EXPECT_EQ(sorted(v->files), (std::vector<std::string>{"a/own.txt", "z/real.txt"})) << threads;
-            EXPECT_EQ(v->skipped, (std::vector<std::pair<std::string, int>>{{"a/real.txt", EXDEV}})) << threads;
+            EXPECT_EQ(v->skipped, (std::vector<std::pair<std::string, int>>{{"a/real.txt", EXDEV}}))
+                << threads;
             EXPECT_TRUE(v->unreadable.empty());
         }
     }

@@ -137,10 +137,11 @@ FolderDeleteOutcome RemoveConfirmedFolder(const ListedEntry& folder, bool recycl
     bool journalLost = false;
     {
         ProgressWatch watch(folder, recycle, journalLost);
-        outcome.result = deleteFolderTree(folder, recycle, std::ref(watch), [&](const FolderDeleteFile& file) {
-            journal.file(folder, file);
-            journalLost = recycle && journal.failed();
-        });
+        outcome.result =
+            deleteFolderTree(folder, recycle, std::ref(watch), [&](const FolderDeleteFile& file) {
+                journal.file(folder, file);
+                journalLost = recycle && journal.failed();
+            });
     }
     const FolderDeleteResult& result = outcome.result;
     if (result.error != 0) {

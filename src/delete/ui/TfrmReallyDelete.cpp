@@ -281,7 +281,8 @@ TfrmReallyDelete::Run TfrmReallyDelete::removeListedFiles(bool recycle, JournalW
         bar->setValue(static_cast<int>(i));
         const ListedEntry& file = m_files[i];
         QString keptChanged;
-        const RemovalOutcome outcome = !m_kept.mayRemove(file.identity, &keptChanged) ? RemovalOutcome{ESTALE, keptChanged}
+        const RemovalOutcome outcome = !m_kept.mayRemove(file.identity, &keptChanged)
+                                           ? RemovalOutcome{ESTALE, keptChanged}
                                        : recycle ? sendToRecycleBin(file)
                                                  : RemoveListedFile(file, false);
         journal.file(file, outcome);

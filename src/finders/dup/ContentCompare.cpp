@@ -113,7 +113,8 @@ struct ContentCompare::Reader {
             } else {
                 dataStart = std::min<std::int64_t>(start, size);
                 const off_t end = ::lseek(fd, start, SEEK_HOLE);
-                dataEnd = end < 0 ? size : std::min<std::int64_t>(std::max<std::int64_t>(end, dataStart), size);
+                dataEnd =
+                    end < 0 ? size : std::min<std::int64_t>(std::max<std::int64_t>(end, dataStart), size);
             }
         }
         return std::max(offset, dataStart);
@@ -159,7 +160,8 @@ template <class R> std::vector<std::vector<R*>> equalBlocks(const std::vector<R*
 
 // The first block offset at or after offset where one of readers holds data (a stretch that is a
 // hole in all of them is zeros in all of them); size when there is none.
-template <class R> std::int64_t nextBlockOfData(const std::vector<R*>& readers, std::int64_t offset, std::int64_t size) {
+template <class R>
+std::int64_t nextBlockOfData(const std::vector<R*>& readers, std::int64_t offset, std::int64_t size) {
     std::int64_t next = size;
     for (R* r : readers)
         next = std::min(next, r->dataFrom(offset));
@@ -280,8 +282,7 @@ ContentCompare::compareSideBySide(const std::vector<ListedEntry>& files,
         std::vector<std::size_t> same;
         const XXH128_hash_t first = XXH3_128bits_digest(set.front()->state);
         for (Reader* r : set) {
-            if (!unchanged(r->fd, files[r->file]) ||
-                !XXH128_isEqual(XXH3_128bits_digest(r->state), first)) {
+            if (!unchanged(r->fd, files[r->file]) || !XXH128_isEqual(XXH3_128bits_digest(r->state), first)) {
                 unreadable.push_back(r->file);
                 continue;
             }
@@ -306,7 +307,8 @@ std::vector<std::vector<std::size_t>> ContentCompare::compareMany(const std::vec
             continue;
         }
         bool whole = true;
-        for (std::int64_t offset = 0; (offset = nextBlockOfData(std::vector<Reader*>{&r}, offset, size)) < size;) {
+        for (std::int64_t offset = 0;
+             (offset = nextBlockOfData(std::vector<Reader*>{&r}, offset, size)) < size;) {
             const std::size_t n = std::size_t(std::min<std::int64_t>(size - offset, std::int64_t(kBlock)));
             if (!r.take(offset, n, m_read)) {
                 whole = false;

@@ -54,7 +54,8 @@ public:
     bool addFolder(std::string_view path, bool searchPath, EntryIdentity identity);
     // Adds a file of the current folder (modified, accessed: packed local date-times, of which the
     // lines show the access date only; modifiedNs: the last write as NanosecondStamp, 0 when not
-    // known; changeFold: ChangeFold of the change time, 0 when not known). False when a table is full (the record is not added).
+    // known; changeFold: ChangeFold of the change time, 0 when not known). False when a table is full (the
+    // record is not added).
     bool add(std::string_view name, std::int64_t size, std::uint64_t inode, std::uint32_t modified,
              std::uint32_t accessed, std::uint64_t modifiedNs = 0, std::uint32_t changeFold = 0);
 

@@ -115,7 +115,9 @@ bool DupFolderTree::addEntry(const FolderHandle& handle, const FsEntry& e) {
     }
     const std::uint64_t holds = shapeHolds(Kind(entry.kind), entry.size, target);
     level.shapeSum += Term(e.name, holds);
-    level.stateSum += Term(e.name, Mix(holds ^ Mix(entry.inode ^ Mix(entry.modifiedNs ^ (std::uint64_t(entry.changeFold) << 32)))));
+    level.stateSum +=
+        Term(e.name,
+             Mix(holds ^ Mix(entry.inode ^ Mix(entry.modifiedNs ^ (std::uint64_t(entry.changeFold) << 32)))));
     ++level.terms;
     Folder& f = m_folders[level.folder];
     if (entry.kind == Regular)

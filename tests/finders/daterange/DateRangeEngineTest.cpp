@@ -3,11 +3,11 @@
 #include "common/DosDateTime.h"
 #include "common/GridSorts.h"
 #include "common/StringGridModel.h"
+#include "delete/ListedFileRemoval.h"
 #include "platform/ListedFolder.h"
 #include "support/RecordingMessageService.h"
-#include "support/ScopedMount.h"
-#include "delete/ListedFileRemoval.h"
 #include "support/RewriteKeepingTime.h"
+#include "support/ScopedMount.h"
 #include "support/TempTree.h"
 
 #include <QDateTime>

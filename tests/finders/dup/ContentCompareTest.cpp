@@ -63,8 +63,8 @@ protected:
 
 TEST_F(ComparedFiles, TwoTerabyteFilesWithTheSameHolesAreReadOnlyWhereTheyHoldData) {
     const std::int64_t size = std::int64_t(1) << 40;
-    const std::vector<std::pair<std::int64_t, std::string>> pieces = {
-        {size / 2, "middle"}, {size - 3, "end"}};
+    const std::vector<std::pair<std::int64_t, std::string>> pieces = {{size / 2, "middle"},
+                                                                      {size - 3, "end"}};
     const std::string a = sparse("a", size, pieces);
     const std::string b = sparse("b", size, pieces);
     if (!holesKnown(a))
@@ -93,8 +93,10 @@ TEST_F(ComparedFiles, HolesAndWrittenZerosAreTheSameContents) {
         {0, "head"}, {kMiB + 100, "inside"}, {size - 1, "!"}};
     const std::string holes = sparse("holes", size, pieces);
     const std::string zeros = dense("zeros", size, pieces);
-    const std::string other = dense("other", size, {{0, "head"}, {2 * kMiB, "?"}, {kMiB + 100, "inside"}, {size - 1, "!"}});
-    const std::string shifted = sparse("shifted", size, {{0, "head"}, {kMiB + 101, "inside"}, {size - 1, "!"}});
+    const std::string other =
+        dense("other", size, {{0, "head"}, {2 * kMiB, "?"}, {kMiB + 100, "inside"}, {size - 1, "!"}});
+    const std::string shifted =
+        sparse("shifted", size, {{0, "head"}, {kMiB + 101, "inside"}, {size - 1, "!"}});
     ContentCompare compare;
     std::vector<std::size_t> unreadable;
     const auto sets = compare.sameContents(listed({holes, other, zeros, shifted}), size, unreadable);

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "finders/dup/DupScanEngine.h"
 #include "common/DisplayText.h"
 #include "common/DosDateTime.h"
 #include "common/RecordField.h"
 #include "common/SearchPathList.h"
-#include "finders/dup/DupRecordStore.h"
-#include "finders/dup/DupScanEngine.h"
 #include "delete/ListedFileRemoval.h"
+#include "finders/dup/DupRecordStore.h"
 #include "support/RecordingMessageService.h"
 #include "support/RewriteKeepingTime.h"
 #include "support/TempTree.h"

@@ -26,8 +26,8 @@ void CopyRemoval::removeGroup(const KeepGroupChoice& group, const Done& done) {
         const ListedEntry file = m_chooser.entry(result);
         // The copies go only while the one kept still holds what they were compared with.
         keptChanged = keptChanged || !AnyKeptCopyUnchanged(kept, &changed);
-        const RemovalOutcome outcome =
-            keptChanged ? RemovalOutcome{ESTALE, KeptCopyChangedReason(changed)} : RemoveListedFile(file, m_recycle);
+        const RemovalOutcome outcome = keptChanged ? RemovalOutcome{ESTALE, KeptCopyChangedReason(changed)}
+                                                   : RemoveListedFile(file, m_recycle);
         m_journal.file(file, outcome);
         m_journalLost = m_recycle && m_journal.failed();
         if (outcome.ok()) {

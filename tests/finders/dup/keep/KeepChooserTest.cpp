@@ -249,8 +249,9 @@ TEST_F(Keep, TheKeptFileRewrittenDuringTheRemovalStopsItsGroup) {
         EXPECT_TRUE(reasons[0].isEmpty());
         EXPECT_EQ(removal.removedFiles(), 2); // the first copy, and the other group's
         EXPECT_EQ(removal.stayedFiles(), 18);
-        EXPECT_EQ(reasons[1], "the copy to be kept, " + QString::fromStdString(t.path("copies/0/same.dat")) +
-                                  ", changed since the contents were compared; nothing more of its group was removed");
+        EXPECT_EQ(reasons[1],
+                  "the copy to be kept, " + QString::fromStdString(t.path("copies/0/same.dat")) +
+                      ", changed since the contents were compared; nothing more of its group was removed");
         for (int i = 2; i < 20; ++i)
             EXPECT_TRUE(exists("copies/" + std::to_string(i) + "/same.dat")) << i;
         EXPECT_FALSE(exists("other/y/a.txt"));
@@ -279,7 +280,8 @@ TEST_F(Keep, AByteChangedWithItsTimeSetBackIsNeverTakenForTheFileCompared) {
     for (bool recycle : {false, true}) {
         CopyRemoval removal(*chooser, recycle);
         std::vector<int> errors;
-        removal.removeGroup(doc, [&](std::uint32_t, const RemovalOutcome& outcome) { errors.push_back(outcome.error); });
+        removal.removeGroup(
+            doc, [&](std::uint32_t, const RemovalOutcome& outcome) { errors.push_back(outcome.error); });
         removal.end(false);
         EXPECT_EQ(errors, (std::vector<int>{ESTALE, ESTALE}));
     }
@@ -302,7 +304,8 @@ TEST_F(Keep, OtherNamesOfAFileThisRunRemovedAreStillTheFilesCompared) {
         ASSERT_EQ(pics.marked.size(), 4u);
         CopyRemoval removal(*chooser, recycle);
         std::vector<QString> reasons;
-        removal.removeGroup(pics, [&](std::uint32_t, const RemovalOutcome& outcome) { reasons.push_back(outcome.reason); });
+        removal.removeGroup(
+            pics, [&](std::uint32_t, const RemovalOutcome& outcome) { reasons.push_back(outcome.reason); });
         removal.end(false);
         EXPECT_EQ(removal.removedFiles(), 4) << reasons.back().toStdString();
         EXPECT_TRUE(exists("a/pic.jpg"));
@@ -329,8 +332,9 @@ TEST_F(Keep, ATrashRunStopsWhenItsJournalCanNoLongerBeWritten) {
     removal.removeGroup(choice.groups[0], [&](std::uint32_t, const RemovalOutcome&) {
         if (held >= 0)
             return;
-        held = ::open((DeleteJournal::folderPath() + "/" + std::to_string(removal.journalRun()) + ".run").c_str(),
-                      O_RDWR | O_CLOEXEC);
+        held = ::open(
+            (DeleteJournal::folderPath() + "/" + std::to_string(removal.journalRun()) + ".run").c_str(),
+            O_RDWR | O_CLOEXEC);
         ASSERT_EQ(::flock(held, LOCK_EX), 0);
     });
     removal.end(false);
