@@ -36,12 +36,6 @@ private:
         bool stopped = false;
         std::string changed; // a kept copy that changed, once stopped
     };
-    struct IdentityHash {
-        std::size_t operator()(const EntryIdentity& id) const noexcept {
-            return std::hash<std::uint64_t>()(std::uint64_t(id.inode) * 0x9E3779B97F4A7C15ull ^
-                                              std::uint64_t(id.device));
-        }
-    };
     std::vector<Group> m_groups;
-    std::unordered_map<EntryIdentity, std::size_t, IdentityHash> m_groupOf;
+    std::unordered_map<EntryIdentity, std::size_t, EntryIdentityHash> m_groupOf;
 };

@@ -14,6 +14,13 @@ struct EntryIdentity {
     bool operator==(const EntryIdentity&) const = default;
 };
 
+// For tables keyed by identity.
+struct EntryIdentityHash {
+    std::size_t operator()(const EntryIdentity& id) const noexcept {
+        return std::hash<std::uint64_t>()(std::uint64_t(id.inode) * 0x9E3779B97F4A7C15ull ^ std::uint64_t(id.device));
+    }
+};
+
 // A file time as one exact number: seconds and nanoseconds, so that a rewrite within the same
 // second (or the same 2-second step of a packed time) still tells. Wraps rather than overflows; no
 // two times a file system can hold share a stamp.

@@ -11,18 +11,12 @@ namespace {
 // Files remembered at most; a run removing more multi-name files than this forgets and starts over.
 constexpr std::size_t kMostFiles = 65536;
 
-struct IdentityHash {
-    std::size_t operator()(const EntryIdentity& id) const noexcept {
-        return std::hash<std::uint64_t>()(std::uint64_t(id.inode) * 0x9E3779B97F4A7C15ull ^
-                                          std::uint64_t(id.device));
-    }
-};
 
 // Per file, the steps as (first change time, latest change time): one step grows while each act
 // starts where the last one ended.
 struct Registry {
     std::mutex mutex;
-    std::unordered_map<EntryIdentity, std::vector<std::pair<std::uint32_t, std::uint32_t>>, IdentityHash>
+    std::unordered_map<EntryIdentity, std::vector<std::pair<std::uint32_t, std::uint32_t>>, EntryIdentityHash>
         steps;
 };
 
