@@ -108,6 +108,10 @@ QString DeleteJournal::JournalErrorText(int error) {
         return QStringLiteral("a symbolic link or something that is no folder is in its place");
     case EINVAL:
         return QStringLiteral("it is not a regular file");
+    case kRunIdsUsedUp:
+        return QStringLiteral("its run numbers are used up (the last is %1); move the journal folder away "
+                              "to begin again at 1")
+            .arg(MostId);
     default:
         return QString::fromLocal8Bit(std::strerror(error));
     }
@@ -189,6 +193,9 @@ int DeleteJournal::beginRun(JournalRunHeader& header, UniqueFd& file) {
     std::int64_t id = std::max(lastId(), ids.empty() ? 0 : ids.back());
     int error = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
+        // Numbers are never given twice, so none can follow the largest: the run is refused.
+        if (id >= MostId)
+            return kRunIdsUsedUp;
         header.id = ++id;
         file.reset(::openat(m_folder.fd(), runName(id).c_str(),
                             O_RDWR | O_CREAT | O_EXCL | O_APPEND | kFileFlags, 0600));

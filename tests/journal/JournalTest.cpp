@@ -234,3 +234,31 @@ TEST_F(JournalTest, OnlyTheLastThousandRunsOfNinetyDaysAreKeptAndNoIdIsGivenTwic
     ASSERT_EQ(journal.beginRun(header, file), 0);
     EXPECT_EQ(header.id, 1003);
 }
+
+TEST_F(JournalTest, ARunNumberAtTheLimitIsRefusedWithoutOverflow) {
+    DeleteJournal journal = DeleteJournal::open(true);
+    ASSERT_TRUE(journal.valid());
+    const std::string most = std::to_string(DeleteJournal::MostId);
+    JournalRunHeader header;
+    UniqueFd file;
+    // The last number given, as last-id says.
+    write(DeleteJournal::folderPath() + "/last-id", most + "\n");
+    EXPECT_EQ(journal.beginRun(header, file), DeleteJournal::kRunIdsUsedUp);
+    JournalWriter writer = JournalWriter::begin(JournalTool::FileHogs, true);
+    writer.file(entry("x", 1), TrashOutcome{});
+    writer.end(0, false);
+    EXPECT_TRUE(writer.failed());
+    EXPECT_TRUE(writer.failure().contains("run numbers are used up (the last is " + QString::fromStdString(most)))
+        << writer.failure().toStdString();
+
+    // The same from a run file of that number; the one before it is still given.
+    ::unlink((DeleteJournal::folderPath() + "/last-id").c_str());
+    header.id = DeleteJournal::MostId - 2;
+    write(runPath(header.id), EncodeJournalLine(header));
+    ASSERT_EQ(journal.beginRun(header, file), 0);
+    EXPECT_EQ(header.id, DeleteJournal::MostId - 1);
+    ASSERT_EQ(journal.beginRun(header, file), 0);
+    EXPECT_EQ(header.id, DeleteJournal::MostId);
+    EXPECT_EQ(journal.beginRun(header, file), DeleteJournal::kRunIdsUsedUp);
+    EXPECT_EQ(journal.runIds().back(), DeleteJournal::MostId);
+}
