@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scans/SavedScanReader.h"
 
+#include <xxhash.h>
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -23,6 +25,56 @@ namespace {
 struct ParseFailure {
     std::string what;
     bool ofInput = false; // the bytes could not be had (no line to name)
+};
+
+// The names of one folder's entries read so far, as 128-bit fingerprints in an open-addressing
+// table (about 32 bytes a name), so that a name given twice is seen where it comes: two entries of
+// one name would make one file look like two.
+class NameSet {
+public:
+    // False when the name was there already.
+    bool insert(std::string_view name) {
+        XXH128_hash_t h = XXH3_128bits(name.data(), name.size());
+        if (h.low64 == 0 && h.high64 == 0)
+            h.low64 = 1; // {0, 0} marks a free slot
+        if (2 * (m_count + 1) > m_slots.size())
+            grow();
+        for (std::size_t i = std::size_t(h.low64) & (m_slots.size() - 1);; i = (i + 1) & (m_slots.size() - 1)) {
+            XXH128_hash_t& slot = m_slots[i];
+            if (slot.low64 == 0 && slot.high64 == 0) {
+                slot = h;
+                ++m_count;
+                return true;
+            }
+            if (slot.low64 == h.low64 && slot.high64 == h.high64)
+                return false;
+        }
+    }
+    // Empties it; a big table is let go, so only the folders on the way down keep theirs.
+    void clear() {
+        if (m_slots.size() > 4096)
+            std::vector<XXH128_hash_t>().swap(m_slots);
+        else
+            std::fill(m_slots.begin(), m_slots.end(), XXH128_hash_t{0, 0});
+        m_count = 0;
+    }
+
+private:
+    void grow() {
+        std::vector<XXH128_hash_t> old(std::max<std::size_t>(16, m_slots.size() * 2), XXH128_hash_t{0, 0});
+        old.swap(m_slots);
+        for (const XXH128_hash_t& h : old) {
+            if (h.low64 == 0 && h.high64 == 0)
+                continue;
+            std::size_t i = std::size_t(h.low64) & (m_slots.size() - 1);
+            while (m_slots[i].low64 != 0 || m_slots[i].high64 != 0)
+                i = (i + 1) & (m_slots.size() - 1);
+            m_slots[i] = h;
+        }
+    }
+
+    std::vector<XXH128_hash_t> m_slots;
+    std::size_t m_count = 0;
 };
 
 [[noreturn]] void fail(std::string what) {
@@ -127,6 +179,15 @@ struct SavedScanReader::Parser {
     std::uint64_t line = 1;
     std::string key;
     std::string scratch;
+    std::vector<NameSet> names; // of each folder open, the top one first
+
+    // The entry just read as one more of the folder open at depth (from 1).
+    void addName(std::size_t depth, const std::string& name) {
+        if (names.size() < depth)
+            names.resize(depth);
+        if (!names[depth - 1].insert(name))
+            fail("the name \"" + name + "\" a second time in one folder");
+    }
 
     bool refill() {
         const long n = input.read(buffer.data(), buffer.size());
@@ -298,6 +359,14 @@ struct SavedScanReader::Parser {
     // The digits at the reading position as a number; tooLarge when it does not fit 64 bits (all of
     // its digits are read still).
     std::uint64_t digitRun(int& digits, bool& tooLarge) {
+        const bool zeroFirst = peek() == '0';
+        const std::uint64_t v = plainDigits(digits, tooLarge);
+        // JSON writes no leading zero, and no program writes one: "0192" is no number of a scan.
+        if (zeroFirst && digits > 1)
+            fail("a number with a leading zero");
+        return v;
+    }
+    std::uint64_t plainDigits(int& digits, bool& tooLarge) {
         // Up to 19 digits in the block cannot overflow: no check for them (most numbers end there).
         std::uint64_t v = 0;
         const char* q = p;
@@ -464,7 +533,11 @@ struct SavedScanReader::Parser {
             const Key k = keyOf(keyString());
             expect(':', "':' after a key");
             if (k != Key::Other && k != Key::Name && isNull()) {
-                // null reads as missing
+                // A flag that is null is not set; a number that is null is none (a size or a time
+                // must not turn into "not known" by a word the format does not have there).
+                if (k != Key::HLinkC && k != Key::ReadError && k != Key::NotReg && k != Key::Hidden &&
+                    k != Key::Excluded)
+                    fail("null where a number should be");
             } else {
                 switch (k) {
                 case Key::Name: {
@@ -508,8 +581,9 @@ struct SavedScanReader::Parser {
                 case Key::MTime:
                 case Key::ATime:
                 case Key::BTime: {
+                    // Whole seconds; before 1970 is negative (gdu writes such times as they are).
                     const std::int64_t t =
-                        number(true, true, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
+                        number(true, false, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
                     (k == Key::MTime   ? item.writeTime
                      : k == Key::ATime ? item.accessTime
                                        : item.birthTime) = t;
@@ -574,6 +648,8 @@ std::string located(const std::string& path, std::uint64_t line, const ParseFail
 bool SavedScanReader::open(const std::string& path) {
     m_path = path;
     m_depth = 0;
+    for (NameSet& names : p->names)
+        names.clear();
     if (!p->input.open(path)) {
         m_error = path + ": " + p->input.error();
         return false;
@@ -636,6 +712,8 @@ SavedScanReader::Event SavedScanReader::next() {
         p->ws();
         int c = p->get();
         if (c == ']') {
+            if (m_depth <= p->names.size())
+                p->names[m_depth - 1].clear();
             if (--m_depth == 0) {
                 p->expect(']', "the end of the scan");
                 p->ws();
@@ -651,10 +729,12 @@ SavedScanReader::Event SavedScanReader::next() {
         if (c == '{') {
             --p->p; // the object's own brace
             p->info(m_item, false);
+            p->addName(m_depth, m_item.name);
             return Event::File;
         }
         if (c == '[') {
             p->info(m_item, false);
+            p->addName(m_depth, m_item.name);
             ++m_depth;
             return Event::Folder;
         }
