@@ -178,7 +178,7 @@ int DeleteJournal::readRun(std::int64_t id, std::string& bytes) const {
     UniqueFd file;
     if (const int error = openRun(id, false, file))
         return error;
-    return readAtMost(file.get(), MostRunBytes + (std::int64_t(1) << 20), bytes);
+    return readOpenRun(file.get(), bytes);
 }
 
 int DeleteJournal::beginRun(JournalRunHeader& header, UniqueFd& file) {
@@ -257,6 +257,18 @@ void DeleteJournal::prune(std::int64_t keep) const {
 int DeleteJournal::appendLine(int fd, const std::string& line) {
     if (const int error = LockExclusiveBefore(fd, std::chrono::steady_clock::now() + lockWait))
         return error;
+    const int error = appendLineLocked(fd, line);
+    ::flock(fd, LOCK_UN);
+    return error;
+}
+
+int DeleteJournal::readOpenRun(int fd, std::string& bytes) {
+    if (::lseek(fd, 0, SEEK_SET) != 0)
+        return errno;
+    return readAtMost(fd, MostRunBytes + (std::int64_t(1) << 20), bytes);
+}
+
+int DeleteJournal::appendLineLocked(int fd, const std::string& line) {
     struct stat st {};
     int error = ::fstat(fd, &st) == 0 ? 0 : errno;
     char last = '\n';
@@ -264,6 +276,5 @@ int DeleteJournal::appendLine(int fd, const std::string& line) {
         error = errno ? errno : EIO;
     if (error == 0)
         error = WriteAllTo(fd, last == '\n' ? line : "\n" + line);
-    ::flock(fd, LOCK_UN);
     return error;
 }

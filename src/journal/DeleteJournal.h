@@ -58,6 +58,10 @@ public:
     // Appends one line to an open run file under the file's own lock (after a line end when the file
     // does not end with one, so a line cut short before never swallows this one). 0 or the errno.
     static int appendLine(int fd, const std::string& line);
+    // The same for a caller that holds the file's lock already (an undo holds it throughout).
+    static int appendLineLocked(int fd, const std::string& line);
+    // Reads the whole of an open run file from its start, bounded as readRun is.
+    static int readOpenRun(int fd, std::string& bytes);
     // The reason for an error of the journal in words.
     static QString JournalErrorText(int error);
 
