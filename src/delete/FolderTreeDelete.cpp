@@ -55,7 +55,8 @@ public:
         : m_recycle(recycle), m_result(result), m_progress(progress), m_onFile(onFile) {}
 
     // Empties and removes top, an open folder listed in parent under topName as topListed.
-    void run(const FolderHandle& parent, FolderHandle top, const std::string& topName, const FsEntry& topListed) {
+    void run(const FolderHandle& parent, FolderHandle top, const std::string& topName,
+             const FsEntry& topListed) {
         m_path = parent.path();
         m_parentLength = m_path.size();
         Level first{top.identity(), lookOf(topListed), descend(topName), {}, 0, false};

@@ -2,8 +2,8 @@
 #include "journal/JournalRecord.h"
 
 #include <charconv>
-#include <sys/stat.h>
 #include <cstdio>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -394,7 +394,8 @@ bool DecodeJournalLine(std::string_view line, JournalFolderRecord& out) {
     auto nanoseconds = [](const timespec& t) { return t.tv_nsec >= 0 && t.tv_nsec < 1'000'000'000; };
     // Only what a folder can be: the journal is a file like any other and is not trusted.
     return r.ok() && out.seq > 0 && mode <= 0xFFFF && S_ISDIR(mode_t(mode)) && owner <= 0xFFFFFFFFu &&
-           group <= 0xFFFFFFFFu && nanoseconds(out.modified) && nanoseconds(out.accessed) && !out.name.empty();
+           group <= 0xFFFFFFFFu && nanoseconds(out.modified) && nanoseconds(out.accessed) &&
+           !out.name.empty();
 }
 
 bool DecodeJournalLine(std::string_view line, JournalRestoreRecord& out) {

@@ -85,16 +85,16 @@ QString unreachableText(const FolderHandle& folder) {
         return QStringLiteral("another filesystem is mounted on its folder ") + DisplayText(folder.path()) +
                QStringLiteral(" now");
     default:
-        return QStringLiteral("its folder ") + DisplayText(folder.path()) + QStringLiteral(" cannot be reached: ") +
-               errnoText(folder.error());
+        return QStringLiteral("its folder ") + DisplayText(folder.path()) +
+               QStringLiteral(" cannot be reached: ") + errnoText(folder.error());
     }
 }
 
 // The folder below root that held an entry of the journal, reached from the root as the user named
 // it while that is still the root that was scanned, otherwise the same path from "/", where no link
 // is followed.
-FolderHandle reopenFolder(const std::string& rootPath, const EntryIdentity& rootIdentity, const std::string& below,
-                          const FolderMaking* making, QString* why) {
+FolderHandle reopenFolder(const std::string& rootPath, const EntryIdentity& rootIdentity,
+                          const std::string& below, const FolderMaking* making, QString* why) {
     FolderHandle folder;
     FolderHandle root = FolderHandle::open(rootPath);
     if (root.valid() && root.identity() == rootIdentity)
@@ -178,13 +178,14 @@ private:
             const int makeError = missing ? 0 : errno;
             const FolderHandle made = stepDown(parent, folder.name, nullptr);
             if (!made.valid()) {
-                folderLeft(folder, made.error() == EMLINK
-                                       ? QStringLiteral("a symbolic link or something that is no folder took its name")
-                                   : made.error() == EXDEV
-                                       ? QStringLiteral("another filesystem is mounted there now")
-                                       : QStringLiteral("it could not be made again: ") +
-                                             errnoText(makeError != 0 && makeError != EEXIST ? makeError
-                                                                                               : made.error()));
+                folderLeft(
+                    folder,
+                    made.error() == EMLINK
+                        ? QStringLiteral("a symbolic link or something that is no folder took its name")
+                    : made.error() == EXDEV
+                        ? QStringLiteral("another filesystem is mounted there now")
+                        : QStringLiteral("it could not be made again: ") +
+                              errnoText(makeError != 0 && makeError != EEXIST ? makeError : made.error()));
                 continue;
             }
             if (!missing) {
@@ -218,7 +219,8 @@ private:
             if (!going())
                 continue; // the rest are counted, not tried
             QString why;
-            const FolderHandle folder = reopenFolder(file.root, file.rootIdentity, file.folder, &onTheWay, &why);
+            const FolderHandle folder =
+                reopenFolder(file.root, file.rootIdentity, file.folder, &onTheWay, &why);
             TrashOutcome outcome = folder.valid() ? Trash::restoreFromTrash(file.trashFolder, file.trashName,
                                                                             file.identity, folder, file.name)
                                                   : TrashOutcome{folder.error(), why, {}, {}};
@@ -244,12 +246,15 @@ private:
                 continue;
             const JournalFolderRecord folder = m_run.folder(i);
             QString why;
-            const FolderHandle parent = reopenFolder(folder.root, folder.rootIdentity, folder.folder, nullptr, &why);
-            const FolderHandle handle = parent.valid() ? stepDown(parent, folder.name, nullptr) : FolderHandle();
+            const FolderHandle parent =
+                reopenFolder(folder.root, folder.rootIdentity, folder.folder, nullptr, &why);
+            const FolderHandle handle =
+                parent.valid() ? stepDown(parent, folder.name, nullptr) : FolderHandle();
             if (!parent.valid() || !handle.valid() || handle.identity() != made->second) {
-                folderLeft(folder, parent.valid() ? QStringLiteral("it was changed by another program before its "
-                                                                   "mode and times were set")
-                                                  : why);
+                folderLeft(folder, parent.valid()
+                                       ? QStringLiteral("it was changed by another program before its "
+                                                        "mode and times were set")
+                                       : why);
                 continue;
             }
             struct stat st {};
@@ -257,8 +262,10 @@ private:
             if (::fstat(handle.fd(), &st) == 0 && (st.st_uid != folder.owner || st.st_gid != folder.group))
                 (void)::fchown(handle.fd(), folder.owner, folder.group);
             const timespec times[2] = {folder.accessed, folder.modified};
-            if (::fchmod(handle.fd(), mode_t(folder.mode) & 07777) != 0 || ::futimens(handle.fd(), times) != 0) {
-                folderLeft(folder, QStringLiteral("its mode and times could not be set: ") + errnoText(errno));
+            if (::fchmod(handle.fd(), mode_t(folder.mode) & 07777) != 0 ||
+                ::futimens(handle.fd(), times) != 0) {
+                folderLeft(folder,
+                           QStringLiteral("its mode and times could not be set: ") + errnoText(errno));
                 continue;
             }
             note(folder.seq, true, {});
@@ -342,9 +349,9 @@ QString UndoSummary(const UndoReport& report) {
                                                    ? QStringLiteral(" was put back where it was.")
                                                    : QStringLiteral(" were put back where they were."));
     if (report.foldersMade > 0)
-        parts << foldersText(report.foldersMade) +
-                     (report.foldersMade == 1 ? QStringLiteral(" was made again.")
-                                              : QStringLiteral(" were made again."));
+        parts << foldersText(report.foldersMade) + (report.foldersMade == 1
+                                                        ? QStringLiteral(" was made again.")
+                                                        : QStringLiteral(" were made again."));
     if (report.earlier > 0)
         parts << filesText(report.earlier) + QStringLiteral(" had been put back before.");
     if (const std::int64_t files = report.left.count() - report.foldersLeft; files > 0)

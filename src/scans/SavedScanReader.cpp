@@ -39,7 +39,8 @@ public:
             h.low64 = 1; // {0, 0} marks a free slot
         if (2 * (m_count + 1) > m_slots.size())
             grow();
-        for (std::size_t i = std::size_t(h.low64) & (m_slots.size() - 1);; i = (i + 1) & (m_slots.size() - 1)) {
+        for (std::size_t i = std::size_t(h.low64) & (m_slots.size() - 1);;
+             i = (i + 1) & (m_slots.size() - 1)) {
             XXH128_hash_t& slot = m_slots[i];
             if (slot.low64 == 0 && slot.high64 == 0) {
                 slot = h;

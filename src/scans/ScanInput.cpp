@@ -34,9 +34,9 @@ bool ScanInput::open(const std::string& path) {
         // is "-").
         const RegularFileOpen opened = OpenRegularFile(path);
         if (opened.fd < 0) {
-            m_error = opened.error == EISDIR  ? "a folder, not a saved scan"
-                      : opened.notRegular ? "not a regular file"
-                                          : std::strerror(opened.error);
+            m_error = opened.error == EISDIR ? "a folder, not a saved scan"
+                      : opened.notRegular    ? "not a regular file"
+                                             : std::strerror(opened.error);
             return false;
         }
         m_fd = opened.fd;

@@ -130,8 +130,9 @@ TEST_F(JournalCommand, TwoUndosOfOneRunAtOnceNeitherLoseNorMisreportAFile) {
         said << QString::fromUtf8(undo->readAllStandardOutput());
     }
     said.sort();
-    EXPECT_EQ(said, (QStringList{"0 files were put back where they were. 300 files had been put back before.\n",
-                                 "299 files were put back where they were. 1 file had been put back before.\n"}));
+    EXPECT_EQ(said,
+              (QStringList{"0 files were put back where they were. 300 files had been put back before.\n",
+                           "299 files were put back where they were. 1 file had been put back before.\n"}));
     for (const QString& path : paths)
         EXPECT_TRUE(QFile::exists(path)) << path.toStdString();
     QFile run(q(DeleteJournal::folderPath() + "/1.run"));
@@ -152,7 +153,8 @@ TEST_F(JournalCommand, AnUndoWaitsForTheRunsLockAndNotesWhatCameBack) {
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
     const CommandRun refused = cli({"undo", "1"});
     EXPECT_EQ(refused.code, 2);
-    EXPECT_TRUE(refused.err.contains("run 1 is being undone by another program")) << refused.err.toStdString();
+    EXPECT_TRUE(refused.err.contains("run 1 is being undone by another program"))
+        << refused.err.toStdString();
     EXPECT_FALSE(exists(a));
 
     QProcess undo;

@@ -248,7 +248,8 @@ TEST_F(JournalTest, ARunNumberAtTheLimitIsRefusedWithoutOverflow) {
     writer.file(entry("x", 1), TrashOutcome{});
     writer.end(0, false);
     EXPECT_TRUE(writer.failed());
-    EXPECT_TRUE(writer.failure().contains("run numbers are used up (the last is " + QString::fromStdString(most)))
+    EXPECT_TRUE(
+        writer.failure().contains("run numbers are used up (the last is " + QString::fromStdString(most)))
         << writer.failure().toStdString();
 
     // The same from a run file of that number; the one before it is still given.

@@ -15,8 +15,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -200,8 +200,9 @@ struct FolderLook {
     timespec modified;
     timespec accessed;
     bool operator==(const FolderLook& o) const {
-        return mode == o.mode && modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
-               accessed.tv_sec == o.accessed.tv_sec && accessed.tv_nsec == o.accessed.tv_nsec;
+        return mode == o.mode && modified.tv_sec == o.modified.tv_sec &&
+               modified.tv_nsec == o.modified.tv_nsec && accessed.tv_sec == o.accessed.tv_sec &&
+               accessed.tv_nsec == o.accessed.tv_nsec;
     }
 };
 void PrintTo(const FolderLook& l, std::ostream* out) {
@@ -224,9 +225,9 @@ TEST_F(UndoTest, ATrashedTreeComesBackWithItsEmptyFoldersModesAndTimes) {
     tree.file("repo/.git/refs/heads/main", 41, 'm');
     tree.file("repo/.git/hooks/pre-commit.sample", 9, 's');
     tree.file("repo/src/main.c", 30, 'c');
-    const std::vector<std::string> folders = {"repo",          ".git",      ".git/branches", ".git/refs",
-                                              ".git/refs/tags", ".git/refs/heads", ".git/hooks",
-                                              ".git/objects", ".git/objects/info", "src", "odd\nname"};
+    const std::vector<std::string> folders = {
+        "repo",       ".git",         ".git/branches",     ".git/refs", ".git/refs/tags", ".git/refs/heads",
+        ".git/hooks", ".git/objects", ".git/objects/info", "src",       "odd\nname"};
     for (const std::string& f : folders)
         tree.folder(f == "repo" ? f : "repo/" + f);
     tree.setMode("repo/.git/objects/info", 0700);
@@ -252,7 +253,8 @@ TEST_F(UndoTest, ATrashedTreeComesBackWithItsEmptyFoldersModesAndTimes) {
     cli.start(VANTOREL_CLI_PATH, {"undo", QString::number(id)});
     ASSERT_TRUE(cli.waitForFinished(60'000));
     EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
-    EXPECT_EQ(cli.readAllStandardOutput(), "4 files were put back where they were. 11 folders were made again.\n");
+    EXPECT_EQ(cli.readAllStandardOutput(),
+              "4 files were put back where they were. 11 folders were made again.\n");
     for (const auto& [path, look] : before)
         EXPECT_EQ(lookAt(path), look) << path;
     EXPECT_EQ(content(tree.path("repo/.git/refs/heads/main")), std::string(41, 'm'));

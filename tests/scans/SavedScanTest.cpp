@@ -234,7 +234,8 @@ TEST_F(SavedScans, WhatIsNoSavedScanIsRefusedWithItsLine) {
         {R"([1,2,{},[{"name":"/r"},{"name":"f","atime":null}]])", "null where a number should be"},
         {R"([1,2,{},[{"name":"/r"},{"name":"f","asize":null}]])", "null where a number should be"},
         // One name twice in a folder would make a file its own copy; the same name below is fine.
-        {"[1,2,{},\n[{\"name\":\"/r\"},\n{\"name\":\"f\"},\n[{\"name\":\"d\"},{\"name\":\"f\"}],\n{\"name\":\"f\"}]]",
+        {"[1,2,{},\n[{\"name\":\"/"
+         "r\"},\n{\"name\":\"f\"},\n[{\"name\":\"d\"},{\"name\":\"f\"}],\n{\"name\":\"f\"}]]",
          "line 5: the name \"f\" a second time in one folder"},
         {R"([1,2,{},[{"name":"/r"},[{"name":"d"}],{"name":"d"}]])", "the name \"d\" a second time"},
         // Sizes the file decides must not decide the memory.

@@ -130,7 +130,8 @@ TEST_F(HistoryWindow, AnEmptyFolderRemovedAtOnceIsMadeAgainByUndo) {
     ASSERT_TRUE(button(w, "btUndo")->isEnabled()); // no file, yet something to undo
     messages.scriptAnswers({MessageAnswer::Yes});
     button(w, "btUndo")->click();
-    EXPECT_TRUE(messages.saw(QStringLiteral("1 folder was made again."))) << messages.texts().join('|').toStdString();
+    EXPECT_TRUE(messages.saw(QStringLiteral("1 folder was made again.")))
+        << messages.texts().join('|').toStdString();
     struct stat st {};
     ASSERT_EQ(::stat(empty.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0751u);
