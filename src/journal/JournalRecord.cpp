@@ -395,7 +395,8 @@ bool DecodeJournalLine(std::string_view line, JournalFolderRecord& out) {
     // Only what a folder can be: the journal is a file like any other and is not trusted.
     return r.ok() && out.seq > 0 && mode <= 0xFFFF && S_ISDIR(mode_t(mode)) && owner <= 0xFFFFFFFFu &&
            group <= 0xFFFFFFFFu && nanoseconds(out.modified) && nanoseconds(out.accessed) &&
-           !out.name.empty();
+           !out.name.empty() && out.name != "." && out.name != ".." &&
+           out.name.find_first_of(std::string_view("/\0", 2)) == std::string::npos;
 }
 
 bool DecodeJournalLine(std::string_view line, JournalRestoreRecord& out) {

@@ -41,8 +41,14 @@ struct FolderMaking {
 // Opens the folder part of current, making it when making says so and it is missing; a link or
 // anything else that is no folder in its place is refused (EMLINK), as is a mount that was not there
 // when the file was listed.
+// A name of one entry of a folder (the journal is a file like any other: it is not trusted).
+bool isEntryName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find('\0') == std::string::npos;
+}
+
 FolderHandle stepDown(const FolderHandle& current, const std::string& part, const FolderMaking* making) {
-    if (part.empty() || part == "." || part == ".." || part.find('/') != std::string::npos)
+    if (!isEntryName(part))
         return FolderHandle::failed(current.childPath(part), EINVAL);
     FolderHandle child = FolderHandle::openChild(current, part);
     if (!child.valid() && child.error() == ENOENT && making) {
@@ -174,7 +180,8 @@ private:
                 folderLeft(folder, why);
                 continue;
             }
-            const bool missing = ::mkdirat(parent.fd(), folder.name.c_str(), 0700) == 0;
+            const bool missing =
+                isEntryName(folder.name) && ::mkdirat(parent.fd(), folder.name.c_str(), 0700) == 0;
             const int makeError = missing ? 0 : errno;
             const FolderHandle made = stepDown(parent, folder.name, nullptr);
             if (!made.valid()) {
