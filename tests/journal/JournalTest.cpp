@@ -289,7 +289,8 @@ TEST_F(JournalTest, AFolderRecordReadsBackAndOneThatLeadsElsewhereIsBroken) {
     EXPECT_EQ(back.modified.tv_sec, -86400);
     EXPECT_EQ(back.modified.tv_nsec, 999999999);
     EXPECT_EQ(back.accessed.tv_nsec, 1);
-    for (const std::string& name : {std::string(".."), std::string("."), std::string("a/b"), std::string("a\0b", 3), std::string()}) {
+    for (const std::string& name :
+         {std::string(".."), std::string("."), std::string("a/b"), std::string("a\0b", 3), std::string()}) {
         folder.name = name;
         line = EncodeJournalLine(folder);
         line.pop_back();
