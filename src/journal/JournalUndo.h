@@ -31,7 +31,8 @@ struct UndoReport {
     }
 };
 
-// Called after each file with how many were tried and how many there are; false stops the undo.
+// Called before each file or folder is tried, with how many were tried and how many there are;
+// false stops the undo (folders made by then still take their modes and times).
 using UndoProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
 
 // Puts the files that run id sent to the trash back where they were: each file's folder is reached
