@@ -4,6 +4,7 @@
 #include <xxhash.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string_view>
@@ -24,58 +25,51 @@ namespace {
 // A mistake in the file, with what is wrong; the reader adds the file and the line.
 struct ParseFailure {
     std::string what;
-    bool ofInput = false; // the bytes could not be had (no line to name)
+    bool ofInput = false;   // the bytes could not be had (no line to name)
+    std::uint64_t line = 0; // the line it is on, when not the reading position's
 };
 
-// The names of one folder's entries read so far, as 128-bit fingerprints in an open-addressing
-// table (about 32 bytes a name), so that a name given twice is seen where it comes: two entries of
-// one name would make one file look like two.
+// The names of one folder's entries, as 96-bit fingerprints with the line of each (16 bytes a
+// name, written one after the other), looked at once the folder is complete: sorted, equal names
+// lie side by side. Two entries of one name would make one file look like two.
 class NameSet {
 public:
-    // False when the name was there already.
-    bool insert(std::string_view name) {
-        XXH128_hash_t h = XXH3_128bits(name.data(), name.size());
-        if (h.low64 == 0 && h.high64 == 0)
-            h.low64 = 1; // {0, 0} marks a free slot
-        if (2 * (m_count + 1) > m_slots.size())
-            grow();
-        for (std::size_t i = std::size_t(h.low64) & (m_slots.size() - 1);;
-             i = (i + 1) & (m_slots.size() - 1)) {
-            XXH128_hash_t& slot = m_slots[i];
-            if (slot.low64 == 0 && slot.high64 == 0) {
-                slot = h;
-                ++m_count;
-                return true;
-            }
-            if (slot.low64 == h.low64 && slot.high64 == h.high64)
-                return false;
-        }
+    void add(std::string_view name, std::uint64_t line) {
+        const XXH128_hash_t h = XXH3_128bits(name.data(), name.size());
+        m_prints.push_back({h.high64, std::uint32_t(h.low64),
+                            std::uint32_t(std::min<std::uint64_t>(line, UINT32_MAX))});
     }
-    // Empties it; a big table is let go, so only the folders on the way down keep theirs.
+    // The line of the first entry that gives a name given before it in the folder (0 when there is
+    // none); empties the set.
+    std::uint64_t repeatedLine() {
+        std::sort(m_prints.begin(), m_prints.end());
+        std::uint32_t first = 0;
+        for (std::size_t i = 1; i < m_prints.size(); ++i)
+            if (m_prints[i].sameName(m_prints[i - 1]) && (first == 0 || m_prints[i].line < first))
+                first = m_prints[i].line;
+        clear();
+        return first;
+    }
+    // A big folder's fingerprints are let go: only the folders on the way down keep theirs.
     void clear() {
-        if (m_slots.size() > 4096)
-            std::vector<XXH128_hash_t>().swap(m_slots);
+        if (m_prints.capacity() > 4096)
+            std::vector<Print>().swap(m_prints);
         else
-            std::fill(m_slots.begin(), m_slots.end(), XXH128_hash_t{0, 0});
-        m_count = 0;
+            m_prints.clear();
     }
 
 private:
-    void grow() {
-        std::vector<XXH128_hash_t> old(std::max<std::size_t>(16, m_slots.size() * 2), XXH128_hash_t{0, 0});
-        old.swap(m_slots);
-        for (const XXH128_hash_t& h : old) {
-            if (h.low64 == 0 && h.high64 == 0)
-                continue;
-            std::size_t i = std::size_t(h.low64) & (m_slots.size() - 1);
-            while (m_slots[i].low64 != 0 || m_slots[i].high64 != 0)
-                i = (i + 1) & (m_slots.size() - 1);
-            m_slots[i] = h;
+    struct Print {
+        std::uint64_t high;
+        std::uint32_t low;
+        std::uint32_t line;
+        bool sameName(const Print& o) const { return high == o.high && low == o.low; }
+        bool operator<(const Print& o) const {
+            return high != o.high ? high < o.high : low != o.low ? low < o.low : line < o.line;
         }
-    }
-
-    std::vector<XXH128_hash_t> m_slots;
-    std::size_t m_count = 0;
+    };
+    static_assert(sizeof(Print) == 16);
+    std::vector<Print> m_prints;
 };
 
 [[noreturn]] void fail(std::string what) {
@@ -186,8 +180,14 @@ struct SavedScanReader::Parser {
     void addName(std::size_t depth, const std::string& name) {
         if (names.size() < depth)
             names.resize(depth);
-        if (!names[depth - 1].insert(name))
-            fail("the name \"" + name + "\" a second time in one folder");
+        names[depth - 1].add(name, line);
+    }
+    // The folder open at depth is complete: no name of it may be there twice.
+    void checkNames(std::size_t depth) {
+        if (depth > names.size())
+            return;
+        if (const std::uint64_t repeated = names[depth - 1].repeatedLine())
+            throw ParseFailure{"a name given a second time in one folder", false, repeated};
     }
 
     bool refill() {
@@ -642,7 +642,7 @@ namespace {
 std::string located(const std::string& path, std::uint64_t line, const ParseFailure& f) {
     if (f.ofInput)
         return path + ": " + f.what;
-    return path + ": line " + std::to_string(line) + ": " + f.what;
+    return path + ": line " + std::to_string(f.line ? f.line : line) + ": " + f.what;
 }
 } // namespace
 
@@ -713,8 +713,7 @@ SavedScanReader::Event SavedScanReader::next() {
         p->ws();
         int c = p->get();
         if (c == ']') {
-            if (m_depth <= p->names.size())
-                p->names[m_depth - 1].clear();
+            p->checkNames(m_depth);
             if (--m_depth == 0) {
                 p->expect(']', "the end of the scan");
                 p->ws();

@@ -55,7 +55,8 @@ struct SavedScanHeader {
 // Reads a saved scan (ncdu's JSON export format, major version 1, as ncdu, gdu and this program
 // write it; plain or zstd-compressed) as a stream of events, holding the entry being read and a
 // 16-byte fingerprint of each name of the folders open: memory does not grow with the file, only
-// with the largest folders on the way down. Anything that is not such a scan (not JSON, another
+// with the largest folders on the way down. A name given twice in a folder is found when the
+// folder ends (its entries were handed out by then: nothing read from a failed file may be used). Anything that is not such a scan (not JSON, another
 // shape, another major version, a name that no file can have or one name twice in a folder, a
 // size or count that is negative, fractional, null or too large, a time that is fractional or
 // null, a number with a leading zero, a file cut short, anything after the end) stops the reading

@@ -236,8 +236,8 @@ TEST_F(SavedScans, WhatIsNoSavedScanIsRefusedWithItsLine) {
         // One name twice in a folder would make a file its own copy; the same name below is fine.
         {"[1,2,{},\n[{\"name\":\"/"
          "r\"},\n{\"name\":\"f\"},\n[{\"name\":\"d\"},{\"name\":\"f\"}],\n{\"name\":\"f\"}]]",
-         "line 5: the name \"f\" a second time in one folder"},
-        {R"([1,2,{},[{"name":"/r"},[{"name":"d"}],{"name":"d"}]])", "the name \"d\" a second time"},
+         "line 5: a name given a second time in one folder"},
+        {"[1,2,{},\n[{\"name\":\"/r\"},\n[{\"name\":\"d\"}],\n{\"name\":\"d\"}]]", "line 4: a name given a second time"},
         // Sizes the file decides must not decide the memory.
         {R"([1,2,{},[{"name":"/r"},{"name":")" + std::string(5000, 'n') + R"("}]])",
          "longer than 4095 bytes"},
