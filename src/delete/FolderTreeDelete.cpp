@@ -39,17 +39,30 @@ bool isFolderEntered(const FsEntry& now, const EntryIdentity& entered) {
     return S_ISDIR(now.mode) && !now.mountRoot && identityOf(now) == entered;
 }
 
+// What a folder was like before the delete emptied it (its own time changes as its entries go).
+struct FolderLook {
+    mode_t mode = 0;
+    std::uint32_t owner = 0;
+    std::uint32_t group = 0;
+    timespec lastWrite{};
+    timespec lastAccess{};
+};
+FolderLook lookOf(const FsEntry& entry) {
+    return {entry.mode, entry.owner, entry.group, entry.lastWrite, entry.lastAccess};
+}
+
 class TreeDelete {
 public:
     TreeDelete(bool recycle, FolderDeleteResult& result, const FolderDeleteProgress& progress,
                const FolderDeleteFileHook& onFile)
         : m_recycle(recycle), m_result(result), m_progress(progress), m_onFile(onFile) {}
 
-    // Empties and removes top, an open folder listed in parent under topName.
-    void run(const FolderHandle& parent, FolderHandle top, const std::string& topName) {
+    // Empties and removes top, an open folder listed in parent under topName as topListed.
+    void run(const FolderHandle& parent, FolderHandle top, const std::string& topName,
+             const FsEntry& topListed) {
         m_path = parent.path();
         m_parentLength = m_path.size();
-        Level first{top.identity(), descend(topName), {}, 0, false};
+        Level first{top.identity(), lookOf(topListed), descend(topName), {}, 0, false};
         int error = 0;
         if (!ReadFolderNames(top, first.listing, &error)) {
             folderLeft(m_path, RemovalReason(error));
@@ -97,6 +110,7 @@ public:
 private:
     struct Level {
         EntryIdentity identity;
+        FolderLook look;
         std::size_t cut;       // length of the path text before this folder's "/name"
         FolderListing listing; // names as listed, taken in this order
         std::size_t next = 0;
@@ -148,15 +162,17 @@ private:
             error = ESTALE; // swapped since it was looked at
         else if (child.isMountRoot() || child.device() != folder.device())
             error = EXDEV;
-        Level below{identityOf(now), 0, {}, 0, false};
+        Level below{identityOf(now), lookOf(now), 0, {}, 0, false};
         if (error == 0)
             ReadFolderNames(child, below.listing, &error);
         // One that may not be opened or read may still be empty, and then it can go.
         if ((error == EACCES || error == EPERM) &&
             RemoveInPlace(folder, name, AsideKind::EmptyFolder, [&](const FsEntry& again, ListedLook) {
                 return isFolderEntered(again, below.identity);
-            }).error == 0)
+            }).error == 0) {
+            tellFolder(name, below);
             return std::nullopt;
+        }
         if (error != 0) {
             folderLeft(pathOf(name), RemovalReason(error));
             level.keep = true;
@@ -222,21 +238,42 @@ private:
             RemoveInPlace(in, name, AsideKind::EmptyFolder, [&](const FsEntry& now, ListedLook) {
                 return isFolderEntered(now, folder.identity);
             }).error;
-        if (error == 0)
+        if (error == 0) {
+            tellFolder(name, folder);
             return true;
+        }
         folderLeft(pathOf(name), RemovalReason(error));
         return false;
     }
 
     // Hands a file's outcome to the caller's hook, with its folder below the deleted folder's own.
     void tell(const std::string& name, const FsEntry& listed, const TrashOutcome& outcome) {
-        if (!m_onFile)
-            return;
+        if (m_onFile)
+            m_onFile({belowParent(), name, listed, outcome});
+    }
+    // The path text below the deleted folder's own folder: "<name>/a/b".
+    std::string_view belowParent() const {
         std::string_view below(m_path);
         below.remove_prefix(std::min(m_parentLength, below.size()));
         if (!below.empty() && below.front() == '/')
             below.remove_prefix(1);
-        m_onFile({below, name, listed, outcome});
+        return below;
+    }
+
+    // Hands a removed folder to the caller's hook, as it was before it was emptied; the path text is
+    // that of its parent.
+    void tellFolder(const std::string& name, const Level& folder) {
+        if (!m_onFile)
+            return;
+        static const TrashOutcome removed;
+        m_folderEntry.device = folder.identity.device;
+        m_folderEntry.inode = folder.identity.inode;
+        m_folderEntry.mode = folder.look.mode;
+        m_folderEntry.owner = folder.look.owner;
+        m_folderEntry.group = folder.look.group;
+        m_folderEntry.lastWrite = folder.look.lastWrite;
+        m_folderEntry.lastAccess = folder.look.lastAccess;
+        m_onFile({belowParent(), name, m_folderEntry, removed, true});
     }
 
     void fileLeft(const std::string& name, const QString& reason) {
@@ -256,6 +293,7 @@ private:
     bool m_stop = false;
     std::string m_path;   // the folder being emptied: grown and cut as the walk goes down and up
     FolderHandle m_child; // the folder entryStep opened, until the walk takes it
+    FsEntry m_folderEntry; // a removed folder as tellFolder hands it out
 };
 
 } // namespace
@@ -300,7 +338,7 @@ FolderDeleteResult deleteFolderTree(const ListedEntry& folder, bool recycle,
         return result;
     }
     TreeDelete walk(recycle, result, progress, onFile);
-    walk.run(parent, std::move(top), folder.name);
+    walk.run(parent, std::move(top), folder.name, listed);
     result.completed = !walk.stopped();
     return result;
 }

@@ -27,12 +27,16 @@ struct FolderDeleteResult {
 // a No at a question does.
 using FolderDeleteProgress = std::function<bool(const FolderDeleteResult& sofar)>;
 
-// One file that a folder delete removed, sent to the trash or tried to and left, for the journal.
+// One file that a folder delete removed, sent to the trash or tried to and left, or one folder that
+// it removed once it was empty, for the journal.
 struct FolderDeleteFile {
     std::string_view folder; // its folder below the deleted folder's own folder: "<name>/a/b"
     std::string_view name;
-    const FsEntry& listed;       // as it was looked at (all zero when it could not be)
+    // As it was looked at (all zero when it could not be); a removed folder as it was before the
+    // delete emptied it: identity, mode, owner and times.
+    const FsEntry& listed;
     const TrashOutcome& outcome; // 0, or the errno with the reason; where it went in the trash
+    bool removedFolder = false;  // a folder, removed (folders that stay are not told)
 };
 using FolderDeleteFileHook = std::function<void(const FolderDeleteFile& file)>;
 
@@ -47,7 +51,8 @@ using FolderDeleteFileHook = std::function<void(const FolderDeleteFile& file)>;
 // happens to its name meanwhile (AsideRemoval). Its memory does not grow with the length of the
 // paths: each level keeps its listing and identity, and one path text grows and shrinks with the
 // walk. Afterwards the program's current folder is the parent of the folder.
-// Each file that went or stayed is also handed to onFile, as it goes.
+// Each file that went or stayed is also handed to onFile, as it goes, and so is each folder removed
+// (the deleted folder last), so that an undo can make the folders again.
 FolderDeleteResult deleteFolderTree(const ListedEntry& folder, bool recycle,
                                     const FolderDeleteProgress& progress = {},
                                     const FolderDeleteFileHook& onFile = {});

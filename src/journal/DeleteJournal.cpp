@@ -90,6 +90,10 @@ QString DeleteJournal::JournalErrorText(int error) {
         return QStringLiteral("a symbolic link or something that is no folder is in its place");
     case EINVAL:
         return QStringLiteral("it is not a regular file");
+    case kRunIdsUsedUp:
+        return QStringLiteral("its run numbers are used up (the last is %1); move the journal folder away "
+                              "to begin again at 1")
+            .arg(MostId);
     default:
         return QString::fromLocal8Bit(std::strerror(error));
     }
@@ -147,7 +151,7 @@ int DeleteJournal::readRun(std::int64_t id, std::string& bytes) const {
     UniqueFd file;
     if (const int error = openRun(id, false, file))
         return error;
-    return readAtMost(file.get(), MostRunBytes + (std::int64_t(1) << 20), bytes);
+    return readOpenRun(file.get(), bytes);
 }
 
 int DeleteJournal::beginRun(JournalRunHeader& header, UniqueFd& file) {
@@ -162,6 +166,9 @@ int DeleteJournal::beginRun(JournalRunHeader& header, UniqueFd& file) {
     std::int64_t id = std::max(lastId(), ids.empty() ? 0 : ids.back());
     int error = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
+        // Numbers are never given twice, so none can follow the largest: the run is refused.
+        if (id >= MostId)
+            return kRunIdsUsedUp;
         header.id = ++id;
         file.reset(::openat(m_folder.fd(), runName(id).c_str(),
                             O_RDWR | O_CREAT | O_EXCL | O_APPEND | kFileFlags, 0600));
@@ -223,6 +230,18 @@ void DeleteJournal::prune(std::int64_t keep) const {
 int DeleteJournal::appendLine(int fd, const std::string& line) {
     if (const int error = LockExclusiveBefore(fd, std::chrono::steady_clock::now() + lockWait))
         return error;
+    const int error = appendLineLocked(fd, line);
+    ::flock(fd, LOCK_UN);
+    return error;
+}
+
+int DeleteJournal::readOpenRun(int fd, std::string& bytes) {
+    if (::lseek(fd, 0, SEEK_SET) != 0)
+        return errno;
+    return readAtMost(fd, MostRunBytes + (std::int64_t(1) << 20), bytes);
+}
+
+int DeleteJournal::appendLineLocked(int fd, const std::string& line) {
     struct stat st {};
     int error = ::fstat(fd, &st) == 0 ? 0 : errno;
     char last = '\n';
@@ -230,6 +249,5 @@ int DeleteJournal::appendLine(int fd, const std::string& line) {
         error = errno ? errno : EIO;
     if (error == 0)
         error = WriteAllTo(fd, last == '\n' ? line : "\n" + line);
-    ::flock(fd, LOCK_UN);
     return error;
 }

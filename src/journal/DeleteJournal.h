@@ -7,6 +7,7 @@
 #include <QString>
 #include <chrono>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,10 @@ public:
     static constexpr std::int64_t MostRunBytes = std::int64_t(64) << 20; // one run's file
     static constexpr std::int64_t MostBytes = std::int64_t(512) << 20;   // every run's
     static constexpr std::chrono::milliseconds lockWait{5000};
+    // The largest run number; a journal that reached it takes no further run.
+    static constexpr std::int64_t MostId = std::numeric_limits<std::int64_t>::max();
+    // What beginRun gives once the numbers are used up (no system call fails with it).
+    static constexpr int kRunIdsUsedUp = -4;
 
     // The journal folder's path.
     static std::string folderPath();
@@ -42,7 +47,8 @@ public:
     // Begins a run: under the journal's lock takes the next id (into header.id), makes the run's
     // file with its header line and prunes the runs beyond the bounds: all but the newest MostRuns,
     // those begun more than MostDays ago, and the oldest while all of them take more than MostBytes.
-    // 0 with file open for appending, or the errno (kLockTimedOut when the lock was not had in time).
+    // 0 with file open for appending, or the errno (kLockTimedOut when the lock was not had in time,
+    // kRunIdsUsedUp when the last id given is MostId).
     int beginRun(JournalRunHeader& header, UniqueFd& file);
     // Opens a run's file for reading or for appending; only a regular file. 0 or the errno.
     int openRun(std::int64_t id, bool append, UniqueFd& file) const;
@@ -52,6 +58,10 @@ public:
     // Appends one line to an open run file under the file's own lock (after a line end when the file
     // does not end with one, so a line cut short before never swallows this one). 0 or the errno.
     static int appendLine(int fd, const std::string& line);
+    // The same for a caller that holds the file's lock already (an undo holds it throughout).
+    static int appendLineLocked(int fd, const std::string& line);
+    // Reads the whole of an open run file from its start, bounded as readRun is.
+    static int readOpenRun(int fd, std::string& bytes);
     // The reason for an error of the journal in words.
     static QString JournalErrorText(int error);
 

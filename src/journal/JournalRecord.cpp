@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -163,7 +164,8 @@ QString JournalToolText(JournalTool tool) {
     return {};
 }
 
-std::string JournalFileRecord::path() const {
+namespace {
+std::string joinedPath(const std::string& root, const std::string& folder, const std::string& name) {
     std::string path = root;
     for (const std::string* part : {&folder, &name}) {
         if (part->empty())
@@ -173,6 +175,15 @@ std::string JournalFileRecord::path() const {
         path += *part;
     }
     return path;
+}
+} // namespace
+
+std::string JournalFileRecord::path() const {
+    return joinedPath(root, folder, name);
+}
+
+std::string JournalFolderRecord::path() const {
+    return joinedPath(root, folder, name);
 }
 
 std::string EscapeJournalBytes(std::string_view bytes) {
@@ -252,6 +263,26 @@ std::string EncodeJournalLine(const JournalFileRecord& f) {
         .sealed();
 }
 
+std::string EncodeJournalLine(const JournalFolderRecord& f) {
+    return LineWriter("folder")
+        .number(f.seq)
+        .unsignedNumber(f.mode)
+        .unsignedNumber(f.owner)
+        .unsignedNumber(f.group)
+        .number(f.modified.tv_sec)
+        .number(f.modified.tv_nsec)
+        .number(f.accessed.tv_sec)
+        .number(f.accessed.tv_nsec)
+        .unsignedNumber(f.identity.device)
+        .unsignedNumber(f.identity.inode)
+        .unsignedNumber(f.rootIdentity.device)
+        .unsignedNumber(f.rootIdentity.inode)
+        .text(f.root)
+        .text(f.folder)
+        .text(f.name)
+        .sealed();
+}
+
 std::string EncodeJournalLine(const JournalRestoreRecord& r) {
     return LineWriter("restored")
         .number(r.seq)
@@ -281,6 +312,8 @@ JournalLineKind JournalLineKindOf(std::string_view line) {
         return JournalLineKind::Header;
     if (fields[0] == "file")
         return JournalLineKind::File;
+    if (fields[0] == "folder")
+        return JournalLineKind::Folder;
     if (fields[0] == "restored")
         return JournalLineKind::Restore;
     if (fields[0] == "end")
@@ -333,6 +366,37 @@ bool DecodeJournalLine(std::string_view line, JournalFileRecord& out) {
     else
         return false;
     return r.ok() && out.seq > 0;
+}
+
+bool DecodeJournalLine(std::string_view line, JournalFolderRecord& out) {
+    const std::vector<std::string_view> fields = fieldsOf(line);
+    if (fields.empty() || fields[0] != "folder")
+        return false;
+    FieldReader r(fields);
+    out.seq = r.number();
+    const std::uint64_t mode = r.unsignedNumber();
+    const std::uint64_t owner = r.unsignedNumber();
+    const std::uint64_t group = r.unsignedNumber();
+    out.modified.tv_sec = time_t(r.number());
+    out.modified.tv_nsec = long(r.number());
+    out.accessed.tv_sec = time_t(r.number());
+    out.accessed.tv_nsec = long(r.number());
+    out.identity.device = dev_t(r.unsignedNumber());
+    out.identity.inode = ino_t(r.unsignedNumber());
+    out.rootIdentity.device = dev_t(r.unsignedNumber());
+    out.rootIdentity.inode = ino_t(r.unsignedNumber());
+    out.root = r.text();
+    out.folder = r.text();
+    out.name = r.text();
+    out.mode = std::uint32_t(mode);
+    out.owner = std::uint32_t(owner);
+    out.group = std::uint32_t(group);
+    auto nanoseconds = [](const timespec& t) { return t.tv_nsec >= 0 && t.tv_nsec < 1'000'000'000; };
+    // Only what a folder can be: the journal is a file like any other and is not trusted.
+    return r.ok() && out.seq > 0 && mode <= 0xFFFF && S_ISDIR(mode_t(mode)) && owner <= 0xFFFFFFFFu &&
+           group <= 0xFFFFFFFFu && nanoseconds(out.modified) && nanoseconds(out.accessed) &&
+           !out.name.empty() && out.name != "." && out.name != ".." &&
+           out.name.find_first_of(std::string_view("/\0", 2)) == std::string::npos;
 }
 
 bool DecodeJournalLine(std::string_view line, JournalRestoreRecord& out) {

@@ -7,9 +7,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <time.h>
 
-// The lines of a journal file. A run is one file of lines: a header, a record per file as the run
-// goes, a record per file that an undo put back, and an end record when the run is over. Each line
+// The lines of a journal file. A run is one file of lines: a header, a record per file (and per
+// folder a folder delete removed) as the run goes, a record per file or folder that an undo put
+// back, and an end record when the run is over. Each line
 // is one record of tab-separated fields; names and paths are exact bytes written with every byte
 // outside the printable ASCII range (and "%") as %XX, so a name with a line break or bytes that are
 // not UTF-8 never breaks a line; the last field is a checksum of the rest, so a record cut short (a
@@ -53,7 +55,26 @@ struct JournalFileRecord {
     std::string path() const; // root, folder and name joined by single "/"
 };
 
-// A file that an undo put back, or tried to.
+// A folder that a folder delete removed once it had emptied it: where it was and what it was like
+// before the delete began, so that an undo can make it again as it was. Runs written before such
+// records existed have none.
+struct JournalFolderRecord {
+    std::int64_t seq = 0;   // from 1 within the run, shared with the file records
+    std::uint32_t mode = 0; // type and permission bits
+    std::uint32_t owner = 0;
+    std::uint32_t group = 0;
+    struct timespec modified {};
+    struct timespec accessed {};
+    EntryIdentity identity;
+    EntryIdentity rootIdentity;
+    std::string root;   // the root it was reached from, as the user named it
+    std::string folder; // its folder below root ("" for root itself)
+    std::string name;
+
+    std::string path() const; // root, folder and name joined by single "/"
+};
+
+// A file (or folder) that an undo put back (or made again), or tried to.
 struct JournalRestoreRecord {
     std::int64_t seq = 0;  // the file record's
     std::int64_t time = 0; // seconds since 1970
@@ -73,15 +94,17 @@ struct JournalEndRecord {
 
 std::string EncodeJournalLine(const JournalRunHeader& header);
 std::string EncodeJournalLine(const JournalFileRecord& file);
+std::string EncodeJournalLine(const JournalFolderRecord& folder);
 std::string EncodeJournalLine(const JournalRestoreRecord& restore);
 std::string EncodeJournalLine(const JournalEndRecord& end);
 
-enum class JournalLineKind { Header, File, Restore, End, Broken };
+enum class JournalLineKind { Header, File, Folder, Restore, End, Broken };
 // What a line (without its "\n") is; Broken when its checksum, its kind or its field count is wrong.
 JournalLineKind JournalLineKindOf(std::string_view line);
 // Each reads a whole line of its kind; false for a broken one (out is then unspecified).
 bool DecodeJournalLine(std::string_view line, JournalRunHeader& out);
 bool DecodeJournalLine(std::string_view line, JournalFileRecord& out);
+bool DecodeJournalLine(std::string_view line, JournalFolderRecord& out);
 bool DecodeJournalLine(std::string_view line, JournalRestoreRecord& out);
 bool DecodeJournalLine(std::string_view line, JournalEndRecord& out);
 

@@ -4,6 +4,7 @@
 #include "common/SaturatingSum.h"
 #include "platform/Trash.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -27,7 +28,8 @@ JournalRun JournalRun::parse(std::int64_t id, std::string text) {
     JournalRun run;
     run.m_id = id;
     run.m_text = std::move(text);
-    std::unordered_map<std::int64_t, std::size_t> bySeq;
+    std::unordered_map<std::int64_t, std::size_t> bySeq;       // file records
+    std::unordered_map<std::int64_t, std::size_t> folderBySeq; // folder records
     std::size_t start = 0;
     std::int64_t number = 0;
     while (start < run.m_text.size()) {
@@ -68,14 +70,26 @@ JournalRun JournalRun::parse(std::int64_t id, std::string text) {
             }
             break;
         }
+        case JournalLineKind::Folder: {
+            JournalFolderRecord folder;
+            if ((read = DecodeJournalLine(textOfLine, folder))) {
+                folderBySeq[folder.seq] = run.m_folders.size();
+                run.m_folders.push_back(line);
+                run.m_folderRestore.push_back(Restore::None);
+            }
+            break;
+        }
         case JournalLineKind::Restore: {
             JournalRestoreRecord restore;
             if ((read = DecodeJournalLine(textOfLine, restore))) {
-                const auto found = bySeq.find(restore.seq);
-                read = found != bySeq.end();
-                if (read) {
-                    run.m_restore[found->second] = restore.restored ? Restore::Restored : Restore::Failed;
-                    run.m_restoreLines[found->second] = line;
+                const Restore state = restore.restored ? Restore::Restored : Restore::Failed;
+                if (const auto file = bySeq.find(restore.seq); file != bySeq.end()) {
+                    run.m_restore[file->second] = state;
+                    run.m_restoreLines[file->second] = line;
+                } else if (const auto folder = folderBySeq.find(restore.seq); folder != folderBySeq.end()) {
+                    run.m_folderRestore[folder->second] = state;
+                } else {
+                    read = false;
                 }
             }
             break;
@@ -113,6 +127,19 @@ JournalFileRecord JournalRun::file(std::size_t index) const {
     JournalFileRecord record;
     DecodeJournalLine(lineText(m_files[index]), record);
     return record;
+}
+
+JournalFolderRecord JournalRun::folder(std::size_t index) const {
+    JournalFolderRecord record;
+    DecodeJournalLine(lineText(m_folders[index]), record);
+    return record;
+}
+
+std::int64_t JournalRun::foldersToMake() const {
+    if (!m_header.recycle)
+        return 0;
+    return std::int64_t(std::count_if(m_folderRestore.begin(), m_folderRestore.end(),
+                                      [](Restore state) { return state != Restore::Restored; }));
 }
 
 std::string JournalRun::restoreReason(std::size_t index) const {
@@ -158,6 +185,7 @@ std::vector<JournalRunSummary> ListJournalRuns(const DeleteJournal& journal) {
         summary.trashed = run.filesTrashed();
         summary.restored = run.filesRestored();
         summary.restorable = run.restorable(trash);
+        summary.foldersToMake = run.foldersToMake();
         summary.brokenLines = run.brokenCount();
         summary.brokenLineNumbers = run.brokenLines();
         list.push_back(std::move(summary));

@@ -43,6 +43,13 @@ public:
     Restore restoreState(std::size_t index) const { return m_restore[index]; }
     std::string restoreReason(std::size_t index) const;
 
+    // The folders a folder delete removed, innermost first (the order they went in).
+    std::size_t folderCount() const { return m_folders.size(); }
+    JournalFolderRecord folder(std::size_t index) const;
+    Restore folderRestoreState(std::size_t index) const { return m_folderRestore[index]; }
+    // Folders of a trash run not made again yet.
+    std::int64_t foldersToMake() const;
+
     // Lines that could not be read: how many, and the numbers (from 1) of the first hundred.
     std::int64_t brokenCount() const { return m_brokenCount; }
     const std::vector<std::int64_t>& brokenLines() const { return m_brokenLines; }
@@ -71,6 +78,8 @@ private:
     JournalEndRecord m_end;
     std::vector<Line> m_files;
     std::vector<Restore> m_restore;
+    std::vector<Line> m_folders;
+    std::vector<Restore> m_folderRestore;
     std::unordered_map<std::size_t, Line> m_restoreLines; // the last restore record of a file
     std::int64_t m_brokenCount = 0;
     std::vector<std::int64_t> m_brokenLines;
@@ -94,6 +103,7 @@ struct JournalRunSummary {
     std::int64_t trashed = 0;    // that went to the trash
     std::int64_t restored = 0;   // put back by an undo
     std::int64_t restorable = 0; // still in the trash as they went in, not put back yet
+    std::int64_t foldersToMake = 0; // removed folders of a trash run not made again yet
     std::int64_t brokenLines = 0;
     std::vector<std::int64_t> brokenLineNumbers; // the first hundred
 };

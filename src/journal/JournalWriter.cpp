@@ -108,6 +108,10 @@ void JournalWriter::file(const ListedEntry& entry, const TrashOutcome& outcome) 
 }
 
 void JournalWriter::file(const ListedEntry& folder, const FolderDeleteFile& file) {
+    if (file.removedFolder) {
+        removedFolder(folder, file);
+        return;
+    }
     JournalFileRecord record;
     record.error = file.outcome.error;
     record.size = file.listed.size;
@@ -127,6 +131,34 @@ void JournalWriter::file(const ListedEntry& folder, const FolderDeleteFile& file
     append(std::move(record));
 }
 
+void JournalWriter::removedFolder(const ListedEntry& folder, const FolderDeleteFile& removed) {
+    JournalFolderRecord record;
+    record.seq = ++m_seq;
+    record.mode = removed.listed.mode;
+    record.owner = removed.listed.owner;
+    record.group = removed.listed.group;
+    record.modified = removed.listed.lastWrite;
+    record.accessed = removed.listed.lastAccess;
+    record.identity = {removed.listed.device, removed.listed.inode};
+    record.rootIdentity = folder.rootIdentity;
+    record.root = folder.root;
+    record.folder = joined(folder.folder, removed.folder);
+    record.name = std::string(removed.name);
+    if (!open())
+        return;
+    record.root = absoluteRoot(record.root);
+    writeBounded(EncodeJournalLine(record));
+}
+
+void JournalWriter::writeBounded(const std::string& line) {
+    // A run of millions of files keeps the journal bounded: the rest is only counted.
+    if (m_bytesWritten + std::int64_t(line.size()) > DeleteJournal::MostRunBytes - 4096) {
+        ++m_figures.omitted;
+        return;
+    }
+    write(line);
+}
+
 void JournalWriter::append(JournalFileRecord record) {
     record.seq = ++m_seq;
     if (record.outcome == JournalOutcome::Failed) {
@@ -138,13 +170,7 @@ void JournalWriter::append(JournalFileRecord record) {
     if (!open())
         return;
     record.root = absoluteRoot(record.root);
-    const std::string line = EncodeJournalLine(record);
-    // A run of millions of files keeps the journal bounded: the rest is only counted.
-    if (m_bytesWritten + std::int64_t(line.size()) > DeleteJournal::MostRunBytes - 4096) {
-        ++m_figures.omitted;
-        return;
-    }
-    write(line);
+    writeBounded(EncodeJournalLine(record));
 }
 
 void JournalWriter::write(const std::string& line) {

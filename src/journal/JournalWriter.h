@@ -29,7 +29,8 @@ public:
 
     // A marked file: what became of it (outcome.error 0 when it went; where it went in the trash).
     void file(const ListedEntry& entry, const TrashOutcome& outcome);
-    // A file of a folder delete of folder.
+    // A file of a folder delete of folder, or a folder it removed (removedFolder: its mode, owner and
+    // times as they were, so that an undo can make it again).
     void file(const ListedEntry& folder, const FolderDeleteFile& file);
     // Closes the run with what was not attempted and whether the user stopped it; the files, bytes
     // and failures are counted from the records. A run without files (an empty folder removed) is
@@ -53,7 +54,9 @@ public:
 
 private:
     void append(JournalFileRecord record);
+    void removedFolder(const ListedEntry& folder, const FolderDeleteFile& removed);
     void write(const std::string& line);
+    void writeBounded(const std::string& line); // a record, unless the run's file is full
     bool open(); // makes the run's file at the first record
 
     JournalRunHeader m_header;

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scans/SavedScanReader.h"
 
+#include <xxhash.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string_view>
@@ -22,7 +25,51 @@ namespace {
 // A mistake in the file, with what is wrong; the reader adds the file and the line.
 struct ParseFailure {
     std::string what;
-    bool ofInput = false; // the bytes could not be had (no line to name)
+    bool ofInput = false;   // the bytes could not be had (no line to name)
+    std::uint64_t line = 0; // the line it is on, when not the reading position's
+};
+
+// The names of one folder's entries, as 96-bit fingerprints with the line of each (16 bytes a
+// name, written one after the other), looked at once the folder is complete: sorted, equal names
+// lie side by side. Two entries of one name would make one file look like two.
+class NameSet {
+public:
+    void add(std::string_view name, std::uint64_t line) {
+        const XXH128_hash_t h = XXH3_128bits(name.data(), name.size());
+        m_prints.push_back({h.high64, std::uint32_t(h.low64),
+                            std::uint32_t(std::min<std::uint64_t>(line, UINT32_MAX))});
+    }
+    // The line of the first entry that gives a name given before it in the folder (0 when there is
+    // none); empties the set.
+    std::uint64_t repeatedLine() {
+        std::sort(m_prints.begin(), m_prints.end());
+        std::uint32_t first = 0;
+        for (std::size_t i = 1; i < m_prints.size(); ++i)
+            if (m_prints[i].sameName(m_prints[i - 1]) && (first == 0 || m_prints[i].line < first))
+                first = m_prints[i].line;
+        clear();
+        return first;
+    }
+    // A big folder's fingerprints are let go: only the folders on the way down keep theirs.
+    void clear() {
+        if (m_prints.capacity() > 4096)
+            std::vector<Print>().swap(m_prints);
+        else
+            m_prints.clear();
+    }
+
+private:
+    struct Print {
+        std::uint64_t high;
+        std::uint32_t low;
+        std::uint32_t line;
+        bool sameName(const Print& o) const { return high == o.high && low == o.low; }
+        bool operator<(const Print& o) const {
+            return high != o.high ? high < o.high : low != o.low ? low < o.low : line < o.line;
+        }
+    };
+    static_assert(sizeof(Print) == 16);
+    std::vector<Print> m_prints;
 };
 
 [[noreturn]] void fail(std::string what) {
@@ -127,6 +174,21 @@ struct SavedScanReader::Parser {
     std::uint64_t line = 1;
     std::string key;
     std::string scratch;
+    std::vector<NameSet> names; // of each folder open, the top one first
+
+    // The entry just read as one more of the folder open at depth (from 1).
+    void addName(std::size_t depth, const std::string& name) {
+        if (names.size() < depth)
+            names.resize(depth);
+        names[depth - 1].add(name, line);
+    }
+    // The folder open at depth is complete: no name of it may be there twice.
+    void checkNames(std::size_t depth) {
+        if (depth > names.size())
+            return;
+        if (const std::uint64_t repeated = names[depth - 1].repeatedLine())
+            throw ParseFailure{"a name given a second time in one folder", false, repeated};
+    }
 
     bool refill() {
         const long n = input.read(buffer.data(), buffer.size());
@@ -298,6 +360,14 @@ struct SavedScanReader::Parser {
     // The digits at the reading position as a number; tooLarge when it does not fit 64 bits (all of
     // its digits are read still).
     std::uint64_t digitRun(int& digits, bool& tooLarge) {
+        const bool zeroFirst = peek() == '0';
+        const std::uint64_t v = plainDigits(digits, tooLarge);
+        // JSON writes no leading zero, and no program writes one: "0192" is no number of a scan.
+        if (zeroFirst && digits > 1)
+            fail("a number with a leading zero");
+        return v;
+    }
+    std::uint64_t plainDigits(int& digits, bool& tooLarge) {
         // Up to 19 digits in the block cannot overflow: no check for them (most numbers end there).
         std::uint64_t v = 0;
         const char* q = p;
@@ -464,7 +534,11 @@ struct SavedScanReader::Parser {
             const Key k = keyOf(keyString());
             expect(':', "':' after a key");
             if (k != Key::Other && k != Key::Name && isNull()) {
-                // null reads as missing
+                // A flag that is null is not set; a number that is null is none (a size or a time
+                // must not turn into "not known" by a word the format does not have there).
+                if (k != Key::HLinkC && k != Key::ReadError && k != Key::NotReg && k != Key::Hidden &&
+                    k != Key::Excluded)
+                    fail("null where a number should be");
             } else {
                 switch (k) {
                 case Key::Name: {
@@ -508,8 +582,9 @@ struct SavedScanReader::Parser {
                 case Key::MTime:
                 case Key::ATime:
                 case Key::BTime: {
+                    // Whole seconds; before 1970 is negative (gdu writes such times as they are).
                     const std::int64_t t =
-                        number(true, true, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
+                        number(true, false, std::uint64_t(std::numeric_limits<std::int64_t>::max()));
                     (k == Key::MTime   ? item.writeTime
                      : k == Key::ATime ? item.accessTime
                                        : item.birthTime) = t;
@@ -567,13 +642,15 @@ namespace {
 std::string located(const std::string& path, std::uint64_t line, const ParseFailure& f) {
     if (f.ofInput)
         return path + ": " + f.what;
-    return path + ": line " + std::to_string(line) + ": " + f.what;
+    return path + ": line " + std::to_string(f.line ? f.line : line) + ": " + f.what;
 }
 } // namespace
 
 bool SavedScanReader::open(const std::string& path) {
     m_path = path;
     m_depth = 0;
+    for (NameSet& names : p->names)
+        names.clear();
     if (!p->input.open(path)) {
         m_error = path + ": " + p->input.error();
         return false;
@@ -636,6 +713,7 @@ SavedScanReader::Event SavedScanReader::next() {
         p->ws();
         int c = p->get();
         if (c == ']') {
+            p->checkNames(m_depth);
             if (--m_depth == 0) {
                 p->expect(']', "the end of the scan");
                 p->ws();
@@ -651,10 +729,12 @@ SavedScanReader::Event SavedScanReader::next() {
         if (c == '{') {
             --p->p; // the object's own brace
             p->info(m_item, false);
+            p->addName(m_depth, m_item.name);
             return Event::File;
         }
         if (c == '[') {
             p->info(m_item, false);
+            p->addName(m_depth, m_item.name);
             ++m_depth;
             return Event::Folder;
         }

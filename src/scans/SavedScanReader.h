@@ -53,11 +53,15 @@ struct SavedScanHeader {
 };
 
 // Reads a saved scan (ncdu's JSON export format, major version 1, as ncdu, gdu and this program
-// write it; plain or zstd-compressed) as a stream of events, holding only the entry being read: a
-// scan of any size and depth reads in constant memory. Anything that is not such a scan (not JSON,
-// another shape, another major version, a name that no file can have, a number that is negative or
-// too large, a file cut short, anything after the end) stops the reading with a message naming the
-// line; keys it does not know are passed over.
+// write it; plain or zstd-compressed) as a stream of events, holding the entry being read and a
+// 16-byte fingerprint of each name of the folders open: memory does not grow with the file, only
+// with the largest folders on the way down. A name given twice in a folder is found when the
+// folder ends (its entries were handed out by then: nothing read from a failed file may be used). Anything that is not such a scan (not JSON, another
+// shape, another major version, a name that no file can have or one name twice in a folder, a
+// size or count that is negative, fractional, null or too large, a time that is fractional or
+// null, a number with a leading zero, a file cut short, anything after the end) stops the reading
+// with a message naming the line; keys it does not know are passed over. A negative time is a
+// date before 1970, as gdu writes it.
 class SavedScanReader {
 public:
     enum class Event {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scans/ScanInput.h"
 
+#include "platform/OpenForReading.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -28,17 +30,17 @@ bool ScanInput::open(const std::string& path) {
     if (path == "-") {
         m_fd = STDIN_FILENO;
     } else {
-        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-        if (m_fd < 0) {
-            m_error = std::strerror(errno);
+        // Only a regular file: a FIFO or a device is refused at once, never waited on (standard input
+        // is "-").
+        const RegularFileOpen opened = OpenRegularFile(path);
+        if (opened.fd < 0) {
+            m_error = opened.error == EISDIR ? "a folder, not a saved scan"
+                      : opened.notRegular    ? "not a regular file"
+                                             : std::strerror(opened.error);
             return false;
         }
+        m_fd = opened.fd;
         m_ownsFd = true;
-        struct stat st {};
-        if (::fstat(m_fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-            m_error = "a folder, not a saved scan";
-            return false;
-        }
     }
     // The first bytes tell whether it is compressed; they stay to be read.
     m_packed.resize(4);

@@ -15,7 +15,8 @@ public:
     ScanInput& operator=(const ScanInput&) = delete;
 
     // Opens path ("-" is standard input). False with the reason in error(): it cannot be opened, is
-    // a folder, or is named .zst without being zstd-compressed.
+    // no regular file (a folder, a FIFO, a device: refused without waiting on it), or is named .zst
+    // without being zstd-compressed.
     bool open(const std::string& path);
     // Up to capacity bytes of the content into buffer; 0 at the end. -1 on a failure (error() says
     // which: a read error, compressed data that is damaged or cut short).

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -18,10 +19,22 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Whether the file can take the final name: nothing is there, or a regular file or a link (the
+// rename replaces the link itself, never what it leads to). A FIFO, a device or a folder is left as
+// it is: renaming over /dev/null would replace the device.
+bool replaceable(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode) || S_ISLNK(st.st_mode);
+}
+
 } // namespace
 
 ScanOutput::~ScanOutput() {
     discard();
+}
+
+std::string ScanOutput::reason(int error) {
+    return error == NotRegular ? "not a regular file" : std::strerror(error);
 }
 
 int ScanOutput::open(const std::string& path, bool compress, int level) {
@@ -29,6 +42,8 @@ int ScanOutput::open(const std::string& path, bool compress, int level) {
     m_error = 0;
     m_bytesOut = 0;
     m_path = path;
+    if (path != "-" && !replaceable(path))
+        return NotRegular;
     if (path == "-") {
         m_fd = STDOUT_FILENO;
         m_ownsFd = false;
@@ -121,6 +136,8 @@ int ScanOutput::finish() {
         if (::close(m_fd) != 0 && m_error == 0 && errno != EINTR)
             m_error = errno;
         m_fd = -1;
+        if (m_error == 0 && !replaceable(m_path))
+            m_error = NotRegular;
         if (m_error == 0 && ::rename(m_tempPath.c_str(), m_path.c_str()) != 0)
             m_error = errno;
         if (m_error)

@@ -6,9 +6,10 @@
 
 typedef struct ZSTD_CCtx_s ZSTD_CCtx;
 
-// Where a saved scan goes: standard output, or a file made under a temporary name in the folder of
-// its final name and renamed to it only when the whole scan was written (a failed or stopped run
-// leaves nothing half written). Optionally zstd-compressed, on a worker thread of the library where
+// Where a saved scan (or a picture) goes: standard output, or a file made under a temporary name in
+// the folder of its final name and renamed to it only when the whole of it was written (a failed or
+// stopped run, or a full disk, leaves nothing half written; a link at the final name is replaced,
+// never followed). Optionally zstd-compressed, on a worker thread of the library where
 // it has them, so that compressing runs beside the walk. Errors are kept as errno and reported by
 // finish(); writes after a failure cost nothing.
 class ScanOutput {
@@ -18,9 +19,15 @@ public:
     ScanOutput(const ScanOutput&) = delete;
     ScanOutput& operator=(const ScanOutput&) = delete;
 
+    // What open and finish give when something other than a regular file or a link is at the final
+    // name (a FIFO, a device, a folder): it is never written to nor replaced.
+    static constexpr int NotRegular = -5;
+    // An error of open or finish in words.
+    static std::string reason(int error);
+
     // Opens path ("-" is standard output) for writing, zstd-compressed at level when compress (a
-    // negative level is faster and packs less). Returns 0 or errno (the folder cannot be written,
-    // ...): then nothing was made.
+    // negative level is faster and packs less). Returns 0, NotRegular or errno (the folder cannot
+    // be written, ...): then nothing was made.
     int open(const std::string& path, bool compress, int level = 3);
 
     // The text still to be written: append to it, then call written().

@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "delete/DeleteTestSupport.h"
 #include "journal/DeleteJournal.h"
+#include "journal/JournalRun.h"
 #include "support/TempTree.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QThread>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <memory>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -99,4 +104,66 @@ TEST_F(JournalCommand, BadInputIsRefusedAndADamagedJournalIsNamed) {
     const CommandRun linked = cli({"journal"});
     EXPECT_EQ(linked.code, 2);
     EXPECT_TRUE(linked.err.contains("symbolic link")) << linked.err.toStdString();
+}
+
+// Two undos of one run at once: one waits for the other and finds everything back. Each file is
+// noted once, and none that came back is called lost, not even one put back by hand meanwhile.
+TEST_F(JournalCommand, TwoUndosOfOneRunAtOnceNeitherLoseNorMisreportAFile) {
+    constexpr int files = 300;
+    QStringList paths;
+    for (int i = 0; i < files; ++i)
+        paths << q(tree.file("t/f" + std::to_string(i), 10));
+    deleteFiles("trash", paths);
+    const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + "/Trash";
+    ASSERT_TRUE(QFile::rename(trash + "/files/f7", paths[7])); // as a file manager restores
+    ASSERT_TRUE(QFile::remove(trash + "/info/f7.trashinfo"));
+
+    std::vector<std::unique_ptr<QProcess>> undos;
+    for (int i = 0; i < 2; ++i) {
+        undos.push_back(std::make_unique<QProcess>());
+        undos.back()->start(VANTOREL_CLI_PATH, {"undo", "1"});
+    }
+    QStringList said;
+    for (auto& undo : undos) {
+        ASSERT_TRUE(undo->waitForFinished(120'000));
+        EXPECT_EQ(undo->exitCode(), 0) << undo->readAllStandardError().toStdString();
+        said << QString::fromUtf8(undo->readAllStandardOutput());
+    }
+    said.sort();
+    EXPECT_EQ(said,
+              (QStringList{"0 files were put back where they were. 300 files had been put back before.\n",
+                           "299 files were put back where they were. 1 file had been put back before.\n"}));
+    for (const QString& path : paths)
+        EXPECT_TRUE(QFile::exists(path)) << path.toStdString();
+    QFile run(q(DeleteJournal::folderPath() + "/1.run"));
+    ASSERT_TRUE(run.open(QIODevice::ReadOnly));
+    EXPECT_EQ(run.readAll().count("\nrestored\t"), files);
+    const CommandRun third = cli({"undo", "1"});
+    EXPECT_EQ(third.code, 0);
+    EXPECT_EQ(third.out, "0 files were put back where they were. 300 files had been put back before.\n");
+}
+
+// An undo waits for the run's lock within a bound, says why when it is not had, and notes every file
+// that comes back after a wait.
+TEST_F(JournalCommand, AnUndoWaitsForTheRunsLockAndNotesWhatCameBack) {
+    const std::string a = tree.file("t/a.txt", 3);
+    const std::string b = tree.file("t/b.txt", 4);
+    deleteFiles("trash", {q(a), q(b)});
+    const int held = ::open((DeleteJournal::folderPath() + "/1.run").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const CommandRun refused = cli({"undo", "1"});
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_TRUE(refused.err.contains("run 1 is being undone by another program"))
+        << refused.err.toStdString();
+    EXPECT_FALSE(exists(a));
+
+    QProcess undo;
+    undo.start(VANTOREL_CLI_PATH, {"undo", "1"});
+    QThread::msleep(1500);
+    ::close(held);
+    ASSERT_TRUE(undo.waitForFinished(60'000));
+    EXPECT_EQ(undo.exitCode(), 0) << undo.readAllStandardError().toStdString();
+    EXPECT_EQ(undo.readAllStandardOutput(), "2 files were put back where they were.\n");
+    EXPECT_TRUE(exists(a) && exists(b));
+    EXPECT_EQ(JournalRun::read(DeleteJournal::open(false), 1).filesRestored(), 2);
 }

@@ -234,3 +234,71 @@ TEST_F(JournalTest, OnlyTheLastThousandRunsOfNinetyDaysAreKeptAndNoIdIsGivenTwic
     ASSERT_EQ(journal.beginRun(header, file), 0);
     EXPECT_EQ(header.id, 1003);
 }
+
+TEST_F(JournalTest, ARunNumberAtTheLimitIsRefusedWithoutOverflow) {
+    DeleteJournal journal = DeleteJournal::open(true);
+    ASSERT_TRUE(journal.valid());
+    const std::string most = std::to_string(DeleteJournal::MostId);
+    JournalRunHeader header;
+    UniqueFd file;
+    // The last number given, as last-id says.
+    write(DeleteJournal::folderPath() + "/last-id", most + "\n");
+    EXPECT_EQ(journal.beginRun(header, file), DeleteJournal::kRunIdsUsedUp);
+    JournalWriter writer = JournalWriter::begin(JournalTool::FileHogs, true);
+    writer.file(entry("x", 1), TrashOutcome{});
+    writer.end(0, false);
+    EXPECT_TRUE(writer.failed());
+    EXPECT_TRUE(
+        writer.failure().contains("run numbers are used up (the last is " + QString::fromStdString(most)))
+        << writer.failure().toStdString();
+
+    // The same from a run file of that number; the one before it is still given.
+    ::unlink((DeleteJournal::folderPath() + "/last-id").c_str());
+    header.id = DeleteJournal::MostId - 2;
+    write(runPath(header.id), EncodeJournalLine(header));
+    ASSERT_EQ(journal.beginRun(header, file), 0);
+    EXPECT_EQ(header.id, DeleteJournal::MostId - 1);
+    ASSERT_EQ(journal.beginRun(header, file), 0);
+    EXPECT_EQ(header.id, DeleteJournal::MostId);
+    EXPECT_EQ(journal.beginRun(header, file), DeleteJournal::kRunIdsUsedUp);
+    EXPECT_EQ(journal.runIds().back(), DeleteJournal::MostId);
+}
+
+// A removed folder's record keeps its exact name, mode and times; one that names no entry of a
+// folder is no record (the journal is not trusted).
+TEST_F(JournalTest, AFolderRecordReadsBackAndOneThatLeadsElsewhereIsBroken) {
+    JournalFolderRecord folder;
+    folder.seq = 3;
+    folder.mode = S_IFDIR | 02750;
+    folder.owner = 1000;
+    folder.group = 100;
+    folder.modified = {-86400, 999999999}; // before 1970
+    folder.accessed = {1700000000, 1};
+    folder.identity = {5, 6};
+    folder.rootIdentity = {5, 2};
+    folder.root = "/r";
+    folder.folder = "a b/c";
+    folder.name = std::string("line\nbreak\xff");
+    std::string line = EncodeJournalLine(folder);
+    line.pop_back();
+    JournalFolderRecord back;
+    ASSERT_EQ(JournalLineKindOf(line), JournalLineKind::Folder);
+    ASSERT_TRUE(DecodeJournalLine(line, back));
+    EXPECT_EQ(back.path(), "/r/a b/c/" + folder.name);
+    EXPECT_EQ(back.mode, folder.mode);
+    EXPECT_EQ(back.modified.tv_sec, -86400);
+    EXPECT_EQ(back.modified.tv_nsec, 999999999);
+    EXPECT_EQ(back.accessed.tv_nsec, 1);
+    for (const std::string& name :
+         {std::string(".."), std::string("."), std::string("a/b"), std::string("a\0b", 3), std::string()}) {
+        folder.name = name;
+        line = EncodeJournalLine(folder);
+        line.pop_back();
+        EXPECT_FALSE(DecodeJournalLine(line, back)) << name;
+    }
+    folder.name = "x";
+    folder.mode = S_IFREG | 0644;
+    line = EncodeJournalLine(folder);
+    line.pop_back();
+    EXPECT_FALSE(DecodeJournalLine(line, back));
+}

@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -84,7 +85,8 @@ TEST_F(UndoTest, AFolderDeleteComesBackWholeWithItsFoldersMadeAgain) {
     const UndoReport report = UndoRun(id);
     EXPECT_TRUE(report.allBack()) << UndoSummary(report).toStdString();
     EXPECT_EQ(report.restored, 4);
-    EXPECT_EQ(UndoSummary(report), QStringLiteral("4 files were put back where they were."));
+    EXPECT_EQ(UndoSummary(report),
+              QStringLiteral("4 files were put back where they were. 3 folders were made again."));
     EXPECT_EQ(content(tree.path("victim/a.txt")), "aaa");
     EXPECT_EQ(content(tree.path("victim/deep/er/b.txt")), "bbbbb");
     EXPECT_EQ(content(tree.path("victim/" + odd[0])), "ccccccc");
@@ -190,4 +192,78 @@ TEST_F(UndoTest, AFileTrashedHereIsListedAndRestoredByGio) {
     EXPECT_TRUE(listed.split('\n').contains("report 2024.txt")) << listed.toStdString();
     EXPECT_EQ(content(path), "rrrr");
     EXPECT_TRUE(trashPart("info").empty());
+}
+
+namespace {
+struct FolderLook {
+    mode_t mode;
+    timespec modified;
+    timespec accessed;
+    bool operator==(const FolderLook& o) const {
+        return mode == o.mode && modified.tv_sec == o.modified.tv_sec &&
+               modified.tv_nsec == o.modified.tv_nsec && accessed.tv_sec == o.accessed.tv_sec &&
+               accessed.tv_nsec == o.accessed.tv_nsec;
+    }
+};
+void PrintTo(const FolderLook& l, std::ostream* out) {
+    *out << std::oct << l.mode << std::dec << " m" << l.modified.tv_sec << "." << l.modified.tv_nsec << " a"
+         << l.accessed.tv_sec << "." << l.accessed.tv_nsec;
+}
+FolderLook lookAt(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return {};
+    return {st.st_mode, st.st_mtim, st.st_atim};
+}
+} // namespace
+
+// A repository's folder holds empty folders that matter (branches, refs/tags): undone, it is the
+// same folder again, each folder with its mode and times, through the command line as through the
+// History window (both undo with UndoRun).
+TEST_F(UndoTest, ATrashedTreeComesBackWithItsEmptyFoldersModesAndTimes) {
+    tree.file("repo/.git/HEAD", 21, 'h');
+    tree.file("repo/.git/refs/heads/main", 41, 'm');
+    tree.file("repo/.git/hooks/pre-commit.sample", 9, 's');
+    tree.file("repo/src/main.c", 30, 'c');
+    const std::vector<std::string> folders = {
+        "repo",       ".git",         ".git/branches",     ".git/refs", ".git/refs/tags", ".git/refs/heads",
+        ".git/hooks", ".git/objects", ".git/objects/info", "src",       "odd\nname"};
+    for (const std::string& f : folders)
+        tree.folder(f == "repo" ? f : "repo/" + f);
+    tree.setMode("repo/.git/objects/info", 0700);
+    tree.setMode("repo/.git/hooks", 0555);
+    tree.setMode("repo/odd\nname", 02750);
+    std::map<std::string, FolderLook> before;
+    long n = 0;
+    // Each folder its own times, innermost first so that no later change moves them.
+    for (auto f = folders.rbegin(); f != folders.rend(); ++f) {
+        const std::string path = *f == "repo" ? tree.path("repo") : tree.path("repo/" + *f);
+        const timespec times[2] = {{1500000000 + 1000 * ++n, 111 * n}, {1400000000 + 1000 * n, 7 * n}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+        before[path] = lookAt(path);
+    }
+    const std::int64_t id = trashFolder(tree.path("repo"));
+    ASSERT_FALSE(exists(tree.path("repo")));
+    const JournalRun run = JournalRun::read(DeleteJournal::open(false), id);
+    ASSERT_EQ(run.folderCount(), folders.size());
+    EXPECT_EQ(run.folder(run.folderCount() - 1).name, "repo"); // innermost first, the deleted one last
+    EXPECT_EQ(run.foldersToMake(), std::int64_t(folders.size()));
+
+    QProcess cli;
+    cli.start(VANTOREL_CLI_PATH, {"undo", QString::number(id)});
+    ASSERT_TRUE(cli.waitForFinished(60'000));
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    EXPECT_EQ(cli.readAllStandardOutput(),
+              "4 files were put back where they were. 11 folders were made again.\n");
+    for (const auto& [path, look] : before)
+        EXPECT_EQ(lookAt(path), look) << path;
+    EXPECT_EQ(content(tree.path("repo/.git/refs/heads/main")), std::string(41, 'm'));
+    EXPECT_EQ(JournalRun::read(DeleteJournal::open(false), id).foldersToMake(), 0);
+
+    // Again: nothing is made twice, and a folder made by someone else meanwhile is left as it is.
+    ASSERT_EQ(::rmdir(tree.path("repo/.git/branches").c_str()), 0);
+    const UndoReport again = UndoRun(id);
+    EXPECT_EQ(again.foldersMade, 0);
+    EXPECT_EQ(again.earlier, 4);
+    EXPECT_FALSE(exists(tree.path("repo/.git/branches")));
 }

@@ -3,10 +3,16 @@
 #include "support/TempTree.h"
 
 #include <QColor>
+#include <QDir>
 #include <QImage>
 #include <QProcess>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -88,4 +94,47 @@ TEST_F(MapCommand, BadInputEndsWithTwoAndAMessage) {
     }
     // No picture was left behind by any of them.
     EXPECT_NE(::access(png.c_str(), F_OK), 0);
+}
+
+// The picture takes its name only when it is whole: a link there is replaced, never followed, and
+// nothing that is no regular file is written to or waited on.
+TEST_F(MapCommand, TheOutputIsReplacedWholeNeverThroughALinkOrAFifo) {
+    const std::string theirs = out.file("someone-else/notes.txt", 5, 'n');
+    const std::string png = out.path("map.png");
+    ASSERT_EQ(::symlink(theirs.c_str(), png.c_str()), 0);
+    const CommandRun linked = mapCommand({"--size", "64x48", "--output", q(png), q(tree.root())});
+    ASSERT_EQ(linked.code, 0) << linked.err.constData();
+    struct stat st {};
+    ASSERT_EQ(::lstat(png.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(QImage(q(png)).size(), QSize(64, 48));
+    std::ifstream kept(theirs);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "nnnnn");
+
+    const std::string fifo = out.path("fifo.png");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const CommandRun refused = mapCommand({"--output", q(fifo), q(tree.root())});
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_TRUE(refused.err.contains("fifo.png: not a regular file")) << refused.err.constData();
+    ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    // Nothing half made stays beside them.
+    EXPECT_EQ(QDir(q(out.root())).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
+}
+
+TEST_F(MapCommand, AFullDiskLeavesTheOldPictureAsItWas) {
+    const std::string small = out.folder("small");
+    if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "a tmpfs cannot be mounted here: " << std::strerror(errno);
+    const std::string png = small + "/map.png";
+    { std::ofstream(png) << "the old picture"; }
+    const CommandRun full = mapCommand({"--size", "4000x3000", "--output", q(png), q(tree.root())});
+    std::ifstream kept(png);
+    const std::string old(std::istreambuf_iterator<char>(kept), {});
+    const QStringList left = QDir(q(small)).entryList(QDir::Files | QDir::Hidden);
+    ::umount(small.c_str());
+    EXPECT_EQ(full.code, 2);
+    EXPECT_TRUE(full.err.contains("No space left on device")) << full.err.constData();
+    EXPECT_EQ(old, "the old picture");
+    EXPECT_EQ(left, QStringList{"map.png"});
 }

@@ -226,6 +226,18 @@ TEST_F(SavedScans, WhatIsNoSavedScanIsRefusedWithItsLine) {
         {R"([1,2,{},[{"name":"/r"},{"name":"f","dsize":99999999999999999999}]])", "too large"},
         {"[1,2,{},\n[{\"name\":\"/r\"},\n{\"asize\":1}]]", "line 3: an entry without a name"},
         {"[1,2,{},[{\"name\":\"/r\"},{\"name\":\"a\nb\"}]]", "line break inside a text"},
+        // Numbers as no program writes them, and times that would read as "no date".
+        {R"([01,2,{},[{"name":"/r"}]])", "leading zero"},
+        {R"([1,2,{},[{"name":"/r"},{"name":"f","asize":0192}]])", "leading zero"},
+        {R"([1,2,{},[{"name":"/r"},{"name":"f","mtime":-07}]])", "leading zero"},
+        {R"([1,2,{},[{"name":"/r"},{"name":"f","mtime":1700000000.5}]])", "whole number"},
+        {R"([1,2,{},[{"name":"/r"},{"name":"f","atime":null}]])", "null where a number should be"},
+        {R"([1,2,{},[{"name":"/r"},{"name":"f","asize":null}]])", "null where a number should be"},
+        // One name twice in a folder would make a file its own copy; the same name below is fine.
+        {"[1,2,{},\n[{\"name\":\"/"
+         "r\"},\n{\"name\":\"f\"},\n[{\"name\":\"d\"},{\"name\":\"f\"}],\n{\"name\":\"f\"}]]",
+         "line 5: a name given a second time in one folder"},
+        {"[1,2,{},\n[{\"name\":\"/r\"},\n[{\"name\":\"d\"}],\n{\"name\":\"d\"}]]", "line 4: a name given a second time"},
         // Sizes the file decides must not decide the memory.
         {R"([1,2,{},[{"name":"/r"},{"name":")" + std::string(5000, 'n') + R"("}]])",
          "longer than 4095 bytes"},
@@ -245,12 +257,14 @@ TEST_F(SavedScans, WhatIsNoSavedScanIsRefusedWithItsLine) {
         EXPECT_NE(scan.error().find(c.says), std::string::npos) << c.text << " -> " << scan.error();
         EXPECT_EQ(scan.error().rfind(file, 0), 0u) << scan.error();
     }
-    // Missing numbers read as 0, as ncdu reads them; unknown keys are passed over.
+    // Missing numbers read as 0, as ncdu reads them; unknown keys are passed over; a time before 1970
+    // is negative, as gdu writes it.
     const std::string file = out.path("lean.json");
     writeFile(
         file,
         R"([1,0,{"x":{"y":[]}},[{"name":"/r","other":"z"},[{"name":"d"},{"name":"f","mystery":1.5e3,")" +
-            std::string(100'000, 'k') + R"(":")" + std::string(100'000, 'v') + R"("}]]])");
+            std::string(100'000, 'k') + R"(":")" + std::string(100'000, 'v') +
+            R"("},{"name":"1965","mtime":-157766400,"atime":0,"read_error":null}]]])");
     SavedScan scan;
     ASSERT_TRUE(scan.open(file)) << scan.error();
     FolderTotals totals;

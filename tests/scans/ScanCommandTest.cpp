@@ -3,6 +3,7 @@
 // and a scan it wrote gives the lines of a live walk.
 #include "support/TempTree.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <fcntl.h>
@@ -12,6 +13,7 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -64,6 +66,11 @@ std::pair<int, long> runMeasured(std::vector<std::string> args, const std::strin
 
 QString q(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Lines with the given fields (1-based) only.
@@ -197,8 +204,12 @@ TEST_F(ScanCommands, TheRealNcduReadsOurExportsAndWeReadItsScans) {
     const QString gdu = QStandardPaths::findExecutable(QStringLiteral("gdu"));
     if (gdu.isEmpty())
         return;
+    // A file dated before 1970, which gdu writes with a negative time: still a scan to read.
+    tree.file("c/1965.txt", 5);
+    tree.setTimes("c/1965.txt", -157766400, -157766400);
     const QString gdus = q(out.path("gdu.json"));
     ASSERT_EQ(run(gdu, {"--no-progress", "-o", gdus, q(tree.root())}).code, 0);
+    ASSERT_TRUE(readAll(gdus).contains("\"mtime\":-157766400")) << readAll(gdus).constData();
     const Outcome live = cli({"folders", "--all", q(tree.root())});
     const Outcome saved = cli({"folders", "--all", "--scan", gdus});
     EXPECT_EQ(fields(saved.out, {1, 3, 4, 6}), fields(live.out, {1, 3, 4, 6}));
@@ -230,4 +241,40 @@ TEST_F(ScanCommands, AScanOf200MBIsReadInLittleMemory) {
     EXPECT_NE(text.find("\t1\t0\t\t/far/away/blob\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\t100000\t0\t\t/far/away/many\n"), std::string::npos) << text;
     EXPECT_LT(peakKiB, 128 * 1024); // the file is 200 MB; kept whole it would not fit
+}
+
+// What is no regular file is refused at once as a scan to read or to write, never waited on nor
+// replaced.
+TEST_F(ScanCommands, AFifoOrADeviceIsRefusedWithoutWaiting) {
+    const std::string fifo = out.path("scan.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    QStringList places{q(fifo)};
+    // A device of its own (the null device's numbers), where this may make one.
+    const std::string device = out.path("null-device");
+    if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+        places << q(device);
+    for (const QString& place : places) {
+        for (const QStringList& args :
+             {QStringList{"folders", "--scan", place}, QStringList{"compare", place, q(tree.root())},
+              QStringList{"compare", q(tree.root()), place},
+              QStringList{"map", "--scan", place, "--output", q(out.path("m.png"))},
+              QStringList{"map", "--output", place, q(tree.root())},
+              QStringList{"export", "--output", place, q(tree.root())}}) {
+            const Outcome r = cli(args);
+            EXPECT_EQ(r.code, 2) << args.join(' ').toStdString();
+            EXPECT_TRUE(r.err.contains(": not a regular file")) << r.err.constData();
+        }
+    }
+    struct stat st {};
+    ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(::lstat(device.c_str(), &st) != 0 || S_ISCHR(st.st_mode));
+    // Standard input is still read where "-" names it.
+    const QString saved = q(out.path("saved.json"));
+    ASSERT_EQ(cli({"export", "--output", saved, q(tree.root())}).code, 0);
+    QProcess p;
+    p.setStandardInputFile(saved);
+    p.start(QStringLiteral(VANTOREL_CLI_PATH), {"folders", "--scan", "-"});
+    ASSERT_TRUE(p.waitForFinished(60'000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
 }

@@ -19,6 +19,7 @@
 #include <QDialog>
 #include <cerrno>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -75,6 +76,16 @@ bool FolderIsGone(const ListedEntry& folder) {
     return parent.valid() && CheckListedFile(parent, folder) == ENOENT;
 }
 
+// The listed folder as it is now (mode, owner, times), while it is still the listed one.
+std::optional<FsEntry> LookAtListedFolder(const ListedEntry& folder) {
+    const FolderHandle parent = OpenListedFolder(folder);
+    FsEntry now;
+    if (!parent.valid() || StatEntry(parent, folder.name, now, false) != 0 || !S_ISDIR(now.mode) ||
+        EntryIdentity{now.device, now.inode} != folder.identity)
+        return std::nullopt;
+    return now;
+}
+
 void RecordTotals(const FolderDeleteResult& result, bool recycle) {
     try {
         if (recycle)
@@ -119,9 +130,13 @@ std::optional<bool> AskFolderDelete(QWidget* parent, const ListedEntry& folder) 
 FolderDeleteOutcome RemoveConfirmedFolder(const ListedEntry& folder, bool recycle, JournalTool tool) {
     FolderDeleteOutcome outcome;
     JournalWriter journal = JournalWriter::begin(tool, recycle, folder.path());
-    // An empty folder goes at once, also when the trash was chosen: there is nothing to keep.
+    // An empty folder goes at once, also when the trash was chosen: there is nothing to keep. It is
+    // looked at first, so that an undo can make it again as it was.
+    const std::optional<FsEntry> before = LookAtListedFolder(folder);
     if (RemoveListedEmptyFolder(folder) == 0) {
         outcome.removedEmpty = outcome.gone = true;
+        if (before)
+            journal.file(folder, FolderDeleteFile{{}, folder.name, *before, TrashOutcome{}, true});
         journal.end(0, false);
         if (journal.failed())
             ShowWarningMessage(journal.failure());

@@ -305,7 +305,8 @@ void TfrmHistory::updateButtons() {
     const int row = gridRuns->currentGridRow();
     const bool any = row >= 1 && std::size_t(row) <= m_list.size();
     const JournalRunSummary* run = any ? &m_list[std::size_t(row) - 1] : nullptr;
-    btUndo->setEnabled(run && run->error == 0 && run->header.recycle && run->restorable > 0);
+    btUndo->setEnabled(run && run->error == 0 && run->header.recycle &&
+                       (run->restorable > 0 || run->foldersToMake > 0));
     btCopy->setEnabled(m_rows && m_rows->run().fileCount() > 0);
 }
 

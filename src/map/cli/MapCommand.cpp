@@ -10,14 +10,13 @@
 #include "platform/FolderHandle.h"
 #include "platform/WalkThreads.h"
 #include "scans/SavedScan.h"
+#include "scans/ScanOutput.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -25,40 +24,6 @@ namespace {
 void warn(const std::string& text) { std::fprintf(stderr, "vantorel-cli: %s\n", text.c_str()); }
 
 std::string shown(const std::string& path) { return DisplayText(path).toLocal8Bit().toStdString(); }
-
-// The output, opened before the walk so that a place that cannot be written is said at once. The
-// file is emptied only when the picture is ready.
-struct Output {
-    int fd = -1;
-    bool created = false;
-    std::string path;
-
-    int open(const std::string& name) {
-        path = name;
-        struct stat st {};
-        created = ::stat(name.c_str(), &st) != 0;
-        fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
-        return fd < 0 ? errno : 0;
-    }
-    int write(const QByteArray& data) {
-        struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0)
-            return errno;
-        if (int failed = WriteAll(fd, std::string_view(data.constData(), std::size_t(data.size()))))
-            return failed;
-        const int closed = ::close(fd);
-        fd = -1;
-        return closed != 0 && errno != EINTR ? errno : 0;
-    }
-    // After a failure: a file made by this run is not left behind.
-    void discard() {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-        if (created)
-            ::unlink(path.c_str());
-    }
-};
 
 // Qt's own remarks (a missing runtime folder, font fall-backs) are no business of a script.
 void quietQt(QtMsgType type, const QMessageLogContext&, const QString& text) {
@@ -82,9 +47,11 @@ int RunMapCommand(const CliOptions& options, char** argv) {
         warn("cannot open folder " + shown(folder) + ": " + std::strerror(root.error()));
         return 2;
     }
-    Output output;
-    if (int failed = output.open(options.output)) {
-        warn("cannot write " + shown(options.output) + ": " + std::strerror(failed));
+    // Opened before the walk, so that a place that cannot be written is said at once; the picture
+    // goes to a temporary name beside it and takes the name only once it is whole.
+    ScanOutput output;
+    if (int failed = output.open(options.output, false)) {
+        warn("cannot write " + shown(options.output) + ": " + ScanOutput::reason(failed));
         return 2;
     }
 
@@ -119,9 +86,10 @@ int RunMapCommand(const CliOptions& options, char** argv) {
         warn("cannot make the picture for " + shown(options.output));
         return 2;
     }
-    if (int failed = output.write(png)) {
-        output.discard();
-        warn("cannot write " + shown(options.output) + ": " + std::strerror(failed));
+    output.write(std::string_view(png.constData(), std::size_t(png.size())));
+    if (int failed = output.finish()) {
+        warn("cannot write " + shown(options.output == "-" ? "standard output" : options.output) + ": " +
+             ScanOutput::reason(failed));
         return 2;
     }
     return 0;

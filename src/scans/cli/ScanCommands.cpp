@@ -116,7 +116,7 @@ int RunExportCommand(const CliOptions& options, int argc, char** argv) {
     QCoreApplication app(argc, argv);
     ScanOutput out;
     if (int failed = out.open(output, endsWith(output, ".zst"))) {
-        CliWarn("cannot write " + CliShown(output) + ": " + std::strerror(failed));
+        CliWarn("cannot write " + CliShown(output) + ": " + ScanOutput::reason(failed));
         return 2;
     }
     ScanExporter exporter(out, ScanExporter::Kind::Export);
@@ -131,7 +131,7 @@ int RunExportCommand(const CliOptions& options, int argc, char** argv) {
     }
     if (int failed = out.finish()) {
         CliWarn("cannot write " + CliShown(output == "-" ? "standard output" : output) + ": " +
-                std::strerror(failed));
+                ScanOutput::reason(failed));
         return 2;
     }
     return 0;

@@ -3,6 +3,7 @@
 #include "common/ui/ResultGridView.h"
 #include "delete/DeleteTestSupport.h"
 #include "delete/ListedFileRemoval.h"
+#include "delete/ui/FolderDeleteRun.h"
 #include "journal/JournalWriter.h"
 #include "journal/ui/TfrmHistory.h"
 #include "support/FinderWindowTest.h"
@@ -14,7 +15,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -112,4 +115,28 @@ TEST_F(HistoryWindow, AnEmptyOrUnreadableJournalIsSaid) {
     EXPECT_TRUE(
         status->toolTip().contains("Run 7 cannot be read: its first line is not the record of this run"))
         << status->toolTip().toStdString();
+}
+
+// An empty folder that a window removed at once comes back from History as it was.
+TEST_F(HistoryWindow, AnEmptyFolderRemovedAtOnceIsMadeAgainByUndo) {
+    const std::string empty = tree.folder("work/empty one");
+    tree.setMode("work/empty one", 0751);
+    const timespec times[2] = {{1600000000, 123}, {1500000000, 456789}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, empty.c_str(), times, 0), 0);
+    ASSERT_TRUE(RemoveConfirmedFolder(listed(empty), true, JournalTool::Browser).removedEmpty);
+    ASSERT_FALSE(exists(empty));
+
+    TfrmHistory w;
+    ASSERT_TRUE(button(w, "btUndo")->isEnabled()); // no file, yet something to undo
+    messages.scriptAnswers({MessageAnswer::Yes});
+    button(w, "btUndo")->click();
+    EXPECT_TRUE(messages.saw(QStringLiteral("1 folder was made again.")))
+        << messages.texts().join('|').toStdString();
+    struct stat st {};
+    ASSERT_EQ(::stat(empty.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0751u);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1500000000);
+    EXPECT_EQ(st.st_mtim.tv_nsec, 456789);
+    EXPECT_EQ(st.st_atim.tv_sec, 1600000000);
+    EXPECT_FALSE(button(w, "btUndo")->isEnabled());
 }
