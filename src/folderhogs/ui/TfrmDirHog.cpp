@@ -9,6 +9,7 @@
 #include "common/ui/BusyCursor.h"
 #include "common/ui/DpiScale.h"
 #include "common/ui/StatusPanel.h"
+#include "common/ui/SwappedButtonGuard.h"
 #include "common/ui/DriveBoxPanel.h"
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
@@ -125,6 +126,7 @@ void TfrmDirHog::buildTopPanel() {
     btClose = addPanelButton(Panel1, "btClose", "Close", "Close window");
     btAbort = addPanelButton(Panel1, "btAbort", "&Abort", "Abort scan");
     btDelete = addPanelButton(Panel1, "btDelete", "&Delete", "Delete the folder");
+    new SwappedButtonGuard(btDelete, btAbort); // it appears where Abort was
     btPrint = addPanelButton(Panel1, "btPrint", "&Print", "Print list of directories");
     btClip = addPanelButton(Panel1, "btClip", "C&lipboard", "Copy list of directories to clipboard");
     btBrowse = addPanelButton(Panel1, "btBrowse", "&Browse", "Browse the files and folder");

@@ -16,6 +16,7 @@
 #include "common/ui/PrintGrid.h"
 #include "common/ui/ResultGridView.h"
 #include "common/ui/StatusPanel.h"
+#include "common/ui/SwappedButtonGuard.h"
 #include "folderhogs/FolderSizeEngine.h"
 #include "platform/FolderVisitorPair.h"
 #include "scans/SavedScan.h"
@@ -138,6 +139,7 @@ void TfrmWhatGrew::buildWindow() {
     btAll = addPanelButton(Panel1, "btAll", "&All Folders", "Compare every folder");
     btClose = addPanelButton(Panel1, "btClose", "Close", "Close window");
     btAbort = addPanelButton(Panel1, "btAbort", "A&bort", "Abort scan");
+    new SwappedButtonGuard(btClose, btAbort); // Close comes back where Abort was
     btPrint = addPanelButton(Panel1, "btPrint", "&Print", "Print list of changes");
     btClip = addPanelButton(Panel1, "btClip", "C&lipboard", "Copy list of changes to clipboard");
     btBrowse = addPanelButton(Panel1, "btBrowse", "B&rowse", "Browse the files and folder");

@@ -13,6 +13,7 @@
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
 #include "common/ui/WildcardCombo.h"
+#include "common/ui/SwappedButtonGuard.h"
 #include "finders/daterange/ui/DateGlyphs.h"
 #include "finders/daterange/ui/TfrmPickDate.h"
 
@@ -177,6 +178,7 @@ void TfrmMods::buildTopPanel() {
     btBrowse = addPanelButton(Panel1, "btBrowse", "&Browse", "Browse through files");
     btSort = addPanelButton(Panel1, "btSort", "S&ort", "Sort columns ");
     btAbort = addPanelButton(Panel1, "btAbort", "&Abort", "");
+    new SwappedButtonGuard(btMark, btAbort); // it appears where Abort was
     layOutButtonRow();
 
     connect(m_whenItems, &QButtonGroup::idClicked, this, [this] { rgWhenClick(); });

@@ -9,6 +9,7 @@
 #include "common/ui/BusyCursor.h"
 #include "common/ui/DpiScale.h"
 #include "common/ui/StatusPanel.h"
+#include "common/ui/SwappedButtonGuard.h"
 #include "common/ui/DriveBoxPanel.h"
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
@@ -166,6 +167,7 @@ void TfrmDup::buildTopPanel() {
     btAbort = addPanelButton(Panel1, "btAbort", "&Abort", "Abort scan");
     btMark =
         addPanelButton(Panel1, "btMark", "&Mark", "Mark file for deletion (double click on grid also works)");
+    new SwappedButtonGuard(btMark, btAbort); // it appears where Abort was
     btDelete = addPanelButton(Panel1, "btDelete", "Delete", "Delete marked files");
     btPrint = addPanelButton(Panel1, "btPrint", "&Print", "Print list of files");
     btClip = addPanelButton(Panel1, "btClip", "C&lipboard", "Copy list of files to clipboard");

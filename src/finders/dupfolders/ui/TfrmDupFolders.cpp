@@ -14,6 +14,7 @@
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
 #include "common/ui/StatusPanel.h"
+#include "common/ui/SwappedButtonGuard.h"
 #include "finders/dup/ui/NumField.h"
 
 #include <QAction>
@@ -117,6 +118,7 @@ void TfrmDupFolders::buildTopPanel() {
     btClose = addPanelButton(Panel1, "btClose", "Close", "Close window");
     btAbort = addPanelButton(Panel1, "btAbort", "&Abort", "Abort scan");
     btDelete = addPanelButton(Panel1, "btDelete", "&Delete", "Delete the folder");
+    new SwappedButtonGuard(btDelete, btAbort); // it appears where Abort was
     btPrint = addPanelButton(Panel1, "btPrint", "&Print", "Print list of folders");
     btClip = addPanelButton(Panel1, "btClip", "C&lipboard", "Copy list of folders to clipboard");
     btBrowse = addPanelButton(Panel1, "btBrowse", "&Browse", "Browse the files and folder");
