@@ -286,7 +286,8 @@ void TfrmMods::FormResize() {
     if (!grid || !pnlDrives)
         return;
     // The date columns are at least as wide as the widest date of this locale; Type gives up that
-    // room. Type has what is left, up to its design width; a wider window widens the Folder column.
+    // room. Type has what is left, up to its design width; a wider window widens the Folder and
+    // Filename columns.
     std::vector<int> widths;
     int taken = 0;
     int designTaken = 0;
@@ -299,7 +300,7 @@ void TfrmMods::FormResize() {
     const int slack = Scaled(TypeColumnSlack, m_scale);
     const int designType = Scaled(DesignWidth, m_scale) - designTaken - slack;
     widths.push_back(std::max(std::min(width() - taken - slack, designType), Scaled(30, m_scale)));
-    grid->setColumnLayout(widths, 4);
+    grid->setColumnLayout(widths, 4, 0); // the names grow with the folders
     pnlDrives->move(width() - Scaled(DrivePanelRightMargin, m_scale) - pnlDrives->width(), pnlDrives->y());
 }
 

@@ -334,10 +334,12 @@ void TfrmDup::FormResize() {
         widened += widths.back() - design;
     }
     // The type column takes what the others leave, never less than a sliver, and no more than its
-    // design width: a wider window gives the extra to the paths (Folder, or FileName for hogs).
+    // design width: a wider window gives the extra to the paths (Folder, or FileName for hogs) and,
+    // for duplicates, to the names.
     const int designType = Scaled(DesignWidth, m_scale) - unscaledTotal;
     widths.push_back(std::max(std::min(client - unscaledTotal - widened, designType), Scaled(30, m_scale)));
-    grid->setColumnLayout(widths, m_dupMode ? 5 : 4);
+    // Duplicates: the file names grow with the folders, so a wide window shows long names whole.
+    grid->setColumnLayout(widths, m_dupMode ? 5 : 4, m_dupMode ? 0 : -1);
     pnlDrives->move(client - Scaled(8, m_scale) - pnlDrives->width(), pnlDrives->y());
 }
 
