@@ -221,14 +221,12 @@ void TfrmDirHog::FormShow() {
     layOutButtonRow();
     btTop->setFocus();
 
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const QRect area = screenArea();
     const int minWidth = std::min(minimumClientWidth(), area.width() - 10);
     const int minHeight = Scaled(PanelHeight, m_scale) * 2;
     setMinimumSize(minWidth, minHeight);
 
-    move(area.x() + (area.width() - frameGeometry().width()) / 2,
-         area.y() + (area.height() - frameGeometry().height()) / 2);
+    centreOnScreen();
     FormResize();
 }
 

@@ -266,13 +266,11 @@ void TfrmMods::FormShow() {
     btOK->setFocus();
 
     // Minimum size: the choices and the drive boxes stay whole; at least half the height for the grid.
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const QRect area = screenArea();
     const int minWidth = std::min(Scaled(423 + 199 + DrivePanelRightMargin, m_scale), area.width() - 10);
     setMinimumSize(minWidth, Scaled(PanelHeight, m_scale) * 2);
 
-    move(area.x() + (area.width() - frameGeometry().width()) / 2,
-         area.y() + (area.height() - frameGeometry().height()) / 2);
+    centreOnScreen();
     FormResize();
     FillWildcardList(cbWildCard);
 }

@@ -295,16 +295,14 @@ void TfrmDup::FormShow() {
     btScan->setFocus();
 
     // Minimum size: the criteria and drive boxes must stay whole; at least half the height for the grid.
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const QRect area = screenArea();
     int minWidth = Scaled(432 + 200 + 3, m_scale);
     if (minWidth > area.width())
         minWidth = area.width() - 10;
     const int minHeight = Scaled(PanelHeight, m_scale) * 2;
     setMinimumSize(minWidth, minHeight);
 
-    move(area.x() + (area.width() - frameGeometry().width()) / 2,
-         area.y() + (area.height() - frameGeometry().height()) / 2);
+    centreOnScreen();
 
     FormResize();
     FillWildcardList(cbWildCard);
