@@ -8,8 +8,12 @@
 #include "support/RecordingMessageService.h"
 #include "support/TempTree.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
@@ -37,12 +41,13 @@ TEST(ScreenFit, AWindowTooLargeIsMadeToFitFrameIncludedAndCentred) {
     EXPECT_EQ(FittedWindowGeometry(QSize(640, 400), area, frame), QRect(100 + 188 + 4, 30 + 152 + 30, 640, 400));
 }
 
-TEST(ScreenFit, TheBrowserAndTheFolderHogWindowStayOnEveryScreenFrameIncluded) {
+TEST(ScreenFit, TheBrowserAndTheFolderHogWindowStayOnEveryScreenAndSortOpensUnderItsButton) {
     const QList<QScreen*> screens = QGuiApplication::screens();
     ASSERT_EQ(screens.size(), 2) << "run with the two screens of two-screens.json";
     RecordingMessageService messages;
     TempTree drive;
     drive.file("Documents/report.txt", 1000);
+    drive.file("Music/album.flac", 30000);
     qputenv("VANTOREL_DRIVES", QByteArray("C=") + QByteArray::fromStdString(drive.root()));
     CurrentFolder::set(drive.path("Documents"));
     for (QScreen* screen : screens) {
@@ -79,6 +84,29 @@ TEST(ScreenFit, TheBrowserAndTheFolderHogWindowStayOnEveryScreenFrameIncluded) {
             const QPoint middle = folders.frameGeometry().center();
             EXPECT_LE(std::abs(middle.x() - area.center().x()), 1);
             EXPECT_LE(std::abs(middle.y() - area.center().y()), 1);
+
+            // Maximised, the Sort menu still opens under the Sort button.
+            folders.showMaximized();
+            QCoreApplication::processEvents();
+            folders.findChild<QPushButton*>(QStringLiteral("btTop"))->click();
+            auto* sort = folders.findChild<QPushButton*>(QStringLiteral("btSort"));
+            ASSERT_TRUE(sort->isVisible());
+            sort->click();
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(menu));
+            EXPECT_EQ(menu->geometry().topLeft(), sort->mapToGlobal(QPoint(0, sort->height())));
+            // The window with its menu, as the user sees them.
+            QPixmap picture = folders.grab();
+            {
+                QPainter painter(&picture);
+                painter.drawPixmap(folders.mapFromGlobal(menu->geometry().topLeft()), menu->grab());
+            }
+            QLabel shown;
+            shown.setPixmap(picture);
+            shown.resize(picture.size());
+            EXPECT_FALSE(SaveScreenshot(&shown, QStringLiteral("sort-menu-") + size).isEmpty());
+            menu->close();
         }
     }
     qunsetenv("VANTOREL_DRIVES");

@@ -76,7 +76,7 @@ void TfrmDirHog::SortbySize1Click(QAction* item) {
     PopupMenu1->checkSortItem(item);
 }
 
-QPoint TfrmDirHog::sortMenuPosition() const { return FinderPopupMenu::sortButtonPosition(grid); }
+QPoint TfrmDirHog::sortMenuPosition() const { return FinderPopupMenu::sortButtonPosition(btSort); }
 
 void TfrmDirHog::btSortClick() { PopupMenu1->popup(sortMenuPosition()); }
 

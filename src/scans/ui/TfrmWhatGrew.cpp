@@ -435,7 +435,7 @@ void TfrmWhatGrew::btBrowseClick() {
 }
 
 void TfrmWhatGrew::btSortClick() {
-    PopupMenu1->exec(FinderPopupMenu::sortButtonPosition(grid));
+    PopupMenu1->exec(FinderPopupMenu::sortButtonPosition(btSort));
 }
 
 void TfrmWhatGrew::SortClick(QAction* item) {

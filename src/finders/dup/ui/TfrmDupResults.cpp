@@ -82,7 +82,7 @@ void TfrmDup::Sortbysize1Click(QAction* item) {
     PopupMenu1->checkSortItem(item);
 }
 
-QPoint TfrmDup::sortMenuPosition() const { return FinderPopupMenu::sortButtonPosition(grid); }
+QPoint TfrmDup::sortMenuPosition() const { return FinderPopupMenu::sortButtonPosition(btSort); }
 
 void TfrmDup::btSortClick() { PopupMenu1->popup(sortMenuPosition()); }
 

@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <numeric>
 
 namespace {
@@ -75,7 +76,7 @@ void TfrmDupFolders::SortbyGroup1Click(QAction* item) {
 }
 
 void TfrmDupFolders::btSortClick() {
-    PopupMenu1->popup(FinderPopupMenu::sortButtonPosition(grid));
+    PopupMenu1->popup(FinderPopupMenu::sortButtonPosition(btSort));
 }
 
 QString TfrmDupFolders::printTitle() const {
