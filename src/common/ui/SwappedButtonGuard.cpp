@@ -126,8 +126,7 @@ bool SwappedButtonGuard::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonDblClick:
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-    case QEvent::Shortcut:
-        return true;
+        return true; // its accelerator is no slip: another letter than Abort's
     default:
         return false;
     }

@@ -9,10 +9,10 @@ class QPushButton;
 
 // A button that appears in the place of another one (Delete where Abort was when a scan ends) must
 // not take a click that was aimed at the one that went. From the moment it appears in its
-// predecessor's place, the guard holds the button: it looks disabled and whatever would press it
-// (mouse, keys, its accelerator) is dropped, for HoldMs milliseconds and until the mouse has moved
-// (or a key is pressed once that time is over, for the keyboard user). Programmatic clicks are not
-// held. The button's own enabled state is left to its window. Owned by the button.
+// predecessor's place, the guard holds the button: it looks disabled and a click or a key pressed on
+// it is dropped, for HoldMs milliseconds and until the mouse has moved (or a key is pressed once that
+// time is over, for the keyboard user). Its accelerator and programmatic clicks are not held. The
+// button's own enabled state is left to its window. Owned by the button.
 class SwappedButtonGuard : public QObject {
 public:
     static constexpr int HoldMs = 500;

@@ -75,7 +75,7 @@ TEST_F(DupWindow, EachModeAfterTheOtherHasItsOwnCaptionColumnsAndButtons) {
     EXPECT_EQ(child<QLineEdit>("num1")->text(), QStringLiteral("250"));
     EXPECT_EQ(child<QLabel>("lblKB1")->text(), QStringLiteral("KB (256000 bytes)"));
     EXPECT_FALSE(child<QLineEdit>("num2")->isVisible());
-    EXPECT_EQ(grid()->columnWidth(0), 93);
+    EXPECT_GE(grid()->columnWidth(0), 93);
     for (int c : {1, 2, 3, 4})
         EXPECT_GE(grid()->columnWidth(c), (std::vector<int>{93, 54, 64, 70, 70})[std::size_t(c)]) << c;
     EXPECT_GE(grid()->columnWidth(5), 184);
