@@ -157,6 +157,7 @@ TEST_F(DupWindow, NumbersOutsideTheRangeAreRefused) {
     setNum("num1", QStringLiteral("10001"));
     EXPECT_TRUE(messages.saw(QStringLiteral("Value is not within required range (0 to 10000 KB)")));
     EXPECT_EQ(child<QLineEdit>("num1")->text(), QStringLiteral("250"));
+    EXPECT_EQ(child<QLabel>("lblKB1")->text(), QStringLiteral("KB (256000 bytes)")); // back with the number
     setNum("num1", QStringLiteral("10000"));
     EXPECT_EQ(child<QLabel>("lblKB1")->text(), QStringLiteral("KB ( 9.8 Meg)"));
 
@@ -177,8 +178,9 @@ TEST_F(DupWindow, NumbersOutsideTheRangeAreRefused) {
     EXPECT_EQ(messages.texts(), QStringList{"The second number must be larger or equal than the first number"});
     EXPECT_EQ(messages.records()[0].kind, MessageKind::Error);
     setNum("num2", QStringLiteral("2048"));
-    EXPECT_EQ(w->printTitle(), QStringLiteral("File Hogs in between KB (102400 bytes) and KB ( 2.0 Meg) matching *.* "
-                                              "on drive(s) C: "));
+    // Each limit with its number, as the window shows them.
+    EXPECT_EQ(w->printTitle(), QStringLiteral("File Hogs in between 100 KB (102400 bytes) and 2048 KB ( 2.0 Meg) "
+                                              "matching *.* on drive(s) C: "));
     child<QRadioButton>("rbSmaller")->click();
     EXPECT_FALSE(child<QLineEdit>("num2")->isVisible());
 
@@ -226,15 +228,15 @@ TEST_F(DupWindow, TheKBLabelFollowsEverySpinnerClickAndEveryTypedChange) {
             QTest::keyClick(num, typed[i].toLatin1());
             EXPECT_EQ(label->text(), expected[i]) << i;
         }
-        // A number outside the range leaves the label until the field is checked on leaving it.
+        // A number outside the range shows too; leaving the field checks it.
         QTest::keyClick(num, '0');
-        EXPECT_EQ(label->text(), QStringLiteral("KB ( 1.0 Meg)"));
+        EXPECT_EQ(label->text(), QStringLiteral("KB (10.0 Meg)"));
         QTest::keyClick(num, Qt::Key_Backspace);
         QTest::mouseClick(arrows[1], Qt::LeftButton); // steps from the typed number
         EXPECT_EQ(label->text(), QStringLiteral("KB (1047552 bytes)"));
     }
-    EXPECT_EQ(w->printTitle(), QStringLiteral("File Hogs in between KB (1047552 bytes) and KB (1047552 bytes) matching "
-                                              "*.* on drive(s) C: "));
+    EXPECT_EQ(w->printTitle(), QStringLiteral("File Hogs in between 1023 KB (1047552 bytes) and 1023 KB (1047552 bytes) "
+                                              "matching *.* on drive(s) C: "));
     // A field left with the focus and a number out of range is not checked while the window goes.
     QTest::keyClicks(child<QLineEdit>("num2"), QStringLiteral("99"));
     w.reset();
@@ -587,7 +589,7 @@ TEST_F(DupWindow, PrintedReportHoldsTheTitleAndEveryRow) {
     ASSERT_EQ(w->rowsFilled(), 2);
 
     const QString report = PrintedReport(*w);
-    EXPECT_TRUE(report.contains(QStringLiteral("File Hogs larger or equal to KB (256000 bytes) matching *.* on drive(s) C:")))
+    EXPECT_TRUE(report.contains(QStringLiteral("File Hogs larger or equal to 250 KB (256000 bytes) matching *.* on drive(s) C:")))
         << report.toStdString();
     EXPECT_TRUE(report.contains(QStringLiteral("Printed : ")));
     EXPECT_TRUE(report.contains(QStringLiteral("report-one.bin")));

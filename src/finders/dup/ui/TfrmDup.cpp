@@ -45,13 +45,8 @@ constexpr int DesignHeight = 406;
 const QString kRangeRefused =
     QStringLiteral("Value is not within required range (%1 to %2 KB)").arg(NumMin).arg(NumMax);
 
-// The label beside a number field follows the number as it stands, whether stepped or typed; a
-// text that is no number in range leaves it alone until the field is left and checked.
-void ShowFieldKB(const NumField* field, QLabel* label) {
-    const auto value = field->number();
-    if (value && *value >= NumMin && *value <= NumMax)
-        label->setText(KiloToMega(*value));
-}
+// The label beside a number field follows the number as it stands, whether stepped or typed.
+void ShowFieldKB(const NumField* field, QLabel* label) { label->setText(field->kiloText()); }
 
 // Per column, the narrowest width that shows every date, time and size text whole in the grid's
 // font and the default locale; 0 for the other columns. sizeText: the longest size text to fit

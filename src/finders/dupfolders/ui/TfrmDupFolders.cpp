@@ -126,11 +126,7 @@ void TfrmDupFolders::buildTopPanel() {
     layOutButtonRow();
 
     connect(num1, &NumField::exited, this, [this] { num1Exit(); });
-    connect(num1, &QLineEdit::textChanged, this, [this] {
-        const auto value = num1->number();
-        if (value && *value >= 0 && *value <= NumMax)
-            lblKB1->setText(KiloToMega(*value));
-    });
+    connect(num1, &QLineEdit::textChanged, this, [this] { lblKB1->setText(num1->kiloText()); });
     connect(Spinner1, &UpDownSpinner::stepped, this, [this](int delta) {
         const std::int64_t value =
             std::clamp<std::int64_t>(num1->number().value_or(m_limit) + delta, 0, NumMax);
