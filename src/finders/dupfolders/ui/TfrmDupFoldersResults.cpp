@@ -34,6 +34,7 @@ void TfrmDupFolders::markFolderGone(int row, std::uint32_t key, const QString& h
     if (key < m_gone.size())
         m_gone[key] = true;
     m_model->setCellText(row, 1, how);
+    showSummary(); // the extra copies are fewer now
 }
 
 QStringList TfrmDupFolders::lb() const {
