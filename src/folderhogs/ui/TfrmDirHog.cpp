@@ -311,8 +311,10 @@ void TfrmDirHog::setScanningState(bool scanning) {
 
 void TfrmDirHog::scan(FolderScanMode mode, const std::function<void()>& walk) {
     m_userAborted = false;
-    if (!walk)
+    if (!walk) {
         m_savedScanFile.clear();
+        m_savedScanCaption.clear();
+    }
     m_engine->begin(mode);
     setWalkStatusSource([this] { return m_engine->walkStatus(); });
     setScanningState(true);
@@ -332,8 +334,14 @@ void TfrmDirHog::scan(FolderScanMode mode, const std::function<void()>& walk) {
         addToGrid(m_engine->resultKeys());
     }
     const std::size_t lines = m_engine->resultCount();
-    // The count is of folder lines only: the abort line is no folder.
-    pnlScan->setText(QStringLiteral("Folders : ") + FormatThousands(std::int64_t(lines)));
+    // The count is of folder lines only: the abort line is no folder. Then what the lines are: a
+    // list cut short says so, a saved scan's says which scan it is.
+    QString status = QStringLiteral("Folders : ") + FormatThousands(std::int64_t(lines));
+    if (m_userAborted || m_engine->aborted())
+        status += QStringLiteral("   List incomplete");
+    if (!m_savedScanCaption.isEmpty())
+        status += QStringLiteral("   ") + m_savedScanCaption;
+    pnlScan->setText(status);
 
     // The size column grows for a folder of ten million K or more.
     std::int64_t largest = 0;
@@ -383,9 +391,15 @@ void TfrmDirHog::btOpenScanClick() {
         return;
     ClearGrid();
     m_savedScanFile = file;
+    m_savedScanCaption = SavedScanCaption(saved.rootPath(), saved.header().timestamp);
+    // The ticks would say the list is of those drives.
+    pnlDrives->untickAll();
     scan(FolderScanMode::Main, [&] { m_engine->scanSaved(saved.replay()); });
     if (saved.failed()) {
         m_savedScanFile.clear();
+        m_savedScanCaption.clear();
+        pnlDrives->loadDrives(); // nothing of that scan is shown: the drive is ticked again
+        cb1Click();
         ClearGrid();
         for (QPushButton* b : {btPrint, btClip, btBrowse, btSort, btDelete, btMap})
             b->hide();

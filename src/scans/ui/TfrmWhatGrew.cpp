@@ -20,6 +20,7 @@
 #include "folderhogs/FolderSizeEngine.h"
 #include "platform/FolderVisitorPair.h"
 #include "scans/SavedScan.h"
+#include "scans/ui/OpenScanFile.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -226,9 +227,8 @@ void TfrmWhatGrew::FormShow() {
 
 namespace {
 QString snapshotCaption(const SnapshotStore::Snapshot& s) {
-    const QDateTime when = QDateTime::fromSecsSinceEpoch(s.timestamp);
-    return QLocale().toString(when.date(), FileDateFormat()) + u' ' +
-           QLocale().toString(when.time(), FileTimeFormat()) + QStringLiteral("   ") + DisplayText(s.root);
+    const ScanTimeTexts when = ScanTime(s.timestamp);
+    return when.date + u' ' + when.time + QStringLiteral("   ") + DisplayText(s.root);
 }
 } // namespace
 

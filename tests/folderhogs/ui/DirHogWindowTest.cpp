@@ -163,7 +163,8 @@ TEST_F(DirHogWindow, OneLineIsAResultAndAnAbortOrAFullListKeepsWhatWasCollected)
     EXPECT_EQ(messages.records()[0].kind, MessageKind::Warning);
     ASSERT_GT(w->rowsFilled(), 0);
     EXPECT_LT(w->rowsFilled(), 302);
-    EXPECT_EQ(status(), QStringLiteral("Folders : %1").arg(w->rowsFilled())); // the abort line is no folder
+    // The abort line is no folder; the status says the list was cut short.
+    EXPECT_EQ(status(), QStringLiteral("Folders : %1   List incomplete").arg(w->rowsFilled()));
     const QStringList clip = clipboardLines();
     EXPECT_EQ(clip.first(), kAbortLine);
     EXPECT_EQ(clip.mid(1), w->engine().resultLines());
@@ -177,6 +178,7 @@ TEST_F(DirHogWindow, OneLineIsAResultAndAnAbortOrAFullListKeepsWhatWasCollected)
     EXPECT_EQ(messages.texts(), QStringList{"Resource limit reached ... cannot process any more files."});
     EXPECT_EQ(w->rowsFilled(), 3);
     EXPECT_EQ(w->lb(), w->engine().resultLines());
+    EXPECT_EQ(status(), QStringLiteral("Folders : 3   List incomplete"));
 }
 
 TEST_F(DirHogWindow, DeletingAndRecyclingFoldersMarksTheirRowsAndCountsTheTotals) {
