@@ -238,10 +238,18 @@ void TfrmWhatGrew::fillChoices() {
     cbOlder->clear();
     for (const SnapshotStore::Snapshot& s : m_snapshots)
         cbOlder->addItem(snapshotCaption(s));
-    // The newest snapshot is what "now" is compared with first; an older one of its root is more
-    // useful against a later snapshot.
-    cbOlder->setCurrentIndex(m_snapshots.empty() ? -1 : 0);
+    // The two newest snapshots of the folder scanned last: what changed between the last two scans.
+    // With one snapshot of it, that one against the folder now.
+    int older = m_snapshots.empty() ? -1 : 0;
+    for (std::size_t i = 1; i < m_snapshots.size(); ++i)
+        if (m_snapshots[i].root == m_snapshots.front().root) {
+            older = int(i);
+            break;
+        }
+    cbOlder->setCurrentIndex(older);
     cbOlderChange();
+    if (older > 0)
+        cbNewer->setCurrentIndex(int(std::find(m_newerChoices.begin(), m_newerChoices.end(), 0) - m_newerChoices.begin()));
     if (m_snapshots.empty())
         pnlScan->setText(QStringLiteral("No snapshots yet: scan with Folder Hogs first."));
 }

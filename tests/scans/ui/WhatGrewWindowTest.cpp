@@ -128,3 +128,21 @@ TEST_F(SnapshotWindows, WhatGrewComparesTheLastSnapshotWithNow) {
     grew.findChild<QPushButton*>(QStringLiteral("btBrowse"))->click();
     EXPECT_FALSE(browsed.empty());
 }
+
+TEST_F(SnapshotWindows, WhatGrewStartsWithTheTwoNewestSnapshotsOfTheFolderScannedLast) {
+    scanMain();
+    tree.file("photos/c.jpg", 70'000);
+    button("btTop")->click();
+    w.reset();
+    const std::vector<SnapshotStore::Snapshot> snapshots = SnapshotStore().list();
+    ASSERT_EQ(snapshots.size(), 2u);
+    TfrmWhatGrew grew;
+    grew.show();
+    QCoreApplication::processEvents();
+    auto* older = grew.findChild<QComboBox*>(QStringLiteral("cbOlder"));
+    auto* newer = grew.findChild<QComboBox*>(QStringLiteral("cbNewer"));
+    EXPECT_EQ(older->currentIndex(), 1); // the one before the newest
+    EXPECT_EQ(newer->currentText(), older->itemText(0)); // the newest
+    grew.findChild<QPushButton*>(QStringLiteral("btTop"))->click();
+    EXPECT_EQ(grew.lb(), QStringList{QString::fromStdString("+70000\t200000\t270000\tgrown\t" + tree.root() + "/photos")});
+}
