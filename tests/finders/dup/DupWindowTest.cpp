@@ -719,7 +719,7 @@ TEST_F(DupWindow, ContentCheckNumbersIdenticalRowsAndGuardsTheLastCopy) {
     for (int row = 1; row <= 3; ++row)
         badge[rowPath(row).substr(tree.root().size() + 1)] = static_cast<ResultGridView*>(grid())->rowBadge(row);
     EXPECT_EQ(badge, (std::map<std::string, int>{{"a/setup.exe", 1}, {"b/setup.exe", 1}, {"c/setup.exe", 0}}));
-    EXPECT_EQ(status(), "Numbered files have identical contents: 1 groups, 2 files.");
+    EXPECT_EQ(status(), "Numbered files have identical contents: 1 group, 2 files.");
     EXPECT_EQ(w->engine().resultLines(), before); // the rows' texts stay as they are
 
     // Both copies marked: one question first; No keeps everything, Yes goes on to the confirmation.
