@@ -238,8 +238,10 @@ void ResultGridView::fitFillColumn() {
         const int part = shareLeast + fillLeast > 0
                              ? int(std::int64_t(extra) * shareLeast / (shareLeast + fillLeast))
                              : 0;
-        setColumnWidth(m_shareColumn, slot + shareLeast + part);
-        room -= slot + shareLeast + part;
+        // Never so wide that the paths would have less than their least and the row would scroll.
+        const int width = std::max(slot + shareLeast, std::min(slot + shareLeast + part, room - fillLeast));
+        setColumnWidth(m_shareColumn, width);
+        room -= width;
     }
     setColumnWidth(m_fillColumn, std::max(fillLeast, room));
 }

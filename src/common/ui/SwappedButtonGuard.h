@@ -14,6 +14,7 @@ class QPushButton;
 // time is over, for the keyboard user). Its accelerator and programmatic clicks are not held. The
 // button's own enabled state is left to its window. Owned by the button.
 class SwappedButtonGuard : public QObject {
+    Q_OBJECT
 public:
     static constexpr int HoldMs = 500;
 
