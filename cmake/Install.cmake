@@ -35,8 +35,12 @@ endforeach()
 add_custom_target(vantorel_man_pages ALL DEPENDS ${VANTOREL_MAN_PAGES})
 install(FILES ${VANTOREL_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-# bash-completion loads it on demand by the command's name.
-install(FILES ${VANTOREL_DATA}/completion/vantorel-cli
+# The completions made from the option table (src/cli/sources.cmake), where each shell looks for
+# a package's: bash-completion loads its file on demand by the command's name.
+install(FILES ${CMAKE_BINARY_DIR}/completion/vantorel-cli
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+install(FILES ${CMAKE_BINARY_DIR}/completion/_vantorel-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
+install(FILES ${CMAKE_BINARY_DIR}/completion/vantorel-cli.fish
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d)
 
 install(FILES ${VANTOREL_DATA}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vantorel)

@@ -2,6 +2,9 @@
 #include "cli/KeepCommand.h"
 
 #include "cli/CliOptions.h"
+#include "cli/JsonResults.h"
+#include "common/JsonText.h"
+#include "common/SaturatingSum.h"
 #include "cli/ResultOutput.h"
 #include "common/DisplayText.h"
 #include "delete/FreedSpace.h"
@@ -98,13 +101,49 @@ int RunKeep(const CliOptions& options, const DupScanEngine& engine, const DupCon
     std::string block;
     int outputError = 0;
     std::int64_t stayed = 0;
+    std::int64_t kept = 0;
+    std::int64_t copies = 0;
+    std::int64_t copyBytes = 0;
     bool stopped = false;
+    // --json: a group's object is made as it goes, {"group":N,"kept":[...],"copies":[...],"stayed":[...]}.
+    std::string keptJson, copiesJson, stayedJson;
     auto line = [&](std::uint32_t result) {
+        ++copies;
+        copyBytes = SaturatingAdd(copyBytes, engine.resultSize(result));
+        if (options.json) {
+            copiesJson += copiesJson.empty() ? "" : ",";
+            AppendDupFileJson(engine, result, copiesJson);
+            return;
+        }
         if (options.nullSeparated)
             engine.appendResultPath(result, block);
         else
             engine.appendResultLineUtf8(result, block);
         block += end;
+    };
+    auto stays = [&](std::uint32_t result, const std::string& reason) {
+        ++stayed;
+        say("vantorel-cli: " + shown(engine.resultPath(result)) + " stays: " + reason);
+        if (!options.json)
+            return;
+        stayedJson += stayedJson.empty() ? "{\"file\":" : ",{\"file\":";
+        AppendDupFileJson(engine, result, stayedJson);
+        stayedJson += ",\"reason\":";
+        AppendJsonString(reason, stayedJson);
+        stayedJson += '}';
+    };
+    // Ends a group: its JSON line, or after lines of copies the empty line.
+    auto endGroup = [&](const KeepGroupChoice& group, bool any) {
+        if (options.json) {
+            block += "{\"group\":" + std::to_string(group.group) + ",\"kept\":[" + keptJson + "],\"copies\":[" +
+                     copiesJson + "],\"stayed\":[" + stayedJson + "],\"tie_broken_by_path\":" +
+                     (group.tieByPath ? "true" : "false") + "}\n";
+            keptJson.clear();
+            copiesJson.clear();
+            stayedJson.clear();
+        } else if (any) {
+            block += end;
+        }
     };
     auto flush = [&](std::size_t atLeast) {
         if (block.size() < atLeast)
@@ -114,27 +153,33 @@ int RunKeep(const CliOptions& options, const DupScanEngine& engine, const DupCon
         block.clear();
     };
     for (const KeepGroupChoice& group : choice.groups) {
-        for (std::uint32_t kept : group.kept)
-            say("keeping " + shown(engine.resultPath(kept)));
+        for (std::uint32_t k : group.kept) {
+            ++kept;
+            say("keeping " + shown(engine.resultPath(k)));
+            if (options.json) {
+                keptJson += keptJson.empty() ? "" : ",";
+                AppendDupFileJson(engine, k, keptJson);
+            }
+        }
         if (group.tieByPath)
             say("tie broken by path order");
-        for (std::uint32_t left : group.left) {
-            ++stayed;
-            say("vantorel-cli: " + shown(engine.resultPath(left)) +
-                " stays: " + RemovalReason(chooser.leftReason(left)).toLocal8Bit().toStdString());
-        }
-        if (group.marked.empty())
+        for (std::uint32_t left : group.left)
+            stays(left, RemovalReason(chooser.leftReason(left)).toLocal8Bit().toStdString());
+        if (group.marked.empty()) {
+            endGroup(group, false);
             continue;
+        }
         if (!removing) {
             for (std::uint32_t r : group.marked)
                 line(r);
-            block += end;
+            endGroup(group, true);
             flush(1u << 16);
             continue;
         }
         if (g_stopAsked || removal->full()) {
             stopped = stopped || g_stopAsked;
             removal->skip(std::int64_t(group.marked.size()));
+            endGroup(group, false);
             continue;
         }
         bool any = false;
@@ -144,12 +189,9 @@ int RunKeep(const CliOptions& options, const DupScanEngine& engine, const DupCon
                 any = true;
                 return;
             }
-            ++stayed;
-            say("vantorel-cli: " + shown(engine.resultPath(result)) +
-                " stays: " + outcome.reason.toLocal8Bit().toStdString());
+            stays(result, outcome.reason.toLocal8Bit().toStdString());
         });
-        if (any)
-            block += end;
+        endGroup(group, any);
         // What went is said at once: a run cut short has printed what it removed.
         flush(1);
     }
@@ -166,8 +208,27 @@ int RunKeep(const CliOptions& options, const DupScanEngine& engine, const DupCon
         if (!removal->journalFailure().isEmpty())
             say("vantorel-cli: " + removal->journalFailure().toLocal8Bit().toStdString());
     }
-    if (options.dryRun)
-        say(FreedSpaceText(chooser.freedSpace(choice), options.trash).toLocal8Bit().toStdString());
+    std::optional<FreedSpace> freed;
+    if (options.dryRun) {
+        freed = chooser.freedSpace(choice);
+        say(FreedSpaceText(*freed, options.trash).toLocal8Bit().toStdString());
+    }
+    if (options.json) {
+        block += "{\"summary\":";
+        JsonObject summary(block);
+        summary.string("command", "dups").string("keep", KeepRuleKey(*options.keep));
+        summary.string("action", options.dryRun ? "dry_run" : options.trash ? "trash" : options.remove ? "delete" : "list");
+        summary.number("groups", std::int64_t(choice.groups.size())).number("kept", kept);
+        summary.number("copies", copies).number("copy_bytes", copyBytes).number("stayed", stayed);
+        summary.number("not_attempted", removal ? removal->notAttempted() : 0).number("ties", choice.ties);
+        if (freed)
+            summary.number("freed_bytes", freed->freedBytes);
+        else
+            summary.null("freed_bytes");
+        summary.end();
+        block += "}\n";
+        flush(1);
+    }
     if (outputError != 0) {
         say(std::string("vantorel-cli: cannot write to standard output: ") + std::strerror(outputError));
         return 2;

@@ -3,9 +3,11 @@
 // measurements.
 // Standard output carries exactly the result lines; everything else goes to standard error.
 #include "cli/CliOptions.h"
+#include "cli/JsonResults.h"
 #include "cli/KeepCommand.h"
 #include "cli/ResultOutput.h"
 #include "common/DisplayText.h"
+#include "common/JsonText.h"
 #include "common/MessageService.h"
 #include "common/SearchPathList.h"
 #include "finders/daterange/DateRangeEngine.h"
@@ -26,6 +28,7 @@
 #include "scans/cli/ScanCommands.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -151,13 +154,24 @@ template <class Engine> void reportWalk(Engine& engine, Progress& progress) {
     engine.skipped().setReporter(skippedWarning(progress));
 }
 
-// The scan, then its lines on standard output. 0, 1 (no line) or 2 (the output failed).
-template <class Engine> int writeOut(const Engine& engine, bool nullSeparated) {
-    if (engine.resultCount() == 0) {
+int writeJson(const DupScanEngine& engine) { return WriteDupScanJson(engine, STDOUT_FILENO); }
+int writeJson(const FolderSizeEngine& engine) { return WriteFoldersJson(engine, STDOUT_FILENO); }
+int writeJson(const DateRangeEngine& engine) { return WriteDatesJson(engine, STDOUT_FILENO); }
+
+// The scan, then its lines (or JSON Lines) on standard output. 0, 1 (no result) or 2 (the output
+// failed). --json writes its summary even when nothing was found.
+template <class Engine> int writeOut(const Engine& engine, const CliOptions& options) {
+    const bool none = engine.resultCount() == 0;
+    if (none)
         std::fputs("No files found.\n", stderr);
-        return 1;
+    if (options.json) {
+        if (int failed = writeJson(engine))
+            return writeFailed(failed);
+        return none ? 1 : 0;
     }
-    if (int failed = WriteResults(engine, nullSeparated, STDOUT_FILENO))
+    if (none)
+        return 1;
+    if (int failed = WriteResults(engine, options.nullSeparated, STDOUT_FILENO))
         return writeFailed(failed);
     return 0;
 }
@@ -183,7 +197,7 @@ int runFiles(const CliOptions& options) {
     engine.finish(options.exact);
     progress.clear();
     if (!options.content)
-        return writeOut(engine, options.nullSeparated);
+        return writeOut(engine, options);
     DupContentCheck check(engine);
     check.run();
     if (check.unreadableFiles() > 0)
@@ -191,11 +205,15 @@ int runFiles(const CliOptions& options) {
              " files could not be read, or changed since they were listed; they are left out");
     if (check.groupCount() == 0) {
         std::fputs("No files found.\n", stderr);
+        if (options.json)
+            if (int failed = WriteContentGroupsJson(engine, check, STDOUT_FILENO))
+                return writeFailed(failed);
         return 1;
     }
     if (options.keep)
         return RunKeep(options, engine, check, references);
-    if (int failed = WriteContentGroups(engine, check, options.nullSeparated, STDOUT_FILENO))
+    if (int failed = options.json ? WriteContentGroupsJson(engine, check, STDOUT_FILENO)
+                                  : WriteContentGroups(engine, check, options.nullSeparated, STDOUT_FILENO))
         return writeFailed(failed);
     return 0;
 }
@@ -212,7 +230,7 @@ int runFolders(const CliOptions& options) {
         return 2;
     engine.finish();
     progress.clear();
-    return writeOut(engine, options.nullSeparated);
+    return writeOut(engine, options);
 }
 
 int runDupFolders(const CliOptions& options) {
@@ -242,13 +260,16 @@ int runDupFolders(const CliOptions& options) {
     if (engine.changedFolders() > 0)
         warn(std::to_string(engine.changedFolders()) +
              " folders changed while they were compared; they are left out");
-    if (engine.groupCount() == 0) {
+    if (engine.groupCount() == 0)
         std::fputs("No duplicate folders found.\n", stderr);
-        return 1;
+    if (options.json) {
+        if (int failed = WriteFolderGroupsJson(engine, STDOUT_FILENO))
+            return writeFailed(failed);
+    } else if (engine.groupCount() > 0) {
+        if (int failed = WriteFolderGroups(engine, options.nullSeparated, STDOUT_FILENO))
+            return writeFailed(failed);
     }
-    if (int failed = WriteFolderGroups(engine, options.nullSeparated, STDOUT_FILENO))
-        return writeFailed(failed);
-    return 0;
+    return engine.groupCount() == 0 ? 1 : 0;
 }
 
 int runDates(const CliOptions& options) {
@@ -262,7 +283,7 @@ int runDates(const CliOptions& options) {
             [&](ScanReplay& s) { engine.scanSaved(s); }))
         return 2;
     progress.clear();
-    return writeOut(engine, options.nullSeparated);
+    return writeOut(engine, options);
 }
 
 // The statistics as records of TAB-joined fields, one per line.
@@ -300,6 +321,55 @@ std::string statisticsText(const FileStatistics& s, const std::optional<DriveSpa
     return out;
 }
 
+// The same records as JSON Lines: {"record":"size","class":1,"files":N,"bytes":N} and so on, then the
+// summary with the totals and the disk (null for what a saved scan does not tell).
+std::string statisticsJson(const FileStatistics& s, const std::optional<DriveSpace>& space) {
+    std::string out;
+    auto count = [&out](const char* record, const char* key, const std::string& value, const FileCount& c,
+                        bool text) {
+        JsonObject o(out);
+        o.string("record", record);
+        if (text)
+            o.string(key, value);
+        else
+            o.member(key) += value;
+        o.number("files", c.files).number("bytes", c.bytes);
+        o.end();
+        out += '\n';
+    };
+    for (std::size_t c = 1; c <= 9; ++c)
+        count("size", "class", std::to_string(c), s.sizes[c], false);
+    const std::pair<const char*, const std::array<FileCount, 10>*> ages[] = {
+        {"accessed", &s.accessed}, {"created", &s.created}, {"modified", &s.modified}};
+    for (const auto& [kind, counts] : ages)
+        for (std::size_t c = 0; c <= 9; ++c)
+            count(kind, "class", std::to_string(c), (*counts)[c], false);
+    const std::pair<const char*, const FileCount*> attributes[] = {
+        {"hidden", &s.hidden}, {"read-only", &s.readOnly}, {"system", &s.system}, {"archive", &s.archive}};
+    for (const auto& [name, c] : attributes)
+        count("attribute", "name", name, *c, true);
+    for (const TypeCount& t : s.types)
+        count("type", "extension", t.extension, t.count, true);
+    out += "{\"summary\":";
+    JsonObject summary(out);
+    summary.string("command", "stats").number("files", s.filesProcessed);
+    const auto figure = [&](const char* key, std::int64_t value) {
+        if (space)
+            summary.number(key, value);
+        else
+            summary.null(key);
+    };
+    figure("cluster", space ? space->clusterBytes : 0);
+    figure("disk_total", space ? space->totalBytes : 0);
+    figure("disk_free", space ? space->freeBytes : 0);
+    figure("disk_used", space ? space->usedBytes : 0);
+    figure("disk_reserved", space ? space->reservedBytes : 0);
+    summary.number("allocated", s.allocatedBytes).number("lost", s.lostBytes);
+    summary.end();
+    out += "}\n";
+    return out;
+}
+
 int runStats(const CliOptions& options) {
     StatisticsCollector collector;
     Progress progress([&collector] { return collector.filesProcessed(); },
@@ -313,7 +383,8 @@ int runStats(const CliOptions& options) {
     // A saved scan tells nothing of its drive.
     const std::optional<DriveSpace> space =
         options.folders.empty() ? std::nullopt : DriveSpaceOfFolder(FolderHandle::open(options.folders.front()));
-    if (int failed = WriteAll(STDOUT_FILENO, statisticsText(collector.statistics(), space)))
+    const FileStatistics& figures = collector.statistics();
+    if (int failed = WriteAll(STDOUT_FILENO, options.json ? statisticsJson(figures, space) : statisticsText(figures, space)))
         return writeFailed(failed);
     return 0;
 }
@@ -336,7 +407,15 @@ int runView(const CliOptions& options) {
         if (options.total) {
             model.checkLine(PagedFileModel::UnknownLines - 1); // reaches the end of a text file
             const std::int64_t total = model.fileLength() == 0 ? 0 : model.totalLines();
-            if (int failed = WriteAll(STDOUT_FILENO, std::to_string(total) + "\n"))
+            std::string text = std::to_string(total) + "\n";
+            if (options.json) {
+                text = "{\"summary\":";
+                JsonObject summary(text);
+                summary.string("command", "view").number(options.hex ? "rows" : "lines", total);
+                summary.end();
+                text += "}\n";
+            }
+            if (int failed = WriteAll(STDOUT_FILENO, text))
                 return writeFailed(failed);
             return 0;
         }
@@ -412,22 +491,6 @@ int main(int argc, char** argv) {
     keepOpen(STDIN_FILENO);
     const bool outputOpen = keepOpen(STDOUT_FILENO);
     keepOpen(STDERR_FILENO);
-    // The map draws a picture into a file: a command of its own, with its own options.
-    if (argc > 1 && std::strcmp(argv[1], "map") == 0)
-        return RunMapCommand(argc, argv);
-    // The journal of deletes and its undo: commands of their own, without FOLDER arguments.
-    if (argc > 1 && (std::strcmp(argv[1], "journal") == 0 || std::strcmp(argv[1], "undo") == 0))
-        return RunJournalCommand(argc, argv);
-    // export and compare have commands of their own too; --help and --version are answered below.
-    bool asksForInfo = false;
-    for (int i = 2; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
-        asksForInfo = asksForInfo || std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0 ||
-                      std::strcmp(argv[i], "--version") == 0;
-    if (argc > 1 && !asksForInfo && std::strcmp(argv[1], "export") == 0)
-        return outputOpen ? RunExportCommand(argc, argv) : writeFailed(EBADF);
-    if (argc > 1 && !asksForInfo && std::strcmp(argv[1], "compare") == 0)
-        return outputOpen ? RunCompareCommand(argc, argv) : writeFailed(EBADF);
-
     std::vector<std::string> args(argv + 1, argv + argc);
     CliOptions options;
     std::string error;
@@ -435,13 +498,32 @@ int main(int argc, char** argv) {
         warn(error);
         return 2;
     }
-    // Said before a scan that could take minutes, since its result could go nowhere.
-    if (!outputOpen)
+    // The map writes into a file, the journal's output went to /dev/null as ever; the others'
+    // results would go nowhere, which is said before a scan that could take minutes.
+    const bool ownOutput = options.command == CliCommand::Map || options.command == CliCommand::Journal ||
+                           options.command == CliCommand::Undo;
+    if (!outputOpen && (!ownOutput || options.help || options.version))
         return writeFailed(EBADF);
     if (options.help || options.version) {
-        if (int failed = WriteAll(STDOUT_FILENO, options.help ? CliUsage() : CliVersion()))
+        if (int failed = WriteAll(STDOUT_FILENO, options.help ? CliHelpText(options) : CliVersion()))
             return writeFailed(failed);
         return 0;
+    }
+    // Scripts read --json: the type names and everything else in it leave the locale out.
+    if (options.json)
+        QLocale::setDefault(QLocale::c());
+    switch (options.command) {
+    case CliCommand::Map:
+        return RunMapCommand(options, argv);
+    case CliCommand::Journal:
+    case CliCommand::Undo:
+        return RunJournalCommand(options, argc, argv);
+    case CliCommand::Export:
+        return RunExportCommand(options, argc, argv);
+    case CliCommand::Compare:
+        return RunCompareCommand(options, argc, argv);
+    default:
+        break;
     }
     if (options.threads > 0)
         SetWalkThreadCount(options.threads);

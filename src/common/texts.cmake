@@ -10,4 +10,5 @@ target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/RowOrder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WalkReport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SearchPathList.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JsonText.cpp
 )

@@ -68,10 +68,10 @@ QString FolderSizeText(std::int64_t bytes) {
     return QStringLiteral("      0.") + QString::number(tenths);
 }
 
-QString FolderPercentText(std::int64_t bytes, std::int64_t driveTotal) {
+QString FolderPercentText(std::int64_t bytes, std::int64_t driveTotal, const QLocale& locale) {
     if (driveTotal < 0 || bytes >= driveTotal)
         return QStringLiteral("???");
-    return QLocale().toString(double(bytes) / double(driveTotal) * 100.0, 'f', 2);
+    return locale.toString(double(bytes) / double(driveTotal) * 100.0, 'f', 2);
 }
 
 struct FolderSizeEngine::Impl final : FolderVisitor {
@@ -248,14 +248,15 @@ struct FolderSizeEngine::Impl final : FolderVisitor {
         addLine(f);
     }
 
-    // Field n (1-based) of a record's line.
-    QString field(const FolderRecord& r, int n) const {
+    // Field n (1-based) of a record's line; plain: the percent's decimal point is ".", not the locale's.
+    QString field(const FolderRecord& r, int n, bool plain = false) const {
         const bool unread = r.flags & Unread;
         switch (n) {
         case 1:
             return (unread ? QStringLiteral("      ?") : FolderSizeText(r.bytes)) + QStringLiteral(" K");
         case 2:
-            return unread ? QStringLiteral("???") : FolderPercentText(r.bytes, driveTotals[r.root]);
+            return unread ? QStringLiteral("???")
+                          : FolderPercentText(r.bytes, driveTotals[r.root], plain ? QLocale::c() : QLocale());
         case 3:
             return unread
                        ? QStringLiteral("?")
@@ -273,18 +274,18 @@ struct FolderSizeEngine::Impl final : FolderVisitor {
         }
     }
     // The first five fields, tab-separated: everything but the path.
-    QString figures(const FolderRecord& r) const {
+    QString figures(const FolderRecord& r, bool plain = false) const {
         QString out;
         for (int n = 1; n <= 5; ++n) {
             if (n > 1)
                 out += u'\t';
-            out += field(r, n);
+            out += field(r, n, plain);
         }
         return out;
     }
     QString line(const FolderRecord& r) const { return figures(r) + u'\t' + field(r, 6); }
     void appendLineUtf8(const FolderRecord& r, std::string& out) const {
-        const QByteArray head = figures(r).toUtf8();
+        const QByteArray head = figures(r, true).toUtf8();
         out.append(head.constData(), std::size_t(head.size()));
         out += '\t';
         places.appendDisplayPath(r.folder, out);
@@ -481,6 +482,14 @@ bool FolderSizeEngine::resultIsRoot(std::size_t index) const {
 
 bool FolderSizeEngine::resultIsUnread(std::size_t index) const {
     return index < d->records.size() && (d->records[index].flags & Unread);
+}
+
+FolderResultFigures FolderSizeEngine::resultFigures(std::size_t index) const {
+    if (index >= d->records.size())
+        return {};
+    const FolderRecord& r = d->records[index];
+    return {r.bytes, r.files, r.subFolders, r.latest, d->driveTotals[r.root], (r.flags & Unread) != 0,
+            (r.flags & Partial) != 0};
 }
 
 ListedEntry FolderSizeEngine::resultEntry(std::size_t index) const {

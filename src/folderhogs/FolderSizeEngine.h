@@ -4,6 +4,7 @@
 #include "common/WalkReport.h"
 #include "platform/ListedEntry.h"
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -14,6 +15,17 @@
 
 class FolderVisitor;
 class ScanReplay;
+
+// A folder line's figures as numbers, for output that programs read.
+struct FolderResultFigures {
+    std::int64_t bytes = 0;
+    std::int64_t files = 0;
+    std::int64_t subFolders = 0;
+    std::uint32_t latestAccess = 0; // packed local date-time; 0: none
+    std::int64_t driveTotal = -1;   // bytes of its file system; -1: unknown
+    bool unread = false;            // the folder could not be opened or listed: no figures
+    bool partial = false;           // something inside could not be read
+};
 
 enum class FolderScanMode {
     Main, // one line per folder directly under a root, covering everything below it
@@ -87,7 +99,8 @@ public:
     std::size_t resultCount() const;
     QString resultLine(std::size_t index) const;
     QStringList resultLines() const;
-    // resultLine(index) in UTF-8 appended to out (the command-line tool).
+    // resultLine(index) in UTF-8 appended to out (the command-line tool), its decimal point always
+    // ".": scripts read it whatever the locale.
     void appendResultLineUtf8(std::size_t index, std::string& out) const;
     std::string resultPath(std::size_t index) const;   // exact bytes of the folder's path
     void appendResultPath(std::size_t index, std::string& out) const;
@@ -96,6 +109,7 @@ public:
     bool resultIsRoot(std::size_t index) const;
     // True for the line of a folder that could not be opened or listed: its figures are unknown.
     bool resultIsUnread(std::size_t index) const;
+    FolderResultFigures resultFigures(std::size_t index) const;
     // The folder as the scan saw it, for a delete: reached from its root, checked by identity.
     ListedEntry resultEntry(std::size_t index) const;
     std::vector<std::uint32_t> resultKeys() const;
@@ -117,6 +131,6 @@ private:
 // seven digits on unpadded; below 1 K "      0." and the tenths digit (bytes div 103, at least 1 for
 // a non-empty total).
 QString FolderSizeText(std::int64_t bytes);
-// The percent text: bytes / driveTotal * 100 with two decimals in the default locale, or "???" when
-// bytes is not below driveTotal (a total of -1 is unknown).
-QString FolderPercentText(std::int64_t bytes, std::int64_t driveTotal);
+// The percent text: bytes / driveTotal * 100 with two decimals in the locale (the default one), or
+// "???" when bytes is not below driveTotal (a total of -1 is unknown).
+QString FolderPercentText(std::int64_t bytes, std::int64_t driveTotal, const QLocale& locale = QLocale());

@@ -2,6 +2,7 @@
 #include "BuildConfig.h"
 #include "cli/CliOptions.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -62,7 +63,7 @@ TEST(CliOptions, EmptyFolderAndOversizedLimitsAreRefused) {
             << p.error;
     }
     Parsed mixed = parse({"hogs", "--larger", "99999999999999999999x", "x"});
-    EXPECT_EQ(mixed.error, "--larger needs a whole number of K, not '99999999999999999999x'");
+    EXPECT_EQ(mixed.error, "--larger 99999999999999999999x: the unit must be K, M, G or T");
 }
 
 TEST(CliOptions, VersionIsAskedLikeHelpAndTheFirstOfThemWins) {
@@ -102,5 +103,125 @@ TEST(CliOptions, ThreadsOfEveryWalkingCommand) {
         EXPECT_EQ(p.error, std::string("--threads needs a whole number from 1 to 64, not '") + wrong + "'");
     }
     EXPECT_EQ(parse({"hogs", "x", "--threads"}).error, "--threads needs a value");
-    EXPECT_EQ(parse({"view", "--threads", "2", "x"}).error, "unknown option '--threads' (see --help)");
+    EXPECT_EQ(parse({"view", "--threads", "2", "x"}).error,
+              "unknown option '--threads': view takes --hex, --from, --count, --total, --json (see view --help)");
+}
+
+// Sizes take binary units and fractions, exact to the byte: a lower limit rounds up, an upper down.
+TEST(CliOptions, SizesWithUnitsAreExactToTheByte) {
+    const auto bytes = [](std::vector<std::string> args) {
+        args.push_back("x");
+        const Parsed p = parse(args);
+        EXPECT_TRUE(p.ok) << p.error;
+        return std::pair(p.options.criteria.limit1Bytes, p.options.criteria.limit2Bytes);
+    };
+    EXPECT_EQ(bytes({"hogs", "--larger", "250"}).first, 250 * 1024); // a bare number is K
+    EXPECT_EQ(bytes({"hogs", "--larger", "500K"}).first, 500 * 1024);
+    EXPECT_EQ(bytes({"hogs", "--larger", "1.5M"}).first, 1536 * 1024);
+    EXPECT_EQ(bytes({"hogs", "--larger", "2g"}).first, std::int64_t(2) << 30);
+    EXPECT_EQ(bytes({"dupfolders", "--smaller", "1T"}).first, std::int64_t(1) << 40);
+    EXPECT_EQ(bytes({"hogs", "--larger", "0.1K"}).first, 103); // 102.4 bytes or more
+    EXPECT_EQ(bytes({"hogs", "--smaller", "0.1K"}).first, 102);
+    EXPECT_EQ(bytes({"dups", "--between", ".5K", "1.25K"}), (std::pair<std::int64_t, std::int64_t>(512, 1280)));
+    EXPECT_EQ(parse({"hogs", "--larger", "1.5M", "x"}).options.criteria.limit1K, 1536);
+
+    const std::pair<std::vector<std::string>, std::string> wrong[] = {
+        {{"hogs", "--larger", "1.5", "x"}, "--larger 1.5: a number with a fraction needs a unit (K, M, G or T)"},
+        {{"hogs", "--larger", "-1M", "x"}, "--larger -1M: a size cannot be negative"},
+        {{"hogs", "--smaller", "5KB", "x"}, "--smaller 5KB: the unit must be K, M, G or T"},
+        {{"hogs", "--smaller", "5P", "x"}, "--smaller 5P: the unit must be K, M, G or T"},
+        {{"hogs", "--larger", "M", "x"}, "--larger needs a size: a whole number of K, or a number with K, M, G or T "
+                                         "(500K, 1.5M, 2G), not 'M'"},
+        {{"hogs", "--larger", "8388608T", "x"}, "--larger 8388608T is more bytes than a file can have (at most "
+                                                "9007199254740991 K)"},
+        {{"hogs", "--between", "2M", "1.9M", "x"}, "The second number must be larger or equal than the first number"},
+    };
+    for (const auto& [args, message] : wrong)
+        EXPECT_EQ(parse(args).error, message);
+    EXPECT_TRUE(parse({"hogs", "--larger", "8388607.99T", "x"}).ok); // just below the limit
+}
+
+// Only options are read as options: a name that looks like a list, a dash or anything after "--"
+// stays whole, and "--option=value" is the option with its value.
+TEST(CliOptions, OperandsAndValuesStayWhole) {
+    const Parsed p = parse({"dups", "[a,b]", "--match=[x,y]", "-", "--", "[c]", "-x", "--larger"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.options.folders, (std::vector<std::string>{"[a,b]", "-", "[c]", "-x", "--larger"}));
+    EXPECT_EQ(p.options.criteria.pattern, "[x,y]");
+    const Parsed keep = parse({"dups", "--content", "--keep=oldest", "--reference", "[r]", "--reference=s", "r"});
+    ASSERT_TRUE(keep.ok) << keep.error;
+    EXPECT_EQ(keep.options.references, (std::vector<std::string>{"[r]", "s"}));
+    EXPECT_EQ(parse({"dups", "--exact=yes", "x"}).error, "--exact takes no value");
+    EXPECT_EQ(parse({"dups", "x", "--larger="}).error, "--larger needs a value");
+    EXPECT_EQ(parse({"dups", "x", "--between", "1"}).error, "--between needs a value");
+    EXPECT_EQ(parse({"dates", "--modified", "--between=2024-01-01"}).error, "--between needs a value");
+}
+
+// One choice of each group; the same flag twice is one choice.
+TEST(CliOptions, OptionsOfOneGroupExcludeEachOther) {
+    EXPECT_EQ(parse({"hogs", "--larger", "1", "--larger", "2", "x"}).error,
+              "give only one of --larger, --smaller and --between");
+    EXPECT_EQ(parse({"dates", "--accessed", "--created", "--after", "2024-01-01", "x"}).error,
+              "give only one of --accessed, --created and --modified");
+    EXPECT_TRUE(parse({"dates", "--accessed", "--accessed", "--after", "2024-01-01", "x"}).ok);
+    EXPECT_EQ(parse({"dups", "--content", "--keep", "first", "--trash", "--delete", "x"}).error,
+              "give only one of --trash and --delete");
+    EXPECT_EQ(parse({"folders", "--null", "--json", "x"}).error, "give only one of --null and --json");
+    EXPECT_EQ(parse({"view", "--json", "f"}).error, "--json needs --total: view prints the lines themselves as text");
+    EXPECT_TRUE(parse({"view", "--json", "--total", "f"}).ok);
+}
+
+TEST(CliOptions, UnknownOptionsNameTheNearestOrAllOfTheCommand) {
+    EXPECT_EQ(parse({"hogs", "--larjer", "1", "x"}).error, "unknown option '--larjer' (did you mean --larger?)");
+    EXPECT_EQ(parse({"hogs", "--lar", "1", "x"}).error, "unknown option '--lar' (did you mean --larger?)");
+    EXPECT_EQ(parse({"hogs", "-larger", "1", "x"}).error, "unknown option '-larger' (did you mean --larger?)");
+    EXPECT_EQ(parse({"folders", "--al=1", "x"}).error, "unknown option '--al=1' (did you mean --all?)");
+    EXPECT_EQ(parse({"compare", "--bogus", "a", "b"}).error,
+              "unknown option '--bogus': compare takes --all, --json (see compare --help)");
+    EXPECT_EQ(parse({"strings", "--hex", "f"}).error, "unknown option '--hex': strings takes no options but --help");
+    EXPECT_EQ(parse({"dup", "x"}).error, "unknown command 'dup' (did you mean dups?)");
+}
+
+// Help: the list of commands, or one command's own help, whichever way it is asked.
+TEST(CliOptions, HelpOfTheToolAndOfEachCommand) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--help"}, std::vector<std::string>{"help"},
+                                                 std::vector<std::string>{"-h", "dups"}}) {
+        const Parsed p = parse(args);
+        ASSERT_TRUE(p.ok && p.options.help) << p.error;
+        EXPECT_FALSE(p.options.commandGiven);
+    }
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"help", "map"}, std::vector<std::string>{"map", "--help"},
+          std::vector<std::string>{"map", "--bogus", "-h"}, std::vector<std::string>{"map", "--size", "1x1", "--help"}}) {
+        const Parsed p = parse(args);
+        ASSERT_TRUE(p.ok && p.options.help && p.options.commandGiven) << p.error;
+        EXPECT_EQ(p.options.command, CliCommand::Map);
+    }
+    EXPECT_EQ(parse({"help", "find"}).error.rfind("unknown command 'find'", 0), 0u);
+    const std::string list = CliUsage();
+    for (const char* command : {"dups", "hogs", "folders", "dupfolders", "dates", "stats", "view", "strings", "map",
+                                "journal", "undo", "export", "compare"}) {
+        EXPECT_NE(list.find(std::string("\n  ") + command + "  "), std::string::npos) << command;
+        const Parsed p = parse({command, "--help"});
+        const std::string help = CliHelpText(p.options);
+        EXPECT_EQ(help.rfind(std::string("Usage: vantorel-cli ") + command, 0), 0u) << help;
+        EXPECT_LT(std::count(help.begin(), help.end(), '\n'), 40) << command;
+    }
+}
+
+TEST(CliOptions, EachCommandTakesItsOwnOperands) {
+    EXPECT_EQ(parse({"journal", "x"}).error, "journal takes no RUN or FOLDER (see --help)");
+    EXPECT_EQ(parse({"undo", "0"}).error, "RUN must be a run number from 'vantorel-cli journal', not '0'");
+    EXPECT_EQ(parse({"undo", "4", "5"}).error, "undo takes one RUN");
+    EXPECT_EQ(parse({"undo", "4"}).options.run, 4);
+    EXPECT_EQ(parse({"compare", "a"}).error, "compare takes OLD and NEW, each a saved scan or a folder (see --help)");
+    EXPECT_EQ(parse({"map", "x"}).error, "map needs --output FILE.png (see --help)");
+    EXPECT_EQ(parse({"map", "--output", "m.png", "--scan", "s", "x"}).error, "give FOLDERs or --scan FILEs, not both");
+    EXPECT_EQ(parse({"export", "a", "b"}).error, "export takes one FOLDER");
+    EXPECT_EQ(parse({"export", "a"}).options.output, "-");
+    EXPECT_EQ(parse({"view"}).error, "no FILE given (see --help)");
+    EXPECT_EQ(parse({"view", ""}).error, "an empty FILE argument names no file");
+    const Parsed map = parse({"map", "--size", "640x400", "--output", "m.png", "x"});
+    ASSERT_TRUE(map.ok) << map.error;
+    EXPECT_EQ(std::pair(map.options.mapWidth, map.options.mapHeight), std::pair(640, 400));
 }

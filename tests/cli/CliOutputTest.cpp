@@ -357,3 +357,29 @@ TEST(CliOutput, KeepSaysWhichCopiesStayedAndWhy) {
     EXPECT_NE(r.out.find(t.path("b/")), std::string::npos);
     EXPECT_NE(::access(t.path("b/same.bin").c_str(), F_OK), 0);
 }
+
+// --json says what could not be read, as the lines do: a folder it could not open has no figures,
+// the one holding it is incomplete, and the summary counts them; a full disk is still exit 2.
+TEST(CliOutput, JsonSaysWhatCouldNotBeRead) {
+    TempTree t;
+    t.file("open/a.dat", 10);
+    t.file("holder/locked/b.dat", 10);
+    t.setMode("holder/locked", 0);
+    Outcome all = run({"folders", "--all", "--json", t.root()}, Out::Pipe, becomeNobody);
+    ASSERT_NE(WEXITSTATUS(all.status), kSetUpFailed);
+    EXPECT_TRUE(all.exited(0)) << all.err;
+    EXPECT_NE(all.out.find("{\"path\":\"" + t.path("holder/locked") +
+                           "\",\"size\":null,\"percent\":null,\"files\":null,\"sub_folders\":null,"
+                           "\"accessed_date\":null,\"readable\":false,\"complete\":false}\n"),
+              std::string::npos)
+        << all.out;
+    EXPECT_NE(all.out.find("\"unreadable_folders\":1,\"unreadable_entries\":0}}\n"), std::string::npos) << all.out;
+    Outcome main = run({"folders", "--json", t.root()}, Out::Pipe, becomeNobody);
+    EXPECT_NE(main.out.find("{\"path\":\"" + t.path("holder") + "\",\"size\":0,"), std::string::npos) << main.out;
+    EXPECT_NE(main.out.find("\"readable\":true,\"complete\":false}"), std::string::npos) << main.out;
+    EXPECT_NE(main.out.find("\"folders\":2,\"incomplete_folders\":1,"), std::string::npos) << main.out;
+
+    Outcome full = run({"hogs", "--json", "--larger", "0", t.root()}, Out::DevFull);
+    EXPECT_TRUE(full.exited(2));
+    EXPECT_EQ(full.err, std::string("vantorel-cli: cannot write to standard output: ") + std::strerror(ENOSPC) + "\n");
+}

@@ -96,8 +96,12 @@ TEST(Cli, MistakesAreExitTwoWithAClearMessage) {
         {{}, "missing command"},
         {{"find", q(t.root())}, "unknown command"},
         {{"hogs", "--bogus", q(t.root())}, "unknown option '--bogus'"},
-        {{"hogs", "--larger", "ten", q(t.root())}, "--larger needs a whole number of K, not 'ten'"},
-        {{"hogs", "--larger", "-5", q(t.root())}, "needs a whole number"},
+        {{"hogs", "--larger", "ten", q(t.root())}, "--larger needs a size: a whole number of K, or a number with K"},
+        {{"hogs", "--larger", "-5", q(t.root())}, "--larger -5: a size cannot be negative"},
+        {{"hogs", "--larger", "1.5", q(t.root())}, "--larger 1.5: a number with a fraction needs a unit"},
+        {{"dups", "--between", "1M", "2X", q(t.root())}, "--between 2X: the unit must be K, M, G or T"},
+        {{"dups", "--json", "--null", q(t.root())}, "give only one of --null and --json"},
+        {{"hogs", "--larjer", "1", q(t.root())}, "unknown option '--larjer' (did you mean --larger?)"},
         {{"hogs", "--smaller"}, "--smaller needs a value"},
         {{"hogs", "--larger", "1", "--smaller", "2", q(t.root())}, "only one of"},
         {{"hogs", "--between", "10", "9", q(t.root())}, "The second number must be larger or equal than the first number"},
@@ -117,7 +121,7 @@ TEST(Cli, MistakesAreExitTwoWithAClearMessage) {
     }
     CliRun help = cli({"--help"});
     EXPECT_EQ(help.code, 0);
-    EXPECT_TRUE(help.out.startsWith("Usage: vantorel-cli dups"));
+    EXPECT_TRUE(help.out.startsWith("Usage: vantorel-cli COMMAND"));
 }
 
 TEST(Cli, OddFolderAndFileNamesStayWhole) {

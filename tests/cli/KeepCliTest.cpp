@@ -120,3 +120,23 @@ TEST_F(KeepCli, BadInputIsExitTwoBeforeAnythingIsScanned) {
     EXPECT_TRUE(linked.err.contains("keeping " + p("a/pic.jpg") + "\n"));
     EXPECT_TRUE(exists("b/pic.jpg"));
 }
+
+// --json: a group per line with what is kept and what went, the summary last; a copy removed is
+// listed only once it is gone.
+TEST_F(KeepCli, JsonNamesWhatIsKeptWhatWentAndTheTotals) {
+    const CliRun run = cli(keep({"oldest", "--delete", "--json"}));
+    ASSERT_EQ(run.code, 0) << run.err.constData();
+    const QList<QByteArray> lines = run.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 3) << run.out.constData(); // two groups and the summary
+    const QByteArray& pictures = lines[1].contains("pic.jpg") ? lines[1] : lines[0];
+    EXPECT_TRUE(pictures.contains("\"kept\":[{\"path\":\"" + p("b/pic.jpg") + "\"")) << pictures.constData();
+    EXPECT_TRUE(pictures.contains("\"path\":\"" + p("a/pic.jpg") + "\""));
+    EXPECT_TRUE(pictures.contains("\"path\":\"" + p("c/pic.jpg") + "\""));
+    EXPECT_TRUE(pictures.contains("\"stayed\":[],\"tie_broken_by_path\":false}"));
+    EXPECT_FALSE(exists("a/pic.jpg") || exists("c/pic.jpg"));
+    EXPECT_TRUE(exists("b/pic.jpg"));
+    EXPECT_TRUE(lines[2].startsWith("{\"summary\":{\"command\":\"dups\",\"keep\":\"oldest\",\"action\":\"delete\","
+                                    "\"groups\":2,\"kept\":2,\"copies\":3,"))
+        << lines[2].constData();
+    EXPECT_TRUE(lines[2].endsWith("\"freed_bytes\":null}}"));
+}

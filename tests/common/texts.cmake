@@ -8,4 +8,5 @@ vantorel_add_test(test_texts
   ${CMAKE_CURRENT_LIST_DIR}/SearchPathListTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScanPlacesTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RowOrderTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JsonTextTest.cpp
 )

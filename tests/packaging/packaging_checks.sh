@@ -31,15 +31,15 @@ expect_starts_offscreen() { # PROGRAM
 # Regular files and links under a root, relative and sorted.
 file_list() { (cd "$1" && find . \( -type f -o -type l \) | sed 's|^\./||' | sort); }
 
-# The commands and --options that vantorel-cli --help names.
-help_commands() { "$1" --help | sed -n 's/^\(Usage:\)\? *vantorel-cli \([a-z]*\).*/\2/p' | sort -u; }
-help_options() { "$1" --help | grep -oE -- '--[a-z]+(-[a-z]+)*' | sort -u; }
-# The options in a command's synopsis lines (continuation lines belong to the command above them).
-synopsis_options() {
-  "$1" --help | awk -v want="$2" '/^$/ { exit }
-    match($0, /vantorel-cli [a-z]+/) { command = substr($0, RSTART + 13, RLENGTH - 13) }
-    command == want' | grep -oE -- '--[a-z]+(-[a-z]+)*' | sort -u
+# The commands that vantorel-cli --help lists (two blanks, the name, the line about it), and the
+# --options of every command's own help.
+help_commands() { "$1" --help | sed -n '/Commands:$/,/^$/s/^  \([a-z]\+\)  .*/\1/p' | sort -u; }
+help_options() {
+  local command
+  for command in $(help_commands "$1"); do "$1" "$command" --help; done | grep -oE -- '--[a-z]+(-[a-z]+)*' | sort -u
 }
+# The options in a command's synopsis lines, the first paragraph of its help.
+synopsis_options() { "$1" "$2" --help | awk '/^$/ { exit } { print }' | grep -oE -- '--[a-z]+(-[a-z]+)*' | sort -u; }
 
 case $check in
 desktop_entry)
@@ -70,9 +70,23 @@ man_pages)
       grep -qF -- "$word" "$text" || fail "$page(1) does not mention $word"
     done
   done
-  # The manual gives every command and option that the tool itself offers.
+  # The manual gives every command and option that the tool itself offers, and each command's help
+  # is short and names only options that the manual gives for that command.
+  [ "$(help_commands "$cli" | wc -l)" -ge 13 ] || fail "vantorel-cli --help lists too few commands"
   for word in $(help_commands "$cli") $(help_options "$cli"); do
     grep -qE -- "(^|[^a-z-])$word([^a-z-]|$)" "$scratch/vantorel-cli.txt" || fail "vantorel-cli(1) does not mention $word"
+  done
+  for command in $(help_commands "$cli"); do
+    lines=$("$cli" "$command" --help | wc -l)
+    [ "$lines" -lt 40 ] || fail "vantorel-cli $command --help has $lines lines, not under 40"
+    cmp -s <("$cli" "$command" --help) <("$cli" help "$command") || fail "help $command is not $command --help"
+    # The manual's synopsis of the command names each option of the command's own synopsis.
+    manual=$(awk -v want="vantorel-cli $command" '/^SYNOPSIS/ { on = 1; next } /^[A-Z]/ { on = 0 }
+      on && index($0, want " ") { mine = 1 } on && /^ *vantorel-cli [a-z]/ && !index($0, want " ") { mine = 0 }
+      on && mine' <(tr -s ' ' <"$scratch/vantorel-cli.txt"))
+    for option in $(synopsis_options "$cli" "$command"); do
+      grep -qF -- "$option" <<<"$manual" || fail "the manual's synopsis of $command lacks $option"
+    done
   done
   for word in --version --help; do
     grep -qF -- "$word" "$scratch/vantorel.txt" || fail "vantorel(1) does not mention $word"
@@ -93,9 +107,9 @@ completion)
   # What the completion offers after "vantorel-cli WORDS... CURRENT".
   offers() {
     bash -c 'source "$1"; shift; COMP_WORDS=(vantorel-cli "$@"); COMP_CWORD=$(( $# )); _vantorel_cli; printf "%s\n" "${COMPREPLY[@]}"' \
-      _ "$src/data/completion/vantorel-cli" "$@" | sort -u
+      _ "$build/completion/vantorel-cli" "$@" | sort -u
   }
-  [ "$(offers "")" = "$( (help_commands "$cli"; echo --help; echo --version) | sort -u)" ] ||
+  [ "$(offers "")" = "$( (help_commands "$cli"; echo help; echo --help; echo --version) | sort -u)" ] ||
     fail "the commands offered are not those of --help: $(offers "" | tr '\n' ' ')"
   # Each command offers the options that its synopsis lines show.
   for command in $(help_commands "$cli"); do
@@ -108,6 +122,22 @@ completion)
   mkdir -p "$scratch/place/folder" && touch "$scratch/place/file"
   (cd "$scratch/place" && [ "$(offers view "")" = "$(printf 'file\nfolder')" ]) || fail "view does not offer files"
   (cd "$scratch/place" && [ "$(offers hogs "")" = "folder" ]) || fail "hogs does not offer only folders"
+  # A pattern is offered as the shell must read it, never expanded into the names here.
+  (cd "$scratch/place" && [ "$(offers dups --match "")" = '\*.\*' ]) || fail "dups --match offers $(offers dups --match "")"
+  # zsh and fish read their files, and fish offers what each command's help names.
+  zsh -n "$build/completion/_vantorel-cli" || fail "zsh cannot read _vantorel-cli"
+  fish -n "$build/completion/vantorel-cli.fish" || fail "fish cannot read vantorel-cli.fish"
+  fish_offers() { fish -c 'source $argv[1]; complete -C "vantorel-cli $argv[2]"' "$build/completion/vantorel-cli.fish" "$1" | cut -f1 | sort -u; }
+  [ "$(fish_offers "" | grep -v -- '^-')" = "$( (help_commands "$cli"; echo help) | sort -u)" ] ||
+    fail "fish offers the commands $(fish_offers "" | tr '\n' ' ')"
+  for command in $(help_commands "$cli"); do
+    offered=$(fish_offers "$command --")
+    for option in $(synopsis_options "$cli" "$command"); do
+      grep -qxF -- "$option" <<<"$offered" || fail "fish's completion of '$command' lacks $option"
+      grep -qF -- "$option" "$build/completion/_vantorel-cli" || fail "zsh's completion lacks $option"
+    done
+  done
+  [ "$(fish_offers "dups --keep " | tr '\n' ' ')" = "first newest oldest shortest " ] || fail "fish offers no rules for --keep"
   ;;
 
 install)

@@ -361,6 +361,14 @@ std::int64_t DateRangeEngine::resultSize(std::size_t index) const {
     return index < d->records.size() ? d->records[index].size : 0;
 }
 
+DateResultFacts DateRangeEngine::resultFacts(std::size_t index) const {
+    if (index >= d->records.size())
+        return {};
+    const DateRecord& r = d->records[index];
+    return {d->nameOf(index), r.size, r.created, r.accessed, r.modified, r.modifiedNs,
+            d->typeUtf8[d->typeIndex(index)]};
+}
+
 ListedEntry DateRangeEngine::resultEntry(std::size_t index) const {
     if (index >= d->records.size())
         return {};

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Which time of a file the range test looks at (the order of the window's choices).
@@ -27,6 +28,17 @@ struct DateScanCriteria {
 };
 
 class ScanReplay;
+
+// A found file's times as numbers and its name and type as bytes, for output that programs read.
+struct DateResultFacts {
+    std::string_view name;        // exact bytes; valid while the engine is unchanged
+    std::int64_t size = 0;
+    std::uint32_t created = 0;    // packed local date-times as the line shows them; 0: none
+    std::uint32_t accessed = 0;
+    std::uint32_t modified = 0;
+    std::uint64_t modifiedNs = 0; // the last write to the nanosecond (NanosecondStamp); 0: not known
+    std::string_view type;        // the type name in UTF-8, as the line shows it
+};
 
 // The date-range scan. The window (or the command-line tool) calls begin(), then scanDrive() once
 // per chosen root; files are found in walk order (a folder's files after those of the folders
@@ -88,6 +100,7 @@ public:
     void appendResultPath(std::size_t index, std::string& out) const;
     std::string resultPath(std::size_t index) const;   // exact bytes
     std::int64_t resultSize(std::size_t index) const;  // bytes when found
+    DateResultFacts resultFacts(std::size_t index) const;
     // The file as the scan saw it (device, inode, size, modification time), for marks and deletes.
     ListedEntry resultEntry(std::size_t index) const;
 

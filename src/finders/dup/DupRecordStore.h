@@ -69,6 +69,12 @@ public:
     void appendPath(std::size_t i, std::string& out) const;
     // What a delete needs to reach the file again from its root and check that it is unchanged.
     ListedEntry entry(std::size_t i) const;
+    // Record i's figures as numbers, for output that programs read.
+    std::uint64_t modifiedNs(std::size_t i) const { return m_records[i].modifiedNs; }
+    std::uint32_t modifiedPacked(std::size_t i) const { return m_records[i].modified; }
+    std::uint32_t accessedPacked(std::size_t i) const { return std::uint32_t(accessedDate(i)) << 16; }
+    bool inSearchPath(std::size_t i) const { return isSearchPath(folderOf(i)); }
+    std::string_view typeUtf8(std::size_t i) const { return m_typeUtf8[typeIndex(name(i))]; }
 
     // Field n (1-based) of the record's line; "" beyond the last field.
     QString field(std::size_t i, int n, bool dupMode) const;

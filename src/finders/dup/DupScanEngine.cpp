@@ -160,8 +160,8 @@ void DupScanEngine::setSearchPath(const SearchPathList* list) { d->searchPath = 
 void DupScanEngine::begin(const DupScanCriteria& criteria) {
     d->criteria = criteria;
     d->pattern = WildcardPattern(criteria.pattern);
-    d->low = limitBytes(criteria.limit1K);
-    d->high = limitBytes(criteria.limit2K);
+    d->low = criteria.limit1Bytes >= 0 ? criteria.limit1Bytes : limitBytes(criteria.limit1K);
+    d->high = criteria.limit2Bytes >= 0 ? criteria.limit2Bytes : limitBytes(criteria.limit2K);
     d->abortScan = false;
     d->files = 0;
     d->folders = 0;
@@ -240,6 +240,14 @@ ListedEntry DupScanEngine::resultEntry(std::size_t index) const {
 
 std::int64_t DupScanEngine::resultSize(std::size_t index) const {
     return index < d->results ? d->store.fileSize(d->store.result(index)) : 0;
+}
+
+DupResultFacts DupScanEngine::resultFacts(std::size_t index) const {
+    if (index >= d->results)
+        return {};
+    const std::size_t r = d->store.result(index);
+    return {d->store.name(r),         d->store.fileSize(r),      d->store.modifiedNs(r), d->store.modifiedPacked(r),
+            d->store.accessedPacked(r), d->store.inSearchPath(r), d->store.typeUtf8(r)};
 }
 
 std::vector<std::uint32_t> DupScanEngine::resultKeys() const {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class SearchPathList;
@@ -21,10 +22,25 @@ struct DupScanCriteria {
     SizeRange range = SizeRange::LargerOrEqual;
     std::int64_t limit1K = 250;  // first size limit in K (1 K = 1024 bytes)
     std::int64_t limit2K = 250;  // second size limit in K ("In between" only)
+    // The same limits to the byte where a whole K cannot say them (the command line's "1.5K");
+    // -1: the limits in K apply.
+    std::int64_t limit1Bytes = -1;
+    std::int64_t limit2Bytes = -1;
     QString pattern = QStringLiteral("*.*"); // wildcard pattern(s), ";"-separated
 };
 
 class ScanReplay;
+
+// A result's figures as numbers, for output that programs read (the lines hold them as texts).
+struct DupResultFacts {
+    std::string_view name;          // exact bytes; valid while the engine is unchanged
+    std::int64_t size = 0;          // bytes
+    std::uint64_t modifiedNs = 0;   // the last write to the nanosecond (NanosecondStamp); 0: not known
+    std::uint32_t modified = 0;     // the last write as the line shows it (packed local date-time)
+    std::uint32_t accessedDate = 0; // the last access's date as the line shows it (packed, no time)
+    bool searchPath = false;        // its folder is one of PATH's
+    std::string_view type;          // the type name in UTF-8, as the line shows it
+};
 
 // The duplicate and file-hog scan. The window (or the command-line tool) calls begin(), then
 // scanDrive() once per chosen root, then finish(); the results are then read by index in result
@@ -87,6 +103,7 @@ public:
     // begins, in result order; the last run ends at resultCount().
     std::vector<std::uint32_t> resultRunStarts() const;
     std::int64_t resultSize(std::size_t index) const; // bytes
+    DupResultFacts resultFacts(std::size_t index) const;
     std::vector<std::uint32_t> resultKeys() const;    // 0 .. resultCount()-1, for the grid
     QStringList resultLines() const;                  // every record line, for the clipboard
     // resultLine(index) in UTF-8 appended to out, without a QString per line (the command-line tool).

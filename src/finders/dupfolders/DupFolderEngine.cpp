@@ -218,8 +218,8 @@ const SkippedEntries& DupFolderEngine::skipped() const {
 
 void DupFolderEngine::begin(const DupFolderCriteria& criteria) {
     d->criteria = criteria;
-    d->low = limitBytes(criteria.limit1K);
-    d->high = limitBytes(criteria.limit2K);
+    d->low = criteria.limit1Bytes >= 0 ? criteria.limit1Bytes : limitBytes(criteria.limit1K);
+    d->high = criteria.limit2Bytes >= 0 ? criteria.limit2Bytes : limitBytes(criteria.limit2K);
     d->abortScan = false;
     d->inCompare = false;
     d->folders = 0;

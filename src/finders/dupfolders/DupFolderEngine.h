@@ -19,6 +19,8 @@ struct DupFolderCriteria {
     SizeRange range = SizeRange::LargerOrEqual; // on the bytes of one copy
     std::int64_t limit1K = 0;                   // in K (1 K = 1024 bytes)
     std::int64_t limit2K = 0;                   // "between" only
+    std::int64_t limit1Bytes = -1;              // to the byte, in place of limit1K (-1: none)
+    std::int64_t limit2Bytes = -1;              // to the byte, in place of limit2K (-1: none)
     bool subsets = false;                       // also the folders whose files all lie in another
 };
 

@@ -4,6 +4,7 @@
 #include "cli/CliOptions.h"
 #include "cli/ResultOutput.h"
 #include "common/DisplayText.h"
+#include "common/JsonText.h"
 #include "journal/DeleteJournal.h"
 #include "journal/JournalRun.h"
 #include "journal/JournalUndo.h"
@@ -11,7 +12,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -44,21 +44,9 @@ std::string isoTime(std::int64_t seconds) {
 
 // A JSON string of a text (names shown as the windows show them: always valid UTF-8).
 std::string jsonString(const QString& text) {
-    std::string out = "\"";
-    for (const char c : text.toStdString()) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
+    std::string out;
+    AppendJsonString(text.toStdString(), out);
+    return out;
 }
 
 std::string modeOf(const JournalRunHeader& header) {
@@ -114,7 +102,7 @@ std::string listingJson(const std::vector<JournalRunSummary>& runs) {
     return out + (first ? "]\n" : "\n]\n");
 }
 
-int runJournal(const JournalCommandOptions& options) {
+int runJournal(const CliOptions& options) {
     const DeleteJournal journal = DeleteJournal::open(false);
     if (!journal.valid() && journal.error() != ENOENT) {
         warn(QStringLiteral("cannot read the journal ") +
@@ -136,7 +124,7 @@ int runJournal(const JournalCommandOptions& options) {
     return any ? 0 : 1;
 }
 
-int runUndo(const JournalCommandOptions& options) {
+int runUndo(const CliOptions& options) {
     std::int64_t id = options.run;
     if (id == 0) {
         const DeleteJournal journal = DeleteJournal::open(false);
@@ -162,59 +150,9 @@ int runUndo(const JournalCommandOptions& options) {
     return report.allBack() ? 0 : 1;
 }
 
-bool parseRun(const std::string& text, std::int64_t& id) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
-    return !text.empty() && error == std::errc() && end == text.data() + text.size() && id > 0;
-}
-
 } // namespace
 
-bool ParseJournalCommand(const std::vector<std::string>& args, bool undo, JournalCommandOptions& o,
-                         std::string& error) {
-    o = JournalCommandOptions{};
-    o.undo = undo;
-    bool optionsOver = false;
-    bool runGiven = false;
-    for (const std::string& a : args) {
-        if (!optionsOver && (a == "--help" || a == "-h" || a == "--version")) {
-            (a == "--version" ? o.version : o.help) = true;
-            return true;
-        }
-    }
-    for (const std::string& a : args) {
-        if (!optionsOver && a == "--") {
-            optionsOver = true;
-        } else if (!optionsOver && !undo && a == "--json") {
-            o.json = true;
-        } else if (!optionsOver && a.size() > 1 && a[0] == '-') {
-            error = "unknown option '" + a + "' (see --help)";
-            return false;
-        } else if (!undo) {
-            error = "journal takes no RUN or FOLDER (see --help)";
-            return false;
-        } else if (runGiven) {
-            error = "undo takes one RUN";
-            return false;
-        } else if (!parseRun(a, o.run)) {
-            error = "RUN must be a run number from 'vantorel-cli journal', not '" + a + "'";
-            return false;
-        } else {
-            runGiven = true;
-        }
-    }
-    return true;
-}
-
-int RunJournalCommand(int argc, char** argv) {
-    const bool undo = std::strcmp(argv[1], "undo") == 0;
-    JournalCommandOptions options;
-    std::string error;
-    if (!ParseJournalCommand(std::vector<std::string>(argv + 2, argv + argc), undo, options, error)) {
-        warn(QString::fromStdString(error));
-        return 2;
-    }
-    if (options.help || options.version)
-        return writeOut(options.help ? CliUsage() : CliVersion());
+int RunJournalCommand(const CliOptions& options, int argc, char** argv) {
     QCoreApplication app(argc, argv); // the locale's texts and the home folder
-    return undo ? runUndo(options) : runJournal(options);
+    return options.command == CliCommand::Undo ? runUndo(options) : runJournal(options);
 }

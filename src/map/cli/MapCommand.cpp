@@ -26,19 +26,6 @@ void warn(const std::string& text) { std::fprintf(stderr, "vantorel-cli: %s\n", 
 
 std::string shown(const std::string& path) { return DisplayText(path).toLocal8Bit().toStdString(); }
 
-// A side of --size: decimal digits only, 1 .. MostPixels.
-bool parseSide(const std::string& text, int& side) {
-    if (text.empty() || text.size() > 5)
-        return false;
-    side = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        side = side * 10 + (c - '0');
-    }
-    return side >= 1 && side <= MapCommandOptions::MostPixels;
-}
-
 // The output, opened before the walk so that a place that cannot be written is said at once. The
 // file is emptied only when the picture is ready.
 struct Output {
@@ -81,107 +68,18 @@ void quietQt(QtMsgType type, const QMessageLogContext&, const QString& text) {
 
 } // namespace
 
-bool ParseMapCommand(const std::vector<std::string>& args, MapCommandOptions& o, std::string& error) {
-    o = MapCommandOptions{};
-    bool optionsOver = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (!optionsOver && (a == "--help" || a == "-h" || a == "--version")) {
-            (a == "--version" ? o.version : o.help) = true;
-            return true;
-        }
-        if (optionsOver || a.empty() || a[0] != '-' || a == "-") {
-            if (a.empty()) {
-                error = "an empty FOLDER argument names no folder";
-                return false;
-            }
-            if (!o.folder.empty()) {
-                error = "map takes one FOLDER";
-                return false;
-            }
-            o.folder = a;
-            continue;
-        }
-        if (a == "--") {
-            optionsOver = true;
-            continue;
-        }
-        if (a != "--size" && a != "--output" && a != "--threads" && a != "--scan") {
-            error = "unknown option '" + a + "' (see --help)";
-            return false;
-        }
-        if (i + 1 >= args.size()) {
-            error = a + " needs a value";
-            return false;
-        }
-        const std::string& value = args[++i];
-        if (a == "--threads") {
-            if (!ParseThreadsOption(value, o.threads, error))
-                return false;
-            continue;
-        }
-        if (a == "--scan") {
-            if (value.empty()) {
-                error = "an empty --scan FILE names no file";
-                return false;
-            }
-            o.scan = value;
-            continue;
-        }
-        if (a == "--output") {
-            if (value.empty()) {
-                error = "--output needs a file name";
-                return false;
-            }
-            o.output = value;
-            continue;
-        }
-        const std::size_t x = value.find('x');
-        if (x == std::string::npos || !parseSide(value.substr(0, x), o.width) ||
-            !parseSide(value.substr(x + 1), o.height)) {
-            error = "--size needs WIDTHxHEIGHT, each from 1 to " + std::to_string(MapCommandOptions::MostPixels) +
-                    " pixels, not '" + value + "'";
-            return false;
-        }
-    }
-    if (o.output.empty()) {
-        error = "map needs --output FILE.png (see --help)";
-        return false;
-    }
-    if (!o.folder.empty() && !o.scan.empty()) {
-        error = "give a FOLDER or --scan FILE, not both";
-        return false;
-    }
-    if (o.folder.empty() && o.scan.empty()) {
-        error = "no FOLDER given (see --help)";
-        return false;
-    }
-    return true;
-}
-
-int RunMapCommand(int argc, char** argv) {
-    MapCommandOptions options;
-    std::string error;
-    if (!ParseMapCommand(std::vector<std::string>(argv + 2, argv + argc), options, error)) {
-        warn(error);
-        return 2;
-    }
-    if (options.help || options.version) {
-        if (int failed = WriteAll(STDOUT_FILENO, options.help ? CliUsage() : CliVersion())) {
-            warn(std::string("cannot write to standard output: ") + std::strerror(failed));
-            return 2;
-        }
-        return 0;
-    }
+int RunMapCommand(const CliOptions& options, char** argv) {
     if (options.threads > 0)
         SetWalkThreadCount(options.threads);
+    const std::string folder = options.folders.empty() ? std::string() : options.folders.front();
+    const std::string scanFile = options.scans.empty() ? std::string() : options.scans.front();
     SavedScan scan;
-    if (!options.scan.empty() && !scan.open(options.scan)) {
+    if (!scanFile.empty() && !scan.open(scanFile)) {
         warn(shown(scan.error()));
         return 2;
     }
-    if (FolderHandle root = FolderHandle::open(options.folder); options.scan.empty() && !root.valid()) {
-        warn("cannot open folder " + shown(options.folder) + ": " + std::strerror(root.error()));
+    if (FolderHandle root = FolderHandle::open(folder); scanFile.empty() && !root.valid()) {
+        warn("cannot open folder " + shown(folder) + ": " + std::strerror(root.error()));
         return 2;
     }
     Output output;
@@ -200,8 +98,8 @@ int RunMapCommand(int argc, char** argv) {
         warn("cannot read " + shown(path) + ": " + std::strerror(failure));
     });
     engine.begin();
-    if (options.scan.empty())
-        engine.scanDrive(options.folder);
+    if (scanFile.empty())
+        engine.scanDrive(folder);
     else if (engine.scanSaved(scan.replay()); scan.failed()) {
         output.discard();
         warn(shown(scan.error()));
@@ -211,7 +109,7 @@ int RunMapCommand(int argc, char** argv) {
 
     MapLayout layout;
     const QImage picture = MapPicture::render(engine.model(), engine.model().top(),
-                                              QSize(options.width, options.height), 1.0, QGuiApplication::font(),
+                                              QSize(options.mapWidth, options.mapHeight), 1.0, QGuiApplication::font(),
                                               layout);
     QByteArray png;
     QBuffer buffer(&png);

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scans/cli/ScanCommands.h"
 
+#include "cli/CliOptions.h"
 #include "cli/CliText.h"
+#include "cli/JsonResults.h"
+#include "common/JsonText.h"
 #include "cli/ResultOutput.h"
 #include "common/WalkReport.h"
 #include "platform/FolderHandle.h"
@@ -46,39 +49,6 @@ bool endsWith(const std::string& s, const char* tail) {
     return s.size() >= n && s.compare(s.size() - n, n, tail) == 0;
 }
 
-// The arguments after the command: options (each in options, with its value when it takes one) and
-// operands; "--" ends the options.
-bool splitArguments(int argc, char** argv, const std::vector<std::string>& flags,
-                    const std::vector<std::string>& valued,
-                    std::vector<std::pair<std::string, std::string>>& options,
-                    std::vector<std::string>& operands) {
-    bool over = false;
-    for (int i = 2; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a.empty()) {
-            CliWarn("an empty argument names nothing");
-            return false;
-        }
-        if (over || a[0] != '-' || a == "-") {
-            operands.push_back(a);
-        } else if (a == "--") {
-            over = true;
-        } else if (std::find(flags.begin(), flags.end(), a) != flags.end()) {
-            options.emplace_back(a, std::string());
-        } else if (std::find(valued.begin(), valued.end(), a) != valued.end()) {
-            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
-                CliWarn(a + " needs a value");
-                return false;
-            }
-            options.emplace_back(a, argv[++i]);
-        } else {
-            CliWarn("unknown option '" + a + "' (see --help)");
-            return false;
-        }
-    }
-    return true;
-}
-
 // One side of a comparison: a folder walked now, or a saved scan read. False after a message.
 bool totalsOf(const std::string& source, FolderTotals& totals) {
     struct stat st {};
@@ -106,21 +76,36 @@ bool totalsOf(const std::string& source, FolderTotals& totals) {
     return true;
 }
 
+// compare --json: a line per change, then the summary with the count of each kind.
+int writeChangesJson(const std::vector<FolderChange>& changes, const FolderTotals& older,
+                     const FolderTotals& newer) {
+    JsonLines lines(STDOUT_FILENO);
+    std::int64_t kinds[4] = {0, 0, 0, 0};
+    for (const FolderChange& c : changes) {
+        ++kinds[c.kind];
+        JsonObject o(lines.buffer());
+        o.string("path", ChangePath(c, older, newer)).number("change", c.change());
+        o.number("old_size", c.oldBytes).number("new_size", c.newBytes).string("kind", FolderChange::kindText(c.kind));
+        o.end();
+        lines.endLine();
+    }
+    std::string& out = lines.buffer();
+    out += "{\"summary\":";
+    JsonObject summary(out);
+    summary.string("command", "compare").number("changes", std::int64_t(changes.size()));
+    summary.number("grown", kinds[FolderChange::Grown]).number("shrunk", kinds[FolderChange::Shrunk]);
+    summary.number("added", kinds[FolderChange::Added]).number("removed", kinds[FolderChange::Removed]);
+    summary.end();
+    out += '}';
+    lines.endLine();
+    return lines.finish();
+}
+
 } // namespace
 
-int RunExportCommand(int argc, char** argv) {
-    std::vector<std::pair<std::string, std::string>> options;
-    std::vector<std::string> operands;
-    if (!splitArguments(argc, argv, {}, {"--output"}, options, operands))
-        return 2;
-    if (operands.size() != 1) {
-        CliWarn(operands.empty() ? "no FOLDER given (see --help)" : "export takes one FOLDER");
-        return 2;
-    }
-    std::string output = "-";
-    for (const auto& [option, value] : options)
-        output = value;
-    const std::string& folder = operands.front();
+int RunExportCommand(const CliOptions& options, int argc, char** argv) {
+    const std::string& output = options.output;
+    const std::string& folder = options.folders.front();
     {
         FolderHandle h = FolderHandle::open(folder);
         if (!h.valid()) {
@@ -152,16 +137,9 @@ int RunExportCommand(int argc, char** argv) {
     return 0;
 }
 
-int RunCompareCommand(int argc, char** argv) {
-    std::vector<std::pair<std::string, std::string>> options;
-    std::vector<std::string> operands;
-    if (!splitArguments(argc, argv, {"--all"}, {}, options, operands))
-        return 2;
-    if (operands.size() != 2) {
-        CliWarn("compare takes OLD and NEW, each a saved scan or a folder (see --help)");
-        return 2;
-    }
-    const bool all = !options.empty();
+int RunCompareCommand(const CliOptions& options, int argc, char** argv) {
+    const std::vector<std::string>& operands = options.folders;
+    const bool all = options.allFolders;
     QCoreApplication app(argc, argv);
     FolderTotals older, newer;
     if (!totalsOf(operands[0], older) || !totalsOf(operands[1], newer))
@@ -172,10 +150,17 @@ int RunCompareCommand(int argc, char** argv) {
         return 2;
     }
     const std::vector<FolderChange> changes = CompareFolderTotals(older, newer, all);
-    if (changes.empty()) {
+    if (changes.empty())
         std::fputs("No changes.\n", stderr);
-        return 1;
+    if (options.json) {
+        if (int failed = writeChangesJson(changes, older, newer)) {
+            CliWarn(std::string("cannot write to standard output: ") + std::strerror(failed));
+            return 2;
+        }
+        return changes.empty() ? 1 : 0;
     }
+    if (changes.empty())
+        return 1;
     std::string block;
     for (const FolderChange& c : changes) {
         block += ChangeLine(c, older, newer);
