@@ -3,7 +3,7 @@
 # Renders the main window, the finders and folder hogs with results, the date picker, the folder
 # browser, the strings window, the file viewer in text and hex mode, the statistics window after
 # a collection, the space map, the history of deletes, the duplicate folders, the folder hogs with
-# its saved-scan buttons and What grew, and Mark copies, offscreen into
+# its saved-scan buttons, the list of snapshots and What grew, and Mark copies, offscreen into
 # docs/screenshots/.
 # Each window scans a small tree that its test generates and names as drive C: itself.
 set -euo pipefail

@@ -256,6 +256,9 @@ std::vector<std::uint32_t> FolderFileList::orderRows(int column, bool descending
     } else {
         RadixOrder order(std::move(rows), n);
         const auto& records = d->records;
+        // A list ordered largest or latest first puts the newest of equal rows first.
+        if (descending && column != Modified && column != Time)
+            order.sortBy(32, true, [&](std::uint32_t i) { return PackedTimeOrder(records[i].modified); });
         switch (column) {
         case Modified:
         case Time:

@@ -48,7 +48,8 @@ public:
     // GridRowSource: the cells of the Column above.
     QString cellText(std::uint32_t key, int column) const override;
     // The grid's sorts from the records: the modification and the access as points in time, the
-    // size, names and types as texts; ties in name order.
+    // size, names and types as texts; ties in name order, after the newest modification first in a
+    // descending order.
     std::vector<std::uint32_t> orderRows(int column, bool descending,
                                          const std::vector<std::uint32_t>& keys) const override;
 

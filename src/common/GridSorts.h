@@ -8,7 +8,8 @@ class StringGridModel;
 // of one column; every other row is untouched. Whole rows move (texts, keys and marks), once, at the end.
 //
 // Rows that all have keys of a source that orders the column (GridRowSource::orderRows) are put in the
-// source's order: values as values (dates as points in time), ties by names in ascending order, and no
+// source's order: values as values (dates as points in time), ties newest first where the order is
+// descending and then by names in ascending order, and no
 // cell text is made. Other rows run one partition procedure on an index table of (row number, key);
 // rows with equal keys are ordered by the text of tieColumn, ascending whatever the direction, where
 // one is given (-1: none); rows that still tie end in the order that procedure leaves them (it is not

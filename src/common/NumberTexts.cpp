@@ -23,6 +23,10 @@ QString SizeInKText(qint64 size) {
     return QStringLiteral("     0.") + QString::number(tenths);
 }
 
+QString CountText(qint64 n, const char* one, const char* many) {
+    return FormatThousands(n) + QLatin1Char(' ') + QString::fromLatin1(n == 1 ? one : many);
+}
+
 QString KiloToMega(qint64 k) {
     if (k < 1024)
         return QStringLiteral("KB (") + QString::number(k * 1024) + QStringLiteral(" bytes)");

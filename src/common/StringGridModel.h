@@ -14,8 +14,9 @@ public:
     // The order of rows of these keys sorted by column, worked out from the source's records
     // instead of the cells' texts: a permutation of 0 .. keys.size()-1 (the k-th row of the order
     // is that of keys[order[k]]). The column's own order as the windows describe it (descending
-    // for sizes and dates there); ties are broken by the source's own rule (names in ascending
-    // order), never by the texts of the cells. Empty when the source has no order for the column.
+    // for sizes and dates there); ties are broken by the source's own rule (the newest first in a
+    // descending order, then names in ascending order), never by the texts of the cells. Empty when
+    // the source has no order for the column.
     virtual std::vector<std::uint32_t> orderRows(int column, bool descending,
                                                  const std::vector<std::uint32_t>& keys) const {
         (void)column;

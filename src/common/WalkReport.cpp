@@ -55,16 +55,13 @@ void SkippedEntries::add(const FolderHandle& folder, std::string_view name, int 
 }
 
 QString SkippedSummaryText(const SkippedEntries& skipped) {
-    auto count = [](std::int64_t n, const char* one, const char* many) {
-        return FormatThousands(n) + QLatin1Char(' ') + QString::fromLatin1(n == 1 ? one : many);
-    };
     QString text;
     if (skipped.folders() > 0)
-        text = count(skipped.folders(), "folder", "folders");
+        text = CountText(skipped.folders(), "folder", "folders");
     if (skipped.files() > 0) {
         if (!text.isEmpty())
             text += QStringLiteral(" and ");
-        text += count(skipped.files(), "file", "files");
+        text += CountText(skipped.files(), "file", "files");
     }
     if (text.isEmpty())
         return text;

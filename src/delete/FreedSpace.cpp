@@ -192,6 +192,6 @@ QStringList FreedSpaceLines(const FreedSpace& space, bool trashNote) {
     if (space.sharedBytes > 0)
         lines << bytesText(space.sharedBytes) + QStringLiteral(" shared with other files");
     if (space.notCounted > 0)
-        lines << FormatThousands(space.notCounted) + QStringLiteral(" changed files not counted");
+        lines << CountText(space.notCounted, "changed file", "changed files") + QStringLiteral(" not counted");
     return lines.mid(0, 4);
 }

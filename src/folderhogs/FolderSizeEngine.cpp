@@ -535,11 +535,16 @@ std::vector<std::uint32_t> FolderSizeEngine::orderRows(int column, bool descendi
         const Impl::FigureKey f = d->figureKey(d->records[keys[k]]);
         return column == 2 ? f.files : column == 3 ? f.subFolders : column == 4 ? std::int64_t(f.latest) : 0;
     };
+    auto latest = [&](std::uint32_t k) { return d->figureKey(d->records[keys[k]]).latest; };
     std::sort(at.begin(), at.end(), [&](std::uint32_t a, std::uint32_t b) {
         if (column == 5 && rank[a] != rank[b])
             return descending ? rank[a] > rank[b] : rank[a] < rank[b];
         if (const std::int64_t va = value(a), vb = value(b); va != vb)
             return descending ? va > vb : va < vb;
+        // A list ordered largest first puts the newest of equal rows first.
+        if (descending && column != 5)
+            if (const auto la = latest(a), lb = latest(b); la != lb)
+                return la > lb;
         return rank[a] != rank[b] ? rank[a] < rank[b] : keys[a] < keys[b];
     });
     return at;

@@ -117,8 +117,8 @@ public:
     // GridRowSource: field column+1 of the line of key.
     QString cellText(std::uint32_t key, int column) const override;
     // The grid's sorts from the lines' figures: sizes (equal ones in result order), counts (an
-    // unread folder's below every count), the latest access date, the path; ties by path, then in
-    // result order.
+    // unread folder's below every count), the latest access date, the path; ties in a descending
+    // order by the newest access first, then by path, then in result order.
     std::vector<std::uint32_t> orderRows(int column, bool descending,
                                          const std::vector<std::uint32_t>& keys) const override;
 

@@ -244,6 +244,39 @@ std::vector<std::uint32_t> MapModel::legendTypes() const {
     return legend;
 }
 
+MapViewTypes MapModel::viewTypes(std::uint32_t folder) const {
+    MapViewTypes view;
+    view.bytes.assign(m_types.size(), 0);
+    view.rank.assign(m_types.size(), -1);
+    if (folder >= m_folders.size())
+        return view;
+    view.total = m_folders[folder].bytes;
+    // Every folder below it, by the child table, without recursion.
+    std::vector<std::uint32_t> pending{folder};
+    while (!pending.empty()) {
+        const MapFolder& f = m_folders[pending.back()];
+        pending.pop_back();
+        if (f.removed)
+            continue;
+        for (std::uint32_t i = f.firstFile; i < f.firstFile + f.fileCount; ++i)
+            if (!m_files[i].removed && m_files[i].type < view.bytes.size())
+                view.bytes[m_files[i].type] = SaturatingAdd(view.bytes[m_files[i].type], m_files[i].size);
+        for (std::uint32_t c = 0; c < f.childCount; ++c)
+            pending.push_back(m_children[f.firstChild + c]);
+    }
+    std::vector<std::uint32_t> order(m_types.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return view.bytes[a] > view.bytes[b]; });
+    for (std::uint32_t t : order) {
+        if (view.legend.size() >= LegendTypes || view.bytes[t] <= 0)
+            break;
+        view.rank[t] = int(view.legend.size());
+        view.legend.push_back(t);
+    }
+    return view;
+}
+
 void MapModel::subtract(std::uint32_t from, std::int64_t bytes, std::int64_t files) {
     for (std::uint32_t f = from; f != NoFolder; f = m_folders[f].parent) {
         MapFolder& folder = m_folders[f];

@@ -43,6 +43,15 @@ struct MapType {
     int rank = -1; // 0 .. 9 for the ten largest by bytes when the map was finished, else -1
 };
 
+// What one folder of the map holds of each type group: the legend and the colours of that folder's
+// picture, so that both describe what is shown.
+struct MapViewTypes {
+    std::vector<std::int64_t> bytes;   // per type group of MapModel::types(), below the folder
+    std::vector<int> rank;             // per type group: 0 .. 9 for the ten largest there, else -1
+    std::vector<std::uint32_t> legend; // those ten type groups, largest first
+    std::int64_t total = 0;            // the folder's bytes
+};
+
 // The walked tree as the map draws it: every file with its size, name and type, nested by folder.
 // Folder 0 is the scan itself (its children are the roots, its name empty). The model is built in
 // walk order: a root, then for each folder entered its sub-folders, then its own files, then the
@@ -94,6 +103,9 @@ public:
     const std::vector<MapType>& types() const { return m_types; }
     // The type groups of the legend: the ten largest by bytes when the map was finished, in that order.
     std::vector<std::uint32_t> legendTypes() const;
+    // The type groups as the files below folder hold them now (removed ones left out), ranked as
+    // finish() ranks the whole map's: by bytes, equal bytes in type order.
+    MapViewTypes viewTypes(std::uint32_t folder) const;
 
     // A file or folder that is gone: it leaves the map and every total above it. Nothing happens for
     // one already removed.

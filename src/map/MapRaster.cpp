@@ -42,11 +42,13 @@ std::uint32_t paleColour(const std::string& extension) {
 
 } // namespace
 
-MapPalette MapPalette::of(const MapModel& model) {
+MapPalette MapPalette::of(const MapModel& model, const MapViewTypes& view) {
     MapPalette p;
     p.typeColours.reserve(model.types().size());
-    for (const MapType& t : model.types())
-        p.typeColours.push_back(t.rank >= 0 ? rankColour(t.rank) : paleColour(t.extension));
+    for (std::size_t t = 0; t < model.types().size(); ++t) {
+        const int rank = t < view.rank.size() ? view.rank[t] : -1;
+        p.typeColours.push_back(rank >= 0 ? rankColour(rank) : paleColour(model.types()[t].extension));
+    }
     return p;
 }
 

@@ -17,7 +17,9 @@ struct MapPalette {
 
     std::vector<std::uint32_t> typeColours;
 
-    static MapPalette of(const MapModel& model);
+    // The colours of a folder's picture: its own ten largest type groups in rank colours, every other
+    // type pale.
+    static MapPalette of(const MapModel& model, const MapViewTypes& view);
     // The colour of the legend's rank (0 .. 9).
     static std::uint32_t rankColour(int rank);
     std::uint32_t colourOf(const MapTile& tile) const;

@@ -62,7 +62,7 @@ MapTileText DescribeFolder(const MapModel& model, std::uint32_t folder) {
     const MapFolder& f = model.folder(folder);
     text.path = folder == MapModel::Scan ? QStringLiteral("Every folder walked") : DisplayText(model.folderPath(folder));
     text.size = FormatThousands(f.bytes) + QStringLiteral(" bytes");
-    text.type = FormatThousands(f.files) + QStringLiteral(" files");
+    text.type = CountText(f.files, "file", "files");
     if (f.unreadable)
         text.type += QStringLiteral(", could not be read whole");
     return text;

@@ -17,6 +17,7 @@
 #include "folderhogs/ui/TfrmDirHog.h"
 #include "journal/ui/TfrmHistory.h"
 #include "map/ui/TfrmMap.h"
+#include "scans/ui/TfrmOpenScan.h"
 #include "scans/ui/TfrmWhatGrew.h"
 #include "stats/ui/TfrmStatistics.h"
 #include "support/RecordingMessageService.h"
@@ -127,6 +128,7 @@ std::map<QString, QSet<QString>> captionsOfEveryWindow() {
     take(QStringLiteral("TfrmHistory"), std::make_unique<TfrmHistory>());
     take(QStringLiteral("TfrmDupFolders"), std::make_unique<TfrmDupFolders>());
     take(QStringLiteral("TfrmWhatGrew"), std::make_unique<TfrmWhatGrew>());
+    take(QStringLiteral("TfrmOpenScan"), std::make_unique<TfrmOpenScan>());
     take(QStringLiteral("TfrmMarkCopies"), markCopiesWindow());
 #ifdef HELP_TEST_HAS_VIEWER
     take(QStringLiteral("TfrmView"), std::make_unique<TfrmView>());

@@ -38,8 +38,10 @@ protected:
     void TearDown() override { qunsetenv("VANTOREL_DRIVES"); }
 
     // Shows the window at 1024 x 768, runs its scan, then widens it to 1600 x 1000: every column
-    // keeps its width but the fill column, which takes the whole difference and is the path column.
-    void checkWidening(QDialog& window, int pathColumn, const char* scanButton, const QString& shot) {
+    // keeps its width but the fill column, the path column, which takes the difference, and the name
+    // column where there is one (nameColumn), which takes its part by the design widths given.
+    void checkWidening(QDialog& window, int pathColumn, const char* scanButton, const QString& shot,
+                       int nameColumn = -1, int nameDesign = 0, int pathDesign = 0) {
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         window.resize(1024, 768);
@@ -50,6 +52,7 @@ protected:
         ASSERT_GT(grid->model()->rowCount(), 0) << messages.texts().join(u'\n').toStdString();
         QCoreApplication::processEvents();
         EXPECT_EQ(grid->fillColumn(), pathColumn);
+        EXPECT_EQ(grid->shareColumn(), nameColumn);
         save(window, shot + QStringLiteral("-1024.png"));
         const std::vector<int> before = grid->columnWidths();
         const int viewport = grid->viewport()->width();
@@ -60,8 +63,15 @@ protected:
         const std::vector<int> after = grid->columnWidths();
         const int grown = grid->viewport()->width() - viewport;
         ASSERT_GT(grown, 500);
+        const int nameGrown =
+            nameColumn < 0 ? 0 : after[std::size_t(nameColumn)] - before[std::size_t(nameColumn)];
+        if (nameColumn >= 0) {
+            EXPECT_NEAR(nameGrown, double(grown) * nameDesign / (nameDesign + pathDesign), 1.0) << shot.toStdString();
+        }
         for (std::size_t c = 0; c < before.size(); ++c)
-            EXPECT_EQ(after[c], int(c) == pathColumn ? before[c] + grown : before[c])
+            EXPECT_EQ(after[c], int(c) == pathColumn   ? before[c] + grown - nameGrown
+                                : int(c) == nameColumn ? before[c] + nameGrown
+                                                       : before[c])
                 << shot.toStdString() << c;
         // The columns end at the grid's right edge: no empty band, no sideways scrolling.
         int total = 0;
@@ -79,10 +89,10 @@ protected:
 
 } // namespace
 
-TEST_F(ListLayout, AWiderWindowWidensThePathColumnOnly) {
+TEST_F(ListLayout, AWiderWindowWidensThePathAndNameColumnsOnly) {
     {
         TfrmDup dups(true);
-        checkWidening(dups, 5, "btScan", QStringLiteral("dups"));
+        checkWidening(dups, 5, "btScan", QStringLiteral("dups"), 0, 93, 184);
         // Names keep their room beside the content badges: the name column grows by the badge slot.
         auto* grid = dups.findChild<ResultGridView*>(QStringLiteral("grid"));
         const int nameWidth = grid->columnWidth(0);
@@ -97,7 +107,7 @@ TEST_F(ListLayout, AWiderWindowWidensThePathColumnOnly) {
     }
     {
         TfrmMods dates;
-        checkWidening(dates, 4, "btOK", QStringLiteral("dates"));
+        checkWidening(dates, 4, "btOK", QStringLiteral("dates"), 0, 120, 189);
     }
     {
         TfrmDirHog folders;

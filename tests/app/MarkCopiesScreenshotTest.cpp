@@ -35,7 +35,7 @@ TEST(Screenshots, MarkCopies) {
     ASSERT_EQ(check.groupCount(), 4u);
 
     TfrmMarkCopies w(engine, check);
-    w.setFolderPicker([&](QWidget*) { return QString::fromStdString(tree.path("Pictures")); });
+    w.setFolderPicker([&](QWidget*, const QString&) { return QString::fromStdString(tree.path("Pictures")); });
     w.findChild<QPushButton*>(QStringLiteral("btAdd"))->click();
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));

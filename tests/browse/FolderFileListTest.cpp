@@ -78,7 +78,7 @@ TEST_F(FolderFileListTest, ListsPlainMatchingFilesInNameOrderWithTheirCells) {
     EXPECT_EQ(files.cellText(2, FolderFileList::Type), QStringLiteral("XYZQ File"));
 }
 
-TEST_F(FolderFileListTest, GridSortsOrderTimesAsPointsInTimeAndTiesByName) {
+TEST_F(FolderFileListTest, GridSortsOrderTimesAsPointsInTimeAndTiesNewestFirstThenByName) {
     // One day's times, out of the order of their texts; equal sizes and equal times.
     const std::pair<const char*, std::time_t> made[] = {
         {"f/b.txt", 1733520840},                          // 21:34 UTC
@@ -104,12 +104,13 @@ TEST_F(FolderFileListTest, GridSortsOrderTimesAsPointsInTimeAndTiesByName) {
         return out;
     };
     const int last = grid.gridRowCount() - 1;
+    // Largest or latest first: equal rows newest first, equal times by name.
     SortGridByNumber(grid, 1, last, true, FolderFileList::Size);
-    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt", "C.txt", "e.txt", "d.txt"}));
+    EXPECT_EQ(names(), (std::vector<std::string>{"b.txt", "C.txt", "a.txt", "e.txt", "d.txt"}));
     SortGridByDate(grid, 1, last, true, FolderFileList::Modified);
     EXPECT_EQ(names(), (std::vector<std::string>{"b.txt", "C.txt", "a.txt", "e.txt", "d.txt"}));
     SortGridByDate(grid, 1, last, true, FolderFileList::Access); // every access ties
-    EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt", "C.txt", "d.txt", "e.txt"}));
+    EXPECT_EQ(names(), (std::vector<std::string>{"b.txt", "C.txt", "a.txt", "e.txt", "d.txt"}));
     SortGridByText(grid, 1, last, false, FolderFileList::Type);
     EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt", "C.txt", "d.txt", "e.txt"}));
     SortGridByText(grid, 1, last, false, FolderFileList::Filename);

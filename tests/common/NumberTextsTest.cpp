@@ -57,3 +57,9 @@ TEST(KiloToMega, BytesBelowOneMegabyteElseMegabytes) {
     EXPECT_EQ(KiloToMega(10000), "KB ( 9.8 Meg)");
     EXPECT_EQ(KiloToMega(2048000), "KB (2000.0 Meg)");
 }
+
+TEST(NumberTexts, CountTextSaysOneInTheSingular) {
+    EXPECT_EQ(CountText(1, "file", "files"), "1 file");
+    EXPECT_EQ(CountText(0, "file", "files"), "0 files");
+    EXPECT_EQ(CountText(2048, "folder", "folders"), "2,048 folders");
+}

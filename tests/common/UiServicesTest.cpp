@@ -4,6 +4,7 @@
 #include "common/ui/CopyLinesToClipboard.h"
 #include "common/ui/MessageBoxService.h"
 #include "common/ui/PrintGrid.h"
+#include "common/ui/SwappedButtonGuard.h"
 #include "support/PrintedText.h"
 #include "support/RecordingMessageService.h"
 
@@ -13,6 +14,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -173,4 +175,45 @@ TEST(PrintGrid, ReportsAJobThatCannotStartOnceWithoutSound) {
     EXPECT_EQ(record.records()[0].text, "Error printing report ... quitting");
     EXPECT_EQ(record.records()[0].kind, MessageKind::Error);
     EXPECT_FALSE(record.records()[0].beep);
+}
+
+TEST(SwappedButtonGuard, HoldsOnlyAButtonThatTookItsPredecessorsPlaceAndAKeyFreesItOnceTimeIsUp) {
+    QWidget window;
+    auto* abort = new QPushButton(QStringLiteral("Abort"), &window);
+    auto* next = new QPushButton(QStringLiteral("Next"), &window);
+    auto* guard = new SwappedButtonGuard(next, abort);
+    int clicks = 0;
+    QObject::connect(next, &QPushButton::clicked, [&] { ++clicks; });
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    // Shown with its window, not in another's place: not held.
+    EXPECT_FALSE(guard->holding());
+    QTest::mouseClick(next, Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
+
+    next->hide();
+    abort->hide();
+    next->show();
+    ASSERT_TRUE(guard->holding());
+    next->setFocus();
+    QTest::keyClick(next, Qt::Key_Space); // too soon: the key may have been meant for Abort
+    EXPECT_EQ(clicks, 1);
+    next->click(); // the program's own clicks are not held
+    EXPECT_EQ(clicks, 2);
+    QTest::qWait(SwappedButtonGuard::HoldMs + 100);
+    EXPECT_TRUE(guard->holding());
+    QTest::keyClick(next, Qt::Key_Space);
+    EXPECT_FALSE(guard->holding());
+    EXPECT_EQ(clicks, 3);
+
+    // Hidden while held, it is shown again held only after another swap.
+    abort->show();
+    abort->hide();
+    next->hide();
+    next->show();
+    EXPECT_TRUE(guard->holding());
+    next->hide();
+    EXPECT_FALSE(guard->holding());
+    next->show();
+    EXPECT_FALSE(guard->holding());
 }

@@ -129,7 +129,8 @@ TEST(FolderSizeTexts, SizePercentAndOrderByByteTotal) {
               (std::vector<std::string>{t.path("huge"), t.path("small"), t.path("tie-b"), t.path("Tie-0"),
                                         t.path("tie-a"), t.path("tie-c"), t.path("tie-9")}));
 
-    // The grid's sorts by files and by date: equal values by path in ascending order.
+    // The grid's sorts by files and by date: equal values newest access first, then by path in
+    // ascending order.
     StringGridModel grid;
     grid.setRowSource(&s.engine);
     grid.appendKeyRows(s.engine.resultKeys());
@@ -142,7 +143,7 @@ TEST(FolderSizeTexts, SizePercentAndOrderByByteTotal) {
     SortGridByNumber(grid, 1, grid.gridRowCount() - 1, true, 2);
     EXPECT_EQ(gridPaths(),
               (std::vector<std::string>{t.path("tie-b"), t.path("huge"), t.path("small"), t.path("Tie-0"),
-                                        t.path("tie-9"), t.path("tie-a"), t.path("tie-c")}));
+                                        t.path("tie-a"), t.path("tie-c"), t.path("tie-9")}));
     SortGridByDate(grid, 1, grid.gridRowCount() - 1, true, 4);
     EXPECT_EQ(gridPaths().back(), t.path("tie-9"));
     EXPECT_EQ(gridPaths()[std::size_t(grid.gridRowCount() - 3)], t.path("tie-c"));

@@ -127,3 +127,31 @@ TEST_F(MapScan, AStoppedWalkKeepsWhatItCounted) {
         sum += m.file(i).size;
     EXPECT_EQ(m.folder(MapModel::Scan).bytes, sum);
 }
+
+TEST(MapViewTypes, AFolderRanksItsOwnTypesAndWhatWasRemovedLeavesThem) {
+    MapModel m;
+    m.beginRoot("/r", 0);
+    m.enterFolder("music", 0);
+    m.addFile("a.ogg", 900);
+    m.addFile("b.txt", 10);
+    m.leaveFolder();
+    m.addFile("big.iso", 5000);
+    m.addFile("c.txt", 100);
+    m.leaveFolder();
+    m.finish();
+    auto names = [&](const MapViewTypes& v) {
+        std::vector<std::string> out;
+        for (std::uint32_t t : v.legend)
+            out.push_back(m.types()[t].extension);
+        return out;
+    };
+    EXPECT_EQ(names(m.viewTypes(m.top())), (std::vector<std::string>{".ISO", ".OGG", ".TXT"}));
+    const std::uint32_t music = m.findFolder("/r/music");
+    const MapViewTypes inMusic = m.viewTypes(music);
+    EXPECT_EQ(names(inMusic), (std::vector<std::string>{".OGG", ".TXT"}));
+    EXPECT_EQ(inMusic.total, 910);
+    EXPECT_EQ(inMusic.rank[inMusic.legend[1]], 1);
+    m.removeFile(music, m.folder(music).firstFile); // a.ogg, the largest
+    EXPECT_EQ(names(m.viewTypes(music)), (std::vector<std::string>{".TXT"}));
+    EXPECT_EQ(m.viewTypes(music).total, 10);
+}

@@ -13,6 +13,7 @@
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
 #include "common/ui/StatusPanel.h"
+#include "common/ui/ScreenFit.h"
 #include "delete/ListedFileRemoval.h"
 #include "platform/AppError.h"
 #include "platform/CurrentFolder.h"
@@ -346,12 +347,10 @@ void TfrmBrowse::showEvent(QShowEvent* event) {
 }
 
 void TfrmBrowse::FormShow() {
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    // As high and as wide as the screen, which puts it at the top-left corner.
-    const QSize frame = frameGeometry().size() - size();
-    resize(area.size() - frame);
-    move(area.topLeft());
+    // As high and as wide as the screen's free area allows, the frame included, so that the status
+    // line at the bottom is on the screen.
+    const QRect area = AvailableScreenArea(this);
+    FitOnScreen(this, area.size());
 
     pnlWild->setText(QStringLiteral("Wildcard : ") + m_mask);
     m_model->setTitles({QStringLiteral("Modified"), QStringLiteral("Time"), QStringLiteral("Access"),

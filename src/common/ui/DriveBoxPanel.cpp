@@ -72,11 +72,14 @@ void DriveBoxPanel::loadDrives() {
     for (const Drive& d : drives)
         m_cbDrive->addItem(d.itemText(), QByteArray::fromStdString(d.mountPoint));
     m_cbDrive->setCurrentIndex(DriveTable::indexOfPath(drives, CurrentFolder::get()));
-    // Unticked first so that a reopened panel never keeps an old tick.
-    for (QCheckBox* cb : m_boxes)
-        cb->setChecked(false);
+    untickAll(); // so that a reopened panel never keeps an old tick
     SetUpDriveBoxes(window(), m_cbDrive);
     fitBoxTexts();
+}
+
+void DriveBoxPanel::untickAll() {
+    for (QCheckBox* cb : m_boxes)
+        cb->setChecked(false);
 }
 
 bool DriveBoxPanel::anyTicked() const {

@@ -44,6 +44,8 @@ public:
     void fitBoxTexts();
 
     bool anyTicked() const;
+    // Unticks every box (a list that no drive produced, such as a saved scan's, is shown).
+    void untickAll();
     // Visible, ticked boxes in box order (drive-letter order).
     std::vector<TickedDrive> tickedDrives() const;
     // The captions ("C:") of the ticked boxes, each followed by one space ("C: D: "), for report titles.

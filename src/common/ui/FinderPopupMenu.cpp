@@ -68,6 +68,6 @@ void FinderPopupMenu::serveAsContextMenu(QAbstractItemView* grid) {
             [this, grid](const QPoint& pos) { popup(grid->viewport()->mapToGlobal(pos)); });
 }
 
-QPoint FinderPopupMenu::sortButtonPosition(const QWidget* grid) {
-    return grid->mapToGlobal(QPoint(grid->width() / 2, 30));
+QPoint FinderPopupMenu::sortButtonPosition(const QWidget* button) {
+    return button->mapToGlobal(QPoint(0, button->height()));
 }

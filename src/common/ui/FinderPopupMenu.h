@@ -34,9 +34,9 @@ public:
 
     // Opens as the grid's context menu where the mouse was pressed.
     void serveAsContextMenu(QAbstractItemView* grid);
-    // Where the Sort button opens the menu: half the grid's width right of its top-left corner and
-    // 30 pixels below it (global coordinates).
-    static QPoint sortButtonPosition(const QWidget* grid);
+    // Where the Sort button opens the menu: under the button, its left edge with the button's
+    // (global coordinates), so that it opens where the mouse is however wide the window.
+    static QPoint sortButtonPosition(const QWidget* button);
 
 private:
     std::vector<QAction*> m_sortItems;

@@ -12,6 +12,7 @@
 #include <QResizeEvent>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -204,11 +205,12 @@ std::vector<int> ResultGridView::columnWidths() const {
     return widths;
 }
 
-void ResultGridView::setColumnLayout(std::vector<int> minimumWidths, int fillColumn) {
+void ResultGridView::setColumnLayout(std::vector<int> minimumWidths, int fillColumn, int shareColumn) {
     m_minimumWidths = std::move(minimumWidths);
     m_fillColumn = fillColumn;
+    m_shareColumn = shareColumn == fillColumn ? -1 : shareColumn;
     for (int c = 0; c < int(m_minimumWidths.size()); ++c)
-        if (c != m_fillColumn)
+        if (c != m_fillColumn && c != m_shareColumn)
             setColumnWidth(c, minimumWidth(c));
     fitFillColumn();
 }
@@ -221,11 +223,27 @@ int ResultGridView::minimumWidth(int column) const {
 void ResultGridView::fitFillColumn() {
     if (!model() || m_fillColumn < 0 || m_fillColumn >= model()->columnCount())
         return;
+    const bool share = m_shareColumn >= 0 && m_shareColumn < model()->columnCount() && !isColumnHidden(m_shareColumn);
     int others = 0;
     for (int c = 0; c < model()->columnCount(); ++c)
-        if (c != m_fillColumn && !isColumnHidden(c))
+        if (c != m_fillColumn && c != m_shareColumn && !isColumnHidden(c))
             others += columnWidth(c);
-    setColumnWidth(m_fillColumn, std::max(minimumWidth(m_fillColumn), viewport()->width() - others));
+    int room = viewport()->width() - others;
+    const int fillLeast = minimumWidth(m_fillColumn);
+    if (share) {
+        // The badge slot of a mark column comes out of the paths' part, never out of the names'.
+        const int slot = m_shareColumn == m_markColumn ? m_badgeSlot : 0;
+        const int shareLeast = minimumWidth(m_shareColumn) - slot;
+        const int extra = std::max(0, room - fillLeast - shareLeast);
+        const int part = shareLeast + fillLeast > 0
+                             ? int(std::int64_t(extra) * shareLeast / (shareLeast + fillLeast))
+                             : 0;
+        // Never so wide that the paths would have less than their least and the row would scroll.
+        const int width = std::max(slot + shareLeast, std::min(slot + shareLeast + part, room - fillLeast));
+        setColumnWidth(m_shareColumn, width);
+        room -= width;
+    }
+    setColumnWidth(m_fillColumn, std::max(fillLeast, room));
 }
 
 bool ResultGridView::viewportEvent(QEvent* event) {

@@ -46,10 +46,13 @@ public:
 
     // Sets every column to its minimum width (screen pixels); the fill column (-1: none), the one
     // that holds paths, also takes whatever the view has beyond their sum, so a wider window shows
-    // longer paths and every other column keeps its width. The fill column follows the view's width
+    // longer paths and every other column keeps its width. A share column (-1: none), the one of
+    // names beside the paths, takes its part of that room in proportion to its minimum width
+    // against the fill column's, so names grow with the window too. Both follow the view's width
     // from then on (a scroll bar that comes or goes too); the user may still drag any column.
-    void setColumnLayout(std::vector<int> minimumWidths, int fillColumn);
+    void setColumnLayout(std::vector<int> minimumWidths, int fillColumn, int shareColumn = -1);
     int fillColumn() const { return m_fillColumn; }
+    int shareColumn() const { return m_shareColumn; }
 
     // The narrowest column width that shows each of the texts whole in a cell of this grid (its
     // font, the style's cell margins and the grid line). Every decimal digit counts as the widest
@@ -79,4 +82,5 @@ private:
     int m_badgeSlot = 0;
     std::vector<int> m_minimumWidths;
     int m_fillColumn = -1;
+    int m_shareColumn = -1;
 };

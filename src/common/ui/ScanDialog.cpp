@@ -2,6 +2,7 @@
 #include "common/ui/ScanDialog.h"
 
 #include "common/ui/DpiScale.h"
+#include "common/ui/ScreenFit.h"
 #include "common/ui/SkippedEntriesPanel.h"
 
 #include <QCloseEvent>
@@ -75,16 +76,9 @@ void ScanDialog::placeDrivePanel(QWidget* drives, QWidget* label, int clientWidt
     label->move(drives->x() - Scaled(10, scale) - label->width(), label->y());
 }
 
-QRect ScanDialog::screenArea() const {
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-}
+QRect ScanDialog::screenArea() const { return AvailableScreenArea(this); }
 
-void ScanDialog::centreOnScreen() {
-    const QRect area = screenArea();
-    move(area.x() + (area.width() - frameGeometry().width()) / 2,
-         area.y() + (area.height() - frameGeometry().height()) / 2);
-}
+void ScanDialog::centreOnScreen() { CentreOnScreen(this); }
 
 void ScanDialog::setScanning(bool scanning) {
     m_scanning = scanning;

@@ -42,7 +42,8 @@ protected:
     static QPushButton* addPanelButton(QWidget* panel, const char* name, const char* text, const char* hint);
     // The drive panel 10 design pixels from the right of a client area that wide, its label 10 left of it.
     static void placeDrivePanel(QWidget* drives, QWidget* label, int clientWidth, double scale);
-    // The screen the window is on (its available area), and the window put in its middle.
+    // The screen the window is on (its available area), and the window put in its middle, frame
+    // included, no larger than that area.
     QRect screenArea() const;
     void centreOnScreen();
     // What could not be read in the engine's walks: shown while a scan runs and after it.

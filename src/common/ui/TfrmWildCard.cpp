@@ -2,6 +2,7 @@
 #include "common/ui/TfrmWildCard.h"
 
 #include "common/ui/DpiScale.h"
+#include "common/ui/ScreenFit.h"
 #include "common/ui/WildcardCombo.h"
 
 #include <QComboBox>
@@ -77,9 +78,5 @@ void TfrmWildCard::showEvent(QShowEvent* event) {
 void TfrmWildCard::FormShow() {
     FillWildcardList(cbWildCard);
     cbWildCardChange();
-    if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + (area.width() - frameGeometry().width()) / 2,
-             area.y() + (area.height() - frameGeometry().height()) / 2);
-    }
+    CentreOnScreen(this);
 }

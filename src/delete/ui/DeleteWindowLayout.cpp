@@ -2,6 +2,7 @@
 #include "delete/ui/DeleteWindowLayout.h"
 
 #include "common/ui/DpiScale.h"
+#include "common/ui/ScreenFit.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -43,10 +44,4 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, 
     return button;
 }
 
-void centreOnScreen(QWidget* window) {
-    const QScreen* screen = window->screen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    window->move(area.center() - window->rect().center());
-}
+void centreOnScreen(QWidget* window) { CentreOnScreen(window); }

@@ -53,7 +53,7 @@ bool FreedSpaceLine::counting() const {
 
 void FreedSpaceLine::poll() {
     if (!m_done) {
-        const QString seen = FormatThousands(m_counter->entriesSeen()) + QStringLiteral(" files so far");
+        const QString seen = CountText(m_counter->entriesSeen(), "file", "files") + QStringLiteral(" so far");
         show(QStringLiteral("Counting the disk space this frees...") + (m_compact ? u'\n' : u' ') + seen,
              QStringLiteral("Counting the disk space this frees... ") + seen);
         return;

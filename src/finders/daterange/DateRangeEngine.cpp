@@ -454,6 +454,9 @@ std::vector<std::uint32_t> DateRangeEngine::orderRows(int column, bool descendin
     }
     if (column != 0 && column != 4) {
         RadixOrder order(std::move(rows), n);
+        // A list ordered latest first puts the newest of equal rows first.
+        if (descending && column != 3)
+            order.sortBy(32, true, [this](std::uint32_t i) { return PackedTimeOrder(d->records[i].modified); });
         // Dates as points in time: the cells show the day, the records keep the time too.
         if (column == 1)
             order.sortBy(32, descending,

@@ -107,8 +107,9 @@ public:
     // GridRowSource: the grid's column (0 name, 1 accessed, 2 created, 3 modified, 4 folder, 5 type).
     QString cellText(std::uint32_t key, int column) const override;
     // The grid's sorts from the records: names and folders as their shown texts (ASCII case
-    // ignored), dates as points in time, types by their names; ties by name, then by folder (the
-    // folder column: by folder, then name), ascending whatever the direction, then in walk order.
+    // ignored), dates as points in time, types by their names; ties in a descending order by the
+    // newest modification first, then by name, then by folder (the folder column: by folder, then
+    // name), ascending whatever the direction, then in walk order.
     std::vector<std::uint32_t> orderRows(int column, bool descending,
                                          const std::vector<std::uint32_t>& keys) const override;
 

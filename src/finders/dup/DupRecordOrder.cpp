@@ -277,6 +277,8 @@ std::vector<std::uint32_t> DupRecordStore::hogColumnOrder(std::vector<std::uint3
         order.sortBy(32, descending, modified);
         break;
     case 3:
+        if (descending) // equal days newest first
+            order.sortBy(32, true, modified);
         order.sortBy(16, descending, accessed);
         break;
     case 5: {

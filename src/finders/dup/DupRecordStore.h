@@ -105,8 +105,8 @@ public:
     std::vector<std::uint32_t> hogOrder() const;
     // A file-hog column's order of some records (the grid's sorts; columns as the hog line's fields
     // less one): size (largest first, then as hogOrder), modified date and time or access date
-    // (newest first), path or type (ascending); ties by path, then as added. descending turns
-    // the column's own key around, never the ties.
+    // (newest first; equal access days by the newest modification), path or type (ascending);
+    // ties by path, then as added. descending turns the column's own key around, never the ties.
     std::vector<std::uint32_t> hogColumnOrder(std::vector<std::uint32_t> records, int column, bool descending) const;
     // addDups key: same name ignoring ASCII case, and with exact the same size text.
     bool sameKey(std::uint32_t a, std::uint32_t b, bool exact) const;

@@ -9,6 +9,7 @@
 #include "common/ui/BusyCursor.h"
 #include "common/ui/DpiScale.h"
 #include "common/ui/StatusPanel.h"
+#include "common/ui/SwappedButtonGuard.h"
 #include "common/ui/DriveBoxPanel.h"
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
@@ -125,6 +126,7 @@ void TfrmDirHog::buildTopPanel() {
     btClose = addPanelButton(Panel1, "btClose", "Close", "Close window");
     btAbort = addPanelButton(Panel1, "btAbort", "&Abort", "Abort scan");
     btDelete = addPanelButton(Panel1, "btDelete", "&Delete", "Delete the folder");
+    new SwappedButtonGuard(btDelete, btAbort); // it appears where Abort was
     btPrint = addPanelButton(Panel1, "btPrint", "&Print", "Print list of directories");
     btClip = addPanelButton(Panel1, "btClip", "C&lipboard", "Copy list of directories to clipboard");
     btBrowse = addPanelButton(Panel1, "btBrowse", "&Browse", "Browse the files and folder");
@@ -219,14 +221,12 @@ void TfrmDirHog::FormShow() {
     layOutButtonRow();
     btTop->setFocus();
 
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const QRect area = screenArea();
     const int minWidth = std::min(minimumClientWidth(), area.width() - 10);
     const int minHeight = Scaled(PanelHeight, m_scale) * 2;
     setMinimumSize(minWidth, minHeight);
 
-    move(area.x() + (area.width() - frameGeometry().width()) / 2,
-         area.y() + (area.height() - frameGeometry().height()) / 2);
+    centreOnScreen();
     FormResize();
 }
 
@@ -311,8 +311,10 @@ void TfrmDirHog::setScanningState(bool scanning) {
 
 void TfrmDirHog::scan(FolderScanMode mode, const std::function<void()>& walk) {
     m_userAborted = false;
-    if (!walk)
+    if (!walk) {
         m_savedScanFile.clear();
+        m_savedScanCaption.clear();
+    }
     m_engine->begin(mode);
     setWalkStatusSource([this] { return m_engine->walkStatus(); });
     setScanningState(true);
@@ -332,8 +334,14 @@ void TfrmDirHog::scan(FolderScanMode mode, const std::function<void()>& walk) {
         addToGrid(m_engine->resultKeys());
     }
     const std::size_t lines = m_engine->resultCount();
-    // The count is of folder lines only: the abort line is no folder.
-    pnlScan->setText(QStringLiteral("Folders : ") + FormatThousands(std::int64_t(lines)));
+    // The count is of folder lines only: the abort line is no folder. Then what the lines are: a
+    // list cut short says so, a saved scan's says which scan it is.
+    QString status = QStringLiteral("Folders : ") + FormatThousands(std::int64_t(lines));
+    if (m_userAborted || m_engine->aborted())
+        status += QStringLiteral("   List incomplete");
+    if (!m_savedScanCaption.isEmpty())
+        status += QStringLiteral("   ") + m_savedScanCaption;
+    pnlScan->setText(status);
 
     // The size column grows for a folder of ten million K or more.
     std::int64_t largest = 0;
@@ -383,9 +391,15 @@ void TfrmDirHog::btOpenScanClick() {
         return;
     ClearGrid();
     m_savedScanFile = file;
+    m_savedScanCaption = SavedScanCaption(saved.rootPath(), saved.header().timestamp);
+    // The ticks would say the list is of those drives.
+    pnlDrives->untickAll();
     scan(FolderScanMode::Main, [&] { m_engine->scanSaved(saved.replay()); });
     if (saved.failed()) {
         m_savedScanFile.clear();
+        m_savedScanCaption.clear();
+        pnlDrives->loadDrives(); // nothing of that scan is shown: the drive is ticked again
+        cb1Click();
         ClearGrid();
         for (QPushButton* b : {btPrint, btClip, btBrowse, btSort, btDelete, btMap})
             b->hide();

@@ -146,4 +146,5 @@ private:
     BrowseHandOff m_browseHandOff;
     ScanFileChooser m_scanFileChooser;
     std::string m_savedScanFile; // the lines come from this saved scan
+    QString m_savedScanCaption;  // which scan that is: its folder and date
 };

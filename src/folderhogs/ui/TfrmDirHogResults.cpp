@@ -76,7 +76,7 @@ void TfrmDirHog::SortbySize1Click(QAction* item) {
     PopupMenu1->checkSortItem(item);
 }
 
-QPoint TfrmDirHog::sortMenuPosition() const { return FinderPopupMenu::sortButtonPosition(grid); }
+QPoint TfrmDirHog::sortMenuPosition() const { return FinderPopupMenu::sortButtonPosition(btSort); }
 
 void TfrmDirHog::btSortClick() { PopupMenu1->popup(sortMenuPosition()); }
 
@@ -85,6 +85,8 @@ void TfrmDirHog::Shrinktoppanel1Click() { PopupMenu1->shrinkTopPanel(); }
 void TfrmDirHog::Restoretoppanel1Click() { PopupMenu1->restoreTopPanel(); }
 
 QString TfrmDirHog::printTitle() const {
+    if (!m_savedScanCaption.isEmpty())
+        return QStringLiteral("Folder hogs of the ") + m_savedScanCaption.at(0).toLower() + m_savedScanCaption.mid(1);
     return QStringLiteral("Folder hogs on drive(s) ") + pnlDrives->tickedCaptionList();
 }
 

@@ -44,19 +44,21 @@ QImage MapPicture::render(const MapModel& model, std::uint32_t view, const QSize
     const QRect area = mapArea(size, font);
     const int mapWidth = std::min(device.width(), int(std::lround(area.width() * dpr)));
     layout.build(model, view, mapWidth, device.height());
+    const MapViewTypes types = model.viewTypes(view);
     if (mapWidth > 0 && device.height() > 0)
-        PaintCushions(layout, MapPalette::of(model), reinterpret_cast<std::uint32_t*>(image.bits()), mapWidth,
+        PaintCushions(layout, MapPalette::of(model, types), reinterpret_cast<std::uint32_t*>(image.bits()), mapWidth,
                       device.height(), std::size_t(image.bytesPerLine() / 4));
     image.setDevicePixelRatio(dpr);
     const QRect legend = legendArea(size, font);
     if (!legend.isEmpty()) {
         QPainter painter(&image);
-        drawLegend(painter, legend, model, font);
+        drawLegend(painter, legend, model, types, font);
     }
     return image;
 }
 
-void MapPicture::drawLegend(QPainter& painter, const QRect& area, const MapModel& model, const QFont& font) {
+void MapPicture::drawLegend(QPainter& painter, const QRect& area, const MapModel& model, const MapViewTypes& view,
+                            const QFont& font) {
     painter.save();
     painter.fillRect(area, QColor::fromRgb(kLegendGround));
     painter.setFont(font);
@@ -93,16 +95,16 @@ void MapPicture::drawLegend(QPainter& painter, const QRect& area, const MapModel
             painter.drawText(text, Qt::AlignRight | Qt::AlignVCenter, size);
         y += row;
     };
-    for (std::uint32_t type : model.legendTypes()) {
-        const MapType& t = model.types()[type];
-        entry(MapPalette::rankColour(t.rank), MapTypeLabel(model, std::uint16_t(type)), MapSizeText(t.bytes));
+    for (std::size_t rank = 0; rank < view.legend.size(); ++rank) {
+        const std::uint32_t type = view.legend[rank];
+        entry(MapPalette::rankColour(int(rank)), MapTypeLabel(model, std::uint16_t(type)), MapSizeText(view.bytes[type]));
     }
     entry(MapPalette::RestColour, QString::fromLatin1(kRestLabel), QString());
-    // What the whole map holds, below the types.
+    // What the folder shown holds, below the types.
     y += row / 2;
     const QRect total(left, y, right - left, row);
     painter.drawText(total, Qt::AlignLeft | Qt::AlignVCenter, QString::fromLatin1(kTotalLabel));
-    painter.drawText(total, Qt::AlignRight | Qt::AlignVCenter, MapSizeText(model.folder(MapModel::Scan).bytes));
+    painter.drawText(total, Qt::AlignRight | Qt::AlignVCenter, MapSizeText(view.total));
     painter.restore();
 }
 

@@ -25,13 +25,15 @@ public:
     static QRect mapArea(const QSize& size, const QFont& font);
 
     // Lays the view folder out into layout (in device pixels, from the map area's corner) and paints
-    // the picture: cushions and legend. The image carries dpr as its device pixel ratio.
+    // the picture: cushions and legend, both of what the view folder holds. The image carries dpr as
+    // its device pixel ratio.
     static QImage render(const MapModel& model, std::uint32_t view, const QSize& size, qreal dpr, const QFont& font,
                          MapLayout& layout);
 
-    // The legend: a swatch, the extension and the size of each of the ten largest type groups, and
-    // the grey of merged small items.
-    static void drawLegend(QPainter& painter, const QRect& area, const MapModel& model, const QFont& font);
+    // The legend of the folder shown: a swatch, the extension and the size of each of its ten largest
+    // type groups, the grey of merged small items, and the folder's total.
+    static void drawLegend(QPainter& painter, const QRect& area, const MapModel& model, const MapViewTypes& view,
+                           const QFont& font);
     // A frame of the given logical width just inside a rectangle of the layout (device pixels),
     // drawn on a painter of logical pixels whose map area begins at origin.
     static void drawFrame(QPainter& painter, const MapRect& rect, qreal dpr, const QPoint& origin, const QColor& colour,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -12,8 +13,17 @@ class SavedScan;
 
 // Chooses the file of a saved scan for parent; an empty text when none was chosen. Tests set another.
 using ScanFileChooser = std::function<QString(QWidget* parent)>;
-// The file dialog: it starts in the folder of the snapshots and offers JSON and zstd files.
+// The snapshots by folder and date (TfrmOpenScan), with the file dialog for any other saved scan.
 QString ChooseScanFile(QWidget* parent);
+// The date and the time of a scan (seconds since 1970) as the lists show dates and times.
+struct ScanTimeTexts {
+    QString date;
+    QString time;
+};
+ScanTimeTexts ScanTime(std::int64_t timestamp);
+// What a window says of the saved scan it shows: "Saved scan of <folder>, <date> <time>" (no date
+// when the file gives none).
+QString SavedScanCaption(const std::string& root, std::int64_t timestamp);
 // The chooser's answer as exact path bytes (an empty answer gives "").
 std::string ScanFilePath(const QString& chosen);
 

@@ -16,9 +16,11 @@
 #include "common/ui/PrintGrid.h"
 #include "common/ui/ResultGridView.h"
 #include "common/ui/StatusPanel.h"
+#include "common/ui/SwappedButtonGuard.h"
 #include "folderhogs/FolderSizeEngine.h"
 #include "platform/FolderVisitorPair.h"
 #include "scans/SavedScan.h"
+#include "scans/ui/OpenScanFile.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -138,6 +140,7 @@ void TfrmWhatGrew::buildWindow() {
     btAll = addPanelButton(Panel1, "btAll", "&All Folders", "Compare every folder");
     btClose = addPanelButton(Panel1, "btClose", "Close", "Close window");
     btAbort = addPanelButton(Panel1, "btAbort", "A&bort", "Abort scan");
+    new SwappedButtonGuard(btClose, btAbort); // Close comes back where Abort was
     btPrint = addPanelButton(Panel1, "btPrint", "&Print", "Print list of changes");
     btClip = addPanelButton(Panel1, "btClip", "C&lipboard", "Copy list of changes to clipboard");
     btBrowse = addPanelButton(Panel1, "btBrowse", "B&rowse", "Browse the files and folder");
@@ -224,9 +227,8 @@ void TfrmWhatGrew::FormShow() {
 
 namespace {
 QString snapshotCaption(const SnapshotStore::Snapshot& s) {
-    const QDateTime when = QDateTime::fromSecsSinceEpoch(s.timestamp);
-    return QLocale().toString(when.date(), FileDateFormat()) + u' ' +
-           QLocale().toString(when.time(), FileTimeFormat()) + QStringLiteral("   ") + DisplayText(s.root);
+    const ScanTimeTexts when = ScanTime(s.timestamp);
+    return when.date + u' ' + when.time + QStringLiteral("   ") + DisplayText(s.root);
 }
 } // namespace
 
@@ -236,10 +238,18 @@ void TfrmWhatGrew::fillChoices() {
     cbOlder->clear();
     for (const SnapshotStore::Snapshot& s : m_snapshots)
         cbOlder->addItem(snapshotCaption(s));
-    // The newest snapshot is what "now" is compared with first; an older one of its root is more
-    // useful against a later snapshot.
-    cbOlder->setCurrentIndex(m_snapshots.empty() ? -1 : 0);
+    // The two newest snapshots of the folder scanned last: what changed between the last two scans.
+    // With one snapshot of it, that one against the folder now.
+    int older = m_snapshots.empty() ? -1 : 0;
+    for (std::size_t i = 1; i < m_snapshots.size(); ++i)
+        if (m_snapshots[i].root == m_snapshots.front().root) {
+            older = int(i);
+            break;
+        }
+    cbOlder->setCurrentIndex(older);
     cbOlderChange();
+    if (older > 0)
+        cbNewer->setCurrentIndex(int(std::find(m_newerChoices.begin(), m_newerChoices.end(), 0) - m_newerChoices.begin()));
     if (m_snapshots.empty())
         pnlScan->setText(QStringLiteral("No snapshots yet: scan with Folder Hogs first."));
 }
@@ -433,7 +443,7 @@ void TfrmWhatGrew::btBrowseClick() {
 }
 
 void TfrmWhatGrew::btSortClick() {
-    PopupMenu1->exec(FinderPopupMenu::sortButtonPosition(grid));
+    PopupMenu1->exec(FinderPopupMenu::sortButtonPosition(btSort));
 }
 
 void TfrmWhatGrew::SortClick(QAction* item) {

@@ -14,6 +14,7 @@
 #include "common/ui/DpiScale.h"
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
+#include "common/ui/ScreenFit.h"
 #include "common/ui/SkippedEntriesPanel.h"
 #include "delete/DeletionTotals.h"
 #include "platform/AppError.h"
@@ -96,11 +97,7 @@ void TfrmStatistics::FormShow() {
     if (m_centred)
         return;
     m_centred = true;
-    if (const QScreen* s = screen()) {
-        const QRect area = s->availableGeometry();
-        move(area.x() + (area.width() - frameGeometry().width()) / 2,
-             area.y() + (area.height() - frameGeometry().height()) / 2);
-    }
+    CentreOnScreen(this);
 }
 
 void TfrmStatistics::PageControl1Change(int index) {

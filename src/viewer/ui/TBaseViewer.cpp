@@ -199,6 +199,7 @@ int TBaseViewer::keyCommand(QKeyCombination key) const { return m_keys.value(key
 // --- lines and scrolling ------------------------------------------------------------------------
 
 void TBaseViewer::SetTotalLines(std::int64_t total, bool reset) {
+    const bool learned = total != m_totalLines;
     m_totalLines = total;
     if (reset) {
         m_top = 0;
@@ -211,8 +212,12 @@ void TBaseViewer::SetTotalLines(std::int64_t total, bool reset) {
         caretLineChanged(0);
         Q_EMIT TopLineChanged(0);
         postStatus();
-    } else if (m_top > maxTop()) {
-        m_top = maxTop(); // the file turned out shorter than the view had assumed
+    } else {
+        if (m_top > maxTop())
+            m_top = maxTop(); // the file turned out shorter than the view had assumed
+        // The end was found (by showing the last line, a search, a move): the status tells the total.
+        if (learned)
+            postStatus();
     }
     updateScrollBars();
     viewport()->update();

@@ -132,6 +132,9 @@ void TfrmView::buildMenu() {
     Clipboard1 = MainMenu1->addMenu(QStringLiteral("&Clipboard"));
     Clipboard1->setObjectName(QStringLiteral("Clipboard1"));
     Copy1 = addItem(Clipboard1, "Copy1", QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_Insert));
+    // Ctrl+C too, from the window: after a click on a button below, the viewer no longer has the
+    // keys, and both keys must still copy the selection.
+    Copy1->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Insert), QKeySequence(Qt::CTRL | Qt::Key_C)});
     Copy1->setEnabled(false);
     SelectAll1 = addItem(Clipboard1, "SelectAll1", QStringLiteral("&Select all"));
     SelectAll1->setEnabled(false);

@@ -207,7 +207,12 @@ TEST_F(BrowseWindow, MarksAreOfExactNameBytesAndStayWhenTheDeleteIsCancelled) {
     EXPECT_TRUE(w->isVisible());
 }
 
-TEST_F(BrowseWindow, TheCheckedSortIsAppliedAgainWhenTheFolderChanges) {
+TEST_F(BrowseWindow, TheCheckedSortIsAppliedAgainWhenTheFolderChangesAndEqualSizesListNewestFirst) {
+    // Equal sizes, written one day after another: a first, d last.
+    for (const char* name : {"three/a", "three/b", "three/c", "three/d"}) {
+        tree.file(name, 4096);
+        tree.setTimes(name, 1'700'000'000, 1'700'000'000 + 86400 * (name[6] - 'a'));
+    }
     tree.file("one/small.c", 10);
     tree.file("one/big.txt", 5000);
     tree.file("one/middle.h", 700);
@@ -232,6 +237,10 @@ TEST_F(BrowseWindow, TheCheckedSortIsAppliedAgainWhenTheFolderChanges) {
     EXPECT_EQ(w->markedCount(), 0); // a new folder starts without marks
     w->Sortbyname1Click(action("Sortbyname1"));
     EXPECT_EQ(column(4), (QStringList{"a.txt", "m.txt", "z.txt"}));
+
+    w->Sortbyname1Click(action("SortbySize1"));
+    openInTree({"three"});
+    EXPECT_EQ(column(4), (QStringList{"d", "c", "b", "a"}));
 }
 
 TEST_F(BrowseWindow, ClosingWithMarksAsksFirst) {

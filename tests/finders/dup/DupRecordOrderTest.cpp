@@ -127,6 +127,16 @@ TEST(DupRecordOrder, HogOrderIsSizeThenNewestFirstThenPath) {
                 ASSERT_LE(foldedUtf8(store.field(a, 5, false)).compare(foldedUtf8(store.field(b, 5, false))), 0);
             }
         }
+        // By access day, latest first: equal days by the newest modification first.
+        const std::vector<std::uint32_t> byAccess = store.hogColumnOrder(some, 3, true);
+        for (std::size_t k = 0; k + 1 < byAccess.size(); ++k) {
+            const std::uint32_t a = byAccess[k], b = byAccess[k + 1];
+            const int c = compareNumbers(PackedDateOrder(added[b].accessed), PackedDateOrder(added[a].accessed));
+            ASSERT_LE(c, 0);
+            if (c == 0) {
+                ASSERT_LE(compareNumbers(PackedTimeOrder(added[b].modified), PackedTimeOrder(added[a].modified)), 0);
+            }
+        }
     }
 }
 

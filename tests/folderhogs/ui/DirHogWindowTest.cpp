@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "delete/DeletionTotals.h"
 #include "delete/ui/TfrmReallyDelete.h"
+#include "common/ui/SwappedButtonGuard.h"
 #include "folderhogs/ui/TfrmDirHog.h"
 #include "support/FinderWindowTest.h"
 
@@ -162,7 +163,8 @@ TEST_F(DirHogWindow, OneLineIsAResultAndAnAbortOrAFullListKeepsWhatWasCollected)
     EXPECT_EQ(messages.records()[0].kind, MessageKind::Warning);
     ASSERT_GT(w->rowsFilled(), 0);
     EXPECT_LT(w->rowsFilled(), 302);
-    EXPECT_EQ(status(), QStringLiteral("Folders : %1").arg(w->rowsFilled())); // the abort line is no folder
+    // The abort line is no folder; the status says the list was cut short.
+    EXPECT_EQ(status(), QStringLiteral("Folders : %1   List incomplete").arg(w->rowsFilled()));
     const QStringList clip = clipboardLines();
     EXPECT_EQ(clip.first(), kAbortLine);
     EXPECT_EQ(clip.mid(1), w->engine().resultLines());
@@ -176,6 +178,7 @@ TEST_F(DirHogWindow, OneLineIsAResultAndAnAbortOrAFullListKeepsWhatWasCollected)
     EXPECT_EQ(messages.texts(), QStringList{"Resource limit reached ... cannot process any more files."});
     EXPECT_EQ(w->rowsFilled(), 3);
     EXPECT_EQ(w->lb(), w->engine().resultLines());
+    EXPECT_EQ(status(), QStringLiteral("Folders : 3   List incomplete"));
 }
 
 TEST_F(DirHogWindow, DeletingAndRecyclingFoldersMarksTheirRowsAndCountsTheTotals) {
@@ -233,6 +236,41 @@ TEST_F(DirHogWindow, DeletingAndRecyclingFoldersMarksTheirRowsAndCountsTheTotals
     EXPECT_EQ((QStringList{cell(1, 0), cell(2, 0), cell(3, 0), cell(4, 5)}),
               (QStringList{"RECYCLED", "DELETED", "DELETED", QString::fromStdString(tree.path("keep"))}));
     EXPECT_EQ(cell(rowOf(tree.path("gone")), 5), QString::fromStdString(tree.path("gone"))); // the rest stays
+}
+
+TEST_F(DirHogWindow, DeleteAppearingWhereAbortWasTakesNoClickMeantForAbort) {
+    tree.file("big/a.bin", 5000);
+    open();
+    // Whether a click opened the folder delete confirmation (which is then cancelled).
+    bool asked = false;
+    auto click = [&] {
+        asked = false;
+        QTimer::singleShot(0, w.get(), [&] {
+            if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->inherits("TfrmDelDirectory")) {
+                asked = true;
+                modal->close();
+            }
+        });
+        QTest::mouseClick(button("btDelete"), Qt::LeftButton);
+        QCoreApplication::processEvents();
+    };
+    button("btTop")->click();
+    ASSERT_TRUE(button("btDelete")->isVisible());
+    // The click lands as the scan ends, where Abort stood: it is dropped, by mouse and by key.
+    click();
+    EXPECT_FALSE(asked);
+    QTest::keyClick(button("btDelete"), Qt::Key_Space);
+    EXPECT_FALSE(asked);
+    EXPECT_TRUE(button("btDelete")->isEnabled()); // held, not disabled: its window decides that
+    // Time alone does not free it, a moved mouse does.
+    QTest::qWait(SwappedButtonGuard::HoldMs + 100);
+    click();
+    EXPECT_FALSE(asked);
+    QTest::mouseMove(button("btDelete"), QPoint(5, 5));
+    QTest::mouseMove(button("btDelete"), QPoint(10, 8));
+    click();
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(messages.records().empty()) << messages.texts().join(u'|').toStdString();
 }
 
 TEST_F(DirHogWindow, RefusalsAndFoldersChangedSinceTheScanAreLeftAlone) {

@@ -143,6 +143,21 @@ TEST_F(MapWindow, PointingClickingZoomingAndTheKeys) {
     QTest::mouseDClick(view(), Qt::LeftButton, {}, centreOf("docs/sub/c.dat"));
     EXPECT_EQ(model().folderPath(view()->viewFolder()), tree.path("docs/sub"));
     EXPECT_TRUE(child<QLabel>("lblPath")->text().contains(QStringLiteral("sub")));
+    // Zoomed in, the legend is of what is shown: .DAT alone, the largest type here, in the first
+    // colour, and the folder's total; the drive's .ISO and .TXT are not in it.
+    const MapViewTypes shown = model().viewTypes(view()->viewFolder());
+    ASSERT_EQ(shown.legend.size(), 1u);
+    EXPECT_EQ(model().types()[shown.legend[0]].extension, ".DAT");
+    EXPECT_EQ(shown.total, 512 << 10);
+    EXPECT_NEAR(view()->grab().toImage().pixelColor(centreOf("docs/sub/c.dat")).hsvHue(),
+                QColor::fromRgb(MapPalette::rankColour(0)).hsvHue(), 4);
+    for (const QSize& size : {QSize(1024, 768), QSize(1600, 1000)}) {
+        w->resize(size);
+        QCoreApplication::processEvents();
+        SaveScreenshot(w.get(), QStringLiteral("map-zoomed-%1").arg(size.width()));
+    }
+    w->resize(800, 600);
+    QCoreApplication::processEvents();
     QTest::keyClick(view(), Qt::Key_Backspace);
     EXPECT_EQ(model().folderPath(view()->viewFolder()), tree.path("docs"));
     QTest::mouseClick(button("btUp"), Qt::LeftButton);

@@ -4,6 +4,8 @@
 #include "../../app/ScreenshotDir.h"
 #include "folderhogs/ui/TfrmDirHog.h"
 #include "scans/SnapshotStore.h"
+#include "scans/ui/OpenScanFile.h"
+#include "scans/ui/TfrmOpenScan.h"
 #include "scans/ui/TfrmWhatGrew.h"
 #include "support/FinderWindowTest.h"
 
@@ -56,10 +58,27 @@ TEST_F(SnapshotWindows, AScanLeavesASnapshotThatOpensLikeADrive) {
     const SnapshotStore store;
     const auto snapshots = store.list(tree.root());
     ASSERT_EQ(snapshots.size(), 1u);
-    // Opened again: the same lines, and nothing to delete, since the folders are not here.
-    w->setScanFileChooser([&](QWidget*) { return QString::fromStdString(snapshots.front().path); });
+    // Opened again through the list of snapshots, which names each by its folder and date: the same
+    // lines, and nothing to delete, since the folders are not here.
+    bool listed = false;
+    QTimer::singleShot(0, w.get(), [&] {
+        auto* chooser = qobject_cast<TfrmOpenScan*>(QApplication::activeModalWidget());
+        ASSERT_NE(chooser, nullptr);
+        listed = chooser->gridModel()->cellText(1, 0) == QString::fromStdString(tree.root()) &&
+                 !chooser->gridModel()->cellText(1, 1).isEmpty();
+        SaveScreenshot(chooser, QStringLiteral("open-scan"));
+        chooser->findChild<QPushButton*>(QStringLiteral("btOpen"))->click();
+    });
     button("btOpenScan")->click();
+    EXPECT_TRUE(listed);
     EXPECT_EQ(lines(), live);
+    // The window says which scan it shows, and no drive is ticked for it.
+    const ScanTimeTexts when = ScanTime(snapshots.front().timestamp);
+    const QString caption =
+        QStringLiteral("Saved scan of ") + QString::fromStdString(tree.root()) + ", " + when.date + u' ' + when.time;
+    EXPECT_EQ(child<QLabel>("pnlScan")->text(), QStringLiteral("Folders : 2   ") + caption);
+    EXPECT_FALSE(child<QCheckBox>("cb1")->isChecked());
+    EXPECT_EQ(w->printTitle(), QStringLiteral("Folder hogs of the s") + caption.mid(1));
     EXPECT_FALSE(button("btDelete")->isVisible());
     EXPECT_TRUE(button("btMap")->isVisible()); // the map of the same file
     EXPECT_TRUE(button("btClip")->isVisible());
@@ -67,6 +86,7 @@ TEST_F(SnapshotWindows, AScanLeavesASnapshotThatOpensLikeADrive) {
     const std::string bad = tree.file("not-a-scan.json", 10);
     w->setScanFileChooser([&](QWidget*) { return QString::fromStdString(bad); });
     button("btOpenScan")->click();
+    child<QCheckBox>("cb1")->setChecked(true);
     ASSERT_FALSE(messages.records().empty());
     EXPECT_TRUE(messages.records().back().text.contains(QStringLiteral("not a saved scan")));
     EXPECT_EQ(lines(), live);
@@ -107,4 +127,22 @@ TEST_F(SnapshotWindows, WhatGrewComparesTheLastSnapshotWithNow) {
         [&](QWidget*, const std::string& folder, const std::string&, const QString&) { browsed = folder; });
     grew.findChild<QPushButton*>(QStringLiteral("btBrowse"))->click();
     EXPECT_FALSE(browsed.empty());
+}
+
+TEST_F(SnapshotWindows, WhatGrewStartsWithTheTwoNewestSnapshotsOfTheFolderScannedLast) {
+    scanMain();
+    tree.file("photos/c.jpg", 70'000);
+    button("btTop")->click();
+    w.reset();
+    const std::vector<SnapshotStore::Snapshot> snapshots = SnapshotStore().list();
+    ASSERT_EQ(snapshots.size(), 2u);
+    TfrmWhatGrew grew;
+    grew.show();
+    QCoreApplication::processEvents();
+    auto* older = grew.findChild<QComboBox*>(QStringLiteral("cbOlder"));
+    auto* newer = grew.findChild<QComboBox*>(QStringLiteral("cbNewer"));
+    EXPECT_EQ(older->currentIndex(), 1); // the one before the newest
+    EXPECT_EQ(newer->currentText(), older->itemText(0)); // the newest
+    grew.findChild<QPushButton*>(QStringLiteral("btTop"))->click();
+    EXPECT_EQ(grew.lb(), QStringList{QString::fromStdString("+70000\t200000\t270000\tgrown\t" + tree.root() + "/photos")});
 }

@@ -445,6 +445,22 @@ TEST_F(ViewWindow, AFileThatCannotBeOpenedLeavesNoEmptyWindow) {
     EXPECT_FALSE(frmView.isVisible());
 }
 
+TEST_F(ViewWindow, AFileShownWholeHasItsTotalAndBothCopyKeysWorkWhateverHasTheFocus) {
+    show(WriteFile(tree, "two.txt", "first line\nsecond line"));
+    // The end is on the screen: the total is known without going there.
+    EXPECT_EQ(status().value(1), "Total: 2");
+
+    item("SelectAll1")->trigger();
+    QCoreApplication::processEvents();
+    auto* font = child<QPushButton>("btFont");
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}) {
+        QGuiApplication::clipboard()->setText("before");
+        font->setFocus(); // as a click on the button leaves it
+        QTest::keySequence(font, keys);
+        EXPECT_EQ(ClipboardText(), "first line\nsecond line") << keys.toString().toStdString();
+    }
+}
+
 TEST_F(ViewWindow, CopyOfMoreThan64KCopiesItsFirst65520Bytes) {
     // Lines show at most 1023 characters: a large selection needs many lines.
     std::string big;

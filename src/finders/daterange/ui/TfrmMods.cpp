@@ -13,6 +13,7 @@
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
 #include "common/ui/WildcardCombo.h"
+#include "common/ui/SwappedButtonGuard.h"
 #include "finders/daterange/ui/DateGlyphs.h"
 #include "finders/daterange/ui/TfrmPickDate.h"
 
@@ -177,6 +178,7 @@ void TfrmMods::buildTopPanel() {
     btBrowse = addPanelButton(Panel1, "btBrowse", "&Browse", "Browse through files");
     btSort = addPanelButton(Panel1, "btSort", "S&ort", "Sort columns ");
     btAbort = addPanelButton(Panel1, "btAbort", "&Abort", "");
+    new SwappedButtonGuard(btMark, btAbort); // it appears where Abort was
     layOutButtonRow();
 
     connect(m_whenItems, &QButtonGroup::idClicked, this, [this] { rgWhenClick(); });
@@ -264,13 +266,11 @@ void TfrmMods::FormShow() {
     btOK->setFocus();
 
     // Minimum size: the choices and the drive boxes stay whole; at least half the height for the grid.
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const QRect area = screenArea();
     const int minWidth = std::min(Scaled(423 + 199 + DrivePanelRightMargin, m_scale), area.width() - 10);
     setMinimumSize(minWidth, Scaled(PanelHeight, m_scale) * 2);
 
-    move(area.x() + (area.width() - frameGeometry().width()) / 2,
-         area.y() + (area.height() - frameGeometry().height()) / 2);
+    centreOnScreen();
     FormResize();
     FillWildcardList(cbWildCard);
 }
@@ -284,7 +284,8 @@ void TfrmMods::FormResize() {
     if (!grid || !pnlDrives)
         return;
     // The date columns are at least as wide as the widest date of this locale; Type gives up that
-    // room. Type has what is left, up to its design width; a wider window widens the Folder column.
+    // room. Type has what is left, up to its design width; a wider window widens the Folder and
+    // Filename columns.
     std::vector<int> widths;
     int taken = 0;
     int designTaken = 0;
@@ -297,7 +298,7 @@ void TfrmMods::FormResize() {
     const int slack = Scaled(TypeColumnSlack, m_scale);
     const int designType = Scaled(DesignWidth, m_scale) - designTaken - slack;
     widths.push_back(std::max(std::min(width() - taken - slack, designType), Scaled(30, m_scale)));
-    grid->setColumnLayout(widths, 4);
+    grid->setColumnLayout(widths, 4, 0); // the names grow with the folders
     pnlDrives->move(width() - Scaled(DrivePanelRightMargin, m_scale) - pnlDrives->width(), pnlDrives->y());
 }
 

@@ -86,7 +86,7 @@ void TfrmMods::Sortbyname1Click(QAction* item) {
     PopupMenu1->checkSortItem(item);
 }
 
-QPoint TfrmMods::sortMenuPosition() const { return FinderPopupMenu::sortButtonPosition(grid); }
+QPoint TfrmMods::sortMenuPosition() const { return FinderPopupMenu::sortButtonPosition(btSort); }
 
 void TfrmMods::btSortClick() { PopupMenu1->popup(sortMenuPosition()); }
 

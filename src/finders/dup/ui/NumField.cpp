@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "finders/dup/ui/NumField.h"
 
+#include "common/NumberTexts.h"
+
 #include <QFocusEvent>
 #include <QRegularExpressionValidator>
 
@@ -18,6 +20,11 @@ std::optional<std::int64_t> NumField::number() const {
 }
 
 void NumField::setNumber(std::int64_t value) { setText(QString::number(value)); }
+
+QString NumField::kiloText() const {
+    const auto value = number();
+    return value ? KiloToMega(*value) : QStringLiteral("KB");
+}
 
 void NumField::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);

@@ -17,6 +17,9 @@ public:
     // The typed number; nullopt when the text is empty or not a number.
     std::optional<std::int64_t> number() const;
     void setNumber(std::int64_t value);
+    // The size label beside the field for the number as it stands, typed or stepped, in range or
+    // not (the range is checked on leaving): KiloToMega of it, "KB" while there is no number.
+    QString kiloText() const;
 
 Q_SIGNALS:
     void exited(); // the field lost the keyboard focus

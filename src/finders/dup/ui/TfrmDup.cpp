@@ -9,6 +9,7 @@
 #include "common/ui/BusyCursor.h"
 #include "common/ui/DpiScale.h"
 #include "common/ui/StatusPanel.h"
+#include "common/ui/SwappedButtonGuard.h"
 #include "common/ui/DriveBoxPanel.h"
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
@@ -44,13 +45,8 @@ constexpr int DesignHeight = 406;
 const QString kRangeRefused =
     QStringLiteral("Value is not within required range (%1 to %2 KB)").arg(NumMin).arg(NumMax);
 
-// The label beside a number field follows the number as it stands, whether stepped or typed; a
-// text that is no number in range leaves it alone until the field is left and checked.
-void ShowFieldKB(const NumField* field, QLabel* label) {
-    const auto value = field->number();
-    if (value && *value >= NumMin && *value <= NumMax)
-        label->setText(KiloToMega(*value));
-}
+// The label beside a number field follows the number as it stands, whether stepped or typed.
+void ShowFieldKB(const NumField* field, QLabel* label) { label->setText(field->kiloText()); }
 
 // Per column, the narrowest width that shows every date, time and size text whole in the grid's
 // font and the default locale; 0 for the other columns. sizeText: the longest size text to fit
@@ -166,6 +162,7 @@ void TfrmDup::buildTopPanel() {
     btAbort = addPanelButton(Panel1, "btAbort", "&Abort", "Abort scan");
     btMark =
         addPanelButton(Panel1, "btMark", "&Mark", "Mark file for deletion (double click on grid also works)");
+    new SwappedButtonGuard(btMark, btAbort); // it appears where Abort was
     btDelete = addPanelButton(Panel1, "btDelete", "Delete", "Delete marked files");
     btPrint = addPanelButton(Panel1, "btPrint", "&Print", "Print list of files");
     btClip = addPanelButton(Panel1, "btClip", "C&lipboard", "Copy list of files to clipboard");
@@ -293,16 +290,14 @@ void TfrmDup::FormShow() {
     btScan->setFocus();
 
     // Minimum size: the criteria and drive boxes must stay whole; at least half the height for the grid.
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const QRect area = screenArea();
     int minWidth = Scaled(432 + 200 + 3, m_scale);
     if (minWidth > area.width())
         minWidth = area.width() - 10;
     const int minHeight = Scaled(PanelHeight, m_scale) * 2;
     setMinimumSize(minWidth, minHeight);
 
-    move(area.x() + (area.width() - frameGeometry().width()) / 2,
-         area.y() + (area.height() - frameGeometry().height()) / 2);
+    centreOnScreen();
 
     FormResize();
     FillWildcardList(cbWildCard);
@@ -332,10 +327,12 @@ void TfrmDup::FormResize() {
         widened += widths.back() - design;
     }
     // The type column takes what the others leave, never less than a sliver, and no more than its
-    // design width: a wider window gives the extra to the paths (Folder, or FileName for hogs).
+    // design width: a wider window gives the extra to the paths (Folder, or FileName for hogs) and,
+    // for duplicates, to the names.
     const int designType = Scaled(DesignWidth, m_scale) - unscaledTotal;
     widths.push_back(std::max(std::min(client - unscaledTotal - widened, designType), Scaled(30, m_scale)));
-    grid->setColumnLayout(widths, m_dupMode ? 5 : 4);
+    // Duplicates: the file names grow with the folders, so a wide window shows long names whole.
+    grid->setColumnLayout(widths, m_dupMode ? 5 : 4, m_dupMode ? 0 : -1);
     pnlDrives->move(client - Scaled(8, m_scale) - pnlDrives->width(), pnlDrives->y());
 }
 

@@ -100,14 +100,17 @@ QString TfrmDup::contentLegend() const {
     QString text = m_content->groupCount() == 0
                        ? QStringLiteral("No two files of a run have the same contents.")
                        : QStringLiteral("Numbered files have identical contents: ") +
-                             FormatThousands(std::int64_t(m_content->groupCount())) + QStringLiteral(" groups, ") +
-                             FormatThousands(files) + QStringLiteral(" files.");
+                             CountText(std::int64_t(m_content->groupCount()), "group", "groups") +
+                             QStringLiteral(", ") + CountText(files, "file", "files") + u'.';
     if (!oneFile.isEmpty())
-        text += QStringLiteral(" Groups ") + oneFile.join(QStringLiteral(", ")) +
-                QStringLiteral(" are names of one file: deleting one frees no space.");
+        text += (oneFile.size() == 1 ? QStringLiteral(" Group ") + oneFile.front() + QStringLiteral(" is")
+                                     : QStringLiteral(" Groups ") + oneFile.join(QStringLiteral(", ")) +
+                                           QStringLiteral(" are")) +
+                QStringLiteral(" names of one file: deleting one frees no space.");
     if (m_content->unreadableFiles() > 0)
-        text += QStringLiteral(" ") + FormatThousands(m_content->unreadableFiles()) +
-                QStringLiteral(" files could not be read or have changed.");
+        text += QStringLiteral(" ") + CountText(m_content->unreadableFiles(), "file", "files") +
+                (m_content->unreadableFiles() == 1 ? QStringLiteral(" could not be read or has changed.")
+                                                   : QStringLiteral(" could not be read or have changed."));
     return text;
 }
 

@@ -12,6 +12,7 @@
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/PrintGrid.h"
 #include "common/ui/ResultGridView.h"
+#include "finders/dup/ui/NumField.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -82,7 +83,7 @@ void TfrmDup::Sortbysize1Click(QAction* item) {
     PopupMenu1->checkSortItem(item);
 }
 
-QPoint TfrmDup::sortMenuPosition() const { return FinderPopupMenu::sortButtonPosition(grid); }
+QPoint TfrmDup::sortMenuPosition() const { return FinderPopupMenu::sortButtonPosition(btSort); }
 
 void TfrmDup::btSortClick() { PopupMenu1->popup(sortMenuPosition()); }
 
@@ -91,13 +92,17 @@ void TfrmDup::Shrink1Click() { PopupMenu1->shrinkTopPanel(); }
 void TfrmDup::Grow1Click() { PopupMenu1->restoreTopPanel(); }
 
 QString TfrmDup::printTitle() const {
+    // Each limit as the window shows it: the number, then its label ("250 KB (256000 bytes)"); the
+    // label alone would leave the title without the number.
+    const QString first = num1->text().trimmed() + u' ' + lblKB1->text();
     QString sizeText;
     if (rbLarger->isChecked())
-        sizeText = QStringLiteral("larger or equal to ") + lblKB1->text();
+        sizeText = QStringLiteral("larger or equal to ") + first;
     else if (rbSmaller->isChecked())
-        sizeText = QStringLiteral("smaller or equal to ") + lblKB1->text();
+        sizeText = QStringLiteral("smaller or equal to ") + first;
     else
-        sizeText = QStringLiteral("in between ") + lblKB1->text() + QStringLiteral(" and ") + lblKB2->text();
+        sizeText = QStringLiteral("in between ") + first + QStringLiteral(" and ") + num2->text().trimmed() + u' ' +
+                   lblKB2->text();
     return (m_dupMode ? QStringLiteral("Duplicates ") : QStringLiteral("File Hogs ")) + sizeText +
            QStringLiteral(" matching ") + cbWildCard->currentText() + QStringLiteral(" on drive(s) ") +
            pnlDrives->tickedCaptionList();

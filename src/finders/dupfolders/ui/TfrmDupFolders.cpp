@@ -14,6 +14,7 @@
 #include "common/ui/FinderPopupMenu.h"
 #include "common/ui/ResultGridView.h"
 #include "common/ui/StatusPanel.h"
+#include "common/ui/SwappedButtonGuard.h"
 #include "finders/dup/ui/NumField.h"
 
 #include <QAction>
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
+#include <vector>
 #include <cstring>
 
 namespace {
@@ -117,6 +119,7 @@ void TfrmDupFolders::buildTopPanel() {
     btClose = addPanelButton(Panel1, "btClose", "Close", "Close window");
     btAbort = addPanelButton(Panel1, "btAbort", "&Abort", "Abort scan");
     btDelete = addPanelButton(Panel1, "btDelete", "&Delete", "Delete the folder");
+    new SwappedButtonGuard(btDelete, btAbort); // it appears where Abort was
     btPrint = addPanelButton(Panel1, "btPrint", "&Print", "Print list of folders");
     btClip = addPanelButton(Panel1, "btClip", "C&lipboard", "Copy list of folders to clipboard");
     btBrowse = addPanelButton(Panel1, "btBrowse", "&Browse", "Browse the files and folder");
@@ -124,11 +127,7 @@ void TfrmDupFolders::buildTopPanel() {
     layOutButtonRow();
 
     connect(num1, &NumField::exited, this, [this] { num1Exit(); });
-    connect(num1, &QLineEdit::textChanged, this, [this] {
-        const auto value = num1->number();
-        if (value && *value >= 0 && *value <= NumMax)
-            lblKB1->setText(KiloToMega(*value));
-    });
+    connect(num1, &QLineEdit::textChanged, this, [this] { lblKB1->setText(num1->kiloText()); });
     connect(Spinner1, &UpDownSpinner::stepped, this, [this](int delta) {
         const std::int64_t value =
             std::clamp<std::int64_t>(num1->number().value_or(m_limit) + delta, 0, NumMax);
@@ -335,10 +334,30 @@ void TfrmDupFolders::scan() {
     closeIfAsked();
 }
 
-void TfrmDupFolders::showSummary() {
+std::int64_t TfrmDupFolders::extraBytesLeft() const {
+    // A group's extra copies take its waste less what the copies deleted here freed, and nothing
+    // once a single copy is left.
+    const std::size_t groups = m_engine->groupCount();
+    std::vector<std::int64_t> freed(groups + 1, 0);
+    std::vector<std::size_t> left(groups + 1, 0);
+    for (std::size_t i = 0; i < m_engine->resultCount(); ++i) {
+        const std::uint32_t g = m_engine->resultGroup(i);
+        if (g < 1 || g > groups || m_engine->resultRole(i) != DupFolderEngine::Role::Copy)
+            continue;
+        if (isGone(std::uint32_t(i)))
+            freed[g] = SaturatingAdd(freed[g], m_engine->resultFreed(i));
+        else
+            ++left[g];
+    }
     std::int64_t extra = 0;
-    for (std::uint32_t g = 1; g <= m_engine->groupCount(); ++g)
-        extra = SaturatingAdd(extra, m_engine->groupWaste(g));
+    for (std::uint32_t g = 1; g <= groups; ++g)
+        if (left[g] >= 2)
+            extra = SaturatingAdd(extra, std::max<std::int64_t>(0, m_engine->groupWaste(g) - freed[g]));
+    return extra;
+}
+
+void TfrmDupFolders::showSummary() {
+    const std::int64_t extra = extraBytesLeft();
     QString text = QStringLiteral("Groups : ") + FormatThousands(qint64(m_engine->groupCount())) +
                    QStringLiteral("   Folders : ") + FormatThousands(qint64(m_engine->resultCount()));
     if (extra > 0)

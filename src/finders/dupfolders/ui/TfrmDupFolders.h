@@ -77,7 +77,9 @@ private:
     void layOutButtonRow();
     void setScanningState(bool scanning);
     bool checkNumField();
+    // The status line's figures; the extra copies as they are now, after the deletes made here.
     void showSummary();
+    std::int64_t extraBytesLeft() const;
     bool isGone(std::uint32_t key) const;
     void markFolderGone(int row, std::uint32_t key, const QString& how);
     bool deleteGuard(std::uint32_t key);

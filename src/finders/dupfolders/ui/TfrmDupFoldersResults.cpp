@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <numeric>
 
 namespace {
@@ -33,6 +34,7 @@ void TfrmDupFolders::markFolderGone(int row, std::uint32_t key, const QString& h
     if (key < m_gone.size())
         m_gone[key] = true;
     m_model->setCellText(row, 1, how);
+    showSummary(); // the extra copies are fewer now
 }
 
 QStringList TfrmDupFolders::lb() const {
@@ -75,7 +77,7 @@ void TfrmDupFolders::SortbyGroup1Click(QAction* item) {
 }
 
 void TfrmDupFolders::btSortClick() {
-    PopupMenu1->popup(FinderPopupMenu::sortButtonPosition(grid));
+    PopupMenu1->popup(FinderPopupMenu::sortButtonPosition(btSort));
 }
 
 QString TfrmDupFolders::printTitle() const {

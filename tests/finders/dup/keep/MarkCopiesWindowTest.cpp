@@ -71,10 +71,15 @@ TEST_F(MarkCopies, TheRuleAndAReferenceFolderGiveOrdinaryMarksWithTheirCountShow
             EXPECT_EQ(d.rule(), KeepRule::Newest);
             // A folder outside the scan is refused with a reason; "c" is taken.
             TempTree elsewhere;
-            d.setFolderPicker([&](QWidget*) { return QString::fromStdString(elsewhere.root()); });
+            QString startedIn;
+            d.setFolderPicker([&](QWidget*, const QString& startIn) {
+                startedIn = startIn;
+                return QString::fromStdString(elsewhere.root());
+            });
             d.findChild<QPushButton*>("btAdd")->click();
             EXPECT_NE(messages.texts().back().indexOf("lies outside every folder that was scanned"), -1);
-            d.setFolderPicker([&](QWidget*) { return QString::fromStdString(tree.path("c")); });
+            EXPECT_EQ(startedIn, QString::fromStdString(tree.root())); // the scanned folder
+            d.setFolderPicker([&](QWidget*, const QString&) { return QString::fromStdString(tree.path("c")); });
             d.findChild<QPushButton*>("btAdd")->click();
             EXPECT_EQ(d.findChild<QListWidget*>("lbReference")->count(), 1);
             EXPECT_EQ(d.choice().markedFiles, 3);

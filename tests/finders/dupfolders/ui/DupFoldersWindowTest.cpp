@@ -164,6 +164,8 @@ TEST_F(DupFoldersWindow, ACopyGoesThroughTheFolderDeleteAndTheLastCopyOnlyAfterA
     EXPECT_FALSE(fs::exists(tree.path("backup/2023")));
     EXPECT_EQ(cell(rowOf("backup/2023"), 1), "DELETED");
     EXPECT_FALSE(w->lb().join(u'\n').contains(QStringLiteral("backup")));
+    // The other two copies are names of the same files: only the notes' copy is extra now.
+    EXPECT_TRUE(w->statusText().endsWith(QStringLiteral("Extra copies : 4 bytes"))) << w->statusText().toStdString();
 
     messages.clear();
     selectRow(rowOf("backup/2023"));
@@ -173,6 +175,7 @@ TEST_F(DupFoldersWindow, ACopyGoesThroughTheFolderDeleteAndTheLastCopyOnlyAfterA
     // The notes: one copy goes, the other is the last, deleted only when the user says so.
     messages.clear();
     deleteRow(rowOf("old/notes"), "btDelete");
+    EXPECT_FALSE(w->statusText().contains(QStringLiteral("Extra copies"))) << w->statusText().toStdString();
     messages.clear();
     messages.scriptAnswers({MessageAnswer::No});
     selectRow(rowOf("notes"));

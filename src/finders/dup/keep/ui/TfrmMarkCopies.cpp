@@ -13,6 +13,7 @@
 #include "finders/dup/DupContentCheck.h"
 #include "finders/dup/DupScanEngine.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -30,8 +31,8 @@ QString filesText(std::int64_t n) {
     return FormatThousands(n) + (n == 1 ? QStringLiteral(" file") : QStringLiteral(" files"));
 }
 
-QString chooseFolder(QWidget* parent) {
-    return QFileDialog::getExistingDirectory(parent, QStringLiteral("Reference folder"), QString(),
+QString chooseFolder(QWidget* parent, const QString& startIn) {
+    return QFileDialog::getExistingDirectory(parent, QStringLiteral("Reference folder"), startIn,
                                              QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
 }
 
@@ -41,6 +42,9 @@ TfrmMarkCopies::TfrmMarkCopies(const DupScanEngine& engine, const DupContentChec
     : QDialog(parent), m_chooser(engine, check), m_picker(chooseFolder) {
     setObjectName(QStringLiteral("frmMarkCopies"));
     setWindowTitle(QStringLiteral("Mark copies"));
+    // Reference folders lie in what was scanned: Add... starts there, not where a dialog was last.
+    if (engine.resultCount() > 0)
+        m_startFolder = QFile::decodeName(QByteArray::fromStdString(engine.resultEntry(0).root));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     const double s = DpiScale(this);
 
@@ -161,7 +165,7 @@ void TfrmMarkCopies::rbRuleClick() {
 }
 
 void TfrmMarkCopies::btAddClick() {
-    const QString chosen = m_picker ? m_picker(this) : QString();
+    const QString chosen = m_picker ? m_picker(this, m_startFolder) : QString();
     if (chosen.isEmpty())
         return;
     const QByteArray path = chosen.toLocal8Bit();

@@ -26,8 +26,11 @@ public:
     TfrmMarkCopies(const DupScanEngine& engine, const DupContentCheck& check, QWidget* parent = nullptr);
     ~TfrmMarkCopies() override;
 
-    // How Add... asks for a folder: a folder dialog unless another is set; "" for none.
-    using FolderPicker = std::function<QString(QWidget* parent)>;
+    // How Add... asks for a folder, starting in startIn: a folder dialog unless another is set; ""
+    // for none.
+    using FolderPicker = std::function<QString(QWidget* parent, const QString& startIn)>;
+    // Where Add... starts: the first folder that was scanned, where the reference folders lie.
+    const QString& startFolder() const { return m_startFolder; }
     void setFolderPicker(FolderPicker picker) { m_picker = std::move(picker); }
 
     KeepRule rule() const;
@@ -49,6 +52,7 @@ private:
     ReferenceFolders m_references;
     KeepChoice m_choice;
     FolderPicker m_picker;
+    QString m_startFolder;
     FreedSpaceLine* m_freed = nullptr;
 
     QLabel* lblRule = nullptr;
