@@ -214,6 +214,9 @@ struct FolderSizeEngine::Impl final : FolderVisitor {
         skipped.addEntry(folder, name, error);
         markPartial();
     }
+    void entryExcluded(const FolderHandle& folder, std::string_view name, bool isFolder, std::string_view rule) override {
+        skipped.addExcluded(folder, name, isFolder, rule);
+    }
     void folderSkipped(const FolderHandle& folder, std::string_view name, int error) override {
         // A mount belongs to its own drive; it is neither a warning nor a line here.
         if (error == EXDEV)

@@ -75,6 +75,9 @@ struct MapScanEngine::Impl final : FolderVisitor {
     void entrySkipped(const FolderHandle& folder, std::string_view name, int error) override {
         skipped.addEntry(folder, name, error);
     }
+    void entryExcluded(const FolderHandle& folder, std::string_view name, bool isFolder, std::string_view rule) override {
+        skipped.addExcluded(folder, name, isFolder, rule);
+    }
 };
 
 MapScanEngine::MapScanEngine() : d(std::make_unique<Impl>()) {}

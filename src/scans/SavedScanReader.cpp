@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scans/SavedScanReader.h"
 
+#include "scans/ScanJson.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -9,6 +11,7 @@
 
 void SavedScanItem::clear() {
     name.clear();
+    excludeRule.clear();
     apparentSize = diskSize = 0;
     device = inode = links = 0;
     owner = group = mode = 0;
@@ -47,6 +50,7 @@ enum class Key {
     NotReg,
     Hidden,
     Excluded,
+    ExcludeRule,
     Other
 };
 
@@ -75,6 +79,8 @@ Key keyOf(std::string_view k) {
         return k == "excluded" ? Key::Excluded : Key::Other;
     case 10:
         return k == "read_error" ? Key::ReadError : Key::Other;
+    case kExcludeRuleKey.size():
+        return k == kExcludeRuleKey ? Key::ExcludeRule : Key::Other;
     default:
         return Key::Other;
     }
@@ -535,6 +541,10 @@ struct SavedScanReader::Parser {
                                     : scratch == "kernfs"  ? SavedScanItem::Excluded::KernelFilesystem
                                     : scratch == "pattern" ? SavedScanItem::Excluded::Pattern
                                                            : SavedScanItem::Excluded::Other;
+                    break;
+                case Key::ExcludeRule:
+                    // Only said to the user: a longer text is cut, never refused.
+                    string(item.excludeRule, MaxName);
                     break;
                 case Key::Other:
                     skipValue(); // a key of another program or a later version

@@ -6,6 +6,7 @@ vantorel_add_test(test_scans
 )
 vantorel_add_test(test_scans_cli
   ${CMAKE_CURRENT_LIST_DIR}/ScanCommandTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ExclusionCommandTest.cpp
 )
 add_dependencies(test_scans_cli vantorel-cli)
 target_compile_definitions(test_scans_cli PRIVATE VANTOREL_CLI_PATH="$<TARGET_FILE:vantorel-cli>")
