@@ -83,6 +83,20 @@ public:
     bool shouldStop() override { return m_stop; }
     bool wantsEveryEntry() override { return true; }
     void yield() override { m_yield(); }
+    // What the newer side could not read or left out, for the panels beside the status line.
+    SkippedEntries* skipped = nullptr;
+    void folderSkipped(const FolderHandle& folder, std::string_view name, int error) override {
+        if (skipped)
+            skipped->addFolder(folder, name, error);
+    }
+    void entrySkipped(const FolderHandle& folder, std::string_view name, int error) override {
+        if (skipped)
+            skipped->addEntry(folder, name, error);
+    }
+    void entryExcluded(const FolderHandle& folder, std::string_view name, bool isFolder, std::string_view rule) override {
+        if (skipped)
+            skipped->addExcluded(folder, name, isFolder, rule);
+    }
 
 private:
     std::function<void()> m_yield;
@@ -191,6 +205,7 @@ void TfrmWhatGrew::buildWindow() {
     pnlScan = NewStatusPanel("pnlScan", FinderStatusFont(), this);
     pnlScan->setFixedHeight(Scaled(21, s));
     stackPanels(Panel1, grid, pnlScan);
+    setSkippedEntries(&m_skipped);
     m_model->setTitles({QStringLiteral("Change"), QStringLiteral("Growth"), QStringLiteral("Old Size"),
                         QStringLiteral("New Size"), QStringLiteral("What"), QStringLiteral("Name")});
 }
@@ -301,6 +316,7 @@ void TfrmWhatGrew::compare(bool all) {
     m_changes.clear();
     m_older.clear();
     m_newer.clear();
+    m_skipped.clear();
     PopupMenu1->checkSortItem(SortbyChange1);
     const SnapshotStore::Snapshot& old = m_snapshots[std::size_t(older)];
     const int newer = m_newerChoices[std::size_t(newerItem)];
@@ -326,6 +342,7 @@ void TfrmWhatGrew::compare(bool all) {
                 failure = DisplayText(scan.error());
         };
         read(old.path, m_older);
+        yield.skipped = &m_skipped;
         if (failure.isEmpty() && !m_abort) {
             if (newer >= 0) {
                 read(m_snapshots[std::size_t(newer)].path, m_newer);

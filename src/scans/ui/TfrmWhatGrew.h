@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "common/WalkReport.h"
 #include "common/StringGridModel.h"
 #include "common/ui/BrowseHandOff.h"
 #include "common/ui/ScanDialog.h"
@@ -69,6 +70,7 @@ private:
     std::vector<int> m_newerChoices;                  // index in m_snapshots per cbNewer item; -1: now
     FolderTotals m_older;
     FolderTotals m_newer;
+    SkippedEntries m_skipped; // of the newer side
     std::vector<FolderChange> m_changes;
     std::int64_t m_largestChange = 0;
     bool m_abort = false;
