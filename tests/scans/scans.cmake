@@ -12,5 +12,6 @@ add_dependencies(test_scans_cli vantorel-cli)
 target_compile_definitions(test_scans_cli PRIVATE VANTOREL_CLI_PATH="$<TARGET_FILE:vantorel-cli>")
 vantorel_add_test(test_scans_window
   ${CMAKE_CURRENT_LIST_DIR}/ui/WhatGrewWindowTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/LastScanWindowTest.cpp
   ${PROJECT_SOURCE_DIR}/tests/app/ScreenshotDir.cpp
 )

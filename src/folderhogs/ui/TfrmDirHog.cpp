@@ -14,7 +14,9 @@
 #include "common/ui/ResultGridView.h"
 #include "scans/SavedScan.h"
 #include "scans/SnapshotStore.h"
+#include "scans/ui/LastScan.h"
 #include "scans/ui/TfrmWhatGrew.h"
+#include "platform/DriveTable.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -317,6 +319,8 @@ void TfrmDirHog::scan(FolderScanMode mode, const std::function<void()>& walk) {
     setWalkStatusSource([this] { return m_engine->walkStatus(); });
     setScanningState(true);
     pnlScan->clear();
+    if (!walk)
+        showLastScan(mode);
     {
         // Whatever happens in the walk, the window must come back to the idle state.
         struct LeaveScanning {
@@ -329,6 +333,14 @@ void TfrmDirHog::scan(FolderScanMode mode, const std::function<void()>& walk) {
         else
             ScanAllDrives();
         m_engine->finish();
+        if (m_lastScan) {
+            // The fresh lines take the place of the last scan's.
+            m_model->clearRows();
+            m_model->setRowSource(m_engine.get());
+            m_rowsFilled = 0;
+            m_lastScan.reset();
+            setWalkStatusSource([this] { return m_engine->walkStatus(); });
+        }
         addToGrid(m_engine->resultKeys());
     }
     const std::size_t lines = m_engine->resultCount();
@@ -354,6 +366,27 @@ void TfrmDirHog::scan(FolderScanMode mode, const std::function<void()>& walk) {
         btBrowse->setVisible(bool(m_browseHandOff));
     }
     closeIfAsked();
+}
+
+void TfrmDirHog::showLastScan(FolderScanMode mode) {
+    std::vector<std::string> roots;
+    for (const TickedDrive& t : pnlDrives->tickedDrives())
+        if (!t.letter.isNull() && DriveReady(t.letter))
+            roots.push_back(t.mountPoint);
+    auto last = std::make_unique<FolderSizeEngine>();
+    last->begin(mode);
+    const std::int64_t when = ReplayLastScans(roots, [&](ScanReplay& replay) { last->scanSaved(replay); });
+    if (when == 0)
+        return;
+    last->finish();
+    m_lastScan = std::move(last);
+    m_model->setRowSource(m_lastScan.get());
+    addToGrid(m_lastScan->resultKeys());
+    if (m_rowsFilled > 0)
+        grid->setCurrentGridRow(1);
+    const QString mark = LastScanMark(when);
+    pnlScan->setText(mark);
+    setWalkStatusSource([mark] { return mark; });
 }
 
 void TfrmDirHog::ScanAllDrives() {

@@ -42,6 +42,8 @@ public:
     void setBrowseHandOff(BrowseHandOff handOff);
 
     const FolderSizeEngine& engine() const { return *m_engine; }
+    // While a walk of the drives runs: the lines of their last scan, shown meanwhile (nullptr: none).
+    const FolderSizeEngine* lastScan() const { return m_lastScan.get(); }
     StringGridModel* gridModel() const { return m_model; }
     int rowsFilled() const { return m_rowsFilled; }
     // The display-order list behind the clipboard: the abort line first after a user's abort, then
@@ -94,6 +96,8 @@ private:
     void buildGrid();
     void layOutButtonRow();
     void setScanningState(bool scanning);
+    // Shows the snapshots of the ticked drives, when each has one, until the walk ends.
+    void showLastScan(FolderScanMode mode);
     int currentGridRow() const;        // 0 when no data row is current
     bool isDeletedKey(std::uint32_t key) const;
     // Marks the row's folder gone: its size cell says how, and its line leaves lb.
@@ -101,6 +105,7 @@ private:
     int minimumClientWidth() const;
 
     std::unique_ptr<FolderSizeEngine> m_engine;
+    std::unique_ptr<FolderSizeEngine> m_lastScan;
     StringGridModel* m_model = nullptr;
     double m_scale = 1.0;
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "map/ui/TfrmMap.h"
 
+#include "scans/ui/LastScan.h"
+
 #include "browse/ui/TfrmBrowse.h"
 #include "common/DisplayText.h"
 #include "common/MessageService.h"
@@ -208,14 +210,16 @@ void TfrmMap::btScanClick() {
 
 void TfrmMap::scan(const std::vector<std::string>& roots) {
     m_scanFile.clear();
-    build([&] {
+    build(
+        [&] {
         for (const std::string& root : roots) {
             if (m_engine->aborted())
                 break;
             if (!m_engine->scanDrive(root))
                 ShowErrorMessage(QStringLiteral("Can't open folder ") + DisplayText(root));
         }
-    });
+        },
+        &roots);
     closeIfAsked();
 }
 
@@ -244,13 +248,29 @@ void TfrmMap::showScan(const std::string& file) {
     closeIfAsked();
 }
 
-void TfrmMap::build(const std::function<void()>& walk) {
+void TfrmMap::showLastScan(const std::vector<std::string>& roots) {
+    auto last = std::make_unique<MapScanEngine>();
+    last->begin();
+    const std::int64_t when = ReplayLastScans(roots, [&](ScanReplay& replay) { last->scanSaved(replay); });
+    if (when == 0)
+        return;
+    last->finish();
+    m_lastScan = std::move(last);
+    pbMap->setModel(&m_lastScan->model());
+    const QString mark = LastScanMark(when);
+    pnlScan->setText(mark);
+    setWalkStatusSource([mark] { return mark; });
+}
+
+void TfrmMap::build(const std::function<void()>& walk, const std::vector<std::string>* lastScanRoots) {
     m_haveMap = false;
     pbMap->setModel(nullptr);
     m_engine->begin();
     setScanningState(true);
     pnlScan->clear();
     pnlScan->setToolTip(QString());
+    if (lastScanRoots)
+        showLastScan(*lastScanRoots);
     {
         // Whatever happens in the walk, the window must come back to the idle state.
         struct LeaveScanning {
@@ -262,6 +282,10 @@ void TfrmMap::build(const std::function<void()>& walk) {
         m_engine->finish();
         pbMap->setModel(&m_engine->model());
         m_haveMap = true;
+        if (m_lastScan) {
+            m_lastScan.reset();
+            setWalkStatusSource([this] { return m_engine->walkStatus(); });
+        }
     }
     const MapModel& m = m_engine->model();
     if (!m_startView.empty()) {

@@ -56,6 +56,8 @@ public:
     const std::string& scanFile() const { return m_scanFile; }
 
     const MapScanEngine& engine() const { return *m_engine; }
+    // While a walk runs: the map of the roots' last scan, shown meanwhile (nullptr: none).
+    const MapScanEngine* lastScan() const { return m_lastScan.get(); }
     TMapView* mapView() const { return pbMap; }
     QString statusText() const;
 
@@ -81,7 +83,9 @@ protected:
 private:
     void buildTopPanel();
     // Builds the map from what walk feeds the engine, then shows it.
-    void build(const std::function<void()>& walk);
+    // Shows the last scan of lastScanRoots, when each has a snapshot, while the walk runs.
+    void build(const std::function<void()>& walk, const std::vector<std::string>* lastScanRoots = nullptr);
+    void showLastScan(const std::vector<std::string>& roots);
     void setScanningState(bool scanning);
     // Browse and View of a saved scan's tile: only on what this machine holds at that path.
     bool folderHere(std::uint32_t folder) const;
@@ -94,6 +98,7 @@ private:
     int minimumClientWidth() const;
 
     std::unique_ptr<MapScanEngine> m_engine;
+    std::unique_ptr<MapScanEngine> m_lastScan;
     double m_scale = 1.0;
     std::vector<std::string> m_startRoots;
     std::string m_startSelection;

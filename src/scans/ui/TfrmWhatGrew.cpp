@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scans/ui/TfrmWhatGrew.h"
 
+#include "scans/ui/LastScan.h"
+
 #include "browse/ui/TfrmBrowse.h"
 #include "common/DisplayText.h"
 #include "common/DosDateTime.h"
@@ -239,9 +241,7 @@ void TfrmWhatGrew::FormShow() {
 
 namespace {
 QString snapshotCaption(const SnapshotStore::Snapshot& s) {
-    const QDateTime when = QDateTime::fromSecsSinceEpoch(s.timestamp);
-    return QLocale().toString(when.date(), FileDateFormat()) + u' ' +
-           QLocale().toString(when.time(), FileTimeFormat()) + QStringLiteral("   ") + DisplayText(s.root);
+    return SnapshotTimeText(s.timestamp) + QStringLiteral("   ") + DisplayText(s.root);
 }
 } // namespace
 
