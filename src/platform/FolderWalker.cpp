@@ -56,13 +56,33 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
         visitor.folderSkipped(h, {}, h.error());
         return false;
     }
+    return walkOpen(std::move(h), nullptr, visitor);
+}
+
+bool FolderWalker::walkBelow(FolderHandle folder, std::string_view belowRoot, FolderVisitor& visitor) {
+    if (!m_ownRules)
+        m_rules = WalkExclusions();
+    ExclusionRules::Place place;
+    if (m_rules) {
+        place = m_rules->top();
+        while (!belowRoot.empty()) {
+            const std::size_t slash = belowRoot.find('/');
+            if (slash != 0)
+                place = m_rules->below(place, belowRoot.substr(0, slash));
+            belowRoot = slash == std::string_view::npos ? std::string_view() : belowRoot.substr(slash + 1);
+        }
+    }
+    return walkOpen(std::move(folder), &place, visitor);
+}
+
+bool FolderWalker::walkOpen(FolderHandle h, const ExclusionRules::Place* place, FolderVisitor& visitor) {
     if (!m_visited.insert({h.device(), h.inode()}).second)
         return true;
     m_rootDevice = h.device();
     m_withCreation = visitor.wantsCreationTime();
     m_everyEntry = visitor.wantsEveryEntry();
     m_hidden = visitor.wantsHiddenEntries();
-    if (!m_ownRules)
+    if (!m_ownRules && !place)
         m_rules = WalkExclusions();
 
     WalkAhead::Options options;
@@ -89,7 +109,7 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
     // From here on every level's path is the first bytes of the one buffer.
     m_path.assign(h.path());
     h.sharePath(m_path, m_path.size());
-    if (!push(ahead.root(std::move(h)), visitor))
+    if (!push(ahead.root(std::move(h), place), visitor))
         return false;
 
     while (m_depth > 0) {

@@ -114,6 +114,11 @@ public:
     // Walks root (a drive root or any folder). False when root itself cannot be opened or read
     // (folderSkipped was called with the errno); true otherwise, also when it was walked before.
     bool walk(const std::string& root, FolderVisitor& visitor);
+    // Walks folder again as a part of an earlier walk of a root: folder is open (reached from that
+    // root by the caller, its path set) and lies belowRoot below it ("a/b"), which is where the path
+    // patterns of the exclusions are anchored. Otherwise as walk(); true unless its listing could not
+    // be read.
+    bool walkBelow(FolderHandle folder, std::string_view belowRoot, FolderVisitor& visitor);
     // Forgets the folders already walked (a new scan).
     void reset();
 
@@ -144,6 +149,7 @@ private:
         }
     };
 
+    bool walkOpen(FolderHandle h, const ExclusionRules::Place* place, FolderVisitor& visitor);
     bool push(std::shared_ptr<WalkFolder> folder, FolderVisitor& visitor);
     void pop(FolderVisitor& visitor);
     void filePass(Level& level, FolderVisitor& visitor);

@@ -88,9 +88,12 @@ WalkAhead::~WalkAhead() {
     m_work.clear();
 }
 
-std::shared_ptr<WalkFolder> WalkAhead::root(FolderHandle handle) {
+std::shared_ptr<WalkFolder> WalkAhead::root(FolderHandle handle, const ExclusionRules::Place* place) {
     auto folder = std::make_shared<WalkFolder>();
     folder->handle = std::move(handle);
+    if (place)
+        folder->place = *place;
+    m_rootPlaced = place != nullptr;
     expand(*folder, nullptr);
     std::lock_guard lock(m_mutex);
     folder->running = false;
@@ -108,7 +111,7 @@ bool WalkAhead::expand(WalkFolder& f, WalkFolder* parent) {
         f.handle = FolderHandle::openChildUnnamed(parent->handle, name);
         if (rules)
             f.place = rules->below(parent->place, name);
-    } else if (rules) {
+    } else if (rules && !m_rootPlaced) {
         f.place = rules->top();
     }
     if (!f.handle.valid()) {

@@ -146,8 +146,9 @@ public:
     WalkAhead(const WalkAhead&) = delete;
     WalkAhead& operator=(const WalkAhead&) = delete;
 
-    // The root folder, listed on this thread; its handle is open.
-    std::shared_ptr<WalkFolder> root(FolderHandle handle);
+    // The root folder, listed on this thread; its handle is open. place: where it stands for the
+    // path patterns (the top of the rules when not given).
+    std::shared_ptr<WalkFolder> root(FolderHandle handle, const ExclusionRules::Place* place = nullptr);
     // Sub-folder k (index into folder->subFolders) of folder, opened and listed (openError and
     // listError tell what failed). Each k once, in order; folder's handle must be open.
     std::shared_ptr<WalkFolder> takeChild(const std::shared_ptr<WalkFolder>& folder, std::size_t k);
@@ -181,6 +182,7 @@ private:
 
     const Options m_options;
     const bool m_readAhead; // there are helpers
+    bool m_rootPlaced = false; // the root is a folder within an earlier walk (root() was given its place)
     std::mutex m_mutex;
     std::condition_variable m_workWaiting; // helpers: work, room in the window, or the end
     std::condition_variable m_workDone;    // the walk: a piece of work it waits for is done
