@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <algorithm>
 
 namespace {
@@ -194,6 +195,16 @@ void TfrmDirHog::buildGrid() {
     N1 = PopupMenu1->addTopPanelItems(Panel1);
     Mapthisfolder1 = PopupMenu1->addAction(QStringLiteral("&Map of this folder"), this, [this] { Mapthisfolder1Click(); });
     Mapthisfolder1->setObjectName(QStringLiteral("Mapthisfolder1"));
+    Refresh1 = PopupMenu1->addAction(QStringLiteral("&Refresh"), this, [this] { Refresh1Click(); });
+    Refresh1->setObjectName(QStringLiteral("Refresh1"));
+    Refresh1->setToolTip(QStringLiteral("Walk this folder again and show what it holds now"));
+    // F5 walks everything again, as file managers do.
+    auto* again = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(again, &QShortcut::activated, this, [this] { refreshAll(); });
+    connect(PopupMenu1, &QMenu::aboutToShow, this, [this] {
+        Refresh1->setEnabled(!scanning() && m_savedScanFile.empty() && m_rowsFilled > 0 &&
+                             !isDeletedKey(m_model->keyOf(std::max(currentGridRow(), 1))));
+    });
     PopupMenu1->serveAsContextMenu(grid);
 
     pnlScan = NewStatusPanel("pnlScan", FinderStatusFont(), this);

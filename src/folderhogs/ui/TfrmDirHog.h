@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -86,6 +87,13 @@ public:
     const std::string& savedScanFile() const { return m_savedScanFile; }
     void Shrinktoppanel1Click();
     void Restoretoppanel1Click();
+    // "Refresh" on the current line: its folder walked again alone, its line (and those below it)
+    // made again; F5: the whole scan again.
+    void Refresh1Click();
+    void refreshAll();
+    // Walks the folder of key again and shows the lines as they are now, keeping the sort; the
+    // folder's new line (or the one where it was) becomes current.
+    void refreshFolder(std::uint32_t key);
 
 
 protected:
@@ -141,10 +149,14 @@ private:
     QAction* SortbyName1 = nullptr;
     QAction* N1 = nullptr; // separator
     QAction* Mapthisfolder1 = nullptr;
+    QAction* Refresh1 = nullptr;
 
     int m_rowsFilled = 0;
-    // Result keys whose folder was deleted or recycled from this window (indexed by key).
-    std::vector<bool> m_deleted;
+    // Result keys whose folder was deleted or recycled from this window, with what their row says.
+    std::map<std::uint32_t, QString> m_deleted;
+    // The rows of the engine's lines now, with those of the deleted folders, in the order of the
+    // sort last chosen; the row of key (when it has one) becomes current.
+    void rebuildRows(std::uint32_t currentKey);
     bool m_userAborted = false;
     // Per column, the narrowest width that shows its texts whole (size and date; else 0).
     std::vector<int> m_textWidths;
