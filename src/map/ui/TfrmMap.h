@@ -14,6 +14,7 @@
 #include <vector>
 
 class DriveBoxPanel;
+class QAction;
 class FinderPopupMenu;
 class QFrame;
 class QLabel;
@@ -71,6 +72,10 @@ public:
     void btBrowseClick();
     void btViewClick();
     void btOpenScanClick();
+    // "Refresh": the selected folder (else the one in view) walked again alone, its tiles and every
+    // total above it made again; F5: the walk of the same roots again. Not for a saved scan.
+    void Refresh1Click();
+    void refreshAll();
     // Walks the roots and shows their map.
     void scan(const std::vector<std::string>& roots);
     // Reads the saved scan and shows its map. A file that is no saved scan gives its message: the
@@ -101,6 +106,7 @@ private:
     std::unique_ptr<MapScanEngine> m_lastScan;
     double m_scale = 1.0;
     std::vector<std::string> m_startRoots;
+    std::vector<std::string> m_lastRoots; // of the last walk, for F5
     std::string m_startSelection;
     std::string m_startScan;
     std::string m_startView;
@@ -129,4 +135,5 @@ private:
     TMapView* pbMap = nullptr;
     QLabel* pnlScan = nullptr;
     FinderPopupMenu* PopupMenu1 = nullptr;
+    QAction* Refresh1 = nullptr;
 };
