@@ -2,6 +2,7 @@
 vantorel_add_test(test_scans
   ${CMAKE_CURRENT_LIST_DIR}/SavedScanTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScanReplayTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FolderTotalsRefreshTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ExportedTree.h
 )
 vantorel_add_test(test_scans_cli

@@ -54,6 +54,10 @@ public:
     void SortClick(QAction* item);
     void cbOlderChange();
     void cbKeepClick();
+    // "Refresh" on a line, when the newer side is now: its folder walked again alone and the changes
+    // worked out again; after Browse returns, the same for the folder browsed. F5: compare again.
+    void Refresh1Click();
+    void refreshAll();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -64,6 +68,10 @@ private:
     void fillChoices();
     void setScanningState(bool scanning);
     void layOut();
+    // The changes of the two sides as they are now, in the sort chosen; the line of current (a path)
+    // becomes current, else the first.
+    void showChanges(const std::string& current);
+    void refreshFolderAt(const std::string& path);
 
     SnapshotStore m_store;
     std::vector<SnapshotStore::Snapshot> m_snapshots; // newest first
@@ -75,6 +83,7 @@ private:
     std::int64_t m_largestChange = 0;
     bool m_abort = false;
     bool m_all = false;
+    bool m_newerIsNow = false; // the newer side is a walk, which a refresh may walk again
     double m_scale = 1.0;
     BrowseHandOff m_browseHandOff;
 
@@ -100,5 +109,6 @@ private:
     QAction* SortbyChange1 = nullptr;
     QAction* SortbyOld1 = nullptr;
     QAction* SortbyNew1 = nullptr;
+    QAction* Refresh1 = nullptr;
     QAction* SortbyName1 = nullptr;
 };
