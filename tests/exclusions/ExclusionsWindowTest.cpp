@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -118,6 +119,16 @@ TEST_F(ExclusionsWindow, AScanWindowShowsWhatWasLeftOutAndBy) {
         EXPECT_TRUE(text.contains(QString::fromStdString(line))) << text.toStdString();
     list->close();
     SaveShot(*w, QStringLiteral("dirhog-excluded.png"));
+    // Deleting a folder is no exclusion: what was left out of its line goes with it.
+    QTimer::singleShot(0, w.get(), [] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_TRUE(modal && modal->inherits("TfrmDelDirectory"));
+        QTest::mouseClick(modal->findChild<QPushButton*>(QStringLiteral("btDelete")), Qt::LeftButton);
+    });
+    grid()->setCurrentIndex(w->gridModel()->index(0, 0));
+    ASSERT_EQ(w->engine().resultPath(w->gridModel()->keyOf(1)), tree.path("src"));
+    button("btDelete")->click();
+    EXPECT_FALSE(std::filesystem::exists(tree.path("src")));
 }
 
 TEST_F(ExclusionsWindow, TheMainWindowOpensItFromTheDuplicateRowWithoutCuttingItsText) {
