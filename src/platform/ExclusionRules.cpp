@@ -53,7 +53,12 @@ bool ExclusionRules::add(std::string_view pattern, std::string* error) {
         p.parts.push_back(std::move(glob));
     }
     const Rule rule = Rule(m_patterns.size());
-    (p.anchored ? m_anchored : m_named).push_back(rule);
+    if (p.anchored) {
+        m_anchored.push_back(rule);
+    } else {
+        const int last = p.parts.front().lastByte();
+        (last < 0 ? m_namedAnyLast : m_namedByLast[std::size_t(last)]).push_back(rule);
+    }
     m_foldersOnly = m_foldersOnly || p.foldersOnly;
     m_patterns.push_back(std::move(p));
     return true;
@@ -99,7 +104,17 @@ ExclusionRules::Place ExclusionRules::below(const Place& place, std::string_view
 
 ExclusionRules::Rule ExclusionRules::excludes(const Place& place, std::string_view name, bool isFolder) const {
     Rule found = None;
-    for (Rule rule : m_named) {
+    if (!name.empty()) {
+        for (Rule rule : m_namedByLast[static_cast<unsigned char>(name.back())]) {
+            if (partMatches(m_patterns[rule], 0, name, isFolder)) {
+                found = rule;
+                break;
+            }
+        }
+    }
+    for (Rule rule : m_namedAnyLast) {
+        if (rule >= found)
+            break; // the first rule in the user's order is the one named
         if (partMatches(m_patterns[rule], 0, name, isFolder)) {
             found = rule;
             break;

@@ -2,6 +2,7 @@
 #pragma once
 #include "platform/GlobPattern.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -72,7 +73,10 @@ private:
     bool partMatches(const Pattern& p, std::size_t part, std::string_view name, bool isFolder) const;
 
     std::vector<Pattern> m_patterns;
-    std::vector<Rule> m_named;   // name patterns, in order
+    // Name patterns, in order, by the byte their names must end with (most patterns have one), and
+    // those whose names may end with any: a name is tried only against the patterns it can match.
+    std::array<std::vector<Rule>, 256> m_namedByLast;
+    std::vector<Rule> m_namedAnyLast;
     std::vector<Rule> m_anchored; // path patterns, in order
     bool m_caches = false;
     bool m_foldersOnly = false;

@@ -58,6 +58,8 @@ bool GlobPattern::compile(std::string_view text, std::string* error) {
     m_bytes.clear();
     m_steps.clear();
     m_sets.clear();
+    m_tail.clear();
+    m_lastIsAsciiSet = false;
 
     // The common shapes compare bytes only: "name", "*.ext", "prefix*", "*".
     if (!HasWildcard(text)) {
@@ -167,7 +169,33 @@ bool GlobPattern::compile(std::string_view text, std::string* error) {
             i += ch.length;
         }
     }
+    // A name that cannot end as the pattern does is turned down before the matcher runs.
+    const Step& last = m_steps.back();
+    if (last.token == Token::Bytes) {
+        m_tail.assign(m_bytes, last.index, last.length);
+    } else if (last.token == Token::Set) {
+        const CharSet& set = m_sets[last.index];
+        m_lastIsAsciiSet = !set.negated;
+        for (const auto& [low, high] : set.ranges)
+            m_lastIsAsciiSet = m_lastIsAsciiSet && high < 0x80;
+        for (std::uint32_t c = 0; m_lastIsAsciiSet && c < 0x80; ++c)
+            m_lastAscii[c] = inSet(set, c);
+    }
     return true;
+}
+
+int GlobPattern::lastByte() const {
+    switch (m_kind) {
+    case Kind::Literal:
+    case Kind::Suffix:
+        return m_bytes.empty() ? -1 : static_cast<unsigned char>(m_bytes.back());
+    case Kind::General:
+        if (!m_steps.empty() && m_steps.back().token == Token::Bytes)
+            return static_cast<unsigned char>(m_bytes[m_steps.back().index + m_steps.back().length - 1]);
+        return -1;
+    default:
+        return -1;
+    }
 }
 
 bool GlobPattern::matches(std::string_view name) const {
@@ -183,6 +211,11 @@ bool GlobPattern::matches(std::string_view name) const {
     case Kind::General:
         break;
     }
+    if (!m_tail.empty() && (name.size() < m_tail.size() || name.substr(name.size() - m_tail.size()) != m_tail))
+        return false;
+    if (m_lastIsAsciiSet &&
+        (name.empty() || static_cast<unsigned char>(name.back()) >= 0x80 || !m_lastAscii[std::size_t(name.back())]))
+        return false;
     return matchGeneral(name);
 }
 

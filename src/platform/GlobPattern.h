@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,6 +27,9 @@ public:
     const std::string& text() const { return m_text; }
     // True when only a name equal to text() matches (no wildcard, no escape).
     bool isLiteral() const { return m_kind == Kind::Literal; }
+    // The byte every matching name ends with, or -1 when names may end with any: a cheap first test
+    // for many patterns at once.
+    int lastByte() const;
 
 private:
     enum class Kind { Literal, Suffix, Prefix, Everything, General };
@@ -49,4 +53,9 @@ private:
     std::string m_bytes; // literal bytes of the steps; the whole literal, suffix or prefix for the fast kinds
     std::vector<Step> m_steps;
     std::vector<CharSet> m_sets;
+    // What a matching name must end with, tested before the matcher runs: the pattern's last literal
+    // bytes, or for a last set of ASCII characters the bytes it takes (empty: no such test).
+    std::string m_tail;
+    std::array<bool, 128> m_lastAscii{};
+    bool m_lastIsAsciiSet = false;
 };
