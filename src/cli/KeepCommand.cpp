@@ -3,16 +3,18 @@
 
 #include "cli/CliOptions.h"
 #include "cli/JsonResults.h"
-#include "common/JsonText.h"
-#include "common/SaturatingSum.h"
 #include "cli/ResultOutput.h"
 #include "common/DisplayText.h"
+#include "common/JsonText.h"
+#include "common/SaturatingSum.h"
+#include "delete/DeletionTotals.h"
 #include "delete/FreedSpace.h"
 #include "finders/dup/DupContentCheck.h"
 #include "finders/dup/DupScanEngine.h"
 #include "finders/dup/keep/CopyRemoval.h"
 #include "finders/dup/keep/KeepChooser.h"
 #include "finders/dup/keep/ReferenceFolders.h"
+#include "platform/AppError.h"
 #include "platform/FolderHandle.h"
 
 #include <csignal>
@@ -60,6 +62,22 @@ private:
     struct sigaction m_term {};
 };
 
+// Adds what a removal run took off the disk to the running totals, as the windows do; the files
+// are gone whatever the totals file does, so a failed write is only said.
+void recordTotals(const CopyRemoval& removal, bool recycled) {
+    if (removal.removedFiles() == 0)
+        return;
+    try {
+        if (recycled)
+            DeletionTotals::addDeletionTotals(0, 0, removal.removedFiles(), removal.removedBytes());
+        else
+            DeletionTotals::addDeletionTotals(removal.removedFiles(), removal.removedBytes(), 0, 0);
+    } catch (const AppError& error) {
+        say("vantorel-cli: the running totals were not updated: " +
+            QString(error.text()).replace(u'\n', QStringLiteral(": ")).toLocal8Bit().toStdString());
+    }
+}
+
 } // namespace
 
 bool OpenReferenceFolders(const CliOptions& options, ReferenceFolders& references, std::string& error) {
@@ -95,6 +113,11 @@ int RunKeep(const CliOptions& options, const DupScanEngine& engine, const DupCon
     if (removing) {
         g_stopAsked = 0;
         removal.emplace(chooser, options.trash);
+        // A trash run is there to be undone: without its journal record nothing goes.
+        if (options.trash && !removal->openJournal()) {
+            say("vantorel-cli: " + removal->journalRefusal().toLocal8Bit().toStdString());
+            return 2;
+        }
         signals.emplace();
     }
     const char end = options.nullSeparated ? '\0' : '\n';
@@ -176,7 +199,7 @@ int RunKeep(const CliOptions& options, const DupScanEngine& engine, const DupCon
             flush(1u << 16);
             continue;
         }
-        if (g_stopAsked || removal->full()) {
+        if (g_stopAsked || removal->full() || removal->journalLost()) {
             stopped = stopped || g_stopAsked;
             removal->skip(std::int64_t(group.marked.size()));
             endGroup(group, false);
@@ -199,13 +222,17 @@ int RunKeep(const CliOptions& options, const DupScanEngine& engine, const DupCon
     if (removal) {
         removal->end(stopped);
         signals.reset();
+        recordTotals(*removal, options.trash);
         if (removal->full())
             say("vantorel-cli: the recycle bin or the disk is full; " +
                 std::to_string(removal->notAttempted()) + " files were not attempted");
         else if (stopped)
             say("vantorel-cli: stopped; " + std::to_string(removal->notAttempted()) +
                 " files were not attempted");
-        if (!removal->journalFailure().isEmpty())
+        if (removal->journalLost())
+            say("vantorel-cli: " + removal->journalStopReason().toLocal8Bit().toStdString() + " " +
+                std::to_string(removal->notAttempted()) + " files were not attempted");
+        else if (!removal->journalFailure().isEmpty())
             say("vantorel-cli: " + removal->journalFailure().toLocal8Bit().toStdString());
     }
     std::optional<FreedSpace> freed;
@@ -233,5 +260,7 @@ int RunKeep(const CliOptions& options, const DupScanEngine& engine, const DupCon
         say(std::string("vantorel-cli: cannot write to standard output: ") + std::strerror(outputError));
         return 2;
     }
+    if (removal && removal->journalLost())
+        return 2;
     return stayed > 0 || (removal && removal->notAttempted() > 0) ? 1 : 0;
 }

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "delete/AsideRemoval.h"
 
+#include "platform/OwnChanges.h"
+#include "platform/UniqueFd.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -76,15 +79,31 @@ int removeFlags(AsideKind kind) {
     return kind == AsideKind::EmptyFolder ? AT_REMOVEDIR : 0;
 }
 
+// Removes name, the entry looked at as seen (whole, before anything of ours touched it). A file
+// that keeps other names is held while its name goes, so the change time the removal gave it can
+// be read and noted as this program's own. 0 or the errno.
+int removeNoting(const FolderHandle& folder, const std::string& name, AsideKind kind, const FsEntry& seen) {
+    UniqueFd held;
+    if (kind == AsideKind::File && seen.links > 1)
+        held = UniqueFd(::openat(folder.fd(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (::unlinkat(folder.fd(), name.c_str(), removeFlags(kind)) != 0)
+        return errno;
+    FsEntry after;
+    if (held.valid() && StatOpenFile(held.get(), after) == 0 && after.inode == seen.inode &&
+        after.device == seen.device && after.links > 0)
+        NoteOwnChange({seen.device, seen.inode}, ChangeFold(seen.lastChange), ChangeFold(after.lastChange));
+    return 0;
+}
+
 AsideOutcome lookThenRemove(const FolderHandle& folder, const std::string& name, AsideKind kind,
-                            const std::function<bool(const FsEntry&)>& expected) {
+                            const EntryCheck& expected) {
     FsEntry now;
     if (const int error = StatEntry(folder, name, now, false))
         return {error, {}};
-    if (!expected(now))
+    if (!expected(now, ListedLook::Whole))
         return {ESTALE, {}};
     step(AsideStep::Checked, folder, name, name);
-    return {::unlinkat(folder.fd(), name.c_str(), removeFlags(kind)) == 0 ? 0 : errno, {}};
+    return {removeNoting(folder, name, kind, now), {}};
 }
 
 } // namespace
@@ -94,13 +113,20 @@ void SetAsideStepHook(AsideStepHook hook) {
 }
 
 AsideOutcome RemoveInPlace(const FolderHandle& folder, const std::string& name, AsideKind kind,
-                           const std::function<bool(const FsEntry& now)>& expected) {
+                           const EntryCheck& expected) {
     step(AsideStep::BeforeMove, folder, name, {});
     return lookThenRemove(folder, name, kind, expected);
 }
 
 AsideOutcome RemoveAside(const FolderHandle& folder, const std::string& name, AsideKind kind,
-                         const std::function<bool(const FsEntry& now)>& expected) {
+                         const EntryCheck& expected) {
+    // Whole, right before the move: the move itself sets the change time, so after it only what a
+    // rename leaves alone can still be compared.
+    FsEntry before;
+    if (const int error = StatEntry(folder, name, before, false))
+        return {error, {}};
+    if (!expected(before, ListedLook::Whole))
+        return {ESTALE, {}};
     step(AsideStep::BeforeMove, folder, name, {});
     std::string fresh;
     if (const int error = moveAside(folder.fd(), name, fresh)) {
@@ -118,10 +144,12 @@ AsideOutcome RemoveAside(const FolderHandle& folder, const std::string& name, As
     FsEntry now;
     if (const int error = StatEntry(folder, fresh, now, false))
         return error == ENOENT ? AsideOutcome{ESTALE, {}} : putBack(error); // taken away again meanwhile
-    if (!expected(now))
+    if (!expected(now, ListedLook::AfterOwnMove))
         return putBack(ESTALE);
     step(AsideStep::Checked, folder, name, fresh);
-    if (::unlinkat(folder.fd(), fresh.c_str(), removeFlags(kind)) != 0)
-        return putBack(errno);
+    // The change time the other names see is the one from before the move: ours set the rest.
+    now.lastChange = before.lastChange;
+    if (const int error = removeNoting(folder, fresh, kind, now))
+        return putBack(error);
     return {};
 }

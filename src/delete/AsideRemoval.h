@@ -19,19 +19,22 @@ struct AsideOutcome {
                               // meanwhile): the fresh name it has now, in the same folder
 };
 
-// Removes name of folder when, moved aside, it is what expected accepts (given the entry's
-// statistics there). An empty folder that stopped being empty meanwhile goes back (ENOTEMPTY). On a
-// full disk, where even the rename may find no room, the entry is looked at and removed in place.
+// Removes name of folder when it is what expected accepts: looked at whole right before the move,
+// then, moved aside, looked at again for what the move cannot have changed (ListedLook). An empty
+// folder that stopped being empty meanwhile goes back (ENOTEMPTY). On a full disk, where even the
+// rename may find no room, the entry is looked at whole and removed in place. A file that keeps
+// other names tells OwnChanges the change time its removal gave them.
 AsideOutcome RemoveAside(const FolderHandle& folder, const std::string& name, AsideKind kind,
-                         const std::function<bool(const FsEntry& now)>& expected);
+                         const EntryCheck& expected);
 
-// Looks at name, then removes it by that name. Only for the emptied folders of a folder delete: a
-// rename costs the kernel time in proportion to the entry's depth, which at every level of a very
-// deep tree adds up to minutes, while a folder swapped in between can only be an empty one.
+// Looks at name (whole), then removes it by that name. Only for the emptied folders of a folder
+// delete: a rename costs the kernel time in proportion to the entry's depth, which at every level of
+// a very deep tree adds up to minutes, while a folder swapped in between can only be an empty one.
 AsideOutcome RemoveInPlace(const FolderHandle& folder, const std::string& name, AsideKind kind,
-                           const std::function<bool(const FsEntry& now)>& expected);
+                           const EntryCheck& expected);
 
-// The moments of a removal at which another program could change the folder.
+// The moments of a removal at which another program could change the folder: after the last look
+// before the move, after the move, after the look at the moved entry.
 enum class AsideStep { BeforeMove, Moved, Checked };
 using AsideStepHook = std::function<void(AsideStep step, const FolderHandle& folder, const std::string& name,
                                          const std::string& fresh)>;

@@ -24,11 +24,14 @@ namespace {
 
 EntryIdentity identityOf(const FsEntry& entry) { return {entry.device, entry.inode}; }
 
-// Still the object that was looked at, and unchanged: the file the user was asked about.
-bool sameAsListed(const FsEntry& now, const FsEntry& listed) {
+// Still the object that was looked at, and unchanged as far as look can tell (after this program's
+// own move, its change time is the move's): the file the user was asked about.
+bool sameAsListed(const FsEntry& now, const FsEntry& listed, ListedLook look) {
     return now.device == listed.device && now.inode == listed.inode &&
-           (now.mode & S_IFMT) == (listed.mode & S_IFMT) && now.size == listed.size &&
-           NanosecondStamp(now.lastWrite) == NanosecondStamp(listed.lastWrite);
+           (now.mode & S_IFMT) == (listed.mode & S_IFMT) && now.size == listed.size && !now.mountRoot &&
+           NanosecondStamp(now.lastWrite) == NanosecondStamp(listed.lastWrite) &&
+           (look == ListedLook::AfterOwnMove ||
+            NanosecondStamp(now.lastChange) == NanosecondStamp(listed.lastChange));
 }
 
 // The emptied folder that was entered, and nothing in its place; never a mount.
@@ -128,8 +131,13 @@ private:
             return std::nullopt;
         }
         if (!S_ISDIR(now.mode)) {
-            if (!fileStep(folder, name, now))
+            // A file something is mounted on is another mount's file: never removed nor trashed.
+            if (now.mountRoot) {
+                fileLeft(name, RemovalReason(EXDEV));
                 level.keep = true;
+            } else if (!fileStep(folder, name, now)) {
+                level.keep = true;
+            }
             return std::nullopt;
         }
         FolderHandle child = FolderHandle::openChild(folder, name);
@@ -145,7 +153,7 @@ private:
             ReadFolderNames(child, below.listing, &error);
         // One that may not be opened or read may still be empty, and then it can go.
         if ((error == EACCES || error == EPERM) &&
-            RemoveInPlace(folder, name, AsideKind::EmptyFolder, [&](const FsEntry& again) {
+            RemoveInPlace(folder, name, AsideKind::EmptyFolder, [&](const FsEntry& again, ListedLook) {
                 return isFolderEntered(again, below.identity);
             }).error == 0)
             return std::nullopt;
@@ -181,16 +189,13 @@ private:
         }
         // A question may have been open for a long time: act only on the entry that was looked at.
         TrashOutcome outcome;
+        const EntryCheck expected = [&](const FsEntry& now, ListedLook look) {
+            return sameAsListed(now, listed, look);
+        };
         if (m_recycle) {
-            FsEntry now;
-            const int error = StatEntry(folder, name, now, false);
-            if (error != 0 || !sameAsListed(now, listed))
-                outcome = {error ? error : ESTALE, RemovalReason(error ? error : ESTALE), {}, {}};
-            else
-                outcome = Trash::moveToTrash(folder, name, pathOf(name), identityOf(listed));
+            outcome = Trash::moveToTrash(folder, name, pathOf(name), expected);
         } else {
-            const AsideOutcome aside = RemoveAside(
-                folder, name, AsideKind::File, [&](const FsEntry& now) { return sameAsListed(now, listed); });
+            const AsideOutcome aside = RemoveAside(folder, name, AsideKind::File, expected);
             outcome.error = aside.error;
             if (!aside.strandedName.empty())
                 outcome.reason = StrandedReason(aside.strandedName);
@@ -213,9 +218,10 @@ private:
     bool removeFolder(const FolderHandle& in, const std::string& name, const Level& folder) {
         if (folder.keep)
             return false;
-        const int error = RemoveInPlace(in, name, AsideKind::EmptyFolder, [&](const FsEntry& now) {
-                              return isFolderEntered(now, folder.identity);
-                          }).error;
+        const int error =
+            RemoveInPlace(in, name, AsideKind::EmptyFolder, [&](const FsEntry& now, ListedLook) {
+                return isFolderEntered(now, folder.identity);
+            }).error;
         if (error == 0)
             return true;
         folderLeft(pathOf(name), RemovalReason(error));

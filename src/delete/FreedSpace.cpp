@@ -81,8 +81,9 @@ void FreedSpaceCounter::countFiles(const std::vector<ListedEntry>& files) {
             now.mode = st.st_mode;
             now.size = st.st_size;
             now.lastWrite = st.st_mtim;
+            now.lastChange = st.st_ctim;
         }
-        if (!folder.valid() || now.inode == 0 || !IsListedEntry(now, file)) {
+        if (!folder.valid() || now.inode == 0 || !MatchesListed(now, file)) {
             m_seen.fetch_add(1, std::memory_order_relaxed);
             ++m_figures.notCounted;
             continue;
@@ -125,7 +126,9 @@ void FreedSpaceCounter::countFolder(const ListedEntry& listed, std::int64_t most
         if (::fstatat(level.folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue; // gone since the listing: nothing to free
         if (!S_ISDIR(st.st_mode)) {
-            countEntry(level.folder.fd(), name.c_str(), st);
+            // A file mount is another mount's file: the folder delete leaves it.
+            if (!IsMountPoint(level.folder.fd(), name.c_str()))
+                countEntry(level.folder.fd(), name.c_str(), st);
             continue;
         }
         m_seen.fetch_add(1, std::memory_order_relaxed);

@@ -11,33 +11,25 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-bool IsListedEntry(const FsEntry& now, const ListedEntry& entry) {
-    if (now.device != entry.identity.device || now.inode != entry.identity.inode)
-        return false;
-    if (entry.isFolder)
-        return S_ISDIR(now.mode);
-    // The same file rewritten since is not what the user saw either.
-    return !S_ISDIR(now.mode) && now.size == entry.size &&
-           (!entry.modifiedKnown || NanosecondStamp(now.lastWrite) == entry.modifiedNs);
-}
-
 int CheckListedFile(const FolderHandle& folder, const ListedEntry& entry) {
     FsEntry now;
     if (const int error = StatEntry(folder, entry.name, now, false))
         return error;
-    return IsListedEntry(now, entry) ? 0 : ESTALE;
+    return MatchesListed(now, entry) ? 0 : ESTALE;
 }
 
 RemovalOutcome RemoveListedFile(const ListedEntry& entry, bool recycle) {
     const FolderHandle folder = OpenListedFolder(entry);
-    // A first look spares a file that plainly changed the moves aside and back.
-    const int error = folder.valid() ? CheckListedFile(folder, entry) : folder.error();
-    if (error)
-        return {error, RemovalReason(error)};
+    if (!folder.valid())
+        return {folder.error(), RemovalReason(folder.error())};
+    // Each way looks at the file whole right before its own move, and after it at what the move
+    // cannot change.
+    const EntryCheck expected = [&](const FsEntry& now, ListedLook look) {
+        return MatchesListed(now, entry, look);
+    };
     if (recycle)
-        return Trash::moveToTrash(folder, entry.name, entry.path(), entry.identity);
-    const AsideOutcome outcome = RemoveAside(folder, entry.name, AsideKind::File,
-                                             [&](const FsEntry& now) { return IsListedEntry(now, entry); });
+        return Trash::moveToTrash(folder, entry.name, entry.path(), expected);
+    const AsideOutcome outcome = RemoveAside(folder, entry.name, AsideKind::File, expected);
     if (!outcome.strandedName.empty())
         return {outcome.error, StrandedReason(outcome.strandedName)};
     return {outcome.error, outcome.error ? RemovalReason(outcome.error) : QString()};
@@ -71,7 +63,7 @@ int RemoveListedEmptyFolder(const ListedEntry& entry) {
     if (ReadFolderNames(folder, listing) && listing.size() != 0)
         return ENOTEMPTY;
     return RemoveAside(parent, entry.name, AsideKind::EmptyFolder,
-                       [&](const FsEntry& now) {
+                       [&](const FsEntry& now, ListedLook) {
                            return S_ISDIR(now.mode) && !now.mountRoot &&
                                   EntryIdentity{now.device, now.inode} == entry.identity;
                        })

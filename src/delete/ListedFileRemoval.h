@@ -10,18 +10,16 @@
 
 // The one way a marked file leaves the disk: reached again through folder handles from the root
 // that was scanned or browsed, following no link below it, and removed only while it is still the
-// file that was listed (device and inode; size and modification time to the nanosecond too), whatever
-// happens to its name meanwhile (AsideRemoval). Every tool that marks files hands them over as
-// ListedEntry values; nothing here takes a path.
+// file that was listed (device and inode; size, modification time to the nanosecond and change time
+// too: MatchesListed), whatever happens to its name meanwhile (AsideRemoval). Every tool that marks files
+// hands them over as ListedEntry values; nothing here takes a path.
 
 // What became of one removal: 0 or the errno, with the reason as the messages show it.
 using RemovalOutcome = TrashOutcome;
 
-// 0 when entry name of folder is still the listed entry; ESTALE when it is another object now or was
-// changed; otherwise the errno of looking (ENOENT when it is gone).
+// 0 when entry name of folder is still the listed entry (MatchesListed, whole); ESTALE when it is
+// another object now or was changed; otherwise the errno of looking (ENOENT when it is gone).
 int CheckListedFile(const FolderHandle& folder, const ListedEntry& entry);
-// Whether now (an entry's statistics) is the listed entry, unchanged.
-bool IsListedEntry(const FsEntry& now, const ListedEntry& entry);
 
 // Deletes the listed file permanently (recycle false) or sends it to the trash of its filesystem.
 // outcome.error is ESTALE when it changed since it was listed; the reason then also names where an

@@ -10,6 +10,8 @@ target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FolderTreeDelete.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FreedSpace.h
   ${CMAKE_CURRENT_LIST_DIR}/FreedSpace.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/KeptCopies.h
+  ${CMAKE_CURRENT_LIST_DIR}/KeptCopies.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListedFileRemoval.h
   ${CMAKE_CURRENT_LIST_DIR}/ListedFileRemoval.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ProtectedFolders.h

@@ -2,6 +2,7 @@
 #include "journal/DeleteJournal.h"
 
 #include "platform/LockWithin.h"
+#include "platform/StateFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -73,29 +74,10 @@ int readAtMost(int fd, std::int64_t limit, std::string& bytes) {
     }
 }
 
-// Makes the folder name of parent (0700) when it is missing and make is set, then opens it without
-// following a link.
-FolderHandle childFolder(const FolderHandle& parent, const char* name, bool make) {
-    FolderHandle child = FolderHandle::openChild(parent, name);
-    if (!child.valid() && child.error() == ENOENT && make && ::mkdirat(parent.fd(), name, 0700) == 0)
-        child = FolderHandle::openChild(parent, name);
-    if (!child.valid() && (child.error() == ELOOP || child.error() == ENOTDIR))
-        return FolderHandle::failed(child.path(), EMLINK);
-    return child;
-}
-
-std::string stateHome() {
-    // The XDG rule: an unset, empty or relative XDG_STATE_HOME means ~/.local/state.
-    QByteArray base = qgetenv("XDG_STATE_HOME");
-    if (base.isEmpty() || base[0] != '/')
-        base = QFile::encodeName(QDir::homePath()) + "/.local/state";
-    return base.toStdString();
-}
-
 } // namespace
 
 std::string DeleteJournal::folderPath() {
-    return stateHome() + "/vantorel/journal";
+    return StateHomePath() + "/vantorel/journal";
 }
 
 QString DeleteJournal::JournalErrorText(int error) {
@@ -114,16 +96,7 @@ QString DeleteJournal::JournalErrorText(int error) {
 }
 
 DeleteJournal DeleteJournal::open(bool make) {
-    const std::string base = stateHome();
-    if (make)
-        QDir().mkpath(QFile::decodeName(QByteArray::fromStdString(base)));
-    FolderHandle state = FolderHandle::open(base);
-    if (!state.valid())
-        return DeleteJournal(FolderHandle::failed(folderPath(), state.error()), state.error());
-    FolderHandle mine = childFolder(state, "vantorel", make);
-    if (!mine.valid())
-        return DeleteJournal(FolderHandle::failed(folderPath(), mine.error()), mine.error());
-    FolderHandle journal = childFolder(mine, "journal", make);
+    FolderHandle journal = OpenStateFolder("journal", make);
     const int error = journal.valid() ? 0 : journal.error();
     return DeleteJournal(journal.valid() ? std::move(journal) : FolderHandle::failed(folderPath(), error),
                          error);

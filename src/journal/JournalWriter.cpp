@@ -3,6 +3,7 @@
 
 #include "common/SaturatingSum.h"
 #include "platform/FolderHandle.h"
+#include "platform/TrashUnderway.h"
 
 #include <cerrno>
 #include <ctime>
@@ -51,6 +52,31 @@ bool JournalWriter::open() {
     struct stat st {};
     m_bytesWritten = ::fstat(m_file.get(), &st) == 0 ? std::int64_t(st.st_size) : 0;
     return true;
+}
+
+bool JournalWriter::openNow() {
+    // A trash run starts here: records of moves that a killed program never made go first.
+    if (m_header.recycle)
+        TrashUnderway::clearLeftovers();
+    return open();
+}
+
+QString JournalWriter::refusal() const {
+    if (m_error == 0)
+        return {};
+    return QStringLiteral("The journal of deletes (") + QString::fromStdString(DeleteJournal::folderPath()) +
+           QStringLiteral(") cannot be written: ") + DeleteJournal::JournalErrorText(m_error) +
+           QStringLiteral(
+               ". Nothing was sent to the recycle bin, since it could not be put back from there.");
+}
+
+QString JournalWriter::stoppedReason() const {
+    if (m_error == 0)
+        return {};
+    return QStringLiteral("The journal of deletes (") + QString::fromStdString(DeleteJournal::folderPath()) +
+           QStringLiteral(") could not be written any more: ") + DeleteJournal::JournalErrorText(m_error) +
+           QStringLiteral(". The run was stopped there: what went before it can be put back from the History "
+                          "window, the last file only from the recycle bin itself.");
 }
 
 QString JournalWriter::failure() const {

@@ -11,8 +11,11 @@
 
 // The journal of one delete run as it goes, the one call every deleting tool makes: begun before
 // the first file, one record appended for each file as soon as it went or stayed (so a run cut
-// short keeps what it did), and closed with the run's figures. A journal that cannot be written
-// never holds up a delete: the writer falls silent and keeps the first reason, to be said once.
+// short keeps what it did), and closed with the run's figures. A run to the trash is there to be
+// undone, so its record is opened (openNow) before the first file goes: a journal that cannot be
+// written then refuses the run, and one that fails in the middle stops it. A permanent delete
+// cannot be undone anyway: for it the writer falls silent on a failure and keeps the first reason,
+// to be said once at the end.
 class JournalWriter {
 public:
     JournalWriter() = default; // writes nothing
@@ -33,10 +36,20 @@ public:
     // written then.
     void end(std::int64_t notAttempted, bool stopped);
 
+    // Opens the run's record now, before the first file of a run that is to be undone: true when it
+    // is open, false (failure() and refusal() say why) when the journal cannot be written. A trash
+    // run's start also takes away the trash records of moves that a killed program never made
+    // (TrashUnderway).
+    bool openNow();
+
     std::int64_t id() const { return m_header.id; }
     bool failed() const { return m_error != 0; }
     // Why the run is not (or not wholly) in the journal, "" when it is.
     QString failure() const;
+    // Why a trash run was refused before anything went (openNow failed), "" when it was not.
+    QString refusal() const;
+    // Why a trash run was stopped when the journal failed in the middle, "" when it did not.
+    QString stoppedReason() const;
 
 private:
     void append(JournalFileRecord record);

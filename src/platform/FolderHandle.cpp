@@ -282,25 +282,25 @@ bool ReadFolderNames(const FolderHandle& folder, FolderListing& listing, int* er
     }
 }
 
-int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry, bool withCreation) {
-    // The name must be NUL-terminated for the call; names are at most 255 bytes on Linux.
-    char buf[1024];
-    if (name.size() >= sizeof buf)
-        return ENAMETOOLONG;
-    name.copy(buf, name.size());
-    buf[name.size()] = '\0';
+namespace {
 
+// One statx of fd/name with flags (fstatat where statx is missing) into every field of entry but
+// its name. 0 or the errno.
+int statInto(int fd, const char* name, int flags, std::string_view shownName, FsEntry& entry,
+             bool withCreation) {
     if (!g_noStatx.load(std::memory_order_relaxed)) {
         struct statx sx {};
-        const unsigned mask = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_BLOCKS | STATX_ATIME | STATX_MTIME |
-                              STATX_NLINK | STATX_UID | STATX_GID | (withCreation ? unsigned(STATX_BTIME) : 0u);
-        int rc = ::statx(folder.fd(), buf, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, mask, &sx);
+        const unsigned mask = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_BLOCKS | STATX_ATIME |
+                              STATX_MTIME | STATX_CTIME | STATX_NLINK | STATX_UID | STATX_GID |
+                              (withCreation ? unsigned(STATX_BTIME) : 0u);
+        int rc = ::statx(fd, name, flags | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, mask, &sx);
         if (rc == 0) {
             entry.mode = sx.stx_mode;
             entry.size = static_cast<std::int64_t>(sx.stx_size);
             entry.allocated = static_cast<std::int64_t>(sx.stx_blocks) * 512;
             entry.lastWrite = fromStatx(sx.stx_mtime);
             entry.lastAccess = fromStatx(sx.stx_atime);
+            entry.lastChange = fromStatx(sx.stx_ctime);
             entry.hasCreation = withCreation && (sx.stx_mask & STATX_BTIME) != 0;
             entry.creation = entry.hasCreation ? fromStatx(sx.stx_btime) : timespec{};
             entry.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
@@ -308,7 +308,7 @@ int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry,
             entry.links = sx.stx_nlink;
             entry.owner = sx.stx_uid;
             entry.group = sx.stx_gid;
-            entry.attributes = AttributesOf(name, entry.mode);
+            entry.attributes = AttributesOf(shownName, entry.mode);
             entry.mountRoot = false;
 #ifdef STATX_ATTR_MOUNT_ROOT
             entry.mountRoot = (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
@@ -320,13 +320,14 @@ int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry,
         g_noStatx.store(true, std::memory_order_relaxed);
     }
     struct stat st {};
-    if (::fstatat(folder.fd(), buf, &st, AT_SYMLINK_NOFOLLOW) != 0)
+    if (::fstatat(fd, name, &st, flags) != 0)
         return errno;
     entry.mode = st.st_mode;
     entry.size = st.st_size;
     entry.allocated = static_cast<std::int64_t>(st.st_blocks) * 512;
     entry.lastWrite = st.st_mtim;
     entry.lastAccess = st.st_atim;
+    entry.lastChange = st.st_ctim;
     entry.hasCreation = false;
     entry.creation = {};
     entry.device = st.st_dev;
@@ -334,9 +335,40 @@ int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry,
     entry.links = std::uint32_t(st.st_nlink);
     entry.owner = st.st_uid;
     entry.group = st.st_gid;
-    entry.attributes = AttributesOf(name, entry.mode);
+    entry.attributes = AttributesOf(shownName, entry.mode);
     entry.mountRoot = false; // without statx only a change of device tells
     return 0;
+}
+
+} // namespace
+
+int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry, bool withCreation) {
+    return StatEntryAt(folder.fd(), name, entry, withCreation);
+}
+
+int StatEntryAt(int folderFd, std::string_view name, FsEntry& entry, bool withCreation) {
+    // The name must be NUL-terminated for the call; names are at most 255 bytes on Linux.
+    char buf[1024];
+    if (name.size() >= sizeof buf)
+        return ENAMETOOLONG;
+    name.copy(buf, name.size());
+    buf[name.size()] = '\0';
+    return statInto(folderFd, buf, AT_SYMLINK_NOFOLLOW, name, entry, withCreation);
+}
+
+int StatOpenFile(int fd, FsEntry& entry) {
+    return statInto(fd, "", AT_EMPTY_PATH, {}, entry, false);
+}
+
+bool IsMountPoint(int folderFd, const char* name) {
+#ifdef STATX_ATTR_MOUNT_ROOT
+    struct statx sx {};
+    return ::statx(folderFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, 0, &sx) == 0 &&
+           (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+#else
+    (void)folderFd, (void)name;
+    return false;
+#endif
 }
 
 bool LinkLeadsToFolder(const FolderHandle& folder, std::string_view name) {

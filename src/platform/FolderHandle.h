@@ -131,6 +131,17 @@ bool ReadFolderNames(const FolderHandle& folder, FolderListing& listing, int* er
 // vanished; EACCES for an entry of a folder that may be listed but not searched).
 int StatEntry(const FolderHandle& folder, std::string_view name, FsEntry& entry, bool withCreation = true);
 
+// The same for the entry name of the open folder folderFd.
+int StatEntryAt(int folderFd, std::string_view name, FsEntry& entry, bool withCreation = true);
+
+// The statistics of an open file (its descriptor), as StatEntry gives them; the attributes as for a
+// name that is not hidden. 0 or the errno.
+int StatOpenFile(int fd, FsEntry& entry);
+
+// True when the entry name of folder (not followed) is a mount point, a file bind-mounted onto it
+// included (statx's mount-root flag; false where the kernel cannot tell).
+bool IsMountPoint(int folderFd, const char* name);
+
 // True when the entry name of folder is a symbolic link whose target is a folder now (the link is
 // followed for that answer only).
 bool LinkLeadsToFolder(const FolderHandle& folder, std::string_view name);

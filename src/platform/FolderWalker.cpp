@@ -310,10 +310,16 @@ void FolderWalker::filePass(Level& level, FolderVisitor& visitor) {
                 ++p;
             continue;
         }
-        // No longer a plain file since the listing: left out.
+        // No longer a plain file since the listing: left out. A file something is mounted on
+        // belongs to another mount (it may be a file listed elsewhere under its own name): like a
+        // folder mount, it is said and never handed out.
         if (statItem(level, i, p, visitor) && S_ISREG(m_entry.mode)) {
-            m_entry.name.assign(name);
-            visitor.file(level.handle(), m_entry);
+            if (m_entry.mountRoot) {
+                visitor.folderSkipped(level.handle(), name, EXDEV);
+            } else {
+                m_entry.name.assign(name);
+                visitor.file(level.handle(), m_entry);
+            }
         }
         if (++wanted > 1)
             visitor.yield();
@@ -348,6 +354,8 @@ void FolderWalker::everyEntryPass(Level& level, FolderVisitor& visitor) {
             // A hidden entry without a type hint is known only now.
             if (S_ISDIR(m_entry.mode)) {
                 visitor.subFolderEntry(level.handle(), name);
+            } else if (m_entry.mountRoot) {
+                visitor.folderSkipped(level.handle(), name, EXDEV); // a file mount, as above
             } else {
                 m_entry.name.assign(name);
                 visitor.file(level.handle(), m_entry);

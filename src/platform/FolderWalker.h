@@ -66,7 +66,9 @@ public:
     // A folder that is not walked: the sub-folder name of folder, listed but not entered, or folder
     // itself when name is empty (a root that cannot be opened, a listing that cannot be read, the
     // way back to it lost). error is the errno of the failure, EXDEV when it is a mount point
-    // (another filesystem or a bind mount), ESTALE when it moved during the walk.
+    // (another filesystem or a bind mount), ESTALE when it moved during the walk. A file that is a
+    // mount point (a file bind-mounted onto it) comes here too, with EXDEV, in the file pass
+    // instead of file(): it is never handed out, counted or compared.
     virtual void folderSkipped(const FolderHandle& folder, std::string_view name, int error) {
         (void)folder, (void)name, (void)error;
     }
@@ -93,10 +95,10 @@ struct WalkFolder;
 // The one folder walker. A folder's listing is read completely, then each sub-folder is walked in
 // listing order, then the folder's own files go to the file pass. Hidden and system entries are
 // never entered nor handed out; links are never followed; a folder on another filesystem than the
-// root is not entered; each folder (device, inode) is walked at most once until reset(), so roots
-// that overlap (the same folder twice, one inside another, a bind mount) give every file once.
-// Children are opened relative to their parent and the working folder is never changed; above a
-// depth limit the upper handles are closed and reopened through ".." (checked by device and inode),
+// root is not entered, nor any mount point handed out as a file; each folder (device, inode) is walked at
+// most once until reset(), so roots that overlap (the same folder twice, one inside another, a bind mount)
+// give every file once. Children are opened relative to their parent and the working folder is never changed;
+// above a depth limit the upper handles are closed and reopened through ".." (checked by device and inode),
 // so any depth costs a bounded number of open handles.
 //
 // Memory is bounded by the depth in entries, not by depth times path length: the walk keeps one

@@ -27,6 +27,7 @@ struct FsEntry {
     std::int64_t allocated = 0;  // bytes of disk space given to it (512-byte blocks), 0 for a sparse hole
     struct timespec lastWrite {};
     struct timespec lastAccess {};
+    struct timespec lastChange {}; // the inode's change time (st_ctime): no call can set it back
     struct timespec creation {}; // valid only when hasCreation
     bool hasCreation = false;
     dev_t device = 0;

@@ -2,6 +2,7 @@
 #include "platform/ListedEntry.h"
 
 #include "platform/FolderHandle.h"
+#include "platform/OwnChanges.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -15,6 +16,35 @@ std::string joined(std::string base, const std::string& part) {
     return base + part;
 }
 } // namespace
+
+std::uint32_t ChangeFold(const struct timespec& changed) {
+    if (changed.tv_sec == 0 && changed.tv_nsec == 0)
+        return 0;
+    // splitmix64's finaliser: every bit of seconds and nanoseconds reaches the 32 bits kept.
+    std::uint64_t x = NanosecondStamp(changed);
+    x ^= x >> 30;
+    x *= 0xBF58476D1CE4E5B9ull;
+    x ^= x >> 27;
+    x *= 0x94D049BB133111EBull;
+    x ^= x >> 31;
+    const auto fold = std::uint32_t(x >> 32);
+    return fold != 0 ? fold : 1;
+}
+
+bool MatchesListed(const FsEntry& now, const ListedEntry& entry, ListedLook look) {
+    if (now.device != entry.identity.device || now.inode != entry.identity.inode)
+        return false;
+    if (entry.isFolder)
+        return S_ISDIR(now.mode);
+    // The same file rewritten since is not what the user saw either.
+    if (S_ISDIR(now.mode) || now.mountRoot || now.size != entry.size ||
+        (entry.modifiedKnown && NanosecondStamp(now.lastWrite) != entry.modifiedNs))
+        return false;
+    if (look == ListedLook::AfterOwnMove || entry.changeFold == 0)
+        return true;
+    const std::uint32_t fold = ChangeFold(now.lastChange);
+    return fold == entry.changeFold || IsOwnChange(entry.identity, entry.changeFold, fold);
+}
 
 std::string ListedEntry::folderPath() const { return joined(root, folder); }
 
@@ -51,5 +81,6 @@ std::optional<ListedEntry> ListedEntry::listNow(const std::string& path, int* er
     e.size = stats.size;
     e.modifiedNs = NanosecondStamp(stats.lastWrite);
     e.modifiedKnown = !e.isFolder;
+    e.changeFold = e.isFolder ? 0 : ChangeFold(stats.lastChange);
     return e;
 }

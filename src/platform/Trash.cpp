@@ -2,7 +2,9 @@
 #include "platform/Trash.h"
 
 #include "platform/MountInfo.h"
+#include "platform/OwnChanges.h"
 #include "platform/TrashNames.h"
+#include "platform/TrashUnderway.h"
 #include "platform/UniqueFd.h"
 
 #include <QDir>
@@ -201,9 +203,14 @@ bool isEntry(int folder, const char* name, const EntryIdentity& expected) {
            st.st_ino == expected.inode;
 }
 
+TrashStepHook& stepHook() {
+    static TrashStepHook hook;
+    return hook;
+}
+
 // The record first, then the move; the record goes again when the move fails.
 TrashOutcome moveInto(const TrashFolders& trash, const FolderHandle& folder, const std::string& name,
-                      const std::string& recordPath, const EntryIdentity& expected) {
+                      const std::string& recordPath, const EntryCheck& expected) {
     const std::string record =
         "[Trash Info]\nPath=" + Trash::escapePath(recordPath) + "\nDeletionDate=" + localNow() + "\n";
     // The name itself first, then on from the last number this process gave the name.
@@ -219,6 +226,14 @@ TrashOutcome moveInto(const TrashFolders& trash, const FolderHandle& folder, con
                 continue;
             return failure(errno);
         }
+        // Noted until the move is made or given up, so that a record of a move that never happened
+        // (this program killed in between) is taken away again by the next trash run.
+        struct stat made {};
+        if (::fstat(info.get(), &made) == 0)
+            TrashUnderway::noteRecord(trash.path, infoName, {made.st_dev, made.st_ino});
+        struct Settle {
+            ~Settle() { TrashUnderway::settled(); }
+        } settle;
         int writeError = WriteAllTo(info.get(), record);
         if (writeError == 0 && ::fsync(info.get()) != 0)
             writeError = errno;
@@ -229,8 +244,12 @@ TrashOutcome moveInto(const TrashFolders& trash, const FolderHandle& folder, con
             dropRecord();
             return failure(writeError ? writeError : EIO);
         }
-        // The last look before the move, through the same folder handle.
-        if (!isEntry(folder.fd(), name.c_str(), expected)) {
+        if (const TrashStepHook& hook = stepHook())
+            hook();
+        // The last look before the move, through the same folder handle, at the whole entry: the
+        // move sets its change time, so after it only the rest can be compared.
+        FsEntry before;
+        if (StatEntryAt(folder.fd(), name, before, false) != 0 || !expected(before, ListedLook::Whole)) {
             dropRecord();
             return failure(ESTALE, QStringLiteral("it changed after it was listed"));
         }
@@ -251,12 +270,18 @@ TrashOutcome moveInto(const TrashFolders& trash, const FolderHandle& folder, con
                 continue;
             return failure(error);
         }
-        if (!isEntry(trash.files.get(), candidate.c_str(), expected)) {
+        FsEntry moved;
+        if (StatEntryAt(trash.files.get(), candidate, moved, false) != 0 ||
+            !expected(moved, ListedLook::AfterOwnMove)) {
             // Swapped between the look and the move: put it back where it was and leave it alone.
             if (::renameat2(trash.files.get(), candidate.c_str(), folder.fd(), name.c_str(), RENAME_NOREPLACE) == 0)
                 dropRecord();
             return failure(ESTALE, QStringLiteral("it changed after it was listed"));
         }
+        // Its other names, if it has any, now show the change time the move gave it.
+        if (moved.links > 1)
+            NoteOwnChange({moved.device, moved.inode}, ChangeFold(before.lastChange),
+                          ChangeFold(moved.lastChange));
         TrashNames::remember(trash.info.get(), name, n);
         return {0, {}, trash.path, candidate};
     }
@@ -297,19 +322,27 @@ std::string Trash::escapePath(const std::string& path) {
 
 TrashOutcome Trash::moveToTrash(const FolderHandle& folder, const std::string& name, const std::string& originalPath,
                                 const EntryIdentity& expected) {
+    return moveToTrash(folder, name, originalPath, [expected](const FsEntry& now, ListedLook) {
+        return now.device == expected.device && now.inode == expected.inode;
+    });
+}
+
+TrashOutcome Trash::moveToTrash(const FolderHandle& folder, const std::string& name,
+                                const std::string& originalPath, const EntryCheck& expected) {
     if (!folder.valid())
         return failure(folder.error() ? folder.error() : EBADF);
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
         return failure(EINVAL);
-    struct stat st {};
-    if (::fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return failure(errno);
-    if (st.st_dev != expected.device || st.st_ino != expected.inode)
+    FsEntry first;
+    if (const int error = StatEntryAt(folder.fd(), name, first, false))
+        return failure(error);
+    // A first look spares a file that plainly changed the trash's record.
+    if (!expected(first, ListedLook::Whole))
         return failure(ESTALE, QStringLiteral("it changed after it was listed"));
 
     int error = 0;
     dev_t home = 0;
-    if (homeDevice(home) && home == st.st_dev) {
+    if (homeDevice(home) && home == first.device) {
         TrashFolders trash;
         if (!openHomeTrash(true, trash, error))
             return failure(error);
@@ -403,6 +436,10 @@ TrashOutcome Trash::restoreFromTrash(const std::string& trashFolder, const std::
     const std::string record = trashName + kInfoSuffix;
     ::unlinkat(trash.info.get(), record.c_str(), 0);
     return {0, {}, trashFolder, trashName};
+}
+
+void Trash::setRecordMadeHook(TrashStepHook hook) {
+    stepHook() = std::move(hook);
 }
 
 bool Trash::canTrash(const std::string& path) {

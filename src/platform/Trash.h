@@ -6,8 +6,12 @@
 #include "platform/UniqueFd.h"
 
 #include <QString>
+#include <functional>
 #include <map>
 #include <string>
+
+// Called in a move to the trash after its record is made and before the entry moves.
+using TrashStepHook = std::function<void()>;
 
 // What became of one move to the trash.
 struct TrashOutcome {
@@ -30,8 +34,12 @@ class Trash {
 public:
     // Moves entry name of folder to the trash. originalPath is the entry's full path, written to the
     // record (relative to the top folder in a top-folder trash, as file managers expect). The entry
-    // must still be expected (device and inode) right before the move, and is still checked after it:
-    // a swap in between is moved back and reported as ESTALE.
+    // must still be expected, looked at whole right before the move, and is still checked after it
+    // for what the move cannot change: a swap in between is moved back and reported as ESTALE. A
+    // file that keeps other names tells OwnChanges the change time the move gave them.
+    static TrashOutcome moveToTrash(const FolderHandle& folder, const std::string& name,
+                                    const std::string& originalPath, const EntryCheck& expected);
+    // The same, expecting only the object (device and inode), whatever became of it.
     static TrashOutcome moveToTrash(const FolderHandle& folder, const std::string& name,
                                     const std::string& originalPath, const EntryIdentity& expected);
     // Puts the entry trashName of the trash at trashFolder back as name of into, the way file
@@ -43,6 +51,8 @@ public:
     static TrashOutcome restoreFromTrash(const std::string& trashFolder, const std::string& trashName,
                                          const EntryIdentity& expected, const FolderHandle& into,
                                          const std::string& name);
+    // For tests only: hook runs in every move between its record and the move itself (empty: none).
+    static void setRecordMadeHook(TrashStepHook hook);
     // Whether files of the folder at path can go to a trash (nothing is made to find out).
     static bool canTrash(const std::string& path);
     // The home trash folder ($XDG_DATA_HOME/Trash, by default ~/.local/share/Trash).

@@ -42,6 +42,7 @@ void AheadStat::take(const FsEntry& e, int failure) {
     allocated = e.allocated;
     lastWrite = e.lastWrite;
     lastAccess = e.lastAccess;
+    lastChange = e.lastChange;
     creation = e.creation;
     device = e.device;
     inode = e.inode;
@@ -59,6 +60,7 @@ void AheadStat::give(FsEntry& e) const {
     e.allocated = allocated;
     e.lastWrite = lastWrite;
     e.lastAccess = lastAccess;
+    e.lastChange = lastChange;
     e.creation = creation;
     e.device = device;
     e.inode = inode;

@@ -24,6 +24,7 @@ struct AheadStat {
     std::int64_t allocated = 0;
     struct timespec lastWrite {};
     struct timespec lastAccess {};
+    struct timespec lastChange {};
     struct timespec creation {};
     dev_t device = 0;
     ino_t inode = 0;

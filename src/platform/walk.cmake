@@ -5,6 +5,7 @@ target_sources(vantorel_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/GlobPattern.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FolderWalker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListedEntry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/OwnChanges.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListedFolder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FolderAncestry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListedFolderChain.cpp

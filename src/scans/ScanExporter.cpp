@@ -136,14 +136,18 @@ void ScanExporter::writeUnwalked(const FolderHandle& folder, std::string_view na
     writePending();
     ++m_entries;
     std::string& out = m_out.buffer();
-    out += ",\n[{\"name\":";
+    const bool known = StatEntry(folder, name, m_stats, true) == 0;
+    // A file mount point is an excluded file, not a folder, and its size (the mounted file's) is
+    // nobody's to count here.
+    const bool isFolder = !known || S_ISDIR(m_stats.mode);
+    out += isFolder ? ",\n[{\"name\":" : ",\n{\"name\":";
     AppendJsonString(out, name);
-    if (StatEntry(folder, name, m_stats, true) == 0)
+    if (known && isFolder)
         appendStatistics(out, m_stats, m_devices.empty() ? dev_t(0) : m_devices.back(), true);
     if (isHidden(name))
         out += ",\"hidden\":true";
     out += flag;
-    out += "}]";
+    out += isFolder ? "}]" : "}";
     m_out.written();
 }
 

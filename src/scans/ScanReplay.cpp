@@ -3,11 +3,13 @@
 
 #include "scans/SavedScanReader.h"
 
+#include <cerrno>
 #include <sys/stat.h>
 
 namespace {
 
-enum ChildKind : std::uint8_t { File, Folder, Other, Unread, ExcludedFile, ExcludedFolder };
+// Mount: a file something was mounted on, excluded as another filesystem.
+enum ChildKind : std::uint8_t { File, Folder, Other, Unread, Mount, ExcludedFile, ExcludedFolder };
 
 bool isHidden(std::string_view name) {
     return !name.empty() && name[0] == '.';
@@ -219,6 +221,8 @@ void ScanReplay::filePass(Level& level, FolderVisitor& visitor) {
         if (m_everyEntry) {
             if (c.kind == Folder)
                 visitor.subFolderEntry(level.handle, name);
+            else if (c.kind == Mount)
+                visitor.folderSkipped(level.handle, name, EXDEV); // as the walker says a file mount
             else if (c.kind == Unread)
                 visitor.entrySkipped(level.handle, name, NotInScan);
             else {
@@ -229,10 +233,12 @@ void ScanReplay::filePass(Level& level, FolderVisitor& visitor) {
                 visitor.yield();
             continue;
         }
-        if (c.kind == Folder || c.kind == Other || !S_ISREG(c.mode) || isHidden(name) ||
+        if (c.kind == Folder || c.kind == Other || isHidden(name) || (c.kind != Mount && !S_ISREG(c.mode)) ||
             !visitor.wantsFile(name))
             continue;
-        if (c.kind == Unread) {
+        if (c.kind == Mount) {
+            visitor.folderSkipped(level.handle, name, EXDEV);
+        } else if (c.kind == Unread) {
             visitor.entrySkipped(level.handle, name, NotInScan);
         } else {
             fillEntry(m_entry, level.device, c);
@@ -324,8 +330,13 @@ bool ScanReplay::run(FolderVisitor& visitor) {
         }
         if (!folder) {
             const bool excluded = item.excluded != SavedScanItem::Excluded::No;
+            const bool mount = item.excluded == SavedScanItem::Excluded::OtherFilesystem ||
+                               item.excluded == SavedScanItem::Excluded::KernelFilesystem;
             const bool unread = item.has(SavedScanItem::ReadError) || excluded;
-            const int kind = unread ? Unread : item.has(SavedScanItem::NotRegular) ? Other : File;
+            const int kind = mount                                 ? Mount
+                             : unread                              ? Unread
+                             : item.has(SavedScanItem::NotRegular) ? Other
+                                                                   : File;
             addChild(level, kind);
             if ((hidden && !m_hiddenEntries) || kind == Other)
                 continue; // system entries, and hidden ones unless asked for, are not listed in the folder pass

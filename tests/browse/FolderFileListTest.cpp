@@ -6,12 +6,14 @@
 #include "common/StringGridModel.h"
 #include "delete/ListedFileRemoval.h"
 #include "platform/Wildcard.h"
+#include "support/RewriteKeepingTime.h"
 #include "support/ScopedMount.h"
 #include "support/TempTree.h"
 
 #include <QLocale>
 #include <cerrno>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -178,4 +180,26 @@ TEST_F(FolderFileListTest, TheWayDownFollowsNoLinkAndRebasesAtAMount) {
     EXPECT_EQ(inside.root, tree.path("real/mnt"));
     EXPECT_EQ(inside.folder, "");
     EXPECT_EQ(ListedFileSizeNow(inside), 3);
+}
+
+TEST_F(FolderFileListTest, AFileMountIsNotListed) {
+    tree.file("elsewhere/only.txt", 5);
+    tree.file("here/only.txt", 1);
+    tree.file("here/own.txt", 2);
+    ScopedMount bound(tree.path("elsewhere/only.txt").c_str(), tree.path("here/only.txt"), nullptr, MS_BIND);
+    if (!bound.mounted)
+        GTEST_SKIP() << "no right to make a bind mount here";
+    ASSERT_TRUE(list("here"));
+    EXPECT_EQ(Names(files), (std::vector<std::string>{"own.txt"}));
+    EXPECT_EQ(files.totalBytes(), 2);
+}
+
+TEST_F(FolderFileListTest, AFileRewrittenWithItsTimesSetBackIsNotTheOneListed) {
+    tree.file("here/a.txt", 4);
+    ASSERT_TRUE(list("here"));
+    const ListedEntry e = files.entry(0);
+    EXPECT_EQ(ListedFileSizeNow(e), 4);
+    ASSERT_TRUE(RewriteKeepingTime(tree.path("here/a.txt"), 'b'));
+    EXPECT_FALSE(ListedFileSizeNow(e).has_value());
+    EXPECT_EQ(DeleteListedFile(e), ESTALE);
 }

@@ -1,10 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // vantorel-cli dups --content --keep: what it prints, what it removes, and what it refuses.
 #include "cli/CliRun.h"
+#include "delete/DeleteTestSupport.h"
+#include "delete/DeletionTotals.h"
 #include "support/TempTree.h"
 
+#include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -91,6 +97,71 @@ TEST_F(KeepCli, TrashGoesToTheJournalAndUndoPutsItBackDeleteIsForGood) {
     EXPECT_FALSE(exists("a/pic.jpg") || exists("b/pic.jpg") || exists("a/note.txt"));
     EXPECT_TRUE(exists("c/pic.jpg") && exists("c/note.txt"));
     EXPECT_EQ(cli({"undo"}).code, 1); // a permanent run has nothing to put back
+}
+
+TEST_F(KeepCli, RemovalsAddWhatWentToTheRunningTotals) {
+    DeletionTotals::reset();
+    ASSERT_EQ(cli(keep({"oldest", "--dry-run", "--trash"})).code, 0);
+    EXPECT_EQ(DeletionTotals::read().filesRecycled, -1); // nothing went, nothing is recorded
+    ASSERT_EQ(cli(keep({"oldest", "--trash"})).code, 0);
+    DeletionTotalsValues totals = DeletionTotals::read();
+    EXPECT_EQ(totals.filesRecycled, 3);
+    EXPECT_EQ(totals.bytesRecycled, 2 * 13 + 4);
+    ASSERT_EQ(cli({"undo"}).code, 0);
+    ASSERT_EQ(cli(keep({"oldest", "--delete"})).code, 0);
+    totals = DeletionTotals::read();
+    EXPECT_EQ(totals.filesDeleted, 3);
+    EXPECT_EQ(totals.bytesDeleted, 2 * 13 + 4);
+    EXPECT_EQ(totals.filesRecycled, 3); // an undo does not lower the totals
+}
+
+TEST_F(KeepCli, NoJournalNoTrashRunButADeleteGoesOn) {
+    int held = -1; // the journal's lock, held by the test for one case
+    // Each way the journal of deletes can be out of reach, in a state folder of its own.
+    const std::pair<const char*, std::function<void(const std::string&)>> broken[] = {
+        {"journal is a link",
+         [](const std::string& state) {
+             ::mkdir((state + "/vantorel").c_str(), 0700);
+             ::mkdir((state + "/elsewhere").c_str(), 0700);
+             ASSERT_EQ(::symlink((state + "/elsewhere").c_str(), (state + "/vantorel/journal").c_str()), 0);
+         }},
+        {"vantorel is a file",
+         [](const std::string& state) { std::ofstream(state + "/vantorel") << "not a folder"; }},
+        {"the lock is a FIFO",
+         [](const std::string& state) {
+             ::mkdir((state + "/vantorel").c_str(), 0700);
+             ::mkdir((state + "/vantorel/journal").c_str(), 0700);
+             ASSERT_EQ(::mkfifo((state + "/vantorel/journal/.lock").c_str(), 0600), 0);
+         }},
+        {"the lock is held",
+         [&held](const std::string& state) {
+             ::mkdir((state + "/vantorel").c_str(), 0700);
+             ::mkdir((state + "/vantorel/journal").c_str(), 0700);
+             held = ::open((state + "/vantorel/journal/.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+             ASSERT_EQ(::flock(held, LOCK_EX), 0);
+         }},
+    };
+    for (const auto& [how, breakIt] : broken) {
+        SCOPED_TRACE(how);
+        TempTree state;
+        breakIt(state.root());
+        ScopedXdgFolder home("XDG_STATE_HOME", state.root());
+        const CliRun trash = cli(keep({"oldest", "--trash"}));
+        EXPECT_EQ(trash.code, 2);
+        EXPECT_TRUE(trash.out.isEmpty());
+        EXPECT_TRUE(trash.err.contains("cannot be written")) << trash.err.constData();
+        EXPECT_TRUE(trash.err.contains("Nothing was sent to the recycle bin")) << trash.err.constData();
+        EXPECT_TRUE(exists("a/pic.jpg") && exists("c/pic.jpg") && exists("c/note.txt"));
+    }
+    ::close(held);
+    // Nothing of a permanent delete could come back anyway: it goes on and says it at the end.
+    TempTree state;
+    std::ofstream(state.path("vantorel")) << "not a folder";
+    ScopedXdgFolder home("XDG_STATE_HOME", state.root());
+    const CliRun del = cli(keep({"oldest", "--delete"}));
+    EXPECT_EQ(del.code, 0) << del.err.constData();
+    EXPECT_FALSE(exists("a/pic.jpg") || exists("c/pic.jpg") || exists("c/note.txt"));
+    EXPECT_TRUE(del.err.contains("could not be written")) << del.err.constData();
 }
 
 TEST_F(KeepCli, BadInputIsExitTwoBeforeAnythingIsScanned) {

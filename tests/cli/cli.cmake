@@ -4,6 +4,7 @@ vantorel_add_test(test_cli
   ${CMAKE_CURRENT_LIST_DIR}/CliOptionsTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CliOutputTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KeepCliTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FileMountCliTest.cpp
 )
 target_link_libraries(test_cli PRIVATE vantorel_cli_parts)
 add_dependencies(test_cli vantorel-cli)

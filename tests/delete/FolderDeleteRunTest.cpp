@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -73,4 +74,31 @@ TEST_F(FolderDeleteRunTest, SeveralThatStayAreListedInOneWindow) {
               QString::fromStdString(tree.path("victim/locked-a/keep.txt") + "\tPermission denied|" +
                                      tree.path("victim/locked-b/keep.txt") + "\tPermission denied"));
     EXPECT_FALSE(exists(tree.path("victim/free.txt")));
+}
+
+// What goes to the bin is to be put back from the journal: without it the recycle is refused with
+// the reason, while a delete for good goes on and says so at the end.
+TEST_F(FolderDeleteRunTest, WithoutItsJournalAFolderIsNotRecycledButIsDeleted) {
+    tree.file("victim/a.txt", 3);
+    tree.file("victim/sub/b.txt", 4);
+    TempTree state;
+    std::ofstream(state.path("vantorel")) << "not a folder";
+    ScopedXdgFolder home("XDG_STATE_HOME", state.root());
+    FolderDeleteOutcome outcome =
+        RemoveConfirmedFolder(listed(tree.path("victim")), true, JournalTool::Browser);
+    EXPECT_FALSE(outcome.gone);
+    EXPECT_EQ(outcome.result.files, 0);
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts()[0].startsWith("Couldn't delete folder - " +
+                                               QString::fromStdString(tree.path("victim")) +
+                                               "\nThe journal of deletes ("));
+    EXPECT_TRUE(
+        messages.texts()[0].endsWith("Nothing was sent to the recycle bin, since it could not be put back "
+                                     "from there."));
+    EXPECT_TRUE(exists(tree.path("victim/sub/b.txt")));
+
+    outcome = RemoveConfirmedFolder(listed(tree.path("victim")), false, JournalTool::Browser);
+    EXPECT_TRUE(outcome.gone);
+    EXPECT_TRUE(messages.texts().last().contains("could not be written"))
+        << messages.texts().join('|').toStdString();
 }

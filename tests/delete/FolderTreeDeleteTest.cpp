@@ -241,3 +241,23 @@ TEST_F(FolderTreeDeleteTest, MountedFilesystemInsideIsNotEntered) {
     ASSERT_EQ(r.foldersLeft, 1);
     EXPECT_EQ(r.left.kept()[0].reason, "it is a mount point (another filesystem is mounted there)");
 }
+
+TEST_F(FolderTreeDeleteTest, AFileMountInsideIsNeitherDeletedNorTrashed) {
+    tree.file("elsewhere/only.txt", 5); // the only real name of a file
+    tree.file("victim/only.txt", 1);    // a file it is bound onto
+    tree.file("victim/plain.txt", 2);
+    ScopedMount bound(tree.path("elsewhere/only.txt").c_str(), tree.path("victim/only.txt"), nullptr,
+                      MS_BIND);
+    if (!bound.mounted)
+        GTEST_SKIP() << "no right to make a bind mount here";
+    for (bool recycle : {false, true}) {
+        EXPECT_TRUE(run("victim", recycle));
+        EXPECT_EQ(r.files, recycle ? 0 : 1);
+        EXPECT_EQ(r.filesLeft, 1);
+        ASSERT_FALSE(r.left.kept().empty());
+        EXPECT_EQ(r.left.kept()[0].path, tree.path("victim/only.txt"));
+        EXPECT_EQ(r.left.kept()[0].reason, "it is a mount point (another filesystem is mounted there)");
+        EXPECT_TRUE(exists(tree.path("elsewhere/only.txt")));
+        EXPECT_TRUE(exists(tree.path("victim/only.txt")));
+    }
+}

@@ -7,6 +7,7 @@
 #include "journal/JournalRun.h"
 #include "platform/AppError.h"
 #include "support/RecordingMessageService.h"
+#include "support/RewriteKeepingTime.h"
 #include "support/ScopedMount.h"
 #include "support/TempTree.h"
 
@@ -20,6 +21,8 @@
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
+#include <fcntl.h>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <limits>
 #include <sys/mount.h>
@@ -459,4 +462,60 @@ TEST_F(ReallyDeleteTest, SumsOfHugeFilesStopAtTheLargestNumber) {
     click(w, "btDelete");
     EXPECT_EQ(DeletionTotals::read().bytesDeleted, most);
     EXPECT_EQ(DeletionTotals::read().filesDeleted, 2);
+}
+
+// Marked duplicates go only while a copy their group keeps is still the one compared: rewritten
+// with its time set back, it stops its group, and the other group goes on.
+TEST_F(ReallyDeleteTest, AKeptCopyThatChangedStopsItsGroupOnly) {
+    const std::string kept = tree.file("kept/same.txt", 9, 's');
+    const std::string a = tree.file("a/same.txt", 9, 's');
+    const std::string b = tree.file("b/same.txt", 9, 's');
+    const std::string keptOther = tree.file("kept/other.txt", 5, 'o');
+    const ListedEntry keptAsCompared = listed(kept);
+    ASSERT_TRUE(RewriteKeepingTime(kept, 'S'));
+
+    for (bool recycle : {false, true}) {
+        SCOPED_TRACE(recycle);
+        const std::string c = tree.file("c/other.txt", 5, 'o');
+        const std::vector<ListedEntry> marked = listed({a, b, c});
+        KeptCopies copies;
+        copies.addGroup({keptAsCompared}, {marked[0].identity, marked[1].identity});
+        copies.addGroup({listed(keptOther)}, {marked[2].identity});
+        TfrmReallyDelete w(nullptr);
+        w.setFileList(marked);
+        w.setKeptCopies(copies);
+        w.show();
+        messages.scriptAnswers({MessageAnswer::Yes});
+        QStringList rows;
+        whenFilesLeftShows([&](TfrmFilesLeft& report) { rows = filesLeftRows(report); });
+        click(w, recycle ? "btRecycle" : "btDelete");
+        const QString reason =
+            "the copy to be kept, " + QString::fromStdString(kept) +
+            ", changed since the contents were compared; nothing more of its group was removed";
+        EXPECT_EQ(rows, QStringList({QString::fromStdString(a) + '\t' + reason,
+                                     QString::fromStdString(b) + '\t' + reason}));
+        EXPECT_TRUE(exists(a) && exists(b));
+        EXPECT_FALSE(exists(c));
+    }
+}
+
+// The recycle bin is refused with the reason when the run could not be put back from the journal;
+// the window stays, with its list, for another choice.
+TEST_F(ReallyDeleteTest, WithoutItsJournalTheBinIsRefusedAndNothingGoes) {
+    const std::string a = tree.file("data/a.txt", 10);
+    TempTree state;
+    std::ofstream(state.path("vantorel")) << "not a folder";
+    ScopedXdgFolder home("XDG_STATE_HOME", state.root());
+    TfrmReallyDelete w(nullptr);
+    w.setFileList(listed({a}));
+    w.show();
+    messages.scriptAnswers({MessageAnswer::Yes});
+    click(w, "btRecycle");
+    ASSERT_EQ(messages.texts().size(), 2);
+    EXPECT_TRUE(messages.texts()[1].startsWith("The journal of deletes ("))
+        << messages.texts()[1].toStdString();
+    EXPECT_TRUE(exists(a));
+    EXPECT_EQ(w.fileList().size(), 1u);
+    EXPECT_NE(w.result(), QDialog::Accepted);
+    EXPECT_TRUE(w.isVisible());
 }

@@ -1,19 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/FolderHandle.h"
 #include "platform/Trash.h"
+#include "DeleteTestSupport.h"
+#include "journal/JournalWriter.h"
+#include "platform/FolderHandle.h"
 #include "support/ScopedMount.h"
 #include "support/TempTree.h"
-#include "DeleteTestSupport.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QProcess>
 #include <QRegularExpression>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 #include <map>
+#include <sys/file.h>
 #include <sys/mount.h>
+#include <unistd.h>
 
 namespace {
 
@@ -271,4 +276,51 @@ TEST(TrashTest, ManyFilesOfOneNameTakeTheNextNumbersAndAnEmptiedTrashStartsAgain
     ASSERT_TRUE(trashFromFolder(tree.file("again/3/package.json", 1)).ok());
     EXPECT_EQ(recordedPath(home + "/info/package.5.json.trashinfo"),
               Trash::escapePath(tree.path("again/3/package.json")));
+}
+
+// A program killed between a move's record and the move leaves a record of a move that never
+// happened; the next trash run takes it away, and only records this program noted and that are
+// still what it noted, of programs that are gone.
+TEST(TrashTest, ARecordLeftByAKilledRunIsTakenAwayWhenTheNextRunStarts) {
+    TempTree tree;
+    const std::string victim = tree.file("victim.txt", 5, 'v');
+    const std::string info = trashFolder().toStdString() + "/info/";
+    QProcess killed;
+    killed.start(QStringLiteral(VANTOREL_TRASH_KILLED), {QString::fromStdString(victim)});
+    ASSERT_TRUE(killed.waitForFinished(30000));
+    ASSERT_EQ(killed.exitStatus(), QProcess::CrashExit);
+    ASSERT_TRUE(exists(info + "victim.txt.trashinfo")); // the record, of a move that did not happen
+    EXPECT_FALSE(inTrash("victim.txt"));
+    EXPECT_TRUE(exists(victim));
+
+    // Records this program did not note, and one noted by a program that still runs, stay.
+    std::ofstream(info + "theirs.txt.trashinfo")
+        << "[Trash Info]\nPath=/theirs.txt\nDeletionDate=2024-01-01T00:00:00\n";
+    std::ofstream(info + "running.txt.trashinfo")
+        << "[Trash Info]\nPath=/running.txt\nDeletionDate=2024-01-01T00:00:00\n";
+    struct stat running {};
+    ASSERT_EQ(::stat((info + "running.txt.trashinfo").c_str(), &running), 0);
+    const std::string notes = qEnvironmentVariable("XDG_STATE_HOME").toStdString() + "/vantorel/trashing/";
+    const int live = ::open((notes + "1-live").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(live, 0);
+    ASSERT_EQ(::flock(live, LOCK_EX), 0);
+    const std::string note = trashFolder().toStdString() + '\0' + "running.txt.trashinfo" + '\0' +
+                             std::to_string(running.st_dev) + '\0' + std::to_string(running.st_ino) + '\0';
+    ASSERT_EQ(::write(live, note.data(), note.size()), ssize_t(note.size()));
+
+    JournalWriter run = JournalWriter::begin(JournalTool::CommandLine, true);
+    ASSERT_TRUE(run.openNow());
+    EXPECT_FALSE(exists(info + "victim.txt.trashinfo"));
+    EXPECT_TRUE(exists(info + "theirs.txt.trashinfo"));
+    EXPECT_TRUE(exists(info + "running.txt.trashinfo"));
+    EXPECT_TRUE(exists(notes + "1-live"));
+    ::close(live);
+    // Its name is free again: the file goes to the trash under it.
+    const TrashOutcome outcome = trashFromFolder(victim);
+    ASSERT_TRUE(outcome.ok()) << outcome.reason.toStdString();
+    EXPECT_EQ(outcome.trashName, "victim.txt");
+    run.end(0, false);
+    ::unlink((notes + "1-live").c_str());
+    ::unlink((info + "theirs.txt.trashinfo").c_str());
+    ::unlink((info + "running.txt.trashinfo").c_str());
 }

@@ -396,3 +396,31 @@ TEST(FolderWalker, WalkingLeavesFolderAccessTimes) {
         EXPECT_EQ(sx.stx_atime.tv_sec, 1'600'000'000) << "folder " << f;
     }
 }
+
+TEST(FolderWalker, AFileMountIsNeverHandedOutInEitherPassOnAnyThreadCount) {
+    TempTree t;
+    t.file("z/real.txt", 3);
+    t.file("a/real.txt", 3); // the mount point: another file bound onto it
+    t.file("a/own.txt", 1);
+    ScopedMount bound(t.path("z/real.txt").c_str(), t.path("a/real.txt"), nullptr, MS_BIND);
+    if (!bound.mounted)
+        GTEST_SKIP() << "no right to make a bind mount here";
+    struct EveryEntry : LogVisitor {
+        using LogVisitor::LogVisitor;
+        bool wantsEveryEntry() override { return true; }
+    };
+    for (int threads : {1, 4}) {
+        LogVisitor files(t.root());
+        EveryEntry every(t.root());
+        for (LogVisitor* v : {&files, static_cast<LogVisitor*>(&every)}) {
+            FolderWalker w;
+            w.setThreadCount(threads);
+            ASSERT_TRUE(w.walk(t.root(), *v));
+            // The only real name of the file is listed once; the mount point is said as a mount.
+            EXPECT_EQ(sorted(v->files), (std::vector<std::string>{"a/own.txt", "z/real.txt"})) << threads;
+            EXPECT_EQ(v->skipped, (std::vector<std::pair<std::string, int>>{{"a/real.txt", EXDEV}}))
+                << threads;
+            EXPECT_TRUE(v->unreadable.empty());
+        }
+    }
+}

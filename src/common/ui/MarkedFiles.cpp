@@ -84,11 +84,12 @@ QString MarkedFiles::totalsText() const {
 }
 
 int ConfirmMarkedDelete(QWidget* parent, const MarkedFiles& marked, const DeleteConfirmation& confirmation,
-                        JournalTool tool) {
+                        JournalTool tool, KeptCopies kept) {
     if (confirmation)
         return confirmation(parent, marked.files(), double(marked.bytes()));
     TfrmReallyDelete window(parent);
     window.setTool(tool);
+    window.setKeptCopies(std::move(kept));
     window.setFileList(marked.files());
     window.setSavings(double(marked.bytes()));
     return window.exec();

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "delete/KeptCopies.h"
 #include "journal/JournalRecord.h"
 #include "platform/ListedEntry.h"
 
@@ -55,6 +56,7 @@ using DeleteConfirmation =
     std::function<int(QWidget* parent, const std::vector<ListedEntry>& files, double bytes)>;
 
 // Hands the marked files and their total to confirmation, or to TfrmReallyDelete when it is empty
-// (with tool, the window whose marks they are, for the journal), and returns the answer.
+// (with tool, the window whose marks they are, for the journal, and kept, the copies marked
+// duplicates leave), and returns the answer.
 int ConfirmMarkedDelete(QWidget* parent, const MarkedFiles& marked, const DeleteConfirmation& confirmation,
-                        JournalTool tool);
+                        JournalTool tool, KeptCopies kept = {});

@@ -30,10 +30,12 @@ int g_progressYieldMs = 15;
 // every few milliseconds.
 class ProgressWatch {
 public:
-    ProgressWatch(const ListedEntry& folder, bool recycle)
-        : m_folder(folder), m_recycle(recycle), m_pacer(g_progressYieldMs) {}
+    ProgressWatch(const ListedEntry& folder, bool recycle, const bool& stop)
+        : m_folder(folder), m_recycle(recycle), m_stop(stop), m_pacer(g_progressYieldMs) {}
 
     bool operator()(const FolderDeleteResult& sofar) {
+        if (m_stop)
+            return false;
         if (!m_window) {
             if (m_pacer.elapsedMs() < g_showProgressAfterMs)
                 return true;
@@ -50,6 +52,7 @@ public:
 private:
     const ListedEntry& m_folder;
     bool m_recycle;
+    const bool& m_stop; // the run must stop (its journal failed)
     DeleteRunPacer m_pacer;
     std::unique_ptr<TfrmDeleteProgress> m_window;
 };
@@ -124,13 +127,23 @@ FolderDeleteOutcome RemoveConfirmedFolder(const ListedEntry& folder, bool recycl
             ShowWarningMessage(journal.failure());
         return outcome;
     }
+    const QString shown = DisplayText(folder.path());
+    // What goes to the bin is to be put back from the journal: no record, no run, and a record that
+    // fails stops the run.
+    if (recycle && !journal.openNow()) {
+        ShowErrorMessage(QStringLiteral("Couldn't delete folder - ") + shown + u'\n' + journal.refusal());
+        return outcome;
+    }
+    bool journalLost = false;
     {
-        ProgressWatch watch(folder, recycle);
-        outcome.result = deleteFolderTree(folder, recycle, std::ref(watch),
-                                          [&](const FolderDeleteFile& file) { journal.file(folder, file); });
+        ProgressWatch watch(folder, recycle, journalLost);
+        outcome.result =
+            deleteFolderTree(folder, recycle, std::ref(watch), [&](const FolderDeleteFile& file) {
+                journal.file(folder, file);
+                journalLost = recycle && journal.failed();
+            });
     }
     const FolderDeleteResult& result = outcome.result;
-    const QString shown = DisplayText(folder.path());
     if (result.error != 0) {
         ShowErrorMessage(QStringLiteral("Couldn't delete folder - ") + shown + u'\n' + RefusalReason(result.error));
         return outcome;
@@ -164,7 +177,7 @@ FolderDeleteOutcome RemoveConfirmedFolder(const ListedEntry& folder, bool recycl
         ShowErrorMessage(QStringLiteral("Couldn't delete folder - ") + shown + u'\n' + left);
     }
     if (journal.failed())
-        ShowWarningMessage(journal.failure());
+        ShowWarningMessage(journalLost ? journal.stoppedReason() : journal.failure());
     return outcome;
 }
 

@@ -33,8 +33,9 @@ struct FolderDeleteOutcome {
 // reason when the folder was left alone or nothing went while it stayed; when several files or
 // folders stayed, in one window that lists them all (TfrmFilesLeft). The files that went are added
 // to the cumulative totals (a totals file that cannot be written is said, with what was not
-// recorded), and every file goes to the journal as the run of tool as it happens (a journal that
-// cannot be written is said once at the end).
+// recorded), and every file goes to the journal as the run of tool as it happens. To the trash, the
+// run is refused ("Couldn't delete folder - " and why) when the journal cannot be opened, and stops
+// when it can no longer be written; a permanent delete goes on and says so once at the end.
 FolderDeleteOutcome RemoveConfirmedFolder(const ListedEntry& folder, bool recycle, JournalTool tool);
 
 // How long a folder delete runs before its progress shows, and how often it then lets the event

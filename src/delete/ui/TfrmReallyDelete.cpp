@@ -28,6 +28,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <limits>
 #include <set>
@@ -81,6 +82,7 @@ struct TfrmReallyDelete::Run {
     std::int64_t notAttempted = 0; // files after a stop
     bool stopped = false;          // the user stopped the run
     bool binFull = false;          // the trash or its disk was full
+    bool journalStopped = false;   // a trash run stopped when its journal could not be written
     QString journalFailure;        // why the run is not in the journal
 };
 
@@ -223,7 +225,7 @@ void TfrmReallyDelete::btDeleteAllClick() {
         ShowInfoMessage(QStringLiteral("Files not deleted"));
         return;
     }
-    finishRun(removeListedFiles(false), false);
+    finishRun(removeListedFiles(false, JournalWriter::begin(m_tool, false)), false);
 }
 
 void TfrmReallyDelete::btRecycleClick() {
@@ -231,7 +233,13 @@ void TfrmReallyDelete::btRecycleClick() {
         ShowInfoMessage(QStringLiteral("Files not deleted"));
         return;
     }
-    finishRun(removeListedFiles(true), true);
+    // What goes to the bin is to be put back from the journal: no record, no run.
+    JournalWriter journal = JournalWriter::begin(m_tool, true);
+    if (!m_files.empty() && !journal.openNow()) {
+        ShowErrorMessage(journal.refusal());
+        return;
+    }
+    finishRun(removeListedFiles(true, std::move(journal)), true);
 }
 
 void TfrmReallyDelete::reject() {
@@ -251,12 +259,11 @@ void TfrmReallyDelete::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
-TfrmReallyDelete::Run TfrmReallyDelete::removeListedFiles(bool recycle) {
+TfrmReallyDelete::Run TfrmReallyDelete::removeListedFiles(bool recycle, JournalWriter journal) {
     Run run;
     BusyCursor busy;
     // The files are going now: counting them further would only slow the run.
     m_freed->stop();
-    JournalWriter journal = JournalWriter::begin(m_tool, recycle);
     // Only Cancel answers while the run lets the event loop in.
     btDelete->setEnabled(false);
     btRecycle->setEnabled(false);
@@ -273,8 +280,24 @@ TfrmReallyDelete::Run TfrmReallyDelete::removeListedFiles(bool recycle) {
         }
         bar->setValue(static_cast<int>(i));
         const ListedEntry& file = m_files[i];
-        const RemovalOutcome outcome = recycle ? sendToRecycleBin(file) : RemoveListedFile(file, false);
+        QString keptChanged;
+        const RemovalOutcome outcome = !m_kept.mayRemove(file.identity, &keptChanged)
+                                           ? RemovalOutcome{ESTALE, keptChanged}
+                                       : recycle ? sendToRecycleBin(file)
+                                                 : RemoveListedFile(file, false);
         journal.file(file, outcome);
+        if (recycle && journal.failed()) {
+            // What goes on would go where the journal cannot bring it back from.
+            if (outcome.ok()) {
+                ++run.files;
+                run.bytes = SaturatingAdd(run.bytes, file.size);
+            } else {
+                run.left.add(file.path(), outcome.reason);
+            }
+            run.notAttempted = std::int64_t(count - i - 1);
+            run.journalStopped = true;
+            break;
+        }
         if (outcome.ok()) {
             ++run.files;
             run.bytes = SaturatingAdd(run.bytes, file.size);
@@ -291,7 +314,7 @@ TfrmReallyDelete::Run TfrmReallyDelete::removeListedFiles(bool recycle) {
     }
     m_running = false;
     journal.end(run.notAttempted, run.stopped);
-    run.journalFailure = journal.failure();
+    run.journalFailure = run.journalStopped ? journal.stoppedReason() : journal.failure();
     return run;
 }
 

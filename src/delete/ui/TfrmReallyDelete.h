@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "delete/KeptCopies.h"
 #include "journal/JournalRecord.h"
+#include "journal/JournalWriter.h"
 #include "platform/ListedEntry.h"
 
 #include <QDialog>
@@ -26,7 +28,9 @@ struct TrashOutcome;
 // stops the run after the current file; what stayed is told once at the end. The run records what
 // really left the disk in the cumulative deletion totals; when they cannot be written, the error
 // says what was not recorded and the run still ends as a run. Every file's outcome goes to the
-// journal as it happens (JournalWriter), under the tool that marked the files. While the window
+// journal as it happens (JournalWriter), under the tool that marked the files; the recycle bin is
+// refused (with the reason) when the journal cannot be opened, and a recycle run stops when it can
+// no longer be written, since what it sends to the bin is to be put back from the journal. While the window
 // waits, lblFreed tells the disk space that deleting the files really frees (FreedSpace).
 class TfrmReallyDelete : public QDialog {
     Q_OBJECT
@@ -39,6 +43,9 @@ public:
     void setSavings(double bytes);
     // The tool whose marks these are, for the journal (duplicate files when not set).
     void setTool(JournalTool tool) { m_tool = tool; }
+    // The copies the marked duplicates leave to hold their contents: a marked file of a group goes
+    // only while one of them is still as compared; after that it stays, and its group with it.
+    void setKeptCopies(KeptCopies kept) { m_kept = std::move(kept); }
     // Whether the space they free is still being counted (lblFreed then says so).
     bool countingFreedSpace() const;
     // How often a run lets the event loop run, in milliseconds (~15 by default).
@@ -65,8 +72,9 @@ protected:
 private:
     struct Run;
     // Removes the listed files in list order under the hourglass with the progress bar, counting only
-    // the files that really went, with their listed sizes.
-    Run removeListedFiles(bool recycle);
+    // the files that really went, with their listed sizes; each goes to journal. A trash run stops
+    // when its journal can no longer be written.
+    Run removeListedFiles(bool recycle, JournalWriter journal);
     // Says once what stayed and why, and what was not attempted.
     void reportRun(const Run& run, bool recycled);
     // Adds the run to the totals, clears the list and ends the window as after a run.
@@ -76,6 +84,7 @@ private:
     std::vector<ListedEntry> m_files;
     double m_savings = 0;
     JournalTool m_tool = JournalTool::Duplicates;
+    KeptCopies m_kept;
     FreedSpaceLine* m_freed = nullptr;
     int m_yieldIntervalMs = 15;
     bool m_running = false;

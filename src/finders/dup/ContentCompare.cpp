@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "finders/dup/ContentCompare.h"
 
+#include "platform/FolderHandle.h"
 #include "platform/ListedFolder.h"
 #include "platform/OpenForReading.h"
 
@@ -22,10 +23,10 @@ constexpr std::size_t kBlock = 64 * 1024;
 // Files read side by side at once; a larger group of equal sizes is first sorted out by hashes.
 constexpr std::size_t kMaxOpen = 256;
 
-// Still the file the scan listed, as an open descriptor shows it.
-bool unchanged(const struct stat& st, const ListedEntry& e) {
-    return S_ISREG(st.st_mode) && st.st_dev == e.identity.device && st.st_ino == e.identity.inode &&
-           st.st_size == e.size && (!e.modifiedKnown || NanosecondStamp(st.st_mtim) == e.modifiedNs);
+// Still the file the scan listed, unchanged (its change time too), as an open descriptor shows it.
+bool unchanged(int fd, const ListedEntry& e) {
+    FsEntry now;
+    return StatOpenFile(fd, now) == 0 && S_ISREG(now.mode) && MatchesListed(now, e);
 }
 
 // Opens the listed file for reading through its folder's handle, or -1 when it cannot be read or
@@ -38,8 +39,7 @@ int openListed(const ListedEntry& e) {
         OpenForReading(folder.fd(), e.name.c_str(), O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return -1;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !unchanged(st, e)) {
+    if (!unchanged(fd, e)) {
         ::close(fd);
         return -1;
     }
@@ -59,14 +59,27 @@ bool readFully(int fd, char* into, std::size_t size, std::int64_t offset) {
     return true;
 }
 
+bool allZero(const char* bytes, std::size_t n) {
+    return n == 0 || (bytes[0] == 0 && std::memcmp(bytes, bytes + 1, n - 1) == 0);
+}
+
 } // namespace
 
-// One file being read side by side with others of its size.
+// One file being read, alone or side by side with others of its size. Holes are never read: they
+// read as zeros, so a stretch that is a hole in every file compared is passed over, and a block
+// that is a hole in one file only is taken as zeros. The whole-content hash sees only the blocks
+// that hold something but zeros, each with its offset, so it is the same for the same contents
+// whatever the hole map (a hole or written zeros).
 struct ContentCompare::Reader {
     std::size_t file = 0; // index into the files compared
     int fd = -1;
+    std::int64_t size = 0;
     std::vector<char> block;
     XXH3_state_t* state = nullptr;
+    // The next stretch of data at or after what was asked last: [dataStart, dataEnd).
+    std::int64_t dataStart = 0;
+    std::int64_t dataEnd = 0;
+    bool mapped = false;
 
     Reader() = default;
     Reader(const Reader&) = delete;
@@ -76,6 +89,55 @@ struct ContentCompare::Reader {
             ::close(fd);
         if (state)
             XXH3_freeState(state);
+    }
+
+    bool open(int descriptor, std::int64_t bytes) {
+        fd = descriptor;
+        size = bytes;
+        state = XXH3_createState();
+        XXH3_128bits_reset(state);
+        block.resize(std::size_t(std::min<std::int64_t>(size, std::int64_t(kBlock))));
+        return fd >= 0;
+    }
+
+    // Where data begins at or after offset (size when only holes are left).
+    std::int64_t dataFrom(std::int64_t offset) {
+        if (!mapped || offset >= dataEnd) {
+            mapped = true;
+            const off_t start = ::lseek(fd, offset, SEEK_DATA);
+            if (start < 0) {
+                // ENXIO: nothing but holes up to the end. Anything else: a file system that cannot
+                // tell, where everything counts as data.
+                dataStart = errno == ENXIO ? size : offset;
+                dataEnd = size;
+            } else {
+                dataStart = std::min<std::int64_t>(start, size);
+                const off_t end = ::lseek(fd, start, SEEK_HOLE);
+                dataEnd =
+                    end < 0 ? size : std::min<std::int64_t>(std::max<std::int64_t>(end, dataStart), size);
+            }
+        }
+        return std::max(offset, dataStart);
+    }
+
+    // The n bytes at offset into block: zeros for a hole, else read. Adds them to the hash; bytesRead
+    // grows by what was read. False when they could not be read (the file changed).
+    bool take(std::int64_t offset, std::size_t n, std::atomic<std::int64_t>& bytesRead) {
+        bool zeros = false;
+        if (dataFrom(offset) >= offset + std::int64_t(n)) {
+            std::memset(block.data(), 0, n);
+            zeros = true;
+        } else {
+            if (!readFully(fd, block.data(), n, offset))
+                return false;
+            bytesRead += std::int64_t(n);
+            zeros = allZero(block.data(), n);
+        }
+        if (!zeros) {
+            XXH3_128bits_update(state, &offset, sizeof offset);
+            XXH3_128bits_update(state, block.data(), n);
+        }
+        return true;
     }
 };
 
@@ -94,6 +156,17 @@ template <class R> std::vector<std::vector<R*>> equalBlocks(const std::vector<R*
             same->push_back(r);
     }
     return classes;
+}
+
+// The first block offset at or after offset where one of readers holds data (a stretch that is a
+// hole in all of them is zeros in all of them); size when there is none.
+template <class R>
+std::int64_t nextBlockOfData(const std::vector<R*>& readers, std::int64_t offset, std::int64_t size) {
+    std::int64_t next = size;
+    for (R* r : readers)
+        next = std::min(next, r->dataFrom(offset));
+    next -= next % std::int64_t(kBlock);
+    return std::max(next, offset);
 }
 
 } // namespace
@@ -134,37 +207,41 @@ ContentCompare::compareSideBySide(const std::vector<ListedEntry>& files,
     for (std::size_t i : which) {
         auto r = std::make_unique<Reader>();
         r->file = i;
-        r->fd = openFile(files, i);
-        if (r->fd < 0) {
+        if (!r->open(openFile(files, i), size)) {
             unreadable.push_back(i);
             continue;
         }
-        r->state = XXH3_createState();
-        XXH3_128bits_reset(r->state);
-        r->block.resize(std::size_t(std::min<std::int64_t>(size, std::int64_t(kBlock))));
         open.push_back(r.get());
         readers.push_back(std::move(r));
     }
-    std::vector<std::vector<Reader*>> sets;
+    // Sets of files alike so far, each at its own offset: a set passes over the holes all its
+    // files share, which differ from set to set.
+    struct Pending {
+        std::vector<Reader*> readers;
+        std::int64_t offset = 0;
+        bool first = true; // no block of it read yet
+    };
+    std::vector<Pending> work;
     if (open.size() >= 2)
-        sets.push_back(open);
-    for (std::int64_t offset = 0; offset < size && !sets.empty(); offset += std::int64_t(kBlock)) {
-        const std::size_t n = std::size_t(std::min<std::int64_t>(size - offset, std::int64_t(kBlock)));
-        std::vector<std::vector<Reader*>> next;
-        for (const std::vector<Reader*>& set : sets) {
+        work.push_back({open});
+    std::vector<std::vector<Reader*>> sets; // alike to the end
+    while (!work.empty()) {
+        Pending set = std::move(work.back());
+        work.pop_back();
+        bool split = false;
+        while (!split && (set.offset = nextBlockOfData(set.readers, set.offset, size)) < size) {
+            const std::int64_t offset = set.offset;
+            const std::size_t n = std::size_t(std::min<std::int64_t>(size - offset, std::int64_t(kBlock)));
             std::vector<Reader*> alive;
-            for (Reader* r : set) {
-                if (!readFully(r->fd, r->block.data(), n, offset)) {
+            for (Reader* r : set.readers) {
+                if (r->take(offset, n, m_read))
+                    alive.push_back(r);
+                else
                     unreadable.push_back(r->file);
-                    continue;
-                }
-                m_read += std::int64_t(n);
-                XXH3_128bits_update(r->state, r->block.data(), n);
-                alive.push_back(r);
             }
             // The first block's hash parts most sets at once; equal hashes are still compared.
             std::vector<std::vector<Reader*>> byHash;
-            if (offset == 0) {
+            if (set.first) {
                 std::unordered_map<XXH64_hash_t, std::size_t> slot;
                 for (Reader* r : alive) {
                     auto [it, added] = slot.emplace(XXH3_64bits(r->block.data(), n), byHash.size());
@@ -173,20 +250,31 @@ ContentCompare::compareSideBySide(const std::vector<ListedEntry>& files,
                     byHash[it->second].push_back(r);
                 }
             } else {
-                byHash.push_back(alive);
+                byHash.push_back(std::move(alive));
             }
+            std::vector<std::vector<Reader*>> parts;
             for (const std::vector<Reader*>& part : byHash) {
                 if (part.size() < 2)
                     continue;
                 for (std::vector<Reader*>& same : equalBlocks(part, n))
                     if (same.size() >= 2)
-                        next.push_back(std::move(same));
+                        parts.push_back(std::move(same));
             }
+            set.offset += std::int64_t(n);
+            set.first = false;
+            if (parts.size() == 1 && parts.front().size() == set.readers.size()) {
+                // All still alike: on with the same set.
+            } else {
+                split = true;
+                for (std::vector<Reader*>& part : parts)
+                    work.push_back({std::move(part), set.offset, false});
+            }
+            yield();
+            if (m_abort)
+                return {};
         }
-        sets = std::move(next);
-        yield();
-        if (m_abort)
-            return {};
+        if (!split)
+            sets.push_back(std::move(set.readers));
     }
     // To the end together: the whole contents' hashes agree, and nothing changed while reading.
     std::vector<std::vector<std::size_t>> identical;
@@ -194,9 +282,7 @@ ContentCompare::compareSideBySide(const std::vector<ListedEntry>& files,
         std::vector<std::size_t> same;
         const XXH128_hash_t first = XXH3_128bits_digest(set.front()->state);
         for (Reader* r : set) {
-            struct stat st {};
-            if (::fstat(r->fd, &st) != 0 || !unchanged(st, files[r->file]) ||
-                !XXH128_isEqual(XXH3_128bits_digest(r->state), first)) {
+            if (!unchanged(r->fd, files[r->file]) || !XXH128_isEqual(XXH3_128bits_digest(r->state), first)) {
                 unreadable.push_back(r->file);
                 continue;
             }
@@ -205,6 +291,8 @@ ContentCompare::compareSideBySide(const std::vector<ListedEntry>& files,
         if (same.size() >= 2)
             identical.push_back(std::move(same));
     }
+    // In the order the files were given, as the callers number their groups.
+    std::sort(identical.begin(), identical.end());
     return identical;
 }
 
@@ -212,36 +300,30 @@ std::vector<std::vector<std::size_t>> ContentCompare::compareMany(const std::vec
                                                                   std::int64_t size,
                                                                   std::vector<std::size_t>& unreadable) {
     std::map<std::pair<XXH64_hash_t, XXH64_hash_t>, std::vector<std::size_t>> byHash;
-    std::vector<char> block(kBlock);
     for (std::size_t i = 0; i < files.size(); ++i) {
-        const int fd = openFile(files, i);
-        if (fd < 0) {
+        Reader r;
+        if (!r.open(openFile(files, i), size)) {
             unreadable.push_back(i);
             continue;
         }
-        XXH3_state_t* state = XXH3_createState();
-        XXH3_128bits_reset(state);
         bool whole = true;
-        for (std::int64_t offset = 0; offset < size; offset += std::int64_t(kBlock)) {
+        for (std::int64_t offset = 0;
+             (offset = nextBlockOfData(std::vector<Reader*>{&r}, offset, size)) < size;) {
             const std::size_t n = std::size_t(std::min<std::int64_t>(size - offset, std::int64_t(kBlock)));
-            if (!readFully(fd, block.data(), n, offset)) {
+            if (!r.take(offset, n, m_read)) {
                 whole = false;
                 break;
             }
-            XXH3_128bits_update(state, block.data(), n);
+            offset += std::int64_t(n);
             yield();
             if (m_abort)
-                break;
+                return {};
         }
-        const XXH128_hash_t hash = XXH3_128bits_digest(state);
-        XXH3_freeState(state);
-        ::close(fd);
-        if (m_abort)
-            return {};
         if (!whole) {
             unreadable.push_back(i);
             continue;
         }
+        const XXH128_hash_t hash = XXH3_128bits_digest(r.state);
         byHash[{hash.high64, hash.low64}].push_back(i);
     }
     std::vector<std::vector<std::size_t>> identical;

@@ -10,9 +10,13 @@
 // Sorts listed files of one size into sets whose contents are byte for byte the same: they are read
 // side by side, 64 KiB at a time, each at most once, split by a fast hash of the first block and by
 // memcmp of every block, with a 128-bit hash of the whole content agreeing at the end. More files
-// than can be open at once are first sorted by whole-content hashes. Each file is opened through
+// than can be open at once are first sorted by whole-content hashes. Holes are not read: a stretch
+// that is a hole in every file compared is passed over, one that is a hole in some is taken as the
+// zeros it reads as (so a sparse file and a written one of the same bytes are alike), and the
+// whole-content hash covers only what is not zeros. Each file is opened through
 // folder handles from its scanned root (OpenListedFolder, following no link) with O_NOATIME where
-// allowed, and only while it is still the listed file (device, inode, size, modification time),
+// allowed, and only while it is still the listed file (device, inode, size, modification and change
+// time),
 // checked on the descriptor before and after reading; one that is not, or fails to read, is left out.
 // The duplicate finder's content check and the duplicate folder finder share it.
 class ContentCompare {

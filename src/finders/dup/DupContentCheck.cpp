@@ -49,6 +49,7 @@ struct DupContentCheck::Impl {
                     listed.size = e.size;
                     listed.modifiedNs = e.modifiedNs;
                     listed.modifiedKnown = e.modifiedKnown;
+                    listed.changeFold = e.changeFold;
                     inodes.push_back(std::move(listed));
                     names.push_back({r});
                 } else {

@@ -146,7 +146,8 @@ std::uint32_t DupRecordStore::typeIndex(std::string_view name) const {
 }
 
 bool DupRecordStore::add(std::string_view name, std::int64_t size, std::uint64_t inode,
-                         std::uint32_t modified, std::uint32_t accessed, std::uint64_t modifiedNs) {
+                         std::uint32_t modified, std::uint32_t accessed, std::uint64_t modifiedNs,
+                         std::uint32_t changeFold) {
     // The arena must stay addressable by 32-bit offsets up to its end, which closes the last name.
     if (m_folder == ScanPlaces::None || name.empty() ||
         m_names.size() + name.size() > std::numeric_limits<std::uint32_t>::max() ||
@@ -165,6 +166,7 @@ bool DupRecordStore::add(std::string_view name, std::int64_t size, std::uint64_t
     r.nameOffset = static_cast<std::uint32_t>(m_names.size());
     r.modified = modified;
     r.modifiedNs = modifiedNs;
+    r.changeFold = changeFold;
     m_names.append(name);
     m_records.push_back(r);
     m_runs.note(index, m_folder);
@@ -201,6 +203,7 @@ ListedEntry DupRecordStore::entry(std::size_t i) const {
     e.size = fileSize(i);
     e.modifiedNs = r.modifiedNs;
     e.modifiedKnown = r.modifiedNs != 0; // a record added without its exact time is checked without it
+    e.changeFold = r.changeFold;
     return e;
 }
 

@@ -12,19 +12,21 @@
 #include <string_view>
 #include <vector>
 
-// One listed file, kept compact: 32 bytes besides its name. Its folder, device and identity are
+// One listed file, kept compact: 36 bytes besides its name (packed to 4-byte alignment, so the
+// change fold costs its 4 bytes and no padding). Its folder, device and identity are
 // stored once per folder (the files of a folder are added one after the other, so the store notes
 // the folder once per run of files), the name as bytes in one arena (it ends where the next record's
 // begins), the type follows from the name's extension. Sizes of 256 TiB and more lie in a table of
 // their own. Its record line is made only when asked.
-struct DupRecord {
+struct [[gnu::packed, gnu::aligned(4)]] DupRecord {
     std::uint64_t sizeAndAccess; // size in the low 48 bits (or BigSize), the last access's date word above
     std::uint64_t inode;         // the file's inode; the device is its folder's
     std::uint64_t modifiedNs;    // the last write to the nanosecond, for telling the file unchanged; 0: unknown
     std::uint32_t nameOffset;    // into the name arena
     std::uint32_t modified;      // packed local date-time of the last write
+    std::uint32_t changeFold;    // ChangeFold of the change time, for the same; 0: unknown
 };
-static_assert(sizeof(DupRecord) == 32, "a listed file must stay at 32 bytes besides its name");
+static_assert(sizeof(DupRecord) == 36, "a listed file must stay at 36 bytes besides its name");
 
 // The records of one scan and everything needed to render and order their lines. Records keep the
 // order they were added in (walk order); the result order is a list of record indices beside them.
@@ -52,9 +54,10 @@ public:
     bool addFolder(std::string_view path, bool searchPath, EntryIdentity identity);
     // Adds a file of the current folder (modified, accessed: packed local date-times, of which the
     // lines show the access date only; modifiedNs: the last write as NanosecondStamp, 0 when not
-    // known). False when a table is full (the record is not added).
+    // known; changeFold: ChangeFold of the change time, 0 when not known). False when a table is full (the
+    // record is not added).
     bool add(std::string_view name, std::int64_t size, std::uint64_t inode, std::uint32_t modified,
-             std::uint32_t accessed, std::uint64_t modifiedNs = 0);
+             std::uint32_t accessed, std::uint64_t modifiedNs = 0, std::uint32_t changeFold = 0);
 
     // Record i (in the order added).
     std::int64_t fileSize(std::size_t i) const;

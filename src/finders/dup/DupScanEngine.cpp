@@ -137,7 +137,8 @@ struct DupScanEngine::Impl final : FolderVisitor {
             folderAdded = true;
         }
         if (!store.add(entry.name, entry.size, entry.inode, packer.pack(entry.lastWrite),
-                       packer.pack(entry.lastAccess), NanosecondStamp(entry.lastWrite)))
+                       packer.pack(entry.lastAccess), NanosecondStamp(entry.lastWrite),
+                       ChangeFold(entry.lastChange)))
             refuse();
     }
 };

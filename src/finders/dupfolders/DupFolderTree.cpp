@@ -96,6 +96,7 @@ bool DupFolderTree::addEntry(const FolderHandle& handle, const FsEntry& e) {
     Entry entry{};
     entry.inode = e.inode;
     entry.modifiedNs = NanosecondStamp(e.lastWrite);
+    entry.changeFold = ChangeFold(e.lastChange);
     entry.nameOffset = std::uint32_t(m_entryNames.size());
     entry.folder = level.folder;
     std::string target;
@@ -114,7 +115,9 @@ bool DupFolderTree::addEntry(const FolderHandle& handle, const FsEntry& e) {
     }
     const std::uint64_t holds = shapeHolds(Kind(entry.kind), entry.size, target);
     level.shapeSum += Term(e.name, holds);
-    level.stateSum += Term(e.name, Mix(holds ^ Mix(entry.inode ^ Mix(entry.modifiedNs))));
+    level.stateSum +=
+        Term(e.name,
+             Mix(holds ^ Mix(entry.inode ^ Mix(entry.modifiedNs ^ (std::uint64_t(entry.changeFold) << 32)))));
     ++level.terms;
     Folder& f = m_folders[level.folder];
     if (entry.kind == Regular)
@@ -223,6 +226,7 @@ ListedEntry DupFolderTree::listedEntry(std::uint32_t i, const std::string& relat
     e.size = entry.size;
     e.modifiedNs = entry.modifiedNs;
     e.modifiedKnown = true;
+    e.changeFold = entry.changeFold;
     return e;
 }
 

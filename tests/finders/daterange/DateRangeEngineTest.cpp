@@ -3,8 +3,10 @@
 #include "common/DosDateTime.h"
 #include "common/GridSorts.h"
 #include "common/StringGridModel.h"
+#include "delete/ListedFileRemoval.h"
 #include "platform/ListedFolder.h"
 #include "support/RecordingMessageService.h"
+#include "support/RewriteKeepingTime.h"
 #include "support/ScopedMount.h"
 #include "support/TempTree.h"
 
@@ -112,6 +114,10 @@ TEST(DateRange, ScanFindsFilesInWalkOrderWithTheirLinesAndEntries) {
     EXPECT_EQ(e.path(), t.path("sub/also.txt"));
     EXPECT_EQ(e.size, 20);
     EXPECT_TRUE(OpenListedFolder(e).valid());
+    // Its change time is part of it: rewritten with the times set back, it is not the file found.
+    EXPECT_EQ(ListedFileSizeNow(e), 20);
+    ASSERT_TRUE(RewriteKeepingTime(e.path(), 'A'));
+    EXPECT_FALSE(ListedFileSizeNow(e).has_value());
 
     // Times outside the packed years have no date: found only by "On or Before".
     names = s.run(criteria(DateKind::Modified, DateRange::OnOrBefore, QDate(1980, 1, 1), {}, "in-2200.txt;before-1980.txt"),

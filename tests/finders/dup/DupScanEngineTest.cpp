@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "finders/dup/DupScanEngine.h"
 #include "common/DisplayText.h"
 #include "common/DosDateTime.h"
 #include "common/RecordField.h"
 #include "common/SearchPathList.h"
+#include "delete/ListedFileRemoval.h"
 #include "finders/dup/DupRecordStore.h"
-#include "finders/dup/DupScanEngine.h"
 #include "support/RecordingMessageService.h"
+#include "support/RewriteKeepingTime.h"
 #include "support/TempTree.h"
 
 #include <QDateTime>
@@ -390,7 +392,7 @@ TEST(DupScanEngine, ResultEntriesReachTheirFilesFromTheRootAsWalked) {
 }
 
 TEST(DupRecordStore, FoldersArePlacedBelowTheirRootAndRecordsStaySmall) {
-    EXPECT_EQ(sizeof(DupRecord), 32u);
+    EXPECT_EQ(sizeof(DupRecord), 36u);
     DupRecordStore store;
     EXPECT_FALSE(store.addFolder("/a", false, {})); // no root yet
     ASSERT_TRUE(store.addRoot("/", {1, 2}));
@@ -452,4 +454,16 @@ TEST(DupScanEngine, DeepLongNamesCostTheirNamesOnly) {
         EXPECT_EQ(s.engine.resultPath(i).size(), t.root().size() + i * (name.size() + 1) + 9);
         EXPECT_EQ(s.engine.resultEntry(i).path(), s.engine.resultPath(i));
     }
+}
+
+TEST(DupScanEngine, AFileRewrittenWithItsTimesSetBackIsNotTheOneListed) {
+    TempTree t;
+    t.file("a/same.txt", 5);
+    t.file("b/same.txt", 5);
+    Scan s;
+    ASSERT_EQ(s.run(dups(), {t.root()}).size(), 2);
+    const ListedEntry e = s.engine.resultEntry(0);
+    EXPECT_EQ(ListedFileSizeNow(e), 5);
+    ASSERT_TRUE(RewriteKeepingTime(e.path(), 'y'));
+    EXPECT_FALSE(ListedFileSizeNow(e).has_value());
 }

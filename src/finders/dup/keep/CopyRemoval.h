@@ -17,10 +17,18 @@ class CopyRemoval {
 public:
     CopyRemoval(const KeepChooser& chooser, bool recycle);
 
+    // Before the first file of a trash run: opens its journal record. False (journalRefusal() says
+    // why) when the journal cannot be written; nothing may go then, since nothing could come back.
+    bool openJournal() { return m_journal.openNow(); }
+    QString journalRefusal() const { return m_journal.refusal(); }
+
     // What became of one file (outcome.error 0 when it went).
     using Done = std::function<void(std::uint32_t result, const RemovalOutcome& outcome)>;
-    // Removes the marked files of group, telling done of each. Stops early when the trash or the
-    // disk is full (the next file would not fit either); the rest count as not attempted.
+    // Removes the marked files of group, telling done of each. Before each, the group's kept files
+    // are looked at again: once none is still the file that was compared, nothing more of the group
+    // goes (each file left stays with that reason). Stops early when the trash or the disk is full
+    // (the next file would not fit either), or, in a trash run, when the journal can no longer be
+    // written (the run could not be undone); the rest count as not attempted.
     void removeGroup(const KeepGroupChoice& group, const Done& done);
     // Counts files that will not be attempted (the run was stopped before them).
     void skip(std::int64_t files) { m_notAttempted += files; }
@@ -28,6 +36,9 @@ public:
     void end(bool stopped);
 
     bool full() const { return m_full; }
+    // A trash run whose journal failed: stopped (journalStopReason() says why).
+    bool journalLost() const { return m_journalLost; }
+    QString journalStopReason() const { return m_journal.stoppedReason(); }
     std::int64_t removedFiles() const { return m_files; }
     std::int64_t removedBytes() const { return m_bytes; }
     std::int64_t stayedFiles() const { return m_stayed; }
@@ -41,6 +52,7 @@ private:
     bool m_recycle;
     JournalWriter m_journal;
     bool m_full = false;
+    bool m_journalLost = false;
     std::int64_t m_files = 0;
     std::int64_t m_bytes = 0;
     std::int64_t m_stayed = 0;

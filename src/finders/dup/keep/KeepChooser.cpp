@@ -117,7 +117,7 @@ void KeepChooser::look(ReferenceFolders* references) {
             const FolderHandle& folder = folders.open(e);
             FsEntry now;
             m.error = folder.valid() ? StatEntry(folder, e.name, now, true) : folder.error();
-            if (m.error == 0 && !IsListedEntry(now, e))
+            if (m.error == 0 && !MatchesListed(now, e))
                 m.error = ESTALE;
             if (m.error == 0) {
                 m.modifiedNs = NanosecondStamp(now.lastWrite);

@@ -117,6 +117,9 @@ private:
     // True when the marks leave a copy of everything the content check proved identical, or the user
     // wants them all deleted anyway.
     bool lastCopyGuard();
+    // After a content check, the unmarked files of each group that has marked ones: what the delete
+    // relies on to keep the group's contents.
+    KeptCopies keptCopies() const;
     int currentGridRow() const; // 0 when no data row is current (the title row)
     QString sortedColumnTitles() const;
     std::vector<int> columnWidths() const;

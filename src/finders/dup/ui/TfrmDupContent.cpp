@@ -125,3 +125,21 @@ bool TfrmDup::lastCopyGuard() {
     return AskYesNo(QStringLiteral("Every copy of ") + QString::number(everyCopy) +
                     QStringLiteral(" file(s) is marked. Delete them all anyway?")) == MessageAnswer::Yes;
 }
+
+KeptCopies TfrmDup::keptCopies() const {
+    KeptCopies kept;
+    if (!m_content || m_content->aborted())
+        return kept;
+    for (std::uint32_t g = 1; g <= m_content->groupCount(); ++g) {
+        std::vector<ListedEntry> unmarked;
+        std::vector<EntryIdentity> marked;
+        for (std::uint32_t key : m_content->members(g)) {
+            if (m_marked.isMarked(key))
+                marked.push_back(m_engine->resultEntry(key).identity);
+            else
+                unmarked.push_back(m_engine->resultEntry(key));
+        }
+        kept.addGroup(std::move(unmarked), marked);
+    }
+    return kept;
+}

@@ -131,6 +131,7 @@ void TfrmDup::btDeleteClick() {
         return;
     // OK: the files are dealt with and the user goes back to the main window. Cancel keeps the marks.
     if (ConfirmMarkedDelete(this, m_marked, m_deleteConfirmation,
-                            m_dupMode ? JournalTool::Duplicates : JournalTool::FileHogs) == QDialog::Accepted)
+                            m_dupMode ? JournalTool::Duplicates : JournalTool::FileHogs,
+                            keptCopies()) == QDialog::Accepted)
         accept();
 }

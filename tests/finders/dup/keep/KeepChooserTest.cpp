@@ -4,15 +4,19 @@
 #include "finders/dup/DupScanEngine.h"
 #include "finders/dup/keep/CopyRemoval.h"
 #include "finders/dup/keep/ReferenceFolders.h"
+#include "journal/DeleteJournal.h"
 #include "journal/JournalUndo.h"
 #include "platform/Trash.h"
 #include "support/RecordingMessageService.h"
+#include "support/RewriteKeepingTime.h"
 #include "support/TempTree.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,6 +75,10 @@ protected:
         return none;
     }
     using Paths = std::vector<std::string>;
+    void rewriteKeepingTime(const std::string& relative, char byte) {
+        ASSERT_TRUE(RewriteKeepingTime(t.path(relative), byte));
+    }
+    bool exists(const std::string& relative) const { return ::access(t.path(relative).c_str(), F_OK) == 0; }
 };
 
 } // namespace
@@ -214,4 +222,126 @@ TEST_F(Keep, AThousandCopiesTrashedThenStoppedAndUndone) {
     EXPECT_EQ(undo.restored, 400);
     for (std::uint32_t r : choice.groups[0].marked)
         EXPECT_EQ(::access(engine.resultPath(r).c_str(), F_OK), 0) << rel(r);
+}
+
+TEST_F(Keep, TheKeptFileRewrittenDuringTheRemovalStopsItsGroup) {
+    for (bool recycle : {false, true}) {
+        SCOPED_TRACE(recycle);
+        for (int i = 0; i < 20; ++i)
+            put("copies/" + std::to_string(i) + "/same.dat", "the group's contents", 1'500'000'000 + i);
+        put("other/x/a.txt", "another group", 1'500'000'000);
+        put("other/y/a.txt", "another group", 1'600'000'000);
+        scan();
+        const KeepChoice choice = chooser->choose(KeepRule::Oldest);
+        const KeepGroupChoice& copies = group(choice, "copies/0/same.dat");
+        ASSERT_EQ(copies.marked.size(), 19u);
+        // After the first copy went, the kept one is rewritten and its time set back.
+        CopyRemoval removal(*chooser, recycle);
+        std::vector<QString> reasons;
+        removal.removeGroup(copies, [&](std::uint32_t, const RemovalOutcome& outcome) {
+            if (reasons.empty())
+                rewriteKeepingTime("copies/0/same.dat", 'T');
+            reasons.push_back(outcome.reason);
+        });
+        removal.removeGroup(group(choice, "other/x/a.txt"), {});
+        removal.end(false);
+        ASSERT_EQ(reasons.size(), 19u);
+        EXPECT_TRUE(reasons[0].isEmpty());
+        EXPECT_EQ(removal.removedFiles(), 2); // the first copy, and the other group's
+        EXPECT_EQ(removal.stayedFiles(), 18);
+        EXPECT_EQ(reasons[1],
+                  "the copy to be kept, " + QString::fromStdString(t.path("copies/0/same.dat")) +
+                      ", changed since the contents were compared; nothing more of its group was removed");
+        for (int i = 2; i < 20; ++i)
+            EXPECT_TRUE(exists("copies/" + std::to_string(i) + "/same.dat")) << i;
+        EXPECT_FALSE(exists("other/y/a.txt"));
+        std::filesystem::remove_all(t.path("copies"));
+        std::filesystem::remove_all(t.path("other"));
+    }
+}
+
+TEST_F(Keep, AByteChangedWithItsTimeSetBackIsNeverTakenForTheFileCompared) {
+    put("a/doc.txt", "identical text", 1'500'000'000);
+    put("b/doc.txt", "identical text", 1'600'000'000);
+    put("c/doc.txt", "identical text", 1'700'000'000);
+    put("d/doc.txt", "identical text", 1'800'000'000);
+    scan(false);
+    // Changed after the compare read it, before the rule looks: left.
+    rewriteKeepingTime("b/doc.txt", 'I');
+    chooser->look(nullptr);
+    const KeepChoice choice = chooser->choose(KeepRule::Oldest);
+    const KeepGroupChoice& doc = group(choice, "a/doc.txt");
+    EXPECT_EQ(rels(doc.left), Paths{"b/doc.txt"});
+    EXPECT_EQ(chooser->leftReason(doc.left.front()), ESTALE);
+    ASSERT_EQ(rels(doc.marked), (Paths{"c/doc.txt", "d/doc.txt"}));
+    // Changed after the rule looked: the removal leaves it, for good or to the trash.
+    rewriteKeepingTime("c/doc.txt", 'I');
+    rewriteKeepingTime("d/doc.txt", 'I');
+    for (bool recycle : {false, true}) {
+        CopyRemoval removal(*chooser, recycle);
+        std::vector<int> errors;
+        removal.removeGroup(
+            doc, [&](std::uint32_t, const RemovalOutcome& outcome) { errors.push_back(outcome.error); });
+        removal.end(false);
+        EXPECT_EQ(errors, (std::vector<int>{ESTALE, ESTALE}));
+    }
+    EXPECT_TRUE(exists("b/doc.txt") && exists("c/doc.txt") && exists("d/doc.txt"));
+}
+
+TEST_F(Keep, OtherNamesOfAFileThisRunRemovedAreStillTheFilesCompared) {
+    // The kept file has a second name among the copies, and two copies are names of one file:
+    // removing one name sets the change time the others show, which is no change of theirs.
+    put("a/pic.jpg", "picture bytes", 1'500'000'000);
+    link("a/pic.jpg", "b/pic.jpg");
+    put("c/pic.jpg", "picture bytes", 1'600'000'000);
+    link("c/pic.jpg", "d/pic.jpg");
+    link("c/pic.jpg", "e/pic.jpg");
+    for (bool recycle : {false, true}) {
+        SCOPED_TRACE(recycle);
+        scan();
+        const KeepChoice choice = chooser->choose(KeepRule::First);
+        const KeepGroupChoice& pics = group(choice, "a/pic.jpg");
+        ASSERT_EQ(pics.marked.size(), 4u);
+        CopyRemoval removal(*chooser, recycle);
+        std::vector<QString> reasons;
+        removal.removeGroup(
+            pics, [&](std::uint32_t, const RemovalOutcome& outcome) { reasons.push_back(outcome.reason); });
+        removal.end(false);
+        EXPECT_EQ(removal.removedFiles(), 4) << reasons.back().toStdString();
+        EXPECT_TRUE(exists("a/pic.jpg"));
+        if (!recycle) {
+            link("a/pic.jpg", "b/pic.jpg");
+            put("c/pic.jpg", "picture bytes", 1'600'000'000);
+            link("c/pic.jpg", "d/pic.jpg");
+            link("c/pic.jpg", "e/pic.jpg");
+        }
+    }
+}
+
+TEST_F(Keep, ATrashRunStopsWhenItsJournalCanNoLongerBeWritten) {
+    for (int i = 0; i < 5; ++i)
+        put("copies/" + std::to_string(i) + "/same.dat", "the group's contents", 1'500'000'000 + i);
+    scan();
+    const KeepChoice choice = chooser->choose(KeepRule::Oldest);
+    ASSERT_EQ(choice.markedFiles, 4);
+    CopyRemoval removal(*chooser, true);
+    ASSERT_TRUE(removal.openJournal());
+    ASSERT_GT(removal.journalRun(), 0);
+    // After the first file, another program holds the run's file locked for longer than a run waits.
+    int held = -1;
+    removal.removeGroup(choice.groups[0], [&](std::uint32_t, const RemovalOutcome&) {
+        if (held >= 0)
+            return;
+        held = ::open(
+            (DeleteJournal::folderPath() + "/" + std::to_string(removal.journalRun()) + ".run").c_str(),
+            O_RDWR | O_CLOEXEC);
+        ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    });
+    removal.end(false);
+    ::close(held);
+    EXPECT_TRUE(removal.journalLost());
+    EXPECT_TRUE(removal.journalStopReason().contains("The run was stopped there"));
+    EXPECT_EQ(removal.removedFiles(), 2); // the second went before its record failed
+    EXPECT_EQ(removal.notAttempted(), 2);
+    EXPECT_TRUE(exists("copies/3/same.dat") && exists("copies/4/same.dat"));
 }
