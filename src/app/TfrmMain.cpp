@@ -7,6 +7,8 @@
 #include "app/TfrmAbout.h"
 #include "browse/ui/TfrmBrowse.h"
 #include "common/SearchPathList.h"
+#include "exclusions/ExclusionSetting.h"
+#include "exclusions/ui/TfrmExclusions.h"
 #include "finders/daterange/ui/TfrmMods.h"
 #include "finders/dup/ui/TfrmDup.h"
 #include "finders/dupfolders/ui/TfrmDupFolders.h"
@@ -43,6 +45,7 @@ constexpr int BottomButtonWidth = 111;
 constexpr int HistoryButtonWidth = 90;
 constexpr int DupFoldersWidth = 120;
 constexpr int DupFoldersMinWidth = 100;
+constexpr int ExclusionsButtonWidth = 30;
 
 QFont toolButtonFont() {
     QFont font(QStringLiteral("Sans Serif"), 8);
@@ -72,6 +75,18 @@ QIcon helpGlyph() {
     painter.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("?"));
     return QIcon(pixmap);
 }
+// The exclusions button's glyph: a funnel, what is poured through it leaving things behind.
+QIcon funnelGlyph() {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0, 0, 96), 1));
+    painter.setBrush(QColor(0, 0, 160));
+    const QPointF funnel[] = {{1.5, 2.5}, {14.5, 2.5}, {9.5, 8.5}, {9.5, 14.5}, {6.5, 12.5}, {6.5, 8.5}};
+    painter.drawPolygon(funnel, 6);
+    return QIcon(pixmap);
+}
 } // namespace
 
 TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
@@ -97,6 +112,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
                                    QStringLiteral("File/disk statistics"));
     auto* btBrowse = addToolRow(277, "btBrowse", QStringLiteral("&Browse"), "lblBrowse",
                                 QStringLiteral("Browse through files and folders"));
+    addExclusionsButton(btDuplicate);
     fitLabelFont();
     // The history of deletes has no row of its own either: it sits at the right of the statistics
     // row, whose short description leaves the room (the Deleted page of statistics opens it too).
@@ -179,6 +195,28 @@ void TfrmMain::addDupFoldersButton(QPushButton* dirHogs) {
     connect(button, &QPushButton::clicked, this, &TfrmMain::btDupFoldersClick);
 }
 
+void TfrmMain::addExclusionsButton(QPushButton* duplicate) {
+    // Exclusions have no row of their own: a small button at the right end of the duplicate files
+    // row, whose description leaves the room; the description ends before it whatever the font.
+    QWidget* panel = duplicate->parentWidget();
+    QLabel* label = panel->findChild<QLabel*>(QStringLiteral("lblDuplicate"));
+    const int right = scaled(PanelWidth - ToolButtonLeft);
+    auto* button = new QPushButton(panel);
+    button->setObjectName(QStringLiteral("btExclusions"));
+    button->setIcon(funnelGlyph());
+    button->setAccessibleName(QStringLiteral("Exclusions..."));
+    button->setToolTip(QStringLiteral("Exclusions...: what every scan leaves out"));
+    button->setGeometry(right - scaled(ExclusionsButtonWidth), scaled(ToolButtonTop), scaled(ExclusionsButtonWidth),
+                        scaled(ButtonHeight));
+    label->resize(button->x() - label->x() - scaled(LabelRightMargin), label->height());
+    connect(button, &QPushButton::clicked, this, &TfrmMain::btExclusionsClick);
+}
+
+void TfrmMain::btExclusionsClick() {
+    TfrmExclusions frmExclusions(this);
+    frmExclusions.exec();
+}
+
 QPushButton* TfrmMain::addBottomButton(int left, const char* name, const QString& caption) {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(QString::fromLatin1(name));
@@ -207,6 +245,8 @@ void TfrmMain::fitLabelFont() {
 
 void TfrmMain::FormCreate() {
     SearchPathList::global().GetSearchPath();
+    // Every walk of every window leaves out what the user chose.
+    ApplySavedExclusions();
     ApplyHintSettings();
 }
 

@@ -38,6 +38,7 @@ public Q_SLOTS:
     void btFilesClick();
     void btDirHogsClick();
     void btDupFoldersClick();
+    void btExclusionsClick(); // the Exclusions window
     void btStatisticClick();
     void btBrowseClick();
     void btReachClick();
@@ -55,6 +56,7 @@ private:
                             const QString& description);
     QPushButton* addBottomButton(int left, const char* name, const QString& caption);
     void addDupFoldersButton(QPushButton* dirHogs);
+    void addExclusionsButton(QPushButton* duplicate);
     void fitLabelFont();
 
     TGradientBack* m_back = nullptr;

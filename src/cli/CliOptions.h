@@ -3,6 +3,9 @@
 #include "finders/daterange/DateRangeEngine.h"
 #include "finders/dup/DupScanEngine.h"
 #include "finders/dup/keep/KeepRule.h"
+#include "platform/ExclusionRules.h"
+
+#include <memory>
 
 #include <optional>
 
@@ -35,6 +38,8 @@ struct CliOptions {
     bool nullSeparated = false; // --null: exact paths, each followed by NUL, instead of the lines
     bool json = false;          // --json: JSON Lines, one object per result and a summary
     int threads = 0;            // --threads: threads of the walk (0: not given)
+    // --exclude, --exclude-from, --exclude-caches: what every walk and replay leaves out (nullptr: nothing)
+    std::shared_ptr<ExclusionRules> exclusions;
     std::string output;         // map, export --output FILE ("" for export: standard output)
     int mapWidth = 1600;        // map --size WxH
     int mapHeight = 1000;

@@ -30,6 +30,7 @@ constexpr unsigned kEvery = (1u << 13) - 1;
 constexpr unsigned kSized = kDups | kHogs | kDupFolders;
 constexpr unsigned kWalking = kDups | kHogs | kFolders | kDupFolders | kDates | kStats | kMap;
 constexpr unsigned kListing = kDups | kHogs | kFolders | kDupFolders | kDates;
+constexpr unsigned kExcluding = kWalking | kExport | kCompare;
 
 // A whole number of 0 or more (view's --from and --count).
 bool wholeNumber(const std::string& option, const std::string& text, std::int64_t& number, std::string& error) {
@@ -114,6 +115,12 @@ bool takeMapSize(CliOptions& o, const std::string& text, std::string& error) {
         return false;
     }
     return true;
+}
+
+ExclusionRules& exclusionsOf(CliOptions& o) {
+    if (!o.exclusions)
+        o.exclusions = std::make_shared<ExclusionRules>();
+    return *o.exclusions;
 }
 
 #define TAKE [](CliOptions & o, const Values& v, std::string& error) -> bool
@@ -224,6 +231,26 @@ const CliOptionSpec kOptions[] = {
      FLAG(json)},
     {"--json", "", kJournal, nullptr, "the runs as a JSON array, with more detail", CliValueKind::None, nullptr,
      FLAG(json)},
+    {"--exclude", "PATTERN", kExcluding, nullptr, "leave out names (or paths with a /) like PATTERN",
+     CliValueKind::None, nullptr,
+     TAKE {
+         std::string why;
+         if (!exclusionsOf(o).add(v[0], &why))
+             error = "--exclude '" + v[0] + "': " + why;
+         return error.empty();
+     }},
+    {"--exclude-from", "FILE", kExcluding, nullptr, "leave out the patterns of FILE, one a line",
+     CliValueKind::File, nullptr,
+     TAKE {
+         std::string why;
+         if (!takeFile(why, "--exclude-from", "FILE", v[0], error))
+             return false;
+         if (!AddPatternsFromFile(exclusionsOf(o), v[0], &why))
+             error = "--exclude-from '" + v[0] + "': " + why;
+         return error.empty();
+     }},
+    {"--exclude-caches", "", kExcluding, nullptr, "leave out folders marked by a CACHEDIR.TAG",
+     CliValueKind::None, nullptr, TAKE { (void)v, (void)error; exclusionsOf(o).setCaches(true); return true; }},
     {"--threads", "N", kWalking, nullptr, "walk on N threads, 1 to 64 (default: every core)",
      CliValueKind::None, nullptr, TAKE { return ParseThreadsOption(v[0], o.threads, error); }},
     {"--help", "", kEvery, nullptr, "this text", CliValueKind::None, nullptr, nullptr},

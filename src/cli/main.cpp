@@ -512,6 +512,7 @@ int main(int argc, char** argv) {
     // Scripts read --json: the type names and everything else in it leave the locale out.
     if (options.json)
         QLocale::setDefault(QLocale::c());
+    SetWalkExclusions(options.exclusions);
     switch (options.command) {
     case CliCommand::Map:
         return RunMapCommand(options, argv);

@@ -20,6 +20,7 @@ void ScanPlaces::clear() {
     m_roots = {};
     m_way = {};
     m_wayNames = {};
+    m_wayRoot = None;
 }
 
 std::uint32_t ScanPlaces::addNode(std::uint32_t parent, std::string_view name, EntryIdentity identity,
@@ -61,7 +62,28 @@ bool ScanPlaces::addRoot(std::string_view path, EntryIdentity identity) {
     m_folders[parent].root = root;
     m_roots.push_back({std::string(path), identity, parent});
     m_way.push_back({parent, 0, 0, identity});
+    m_wayRoot = root;
     return true;
+}
+
+void ScanPlaces::resumeAt(std::uint32_t folder) {
+    m_way.clear();
+    m_wayNames.clear();
+    m_wayRoot = m_folders[folder].root;
+    const std::uint32_t top = m_wayRoot == None ? None : m_roots[m_wayRoot].folder;
+    for (std::uint32_t f = folder;; f = m_folders[f].parent) {
+        m_way.push_back({f, 0, 0, m_folders[f].identity});
+        if (f == top || m_folders[f].parent == None)
+            break;
+    }
+    std::reverse(m_way.begin(), m_way.end());
+}
+
+bool ScanPlaces::liesIn(std::uint32_t folder, std::uint32_t above) const {
+    const std::uint32_t depth = m_folders[above].depth;
+    while (folder != None && m_folders[folder].depth > depth)
+        folder = m_folders[folder].parent;
+    return folder == above;
 }
 
 void ScanPlaces::enter(std::string_view name, EntryIdentity identity) {
@@ -88,7 +110,7 @@ std::uint32_t ScanPlaces::current() {
     for (std::size_t i = added; i < m_way.size(); ++i) {
         Step& step = m_way[i];
         step.folder = addNode(m_way[i - 1].folder, {m_wayNames.data() + step.nameOffset, step.nameLength},
-                              step.identity, static_cast<std::uint32_t>(m_roots.size() - 1));
+                              step.identity, m_wayRoot);
         if (step.folder == None)
             return None;
     }

@@ -30,6 +30,11 @@ public:
     // nothing is added to the table until current() asks for it.
     void enter(std::string_view name, EntryIdentity identity);
     void leave();
+    // The walk goes on in folder (of the table) as if it had walked down to it from its root: a
+    // folder walked again within its scan. Folders added from here on lie in folder's root.
+    void resumeAt(std::uint32_t folder);
+    // True when folder lies below above (or is above itself).
+    bool liesIn(std::uint32_t folder, std::uint32_t above) const;
     // The folder the walk is in, added to the table together with every folder above it that was
     // not yet: its index, or None when the table is full (or no root was started).
     std::uint32_t current();
@@ -164,6 +169,7 @@ private:
     std::vector<Root> m_roots;
     std::vector<Step> m_way;
     std::string m_wayNames;
+    std::uint32_t m_wayRoot = None; // the root the way lies in
     // The display path made last: its folders from the top, where each one's text ends.
     struct Shown {
         std::vector<std::uint32_t> way;

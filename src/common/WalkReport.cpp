@@ -24,6 +24,20 @@ void SkippedEntries::clear() {
     m_files = 0;
     m_kept = {};
     m_keptBytes = 0;
+    m_excludedFolders = 0;
+    m_excludedFiles = 0;
+    m_excludedKept = {};
+    m_excludedBytes = 0;
+}
+
+void SkippedEntries::addExcluded(const FolderHandle& folder, std::string_view name, bool isFolder,
+                                 std::string_view rule) {
+    ++(isFolder ? m_excludedFolders : m_excludedFiles);
+    const std::size_t bytes = folder.path().size() + 1 + name.size() + rule.size();
+    if (m_excludedKept.size() >= KeptEntries || m_excludedBytes + bytes > KeptBytes)
+        return;
+    m_excludedBytes += bytes;
+    m_excludedKept.push_back({folder.childPath(name), std::string(rule), isFolder});
 }
 
 void SkippedEntries::setReporter(std::function<void(const std::string&, int)> reporter) {
@@ -78,5 +92,26 @@ QStringList SkippedLines(const SkippedEntries& skipped) {
     }
     if (skipped.notKept() > 0)
         lines << QStringLiteral("... and ") + FormatThousands(skipped.notKept()) + QStringLiteral(" more");
+    return lines;
+}
+
+QString ExcludedSummaryText(const SkippedEntries& skipped) {
+    if (skipped.excluded() == 0)
+        return {};
+    return FormatThousands(skipped.excluded()) + QStringLiteral(" excluded");
+}
+
+QStringList ExcludedLines(const SkippedEntries& skipped) {
+    QStringList lines;
+    for (const SkippedEntries::Excluded& e : skipped.excludedKept()) {
+        QString path = DisplayText(e.path);
+        if (e.folder && !path.endsWith(u'/'))
+            path += u'/';
+        lines << path + (e.rule.empty() ? QStringLiteral(": excluded in the saved scan")
+                                        : QStringLiteral(": excluded by ") + DisplayText(e.rule));
+    }
+    const std::int64_t more = skipped.excluded() - std::int64_t(skipped.excludedKept().size());
+    if (more > 0)
+        lines << QStringLiteral("... and ") + FormatThousands(more) + QStringLiteral(" more");
     return lines;
 }

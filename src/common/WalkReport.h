@@ -48,6 +48,20 @@ public:
 
     void setReporter(std::function<void(const std::string& path, int error)> reporter);
 
+    // What the walk's exclusion rules left out: no failure, but nothing left out in silence either.
+    // Counted apart, the first ones kept with the rule's text, within the same bounds; the reporter
+    // does not hear of them.
+    struct Excluded {
+        std::string path; // exact bytes
+        std::string rule; // empty: a saved scan said it was excluded, not by what
+        bool folder;
+    };
+    void addExcluded(const FolderHandle& folder, std::string_view name, bool isFolder, std::string_view rule);
+    std::int64_t excludedFolders() const { return m_excludedFolders; }
+    std::int64_t excludedFiles() const { return m_excludedFiles; }
+    std::int64_t excluded() const { return m_excludedFolders + m_excludedFiles; }
+    const std::vector<Excluded>& excludedKept() const { return m_excludedKept; }
+
 private:
     void add(const FolderHandle& folder, std::string_view name, int error, bool isFolder);
 
@@ -56,6 +70,10 @@ private:
     std::vector<Entry> m_kept;
     std::size_t m_keptBytes = 0;
     std::function<void(const std::string&, int)> m_reporter;
+    std::int64_t m_excludedFolders = 0;
+    std::int64_t m_excludedFiles = 0;
+    std::vector<Excluded> m_excludedKept;
+    std::size_t m_excludedBytes = 0;
 };
 
 // "2 folders and 5 files could not be read" (the parts that are not 0); "" when nothing was skipped.
@@ -63,3 +81,8 @@ QString SkippedSummaryText(const SkippedEntries& skipped);
 // One line per kept entry, "<path>: <reason>" (a folder's path ends in "/"), and a last line
 // "... and N more" when some were counted only.
 QStringList SkippedLines(const SkippedEntries& skipped);
+// "12 excluded"; "" when nothing was.
+QString ExcludedSummaryText(const SkippedEntries& skipped);
+// One line per kept exclusion, "<path>: excluded by <rule>" (a folder's path ends in "/"), and a last
+// line "... and N more" when some were counted only.
+QStringList ExcludedLines(const SkippedEntries& skipped);

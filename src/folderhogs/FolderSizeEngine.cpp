@@ -12,6 +12,7 @@
 #include "platform/FolderWalker.h"
 #include "platform/FreedMemory.h"
 #include "platform/FolderVisitorPair.h"
+#include "platform/ListedFolder.h"
 #include "scans/ScanReplay.h"
 
 #include <QLocale>
@@ -28,6 +29,7 @@ enum RecordFlag : std::uint8_t {
     IsRoot = 1,
     Unread = 2,  // the folder could not be opened or listed: its figures are unknown
     Partial = 4, // something inside could not be read: the figures are what could be counted
+    Gone = 8,    // a refresh found the folder gone or measured it again as another line
 };
 
 // One folder line, kept as figures: its texts are made only when shown, copied or written; its path,
@@ -91,8 +93,10 @@ struct FolderSizeEngine::Impl final : FolderVisitor {
     FileTimePacker packer;
     ScanPlaces places;
     std::vector<std::int64_t> driveTotals; // by root
-    std::vector<FolderRecord> records;     // in result order after finish()
+    std::vector<FolderRecord> records;     // in result order after finish(); a refresh appends
+    std::vector<std::uint32_t> resultOrder; // the lines that are not gone, in result order
     std::vector<Frame> frames;
+    std::uint32_t currentRoot = 0;          // the root whose folders the walk is in
 
     explicit Impl(std::size_t cap) : capacity(cap) {}
 
@@ -117,7 +121,7 @@ struct FolderSizeEngine::Impl final : FolderVisitor {
         r.files = f.files;
         r.subFolders = f.subFolders;
         r.folder = f.folder;
-        r.root = std::uint32_t(driveTotals.size() - 1);
+        r.root = currentRoot;
         r.latest = f.latest;
         r.flags = f.flags;
         records.push_back(r);
@@ -161,6 +165,7 @@ struct FolderSizeEngine::Impl final : FolderVisitor {
         if (frames.empty()) {
             const std::optional<DriveSpace> space = DriveSpaceOfFolder(folder);
             driveTotals.push_back(space ? space->totalBytes : -1);
+            currentRoot = std::uint32_t(driveTotals.size() - 1);
             if (!places.addRoot(folder.path(), folder.identity()))
                 refuseLine();
             f.flags = IsRoot;
@@ -213,6 +218,9 @@ struct FolderSizeEngine::Impl final : FolderVisitor {
     void entrySkipped(const FolderHandle& folder, std::string_view name, int error) override {
         skipped.addEntry(folder, name, error);
         markPartial();
+    }
+    void entryExcluded(const FolderHandle& folder, std::string_view name, bool isFolder, std::string_view rule) override {
+        skipped.addExcluded(folder, name, isFolder, rule);
     }
     void folderSkipped(const FolderHandle& folder, std::string_view name, int error) override {
         // A mount belongs to its own drive; it is neither a warning nor a line here.
@@ -343,8 +351,22 @@ struct FolderSizeEngine::Impl final : FolderVisitor {
     // Largest byte total first; equal totals by their figures (more files and sub-folders, the
     // newest access first), then by path in ascending order.
     void order() {
-        std::vector<std::uint32_t> index(records.size());
-        std::iota(index.begin(), index.end(), 0u);
+        std::vector<std::uint32_t> index = orderedLines();
+        std::vector<FolderRecord> sorted;
+        sorted.reserve(records.size());
+        for (std::uint32_t k : index)
+            sorted.push_back(records[k]);
+        records = std::move(sorted);
+        resultOrder.resize(records.size());
+        std::iota(resultOrder.begin(), resultOrder.end(), 0u);
+    }
+    // The lines that are not gone, in result order.
+    std::vector<std::uint32_t> orderedLines() const {
+        std::vector<std::uint32_t> index;
+        index.reserve(records.size());
+        for (std::uint32_t k = 0; k < records.size(); ++k)
+            if (!(records[k].flags & Gone))
+                index.push_back(k);
         std::sort(index.begin(), index.end(), [&](std::uint32_t a, std::uint32_t b) {
             const FigureKey ka = figureKey(records[a]), kb = figureKey(records[b]);
             return ka != kb ? ka > kb : a < b;
@@ -357,13 +379,67 @@ struct FolderSizeEngine::Impl final : FolderVisitor {
                 sortByPath(index, i, j);
             i = j;
         }
-        std::vector<FolderRecord> sorted;
-        sorted.reserve(records.size());
-        for (std::uint32_t k : index)
-            sorted.push_back(records[k]);
-        records = std::move(sorted);
+        return index;
     }
+
+    std::uint32_t refresh(std::uint32_t key);
 };
+
+std::uint32_t FolderSizeEngine::Impl::refresh(std::uint32_t key) {
+    const FolderRecord was = records[key];
+    const ListedEntry entry = places.folderEntry(was.folder);
+    const std::uint32_t above = places.parentOf(was.folder);
+    const bool isRoot = entry.name.empty();
+    // Every line of the folder and below it goes; what the walk finds now takes their place.
+    for (FolderRecord& r : records)
+        if (!(r.flags & Gone) && places.liesIn(r.folder, was.folder))
+            r.flags |= Gone;
+    const std::size_t before = records.size();
+    abortScan = false;
+    listFull = false;
+    frames.clear();
+    walker.reset();
+    if (isRoot) {
+        // A root is walked again as in a scan.
+        walker.walk(entry.root, *this);
+    } else {
+        FolderHandle folder = OpenListedFolderItself(entry);
+        const int error = folder.valid() ? 0 : folder.error();
+        if (error == ENOENT || error == ENOTDIR || error == ELOOP || error == EXDEV) {
+            // Gone, or no folder to walk any more (a link is never followed): so is its line. In
+            // All mode the folder above counts a sub-folder less, unless a mount took its place.
+            if (mode == FolderScanMode::All && error != EXDEV)
+                for (std::uint32_t k = 0; k < records.size(); ++k)
+                    if (records[k].folder == above && !(records[k].flags & Gone) && records[k].subFolders > 0)
+                        --records[k].subFolders;
+            resultOrder = orderedLines();
+            return NoLine;
+        }
+        // The walk goes on from the folder above as the scan left it, which keeps its line.
+        places.resumeAt(above);
+        currentRoot = was.root;
+        frames.assign(1, Frame{});
+        if (error != 0) {
+            // Not to be opened now: its line says its figures are unknown, as a scan's would.
+            const FolderHandle parent = OpenListedFolder(entry);
+            folderSkipped(parent, entry.name, error);
+        } else {
+            const std::string below = entry.folder.empty() ? entry.name : entry.folder + "/" + entry.name;
+            walker.walkBelow(std::move(folder), below, *this);
+        }
+    }
+    if (abortScan)
+        windDown();
+    frames.clear();
+    resultOrder = orderedLines();
+    // The folder's own line is the last one the walk made (All mode: after the lines below it).
+    for (std::size_t k = records.size(); k > before; --k) {
+        const std::uint32_t folder = records[k - 1].folder;
+        if (isRoot ? bool(records[k - 1].flags & IsRoot) : places.parentOf(folder) == above)
+            return std::uint32_t(k - 1);
+    }
+    return NoLine;
+}
 
 FolderSizeEngine::FolderSizeEngine(std::size_t capacity) : d(std::make_unique<Impl>(capacity)) {}
 FolderSizeEngine::~FolderSizeEngine() {
@@ -393,6 +469,7 @@ void FolderSizeEngine::begin(FolderScanMode mode) {
     d->places.clear();
     d->driveTotals = {};
     d->records = {};
+    d->resultOrder = {};
     d->frames = {};
     d->packer = FileTimePacker();
     ReturnFreedMemory();
@@ -496,10 +573,16 @@ ListedEntry FolderSizeEngine::resultEntry(std::size_t index) const {
     return index < d->records.size() ? d->places.folderEntry(d->records[index].folder) : ListedEntry();
 }
 
-std::vector<std::uint32_t> FolderSizeEngine::resultKeys() const {
-    std::vector<std::uint32_t> keys(d->records.size());
-    std::iota(keys.begin(), keys.end(), 0u);
-    return keys;
+std::vector<std::uint32_t> FolderSizeEngine::resultKeys() const { return d->resultOrder; }
+
+std::uint32_t FolderSizeEngine::refreshFolder(std::uint32_t key) {
+    if (key >= d->records.size() || (d->records[key].flags & Gone))
+        return NoLine;
+    return d->refresh(key);
+}
+
+bool FolderSizeEngine::resultIsGone(std::uint32_t key) const {
+    return key < d->records.size() && (d->records[key].flags & Gone);
 }
 
 QString FolderSizeEngine::cellText(std::uint32_t key, int column) const {

@@ -112,7 +112,20 @@ public:
     FolderResultFigures resultFigures(std::size_t index) const;
     // The folder as the scan saw it, for a delete: reached from its root, checked by identity.
     ListedEntry resultEntry(std::size_t index) const;
+    // The keys of the lines in result order (all of them after a scan; after a refresh the lines
+    // that are not gone).
     std::vector<std::uint32_t> resultKeys() const;
+
+    // Refresh: walks the folder of line key again, alone, and puts what it finds in the place of what
+    // the scan found there: its line (Main mode: with everything below it; All mode: with its own
+    // files, and the lines of every folder below it made again). The folder is reached from its root
+    // through folder handles, never through a link; one that is gone, or is now a link, a file or a
+    // mount, loses its line (and in All mode the line above counts a sub-folder less). Lines replaced
+    // stay readable by their keys but are gone (resultIsGone) and out of resultKeys(), whose order
+    // the new lines join. Returns the key of the folder's new line, or NoLine when it has none.
+    static constexpr std::uint32_t NoLine = 0xFFFFFFFF;
+    std::uint32_t refreshFolder(std::uint32_t key);
+    bool resultIsGone(std::uint32_t key) const;
 
     // GridRowSource: field column+1 of the line of key.
     QString cellText(std::uint32_t key, int column) const override;

@@ -327,6 +327,33 @@ void MapModel::removeFolder(std::uint32_t folder) {
     subtract(f.parent, bytes, files);
 }
 
+void MapModel::beginRebuild(std::uint32_t folder) {
+    const std::uint32_t parent = m_folders[folder].parent;
+    removeFolder(folder);
+    m_rebuildIn = parent;
+    m_rebuildBytes = m_folders[parent].bytes;
+    m_rebuildFiles = m_folders[parent].files;
+    m_open.assign(1, parent);
+}
+
+void MapModel::endRebuild() {
+    if (m_rebuildIn == NoFolder)
+        return;
+    // A stopped walk leaves folders open: they close with what they got.
+    while (m_open.size() > 1)
+        closeFolder();
+    m_open.clear();
+    const MapFolder& in = m_folders[m_rebuildIn];
+    const std::int64_t bytes = SaturatingSub(in.bytes, m_rebuildBytes);
+    const std::int64_t files = in.files - m_rebuildFiles;
+    for (std::uint32_t f = in.parent; f != NoFolder; f = m_folders[f].parent) {
+        m_folders[f].bytes = SaturatingAdd(m_folders[f].bytes, bytes);
+        m_folders[f].files = SaturatingAdd(m_folders[f].files, files);
+    }
+    m_rebuildIn = NoFolder;
+    finish();
+}
+
 std::size_t MapModel::memoryBytes() const {
     return m_files.capacity() * sizeof(MapFile) + m_folders.capacity() * sizeof(MapFolder) +
            m_children.capacity() * sizeof(std::uint32_t) + m_names.capacity() +

@@ -111,6 +111,13 @@ public:
     // one already removed.
     void removeFile(std::uint32_t folder, std::uint32_t file);
     void removeFolder(std::uint32_t folder);
+    // A folder measured again after the map was finished: folder leaves the map as removeFolder
+    // does, and the build steps from here on (enterFolder for its new self, what lies in it,
+    // leaveFolder) add its new content to the folder that held it. endRebuild() adds that to every
+    // total above and orders the model again; the folder's new index is then the last one made
+    // below that parent.
+    void beginRebuild(std::uint32_t folder);
+    void endRebuild();
     void setChanged(std::uint32_t folder, std::int64_t changedNs) { m_folders[folder].changedNs = changedNs; }
 
     // Bytes held by the tables (the measure of the bench), and the part of them that is name bytes.
@@ -132,4 +139,8 @@ private:
     std::vector<MapType> m_types;
     std::unordered_map<std::string, std::uint16_t> m_typeIndex;
     std::vector<std::uint32_t> m_open; // the folders being built, outermost first
+    // A rebuild: the folder the new content goes in, and its totals before it.
+    std::uint32_t m_rebuildIn = NoFolder;
+    std::int64_t m_rebuildBytes = 0;
+    std::int64_t m_rebuildFiles = 0;
 };

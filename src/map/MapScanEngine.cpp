@@ -4,6 +4,7 @@
 #include "common/WalkReport.h"
 #include "platform/FolderHandle.h"
 #include "platform/FolderWalker.h"
+#include "platform/ListedFolder.h"
 #include "scans/ScanReplay.h"
 
 #include <cerrno>
@@ -47,13 +48,20 @@ struct MapScanEngine::Impl final : FolderVisitor {
     bool shouldStop() override { return abortWalk; }
     bool wantsEveryEntry() override { return true; }
     bool wantsCreationTime() override { return false; }
+    // A folder walked again: the name of its own first enterFolder (a root's is its whole path).
+    std::string rebuiltName;
+    bool rebuildPending = false;
+
     void enterFolder(const FolderHandle& folder) override {
         const std::int64_t changed = changedNsOf(folder.fd());
         if (rootPending)
             model.beginRoot(folder.path(), changed);
+        else if (rebuildPending)
+            model.enterFolder(rebuiltName, changed);
         else
             model.enterFolder(lastPart(folder.path()), changed);
         rootPending = false;
+        rebuildPending = false;
         current = folder.identity();
         ++folders;
     }
@@ -74,6 +82,9 @@ struct MapScanEngine::Impl final : FolderVisitor {
     }
     void entrySkipped(const FolderHandle& folder, std::string_view name, int error) override {
         skipped.addEntry(folder, name, error);
+    }
+    void entryExcluded(const FolderHandle& folder, std::string_view name, bool isFolder, std::string_view rule) override {
+        skipped.addExcluded(folder, name, isFolder, rule);
     }
 };
 
@@ -126,6 +137,58 @@ std::int64_t MapScanEngine::filesSeen() const { return d->files; }
 std::int64_t MapScanEngine::foldersSeen() const { return d->folders; }
 const MapModel& MapScanEngine::model() const { return d->model; }
 MapModel& MapScanEngine::model() { return d->model; }
+
+std::uint32_t MapScanEngine::refreshFolder(std::uint32_t folder) {
+    MapModel& m = d->model;
+    if (folder == MapModel::Scan || folder >= m.folderCount() || m.folder(folder).removed)
+        return MapModel::NoFolder;
+    // The folder as a listed entry of its root, by the names the map holds (no identities: whatever
+    // folder is there now is measured, as a new walk would).
+    std::vector<std::uint32_t> chain;
+    for (std::uint32_t f = folder; f != MapModel::Scan; f = m.folder(f).parent)
+        chain.push_back(f);
+    const std::uint32_t root = chain.back();
+    ListedEntry entry;
+    entry.root = std::string(m.folderName(root));
+    entry.isFolder = true;
+    if (folder != root) {
+        for (std::size_t i = chain.size() - 1; i-- > 1;) {
+            if (!entry.folder.empty())
+                entry.folder += '/';
+            entry.folder += m.folderName(chain[i]);
+        }
+        entry.name = std::string(m.folderName(folder));
+    }
+    FolderHandle handle = OpenListedFolderItself(entry);
+    const int error = handle.valid() ? 0 : handle.error();
+    const std::uint32_t parent = m.folder(folder).parent;
+    if (error == ENOENT || error == ENOTDIR || error == ELOOP || error == EXDEV) {
+        m.removeFolder(folder);
+        return MapModel::NoFolder;
+    }
+    d->abortWalk = false;
+    d->walker.reset();
+    m.beginRebuild(folder);
+    d->rebuiltName = folder == root ? entry.root : entry.name;
+    if (error != 0) {
+        // Not to be opened now: its tile says it may hold more, as a walk's would.
+        m.enterFolder(d->rebuiltName, 0);
+        m.markUnreadable();
+        m.leaveFolder();
+        d->skipped.addFolder(handle, {}, error);
+    } else {
+        d->rebuildPending = true;
+        const std::string below = entry.folder.empty() ? entry.name : entry.folder + "/" + entry.name;
+        d->walker.walkBelow(std::move(handle), below, *d);
+        d->rebuildPending = false;
+    }
+    m.endRebuild();
+    // Its new self is the last folder made below parent.
+    for (std::uint32_t f = std::uint32_t(m.folderCount()); f-- > 0;)
+        if (m.folder(f).parent == parent && !m.folder(f).removed)
+            return f;
+    return MapModel::NoFolder;
+}
 
 std::size_t MapScanEngine::recheck() {
     MapModel& m = d->model;

@@ -57,6 +57,11 @@ public:
     // again (one statx each; listed again only when it changed since the walk, or around it), and
     // what is no longer there leaves the map. Returns how many files and folders left.
     std::size_t recheck();
+    // Walks one folder of the map again, alone, reached from its root through folder handles (never
+    // a link), and puts what it holds now in the place of what the map had: its tiles and those below
+    // it, and every total above it. A folder that is gone, or is now a link, a file or a mount,
+    // leaves the map. Returns the folder's new index, or MapModel::NoFolder when it left.
+    std::uint32_t refreshFolder(std::uint32_t folder);
 
 private:
     struct Impl;

@@ -103,7 +103,8 @@ private:
 // and a small record per entry, so a listing costs no allocation per name.
 struct FolderListing {
     // Failed: the entry's statistics could not be read when its type had to be known (already said).
-    enum Type : std::uint8_t { Unknown, File, Folder, Other, Failed };
+    // Excluded: a walk's exclusion rules leave it out (the walk keeps which rule aside).
+    enum Type : std::uint8_t { Unknown, File, Folder, Other, Failed, Excluded };
     struct Item {
         std::uint32_t offset;  // into names
         std::uint16_t length;

@@ -55,6 +55,10 @@ public:
         m_first.entrySkipped(f, name, error);
         m_second.entrySkipped(f, name, error);
     }
+    void entryExcluded(const FolderHandle& f, std::string_view name, bool isFolder, std::string_view rule) override {
+        m_first.entryExcluded(f, name, isFolder, rule);
+        m_second.entryExcluded(f, name, isFolder, rule);
+    }
 
 private:
     FolderVisitor& m_first;

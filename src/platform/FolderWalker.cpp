@@ -13,7 +13,10 @@ struct FolderWalker::Level {
     std::size_t listed = 0;  // entries handed out in the folder pass so far
     std::size_t child = 0;   // next of folder->subFolders
     std::size_t failure = 0; // next of folder->typeFailures
+    std::size_t excluded = 0; // next of folder->excluded in the folder pass
     bool broken = false;     // the handle could not be had back: the rest of this folder is given up
+    // Sub-folders left out when opened (cache folders), by item: the every-entry pass leaves them out too.
+    std::vector<std::uint32_t> excludedFolders;
 
     const FolderHandle& handle() const { return folder->handle; }
     const FolderListing& listing() const { return folder->listing; }
@@ -38,6 +41,11 @@ void FolderWalker::reset() { m_visited.clear(); }
 
 void FolderWalker::setOpenHandleLimit(std::size_t limit) { m_openLimit = limit < 2 ? 2 : limit; }
 
+void FolderWalker::setExclusions(std::shared_ptr<const ExclusionRules> rules) {
+    m_rules = rules && !rules->empty() ? std::move(rules) : nullptr;
+    m_ownRules = true;
+}
+
 void FolderWalker::setThreadCount(int threads) {
     m_threads = threads < 1 ? 1 : threads > MostWalkThreads ? MostWalkThreads : threads;
 }
@@ -48,18 +56,41 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
         visitor.folderSkipped(h, {}, h.error());
         return false;
     }
+    return walkOpen(std::move(h), nullptr, visitor);
+}
+
+bool FolderWalker::walkBelow(FolderHandle folder, std::string_view belowRoot, FolderVisitor& visitor) {
+    if (!m_ownRules)
+        m_rules = WalkExclusions();
+    ExclusionRules::Place place;
+    if (m_rules) {
+        place = m_rules->top();
+        while (!belowRoot.empty()) {
+            const std::size_t slash = belowRoot.find('/');
+            if (slash != 0)
+                place = m_rules->below(place, belowRoot.substr(0, slash));
+            belowRoot = slash == std::string_view::npos ? std::string_view() : belowRoot.substr(slash + 1);
+        }
+    }
+    return walkOpen(std::move(folder), &place, visitor);
+}
+
+bool FolderWalker::walkOpen(FolderHandle h, const ExclusionRules::Place* place, FolderVisitor& visitor) {
     if (!m_visited.insert({h.device(), h.inode()}).second)
         return true;
     m_rootDevice = h.device();
     m_withCreation = visitor.wantsCreationTime();
     m_everyEntry = visitor.wantsEveryEntry();
     m_hidden = visitor.wantsHiddenEntries();
+    if (!m_ownRules && !place)
+        m_rules = WalkExclusions();
 
     WalkAhead::Options options;
     options.rootDevice = m_rootDevice;
     options.withCreation = m_withCreation;
     options.everyEntry = m_everyEntry;
     options.hiddenFolders = m_hidden;
+    options.exclusions = m_rules;
     if (m_threads > 1 && !m_everyEntry)
         options.fileFilter = visitor.fileFilter();
     WalkAhead ahead(m_threads > 1 ? m_threads : 0, std::move(options));
@@ -78,7 +109,7 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
     // From here on every level's path is the first bytes of the one buffer.
     m_path.assign(h.path());
     h.sharePath(m_path, m_path.size());
-    if (!push(ahead.root(std::move(h)), visitor))
+    if (!push(ahead.root(std::move(h), place), visitor))
         return false;
 
     while (m_depth > 0) {
@@ -104,17 +135,35 @@ bool FolderWalker::walk(const std::string& root, FolderVisitor& visitor) {
             visitor.entrySkipped(level.handle(), name, level.folder->typeFailures[level.failure++].second);
             continue;
         }
+        if (item.type == FolderListing::Excluded) {
+            // A folder is said here, where it would have been entered; anything else in the file pass.
+            const auto& excluded = level.folder->excluded;
+            while (excluded[level.excluded].item < index)
+                ++level.excluded;
+            if (excluded[level.excluded].type == FolderListing::Folder)
+                visitor.entryExcluded(level.handle(), name, true, m_rules->text(excluded[level.excluded].rule));
+            continue;
+        }
         // System entries (links, devices, ...) are not listed, nor entries gone since the listing.
         if (item.type != FolderListing::File && item.type != FolderListing::Folder)
             continue;
-        ++level.listed;
         bool isFolder = item.type == FolderListing::Folder;
-        visitor.folderEntry(level.handle(), name, isFolder);
         if (!isFolder) {
+            ++level.listed;
+            visitor.folderEntry(level.handle(), name, false);
             afterEntry(level, visitor);
             continue;
         }
         std::shared_ptr<WalkFolder> child = ahead.takeChild(level.folder, level.child++);
+        // Left out once its listing showed what it is (a cache folder): never listed nor entered.
+        if (child->excludedBy != ExclusionRules::None) {
+            ahead.drop(*child);
+            level.excludedFolders.push_back(std::uint32_t(index));
+            visitor.entryExcluded(level.handle(), name, true, m_rules->text(child->excludedBy));
+            continue;
+        }
+        ++level.listed;
+        visitor.folderEntry(level.handle(), name, true);
         // Not opened, or another filesystem or a bind mount of this one: listed, never entered.
         if (const int refused = child->openError) {
             visitor.folderSkipped(level.handle(), name, refused);
@@ -147,6 +196,8 @@ bool FolderWalker::push(std::shared_ptr<WalkFolder> folder, FolderVisitor& visit
     level.listed = 0;
     level.child = 0;
     level.failure = 0;
+    level.excluded = 0;
+    level.excludedFolders.clear();
     level.broken = false;
     visitor.enterFolder(level.handle());
     if (const int error = level.folder->listError) {
@@ -234,12 +285,23 @@ void FolderWalker::filePass(Level& level, FolderVisitor& visitor) {
     }
     const FolderListing& listing = level.listing();
     const std::vector<std::uint32_t>& ahead = level.folder->statItems;
+    const auto& excluded = level.folder->excluded;
+    std::size_t e = 0; // the next of the excluded items
     std::size_t wanted = 0;
     std::size_t p = 0; // the next of the files read ahead
     for (std::size_t i = 0; i < listing.size(); ++i) {
         if (visitor.shouldStop())
             return;
         const FolderListing::Item& item = listing.items[i];
+        if (item.type == FolderListing::Excluded) {
+            while (excluded[e].item < i)
+                ++e;
+            const std::string_view name = listing.name(i);
+            // Said only of what the visitor would have been given: no hidden, system or unwanted file.
+            if (excluded[e].type == FolderListing::File && !isHidden(name) && visitor.wantsFile(name))
+                visitor.entryExcluded(level.handle(), name, false, m_rules->text(excluded[e].rule));
+            continue;
+        }
         if (item.type != FolderListing::File)
             continue;
         std::string_view name = listing.name(i);
@@ -267,13 +329,26 @@ void FolderWalker::filePass(Level& level, FolderVisitor& visitor) {
 
 void FolderWalker::everyEntryPass(Level& level, FolderVisitor& visitor) {
     const FolderListing& listing = level.listing();
+    const auto& excluded = level.folder->excluded;
+    std::size_t e = 0; // the next of the excluded items
+    std::size_t c = 0; // the next of the cache folders left out
     std::size_t p = 0;
     for (std::size_t i = 0; i < listing.size(); ++i) {
         if (visitor.shouldStop())
             return;
         const FolderListing::Item& item = listing.items[i];
         const std::string_view name = listing.name(i);
-        if (item.type == FolderListing::Folder) {
+        if (item.type == FolderListing::Excluded) {
+            while (excluded[e].item < i)
+                ++e;
+            // A folder the folder pass met was said there.
+            const bool folder = excluded[e].type == FolderListing::Folder;
+            if (!folder || (!m_hidden && isHidden(name)))
+                visitor.entryExcluded(level.handle(), name, folder, m_rules->text(excluded[e].rule));
+        } else if (item.type == FolderListing::Folder && c < level.excludedFolders.size() &&
+                   level.excludedFolders[c] == i) {
+            ++c; // said in the folder pass
+        } else if (item.type == FolderListing::Folder) {
             visitor.subFolderEntry(level.handle(), name);
         } else if (item.type != FolderListing::Failed && statItem(level, i, p, visitor)) {
             // A hidden entry without a type hint is known only now.

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "platform/ExclusionRules.h"
 #include "platform/FolderHandle.h"
 #include "platform/FsEntry.h"
 
@@ -77,6 +78,15 @@ public:
     virtual void entrySkipped(const FolderHandle& folder, std::string_view name, int error) {
         (void)folder, (void)name, (void)error;
     }
+    // An entry of folder that the walk's exclusion rules leave out, told where the walk would have
+    // handed it out (a folder in the folder pass, anything else in the file pass, under the same
+    // rules of hidden and system entries and wantsFile): it is neither listed nor counted, and an
+    // excluded folder is not entered. rule is the rule's text ("*.o", "CACHEDIR.TAG"), or the scan's
+    // own word when a saved scan says the entry was excluded without saying by what.
+    virtual void entryExcluded(const FolderHandle& folder, std::string_view name, bool isFolder,
+                               std::string_view rule) {
+        (void)folder, (void)name, (void)isFolder, (void)rule;
+    }
 };
 
 class WalkAhead;
@@ -106,6 +116,11 @@ public:
     // Walks root (a drive root or any folder). False when root itself cannot be opened or read
     // (folderSkipped was called with the errno); true otherwise, also when it was walked before.
     bool walk(const std::string& root, FolderVisitor& visitor);
+    // Walks folder again as a part of an earlier walk of a root: folder is open (reached from that
+    // root by the caller, its path set) and lies belowRoot below it ("a/b"), which is where the path
+    // patterns of the exclusions are anchored. Otherwise as walk(); true unless its listing could not
+    // be read.
+    bool walkBelow(FolderHandle folder, std::string_view belowRoot, FolderVisitor& visitor);
     // Forgets the folders already walked (a new scan).
     void reset();
 
@@ -119,6 +134,9 @@ public:
     // thread alone); the default is WalkThreadCount() when the walker is made.
     void setThreadCount(int threads);
     int threadCount() const { return m_threads; }
+    // The exclusion rules of the walks from now on, instead of the process's (WalkExclusions(), read
+    // at each walk); nullptr: none.
+    void setExclusions(std::shared_ptr<const ExclusionRules> rules);
 
 private:
     struct Level;
@@ -133,6 +151,7 @@ private:
         }
     };
 
+    bool walkOpen(FolderHandle h, const ExclusionRules::Place* place, FolderVisitor& visitor);
     bool push(std::shared_ptr<WalkFolder> folder, FolderVisitor& visitor);
     void pop(FolderVisitor& visitor);
     void filePass(Level& level, FolderVisitor& visitor);
@@ -156,5 +175,7 @@ private:
     bool m_withCreation = true;
     bool m_everyEntry = false;
     bool m_hidden = false;
+    bool m_ownRules = false; // setExclusions was called
+    std::shared_ptr<const ExclusionRules> m_rules; // of the walk being made
     WalkAhead* m_ahead = nullptr; // during a walk
 };

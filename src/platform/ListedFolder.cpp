@@ -39,3 +39,18 @@ FolderHandle OpenListedFolder(const ListedEntry& entry) {
     current.setPath(entry.folderPath());
     return current;
 }
+
+FolderHandle OpenListedFolderItself(const ListedEntry& folder) {
+    if (folder.name.empty())
+        return FolderHandle::open(folder.root);
+    const FolderHandle parent = OpenListedFolder(folder);
+    if (!parent.valid())
+        return FolderHandle::failed(folder.path(), parent.error() == ESTALE ? ENOENT : parent.error());
+    FolderHandle self = FolderHandle::openChild(parent, folder.name);
+    if (!self.valid())
+        return self;
+    if (self.device() != parent.device() || self.isMountRoot())
+        return FolderHandle::failed(folder.path(), EXDEV);
+    self.setPath(folder.path());
+    return self;
+}

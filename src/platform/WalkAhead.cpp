@@ -90,9 +90,12 @@ WalkAhead::~WalkAhead() {
     m_work.clear();
 }
 
-std::shared_ptr<WalkFolder> WalkAhead::root(FolderHandle handle) {
+std::shared_ptr<WalkFolder> WalkAhead::root(FolderHandle handle, const ExclusionRules::Place* place) {
     auto folder = std::make_shared<WalkFolder>();
     folder->handle = std::move(handle);
+    if (place)
+        folder->place = *place;
+    m_rootPlaced = place != nullptr;
     expand(*folder, nullptr);
     std::lock_guard lock(m_mutex);
     folder->running = false;
@@ -101,11 +104,17 @@ std::shared_ptr<WalkFolder> WalkAhead::root(FolderHandle handle) {
 }
 
 bool WalkAhead::expand(WalkFolder& f, WalkFolder* parent) {
+    const ExclusionRules* rules = m_options.exclusions.get();
     if (parent) {
         std::shared_lock lock(parent->fdLock);
         if (!parent->handle.valid())
             return false;
-        f.handle = FolderHandle::openChildUnnamed(parent->handle, parent->listing.name(f.item));
+        const std::string_view name = parent->listing.name(f.item);
+        f.handle = FolderHandle::openChildUnnamed(parent->handle, name);
+        if (rules)
+            f.place = rules->below(parent->place, name);
+    } else if (rules && !m_rootPlaced) {
+        f.place = rules->top();
     }
     if (!f.handle.valid()) {
         f.openError = f.handle.error() ? f.handle.error() : EBADF;
@@ -123,12 +132,16 @@ bool WalkAhead::expand(WalkFolder& f, WalkFolder* parent) {
         f.listing.clear();
         return true;
     }
+    if (rules && exclude(f, parent == nullptr))
+        return true;
     // The walk needs to know which visible entries are folders; one statx settles an entry whose
     // listing gave no type hint. One that vanished meanwhile stays Unknown and is left out.
     FsEntry stats;
+    const bool everyType = rules && rules->needsTypes();
     for (std::size_t i = 0; i < f.listing.size(); ++i) {
         FolderListing::Item& item = f.listing.items[i];
-        if (item.type != FolderListing::Unknown || (!m_options.hiddenFolders && isHidden(f.listing.name(i))))
+        if (item.type != FolderListing::Unknown ||
+            (!m_options.hiddenFolders && !everyType && isHidden(f.listing.name(i))))
             continue;
         const int error = StatEntry(f.handle, f.listing.name(i), stats, false);
         if (error == 0) {
@@ -138,6 +151,8 @@ bool WalkAhead::expand(WalkFolder& f, WalkFolder* parent) {
             f.typeFailures.emplace_back(std::uint32_t(i), error);
         }
     }
+    if (rules && rules->hasPatterns())
+        markExcluded(f, *rules);
     for (std::size_t i = 0; i < f.listing.size(); ++i) {
         const FolderListing::Item& item = f.listing.items[i];
         const std::string_view name = f.listing.name(i);
@@ -146,7 +161,8 @@ bool WalkAhead::expand(WalkFolder& f, WalkFolder* parent) {
         if (!m_readAhead)
             continue; // the single walk reads each entry when it gets there
         const bool wanted = m_options.everyEntry
-                                ? item.type != FolderListing::Folder && item.type != FolderListing::Failed
+                                ? item.type != FolderListing::Folder && item.type != FolderListing::Failed &&
+                                      item.type != FolderListing::Excluded
                                 : item.type == FolderListing::File && !isHidden(name) &&
                                       (!m_options.fileFilter || m_options.fileFilter(name));
         if (wanted)
@@ -164,6 +180,44 @@ bool WalkAhead::expand(WalkFolder& f, WalkFolder* parent) {
         }
     }
     return true;
+}
+
+bool WalkAhead::exclude(WalkFolder& f, bool isRoot) {
+    const ExclusionRules& rules = *m_options.exclusions;
+    // The scanned folder itself is what the user asked for, cache or not.
+    if (isRoot || !rules.caches())
+        return false;
+    const FolderListing& listing = f.listing;
+    for (std::size_t i = 0; i < listing.size(); ++i) {
+        if (listing.name(i) == ExclusionRules::CacheTagName) {
+            if (!HoldsCacheTag(f.handle))
+                return false;
+            f.excludedBy = rules.cacheRule();
+            f.listing.clear();
+            return true;
+        }
+    }
+    return false;
+}
+
+void WalkAhead::markExcluded(WalkFolder& f, const ExclusionRules& rules) {
+    FolderListing& listing = f.listing;
+    bool failedOnes = false;
+    for (std::size_t i = 0; i < listing.size(); ++i) {
+        FolderListing::Item& item = listing.items[i];
+        const bool folder = item.type == FolderListing::Folder;
+        const ExclusionRules::Rule rule = rules.excludes(f.place, listing.name(i), folder);
+        if (rule == ExclusionRules::None)
+            continue;
+        failedOnes = failedOnes || item.type == FolderListing::Failed;
+        f.excluded.push_back({std::uint32_t(i), rule, item.type});
+        item.type = FolderListing::Excluded;
+    }
+    // An entry left out is not one that could not be read.
+    if (failedOnes)
+        std::erase_if(f.typeFailures, [&](const auto& failure) {
+            return listing.items[failure.first].type == FolderListing::Excluded;
+        });
 }
 
 bool WalkAhead::readBlock(WalkFolder& f, std::size_t b, AheadBlock& block) {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "platform/ExclusionRules.h"
 #include "platform/FolderHandle.h"
 #include "platform/FsEntry.h"
 
@@ -76,6 +77,17 @@ struct WalkFolder : std::enable_shared_from_this<WalkFolder> {
     std::vector<std::pair<std::uint32_t, int>> typeFailures; // visible entries whose type could not be read
     std::vector<std::uint32_t> subFolders;                   // the items the walk enters, in order
     std::vector<std::uint32_t> statItems; // the items whose statistics helpers read ahead, in order
+    // Exclusions: where the folder stands for the path patterns, the items the rules leave out (type
+    // Excluded in the listing; in order, with the rule and the type the item had), and the rule that
+    // leaves out the folder itself (a cache folder: its listing is then empty).
+    struct ExcludedItem {
+        std::uint32_t item;
+        ExclusionRules::Rule rule;
+        FolderListing::Type type;
+    };
+    ExclusionRules::Place place;
+    std::vector<ExcludedItem> excluded;
+    ExclusionRules::Rule excludedBy = ExclusionRules::None;
 
     // The walking thread's own: the block of statItems it is reading from.
     std::shared_ptr<AheadBlock> block;
@@ -120,6 +132,8 @@ public:
         bool hiddenFolders = false;
         // Files (neither hidden, system nor folders) whose statistics are read ahead; empty: all.
         std::function<bool(std::string_view)> fileFilter;
+        // What the walk leaves out; nullptr: nothing.
+        std::shared_ptr<const ExclusionRules> exclusions;
     };
     // Statistics per block of work.
     static constexpr std::size_t BlockSize = 512;
@@ -133,8 +147,9 @@ public:
     WalkAhead(const WalkAhead&) = delete;
     WalkAhead& operator=(const WalkAhead&) = delete;
 
-    // The root folder, listed on this thread; its handle is open.
-    std::shared_ptr<WalkFolder> root(FolderHandle handle);
+    // The root folder, listed on this thread; its handle is open. place: where it stands for the
+    // path patterns (the top of the rules when not given).
+    std::shared_ptr<WalkFolder> root(FolderHandle handle, const ExclusionRules::Place* place = nullptr);
     // Sub-folder k (index into folder->subFolders) of folder, opened and listed (openError and
     // listError tell what failed). Each k once, in order; folder's handle must be open.
     std::shared_ptr<WalkFolder> takeChild(const std::shared_ptr<WalkFolder>& folder, std::size_t k);
@@ -152,6 +167,11 @@ private:
     std::list<AheadWork>::iterator firstWork();
     // Opens (below parent, when given) and lists folder. False when parent's handle was closed.
     bool expand(WalkFolder& folder, WalkFolder* parent);
+    // After the listing: marks what the exclusion rules leave out; true when they leave out the
+    // folder itself.
+    bool exclude(WalkFolder& folder, bool isRoot);
+    // Marks the items the patterns leave out (type Excluded, folder.excluded).
+    static void markExcluded(WalkFolder& folder, const ExclusionRules& rules);
     // Reads block b of folder's statItems. False when the folder's handle was closed.
     bool readBlock(WalkFolder& folder, std::size_t b, AheadBlock& block);
     // After expand: the work it makes goes on the list before at. Under the lock.
@@ -163,6 +183,7 @@ private:
 
     const Options m_options;
     const bool m_readAhead; // there are helpers
+    bool m_rootPlaced = false; // the root is a folder within an earlier walk (root() was given its place)
     std::mutex m_mutex;
     std::condition_variable m_workWaiting; // helpers: work, room in the window, or the end
     std::condition_variable m_workDone;    // the walk: a piece of work it waits for is done

@@ -1,6 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 target_sources(vantorel_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/ExclusionRules.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FolderHandle.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GlobPattern.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FolderWalker.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListedEntry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/OwnChanges.cpp

@@ -3,6 +3,8 @@
 
 #include "common/DisplayText.h"
 #include "common/SaturatingSum.h"
+#include "platform/FolderVisitorPair.h"
+#include "platform/ListedFolder.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -65,6 +67,92 @@ std::string FolderTotals::pathOf(std::uint32_t folder) const {
         path += nameOf(*it);
     }
     return path;
+}
+
+std::uint32_t FolderTotals::findFolder(std::string_view path) const {
+    if (m_folders.empty() || path.substr(0, m_rootPath.size()) != m_rootPath)
+        return None;
+    std::string_view rest = path.substr(m_rootPath.size());
+    if (!rest.empty() && m_rootPath.back() != '/') {
+        if (rest.front() != '/')
+            return None;
+        rest.remove_prefix(1);
+    }
+    std::uint32_t at = 0;
+    while (!rest.empty() && at != None) {
+        const std::size_t slash = rest.find('/');
+        const std::string_view name = rest.substr(0, slash);
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+        std::uint32_t c = m_folders[at].firstChild;
+        while (c != None && nameOf(c) != name)
+            c = m_folders[c].nextSibling;
+        at = c;
+    }
+    return at;
+}
+
+void FolderTotals::detach(std::uint32_t folder) {
+    const std::uint32_t parent = m_folders[folder].parent;
+    std::uint32_t* link = &m_folders[parent].firstChild;
+    while (*link != None && *link != folder)
+        link = &m_folders[*link].nextSibling;
+    if (*link == folder)
+        *link = m_folders[folder].nextSibling;
+    const std::int64_t bytes = m_folders[folder].bytes;
+    for (std::uint32_t f = parent; f != None; f = m_folders[f].parent)
+        m_folders[f].bytes = SaturatingSub(m_folders[f].bytes, bytes);
+    m_folders[folder].parent = None;
+}
+
+std::uint32_t FolderTotals::refreshFolder(std::uint32_t folder, FolderVisitor* beside) {
+    if (folder >= m_folders.size() || (folder != 0 && m_folders[folder].parent == None))
+        return None;
+    FolderWalker walker;
+    auto walk = [&](auto&& run) {
+        if (beside) {
+            FolderVisitorPair both(*this, *beside);
+            run(both);
+        } else {
+            run(*this);
+        }
+    };
+    if (folder == 0) {
+        const std::string root = m_rootPath;
+        clear();
+        walk([&](FolderVisitor& v) { walker.walk(root, v); });
+        return m_folders.empty() ? None : 0;
+    }
+    // The folder as a listed entry of the root, by the names the tree holds.
+    ListedEntry entry;
+    entry.root = m_rootPath;
+    entry.isFolder = true;
+    entry.name = std::string(nameOf(folder));
+    const std::string path = pathOf(folder);
+    const std::size_t cut = m_rootPath.back() == '/' ? m_rootPath.size() : m_rootPath.size() + 1;
+    const std::string below = path.substr(cut);
+    entry.folder = below.size() > entry.name.size() ? below.substr(0, below.size() - entry.name.size() - 1) : "";
+    const std::uint32_t parent = m_folders[folder].parent;
+    detach(folder);
+    FolderHandle handle = OpenListedFolderItself(entry);
+    if (!handle.valid()) {
+        if (handle.error() != ENOENT && handle.error() != ENOTDIR && handle.error() != ELOOP &&
+            handle.error() != EXDEV)
+            ++m_unread;
+        return None;
+    }
+    // The walk goes on below the parent: what it adds there is added above it too.
+    const std::int64_t before = m_folders[parent].bytes;
+    m_current = parent;
+    const std::uint32_t made = std::uint32_t(m_folders.size());
+    walk([&](FolderVisitor& v) { walker.walkBelow(std::move(handle), below, v); });
+    // A stopped walk leaves folders open: each gives what it got to the one above.
+    while (m_current != parent && m_current != None)
+        leaveFolder(FolderHandle());
+    m_current = None;
+    const std::int64_t added = SaturatingSub(m_folders[parent].bytes, before);
+    for (std::uint32_t f = m_folders[parent].parent; f != None; f = m_folders[f].parent)
+        m_folders[f].bytes = SaturatingAdd(m_folders[f].bytes, added);
+    return made < m_folders.size() ? made : None;
 }
 
 std::int64_t FolderChange::change() const {

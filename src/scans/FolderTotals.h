@@ -35,6 +35,15 @@ public:
     // Folders and entries that could not be read (their bytes are missing from the totals).
     std::int64_t unread() const { return m_unread; }
     std::size_t memoryBytes() const { return m_folders.capacity() * sizeof(Folder) + m_names.capacity(); }
+    // The folder at path (the root's path and names below it), None when there is none.
+    std::uint32_t findFolder(std::string_view path) const;
+
+    // After a walk: walks one folder again, alone, reached from the root through folder handles
+    // (never a link), and puts its new total in the place of the old one, with every total above
+    // it. A folder gone, or now a link, a file or a mount, leaves the tree. beside sees the same walk
+    // (the window's yields and stop); it must ask for what this asks. Returns the folder's new index,
+    // or None when it left. The root refreshed is a new walk of it.
+    std::uint32_t refreshFolder(std::uint32_t folder, FolderVisitor* beside = nullptr);
 
     // FolderVisitor: one root per object.
     bool wantsEveryEntry() override { return true; }
@@ -46,6 +55,9 @@ public:
     void entrySkipped(const FolderHandle& folder, std::string_view name, int error) override;
 
 private:
+    // Takes folder out of its parent's children and its total out of every total above it.
+    void detach(std::uint32_t folder);
+
     std::string m_rootPath;
     std::vector<Folder> m_folders;
     std::string m_names;

@@ -2,6 +2,7 @@
 #include "scans/SavedScanReader.h"
 
 #include <xxhash.h>
+#include "scans/ScanJson.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -12,6 +13,7 @@
 
 void SavedScanItem::clear() {
     name.clear();
+    excludeRule.clear();
     apparentSize = diskSize = 0;
     device = inode = links = 0;
     owner = group = mode = 0;
@@ -94,6 +96,7 @@ enum class Key {
     NotReg,
     Hidden,
     Excluded,
+    ExcludeRule,
     Other
 };
 
@@ -122,6 +125,8 @@ Key keyOf(std::string_view k) {
         return k == "excluded" ? Key::Excluded : Key::Other;
     case 10:
         return k == "read_error" ? Key::ReadError : Key::Other;
+    case kExcludeRuleKey.size():
+        return k == kExcludeRuleKey ? Key::ExcludeRule : Key::Other;
     default:
         return Key::Other;
     }
@@ -610,6 +615,10 @@ struct SavedScanReader::Parser {
                                     : scratch == "kernfs"  ? SavedScanItem::Excluded::KernelFilesystem
                                     : scratch == "pattern" ? SavedScanItem::Excluded::Pattern
                                                            : SavedScanItem::Excluded::Other;
+                    break;
+                case Key::ExcludeRule:
+                    // Only said to the user: a longer text is cut, never refused.
+                    string(item.excludeRule, MaxName);
                     break;
                 case Key::Other:
                     skipValue(); // a key of another program or a later version

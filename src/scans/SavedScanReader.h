@@ -38,6 +38,7 @@ struct SavedScanItem {
     std::int64_t birthTime = 0;
     std::uint32_t flags = 0;
     Excluded excluded = Excluded::No;
+    std::string excludeRule; // this program's own: the rule that excluded it (its first 4,095 bytes)
 
     bool has(Flag f) const { return (flags & f) != 0; }
     void clear();

@@ -185,3 +185,22 @@ void ScanExporter::entrySkipped(const FolderHandle&, std::string_view name, int)
     out += ",\"read_error\":true}";
     m_out.written();
 }
+
+void ScanExporter::entryExcluded(const FolderHandle&, std::string_view name, bool isFolder, std::string_view rule) {
+    writePending();
+    ++m_entries;
+    std::string& out = m_out.buffer();
+    out += isFolder ? ",\n[{\"name\":" : ",\n{\"name\":";
+    AppendJsonString(out, name);
+    if (isHidden(name))
+        out += ",\"hidden\":true";
+    out += ",\"excluded\":\"pattern\"";
+    if (!rule.empty()) {
+        out += ",\"";
+        out += kExcludeRuleKey;
+        out += "\":";
+        AppendJsonString(out, rule);
+    }
+    out += isFolder ? "}]" : "}";
+    m_out.written();
+}

@@ -12,7 +12,8 @@ class ScanOutput;
 // A visitor of the one walker that writes what the walk sees as a saved scan, while it walks: ncdu's
 // JSON export format, version 1.2 ([1,2,{metadata},tree]), with the extended fields (uid, gid,
 // mode, mtime), ino for every entry, nlink and hlnkc for hard links, dev where it differs from the
-// folder above, read_error, notreg and excluded ("otherfs" for a mount that is not entered), and
+// folder above, read_error, notreg and excluded ("otherfs" for a mount that is not entered,
+// "pattern" for what the walk's exclusion rules leave out), and
 // this program's own keys (ScanJson.h). Nothing is kept but the folders on the way down, so memory
 // does not grow with the tree.
 //
@@ -46,6 +47,10 @@ public:
     void leaveFolder(const FolderHandle& folder) override;
     void folderSkipped(const FolderHandle& folder, std::string_view name, int error) override;
     void entrySkipped(const FolderHandle& folder, std::string_view name, int error) override;
+    // Written as ncdu writes what its patterns leave out, "excluded":"pattern" without statistics, a
+    // folder as a folder, with the rule beside it.
+    void entryExcluded(const FolderHandle& folder, std::string_view name, bool isFolder,
+                       std::string_view rule) override;
 
 private:
     // The info of the folder just entered waits for its first child or its end, so that a listing

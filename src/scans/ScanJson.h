@@ -15,7 +15,9 @@ void AppendJsonNumber(std::string& out, std::string_view key, std::int64_t value
 void AppendJsonUnsigned(std::string& out, std::string_view key, std::uint64_t value);
 
 // The keys this program adds to ncdu's (ncdu and gdu ignore keys they do not know): the last access
-// and the birth time in seconds since 1970, and the hidden flag.
+// and the birth time in seconds since 1970, the hidden flag, and beside "excluded":"pattern" the
+// rule that left the entry out.
 inline constexpr std::string_view kAccessTimeKey = "atime";
 inline constexpr std::string_view kBirthTimeKey = "btime";
 inline constexpr std::string_view kHiddenKey = "hidden";
+inline constexpr std::string_view kExcludeRuleKey = "exclude_rule";

@@ -9,7 +9,7 @@
 namespace {
 
 // Mount: a file something was mounted on, excluded as another filesystem.
-enum ChildKind : std::uint8_t { File, Folder, Other, Unread, Mount };
+enum ChildKind : std::uint8_t { File, Folder, Other, Unread, Mount, ExcludedFile, ExcludedFolder };
 
 bool isHidden(std::string_view name) {
     return !name.empty() && name[0] == '.';
@@ -71,6 +71,7 @@ struct ReplayChild {
     std::int64_t writeTime = 0;
     std::int64_t accessTime = 0;
     std::int64_t birthTime = 0;
+    std::string_view rule; // of an excluded one
 };
 
 // The entry c of a folder on device, as the walker would give it.
@@ -122,11 +123,23 @@ struct ScanReplay::Level {
         c.writeTime = (c.flags & SavedScanItem::HasWriteTime) ? takeSigned(at) : 0;
         c.accessTime = (c.flags & SavedScanItem::HasAccessTime) ? takeSigned(at) : 0;
         c.birthTime = (c.flags & SavedScanItem::HasBirthTime) ? takeSigned(at) : 0;
+        c.rule = {};
+        if (c.kind == ExcludedFile || c.kind == ExcludedFolder) {
+            const std::size_t ruleLength = takeNumber(at);
+            c.rule = {at, ruleLength};
+            at += ruleLength;
+        }
     }
+    ExclusionRules::Place place; // where it stands for the path patterns
 };
 
 ScanReplay::ScanReplay(SavedScanReader& reader) : m_reader(reader) {}
 ScanReplay::~ScanReplay() = default;
+
+void ScanReplay::setExclusions(std::shared_ptr<const ExclusionRules> rules) {
+    m_rules = std::move(rules);
+    m_ownRules = true;
+}
 
 void ScanReplay::push(FolderVisitor& visitor, std::string_view name, std::uint64_t device,
                       std::uint64_t inode) {
@@ -138,6 +151,8 @@ void ScanReplay::push(FolderVisitor& visitor, std::string_view name, std::uint64
             m_path += '/';
         m_path += name;
     }
+    if (m_rules)
+        level.place = m_depth > 1 ? m_rules->below(m_levels[m_depth - 2]->place, name) : m_rules->top();
     level.handle = FolderHandle::described({dev_t(device), ino_t(inode)});
     level.handle.sharePath(m_path, m_path.size());
     level.children.clear();
@@ -148,7 +163,7 @@ void ScanReplay::push(FolderVisitor& visitor, std::string_view name, std::uint64
     visitor.enterFolder(level.handle);
 }
 
-void ScanReplay::addChild(Level& level, int kind) {
+void ScanReplay::addChild(Level& level, int kind, std::string_view rule) {
     const SavedScanItem& item = m_reader.item();
     char head[24];
     char* h = head;
@@ -171,6 +186,10 @@ void ScanReplay::addChild(Level& level, int kind) {
         n = putSigned(n, item.birthTime);
     std::string& out = level.children;
     out.append(head, std::size_t(h - head)).append(item.name).append(numbers, std::size_t(n - numbers));
+    if (kind == ExcludedFile || kind == ExcludedFolder) {
+        char length[10];
+        out.append(length, std::size_t(putNumber(length, rule.size()) - length)).append(rule);
+    }
     ++level.count;
 }
 
@@ -186,6 +205,19 @@ void ScanReplay::filePass(Level& level, FolderVisitor& visitor) {
             return;
         Level::unpack(at, c);
         const std::string_view name = c.name;
+        if (c.kind == ExcludedFolder) {
+            // Said in the folder pass, unless that pass does not show it (hidden).
+            if (m_everyEntry && isHidden(name) && !m_hiddenEntries)
+                visitor.entryExcluded(level.handle, name, true, c.rule);
+            continue;
+        }
+        if (c.kind == ExcludedFile) {
+            // Said where the walker would have handed it out.
+            if (m_everyEntry || (!(c.flags & SavedScanItem::NotRegular) && S_ISREG(c.mode) && !isHidden(name) &&
+                                 visitor.wantsFile(name)))
+                visitor.entryExcluded(level.handle, name, false, c.rule);
+            continue;
+        }
         if (m_everyEntry) {
             if (c.kind == Folder)
                 visitor.subFolderEntry(level.handle, name);
@@ -230,6 +262,10 @@ bool ScanReplay::replay(FolderVisitor& visitor) {
 bool ScanReplay::run(FolderVisitor& visitor) {
     m_everyEntry = visitor.wantsEveryEntry();
     m_hiddenEntries = visitor.wantsHiddenEntries();
+    if (!m_ownRules)
+        m_rules = WalkExclusions();
+    if (m_rules && !m_rules->hasPatterns())
+        m_rules = nullptr; // the cache rule needs the files themselves, which a scan does not hold
     visitor.wantsCreationTime(); // asked once per walk, as the walker does
     const SavedScanItem& root = m_reader.header().root;
     m_rootDevice = root.device;
@@ -273,6 +309,25 @@ bool ScanReplay::run(FolderVisitor& visitor) {
         const bool hidden = isHidden(name);
         const bool folder = event == SavedScanReader::Event::Folder ||
                             (item.has(SavedScanItem::HasMode) && S_ISDIR(item.mode));
+        // Left out by the scan's own rules (a hidden folder that a snapshot did not enter is no
+        // exclusion of the user's where hidden folders are not walked anyway), or by the rules now.
+        const bool scanExcluded = item.excluded == SavedScanItem::Excluded::Pattern &&
+                                  (!item.excludeRule.empty() || !hidden || m_hiddenEntries);
+        ExclusionRules::Rule rule = ExclusionRules::None;
+        if (!scanExcluded && m_rules)
+            rule = m_rules->excludes(level.place, name, folder);
+        if (scanExcluded || rule != ExclusionRules::None) {
+            const std::string ruleText = scanExcluded ? item.excludeRule : std::string(m_rules->text(rule));
+            const std::string excludedName = item.name;
+            addChild(level, folder ? ExcludedFolder : ExcludedFile, ruleText);
+            if (folder && event == SavedScanReader::Event::Folder && !m_reader.skipFolder()) {
+                m_error = m_reader.error();
+                return false;
+            }
+            if (folder && (!hidden || m_hiddenEntries))
+                visitor.entryExcluded(level.handle, excludedName, true, ruleText);
+            continue;
+        }
         if (!folder) {
             const bool excluded = item.excluded != SavedScanItem::Excluded::No;
             const bool mount = item.excluded == SavedScanItem::Excluded::OtherFilesystem ||

@@ -18,8 +18,9 @@ class SavedScanReader;
 // one (or excluded as another filesystem) listed but not entered (EXDEV).
 //
 // Folders are handed out as FolderHandle::described handles: path, device and inode, but no
-// descriptor (valid() is false). What the scan marks as unread (read_error) or left out (excluded by
-// a pattern) is reported as folderSkipped or entrySkipped with NotInScan. Memory is what the walker
+// descriptor (valid() is false). What the scan marks as unread (read_error) is reported as
+// folderSkipped or entrySkipped with NotInScan; what it left out by a pattern, and what the exclusion
+// rules leave out now, as entryExcluded. Memory is what the walker
 // keeps: the entries of the folders on the way down (a level is read whole before its file pass).
 class ScanReplay {
 public:
@@ -38,12 +39,17 @@ public:
 
     // The folder being replayed, for a status text made when it is shown (valid inside a hook).
     std::string_view currentPath() const { return m_path; }
+    // The exclusion rules of the replays from now on, instead of the process's (WalkExclusions(),
+    // read at each replay); nullptr: none. Its patterns apply as in a walk; the cache rule does not
+    // (a scan holds no file's contents). What the scan itself marks as excluded by a pattern stays
+    // excluded whatever the rules.
+    void setExclusions(std::shared_ptr<const ExclusionRules> rules);
 
 private:
     struct Level;
     bool run(FolderVisitor& visitor);
     void push(FolderVisitor& visitor, std::string_view name, std::uint64_t device, std::uint64_t inode);
-    void addChild(Level& level, int kind);
+    void addChild(Level& level, int kind, std::string_view rule = {});
     void filePass(Level& level, FolderVisitor& visitor);
 
     SavedScanReader& m_reader;
@@ -55,4 +61,6 @@ private:
     bool m_everyEntry = false;
     bool m_hiddenEntries = false;
     std::uint64_t m_rootDevice = 0;
+    bool m_ownRules = false;
+    std::shared_ptr<const ExclusionRules> m_rules; // of the replay being made
 };

@@ -201,3 +201,14 @@ bool SnapshotStore::prune() const {
     }
     return true;
 }
+
+std::vector<SnapshotStore::Snapshot> SnapshotStore::newestOf(const std::vector<std::string>& roots) const {
+    std::vector<Snapshot> newest;
+    for (const std::string& root : roots) {
+        std::vector<Snapshot> of = list(root);
+        if (of.empty())
+            return {};
+        newest.push_back(std::move(of.front()));
+    }
+    return newest;
+}

@@ -59,6 +59,8 @@ public:
     std::unique_ptr<Writer> writer() const { return std::make_unique<Writer>(m_folder); }
     // The snapshots, newest first; of one root when root is given.
     std::vector<Snapshot> list(const std::string& root = {}) const;
+    // The newest snapshot of each of roots, in their order; empty unless every root has one.
+    std::vector<Snapshot> newestOf(const std::vector<std::string>& roots) const;
     // Drops the oldest beyond PerRoot of any root and beyond TotalBytes in all. False when the lock
     // could not be had in time.
     bool prune() const;

@@ -136,6 +136,9 @@ struct StatisticsCollector::Impl final : FolderVisitor {
     void entrySkipped(const FolderHandle& folder, std::string_view name, int error) override {
         skipped.addEntry(folder, name, error);
     }
+    void entryExcluded(const FolderHandle& folder, std::string_view name, bool isFolder, std::string_view rule) override {
+        skipped.addExcluded(folder, name, isFolder, rule);
+    }
 };
 
 StatisticsCollector::StatisticsCollector(std::function<QDate()> today) : d(std::make_unique<Impl>()) {

@@ -4,6 +4,7 @@
 #include "app/THelpWindow.h"
 #include "app/TfrmAbout.h"
 #include "app/TfrmMain.h"
+#include "exclusions/ui/TfrmExclusions.h"
 #include "browse/ui/TfrmBrowse.h"
 #include "common/ui/TfrmWildCard.h"
 #include "delete/ui/TfrmDelDirectory.h"
@@ -130,6 +131,7 @@ std::map<QString, QSet<QString>> captionsOfEveryWindow() {
     take(QStringLiteral("TfrmWhatGrew"), std::make_unique<TfrmWhatGrew>());
     take(QStringLiteral("TfrmOpenScan"), std::make_unique<TfrmOpenScan>());
     take(QStringLiteral("TfrmMarkCopies"), markCopiesWindow());
+    take(QStringLiteral("TfrmExclusions"), std::make_unique<TfrmExclusions>());
 #ifdef HELP_TEST_HAS_VIEWER
     take(QStringLiteral("TfrmView"), std::make_unique<TfrmView>());
     take(QStringLiteral("TFindDlg"), std::make_unique<TFindDlg>(nullptr));
@@ -371,6 +373,7 @@ TEST_F(HelpTest, EveryButtonOfEveryWindowIsNamedInTheHelp) {
     windows.push_back(std::make_unique<TfrmDupFolders>());
     windows.push_back(std::make_unique<TfrmWhatGrew>());
     windows.push_back(markCopiesWindow());
+    windows.push_back(std::make_unique<TfrmExclusions>());
 #ifdef HELP_TEST_HAS_VIEWER
     windows.push_back(std::make_unique<TfrmView>());
 #endif

@@ -177,7 +177,7 @@ TEST(CliOptions, UnknownOptionsNameTheNearestOrAllOfTheCommand) {
     EXPECT_EQ(parse({"hogs", "-larger", "1", "x"}).error, "unknown option '-larger' (did you mean --larger?)");
     EXPECT_EQ(parse({"folders", "--al=1", "x"}).error, "unknown option '--al=1' (did you mean --all?)");
     EXPECT_EQ(parse({"compare", "--bogus", "a", "b"}).error,
-              "unknown option '--bogus': compare takes --all, --json (see compare --help)");
+              "unknown option '--bogus': compare takes --all, --json, --exclude, --exclude-from, --exclude-caches (see compare --help)");
     EXPECT_EQ(parse({"strings", "--hex", "f"}).error, "unknown option '--hex': strings takes no options but --help");
     EXPECT_EQ(parse({"dup", "x"}).error, "unknown command 'dup' (did you mean dups?)");
 }

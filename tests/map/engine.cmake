@@ -2,6 +2,7 @@
 vantorel_add_test(test_map_engine
   ${CMAKE_CURRENT_LIST_DIR}/MapLayoutTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MapScanTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MapRefreshTest.cpp
 )
 vantorel_add_test(test_map_cli
   ${CMAKE_CURRENT_LIST_DIR}/MapCommandTest.cpp

@@ -49,6 +49,10 @@ public:
     void entrySkipped(const FolderHandle& f, std::string_view name, int) override {
         log.push_back("unread entry " + std::string(f.name()) + "/" + std::string(name));
     }
+    void entryExcluded(const FolderHandle& f, std::string_view name, bool isFolder, std::string_view rule) override {
+        log.push_back("excluded " + std::string(f.name()) + "/" + std::string(name) + (isFolder ? "/ " : " ") +
+                      std::string(rule));
+    }
 
 private:
     bool m_every;
@@ -137,4 +141,46 @@ TEST_F(ScanReplayTest, WhatWasNotReadOrNotEnteredComesBackAsSuch) {
     if (mount.mounted) {
         EXPECT_NE(std::find(log.begin(), log.end(), "skipped " + top + "/mnt mount"), log.end());
     }
+}
+
+// Exclusions come back from a scan as the walk gave them: left out by the scan itself (an export
+// made with rules, read without them), or by rules given to the replay of a scan made without any.
+TEST_F(ScanReplayTest, ExclusionsComeBackAsTheWalkGaveThem) {
+    tree.file("b/deeper/obj.o", 5);
+    tree.file(".dot/x.o", 5);
+    auto rules = std::make_shared<ExclusionRules>();
+    for (const char* p : {"*.o", "deeper", "/a/four", ".h*"})
+        ASSERT_TRUE(rules->add(p));
+    const std::string plain = exportTree();
+    SetWalkExclusions(rules);
+    const std::string excluded = out.path("excluded.json");
+    ExportTree(tree.root(), excluded);
+    for (bool every : {false, true})
+        for (bool hidden : {false, true}) {
+            const std::vector<std::string> live = walked(HookLog(every, hidden));
+            std::multiset<std::string> liveEntries, ownEntries, ruledEntries;
+            const std::vector<std::string> expected = walkOrder(live, &liveEntries);
+            SetWalkExclusions(nullptr);
+            const std::vector<std::string> own = replayed(excluded, HookLog(every, hidden));
+            SetWalkExclusions(rules);
+            EXPECT_EQ(walkOrder(own, &ownEntries), expected) << "every " << every << " hidden " << hidden;
+            EXPECT_EQ(walkOrder(replayed(plain, HookLog(every, hidden)), &ruledEntries), expected)
+                << "every " << every << " hidden " << hidden;
+            EXPECT_EQ(ownEntries, liveEntries);
+            EXPECT_EQ(ruledEntries, liveEntries);
+            EXPECT_NE(std::find(live.begin(), live.end(), "excluded b/deeper/ deeper"), live.end());
+        }
+    SetWalkExclusions(nullptr);
+}
+
+// ncdu's own exclusions (no rule said) are exclusions, not entries that could not be read.
+TEST_F(ScanReplayTest, NcduExclusionsAreExclusions) {
+    const std::string file = out.path("ncdu.json");
+    std::ofstream(file) << R"([1,2,{"progname":"ncdu"},[{"name":"/r","dev":1},{"name":"f.o","dev":0,"excluded":"pattern"},)"
+                        << R"([{"name":"cache","excluded":"pattern"}],{"name":"g","asize":3}]])";
+    const std::vector<std::string> log = replayed(file, HookLog(true, false));
+    EXPECT_NE(std::find(log.begin(), log.end(), "excluded r/f.o "), log.end());
+    EXPECT_NE(std::find(log.begin(), log.end(), "excluded r/cache/ "), log.end());
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.find("unread") != l.npos; }),
+              0);
 }

@@ -29,9 +29,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -252,6 +254,16 @@ void TfrmBrowse::buildPanels() {
     connect(DriveComboBox1, &QComboBox::activated, this, [this](int index) { DriveComboBox1Change(index); });
     connect(DirectoryListBox1, &QTreeView::doubleClicked, this,
             [this](const QModelIndex& index) { DirectoryListBox1DblClick(index); });
+    auto* treeMenu = new QMenu(this);
+    treeMenu->setObjectName(QStringLiteral("TreeMenu"));
+    Refresh1 = treeMenu->addAction(QStringLiteral("&Refresh"), this, [this] { Refresh1Click(); });
+    Refresh1->setObjectName(QStringLiteral("Refresh1"));
+    DirectoryListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DirectoryListBox1, &QWidget::customContextMenuRequested, this,
+            [this, treeMenu](const QPoint& at) { treeMenu->popup(DirectoryListBox1->viewport()->mapToGlobal(at)); });
+    // F5 lists everything again, as file managers do.
+    auto* again = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(again, &QShortcut::activated, this, [this] { refreshAll(); });
     connect(grid, &QTableView::doubleClicked, this, [this] { gridDblClick(); });
 }
 

@@ -79,6 +79,11 @@ public:
     void FormShow();
     void FormResize();
     void DirectoryListBox1Change(); // rebuilds the listing
+    // "Refresh" on a folder of the tree: it and its sub-folders listed again (a folder gone, or now
+    // a link, leaves or shows as a link, never followed), and the files again when it holds the
+    // browsed folder. F5: the whole tree and the files again.
+    void Refresh1Click();
+    void refreshAll();
     void FillGrid();
     void DriveComboBox1Change(int index);
     void DirectoryListBox1DblClick(const QModelIndex& index);
@@ -154,6 +159,7 @@ private:
     QIcon imTrash;
     QIcon imTrashFul;
     FinderPopupMenu* PopupMenu1 = nullptr;
+    QAction* Refresh1 = nullptr; // the tree's pop-up menu
     QAction* Sortbyname1 = nullptr;
     QAction* SortbyDate1 = nullptr;
     QAction* SortbyAccessDate = nullptr;

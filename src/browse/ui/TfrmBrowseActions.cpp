@@ -21,6 +21,8 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QPushButton>
+#include <QTreeView>
+#include <algorithm>
 
 namespace {
 const QString kRootRefusal =
@@ -128,6 +130,25 @@ void TfrmBrowse::btDeleteDirectoryClick() {
     // The parent is browsed from now on: the folder is about to go.
     m_names.pop_back();
     RemoveConfirmedFolder(folder, *recycle, JournalTool::Browser);
+    DirectoryListBox1Change();
+}
+
+void TfrmBrowse::Refresh1Click() {
+    const QModelIndex folder = DirectoryListBox1->currentIndex();
+    if (!folder.isValid())
+        return;
+    const std::vector<std::string> names = m_tree->namesOf(folder);
+    // Listed again in the folder above too, so that one gone or replaced by a link shows as it is.
+    if (folder.parent().isValid())
+        m_tree->refresh(folder.parent());
+    m_tree->refresh(folder);
+    // The browsed folder lies in it: its files again (one gone gives way to the nearest above).
+    if (m_names.size() >= names.size() && std::equal(names.begin(), names.end(), m_names.begin()))
+        DirectoryListBox1Change();
+}
+
+void TfrmBrowse::refreshAll() {
+    m_tree->setRoot(m_drives[std::size_t(m_drive)].mountPoint);
     DirectoryListBox1Change();
 }
 

@@ -39,18 +39,34 @@ void ScanDialog::stackPanels(QWidget* top, QWidget* list, QWidget* bottom) {
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
     row->addWidget(bottom, 1);
-    if (!m_skippedPanel)
-        m_skippedPanel = new SkippedEntriesPanel(this);
-    if (bottom->minimumHeight() > 0) // the bottom panel's fixed height
+    makeSkippedPanels();
+    if (bottom->minimumHeight() > 0) { // the bottom panel's fixed height
+        m_excludedPanel->setFixedHeight(bottom->minimumHeight());
         m_skippedPanel->setFixedHeight(bottom->minimumHeight());
+    }
+    row->addWidget(m_excludedPanel);
     row->addWidget(m_skippedPanel);
     layout->addLayout(row);
 }
 
-void ScanDialog::setSkippedEntries(const SkippedEntries* skipped) {
+void ScanDialog::makeSkippedPanels() {
     if (!m_skippedPanel)
         m_skippedPanel = new SkippedEntriesPanel(this);
+    if (!m_excludedPanel)
+        m_excludedPanel = new SkippedEntriesPanel(this, SkippedEntriesPanel::Kind::Excluded);
+}
+
+void ScanDialog::setSkippedEntries(const SkippedEntries* skipped) {
+    makeSkippedPanels();
     m_skippedPanel->setSource(skipped);
+    m_excludedPanel->setSource(skipped);
+}
+
+void ScanDialog::refreshSkippedPanels() {
+    if (m_skippedPanel)
+        m_skippedPanel->refresh();
+    if (m_excludedPanel)
+        m_excludedPanel->refresh();
 }
 
 QLabel* ScanDialog::addPanelLabel(QWidget* panel, const char* name, const char* text, const QRect& design,
@@ -84,8 +100,7 @@ void ScanDialog::setScanning(bool scanning) {
     m_scanning = scanning;
     if (scanning)
         m_sinceYield.restart();
-    if (m_skippedPanel)
-        m_skippedPanel->refresh();
+    refreshSkippedPanels();
 }
 
 void ScanDialog::closeIfAsked() {
@@ -105,8 +120,7 @@ void ScanDialog::yieldToEvents(QLabel* status) {
         if (status->text() != text)
             status->setText(text);
     }
-    if (m_skippedPanel)
-        m_skippedPanel->refresh();
+    refreshSkippedPanels();
     aboutToYield();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }

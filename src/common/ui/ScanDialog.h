@@ -49,6 +49,9 @@ protected:
     // What could not be read in the engine's walks: shown while a scan runs and after it.
     void setSkippedEntries(const SkippedEntries* skipped);
     SkippedEntriesPanel* skippedPanel() const { return m_skippedPanel; }
+    SkippedEntriesPanel* excludedPanel() const { return m_excludedPanel; }
+    // Shows the counts of both panels as they are now.
+    void refreshSkippedPanels();
     // The scan starts (the walk status is cleared) or is over.
     void setScanning(bool scanning);
     // After a scan: the close that the user asked for while it ran.
@@ -76,5 +79,7 @@ private:
     int m_yieldIntervalMs = 15;
     QElapsedTimer m_sinceYield;
     std::function<QString()> m_walkStatus;
+    void makeSkippedPanels();
     SkippedEntriesPanel* m_skippedPanel = nullptr;
+    SkippedEntriesPanel* m_excludedPanel = nullptr; // what the exclusion rules left out, beside it
 };

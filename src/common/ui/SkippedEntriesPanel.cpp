@@ -19,11 +19,13 @@ namespace {
 constexpr int kTipLines = 15;
 } // namespace
 
-SkippedEntriesPanel::SkippedEntriesPanel(QWidget* parent) : QToolButton(parent) {
-    setObjectName(QStringLiteral("pnlSkipped"));
+SkippedEntriesPanel::SkippedEntriesPanel(QWidget* parent, Kind kind) : QToolButton(parent), m_kind(kind) {
+    const bool excluded = kind == Kind::Excluded;
+    setObjectName(excluded ? QStringLiteral("pnlExcluded") : QStringLiteral("pnlSkipped"));
     setAutoRaise(true);
     setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    setIcon(style()->standardIcon(QStyle::SP_MessageBoxWarning));
+    // Left out on purpose is no warning.
+    setIcon(style()->standardIcon(excluded ? QStyle::SP_MessageBoxInformation : QStyle::SP_MessageBoxWarning));
     setFocusPolicy(Qt::NoFocus);
     hide();
     connect(this, &QToolButton::clicked, this, [this] { openList(); });
@@ -35,25 +37,38 @@ void SkippedEntriesPanel::setSource(const SkippedEntries* skipped) {
     refresh();
 }
 
+bool SkippedEntriesPanel::hasAny() const {
+    return m_source && (m_kind == Kind::Excluded ? m_source->excluded() > 0 : !m_source->empty());
+}
+
+QString SkippedEntriesPanel::summary() const {
+    return m_kind == Kind::Excluded ? ExcludedSummaryText(*m_source) : SkippedSummaryText(*m_source);
+}
+
+QStringList SkippedEntriesPanel::lines() const {
+    return m_kind == Kind::Excluded ? ExcludedLines(*m_source) : SkippedLines(*m_source);
+}
+
 void SkippedEntriesPanel::refresh() {
-    const std::int64_t folders = m_source ? m_source->folders() : 0;
-    const std::int64_t files = m_source ? m_source->files() : 0;
+    const bool excluded = m_kind == Kind::Excluded;
+    const std::int64_t folders = !m_source ? 0 : excluded ? m_source->excludedFolders() : m_source->folders();
+    const std::int64_t files = !m_source ? 0 : excluded ? m_source->excludedFiles() : m_source->files();
     if (folders == m_shownFolders && files == m_shownFiles)
         return;
     m_shownFolders = folders;
     m_shownFiles = files;
-    if (!m_source || m_source->empty()) {
+    if (!hasAny()) {
         hide();
         return;
     }
-    setText(SkippedSummaryText(*m_source));
+    setText(summary());
     show();
 }
 
 bool SkippedEntriesPanel::event(QEvent* event) {
     // The list is made only when someone points at the panel.
-    if (event->type() == QEvent::ToolTip && m_source && !m_source->empty()) {
-        QStringList lines = SkippedLines(*m_source);
+    if (event->type() == QEvent::ToolTip && hasAny()) {
+        QStringList lines = this->lines();
         const qsizetype all = lines.size();
         if (all > kTipLines)
             lines = lines.mid(0, kTipLines) << QStringLiteral("...");
@@ -67,15 +82,16 @@ bool SkippedEntriesPanel::event(QEvent* event) {
 }
 
 QDialog* SkippedEntriesPanel::openList() {
-    if (!m_source || m_source->empty())
+    if (!hasAny())
         return nullptr;
-    const QStringList lines = SkippedLines(*m_source);
+    const QStringList lines = this->lines();
+    const bool excluded = m_kind == Kind::Excluded;
     auto* dialog = new QDialog(window());
-    dialog->setObjectName(QStringLiteral("frmSkipped"));
+    dialog->setObjectName(excluded ? QStringLiteral("frmExcluded") : QStringLiteral("frmSkipped"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(QStringLiteral("Could not be read"));
+    dialog->setWindowTitle(excluded ? QStringLiteral("Excluded") : QStringLiteral("Could not be read"));
     auto* layout = new QVBoxLayout(dialog);
-    auto* summary = new QLabel(SkippedSummaryText(*m_source) + QLatin1Char(':'), dialog);
+    auto* summary = new QLabel(this->summary() + QLatin1Char(':'), dialog);
     summary->setObjectName(QStringLiteral("lblSummary"));
     summary->setTextFormat(Qt::PlainText);
     layout->addWidget(summary);

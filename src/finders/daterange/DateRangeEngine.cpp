@@ -231,6 +231,9 @@ struct DateRangeEngine::Impl final : FolderVisitor {
     void entrySkipped(const FolderHandle& f, std::string_view name, int error) override {
         skipped.addEntry(f, name, error);
     }
+    void entryExcluded(const FolderHandle& f, std::string_view name, bool isFolder, std::string_view rule) override {
+        skipped.addExcluded(f, name, isFolder, rule);
+    }
 
     QString folderText(std::size_t i) const {
         const std::string_view shown = places.displayPath(folderOf(i));

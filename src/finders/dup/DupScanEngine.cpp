@@ -107,6 +107,9 @@ struct DupScanEngine::Impl final : FolderVisitor {
     void entrySkipped(const FolderHandle& folder, std::string_view name, int error) override {
         skipped.addEntry(folder, name, error);
     }
+    void entryExcluded(const FolderHandle& folder, std::string_view name, bool isFolder, std::string_view rule) override {
+        skipped.addExcluded(folder, name, isFolder, rule);
+    }
     void beginFiles(const FolderHandle&) override { folderAdded = false; }
     bool wantsFile(std::string_view name) override { return pattern.matches(name); }
     std::function<bool(std::string_view)> fileFilter() override {

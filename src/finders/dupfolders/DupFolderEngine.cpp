@@ -63,6 +63,13 @@ public:
         m_tree.markIncomplete();
         skipped->addEntry(folder, name, error);
     }
+    // A folder with something left out is not known whole either: deleting it as a copy would take
+    // what was never compared.
+    void entryExcluded(const FolderHandle& folder, std::string_view name, bool isFolder, std::string_view rule) override {
+        m_tree.markIncomplete();
+        if (skipped)
+            skipped->addExcluded(folder, name, isFolder, rule);
+    }
 
 private:
     DupFolderTree& m_tree;

@@ -15,7 +15,9 @@
 #include "common/ui/ResultGridView.h"
 #include "scans/SavedScan.h"
 #include "scans/SnapshotStore.h"
+#include "scans/ui/LastScan.h"
 #include "scans/ui/TfrmWhatGrew.h"
+#include "platform/DriveTable.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -26,6 +28,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <algorithm>
 
 namespace {
@@ -194,6 +197,16 @@ void TfrmDirHog::buildGrid() {
     N1 = PopupMenu1->addTopPanelItems(Panel1);
     Mapthisfolder1 = PopupMenu1->addAction(QStringLiteral("&Map of this folder"), this, [this] { Mapthisfolder1Click(); });
     Mapthisfolder1->setObjectName(QStringLiteral("Mapthisfolder1"));
+    Refresh1 = PopupMenu1->addAction(QStringLiteral("&Refresh"), this, [this] { Refresh1Click(); });
+    Refresh1->setObjectName(QStringLiteral("Refresh1"));
+    Refresh1->setToolTip(QStringLiteral("Walk this folder again and show what it holds now"));
+    // F5 walks everything again, as file managers do.
+    auto* again = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(again, &QShortcut::activated, this, [this] { refreshAll(); });
+    connect(PopupMenu1, &QMenu::aboutToShow, this, [this] {
+        Refresh1->setEnabled(!scanning() && m_savedScanFile.empty() && m_rowsFilled > 0 &&
+                             !isDeletedKey(m_model->keyOf(std::max(currentGridRow(), 1))));
+    });
     PopupMenu1->serveAsContextMenu(grid);
 
     pnlScan = NewStatusPanel("pnlScan", FinderStatusFont(), this);
@@ -319,6 +332,8 @@ void TfrmDirHog::scan(FolderScanMode mode, const std::function<void()>& walk) {
     setWalkStatusSource([this] { return m_engine->walkStatus(); });
     setScanningState(true);
     pnlScan->clear();
+    if (!walk)
+        showLastScan(mode);
     {
         // Whatever happens in the walk, the window must come back to the idle state.
         struct LeaveScanning {
@@ -331,6 +346,14 @@ void TfrmDirHog::scan(FolderScanMode mode, const std::function<void()>& walk) {
         else
             ScanAllDrives();
         m_engine->finish();
+        if (m_lastScan) {
+            // The fresh lines take the place of the last scan's.
+            m_model->clearRows();
+            m_model->setRowSource(m_engine.get());
+            m_rowsFilled = 0;
+            m_lastScan.reset();
+            setWalkStatusSource([this] { return m_engine->walkStatus(); });
+        }
         addToGrid(m_engine->resultKeys());
     }
     const std::size_t lines = m_engine->resultCount();
@@ -362,6 +385,27 @@ void TfrmDirHog::scan(FolderScanMode mode, const std::function<void()>& walk) {
         btBrowse->setVisible(bool(m_browseHandOff));
     }
     closeIfAsked();
+}
+
+void TfrmDirHog::showLastScan(FolderScanMode mode) {
+    std::vector<std::string> roots;
+    for (const TickedDrive& t : pnlDrives->tickedDrives())
+        if (!t.letter.isNull() && DriveReady(t.letter))
+            roots.push_back(t.mountPoint);
+    auto last = std::make_unique<FolderSizeEngine>();
+    last->begin(mode);
+    const std::int64_t when = ReplayLastScans(roots, [&](ScanReplay& replay) { last->scanSaved(replay); });
+    if (when == 0)
+        return;
+    last->finish();
+    m_lastScan = std::move(last);
+    m_model->setRowSource(m_lastScan.get());
+    addToGrid(m_lastScan->resultKeys());
+    if (m_rowsFilled > 0)
+        grid->setCurrentGridRow(1);
+    const QString mark = LastScanMark(when);
+    pnlScan->setText(mark);
+    setWalkStatusSource([mark] { return mark; });
 }
 
 void TfrmDirHog::ScanAllDrives() {

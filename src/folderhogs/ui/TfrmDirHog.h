@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,6 +43,8 @@ public:
     void setBrowseHandOff(BrowseHandOff handOff);
 
     const FolderSizeEngine& engine() const { return *m_engine; }
+    // While a walk of the drives runs: the lines of their last scan, shown meanwhile (nullptr: none).
+    const FolderSizeEngine* lastScan() const { return m_lastScan.get(); }
     StringGridModel* gridModel() const { return m_model; }
     int rowsFilled() const { return m_rowsFilled; }
     // The display-order list behind the clipboard: the abort line first after a user's abort, then
@@ -84,6 +87,13 @@ public:
     const std::string& savedScanFile() const { return m_savedScanFile; }
     void Shrinktoppanel1Click();
     void Restoretoppanel1Click();
+    // "Refresh" on the current line: its folder walked again alone, its line (and those below it)
+    // made again; F5: the whole scan again.
+    void Refresh1Click();
+    void refreshAll();
+    // Walks the folder of key again and shows the lines as they are now, keeping the sort; the
+    // folder's new line (or the one where it was) becomes current.
+    void refreshFolder(std::uint32_t key);
 
 
 protected:
@@ -94,6 +104,8 @@ private:
     void buildGrid();
     void layOutButtonRow();
     void setScanningState(bool scanning);
+    // Shows the snapshots of the ticked drives, when each has one, until the walk ends.
+    void showLastScan(FolderScanMode mode);
     int currentGridRow() const;        // 0 when no data row is current
     bool isDeletedKey(std::uint32_t key) const;
     // Marks the row's folder gone: its size cell says how, and its line leaves lb.
@@ -101,6 +113,7 @@ private:
     int minimumClientWidth() const;
 
     std::unique_ptr<FolderSizeEngine> m_engine;
+    std::unique_ptr<FolderSizeEngine> m_lastScan;
     StringGridModel* m_model = nullptr;
     double m_scale = 1.0;
 
@@ -136,10 +149,14 @@ private:
     QAction* SortbyName1 = nullptr;
     QAction* N1 = nullptr; // separator
     QAction* Mapthisfolder1 = nullptr;
+    QAction* Refresh1 = nullptr;
 
     int m_rowsFilled = 0;
-    // Result keys whose folder was deleted or recycled from this window (indexed by key).
-    std::vector<bool> m_deleted;
+    // Result keys whose folder was deleted or recycled from this window, with what their row says.
+    std::map<std::uint32_t, QString> m_deleted;
+    // The rows of the engine's lines now, with those of the deleted folders, in the order of the
+    // sort last chosen; the row of key (when it has one) becomes current.
+    void rebuildRows(std::uint32_t currentKey);
     bool m_userAborted = false;
     // Per column, the narrowest width that shows its texts whole (size and date; else 0).
     std::vector<int> m_textWidths;

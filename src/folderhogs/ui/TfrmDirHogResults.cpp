@@ -19,6 +19,7 @@
 
 #include <QAction>
 #include <QFrame>
+#include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -31,13 +32,80 @@ const QString kRecycled = QStringLiteral("RECYCLED");
 
 int TfrmDirHog::currentGridRow() const { return grid->currentGridRow(); }
 
-bool TfrmDirHog::isDeletedKey(std::uint32_t key) const { return key < m_deleted.size() && m_deleted[key]; }
+bool TfrmDirHog::isDeletedKey(std::uint32_t key) const { return m_deleted.count(key) > 0; }
 
 void TfrmDirHog::markFolderGone(int row, std::uint32_t key, const QString& how) {
-    if (m_deleted.size() <= key)
-        m_deleted.resize(std::size_t(key) + 1, false);
-    m_deleted[key] = true;
+    m_deleted[key] = how;
     m_model->setCellText(row, 0, how);
+}
+
+void TfrmDirHog::rebuildRows(std::uint32_t currentKey) {
+    std::vector<std::uint32_t> keys;
+    for (const auto& [key, how] : m_deleted)
+        keys.push_back(key);
+    const std::vector<std::uint32_t> lines = m_engine->resultKeys();
+    keys.insert(keys.end(), lines.begin(), lines.end());
+    m_model->clearRows();
+    m_rowsFilled = 0;
+    addToGrid(keys);
+    for (int row = 1; row <= m_rowsFilled; ++row)
+        if (auto it = m_deleted.find(m_model->keyOf(row)); it != m_deleted.end())
+            m_model->setCellText(row, 0, it->second);
+    // The engine's order is Sort by Size's; any other sort chosen is made again.
+    QAction* sort = PopupMenu1->checkedSortItem();
+    if (sort && sort != SortbySize1)
+        SortbySize1Click(sort);
+    else
+        SortbySize1Click(SortbySize1);
+    for (int row = 1; row <= m_rowsFilled; ++row)
+        if (m_model->keyOf(row) == currentKey) {
+            grid->setCurrentGridRow(row);
+            break;
+        }
+    pnlScan->setText(QStringLiteral("Folders : ") + FormatThousands(std::int64_t(lines.size())));
+}
+
+void TfrmDirHog::refreshFolder(std::uint32_t key) {
+    const int row = currentGridRow();
+    std::uint32_t current = key;
+    setScanningState(true);
+    {
+        struct LeaveScanning {
+            TfrmDirHog* w;
+            ~LeaveScanning() { w->setScanningState(false); }
+        } leave{this};
+        BusyCursor busy;
+        const std::uint32_t now = m_engine->refreshFolder(key);
+        // A folder that went leaves the row after it current, as near as there is one.
+        if (now != FolderSizeEngine::NoLine)
+            current = now;
+        else if (row >= 1 && row < m_rowsFilled)
+            current = m_model->keyOf(row + 1);
+        else if (row > 1)
+            current = m_model->keyOf(row - 1);
+    }
+    rebuildRows(current);
+    for (QPushButton* b : {btPrint, btClip, btSort, btDelete, btMap})
+        b->setVisible(m_rowsFilled > 0 && (m_savedScanFile.empty() || b != btDelete));
+    btBrowse->setVisible(m_rowsFilled > 0 && bool(m_browseHandOff));
+    closeIfAsked();
+}
+
+void TfrmDirHog::Refresh1Click() {
+    const int row = currentGridRow();
+    if (scanning() || !m_savedScanFile.empty() || row < 1 || row > m_rowsFilled)
+        return;
+    const std::uint32_t key = m_model->keyOf(row);
+    if (!isDeletedKey(key))
+        refreshFolder(key);
+}
+
+void TfrmDirHog::refreshAll() {
+    if (scanning() || !m_savedScanFile.empty() || !btMap->isVisible())
+        return;
+    const FolderScanMode mode = m_engine->mode();
+    ClearGrid();
+    scan(mode);
 }
 
 QStringList TfrmDirHog::lb() const {
@@ -145,6 +213,9 @@ void TfrmDirHog::btDeleteClick() {
         markFolderGone(row, key, kDeleted);
     else if (outcome.gone)
         markFolderGone(row, key, *recycle ? kRecycled : kDeleted);
+    // What the delete changed is measured again: the lines below a folder that went (the row itself
+    // keeps saying how it went), or what is left of one that stayed.
+    refreshFolder(key);
 }
 
 void TfrmDirHog::btMapClick() { OpenMapOfFolderHogs(*this, false); }

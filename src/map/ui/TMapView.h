@@ -20,6 +20,8 @@ public:
     // The model to draw (not owned; nullptr: nothing). The view starts at the model's top folder,
     // nothing selected.
     void setModel(const MapModel* model);
+    // The model drawn (nullptr: none).
+    const MapModel* model() const { return m_model; }
     // The model lost files or folders: drawn again, view and selection kept where they still are.
     void modelChanged();
 

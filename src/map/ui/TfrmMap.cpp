@@ -15,11 +15,13 @@
 #include "map/ui/TMapView.h"
 #include "platform/FolderHandle.h"
 #include "scans/SavedScan.h"
+#include "scans/ui/LastScan.h"
 #include "viewer/ui/TfrmView.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <cstring>
 #include <sys/stat.h>
@@ -55,6 +57,13 @@ TfrmMap::TfrmMap(QWidget* parent)
     PopupMenu1 = new FinderPopupMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     PopupMenu1->addTopPanelItems(Panel1);
+    Refresh1 = PopupMenu1->addAction(QStringLiteral("&Refresh"), this, [this] { Refresh1Click(); });
+    Refresh1->setObjectName(QStringLiteral("Refresh1"));
+    connect(PopupMenu1, &QMenu::aboutToShow, this,
+            [this] { Refresh1->setEnabled(m_haveMap && !scanning() && m_scanFile.empty()); });
+    // F5 walks everything again, as file managers do.
+    auto* again = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(again, &QShortcut::activated, this, [this] { refreshAll(); });
 
     m_engine->setYieldHook([this] { yieldToEvents(pnlScan); });
     setWalkStatusSource([this] { return m_engine->walkStatus(); });
@@ -206,16 +215,66 @@ void TfrmMap::btScanClick() {
     scan(roots);
 }
 
+void TfrmMap::refreshAll() {
+    if (!m_haveMap || scanning() || !m_scanFile.empty() || m_lastRoots.empty())
+        return;
+    const std::vector<std::string> roots = m_lastRoots;
+    scan(roots);
+}
+
+void TfrmMap::Refresh1Click() {
+    if (!m_haveMap || scanning() || !m_scanFile.empty())
+        return;
+    const MapModel& m = m_engine->model();
+    const std::uint32_t target = pbMap->hasSelection() ? pbMap->selectedFolder() : pbMap->viewFolder();
+    if (target == MapModel::Scan) {
+        refreshAll();
+        return;
+    }
+    const std::string viewPath = m.folderPath(pbMap->viewFolder());
+    std::uint32_t now = MapModel::NoFolder;
+    setScanningState(true);
+    {
+        struct LeaveScanning {
+            TfrmMap* w;
+            ~LeaveScanning() { w->setScanningState(false); }
+        } leave{this};
+        BusyCursor busy;
+        now = m_engine->refreshFolder(target);
+    }
+    // The view stays on the same folder, or the nearest one above it that is still there.
+    std::string path = viewPath;
+    std::uint32_t view = m.findFolder(path);
+    while (view == MapModel::NoFolder && !path.empty()) {
+        const std::size_t slash = path.rfind('/');
+        if (slash == std::string::npos || slash == 0)
+            break;
+        path.resize(slash);
+        view = m.findFolder(path);
+    }
+    pbMap->modelChanged();
+    pbMap->setViewFolder(view == MapModel::NoFolder ? m.top() : view);
+    if (now != MapModel::NoFolder && m.contains(pbMap->viewFolder(), now) && now != pbMap->viewFolder())
+        pbMap->selectFolder(now);
+    else
+        pbMap->clearSelection();
+    showResultState();
+    closeIfAsked();
+}
+
 void TfrmMap::scan(const std::vector<std::string>& roots) {
+    m_lastRoots = roots;
     m_scanFile.clear();
-    build([&] {
+    build(
+        [&] {
         for (const std::string& root : roots) {
             if (m_engine->aborted())
                 break;
             if (!m_engine->scanDrive(root))
                 ShowErrorMessage(QStringLiteral("Can't open folder ") + DisplayText(root));
         }
-    });
+        },
+        &roots);
     closeIfAsked();
 }
 
@@ -244,13 +303,29 @@ void TfrmMap::showScan(const std::string& file) {
     closeIfAsked();
 }
 
-void TfrmMap::build(const std::function<void()>& walk) {
+void TfrmMap::showLastScan(const std::vector<std::string>& roots) {
+    auto last = std::make_unique<MapScanEngine>();
+    last->begin();
+    const std::int64_t when = ReplayLastScans(roots, [&](ScanReplay& replay) { last->scanSaved(replay); });
+    if (when == 0)
+        return;
+    last->finish();
+    m_lastScan = std::move(last);
+    pbMap->setModel(&m_lastScan->model());
+    const QString mark = LastScanMark(when);
+    pnlScan->setText(mark);
+    setWalkStatusSource([mark] { return mark; });
+}
+
+void TfrmMap::build(const std::function<void()>& walk, const std::vector<std::string>* lastScanRoots) {
     m_haveMap = false;
     pbMap->setModel(nullptr);
     m_engine->begin();
     setScanningState(true);
     pnlScan->clear();
     pnlScan->setToolTip(QString());
+    if (lastScanRoots)
+        showLastScan(*lastScanRoots);
     {
         // Whatever happens in the walk, the window must come back to the idle state.
         struct LeaveScanning {
@@ -262,6 +337,10 @@ void TfrmMap::build(const std::function<void()>& walk) {
         m_engine->finish();
         pbMap->setModel(&m_engine->model());
         m_haveMap = true;
+        if (m_lastScan) {
+            m_lastScan.reset();
+            setWalkStatusSource([this] { return m_engine->walkStatus(); });
+        }
     }
     const MapModel& m = m_engine->model();
     if (!m_startView.empty()) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 class DriveBoxPanel;
+class QAction;
 class FinderPopupMenu;
 class QFrame;
 class QLabel;
@@ -56,6 +57,8 @@ public:
     const std::string& scanFile() const { return m_scanFile; }
 
     const MapScanEngine& engine() const { return *m_engine; }
+    // While a walk runs: the map of the roots' last scan, shown meanwhile (nullptr: none).
+    const MapScanEngine* lastScan() const { return m_lastScan.get(); }
     TMapView* mapView() const { return pbMap; }
     QString statusText() const;
 
@@ -69,6 +72,10 @@ public:
     void btBrowseClick();
     void btViewClick();
     void btOpenScanClick();
+    // "Refresh": the selected folder (else the one in view) walked again alone, its tiles and every
+    // total above it made again; F5: the walk of the same roots again. Not for a saved scan.
+    void Refresh1Click();
+    void refreshAll();
     // Walks the roots and shows their map.
     void scan(const std::vector<std::string>& roots);
     // Reads the saved scan and shows its map. A file that is no saved scan gives its message: the
@@ -81,7 +88,9 @@ protected:
 private:
     void buildTopPanel();
     // Builds the map from what walk feeds the engine, then shows it.
-    void build(const std::function<void()>& walk);
+    // Shows the last scan of lastScanRoots, when each has a snapshot, while the walk runs.
+    void build(const std::function<void()>& walk, const std::vector<std::string>* lastScanRoots = nullptr);
+    void showLastScan(const std::vector<std::string>& roots);
     void setScanningState(bool scanning);
     // Browse and View of a saved scan's tile: only on what this machine holds at that path.
     bool folderHere(std::uint32_t folder) const;
@@ -94,8 +103,10 @@ private:
     int minimumClientWidth() const;
 
     std::unique_ptr<MapScanEngine> m_engine;
+    std::unique_ptr<MapScanEngine> m_lastScan;
     double m_scale = 1.0;
     std::vector<std::string> m_startRoots;
+    std::vector<std::string> m_lastRoots; // of the last walk, for F5
     std::string m_startSelection;
     std::string m_startScan;
     std::string m_startView;
@@ -124,4 +135,5 @@ private:
     TMapView* pbMap = nullptr;
     QLabel* pnlScan = nullptr;
     FinderPopupMenu* PopupMenu1 = nullptr;
+    QAction* Refresh1 = nullptr;
 };

@@ -21,6 +21,7 @@
 #include "platform/FolderVisitorPair.h"
 #include "scans/SavedScan.h"
 #include "scans/ui/OpenScanFile.h"
+#include "scans/ui/LastScan.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,6 +33,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <numeric>
@@ -85,6 +87,20 @@ public:
     bool shouldStop() override { return m_stop; }
     bool wantsEveryEntry() override { return true; }
     void yield() override { m_yield(); }
+    // What the newer side could not read or left out, for the panels beside the status line.
+    SkippedEntries* skipped = nullptr;
+    void folderSkipped(const FolderHandle& folder, std::string_view name, int error) override {
+        if (skipped)
+            skipped->addFolder(folder, name, error);
+    }
+    void entrySkipped(const FolderHandle& folder, std::string_view name, int error) override {
+        if (skipped)
+            skipped->addEntry(folder, name, error);
+    }
+    void entryExcluded(const FolderHandle& folder, std::string_view name, bool isFolder, std::string_view rule) override {
+        if (skipped)
+            skipped->addExcluded(folder, name, isFolder, rule);
+    }
 
 private:
     std::function<void()> m_yield;
@@ -189,11 +205,20 @@ void TfrmWhatGrew::buildWindow() {
     SortbyNew1 = item("SortbyNew1", "Sort by &New Size");
     SortbyName1 = item("SortbyName1", "Sort by N&ame");
     PopupMenu1->checkSortItem(SortbyChange1);
+    PopupMenu1->addSeparator();
+    Refresh1 = PopupMenu1->addAction(QStringLiteral("&Refresh"), this, [this] { Refresh1Click(); });
+    Refresh1->setObjectName(QStringLiteral("Refresh1"));
+    connect(PopupMenu1, &QMenu::aboutToShow, this,
+            [this] { Refresh1->setEnabled(m_newerIsNow && !scanning() && m_model->gridRowCount() > 1); });
     PopupMenu1->serveAsContextMenu(grid);
+    // F5 compares again, as file managers walk again.
+    auto* again = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(again, &QShortcut::activated, this, [this] { refreshAll(); });
 
     pnlScan = NewStatusPanel("pnlScan", FinderStatusFont(), this);
     pnlScan->setFixedHeight(Scaled(21, s));
     stackPanels(Panel1, grid, pnlScan);
+    setSkippedEntries(&m_skipped);
     m_model->setTitles({QStringLiteral("Change"), QStringLiteral("Growth"), QStringLiteral("Old Size"),
                         QStringLiteral("New Size"), QStringLiteral("What"), QStringLiteral("Name")});
 }
@@ -311,6 +336,7 @@ void TfrmWhatGrew::compare(bool all) {
     m_changes.clear();
     m_older.clear();
     m_newer.clear();
+    m_skipped.clear();
     PopupMenu1->checkSortItem(SortbyChange1);
     const SnapshotStore::Snapshot& old = m_snapshots[std::size_t(older)];
     const int newer = m_newerChoices[std::size_t(newerItem)];
@@ -336,6 +362,7 @@ void TfrmWhatGrew::compare(bool all) {
                 failure = DisplayText(scan.error());
         };
         read(old.path, m_older);
+        yield.skipped = &m_skipped;
         if (failure.isEmpty() && !m_abort) {
             if (newer >= 0) {
                 read(m_snapshots[std::size_t(newer)].path, m_newer);
@@ -361,24 +388,77 @@ void TfrmWhatGrew::compare(bool all) {
         closeIfAsked();
         return;
     }
-    m_changes = CompareFolderTotals(m_older, m_newer, all);
+    m_newerIsNow = newer < 0;
+    showChanges({});
+    if (m_changes.empty())
+        ShowInfoMessage(QStringLiteral("No changes."));
+    closeIfAsked();
+}
+
+void TfrmWhatGrew::showChanges(const std::string& current) {
+    m_changes = CompareFolderTotals(m_older, m_newer, m_all);
     m_largestChange = 0;
     for (const FolderChange& c : m_changes)
         m_largestChange = std::int64_t(std::max(std::uint64_t(m_largestChange),
                                                 std::min(magnitude(c.change()), std::uint64_t(INT64_MAX))));
     std::vector<std::uint32_t> keys(m_changes.size());
     std::iota(keys.begin(), keys.end(), 0u);
+    QAction* sort = PopupMenu1->checkedSortItem();
+    m_model->clearRows();
     m_model->appendKeyRows(keys);
+    if (sort && sort != SortbyChange1)
+        SortClick(sort);
     pnlScan->setText(QStringLiteral("Folders changed : ") + FormatThousands(std::int64_t(m_changes.size())));
-    if (m_changes.empty()) {
-        ShowInfoMessage(QStringLiteral("No changes."));
-    } else {
-        grid->setCurrentGridRow(1);
-        for (QPushButton* b : {btPrint, btClip, btSort})
-            b->show();
-        btBrowse->setVisible(bool(m_browseHandOff));
+    for (QPushButton* b : {btPrint, btClip, btSort})
+        b->setVisible(!m_changes.empty());
+    btBrowse->setVisible(!m_changes.empty() && bool(m_browseHandOff));
+    int row = m_changes.empty() ? 0 : 1;
+    for (int r = 1; !current.empty() && r < m_model->gridRowCount(); ++r)
+        if (ChangePath(m_changes[m_model->keyOf(r)], m_older, m_newer) == current) {
+            row = r;
+            break;
+        }
+    if (row > 0)
+        grid->setCurrentGridRow(row);
+}
+
+void TfrmWhatGrew::refreshFolderAt(const std::string& path) {
+    if (!m_newerIsNow || scanning() || m_newer.folders().empty())
+        return;
+    // The folder, or the nearest one above it that the walk of now has (one removed since may be back).
+    std::string at = path;
+    std::uint32_t folder = m_newer.findFolder(at);
+    while (folder == FolderTotals::None && at.size() > m_newer.rootPath().size()) {
+        at.resize(at.rfind('/'));
+        folder = m_newer.findFolder(at);
     }
+    if (folder == FolderTotals::None)
+        return;
+    m_abort = false;
+    setScanningState(true);
+    {
+        struct LeaveScanning {
+            TfrmWhatGrew* w;
+            ~LeaveScanning() { w->setScanningState(false); }
+        } leave{this};
+        BusyCursor busy;
+        WalkYield yield([this] { yieldToEvents(pnlScan); }, m_abort);
+        yield.skipped = &m_skipped;
+        m_newer.refreshFolder(folder, &yield);
+    }
+    showChanges(path);
     closeIfAsked();
+}
+
+void TfrmWhatGrew::Refresh1Click() {
+    const int row = grid->currentGridRow();
+    if (row >= 1 && row < m_model->gridRowCount())
+        refreshFolderAt(ChangePath(m_changes[m_model->keyOf(row)], m_older, m_newer));
+}
+
+void TfrmWhatGrew::refreshAll() {
+    if (!scanning() && !m_older.folders().empty())
+        compare(m_all);
 }
 
 QString TfrmWhatGrew::cellText(std::uint32_t key, int column) const {
@@ -439,7 +519,10 @@ void TfrmWhatGrew::btBrowseClick() {
         return;
     const FolderChange& c = m_changes[m_model->keyOf(row)];
     // The exact path bytes, never the display text.
-    m_browseHandOff(this, ChangePath(c, m_older, m_newer), std::string(), QStringLiteral("*.*"));
+    const std::string path = ChangePath(c, m_older, m_newer);
+    m_browseHandOff(this, path, std::string(), QStringLiteral("*.*"));
+    // What was deleted there meanwhile shows at once.
+    refreshFolderAt(path);
 }
 
 void TfrmWhatGrew::btSortClick() {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "common/WalkReport.h"
 #include "common/StringGridModel.h"
 #include "common/ui/BrowseHandOff.h"
 #include "common/ui/ScanDialog.h"
@@ -53,6 +54,10 @@ public:
     void SortClick(QAction* item);
     void cbOlderChange();
     void cbKeepClick();
+    // "Refresh" on a line, when the newer side is now: its folder walked again alone and the changes
+    // worked out again; after Browse returns, the same for the folder browsed. F5: compare again.
+    void Refresh1Click();
+    void refreshAll();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -63,16 +68,22 @@ private:
     void fillChoices();
     void setScanningState(bool scanning);
     void layOut();
+    // The changes of the two sides as they are now, in the sort chosen; the line of current (a path)
+    // becomes current, else the first.
+    void showChanges(const std::string& current);
+    void refreshFolderAt(const std::string& path);
 
     SnapshotStore m_store;
     std::vector<SnapshotStore::Snapshot> m_snapshots; // newest first
     std::vector<int> m_newerChoices;                  // index in m_snapshots per cbNewer item; -1: now
     FolderTotals m_older;
     FolderTotals m_newer;
+    SkippedEntries m_skipped; // of the newer side
     std::vector<FolderChange> m_changes;
     std::int64_t m_largestChange = 0;
     bool m_abort = false;
     bool m_all = false;
+    bool m_newerIsNow = false; // the newer side is a walk, which a refresh may walk again
     double m_scale = 1.0;
     BrowseHandOff m_browseHandOff;
 
@@ -98,5 +109,6 @@ private:
     QAction* SortbyChange1 = nullptr;
     QAction* SortbyOld1 = nullptr;
     QAction* SortbyNew1 = nullptr;
+    QAction* Refresh1 = nullptr;
     QAction* SortbyName1 = nullptr;
 };

@@ -166,6 +166,8 @@ void TfrmStatistics::buildBottomControls() {
     StatusBar1->setSizeGripEnabled(false);
     StatusBar1->setGeometry(0, height() - Scaled(StatusBarHeight, m_scale), width(),
                             Scaled(StatusBarHeight, m_scale));
+    pnlExcluded = new SkippedEntriesPanel(StatusBar1, SkippedEntriesPanel::Kind::Excluded);
+    StatusBar1->addPermanentWidget(pnlExcluded);
     pnlSkipped = new SkippedEntriesPanel(StatusBar1);
     StatusBar1->addPermanentWidget(pnlSkipped);
 

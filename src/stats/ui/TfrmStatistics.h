@@ -152,6 +152,7 @@ private:
     QPushButton* btCancel = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     SkippedEntriesPanel* pnlSkipped = nullptr; // what the last collection could not read
+    SkippedEntriesPanel* pnlExcluded = nullptr; // what the exclusion rules left out of it
     QProgressBar* ProgressBar1 = nullptr;
     QLabel* pnlNotYet = nullptr;
     QTabWidget* PageControl1 = nullptr;

@@ -223,6 +223,7 @@ void TfrmStatistics::clearVariables() {
 void TfrmStatistics::scan(const std::string& root) {
     StatusBar1->clearMessage();
     pnlSkipped->setSource(nullptr); // the collector clears its list on its own thread
+    pnlExcluded->setSource(nullptr);
     setControlsForCollecting(true);
     clearVariables();
     CurrentFolder::set(root);
@@ -282,6 +283,7 @@ void TfrmStatistics::finishCollection(bool rootOpened, const QString& failure) {
         status += QStringLiteral(" INCOMPLETE ... ABORTED");
     StatusBar1->showMessage(status);
     pnlSkipped->setSource(&m_collector->skipped());
+    pnlExcluded->setSource(&m_collector->skipped());
     setControlsForCollecting(false);
     m_collected = true;
     setWindowTitle(stats.aborted ? QStringLiteral("File Statistics for drive ") + m_runDriveText +

@@ -486,3 +486,32 @@ TEST_F(BrowseWindow, WildcardPanelAndDrivesChangeTheListing) {
     w->DriveComboBox1Change(0); // back where it was on C:
     EXPECT_EQ(w->folderPath(), tree.path("w"));
 }
+
+TEST_F(BrowseWindow, RefreshListsAFolderAgainAndF5EverythingAgain) {
+    tree.file("a/one.txt", 10);
+    tree.folder("a/kept");
+    tree.folder("a/gone");
+    open("a");
+    FolderTreeModel* model = w->treeModel();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->isListing(); }, 10000));
+    EXPECT_EQ(rows(), 1);
+    tree.file("a/two.txt", 20);
+    std::filesystem::remove(tree.path("a/gone"));
+    tree.folder("a/made");
+    auto* view = child<QTreeView>("DirectoryListBox1");
+    view->setCurrentIndex(model->reveal({"a"}));
+    action("Refresh1")->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !model->isListing(); }, 10000));
+    EXPECT_EQ(rows(), 2); // the files of the browsed folder again
+    QStringList subFolders;
+    const QModelIndex a = model->reveal({"a"});
+    for (int r = 0; r < model->rowCount(a); ++r)
+        subFolders << model->index(r, 0, a).data().toString();
+    subFolders.sort();
+    EXPECT_EQ(subFolders, (QStringList{"kept", "made"}));
+    // F5: the browsed folder gone, the nearest folder above it is browsed.
+    std::filesystem::remove_all(tree.path("a"));
+    QApplication::setActiveWindow(w.get());
+    QTest::keyClick(view, Qt::Key_F5);
+    EXPECT_EQ(child<QLabel>("Label1")->text(), QString::fromStdString(tree.root()));
+}

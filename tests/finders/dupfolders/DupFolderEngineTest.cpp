@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "finders/dupfolders/DupFolderEngine.h"
+#include "platform/ExclusionRules.h"
 #include "support/TempTree.h"
 
 #include <fcntl.h>
@@ -241,4 +242,23 @@ TEST_F(DupFolders, DeepAndOddlyNamedCopiesAreFoundWhole) {
     EXPECT_TRUE(engine.resultLine(0).endsWith(QStringLiteral("/a/line?break \uFFFD")));
     EXPECT_EQ(engine.resultFiles(0), 2u);
     EXPECT_EQ(engine.resultEntry(1).name, odd);
+}
+
+// Folders alike but for what an exclusion left out are no copies: deleting one as a copy would
+// take files that were never compared.
+TEST_F(DupFolders, AFolderWithSomethingExcludedIsNeverACopy) {
+    project("one/a", "1");
+    project("one/b", "1");
+    put("one/a/src/main.o", "object A");
+    put("one/b/src/main.o", "object B, not the same");
+    auto rules = std::make_shared<ExclusionRules>();
+    ASSERT_TRUE(rules->add("*.o"));
+    SetWalkExclusions(rules);
+    scan();
+    SetWalkExclusions(nullptr);
+    // Only the hidden .git folders are left alike.
+    const Groups found = groups();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0], std::vector<std::string>({"one/a/.git", "one/b/.git"}));
+    EXPECT_EQ(engine.skipped().excluded(), 2);
 }

@@ -303,9 +303,12 @@ TEST_F(DirHogWindow, RefusalsAndFoldersChangedSinceTheScanAreLeftAlone) {
     EXPECT_EQ(messages.records()[0].kind, MessageKind::Error);
     for (const char* kept : {"swapped/new.txt", "moved/b.txt", "stays/c.txt"})
         EXPECT_TRUE(fs::exists(tree.path(kept))) << kept;
-    EXPECT_EQ(w->lb().size(), 5);
-    for (const char* row : {"vanished", "swapped"})
-        EXPECT_NE(cell(rowOf(tree.path(row)), 0), QStringLiteral("DELETED"));
+    // Each is measured again after the attempt: the one that went has no line any more, the other
+    // one's line is of the folder there now.
+    EXPECT_EQ(w->lb().size(), 4);
+    for (int row = 1; row <= w->rowsFilled(); ++row)
+        EXPECT_NE(rowPath(row), tree.path("vanished"));
+    EXPECT_EQ(cell(rowOf(tree.path("swapped")), 2), QStringLiteral("1"));
 }
 
 TEST_F(DirHogWindow, AnIncompleteDeleteKeepsTheRowAndSaysWhy) {
@@ -444,4 +447,39 @@ TEST_F(DirHogWindow, WhatCouldNotBeReadIsCountedListedAndMarked) {
 
     button("btAll")->click(); // a walk that reads everything shows nothing there
     EXPECT_FALSE(panel->isVisible());
+}
+
+TEST_F(DirHogWindow, RefreshWalksOneFolderAgainAndF5TheWholeScan) {
+    tree.file("small/a", 1000);
+    tree.file("big/b", 9000);
+    tree.file("big/sub/c", 1000);
+    tree.file("other/d", 5000);
+    open();
+    button("btAll")->click();
+    ASSERT_EQ(w->rowsFilled(), 5); // the root, small, big, big/sub, other
+    action("SortbyName1")->trigger();
+    // small grows past everything; its row stays current and the sort chosen stays.
+    tree.file("small/new", 50'000);
+    tree.file("small/made/e", 10);
+    selectRow(rowOf(tree.path("small")));
+    action("Refresh1")->trigger();
+    EXPECT_TRUE(action("SortbyName1")->isChecked());
+    EXPECT_EQ(rowPath(grid()->currentIndex().row() + 1), tree.path("small"));
+    EXPECT_EQ(cell(rowOf(tree.path("small")), 2), QStringLiteral("2"));
+    EXPECT_EQ(cell(rowOf(tree.path("small")), 3), QStringLiteral("1"));
+    EXPECT_EQ(w->rowsFilled(), 6); // small/made has a line now
+    EXPECT_EQ(status(), QStringLiteral("Folders : 6"));
+    // Deleting big takes the line of big/sub with it; the root counts a sub-folder less.
+    const QString rootSubFolders = cell(rowOf(tree.root()), 3);
+    deleteRow(rowOf(tree.path("big")), "btDelete");
+    EXPECT_EQ(cell(rowOf(tree.path("big")), 0), QStringLiteral("DELETED"));
+    for (int row = 1; row <= w->rowsFilled(); ++row)
+        EXPECT_NE(rowPath(row), tree.path("big/sub"));
+    EXPECT_EQ(cell(rowOf(tree.root()), 3), QString::number(rootSubFolders.toInt() - 1));
+    // F5: everything again, the deleted row gone with the rest.
+    tree.file("later/f", 10);
+    QApplication::setActiveWindow(w.get());
+    QTest::keyClick(grid(), Qt::Key_F5);
+    EXPECT_EQ(w->rowsFilled(), 5); // the root, small, small/made, other, later
+    EXPECT_GT(rowOf(tree.path("later")), 0);
 }

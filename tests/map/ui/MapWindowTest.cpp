@@ -396,3 +396,30 @@ TEST(Screenshots, SpaceMap) {
     EXPECT_FALSE(SaveScreenshot(&map, QStringLiteral("space-map")).isEmpty());
     qunsetenv("VANTOREL_DRIVES");
 }
+
+TEST_F(MapWindow, RefreshWalksTheSelectedFolderAgainAndF5EverythingAgain) {
+    open();
+    view()->setViewFolder(model().findFolder(tree.path("docs")));
+    view()->selectFolder(model().findFolder(tree.path("docs/sub")));
+    tree.file("docs/sub/grown.dat", 3 << 20);
+    std::filesystem::remove(tree.path("docs/a.txt")); // not in the folder refreshed: still shown
+    action("Refresh1")->trigger();
+    const std::uint32_t sub = model().findFolder(tree.path("docs/sub"));
+    ASSERT_NE(sub, MapModel::NoFolder);
+    EXPECT_TRUE(view()->hasSelection() && view()->selectedFolder() == sub);
+    EXPECT_EQ(view()->viewFolder(), model().findFolder(tree.path("docs")));
+    EXPECT_EQ(model().folder(sub).bytes, (512 << 10) + (3 << 20));
+    EXPECT_EQ(totalsOf(model()), (std::pair<std::int64_t, std::int64_t>(5, (6 << 20) + (3 << 20) + (3 << 20) + (512 << 10))));
+    // The folder in view removed: the view goes up to what is still there.
+    std::filesystem::remove_all(tree.path("docs"));
+    view()->clearSelection();
+    action("Refresh1")->trigger();
+    EXPECT_EQ(model().findFolder(tree.path("docs")), MapModel::NoFolder);
+    EXPECT_EQ(view()->viewFolder(), model().findFolder(tree.root()));
+    EXPECT_EQ(totalsOf(model()), (std::pair<std::int64_t, std::int64_t>(1, 6 << 20)));
+    // F5: the same roots walked again.
+    tree.file("later.bin", 1 << 20);
+    QApplication::setActiveWindow(w.get());
+    QTest::keyClick(view(), Qt::Key_F5);
+    EXPECT_EQ(totalsOf(model()), (std::pair<std::int64_t, std::int64_t>(2, 7 << 20)));
+}

@@ -15,7 +15,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableView>
 #include <QTimer>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -145,4 +147,43 @@ TEST_F(SnapshotWindows, WhatGrewStartsWithTheTwoNewestSnapshotsOfTheFolderScanne
     EXPECT_EQ(newer->currentText(), older->itemText(0)); // the newest
     grew.findChild<QPushButton*>(QStringLiteral("btTop"))->click();
     EXPECT_EQ(grew.lb(), QStringList{QString::fromStdString("+70000\t200000\t270000\tgrown\t" + tree.root() + "/photos")});
+}
+
+TEST_F(SnapshotWindows, WhatGrewRefreshesOneFolderOfNowAndAfterBrowsing) {
+    scanMain();
+    w.reset();
+    tree.file("photos/b.jpg", 1'000'000);
+    TfrmWhatGrew grew;
+    grew.show();
+    QCoreApplication::processEvents();
+    grew.findChild<QPushButton*>(QStringLiteral("btAll"))->click();
+    ASSERT_EQ(grew.lb().size(), 2); // the root and photos grew
+    grew.findChild<QAction*>(QStringLiteral("SortbyName1"))->trigger();
+    // photos grows again, and music shrinks, which no refresh of photos can see.
+    tree.file("photos/c.jpg", 5'000);
+    std::filesystem::remove(tree.path("music/b.ogg"));
+    auto* grid = grew.findChild<QTableView*>(QStringLiteral("grid"));
+    auto rowOf = [&](const std::string& tail) {
+        for (int row = 1; row < grew.gridModel()->gridRowCount(); ++row)
+            if (grew.gridModel()->cellText(row, 5).endsWith(QString::fromStdString(tail)))
+                return row;
+        return 0;
+    };
+    grid->setCurrentIndex(grew.gridModel()->index(rowOf("/photos") - 1, 0));
+    grew.findChild<QAction*>(QStringLiteral("Refresh1"))->trigger();
+    QStringList l = grew.lb();
+    ASSERT_EQ(l.size(), 2);
+    EXPECT_EQ(l[0], QString::fromStdString("+1005000\t250000\t1255000\tgrown\t" + tree.root()));
+    EXPECT_EQ(l[1], QString::fromStdString("+1005000\t200000\t1205000\tgrown\t" + tree.root() + "/photos"));
+    EXPECT_TRUE(grew.findChild<QAction*>(QStringLiteral("SortbyName1"))->isChecked());
+    EXPECT_EQ(grid->currentIndex().row() + 1, rowOf("/photos"));
+    // A folder deleted while browsing from here is measured again when the browser returns.
+    grid->setCurrentIndex(grew.gridModel()->index(rowOf("/photos") - 1, 0));
+    grew.setBrowseHandOff([&](QWidget*, const std::string& folder, const std::string&, const QString&) {
+        std::filesystem::remove(folder + "/b.jpg");
+    });
+    grew.findChild<QPushButton*>(QStringLiteral("btBrowse"))->click();
+    l = grew.lb();
+    EXPECT_TRUE(l.contains(QString::fromStdString("+5000\t200000\t205000\tgrown\t" + tree.root() + "/photos")))
+        << l.join(u'\n').toStdString();
 }
